@@ -1,0 +1,52 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include <QString>
+
+namespace hypsor {
+
+// The program's persisted choices: one 40-byte little-endian record, written byte for byte.
+struct SettingsRecord {
+  char PortName[8];           // serial port name, NUL-terminated (at most 7 characters)
+  std::int32_t PortIndex;     // position of the port in the device window's list
+  std::int32_t Reserved;      // carries no setting; written back as read
+  std::int32_t Language;      // 0 Polish, 1 English
+  std::int32_t ShowAcceleration;
+  std::int32_t PreCutCm;
+  std::int32_t FinalCutCm;
+  std::int32_t PreFilterWindow;
+  std::int32_t FinalFilterWindow;
+};
+
+inline constexpr int SettingsRecordSize = 40;
+inline constexpr int PortNameMaxLength = 7;
+using SettingsBytes = std::array<std::uint8_t, SettingsRecordSize>;
+
+SettingsRecord DefaultSettings();
+
+// The record as it is stored, and back. Decoding starts from the defaults and overlays at most
+// the first 40 bytes; fields the data does not reach keep their defaults. A Language other than
+// 0 or 1 reads as 0, a PortName without a terminating NUL as the default port.
+SettingsBytes EncodeSettings(const SettingsRecord& record);
+SettingsRecord DecodeSettings(const std::uint8_t* data, std::size_t size);
+
+QString PortNameText(const SettingsRecord& record);
+// Stores name (at most 7 characters, Latin-1) with zero bytes after it; false if it does not fit.
+bool SetPortName(SettingsRecord& record, const QString& name);
+
+// The settings file beside the executable: same name with the extension "par" (an existing
+// extension is replaced, otherwise one is added: "hypsor" gives "hypsor.par").
+QString SettingsPathBesideExecutable(const QString& executablePath);
+
+// Where the settings live: beside the executable when that folder can be written, otherwise in
+// the user's configuration folder (an installed program under /usr cannot write beside itself).
+// configDir is the fallback folder; pass an empty string to use the system's one.
+QString ChooseSettingsPath(const QString& executablePath, const QString& configDir = {});
+
+// Missing file: defaults. Unreadable file: defaults and false with *error set.
+bool LoadSettings(const QString& path, SettingsRecord& record, QString* error = nullptr);
+// Atomic: a failure leaves the old file whole and returns false with *error naming the file.
+bool SaveSettings(const QString& path, const SettingsRecord& record, QString* error = nullptr);
+
+}  // namespace hypsor

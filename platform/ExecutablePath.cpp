@@ -1,0 +1,12 @@
+#include "platform/ExecutablePath.h"
+
+#include <QCoreApplication>
+
+namespace hypsor {
+
+QString ExecutablePath() {
+  if (!QCoreApplication::instance()) return {};
+  return QCoreApplication::applicationFilePath();
+}
+
+}  // namespace hypsor

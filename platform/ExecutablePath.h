@@ -1,0 +1,9 @@
+#pragma once
+#include <QString>
+
+namespace hypsor {
+
+// Full path of the running executable (empty before a Qt application object exists).
+QString ExecutablePath();
+
+}  // namespace hypsor

@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "files/SettingsFile.h"
+TEST(Settings, Placeholder) { EXPECT_EQ(hypsor::DefaultSettings().PortIndex, 4); }
