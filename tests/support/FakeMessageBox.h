@@ -1,0 +1,28 @@
+#pragma once
+#include <QList>
+#include <QString>
+
+#include "platform/MessageBox.h"
+
+namespace hypsor::test {
+
+// Records every box the program shows and answers as the test scripts it (OK by default).
+class FakeMessageBox : public MessageBoxService {
+ public:
+  struct Box {
+    QString text;
+    QString caption;
+    BoxButtons buttons;
+  };
+
+  BoxResult Show(const QString& text, const QString& caption, BoxButtons buttons) override {
+    boxes.append({text, caption, buttons});
+    if (!answers.isEmpty()) return answers.takeFirst();
+    return BoxResult::Ok;
+  }
+
+  QList<Box> boxes;
+  QList<BoxResult> answers;  // consumed in order; OK once exhausted
+};
+
+}  // namespace hypsor::test
