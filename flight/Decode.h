@@ -3,6 +3,9 @@
 #include <optional>
 #include <vector>
 
+#include <QChar>
+#include <QString>
+
 #include "flight/FlightData.h"
 
 namespace hypsor {
@@ -36,5 +39,9 @@ DecodedFlight DecodeFlight(const Flight& flight, std::uint32_t count, const Deco
 float SamplePressure(std::uint32_t sample, float fullScale);
 float SampleAltitude(std::uint32_t sample, float fullScale, float referencePressure,
                      float groundTemperature, std::uint32_t calibration);
+
+// An altitude as the panels show it: pattern "0.0", one decimal rounded half away from zero,
+// with the given decimal separator ("12.3", "-0.4"; a value that rounds to zero is "0.0").
+QString FormatAltitude(float metres, QChar decimalPoint);
 
 }  // namespace hypsor

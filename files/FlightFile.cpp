@@ -1,0 +1,53 @@
+#include "files/FlightFile.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <algorithm>
+
+#include "platform/AtomicFile.h"
+
+namespace hypsor {
+
+FlightFileResult LoadFlightFile(const QString& path, Flight& into) {
+  FlightFileResult result;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    result.status = FlightFileStatus::CannotOpen;
+    result.error = QStringLiteral("Cannot open file %1: %2").arg(path, file.errorString());
+    return result;
+  }
+  // At most the first 9000 bytes, whatever the file's length (Part 3.2).
+  const QByteArray data = file.read(FileReadCap);
+  if (file.error() != QFileDevice::NoError) {
+    result.status = FlightFileStatus::CannotOpen;
+    result.error = QStringLiteral("Cannot read file %1: %2").arg(path, file.errorString());
+    return result;
+  }
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                            static_cast<std::size_t>(data.size()));
+  // A file without a complete header is refused before anything changes.
+  if (!SetFlightBytes(into, bytes)) {
+    result.status = FlightFileStatus::TooShort;
+    result.error = QStringLiteral("File %1 is too short for a flight (%2 bytes)")
+                       .arg(path)
+                       .arg(data.size());
+    return result;
+  }
+  ApplyFlightHeader(into);
+  return result;
+}
+
+bool SaveFlightFile(const QString& path, std::span<const std::uint8_t> bytes, QString* error) {
+  const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
+                        static_cast<qsizetype>(bytes.size()));
+  return WriteFileAtomically(path, data, error);
+}
+
+QString FlightFileCaption(const QString& path) {
+  const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')),
+                                   path.lastIndexOf(QLatin1Char('\\')));
+  return slash < 0 ? path : path.mid(slash + 1);
+}
+
+}  // namespace hypsor
