@@ -1,0 +1,36 @@
+#pragma once
+#include <QStringList>
+#include <QTextStream>
+
+#include "flight/FlightData.h"
+
+// The subcommands of hypsor-cli. main.cpp only dispatches: it looks the first argument up in its
+// command table and calls the function with the remaining arguments. Add a subcommand by
+// declaring its function here, defining it in the *Commands.cpp of its group and adding one row
+// to the table in main.cpp.
+namespace hypsor::cli {
+
+enum ExitCode : int {
+  ExitOk = 0,
+  ExitUsage = 1,  // wrong arguments: one line on stderr
+  ExitFile = 2,   // a file that cannot be read, or is refused
+};
+
+// Every subcommand: args are the arguments after the subcommand's name; results go to out,
+// the one-line error (if any) to err.
+using CommandFunction = int (*)(const QStringList& args, QTextStream& out, QTextStream& err);
+
+// FileCommands.cpp
+int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err);    // info FILE
+int RunExport(const QStringList& args, QTextStream& out, QTextStream& err);  // export FILE [--temperature T]
+
+// The `key: value` lines of `info` for a flight whose header has been applied (a file just
+// loaded, or a download): decodes it with its own GroundTemperature and SampleCount.
+void PrintFlightInfo(const Flight& flight, QTextStream& out);
+// The CSV of `export`: header line and one row per point of the altitude curve.
+void PrintFlightCsv(const Flight& flight, QTextStream& out);
+
+// ExampleCommands.cpp (hidden): writes the sample flights of examples/ into a folder.
+int RunMakeExample(const QStringList& args, QTextStream& out, QTextStream& err);
+
+}  // namespace hypsor::cli

@@ -1,0 +1,64 @@
+// hypsor-cli: dispatches on the first argument to the subcommands declared in Commands.h.
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextStream>
+
+#include <cstdio>
+
+#include "cli/Commands.h"
+
+namespace {
+
+using namespace hypsor::cli;
+
+struct Command {
+  const char* name;
+  CommandFunction run;
+  const char* usage;  // nullptr: hidden from --help
+};
+
+constexpr Command kCommands[] = {
+    {"info", RunInfo, "info FILE                       header fields and extremes of a flight file"},
+    {"export", RunExport,
+     "export FILE [--temperature T]   altitude and acceleration curve as CSV on stdout"},
+    {"make-example", RunMakeExample, nullptr},
+};
+
+void PrintUsage(QTextStream& s) {
+  s << "Usage: hypsor-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
+  for (const Command& c : kCommands) {
+    if (c.usage) s << "  " << c.usage << '\n';
+  }
+  s << "\nExit status: 0 success, 1 usage error, 2 file that cannot be read or is refused.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  QStringList args = app.arguments();
+  args.removeFirst();
+  if (args.isEmpty()) {
+    err << "hypsor-cli: no command given (try --help)\n";
+    return ExitUsage;
+  }
+  const QString name = args.takeFirst();
+  if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
+      name == QLatin1String("help")) {
+    PrintUsage(out);
+    return ExitOk;
+  }
+  for (const Command& c : kCommands) {
+    if (name == QLatin1String(c.name)) {
+      if (c.usage && (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h")))) {
+        out << "Usage: hypsor-cli " << c.usage << '\n';
+        return ExitOk;
+      }
+      return c.run(args, out, err);
+    }
+  }
+  err << "hypsor-cli: unknown command '" << name << "' (try --help)\n";
+  return ExitUsage;
+}
