@@ -1,6 +1,41 @@
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include "files/SettingsFile.h"
+#include "platform/ExecutablePath.h"
+#include "platform/widgets/QtPlatform.h"
+#include "ui/HypsorApp.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("hypsor"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Hypsor800x600"));
+
+  // Two options for trying the program without touching the user's own settings: another
+  // settings file, and a port to use in it.
+  QCommandLineParser parser;
+  parser.addHelpOption();
+  QCommandLineOption settingsOption(QStringLiteral("settings"),
+                                    QStringLiteral("Settings file to use instead of hypsor.par."),
+                                    QStringLiteral("FILE"));
+  QCommandLineOption portOption(QStringLiteral("port"),
+                                QStringLiteral("Serial port to use (stored in the settings file)."),
+                                QStringLiteral("NAME"));
+  parser.addOption(settingsOption);
+  parser.addOption(portOption);
+  parser.process(app);
+
+  const QString settingsPath = parser.isSet(settingsOption)
+                                   ? parser.value(settingsOption)
+                                   : hypsor::ChooseSettingsPath(hypsor::ExecutablePath());
+
+  hypsor::QtMessageBox boxes;
+  hypsor::QtFileDialogs dialogs;
+  hypsor::QtDocumentOpener documents;
+  auto windows = hypsor::CreateWindows({boxes, dialogs, documents}, settingsPath);
+  if (parser.isSet(portOption))
+    hypsor::SetPortName(windows->Hypsor->Settings, parser.value(portOption));
+  windows->Hypsor->showMaximized();
+  app.exec();
   return 0;
 }

@@ -1,0 +1,25 @@
+#pragma once
+#include "platform/DocumentOpener.h"
+#include "platform/FileDialogs.h"
+#include "platform/MessageBox.h"
+
+namespace hypsor {
+
+// The real implementations of the platform services, on Qt's widgets and desktop services.
+class QtMessageBox : public MessageBoxService {
+ public:
+  BoxResult Show(const QString& text, const QString& caption, BoxButtons buttons) override;
+};
+
+class QtFileDialogs : public FileDialogService {
+ public:
+  QString OpenFileName() override;
+  QString SaveFileName() override;
+};
+
+class QtDocumentOpener : public DocumentOpener {
+ public:
+  bool Open(const QString& path) override;
+};
+
+}  // namespace hypsor

@@ -1,0 +1,268 @@
+#include "ui/FlightChart.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include <QCategoryAxis>
+#include <QChart>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QValueAxis>
+
+namespace hypsor {
+namespace {
+
+QLineSeries* MakeSeries(const QString& title, const QColor& colour, int width, Qt::PenStyle style) {
+  auto* s = new QLineSeries;
+  s->setName(title);
+  QPen pen(colour);
+  pen.setWidth(width);
+  pen.setStyle(style);
+  s->setPen(pen);
+  s->setPointsVisible(false);
+  s->setPointLabelsVisible(false);
+  return s;
+}
+
+void DataExtent(const QLineSeries* s, double& lo, double& hi) {
+  const QList<QPointF> pts = s->points();
+  for (const QPointF& p : pts) {
+    lo = std::min(lo, p.y());
+    hi = std::max(hi, p.y());
+  }
+}
+
+}  // namespace
+
+FlightChart::FlightChart(QWidget* parent) : QChartView(parent), chart_(new QChart) {
+  setChart(chart_);
+  setRenderHint(QPainter::Antialiasing);
+  setRubberBand(QChartView::RubberBands(QChartView::RectangleRubberBand) |
+                QChartView::ClickThroughRubberBand);
+
+  chart_->setTitle(QStringLiteral("Wysokosc / Altitude"));
+  chart_->setTitleBrush(Qt::transparent);
+  chart_->setBackgroundBrush(QColor(211, 211, 211));
+  chart_->setBackgroundRoundness(0);
+  chart_->setMargins(QMargins(4, 4, 0, 6));
+  chart_->setAnimationOptions(QChart::NoAnimation);
+  chart_->legend()->setAlignment(Qt::AlignTop);
+
+  Series1 = MakeSeries(QStringLiteral("Wys."), Qt::red, 2, Qt::SolidLine);
+  Series2 = MakeSeries(QStringLiteral("Przysp."), Qt::blue, 1, Qt::SolidLine);
+  Series3 = MakeSeries(QStringLiteral("Porown"), Qt::yellow, 2, Qt::SolidLine);
+  Series4 = MakeSeries(QStringLiteral("Filtr"), Qt::green, 2, Qt::SolidLine);
+  Series5 = MakeSeries(QStringLiteral("Filtr2"), QColor(255, 0, 255), 1, Qt::DashLine);
+  Series6 = MakeSeries(QStringLiteral("Filtr3"), QColor(255, 255, 128), 1, Qt::DashLine);
+  series_ = {Series1, Series2, Series3, Series4, Series5, Series6};
+
+  bottom_ = new QCategoryAxis;
+  bottom_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+  bottom_->setLabelsAngle(-90);
+  bottom_->setGridLineColor(QColor(182, 182, 182));
+  bottom_->setGridLinePen(QPen(QColor(182, 182, 182), 1, Qt::DotLine));
+  bottom_->setLinePen(QPen(Qt::black, 1, Qt::DotLine));
+  bottom_->setMinorGridLineVisible(false);
+  left_ = new QValueAxis;
+  left_->setLabelFormat(QStringLiteral("%.0f"));
+  // The yellow line stands for the chart's left wall.
+  left_->setLinePen(QPen(QColor(255, 255, 0), 3));
+  left_->setGridLinePen(QPen(QColor(182, 182, 182), 1, Qt::DotLine));
+  right_ = new QValueAxis;
+  right_->setLabelFormat(QStringLiteral("%.1f"));
+  right_->setGridLineVisible(false);
+  right_->setMinorTickCount(0);
+
+  chart_->addAxis(bottom_, Qt::AlignBottom);
+  chart_->addAxis(left_, Qt::AlignLeft);
+  chart_->addAxis(right_, Qt::AlignRight);
+  for (QLineSeries* s : series_) {
+    chart_->addSeries(s);
+    s->attachAxis(bottom_);
+    s->attachAxis(s == Series2 ? right_ : left_);
+    connect(s, &QLineSeries::clicked, this, [this, s] { emit SeriesClicked(s); });
+  }
+  // Only the three flight curves have legend entries.
+  for (QLineSeries* s : {Series4, Series5, Series6})
+    for (QLegendMarker* m : chart_->legend()->markers(s)) m->setVisible(false);
+  ConnectLegendMarkers();
+
+  connect(bottom_, &QValueAxis::rangeChanged, this, [this] { RebuildTimeLabels(); });
+  ApplyRanges({0, 1, 0, 1, -1, 1});
+}
+
+void FlightChart::ConnectLegendMarkers() {
+  for (QLegendMarker* m : chart_->legend()->markers())
+    connect(m, &QLegendMarker::clicked, this, &FlightChart::LegendClicked, Qt::UniqueConnection);
+}
+
+void FlightChart::ClearSeries(QLineSeries* series) {
+  series->clear();
+  if (series == Series1) labels_.clear();
+  RescaleToData();
+}
+
+void FlightChart::SetPoints(QLineSeries* series, const std::vector<float>& values) {
+  QList<QPointF> pts;
+  pts.reserve(static_cast<qsizetype>(values.size()));
+  for (std::size_t i = 0; i < values.size(); ++i)
+    pts.append(QPointF(static_cast<double>(i), static_cast<double>(values[i])));
+  series->replace(pts);
+  RescaleToData();
+}
+
+void FlightChart::SetTimeLabels(const QStringList& labels) {
+  labels_ = labels;
+  RebuildTimeLabels();
+}
+
+void FlightChart::SetSeriesTitle(QLineSeries* series, const QString& title) {
+  series->setName(title);
+  // Qt 6.4 does not redraw a marker whose label changed.
+  chart_->legend()->update();
+}
+
+void FlightChart::SetAxisMinimum(double v) {
+  leftMin_ = v;
+  RescaleToData();
+}
+void FlightChart::SetAxisMaximum(double v) {
+  leftMax_ = v;
+  RescaleToData();
+}
+void FlightChart::SetAxisAutomatic(bool on) {
+  leftAutomatic_ = on;
+  RescaleToData();
+}
+void FlightChart::SetAxisAutomaticMaximum(bool on) {
+  leftAutoMax_ = on;
+  RescaleToData();
+}
+void FlightChart::SetAxisAutomaticMinimum(bool on) {
+  leftAutoMin_ = on;
+  RescaleToData();
+}
+void FlightChart::SetAxisIncrement(double v) {
+  // 0 lets the axis space its labels itself; a fixed increment is not offered on this chart.
+  Q_UNUSED(v);
+}
+
+void FlightChart::UndoZoom() {
+  if (zoomStack_.empty()) return;
+  const Ranges home = zoomStack_.front();
+  zoomStack_.clear();
+  ApplyRanges(home);
+}
+
+void FlightChart::RepaintChart() { chart_->update(); }
+
+FlightChart::Ranges FlightChart::CurrentRanges() const {
+  return {bottom_->min(), bottom_->max(), left_->min(), left_->max(), right_->min(), right_->max()};
+}
+
+void FlightChart::ApplyRanges(const Ranges& r) {
+  left_->setRange(r.y0, r.y1);
+  right_->setRange(r.r0, r.r1);
+  bottom_->setRange(r.x0, r.x1);
+  RebuildTimeLabels();
+}
+
+void FlightChart::RescaleToData() {
+  int points = 0;
+  for (QLineSeries* s : series_) points = std::max(points, s->count());
+
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  double lo = inf, hi = -inf;
+  for (QLineSeries* s : series_)
+    if (s != Series2) DataExtent(s, lo, hi);
+  const bool hasData = lo <= hi;
+  double y0 = leftMin_, y1 = leftMax_;
+  if (hasData && (leftAutomatic_ || leftAutoMin_)) y0 = lo;
+  if (hasData && (leftAutomatic_ || leftAutoMax_)) y1 = hi;
+  if (!(y1 > y0)) y1 = y0 + 1;
+
+  double r0 = inf, r1 = -inf;
+  DataExtent(Series2, r0, r1);
+  if (!(r0 <= r1)) r0 = -1, r1 = 1;
+  if (!(r1 > r0)) r0 -= 1, r1 += 1;
+
+  const Ranges home{0, std::max(1.0, static_cast<double>(points - 1)), y0, y1, r0, r1};
+  if (!zoomStack_.empty()) {
+    zoomStack_.front() = home;  // keep the user's zoom; the new data is there when undone
+    RebuildTimeLabels();
+  } else {
+    ApplyRanges(home);
+  }
+}
+
+void FlightChart::RebuildTimeLabels() {
+  if (rebuildingLabels_) return;
+  rebuildingLabels_ = true;
+  const double x0 = bottom_->min(), x1 = bottom_->max();
+  for (const QString& l : bottom_->categoriesLabels()) bottom_->remove(l);
+
+  // Labels stand on end, so each needs about one text line of width; show fewer when crowded.
+  const double plotWidth = std::max(1.0, chart_->plotArea().width());
+  const double pixelsPerPoint = plotWidth / std::max(1e-9, x1 - x0);
+  const double minGap = QFontMetrics(bottom_->labelsFont()).height() + 4.0;
+  double lastX = -1e18;
+  const qsizetype first = std::max<qsizetype>(0, static_cast<qsizetype>(std::floor(x0)));
+  const qsizetype last = std::min<qsizetype>(labels_.size() - 1, static_cast<qsizetype>(x1));
+  for (qsizetype i = first; i <= last; ++i) {
+    if (labels_[i].isEmpty()) continue;
+    if ((static_cast<double>(i) - lastX) * pixelsPerPoint < minGap) continue;
+    bottom_->append(labels_[i], static_cast<double>(i));
+    lastX = static_cast<double>(i);
+  }
+  bottom_->setStartValue(x0);
+  bottom_->setRange(x0, x1);
+  rebuildingLabels_ = false;
+}
+
+QStringList FlightChart::VisibleTimeLabels() const { return bottom_->categoriesLabels(); }
+
+void FlightChart::mousePressEvent(QMouseEvent* event) {
+  // Qt 6.4 dereferences the item under the cursor without checking it exists.
+  if (!itemAt(event->position().toPoint())) {
+    event->accept();
+    return;
+  }
+  if (event->button() == Qt::LeftButton) pressRanges_ = CurrentRanges();
+  if (event->button() == Qt::RightButton) {
+    event->accept();
+    return;
+  }
+  QChartView::mousePressEvent(event);
+}
+
+void FlightChart::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) {
+    // Undo one zoom step instead of the library's zoom-out by two.
+    if (!zoomStack_.empty()) {
+      const Ranges back = zoomStack_.back();
+      zoomStack_.pop_back();
+      ApplyRanges(back);
+    }
+    event->accept();
+    return;
+  }
+  QChartView::mouseReleaseEvent(event);
+  if (event->button() == Qt::LeftButton && pressRanges_) {
+    const Ranges now = CurrentRanges();
+    const Ranges& before = *pressRanges_;
+    if (now.x0 != before.x0 || now.x1 != before.x1 || now.y0 != before.y0 || now.y1 != before.y1)
+      zoomStack_.push_back(before);
+    pressRanges_.reset();
+    RebuildTimeLabels();
+  }
+}
+
+void FlightChart::resizeEvent(QResizeEvent* event) {
+  QChartView::resizeEvent(event);
+  RebuildTimeLabels();
+}
+
+}  // namespace hypsor
