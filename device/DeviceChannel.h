@@ -1,0 +1,85 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include <QString>
+
+#include "flight/FlightData.h"
+#include "platform/SerialPort.h"
+
+namespace hypsor {
+
+inline constexpr int CommandFrameSize = 8;
+inline constexpr int ReadCap = 9000;        // bytes taken from the input queue per read
+inline constexpr int SettleStepMs = 250;    // one step of the settle wait
+inline constexpr int SettleLimitMs = 3000;  // a reply still growing after this is not a reply
+
+// Why a port did not open, kept for the message.
+struct PortFailure {
+  PortOpenError error = PortOpenError::None;
+  QString portName;    // as the user gave it
+  QString systemText;  // the system's reason
+};
+
+// What went wrong that an exchange's own length checks would not notice.
+enum class ChannelFault {
+  None,
+  DeviceGone,  // the system reported the device gone; the port has been closed
+  Overflow,    // more bytes came than the receive buffer holds; the excess was discarded
+  Endless,     // a reply kept growing past the settle limit or the buffer's room
+};
+
+// The serial channel to the altimeter: one port, one persistent command frame, one receive
+// buffer. One object serves the whole program (the main window and the device window share it).
+// Every wait goes through Pause, so windows stay painted during an exchange.
+class DeviceChannel {
+ public:
+  SerialPort PortHandle;
+  // Every command sends all 8 bytes; a command writes only its own bytes, the others keep what
+  // earlier commands left (a zeroing after an upload carries the upload's bytes 4-7).
+  std::array<std::uint8_t, CommandFrameSize> CommandFrame{};
+  std::array<std::uint8_t, RxBufferSize> RxBuffer{};
+  std::int32_t RxCount = 0;        // bytes appended to RxBuffer since the last reset
+  std::int32_t ReadPosition = 0;   // reset with RxCount
+  std::uint32_t PendingCount = 0;  // bytes waiting in the input queue, as last seen
+  // The manual-zeroing mode last read from the device (0 until a read succeeds).
+  std::int32_t ManualZeroingMode = 0;
+
+  // Opens the named port unless one is open already. False if it could not be opened;
+  // LastOpenFailure() then says why.
+  bool OpenPort(const QString& portName);
+  // 1 if a port was closed, 0 if none was open.
+  int ClosePort();
+  bool IsOpen() const { return PortHandle.IsOpen(); }
+  const PortFailure& LastOpenFailure() const { return openFailure_; }
+
+  // Writes the bytes and waits until they have been sent. 1 on success, 0 on failure.
+  int SendFrame(std::span<const std::uint8_t> bytes);
+  // Appends what waits in the input queue (at most ReadCap bytes) to RxBuffer at RxCount and
+  // returns the number of bytes stored. Byte 0 of RxBuffer is cleared on every call with an open
+  // port. Bytes that do not fit into RxBuffer are discarded and flagged as Overflow.
+  int ReadPending();
+  // Waits in SettleStepMs steps until the input queue stops growing. False (with a fault set)
+  // when the device went away or the reply kept growing; true otherwise.
+  bool SettleWait();
+  // Waits until everything written has been sent; received bytes stay.
+  void FlushOutput();
+  // The opening of a short exchange: counters reset, output flushed, frame bytes 0-1 set, sent.
+  int SendCommand(std::uint8_t code);
+  // SendCommand, SettleWait, ReadPending. A complete query reply is exactly 8 bytes.
+  int QueryDevice(std::uint8_t code);
+
+  ChannelFault Fault() const { return fault_; }
+  void ClearFault() { fault_ = ChannelFault::None; }
+
+ private:
+  void DeviceGone();
+  // Bytes waiting, pumped until more than the buffer's room is seen; -1 if the device is gone.
+  std::int64_t QueryPending();
+
+  PortFailure openFailure_;
+  ChannelFault fault_ = ChannelFault::None;
+};
+
+}  // namespace hypsor

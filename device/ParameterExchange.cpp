@@ -1,0 +1,186 @@
+#include "device/ParameterExchange.h"
+
+#include <limits>
+
+namespace hypsor {
+
+namespace {
+
+constexpr std::uint8_t kSettingsReport = '4';
+constexpr std::uint8_t kZeroingReport = 'B';
+constexpr std::uint8_t kSettingsWrite = '5';
+constexpr std::uint8_t kZeroingWrite = 'C';
+constexpr int kReportSize = 8;
+constexpr int kAckSize = 2;
+constexpr std::uint8_t kAck = 0xA5;
+
+unsigned Word(const DeviceChannel& channel, int offset) {
+  return channel.RxBuffer[offset] | (static_cast<unsigned>(channel.RxBuffer[offset + 1]) << 8);
+}
+
+bool Acknowledged(const DeviceChannel& channel, int n) {
+  return n == kAckSize && channel.RxBuffer[1] == kAck;
+}
+
+void BeginWrite(DeviceChannel& channel, std::uint8_t code) {
+  channel.RxCount = 0;
+  channel.ReadPosition = 0;
+  channel.FlushOutput();
+  channel.CommandFrame[0] = 'e';
+  channel.CommandFrame[1] = code;
+}
+
+// Sends the frame and collects the answer; -1 when the channel failed meanwhile.
+int WriteAndCollect(DeviceChannel& channel) {
+  channel.SendFrame(channel.CommandFrame);
+  channel.SettleWait();
+  const int n = channel.ReadPending();
+  return channel.Fault() == ChannelFault::None ? n : -1;
+}
+
+}  // namespace
+
+SettingsReadResult ReadDeviceSettings(DeviceChannel& channel) {
+  SettingsReadResult result;
+  channel.ClearFault();
+  if (!channel.IsOpen()) {
+    result.outcome = SettingsReadOutcome::PortClosed;
+    return result;
+  }
+  auto failed = [&channel] {
+    if (channel.Fault() == ChannelFault::None) return false;
+    channel.ClosePort();
+    return true;
+  };
+
+  const int n = channel.QueryDevice(kSettingsReport);
+  if (failed() || n != kReportSize) return result;
+  DeviceSettings& s = result.settings;
+  s.competitor = channel.RxBuffer[0];
+  s.serial = Word(channel, 1);
+  s.calibration = Word(channel, 3);
+  s.trigger = Word(channel, 5);
+  s.samplingCode = channel.RxBuffer[7] & 0x0Fu;
+  result.reportRead = true;
+
+  const int m = channel.QueryDevice(kZeroingReport);
+  if (failed() || m != kReportSize) return result;
+  s.manualZeroing = channel.RxBuffer[0] & 1;
+  channel.ManualZeroingMode = s.manualZeroing;
+  result.outcome = SettingsReadOutcome::Ok;
+  return result;
+}
+
+SettingsField FirstEmptyField(const QString& trigger, const QString& calibration,
+                              const QString& competitor) {
+  if (trigger.isEmpty()) return SettingsField::Trigger;
+  if (calibration.isEmpty()) return SettingsField::Calibration;
+  if (competitor.isEmpty()) return SettingsField::Competitor;
+  return SettingsField::None;
+}
+
+std::optional<std::int32_t> ParseFieldInteger(const QString& text) {
+  qsizetype i = 0;
+  while (i < text.size() && text[i] == QLatin1Char(' ')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
+    negative = text[i] == QLatin1Char('-');
+    ++i;
+  }
+  int base = 10;
+  if (i < text.size() && text[i] == QLatin1Char('$')) {
+    base = 16;
+    ++i;
+  }
+  if (i >= text.size()) return std::nullopt;
+  // Hexadecimal gives the 32-bit pattern ($FFFFFFFF is -1); decimal must fit a signed value.
+  const std::uint64_t max = base == 16 ? std::numeric_limits<std::uint32_t>::max()
+                                       : (negative ? 2147483648ull : 2147483647ull);
+  std::uint64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const char16_t c = text[i].unicode();
+    int digit = -1;
+    if (c >= u'0' && c <= u'9')
+      digit = c - u'0';
+    else if (base == 16 && c >= u'a' && c <= u'f')
+      digit = c - u'a' + 10;
+    else if (base == 16 && c >= u'A' && c <= u'F')
+      digit = c - u'A' + 10;
+    if (digit < 0) return std::nullopt;
+    value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+    if (value > max) return std::nullopt;
+  }
+  std::uint32_t bits = static_cast<std::uint32_t>(value);
+  if (negative) bits = 0u - bits;
+  return static_cast<std::int32_t>(bits);
+}
+
+UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& values) {
+  UploadResult result;
+  channel.ClearFault();
+  result.field = FirstEmptyField(values.trigger, values.calibration, values.competitor);
+  if (result.field != SettingsField::None) {
+    result.outcome = UploadOutcome::FieldEmpty;
+    return result;
+  }
+  if (!channel.IsOpen()) {
+    result.outcome = UploadOutcome::PortClosed;
+    return result;
+  }
+
+  BeginWrite(channel, kSettingsWrite);
+  // Each value goes into the frame as soon as it passes; a refusal leaves the earlier ones.
+  struct Check {
+    SettingsField field;
+    const QString* text;
+    std::uint32_t limit;
+    int offset;
+    int width;
+  };
+  const Check checks[] = {
+      {SettingsField::Calibration, &values.calibration, CalibrationUploadLimit, 3, 2},
+      {SettingsField::Trigger, &values.trigger, TriggerLimit, 5, 2},
+      {SettingsField::Competitor, &values.competitor, CompetitorLimit, 2, 1},
+  };
+  for (const Check& check : checks) {
+    const std::optional<std::int32_t> value = ParseFieldInteger(*check.text);
+    if (!value) {
+      result.outcome = UploadOutcome::NotANumber;
+      result.field = check.field;
+      result.badText = *check.text;
+      return result;
+    }
+    if (AboveLimit(*value, check.limit)) {
+      result.outcome = UploadOutcome::TooLarge;
+      result.field = check.field;
+      return result;
+    }
+    const auto v = static_cast<std::uint32_t>(*value);
+    channel.CommandFrame[check.offset] = static_cast<std::uint8_t>(v & 0xFF);
+    if (check.width == 2)
+      channel.CommandFrame[check.offset + 1] = static_cast<std::uint8_t>(v >> 8);
+  }
+  channel.CommandFrame[7] = static_cast<std::uint8_t>(values.samplingIndex & 0xFF);
+
+  auto lost = [&] {
+    channel.ClosePort();
+    result.outcome = UploadOutcome::CommunicationError;
+    return result;
+  };
+
+  const int first = WriteAndCollect(channel);
+  if (first < 0) return lost();
+  // Only a 2-byte answer is judged here; the zeroing-mode write follows in any case.
+  result.settingsWriteRefused = first == kAckSize && channel.RxBuffer[1] != kAck;
+
+  // Bytes 3-7 stay as the settings write set them.
+  BeginWrite(channel, kZeroingWrite);
+  channel.CommandFrame[2] = static_cast<std::uint8_t>(values.zeroingIndex & 0xFF);
+  const int second = WriteAndCollect(channel);
+  if (second < 0) return lost();
+  result.outcome = Acknowledged(channel, second) ? UploadOutcome::Accepted : UploadOutcome::Refused;
+  channel.ClosePort();
+  return result;
+}
+
+}  // namespace hypsor

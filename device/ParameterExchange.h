@@ -1,0 +1,92 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+
+#include <QString>
+
+#include "device/DeviceChannel.h"
+
+namespace hypsor {
+
+// Upper limits, compared as unsigned 32-bit numbers so that a negative number is too large.
+inline constexpr std::uint32_t CalibrationUploadLimit = 50;
+inline constexpr std::uint32_t CalibrationTypingLimit = 70;  // the window only warns above this
+inline constexpr std::uint32_t TriggerLimit = 200;
+inline constexpr std::uint32_t CompetitorLimit = 255;
+
+// The device's own settings as its reports give them.
+struct DeviceSettings {
+  unsigned competitor = 0;    // report byte 0
+  unsigned serial = 0;        // bytes 1-2
+  unsigned calibration = 0;   // bytes 3-4
+  unsigned trigger = 0;       // bytes 5-6
+  unsigned samplingCode = 0;  // low four bits of byte 7; the sampling list index when below 8
+  int manualZeroing = 0;      // bit 0 of the "B" reply
+};
+
+enum class SettingsReadOutcome { Ok, PortClosed, CommunicationError };
+
+struct SettingsReadResult {
+  SettingsReadOutcome outcome = SettingsReadOutcome::CommunicationError;
+  // The settings report ("4") came whole: the fields other than manualZeroing are valid even
+  // when the zeroing-mode query then failed.
+  bool reportRead = false;
+  DeviceSettings settings;
+};
+
+// Reads the settings ("4") and the manual-zeroing mode ("B") over an open port, which stays
+// open. On success the channel's ManualZeroingMode is updated. A vanished device closes it.
+SettingsReadResult ReadDeviceSettings(DeviceChannel& channel);
+
+// Which of the three edit fields a check is about, in the order they are checked for emptiness.
+enum class SettingsField { None, Trigger, Calibration, Competitor };
+
+// The values to upload, as the user typed them.
+struct SettingsUpload {
+  QString trigger;
+  QString calibration;
+  QString competitor;
+  int samplingIndex = -1;  // -1: nothing selected (sent as 255)
+  int zeroingIndex = -1;   // -1: nothing selected (sent as 255)
+};
+
+enum class UploadOutcome {
+  Accepted,            // the "C" write was acknowledged
+  Refused,             // the "C" write was not acknowledged (or not answered)
+  FieldEmpty,          // nothing sent
+  TooLarge,            // nothing more sent; the port stays open
+  NotANumber,          // nothing more sent; the port stays open
+  PortClosed,          // no open port: nothing happens
+  CommunicationError,  // the device went away or never stopped sending; the port is closed
+};
+
+struct UploadResult {
+  UploadOutcome outcome = UploadOutcome::PortClosed;
+  // The "5" write was answered with 2 bytes whose second is not 0xA5; the "C" write was still
+  // sent. The window reports this with its own "Setup failed" box before the final one.
+  bool settingsWriteRefused = false;
+  SettingsField field = SettingsField::None;  // for FieldEmpty, TooLarge and NotANumber
+  QString badText;                            // for NotANumber
+};
+
+// The first of trigger, calibration, competitor (in this order) whose text is empty.
+SettingsField FirstEmptyField(const QString& trigger, const QString& calibration,
+                              const QString& competitor);
+
+// Text to a 32-bit integer as the settings fields take it: leading blanks skipped, optional
+// sign, decimal digits, or hexadecimal digits after a leading '$'. Empty text, other characters
+// and values outside 32 bits give nothing.
+std::optional<std::int32_t> ParseFieldInteger(const QString& text);
+
+// The unsigned comparison of the limits: -1 is above every limit.
+inline bool AboveLimit(std::int32_t value, std::uint32_t limit) {
+  return static_cast<std::uint32_t>(value) > limit;
+}
+
+// Validates the values and writes them: settings ("5"), then the manual-zeroing mode ("C"),
+// which repeats bytes 3-7 of the "5" frame. Frame bytes are set as each value passes its check,
+// so a refused value leaves the earlier ones in the frame. A completed upload, accepted or not,
+// closes the port; a refused value leaves it open.
+UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& values);
+
+}  // namespace hypsor

@@ -1,0 +1,105 @@
+#include "device/SessionMessages.h"
+
+namespace hypsor {
+
+namespace {
+
+SessionMessage Box(Txt text, Txt caption = Txt::ErrorCaption) {
+  SessionMessage m;
+  m.show = true;
+  m.text = text;
+  m.caption = caption;
+  return m;
+}
+
+}  // namespace
+
+QString SessionMessage::Text(int languageIndex) const {
+  QString s = ownText.isEmpty() ? hypsor::Text(text, languageIndex) : ownText;
+  s += suffix;
+  if (permissionHint) s += QLatin1Char('\n') + hypsor::Text(Txt::PortPermissionHint, languageIndex);
+  return s;
+}
+
+QString SessionMessage::Caption(int languageIndex) const {
+  return hypsor::Text(caption, languageIndex);
+}
+
+SessionMessage PortOpenMessage(const PortFailure& failure) {
+  SessionMessage m = Box(Txt::PortOpenFailed);
+  m.suffix = failure.portName;
+  m.permissionHint = failure.error == PortOpenError::Permission;
+  return m;
+}
+
+SessionMessage MessageFor(const ZeroingResult& result) {
+  switch (result.outcome) {
+    case ZeroingOutcome::Ok:
+      return Box(Txt::ResetOk, Txt::ResetOkCaption);
+    case ZeroingOutcome::Refused:
+      return Box(Txt::ResetError);
+    case ZeroingOutcome::NoAnswer:
+      return {};
+    case ZeroingOutcome::PortOpenFailed:
+      return PortOpenMessage(result.port);
+    case ZeroingOutcome::CommunicationError:
+      return Box(Txt::CommunicationError);
+  }
+  return {};
+}
+
+SessionMessage MessageFor(const DownloadResult& result) {
+  switch (result.outcome) {
+    case DownloadOutcome::Ok:
+      return {};
+    case DownloadOutcome::PortOpenFailed:
+      return PortOpenMessage(result.port);
+    case DownloadOutcome::CommunicationError:
+      return Box(Txt::CommunicationError);
+  }
+  return {};
+}
+
+SessionMessage MessageFor(const SettingsReadResult& result) {
+  if (result.outcome == SettingsReadOutcome::CommunicationError)
+    return Box(Txt::CommunicationError);
+  return {};
+}
+
+SessionMessage SettingsWriteRefusedMessage() {
+  return Box(Txt::SetupFailed, Txt::SetupCaption);
+}
+SessionMessage TooLargeMessage() {
+  return Box(Txt::TooLargeValue);
+}
+SessionMessage FieldEmptyMessage() {
+  return Box(Txt::FieldEmpty);
+}
+
+SessionMessage NotANumberMessage(const QString& text) {
+  SessionMessage m = Box(Txt::CommunicationError);
+  m.ownText = QStringLiteral("'%1' is not a valid integer value").arg(text);
+  return m;
+}
+
+SessionMessage MessageFor(const UploadResult& result) {
+  switch (result.outcome) {
+    case UploadOutcome::Accepted:
+      return Box(Txt::SetupOk, Txt::SetupCaption);
+    case UploadOutcome::Refused:
+      return Box(Txt::SetupFailed, Txt::SetupCaption);
+    case UploadOutcome::FieldEmpty:
+      return FieldEmptyMessage();
+    case UploadOutcome::TooLarge:
+      return TooLargeMessage();
+    case UploadOutcome::NotANumber:
+      return NotANumberMessage(result.badText);
+    case UploadOutcome::PortClosed:
+      return {};
+    case UploadOutcome::CommunicationError:
+      return Box(Txt::CommunicationError);
+  }
+  return {};
+}
+
+}  // namespace hypsor

@@ -1,0 +1,130 @@
+#include "device/Sessions.h"
+
+#include <span>
+
+#include "platform/Pause.h"
+
+namespace hypsor {
+
+namespace {
+
+constexpr std::uint8_t kProbe = '4';
+constexpr std::uint8_t kCalibration = 'D';
+constexpr std::uint8_t kFlight = '1';
+constexpr int kQueryReplySize = 8;
+constexpr int kEndMarkerWindow = 12;  // the end marker is looked for among the last 12 bytes
+
+bool EndMarkerInTail(const DeviceChannel& channel) {
+  const int n = channel.RxCount;
+  for (int k = 2; k <= kEndMarkerWindow && n - k >= 0; k += 2) {
+    if (channel.RxBuffer[n - k] == 0xFF && channel.RxBuffer[n - k + 1] == 0xFF) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
+                         const SessionCallbacks& callbacks) {
+  ZeroingResult result;
+  channel.ClearFault();
+  if (!channel.OpenPort(portName)) {
+    result.outcome = ZeroingOutcome::PortOpenFailed;
+    result.port = channel.LastOpenFailure();
+    return result;
+  }
+  if (callbacks.started) callbacks.started();
+
+  channel.FlushOutput();
+  channel.RxCount = 0;
+  channel.ReadPosition = 0;
+  // Bytes 4-7 stay as earlier commands left them.
+  channel.CommandFrame[0] = 'e';
+  channel.CommandFrame[1] = '2';
+  channel.CommandFrame[2] = '2';
+  channel.CommandFrame[3] = '3';
+  channel.SendFrame(channel.CommandFrame);
+  channel.SettleWait();
+  channel.ReadPending();
+  result.replyBytes = channel.RxCount;
+
+  if (channel.Fault() != ChannelFault::None) {
+    result.outcome = ZeroingOutcome::CommunicationError;
+  } else if (channel.RxCount > 2) {
+    const bool acknowledged = channel.RxBuffer[1] == 0xAA && channel.RxBuffer[2] == 0xAA;
+    result.outcome = acknowledged ? ZeroingOutcome::Ok : ZeroingOutcome::Refused;
+  } else {
+    result.outcome = ZeroingOutcome::NoAnswer;
+  }
+  channel.ClosePort();
+  return result;
+}
+
+DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
+                           const SessionCallbacks& callbacks) {
+  DownloadResult result;
+  channel.ClearFault();
+  if (!channel.OpenPort(portName)) {
+    result.outcome = DownloadOutcome::PortOpenFailed;
+    result.port = channel.LastOpenFailure();
+    return result;
+  }
+  if (callbacks.started) callbacks.started();
+
+  auto fail = [&]() {
+    result.outcome = DownloadOutcome::CommunicationError;
+    result.fault = channel.Fault();
+    channel.ClosePort();
+    return result;
+  };
+
+  // Probe: the device must answer the status query; its content is not used.
+  if (channel.QueryDevice(kProbe) != kQueryReplySize || channel.Fault() != ChannelFault::None)
+    return fail();
+
+  // Calibration word: a missing or out-of-range answer means the nominal 10000.
+  std::uint32_t calibration = 10000;
+  if (channel.QueryDevice(kCalibration) == kQueryReplySize) {
+    calibration = CheckedCalibration(channel.RxBuffer[2] | (channel.RxBuffer[3] << 8));
+  }
+  if (channel.Fault() != ChannelFault::None) return fail();
+  result.CalibrationFactor = calibration;
+
+  channel.FlushOutput();
+  if (callbacks.beforeFlightRequest) callbacks.beforeFlightRequest();
+
+  channel.CommandFrame[0] = 'e';
+  channel.CommandFrame[1] = kFlight;
+  channel.RxCount = 0;
+  channel.SendFrame(channel.CommandFrame);
+
+  int total = 0;
+  for (int poll = 1; poll <= DownloadPolls; ++poll) {
+    Pause(DownloadPollMs);
+    total += channel.ReadPending();
+    result.polls = poll;
+    if (callbacks.progress) callbacks.progress(total, DownloadPolls - poll);
+    if (channel.Fault() != ChannelFault::None) break;
+    if (total >= FlightHeaderSize && EndMarkerInTail(channel)) {
+      result.endMarkerSeen = true;
+      break;
+    }
+  }
+  result.DownloadByteCount = total;
+
+  // Bytes lost past the buffer or a vanished device leave no flight worth drawing.
+  if (channel.Fault() != ChannelFault::None || total < FlightHeaderSize) return fail();
+  channel.ClosePort();
+
+  Flight& flight = result.flight.emplace();
+  SetFlightBytes(flight, std::span<const std::uint8_t>(channel.RxBuffer.data(),
+                                                       static_cast<std::size_t>(total)));
+  // The flight carries the calibration it is to be decoded with, whatever the device sent there.
+  flight.bytes[8] = static_cast<std::uint8_t>(calibration & 0xFF);
+  flight.bytes[9] = static_cast<std::uint8_t>((calibration >> 8) & 0xFF);
+  ApplyFlightHeader(flight);
+  result.outcome = DownloadOutcome::Ok;
+  return result;
+}
+
+}  // namespace hypsor

@@ -1,0 +1,66 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include <QString>
+
+#include "device/DeviceChannel.h"
+#include "flight/FlightData.h"
+
+namespace hypsor {
+
+inline constexpr int DownloadPolls = 30;
+inline constexpr int DownloadPollMs = 300;
+
+// Hooks a caller may give a session. All are optional and run on the calling thread.
+struct SessionCallbacks {
+  // The port is open and the exchange begins (the window shows its wait banner here).
+  std::function<void()> started;
+  // Just before the flight request: the window clears its curves.
+  std::function<void()> beforeFlightRequest;
+  // After every download poll: bytes received so far and polls left.
+  std::function<void(int bytesReceived, int pollsLeft)> progress;
+};
+
+enum class ZeroingOutcome {
+  Ok,        // the device acknowledged with 0xAA 0xAA
+  Refused,   // a reply of 3 bytes or more without the acknowledgement
+  NoAnswer,  // 2 bytes or fewer: nothing is reported to the user
+  PortOpenFailed,
+  CommunicationError,  // device gone or a reply that never ended
+};
+
+struct ZeroingResult {
+  ZeroingOutcome outcome = ZeroingOutcome::NoAnswer;
+  int replyBytes = 0;
+  PortFailure port;  // for PortOpenFailed
+};
+
+// Zeroes the altimeter: opens the port, sends "e" "2" "2" "3" (bytes 4-7 as left by earlier
+// commands), judges the reply and closes the port. The confirmation is the caller's.
+ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
+                         const SessionCallbacks& callbacks = {});
+
+enum class DownloadOutcome { Ok, PortOpenFailed, CommunicationError };
+
+struct DownloadResult {
+  DownloadOutcome outcome = DownloadOutcome::CommunicationError;
+  // The downloaded flight: its bytes as received with the calibration in bytes 8-9 and its
+  // header applied. Only a successful download has one; a failure leaves the caller's flight.
+  std::optional<Flight> flight;
+  std::int32_t DownloadByteCount = 0;  // bytes the flight request produced, also on failure
+  std::uint32_t CalibrationFactor = 10000;
+  bool endMarkerSeen = false;  // false: polling ended by its limit
+  int polls = 0;
+  ChannelFault fault = ChannelFault::None;
+  PortFailure port;  // for PortOpenFailed
+};
+
+// Downloads the last recorded flight: probe "4", calibration "D", flight request "1", then up to
+// DownloadPolls polls until the end marker 0xFF 0xFF shows among the last 12 bytes. The port is
+// closed on every path.
+DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
+                           const SessionCallbacks& callbacks = {});
+
+}  // namespace hypsor

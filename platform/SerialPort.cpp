@@ -1,0 +1,166 @@
+#include "platform/SerialPort.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QThread>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#endif
+
+namespace hypsor {
+
+namespace {
+
+// A buffered-read pump that keeps finding new bytes is stopped after this many rounds.
+constexpr int kMaxPumpRounds = 64;
+
+}  // namespace
+
+SerialPort::SerialPort() = default;
+
+SerialPort::~SerialPort() {
+  Close();
+}
+
+QString SerialPort::SystemLocation(const QString& name) {
+#ifdef Q_OS_WIN
+  // Names from COM10 on only open through the device namespace.
+  return name.size() >= 5 ? QStringLiteral("\\\\.\\") + name : name;
+#else
+  if (name.startsWith(QLatin1Char('/'))) return name;
+  static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"));
+  const QRegularExpressionMatch m = comName.match(name);
+  if (m.hasMatch()) return QStringLiteral("/dev/ttyS%1").arg(m.captured(1).toInt() - 1);
+  return QStringLiteral("/dev/") + name;
+#endif
+}
+
+bool SerialPort::Open(const QString& name) {
+  Close();
+  gone_ = false;
+  openError_ = PortOpenError::None;
+  errorText_.clear();
+
+  port_ = std::make_unique<QSerialPort>();
+  port_->setPortName(SystemLocation(name));
+  // Line settings given before open() are applied by open().
+  port_->setBaudRate(QSerialPort::Baud115200);
+  port_->setDataBits(QSerialPort::Data8);
+  port_->setParity(QSerialPort::NoParity);
+  port_->setStopBits(QSerialPort::TwoStop);
+  port_->setFlowControl(QSerialPort::NoFlowControl);
+  if (!port_->open(QIODevice::ReadWrite)) {
+    switch (port_->error()) {
+      case QSerialPort::DeviceNotFoundError:
+        openError_ = PortOpenError::NotFound;
+        break;
+      case QSerialPort::PermissionError:
+        openError_ = PortOpenError::Permission;
+        break;
+      default:
+        openError_ = PortOpenError::Other;
+        break;
+    }
+    errorText_ = port_->errorString();
+    port_.reset();
+    return false;
+  }
+  // A pseudo-terminal has no modem lines and refuses these; that is not an error.
+  port_->setDataTerminalReady(false);
+  port_->setRequestToSend(false);
+  // Qt 6.4 keeps whatever waited in the input queue before the open.
+  port_->clear(QSerialPort::AllDirections);
+  port_->clearError();
+  return true;
+}
+
+bool SerialPort::IsOpen() const {
+  return port_ && port_->isOpen();
+}
+
+void SerialPort::Close() {
+  if (!port_) return;
+  if (port_->isOpen()) port_->close();
+  port_.reset();
+}
+
+bool SerialPort::CheckGone() {
+  if (port_ && port_->error() == QSerialPort::ResourceError) gone_ = true;
+  return gone_;
+}
+
+std::int64_t SerialPort::BytesWaiting(std::int64_t enough) {
+  if (!IsOpen() || gone_) return -1;
+  // Bytes only reach QSerialPort's buffer when someone waits on it.
+  for (int round = 0; round < kMaxPumpRounds && port_->bytesAvailable() < enough; ++round) {
+    if (!port_->waitForReadyRead(0)) break;
+  }
+  if (CheckGone()) return -1;
+  // An empty wait leaves TimeoutError behind; it means nothing.
+  port_->clearError();
+  return port_->bytesAvailable();
+}
+
+std::int64_t SerialPort::Read(std::uint8_t* dest, std::int64_t max) {
+  if (!IsOpen() || gone_ || max <= 0) return max == 0 ? 0 : -1;
+  const qint64 n = port_->read(reinterpret_cast<char*>(dest), max);
+  if (n < 0) CheckGone();
+  return n;
+}
+
+bool SerialPort::WriteAndWait(const std::uint8_t* data, std::int64_t length, int timeoutMs) {
+  if (!IsOpen() || gone_) return false;
+  const qint64 written = port_->write(reinterpret_cast<const char*>(data), length);
+  if (written != length) {
+    CheckGone();
+    return false;
+  }
+  return FlushOutput(timeoutMs);
+}
+
+bool SerialPort::FlushOutput(int timeoutMs) {
+  if (!IsOpen() || gone_) return false;
+  QDeadlineTimer deadline(timeoutMs);
+  while (port_->bytesToWrite() > 0) {
+    if (deadline.hasExpired() || !port_->waitForBytesWritten(static_cast<int>(
+                                     std::max<qint64>(1, deadline.remainingTime())))) {
+      CheckGone();
+      return false;
+    }
+  }
+  port_->clearError();
+  return DrainOutput(timeoutMs);
+}
+
+bool SerialPort::DrainOutput(int timeoutMs) {
+#ifdef Q_OS_UNIX
+  const int fd = static_cast<int>(port_->handle());
+  // Wait for the kernel's queue with a bound first: tcdrain() alone would block without one
+  // if the line never drained.
+  QDeadlineTimer deadline(timeoutMs);
+  for (;;) {
+    int queued = 0;
+    if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
+    if (deadline.hasExpired()) return false;
+    QThread::msleep(1);
+  }
+  if (::tcdrain(fd) != 0) {
+    if (errno == EIO) gone_ = true;
+    return false;
+  }
+  return true;
+#else
+  // On Windows waitForBytesWritten returns once the write has completed.
+  (void)timeoutMs;
+  return true;
+#endif
+}
+
+}  // namespace hypsor
