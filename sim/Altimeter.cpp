@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "sim/Diagnostics.h"
+
 namespace hypsor::sim {
 
 namespace {
@@ -139,7 +141,7 @@ Reply Altimeter::Acknowledge(std::uint8_t command) const {
 std::optional<Reply> Altimeter::Zeroing(const Frame& frame) const {
   // The firmware zeroes only on the full "e223" command, a guard against a stray "e2".
   if (frame[2] != '2' || frame[3] != '3') {
-    std::fprintf(stderr, "hypsor-sim: zeroing frame without \"23\" in bytes 2-3, ignored\n");
+    Diagnose("zeroing frame without \"23\" in bytes 2-3, ignored");
     return std::nullopt;
   }
   std::vector<std::uint8_t> bytes{kZero, kZeroAccepted, kZeroAccepted, 0, 0, 0, 0, 0};
@@ -220,7 +222,7 @@ std::optional<Reply> Altimeter::Answer(const Frame& frame) {
       reply = Acknowledge(kWriteZeroingMode);
       break;
     default:
-      std::fprintf(stderr, "hypsor-sim: unknown command byte 0x%02x, no answer\n", frame[1]);
+      Diagnose("unknown command byte 0x%02x, no answer", frame[1]);
       return std::nullopt;
   }
   if (reply && fault_ == Fault::kEndless) {

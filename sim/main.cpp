@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "sim/Altimeter.h"
+#include "sim/Diagnostics.h"
 #include "sim/Flight.h"
 #include "sim/Transmitter.h"
 
@@ -292,8 +293,8 @@ int main(int argc, char** argv) {
     if (!flightPath.empty()) {
       if (auto file = hypsor::sim::ReadFlightFile(flightPath)) return *file;
       if (flightGiven) {
-        std::fprintf(stderr, "hypsor-sim: cannot read %s now, sending the built-in flight\n",
-                     flightPath.c_str());
+        hypsor::sim::Diagnose("cannot read %s now, sending the built-in flight",
+                              flightPath.c_str());
       }
     }
     return hypsor::sim::BuiltInFlight(s);
@@ -327,7 +328,8 @@ int main(int argc, char** argv) {
           writeBlocked = true;
           break;
         }
-        std::fprintf(stderr, "hypsor-sim: write failed: %s\n", std::strerror(errno));
+        hypsor::sim::Diagnose("write failed: %s", std::strerror(errno));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
         writeBlocked = true;
         break;
       }
@@ -337,7 +339,7 @@ int main(int argc, char** argv) {
 
     if (transmitter.HangUpReached()) {
       WaitForDrain(slave);
-      std::fprintf(stderr, "hypsor-sim: hanging up\n");
+      hypsor::sim::Diagnose("hanging up");
       ::close(master);
       ::close(slave);
       if (log) std::fclose(log);
@@ -359,7 +361,7 @@ int main(int argc, char** argv) {
     const int ready = ::ppoll(&pfd, 1, timeoutPtr, &waitMask);
     if (ready < 0) {
       if (errno == EINTR) continue;
-      std::fprintf(stderr, "hypsor-sim: poll failed: %s\n", std::strerror(errno));
+      hypsor::sim::Diagnose("poll failed: %s", std::strerror(errno));
       break;
     }
     if (ready == 0) continue;
@@ -377,7 +379,7 @@ int main(int argc, char** argv) {
     const std::size_t dropped =
         assembler.Push(in, static_cast<std::size_t>(n), Clock::now(), frames);
     if (dropped > 0) {
-      std::fprintf(stderr, "hypsor-sim: dropped %zu byte(s) outside a frame\n", dropped);
+      hypsor::sim::Diagnose("dropped %zu byte(s) outside a frame", dropped);
     }
     for (const Frame& frame : frames) {
       if (log) {
