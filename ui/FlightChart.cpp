@@ -27,6 +27,15 @@ QLineSeries* MakeSeries(const QString& title, const QColor& colour, int width, Q
   return s;
 }
 
+// A label step of 1, 2 or 5 times a power of ten that gives about `count` labels over `span`.
+double NiceStep(double span, double count) {
+  const double raw = span / std::max(1.0, count);
+  const double power = std::pow(10.0, std::floor(std::log10(raw)));
+  for (double m : {1.0, 2.0, 5.0})
+    if (raw <= m * power) return m * power;
+  return 10.0 * power;
+}
+
 void DataExtent(const QLineSeries* s, double& lo, double& hi) {
   const QList<QPointF> pts = s->points();
   for (const QPointF& p : pts) {
@@ -68,8 +77,8 @@ FlightChart::FlightChart(QWidget* parent) : QChartView(parent), chart_(new QChar
   bottom_->setMinorGridLineVisible(false);
   left_ = new QValueAxis;
   left_->setLabelFormat(QStringLiteral("%.0f"));
-  // The yellow line stands for the chart's left wall.
-  left_->setLinePen(QPen(QColor(255, 255, 0), 3));
+  left_->setTickType(QValueAxis::TicksDynamic);
+  left_->setTickAnchor(0);
   left_->setGridLinePen(QPen(QColor(182, 182, 182), 1, Qt::DotLine));
   right_ = new QValueAxis;
   right_->setLabelFormat(QStringLiteral("%.1f"));
@@ -164,6 +173,11 @@ FlightChart::Ranges FlightChart::CurrentRanges() const {
 }
 
 void FlightChart::ApplyRanges(const Ranges& r) {
+  // Labels about every 40 pixels, on round values.
+  const double rows = std::max(2.0, chart_->plotArea().height() / 40.0);
+  const double step = NiceStep(r.y1 - r.y0, rows);
+  left_->setTickInterval(step);
+  left_->setLabelFormat(step < 1.0 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
   left_->setRange(r.y0, r.y1);
   right_->setRange(r.r0, r.r1);
   bottom_->setRange(r.x0, r.x1);

@@ -79,6 +79,7 @@ void THypsor::ShowMainFlight(const Flight& flight) {
   E_TempGl->setText(QString::number(flight.temperature));
   E_TempGl->setReadOnly(false);
   E_probkGl->setText(QString::fromLatin1(SamplingForCode(flight.samplingCode).text));
+  E_probkGl->setCursorPosition(0);  // the rate's number leads; show it in a narrow field
   DecodeMainFlight();
 }
 
@@ -137,6 +138,7 @@ void THypsor::B_PorownanieClick() {
   E_TempPor->setText(QString::number(loaded.temperature));
   E_TempPor->setReadOnly(false);
   E_probkPor->setText(QString::fromLatin1(SamplingForCode(loaded.samplingCode).text));
+  E_probkPor->setCursorPosition(0);
   ComparisonSampleCount = loaded.SampleCount;
   DecodeComparison();
 }
