@@ -16,7 +16,9 @@
 #include <QPushButton>
 #include <QResizeEvent>
 
+#include "device/DeviceChannel.h"
 #include "files/FlightFile.h"
+#include "flight/Filters.h"
 #include "platform/DocumentOpener.h"
 #include "platform/ExecutablePath.h"
 #include "platform/FileDialogs.h"
@@ -77,7 +79,10 @@ QGroupBox* Group(QWidget* parent, QRect g, const QColor& captionColour, int pixe
 
 THypsor::THypsor(const PlatformServices& platform, const QString& settingsFilePath,
                  QWidget* parent)
-    : QMainWindow(parent), platform_(platform) {
+    : QMainWindow(parent),
+      platform_(platform),
+      channel_(std::make_unique<DeviceChannel>()),
+      filterTables_(std::make_unique<FilterTables>()) {
   // 1. The window and its controls as designed.
   BuildControls();
   BuildMenu();
@@ -328,7 +333,12 @@ bool THypsor::eventFilter(QObject* watched, QEvent* event) {
 
 void THypsor::closeEvent(QCloseEvent* event) {
   // An exchange holds the port; the close waits until it has ended.
-  if (exchangeRunning_ || !Koniec()) {
+  if (exchangeRunning_) {
+    closeRequested_ = true;
+    event->ignore();
+    return;
+  }
+  if (!Koniec()) {
     event->ignore();
     return;
   }

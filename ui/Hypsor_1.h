@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include <QMainWindow>
 #include <QString>
@@ -28,6 +29,9 @@ class TFoInfo;
 class TFormUstawienia;
 class TF_Filtr;
 class DeviceChannel;
+struct FilterParams;
+struct FilterTables;
+struct SessionMessage;
 
 // The services the windows reach the system through; tests pass doubles.
 struct PlatformServices {
@@ -47,7 +51,8 @@ class THypsor : public QMainWindow {
 
   // The windows created after this one; the start-up hands them over.
   void SetOtherWindows(TFormUstawienia* formUstawienia, TFoInfo* foInfo, TF_Filtr* fFiltr);
-  void SetDeviceChannel(DeviceChannel* channel) { channel_ = channel; }
+  // The serial channel; the device settings window shares it.
+  DeviceChannel& Channel() { return *channel_; }
 
   // --- Controls, named as in the window's design.
   QWidget* Client;
@@ -131,9 +136,11 @@ class THypsor : public QMainWindow {
   // Decodes the main flight again and draws it (temperature entry, acceleration switch).
   void DecodeMainFlight();
   void DecodeComparison();
+  FilterParams CurrentFilterParams() const;
   bool SaveSettingsNow();  // writes the settings file; reports a failure in a box
   void CloseDevicePort();
   bool ExchangeRunning() const { return exchangeRunning_; }
+  void ShowSessionMessage(const SessionMessage& message);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -155,9 +162,12 @@ class THypsor : public QMainWindow {
   TFormUstawienia* formUstawienia_ = nullptr;
   TFoInfo* foInfo_ = nullptr;
   TF_Filtr* fFiltr_ = nullptr;
-  DeviceChannel* channel_ = nullptr;
+  std::unique_ptr<DeviceChannel> channel_;
+  std::unique_ptr<FilterTables> filterTables_;
   bool hasMainFlight_ = false;
-  bool exchangeRunning_ = false;
+  bool exchangeRunning_ = false;  // an exchange with the altimeter holds the port
+  bool closeRequested_ = false;   // a close that came during an exchange, done after it
+  friend class ExchangeGuard;
 };
 
 }  // namespace hypsor

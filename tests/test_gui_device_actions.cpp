@@ -1,0 +1,170 @@
+// The main window's exchanges with the simulated altimeter on a pseudo-terminal: zeroing,
+// downloading, and what the window keeps when a download fails.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "device/DeviceChannel.h"
+#include "files/FlightFile.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestPaths.h"
+#include "ui/FlightChart.h"
+
+using namespace hypsor;
+using hypsor::test::ExamplePath;
+using hypsor::test::MainWindowFixture;
+using hypsor::test::SimProcess;
+
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) return {};
+  return f.readAll();
+}
+
+std::vector<float> Ys(const QLineSeries* s) {
+  std::vector<float> ys;
+  for (const QPointF& p : s->points()) ys.push_back(static_cast<float>(p.y()));
+  return ys;
+}
+
+struct Attached : MainWindowFixture {
+  explicit Attached(const SimProcess& sim) {
+    Create();
+    EXPECT_TRUE(SetPortName(Window().Settings, sim.PortName()));
+    Window().show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+  }
+};
+
+}  // namespace
+
+TEST(DeviceActions, ReadHypsorShowsTheFlightAndSaveWritesWhatCame) {
+  SimProcess sim({"--calibration", "10250"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  Attached f(sim);
+  THypsor& w = f.Window();
+
+  // While the download runs the banner and the progress bar are up, and the window answers.
+  bool bannerSeen = false, progressSeen = false;
+  QTimer probe;
+  QObject::connect(&probe, &QTimer::timeout, [&] {
+    bannerSeen |= w.E_PobDan->isVisible() && w.E_PobDan->text() == "   Odczyt - czekaj";
+    progressSeen |= w.DownloadProgress->isVisible();
+  });
+  probe.start(50);
+  QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
+  probe.stop();
+  EXPECT_TRUE(bannerSeen);
+  EXPECT_TRUE(progressSeen);
+  EXPECT_FALSE(w.E_PobDan->isVisible());
+  ASSERT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes[0].text.toStdString();
+
+  // The same curve and fields as opening the sim's file with the calibration written in.
+  QByteArray sent = ReadFile(ExamplePath("sample-flight.hyp"));
+  sent[0] = 0;
+  sent[8] = char(10250 & 0xff);
+  sent[9] = char(10250 >> 8);
+  const QString expectedPath = f.dir.filePath("expected.hyp");
+  {
+    QFile out(expectedPath);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(sent);
+  }
+  Flight expected;
+  ASSERT_EQ(LoadFlightFile(expectedPath, expected).status, FlightFileStatus::Ok);
+  EXPECT_EQ(Ys(w.Chart1->Series1), DecodeFlight(expected, expected.SampleCount, {}).altitude);
+  EXPECT_EQ(w.E_NrZawodnika->text(), QString::number(expected.competitor));
+  EXPECT_EQ(w.E_TempGl->text(), QString::number(expected.temperature));
+  EXPECT_FALSE(w.E_TempGl->isReadOnly());
+  EXPECT_EQ(w.GroupB_Hypsor->title(), "Hypsor");
+
+  const QString saved = f.dir.filePath("saved.hyp");
+  f.dialogs.saveNames << saved;
+  QTest::mouseClick(w.BZapisz, Qt::LeftButton);
+  EXPECT_EQ(ReadFile(saved), sent);
+}
+
+TEST(DeviceActions, ClearAsksFirstAndReportsTheAnswer) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  Attached f(sim);
+  THypsor& w = f.Window();
+  w.English1->trigger();
+
+  f.boxes.answers << BoxResult::Cancel;
+  QTest::mouseClick(w.BZerowanie, Qt::LeftButton);
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_EQ(f.boxes.boxes[0].text, "Reset. Sure?");
+  EXPECT_EQ(f.boxes.boxes[0].caption, "Reset");
+  EXPECT_TRUE(sim.ReceivedFrames().isEmpty()) << "Cancel sends nothing";
+
+  QTest::mouseClick(w.BZerowanie, Qt::LeftButton);
+  ASSERT_EQ(f.boxes.boxes.size(), 3);
+  EXPECT_EQ(f.boxes.boxes[2].text, "Reset - OK");
+  EXPECT_EQ(f.boxes.boxes[2].caption, "Reset");
+  ASSERT_EQ(sim.ReceivedFrames().size(), 1);
+  EXPECT_EQ(sim.ReceivedFrames()[0], QByteArray("e223\0\0\0\0", 8));
+}
+
+TEST(DeviceActions, AFailedDownloadKeepsThePreviousFlightForSaveAndRedraw) {
+  QByteArray good;
+  {
+    SimProcess sim({"--no-pacing"});
+    ASSERT_TRUE(sim.Started());
+    Attached f(sim);
+    THypsor& w = f.Window();
+    QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
+    ASSERT_TRUE(f.boxes.boxes.isEmpty());
+    const std::vector<float> before = Ys(w.Chart1->Series1);
+    const std::int32_t count = w.DownloadByteCount;
+
+    // The altimeter is pulled out in the middle of the next flight.
+    SimProcess gone({"--fault", "hangup"});
+    ASSERT_TRUE(gone.Started());
+    ASSERT_TRUE(SetPortName(w.Settings, gone.PortName()));
+    QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
+    ASSERT_EQ(f.boxes.boxes.size(), 1);
+    EXPECT_EQ(f.boxes.boxes[0].text, "Błąd komunikacji");
+    EXPECT_FALSE(w.Channel().IsOpen());
+    EXPECT_EQ(w.DownloadByteCount, count);
+
+    // A redraw (temperature entry) shows the previous flight, and Save writes it.
+    w.E_TempGl->setFocus();
+    QTest::keyClick(w.E_TempGl, Qt::Key_Return);
+    EXPECT_EQ(Ys(w.Chart1->Series1), before);
+    const QString saved = f.dir.filePath("kept.hyp");
+    f.dialogs.saveNames << saved;
+    QTest::mouseClick(w.BZapisz, Qt::LeftButton);
+    EXPECT_EQ(ReadFile(saved).size(), count);
+  }
+}
+
+TEST(DeviceActions, ASilentAltimeterEndsInACommunicationErrorAndThePortClosed) {
+  SimProcess sim({"--fault", "silent"});
+  ASSERT_TRUE(sim.Started());
+  Attached f(sim);
+  THypsor& w = f.Window();
+  QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_EQ(f.boxes.boxes[0].caption, "Hypsor - problem");
+  EXPECT_FALSE(w.Channel().IsOpen());
+  EXPECT_FALSE(w.E_PobDan->isVisible());
+  EXPECT_EQ(w.DownloadByteCount, 0);
+
+  // A port that does not exist: the open-failure box with the port's name.
+  ASSERT_TRUE(SetPortName(w.Settings, "pts/999"));
+  QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
+  ASSERT_EQ(f.boxes.boxes.size(), 2);
+  EXPECT_EQ(f.boxes.boxes[1].text.section('\n', 0, 0), "Błąd komunikacji z portem: pts/999");
+}
