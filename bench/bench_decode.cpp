@@ -36,7 +36,11 @@ void BM_DecodeLargestFlight(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * f.SampleCount);
 }
-BENCHMARK(BM_DecodeLargestFlight)->ArgName("acceleration")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DecodeLargestFlight)
+    ->ArgName("acceleration")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

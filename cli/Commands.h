@@ -21,8 +21,9 @@ enum ExitCode : int {
 using CommandFunction = int (*)(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // FileCommands.cpp
-int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err);    // info FILE
-int RunExport(const QStringList& args, QTextStream& out, QTextStream& err);  // export FILE [--temperature T]
+int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err);  // info FILE
+int RunExport(const QStringList& args, QTextStream& out,
+              QTextStream& err);  // export FILE [--temperature T]
 
 // The `key: value` lines of `info` for a flight whose header has been applied (a file just
 // loaded, or a download): decodes it with its own GroundTemperature and SampleCount.

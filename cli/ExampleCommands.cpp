@@ -17,42 +17,42 @@ namespace {
 
 struct ExampleFlight {
   const char* file;
-  unsigned code;             // sampling code, header byte 7
-  unsigned competitor;       // byte 2
-  unsigned serial;           // bytes 3-4
-  unsigned temperature;      // bytes 5-6, degrees Celsius
-  unsigned calibration;      // bytes 8-9
-  double groundAsl;          // metres above sea level of the launch site
-  double groundBefore;       // seconds on the pad before the launch
-  double boostAccel;         // m/s^2 during the motor burn
-  double boostTime;          // seconds of burn
-  double descentRate;        // m/s under the parachute
-  double groundAfter;        // seconds on the ground after landing
-  double noise;              // peak-to-peak sensor noise in counts
-  int hold;                  // each raw value is repeated this many times (plateaus); 1 for none
-  int spikeAt;               // sample index of a spike, or -1
-  int spikeCounts;           // added to the raw value there (and the opposite a bit later)
-  int exactBytes;            // when > 0: samples are added until the file has exactly this size
-  int trailingBytes;         // bytes of 0xFF received after the end marker
+  unsigned code;         // sampling code, header byte 7
+  unsigned competitor;   // byte 2
+  unsigned serial;       // bytes 3-4
+  unsigned temperature;  // bytes 5-6, degrees Celsius
+  unsigned calibration;  // bytes 8-9
+  double groundAsl;      // metres above sea level of the launch site
+  double groundBefore;   // seconds on the pad before the launch
+  double boostAccel;     // m/s^2 during the motor burn
+  double boostTime;      // seconds of burn
+  double descentRate;    // m/s under the parachute
+  double groundAfter;    // seconds on the ground after landing
+  double noise;          // peak-to-peak sensor noise in counts
+  int hold;              // each raw value is repeated this many times (plateaus); 1 for none
+  int spikeAt;           // sample index of a spike, or -1
+  int spikeCounts;       // added to the raw value there (and the opposite a bit later)
+  int exactBytes;        // when > 0: samples are added until the file has exactly this size
+  int trailingBytes;     // bytes of 0xFF received after the end marker
   std::uint32_t seed;
 };
 
 constexpr ExampleFlight kExamples[] = {
-    // The default flight of the simulated altimeter: 10 samples per second, about 230 m.
+    // The default flight of the simulated altimeter: 10 samples per second, about 380 m.
     {"sample-flight.hyp", 3, 7, 1234, 18, 10000, 180.0, 1.0, 60.0, 1.5, 5.0, 3.0, 1.2, 1, -1, 0, 0,
      0, 11u},
     // 50 samples per second, exactly 9000 bytes: the longest flight a file holds.
-    {"flight-50hz-9000.hyp", 0, 12, 2051, 22, 10150, 420.0, 1.0, 55.0, 1.5, 7.0, 0.0, 0.8, 1, -1,
-     0, 9000, 0, 23u},
+    {"flight-50hz-9000.hyp", 0, 12, 2051, 22, 10150, 420.0, 1.0, 55.0, 1.5, 7.0, 0.0, 0.8, 1, -1, 0,
+     9000, 0, 23u},
     // 25 samples per second with the sensor updating every third sample: plateaus.
-    {"flight-25hz-plateaus.hyp", 1, 3, 877, 15, 9850, 90.0, 0.8, 70.0, 1.2, 7.0, 2.0, 0.0, 3, -1,
-     0, 0, 0, 37u},
+    {"flight-25hz-plateaus.hyp", 1, 3, 877, 15, 9850, 90.0, 0.8, 70.0, 1.2, 7.0, 2.0, 0.0, 3, -1, 0,
+     0, 0, 37u},
     // 1 sample per second, a slow descent.
-    {"flight-1hz.hyp", 5, 41, 3310, 25, 10300, 650.0, 2.0, 80.0, 1.5, 3.0, 6.0, 0.5, 1, -1, 0, 0,
-     0, 41u},
+    {"flight-1hz.hyp", 5, 41, 3310, 25, 10300, 650.0, 2.0, 80.0, 1.5, 3.0, 6.0, 0.5, 1, -1, 0, 0, 0,
+     41u},
     // 5 samples per second with a spike in the descent, and bytes received after the end marker.
-    {"flight-spike.hyp", 4, 9, 1502, 12, 10000, 300.0, 1.0, 55.0, 1.4, 5.5, 3.0, 1.0, 1, 120,
-     -260, 0, 6, 53u},
+    {"flight-spike.hyp", 4, 9, 1502, 12, 10000, 300.0, 1.0, 55.0, 1.4, 5.5, 3.0, 1.0, 1, 120, -260,
+     0, 6, 53u},
 };
 
 // Altitude above the pad in metres at time t of the model flight; landed() tells whether the
@@ -85,7 +85,9 @@ struct FlightModel {
 };
 
 // International standard atmosphere, hPa at z metres above sea level.
-double StandardPressure(double z) { return 1013.25 * std::pow(1.0 - 2.25577e-5 * z, 5.25588); }
+double StandardPressure(double z) {
+  return 1013.25 * std::pow(1.0 - 2.25577e-5 * z, 5.25588);
+}
 
 // The sensor: p = (v / 3 + 0.095) * 10000 / 9 with v = 3.0 - s * 2.048 / fullScale, inverted.
 double RawOfPressure(double p, double fullScale) {
@@ -121,7 +123,8 @@ std::vector<std::uint8_t> BuildFlight(const ExampleFlight& e) {
     int raw = held;
     if (k % e.hold == 0) {
       const double h = model.Altitude(k / rate);
-      const double exact = RawOfPressure(StandardPressure(e.groundAsl + h), sampling.SampleFullScale);
+      const double exact =
+          RawOfPressure(StandardPressure(e.groundAsl + h), sampling.SampleFullScale);
       raw = static_cast<int>(std::lround(exact + e.noise * uniform()));
       held = raw;
     }

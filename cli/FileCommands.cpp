@@ -9,7 +9,9 @@ namespace hypsor::cli {
 
 namespace {
 
-QString Number9(double value) { return QString::asprintf("%.9g", value); }
+QString Number9(double value) {
+  return QString::asprintf("%.9g", value);
+}
 
 // Loads a flight file; on failure writes one line to err and returns the exit status.
 int LoadForCli(const QString& path, Flight& flight, QTextStream& err) {
@@ -60,7 +62,8 @@ int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
 }
 
 int RunExport(const QStringList& args, QTextStream& out, QTextStream& err) {
-  const QString usage = QStringLiteral("hypsor-cli: usage: hypsor-cli export FILE [--temperature T]\n");
+  const QString usage =
+      QStringLiteral("hypsor-cli: usage: hypsor-cli export FILE [--temperature T]\n");
   QString path;
   bool haveTemperature = false;
   int temperature = 0;

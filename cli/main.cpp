@@ -18,7 +18,8 @@ struct Command {
 };
 
 constexpr Command kCommands[] = {
-    {"info", RunInfo, "info FILE                       header fields and extremes of a flight file"},
+    {"info", RunInfo,
+     "info FILE                       header fields and extremes of a flight file"},
     {"export", RunExport,
      "export FILE [--temperature T]   altitude and acceleration curve as CSV on stdout"},
     {"make-example", RunMakeExample, nullptr},
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
   }
   for (const Command& c : kCommands) {
     if (name == QLatin1String(c.name)) {
-      if (c.usage && (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h")))) {
+      if (c.usage &&
+          (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h")))) {
         out << "Usage: hypsor-cli " << c.usage << '\n';
         return ExitOk;
       }

@@ -29,9 +29,8 @@ FlightFileResult LoadFlightFile(const QString& path, Flight& into) {
   // A file without a complete header is refused before anything changes.
   if (!SetFlightBytes(into, bytes)) {
     result.status = FlightFileStatus::TooShort;
-    result.error = QStringLiteral("File %1 is too short for a flight (%2 bytes)")
-                       .arg(path)
-                       .arg(data.size());
+    result.error =
+        QStringLiteral("File %1 is too short for a flight (%2 bytes)").arg(path).arg(data.size());
     return result;
   }
   ApplyFlightHeader(into);
@@ -45,8 +44,8 @@ bool SaveFlightFile(const QString& path, std::span<const std::uint8_t> bytes, QS
 }
 
 QString FlightFileCaption(const QString& path) {
-  const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')),
-                                   path.lastIndexOf(QLatin1Char('\\')));
+  const qsizetype slash =
+      std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
   return slash < 0 ? path : path.mid(slash + 1);
 }
 

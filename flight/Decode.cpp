@@ -81,10 +81,9 @@ float NextAcceleration(AccelerationState& st, const Flight& flight, const Conver
     st.referenceValue = t;
     st.referenceAltitude = conv.Altitude(t);
     const long double steps = static_cast<long double>(st.rampCount) + 1;
-    st.rampTarget = static_cast<float>(
-        (static_cast<long double>(st.referenceAltitude) - h) / steps);
-    st.rampStep = static_cast<float>(
-        (static_cast<long double>(st.rampTarget) - st.rate) / steps);
+    st.rampTarget =
+        static_cast<float>((static_cast<long double>(st.referenceAltitude) - h) / steps);
+    st.rampStep = static_cast<float>((static_cast<long double>(st.rampTarget) - st.rate) / steps);
     st.rate = static_cast<float>(static_cast<long double>(st.rate) + st.rampStep);
     return st.rate;
   }
@@ -109,8 +108,8 @@ float SampleAltitude(std::uint32_t sample, float fullScale, float referencePress
                      float groundTemperature, std::uint32_t calibration) {
   const float p = SamplePressure(sample, fullScale);
   // Step 3: the logarithm of the pressure ratio, the quotient passed in double precision.
-  const double quotient =
-      static_cast<double>(static_cast<long double>(p) / static_cast<long double>(referencePressure));
+  const double quotient = static_cast<double>(static_cast<long double>(p) /
+                                              static_cast<long double>(referencePressure));
   const float l = static_cast<float>(-std::log(quotient));
   // Step 4: times the temperature in kelvin and R/g.
   const float a = static_cast<float>(
@@ -119,15 +118,17 @@ float SampleAltitude(std::uint32_t sample, float fullScale, float referencePress
   return static_cast<float>(static_cast<long double>(calibration) * a * kCalibrationScale);
 }
 
-DecodedFlight DecodeFlight(const Flight& flight, std::uint32_t count, const DecodeOptions& options) {
+DecodedFlight DecodeFlight(const Flight& flight, std::uint32_t count,
+                           const DecodeOptions& options) {
   DecodedFlight out;
   out.AltitudeTable.fill(0);
   const std::uint32_t mask = flight.SampleMask;
 
   // The flight's bytes as far as they go, never beyond the buffer.
   const std::int32_t byteLimit = std::clamp(flight.FlightByteCount, 0, RxBufferSize);
-  const std::uint32_t wordsHeld =
-      byteLimit > FlightHeaderSize ? static_cast<std::uint32_t>(byteLimit - FlightHeaderSize) / 2 : 0;
+  const std::uint32_t wordsHeld = byteLimit > FlightHeaderSize
+                                      ? static_cast<std::uint32_t>(byteLimit - FlightHeaderSize) / 2
+                                      : 0;
   std::uint32_t remaining = std::min(count, wordsHeld);
 
   // Reference pressure of sample 0 (read even when the flight holds no sample, as the altimeter's

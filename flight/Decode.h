@@ -32,6 +32,9 @@ struct DecodedFlight {
 // Converts count samples (at most; the end marker stops earlier) of the flight into altitudes
 // with the flight's own mask, full scale, calibration and GroundTemperature. Never reads past
 // the flight's bytes or writes past the table: a longer flight stops at the table's capacity.
+// (count is held to the words within FlightByteCount; at most AltitudeTableSize - 1 = 7999
+// altitudes are decoded, so the end marker always has its entry. The arithmetic is bit-exact
+// with the altimeter's first program: see Decode.cpp.)
 DecodedFlight DecodeFlight(const Flight& flight, std::uint32_t count, const DecodeOptions& options);
 
 // The altitude of one masked sample against a reference pressure (conversion steps 1-5), and the

@@ -35,13 +35,17 @@ unsigned WordAt(const FlightBytes& bytes, int offset) {
 
 }  // namespace
 
-const SamplingCode& SamplingForCode(unsigned code) { return kSamplingCodes[code & 0x0Fu]; }
+const SamplingCode& SamplingForCode(unsigned code) {
+  return kSamplingCodes[code & 0x0Fu];
+}
 
 std::uint32_t CheckedCalibration(std::uint32_t word) {
   return (word < 9700 || word > 10500) ? 10000u : word;
 }
 
-std::uint32_t CheckedTemperature(std::uint32_t word) { return word > 80 ? 20u : word; }
+std::uint32_t CheckedTemperature(std::uint32_t word) {
+  return word > 80 ? 20u : word;
+}
 
 bool SetFlightBytes(Flight& flight, std::span<const std::uint8_t> data) {
   if (data.size() < static_cast<std::size_t>(FlightHeaderSize)) return false;

@@ -48,6 +48,7 @@ struct Flight {
 
 // Puts data (at most RxBufferSize bytes) into a flight and sets its counts. Returns false and
 // leaves the flight unchanged when data is shorter than the header.
+// The bytes behind the copied ones are zeroed: a Flight never carries an earlier flight's tail.
 bool SetFlightBytes(Flight& flight, std::span<const std::uint8_t> data);
 
 // Interprets header bytes 2-9 of flight.bytes: competitor, serial, calibration, temperature

@@ -20,7 +20,8 @@ void Check(bool condition) {
 
 void DecodeAndCheck(const hypsor::Flight& f, std::uint32_t count) {
   for (bool accel : {false, true}) {
-    const hypsor::DecodedFlight d = hypsor::DecodeFlight(f, count, hypsor::DecodeOptions{true, accel});
+    const hypsor::DecodedFlight d =
+        hypsor::DecodeFlight(f, count, hypsor::DecodeOptions{true, accel});
     Check(d.tableCount >= 0 && d.tableCount < hypsor::AltitudeTableSize);
     Check(d.AltitudeTable[static_cast<std::size_t>(d.tableCount)] == hypsor::AltitudeEndMarker);
     Check(d.altitude.size() == static_cast<std::size_t>(d.tableCount));
@@ -59,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     hypsor::Flight f;
     if (hypsor::SetFlightBytes(f, std::span<const std::uint8_t>(data, size))) {
       hypsor::ApplyFlightHeader(f);
-      f.GroundTemperature = static_cast<float>(static_cast<int>(data[10] | (data[11] << 8)) % 1100 - 100);
+      f.GroundTemperature =
+          static_cast<float>(static_cast<int>(data[10] | (data[11] << 8)) % 1100 - 100);
       DecodeAndCheck(f, f.SampleCount);
       DecodeAndCheck(f, 0xFFFFFFFFu);
     }

@@ -4,7 +4,8 @@
 // change to the decoding or to the sample flights is intended, regenerate them from the source
 // folder and review the diff:
 //   build/cli/hypsor-cli export examples/sample-flight.hyp > tests/data/sample-flight.csv
-//   build/cli/hypsor-cli export examples/flight-25hz-plateaus.hyp > tests/data/flight-25hz-plateaus.csv
+//   build/cli/hypsor-cli export examples/flight-25hz-plateaus.hyp >
+//   tests/data/flight-25hz-plateaus.csv
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -40,7 +41,9 @@ CliRun RunCli(const QStringList& args) {
   return r;
 }
 
-QString Example(const char* name) { return hypsor::test::ExamplePath(QString::fromLatin1(name)); }
+QString Example(const char* name) {
+  return hypsor::test::ExamplePath(QString::fromLatin1(name));
+}
 
 QString GoldenCsv(const char* name) {
   QFile f(QStringLiteral(HYPSOR_SOURCE_DIR "/tests/data/") + QString::fromLatin1(name));
@@ -70,7 +73,9 @@ QString WriteFlight(const QTemporaryDir& dir, const char* name, const std::vecto
   return path;
 }
 
-QStringList Lines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+QStringList Lines(const QString& text) {
+  return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
 
 }  // namespace
 
@@ -101,7 +106,7 @@ TEST(CliExport, WorkedExampleRows) {
     const QStringList f = lines[k + 1].split(QLatin1Char(','));
     ASSERT_EQ(f.size(), 6) << lines[k + 1].toStdString();
     EXPECT_EQ(f[0].toInt(), k);
-    EXPECT_DOUBLE_EQ(f[1].toDouble(), k * 0.1);          // 10 samples per second
+    EXPECT_DOUBLE_EQ(f[1].toDouble(), k * 0.1);                 // 10 samples per second
     EXPECT_EQ(f[2], k == 0 ? QStringLiteral("0") : QString());  // label "0" on the first sample
     EXPECT_EQ(f[3].toInt(), dm[k]) << k;
     EXPECT_NEAR(f[5].toDouble(), accel[k], 0.0006) << k;
@@ -112,9 +117,10 @@ TEST(CliExport, TemperatureOption) {
   QTemporaryDir dir;
   const QString path = WriteFlight(dir, "t.hyp", {8800, 8900, 9800, 8700, 0xFFFF});
   const CliRun warm = RunCli({QStringLiteral("export"), path});
-  const CliRun cold = RunCli({QStringLiteral("export"), path, QStringLiteral("--temperature"),
-                           QStringLiteral("0")});
-  const CliRun minus = RunCli({QStringLiteral("export"), path, QStringLiteral("--temperature=-12")});
+  const CliRun cold = RunCli(
+      {QStringLiteral("export"), path, QStringLiteral("--temperature"), QStringLiteral("0")});
+  const CliRun minus =
+      RunCli({QStringLiteral("export"), path, QStringLiteral("--temperature=-12")});
   ASSERT_EQ(warm.exitCode, 0);
   ASSERT_EQ(cold.exitCode, 0);
   ASSERT_EQ(minus.exitCode, 0);
@@ -166,11 +172,14 @@ TEST(CliInfo, LargestFlightAndSlowFlight) {
 TEST(CliInfo, EmptyExtremes) {
   QTemporaryDir dir;
   // Never above the start: no maximum, no minimum.
-  const CliRun flat = RunCli({QStringLiteral("info"), WriteFlight(dir, "f.hyp", {8800, 8790, 0xFFFF})});
+  const CliRun flat =
+      RunCli({QStringLiteral("info"), WriteFlight(dir, "f.hyp", {8800, 8790, 0xFFFF})});
   ASSERT_EQ(flat.exitCode, 0);
-  EXPECT_TRUE(flat.out.endsWith(QStringLiteral("\nplotted: 2\nmax: \nmin: \n"))) << flat.out.toStdString();
+  EXPECT_TRUE(flat.out.endsWith(QStringLiteral("\nplotted: 2\nmax: \nmin: \n")))
+      << flat.out.toStdString();
   // Up to about 7.9 m only: a maximum, but no minimum.
-  const CliRun low = RunCli({QStringLiteral("info"), WriteFlight(dir, "l.hyp", {8800, 8840, 8800, 0xFFFF})});
+  const CliRun low =
+      RunCli({QStringLiteral("info"), WriteFlight(dir, "l.hyp", {8800, 8840, 8800, 0xFFFF})});
   ASSERT_EQ(low.exitCode, 0);
   EXPECT_TRUE(low.out.contains(QStringLiteral("\nmax: 7.")));
   EXPECT_TRUE(low.out.endsWith(QStringLiteral("\nmin: \n"))) << low.out.toStdString();
@@ -195,8 +204,8 @@ TEST(CliErrors, UsageAndFiles) {
   r = RunCli({QStringLiteral("info")});
   EXPECT_EQ(r.exitCode, 1);
   oneLine(r);
-  r = RunCli({QStringLiteral("export"), Example("sample-flight.hyp"), QStringLiteral("--temperature"),
-              QStringLiteral("warm")});
+  r = RunCli({QStringLiteral("export"), Example("sample-flight.hyp"),
+              QStringLiteral("--temperature"), QStringLiteral("warm")});
   EXPECT_EQ(r.exitCode, 1);
   oneLine(r);
   r = RunCli({QStringLiteral("export"), Example("sample-flight.hyp"), QStringLiteral("--bogus")});
