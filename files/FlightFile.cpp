@@ -17,7 +17,7 @@ FlightFileResult LoadFlightFile(const QString& path, Flight& into) {
     result.error = QStringLiteral("Cannot open file %1: %2").arg(path, file.errorString());
     return result;
   }
-  // At most the first 9000 bytes, whatever the file's length (Part 3.2).
+  // At most the first 9000 bytes, whatever the file's length.
   const QByteArray data = file.read(FileReadCap);
   if (file.error() != QFileDevice::NoError) {
     result.status = FlightFileStatus::CannotOpen;

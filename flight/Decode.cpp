@@ -9,7 +9,7 @@ namespace hypsor {
 namespace {
 
 // Constants of the conversion, each held in the precision the altimeter's first program used;
-// the decimetres only come out bit-exact with exactly these (Part 2.1).
+// the decimetres only come out bit-exact with exactly these.
 constexpr float kAdcReference = 2.048f;
 constexpr float kOffset = 3.0f;
 constexpr long double kOneThird = 1.0L / 3.0L;
@@ -34,7 +34,7 @@ unsigned WordAt(const FlightBytes& bytes, std::int32_t offset) {
          (static_cast<unsigned>(bytes[static_cast<std::size_t>(offset) + 1]) << 8);
 }
 
-// The conversion with the flight's parameters bound, so the loop reads like the spec.
+// The conversion with the flight's parameters bound, so the loop reads like the conversion steps.
 struct Converter {
   float fullScale;
   float reference;
@@ -45,7 +45,7 @@ struct Converter {
   }
 };
 
-// The acceleration curve's state (Part 2.1, "Acceleration value").
+// The acceleration curve's state.
 struct AccelerationState {
   unsigned referenceValue = 0;
   float referenceAltitude = 0.0f;

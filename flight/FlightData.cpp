@@ -7,7 +7,7 @@ namespace hypsor {
 
 namespace {
 
-// The sampling list of the device settings window (Part 1.2), indexed by the low four bits of
+// The sampling list of the device settings window, indexed by the low four bits of
 // header byte 7. Codes 8-15 have no entry in that list: label step 1 and an empty text.
 constexpr SamplingCode kSamplingCodes[16] = {
     {500, 0x1FFF, 8192.0f, "50 pom/sek"},

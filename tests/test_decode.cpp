@@ -1,6 +1,6 @@
-// Sample decoding (Part 2.1): the worked examples, labels, end markers, extremes, truncation,
+// Sample decoding: the worked examples, labels, end markers, extremes, truncation,
 // temperature scaling, the acceleration curve and the table's capacity. The expected figures are
-// restated from the spec, not computed with the code under test.
+// restated from the worked examples, not computed with the code under test.
 #include <gtest/gtest.h>
 
 #include <cmath>

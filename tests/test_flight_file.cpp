@@ -1,4 +1,4 @@
-// Flight file (Part 3.2): reading at most 9000 bytes, refusing a file without a header, the
+// Flight file: reading at most 9000 bytes, refusing a file without a header, the
 // header rules and their edge values, saving atomically and the caption.
 #include <gtest/gtest.h>
 
