@@ -61,7 +61,7 @@ ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
 }
 
 DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
-                           const SessionCallbacks& callbacks) {
+                           const SessionCallbacks& callbacks, const DownloadPolling& polling) {
   DownloadResult result;
   channel.ClearFault();
   if (!channel.OpenPort(portName)) {
@@ -99,11 +99,11 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   channel.SendFrame(channel.CommandFrame);
 
   int total = 0;
-  for (int poll = 1; poll <= DownloadPolls; ++poll) {
-    Pause(DownloadPollMs);
+  for (int poll = 1; poll <= polling.polls; ++poll) {
+    Pause(polling.intervalMs);
     total += channel.ReadPending();
     result.polls = poll;
-    if (callbacks.progress) callbacks.progress(total, DownloadPolls - poll);
+    if (callbacks.progress) callbacks.progress(total, polling.polls - poll);
     if (channel.Fault() != ChannelFault::None) break;
     if (total >= FlightHeaderSize && EndMarkerInTail(channel)) {
       result.endMarkerSeen = true;

@@ -57,10 +57,18 @@ struct DownloadResult {
   PortFailure port;  // for PortOpenFailed
 };
 
+// How often and how long a download polls for the flight. The altimeter needs the defaults at
+// its line rate; a faster peer (a simulator without pacing) can be polled faster.
+struct DownloadPolling {
+  int polls = DownloadPolls;
+  int intervalMs = DownloadPollMs;
+};
+
 // Downloads the last recorded flight: probe "4", calibration "D", flight request "1", then up to
-// DownloadPolls polls until the end marker 0xFF 0xFF shows among the last 12 bytes. The port is
-// closed on every path.
+// `polls` polls until the end marker 0xFF 0xFF shows among the last 12 bytes. The port is closed
+// on every path.
 DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
-                           const SessionCallbacks& callbacks = {});
+                           const SessionCallbacks& callbacks = {},
+                           const DownloadPolling& polling = {});
 
 }  // namespace hypsor

@@ -9,6 +9,7 @@
 #include <QThread>
 
 #ifdef Q_OS_UNIX
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -20,6 +21,18 @@ namespace {
 
 // A buffered-read pump that keeps finding new bytes is stopped after this many rounds.
 constexpr int kMaxPumpRounds = 64;
+
+// A line that has been hung up (peer gone, adapter unplugged) reads as an endless end of file,
+// which QSerialPort takes for "nothing yet"; poll() tells it apart.
+bool HungUp([[maybe_unused]] qintptr handle) {
+#ifdef Q_OS_UNIX
+  pollfd p{static_cast<int>(handle), POLLIN, 0};
+  if (::poll(&p, 1, 0) < 0) return false;
+  return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+#else
+  return false;
+#endif
+}
 
 }  // namespace
 
@@ -103,6 +116,10 @@ std::int64_t SerialPort::BytesWaiting(std::int64_t enough) {
     if (!port_->waitForReadyRead(0)) break;
   }
   if (CheckGone()) return -1;
+  if (port_->bytesAvailable() < enough && HungUp(port_->handle())) {
+    gone_ = true;
+    return -1;
+  }
   // An empty wait leaves TimeoutError behind; it means nothing.
   port_->clearError();
   return port_->bytesAvailable();

@@ -1,0 +1,82 @@
+// Opening the serial port: which device a name opens, what an open failure says, and that an
+// open port is not reopened.
+#include <gtest/gtest.h>
+
+#include "device/DeviceChannel.h"
+#include "device/SessionMessages.h"
+#include "device/Sessions.h"
+#include "platform/SerialPort.h"
+#include "tests/support/SimProcess.h"
+
+namespace hypsor {
+namespace {
+
+using test::SimProcess;
+
+#ifdef Q_OS_LINUX
+TEST(SerialPortNames, WindowNamesAndPathsMapToDevices) {
+  EXPECT_EQ(SerialPort::SystemLocation("COM1"), "/dev/ttyS0");
+  EXPECT_EQ(SerialPort::SystemLocation("COM9"), "/dev/ttyS8");
+  EXPECT_EQ(SerialPort::SystemLocation("COM10"), "/dev/ttyS9");
+  EXPECT_EQ(SerialPort::SystemLocation("COM25"), "/dev/ttyS24");
+  EXPECT_EQ(SerialPort::SystemLocation("ttyUSB0"), "/dev/ttyUSB0");
+  EXPECT_EQ(SerialPort::SystemLocation("ttyACM0"), "/dev/ttyACM0");
+  EXPECT_EQ(SerialPort::SystemLocation("pts/3"), "/dev/pts/3");
+  EXPECT_EQ(SerialPort::SystemLocation("/dev/pts/12"), "/dev/pts/12");
+  // Not a COM number: taken as a device name.
+  EXPECT_EQ(SerialPort::SystemLocation("COM0"), "/dev/COM0");
+  EXPECT_EQ(SerialPort::SystemLocation("COMX"), "/dev/COMX");
+}
+#endif
+
+TEST(SerialPortOpen, FailuresNameThePortAndExplainMissingPermission) {
+  DeviceChannel channel;
+  EXPECT_FALSE(channel.OpenPort(QStringLiteral("ttyQQ9")));
+  EXPECT_FALSE(channel.IsOpen());
+  EXPECT_EQ(channel.LastOpenFailure().error, PortOpenError::NotFound);
+  const SessionMessage missing = PortOpenMessage(channel.LastOpenFailure());
+  EXPECT_EQ(missing.Text(1), QStringLiteral("Communication Error: ttyQQ9"));
+  EXPECT_EQ(missing.Text(0), QStringLiteral("Błąd komunikacji z portem: ttyQQ9"));
+  EXPECT_EQ(missing.Caption(1), QStringLiteral("Hypsor - error"));
+  EXPECT_EQ(missing.Caption(0), QStringLiteral("Hypsor - problem"));
+  EXPECT_EQ(channel.ClosePort(), 0);
+
+  // The sessions report the same.
+  const DownloadResult d = RunDownload(channel, QStringLiteral("ttyQQ9"));
+  EXPECT_EQ(d.outcome, DownloadOutcome::PortOpenFailed);
+  EXPECT_EQ(MessageFor(d).Text(1), QStringLiteral("Communication Error: ttyQQ9"));
+  const ZeroingResult z = RunZeroing(channel, QStringLiteral("ttyQQ9"));
+  EXPECT_EQ(z.outcome, ZeroingOutcome::PortOpenFailed);
+  EXPECT_EQ(MessageFor(z).Text(1), QStringLiteral("Communication Error: ttyQQ9"));
+
+  // A port another program holds is refused like one we may not use: the hint says what to do.
+  SimProcess sim({"--no-pacing"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  DeviceChannel holder;
+  ASSERT_TRUE(holder.OpenPort(sim.PortName()));
+  EXPECT_FALSE(channel.OpenPort(sim.PortName()));
+  EXPECT_EQ(channel.LastOpenFailure().error, PortOpenError::Permission);
+  const QStringList lines = PortOpenMessage(channel.LastOpenFailure()).Text(1).split('\n');
+  ASSERT_EQ(lines.size(), 2);
+  EXPECT_EQ(lines[0], QStringLiteral("Communication Error: ") + sim.PortName());
+  EXPECT_TRUE(lines[1].contains(QStringLiteral("dialout"))) << lines[1].toStdString();
+}
+
+TEST(SerialPortOpen, AnOpenPortIsKeptAndPathsWork) {
+  SimProcess sim({"--no-pacing"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  DeviceChannel channel;
+  ASSERT_TRUE(channel.OpenPort(QStringLiteral("/dev/") + sim.PortName()));
+  // Asking again, even for another name, keeps the port that is open.
+  EXPECT_TRUE(channel.OpenPort(QStringLiteral("ttyQQ9")));
+  EXPECT_EQ(channel.QueryDevice('4'), 8);
+  EXPECT_EQ(channel.ClosePort(), 1);
+  EXPECT_EQ(channel.ClosePort(), 0);
+  // Once closed, the channel can open again and nothing stale is waiting.
+  ASSERT_TRUE(channel.OpenPort(sim.PortName()));
+  EXPECT_EQ(channel.ReadPending(), 0);
+  EXPECT_EQ(channel.QueryDevice('B'), 8);
+}
+
+}  // namespace
+}  // namespace hypsor

@@ -1,0 +1,252 @@
+// Reading and writing the altimeter's own settings against the simulated altimeter: the values
+// read, the upload limits and their messages, the frames sent, and misbehaving devices.
+#include <gtest/gtest.h>
+
+#include "device/DeviceChannel.h"
+#include "device/ParameterExchange.h"
+#include "device/SessionMessages.h"
+#include "device/Sessions.h"
+#include "tests/support/SimProcess.h"
+
+namespace hypsor {
+namespace {
+
+using test::SimProcess;
+
+QByteArray Frame(std::initializer_list<int> bytes) {
+  QByteArray out;
+  for (int b : bytes) out.append(static_cast<char>(b));
+  return out;
+}
+
+SettingsUpload Values(const char* calibration, const char* trigger, const char* competitor,
+                      int sampling = 2, int zeroing = 0) {
+  SettingsUpload u;
+  u.calibration = QString::fromLatin1(calibration);
+  u.trigger = QString::fromLatin1(trigger);
+  u.competitor = QString::fromLatin1(competitor);
+  u.samplingIndex = sampling;
+  u.zeroingIndex = zeroing;
+  return u;
+}
+
+TEST(DeviceSettingsRead, ReportAndZeroingModeAreDecoded) {
+  // Sampling byte 0x13: only the low four bits count.
+  SimProcess sim({"--no-pacing", "--competitor", "200", "--serial", "54321", "--temp-calibration",
+                  "33", "--trigger", "513", "--sampling", "19", "--manual-zero", "3"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  DeviceChannel channel;
+  ASSERT_TRUE(channel.OpenPort(sim.PortName()));
+  const SettingsReadResult r = ReadDeviceSettings(channel);
+  ASSERT_EQ(r.outcome, SettingsReadOutcome::Ok);
+  EXPECT_TRUE(r.reportRead);
+  EXPECT_EQ(r.settings.competitor, 200u);
+  EXPECT_EQ(r.settings.serial, 54321u);
+  EXPECT_EQ(r.settings.calibration, 33u);
+  EXPECT_EQ(r.settings.trigger, 513u);
+  EXPECT_EQ(r.settings.samplingCode, 3u);
+  EXPECT_EQ(r.settings.manualZeroing, 1);  // bit 0 of 3
+  EXPECT_EQ(channel.ManualZeroingMode, 1);
+  EXPECT_FALSE(MessageFor(r).show);
+  // The window keeps the port open after reading.
+  EXPECT_TRUE(channel.IsOpen());
+  const QList<QByteArray> frames = sim.ReceivedFrames();
+  ASSERT_EQ(frames.size(), 2);
+  EXPECT_EQ(frames[0], Frame({0x65, 0x34, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(frames[1], Frame({0x65, 0x42, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(DeviceSettingsUpload, LimitsAreCheckedUnsignedAndNothingIsSentBeyondThem) {
+  struct Case {
+    const char* calibration;
+    const char* trigger;
+    const char* competitor;
+    UploadOutcome outcome;
+    SettingsField field;
+  };
+  const Case cases[] = {
+      {"50", "200", "255", UploadOutcome::Accepted, SettingsField::None},
+      {"51", "200", "255", UploadOutcome::TooLarge, SettingsField::Calibration},
+      {"50", "201", "255", UploadOutcome::TooLarge, SettingsField::Trigger},
+      {"50", "200", "256", UploadOutcome::TooLarge, SettingsField::Competitor},
+      {"-1", "0", "0", UploadOutcome::TooLarge, SettingsField::Calibration},
+      {"0", "-1", "0", UploadOutcome::TooLarge, SettingsField::Trigger},
+      {"60", "0", "0", UploadOutcome::TooLarge, SettingsField::Calibration},
+      {"x1", "0", "0", UploadOutcome::NotANumber, SettingsField::Calibration},
+      // Empty fields are looked for in the order trigger, calibration, competitor.
+      {"", "", "", UploadOutcome::FieldEmpty, SettingsField::Trigger},
+      {"", "1", "", UploadOutcome::FieldEmpty, SettingsField::Calibration},
+      {"1", "1", "", UploadOutcome::FieldEmpty, SettingsField::Competitor},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.calibration) + "/" + c.trigger + "/" + c.competitor);
+    SimProcess sim({"--no-pacing"});
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    DeviceChannel channel;
+    ASSERT_TRUE(channel.OpenPort(sim.PortName()));
+    const UploadResult r =
+        UploadDeviceSettings(channel, Values(c.calibration, c.trigger, c.competitor, 6, 1));
+    EXPECT_EQ(r.outcome, c.outcome);
+    EXPECT_EQ(r.field, c.field);
+    EXPECT_FALSE(r.settingsWriteRefused);
+    const QList<QByteArray> frames = sim.ReceivedFrames();
+    const SessionMessage m = MessageFor(r);
+    if (c.outcome == UploadOutcome::Accepted) {
+      ASSERT_EQ(frames.size(), 2);
+      EXPECT_EQ(frames[0], Frame({0x65, 0x35, 0xFF, 50, 0, 200, 0, 6}));
+      EXPECT_EQ(frames[1], Frame({0x65, 0x43, 1, 50, 0, 200, 0, 6}));
+      EXPECT_FALSE(channel.IsOpen());
+      EXPECT_EQ(m.Text(1), QStringLiteral("Setup OK"));
+      EXPECT_EQ(m.Caption(1), QStringLiteral("Setup"));
+      EXPECT_EQ(m.Text(0), QStringLiteral("Ustawienia OK"));
+    } else {
+      EXPECT_TRUE(frames.isEmpty());
+      // The user corrects the value and tries again on the same port.
+      EXPECT_TRUE(channel.IsOpen());
+      EXPECT_EQ(m.Caption(1), QStringLiteral("Hypsor - error"));
+      if (c.outcome == UploadOutcome::TooLarge) {
+        EXPECT_EQ(m.Text(1), QStringLiteral("Too large value"));
+        EXPECT_EQ(m.Text(0), QStringLiteral("Za duza wartosc"));
+      }
+      if (c.outcome == UploadOutcome::FieldEmpty) {
+        EXPECT_EQ(m.Text(1), QStringLiteral("Field can not be empty"));
+        EXPECT_EQ(m.Text(0), QStringLiteral("Pole nie może być puste"));
+      }
+    }
+  }
+}
+
+TEST(DeviceSettingsUpload, ValuesPassedBeforeARefusalStayInTheFrameForLaterCommands) {
+  SimProcess sim({"--no-pacing"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  DeviceChannel channel;
+  ASSERT_TRUE(channel.OpenPort(sim.PortName()));
+  // Calibration and trigger pass and go into the frame; the competitor number is refused.
+  EXPECT_EQ(UploadDeviceSettings(channel, Values("20", "150", "300", 5)).outcome,
+            UploadOutcome::TooLarge);
+  channel.ClosePort();
+  EXPECT_EQ(RunZeroing(channel, sim.PortName()).outcome, ZeroingOutcome::Ok);
+  const QList<QByteArray> frames = sim.ReceivedFrames();
+  ASSERT_EQ(frames.size(), 1);
+  // Bytes 0-3 are the zeroing's own; 4-6 are the calibration's high byte and the trigger, and
+  // byte 7 was never reached.
+  EXPECT_EQ(frames[0], Frame({0x65, 0x32, 0x32, 0x33, 0, 150, 0, 0}))
+      << frames[0].toHex(' ').toStdString();
+}
+
+TEST(DeviceSettingsUpload, RefusedWritesAreReportedAndThePortCloses) {
+  SimProcess sim({"--no-pacing", "--fault", "refuse-writes"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  DeviceChannel channel;
+  ASSERT_TRUE(channel.OpenPort(sim.PortName()));
+  const UploadResult r = UploadDeviceSettings(channel, Values("10", "100", "12"));
+  EXPECT_EQ(r.outcome, UploadOutcome::Refused);
+  // The settings write was refused too, and the zeroing-mode write still went out.
+  EXPECT_TRUE(r.settingsWriteRefused);
+  EXPECT_EQ(sim.ReceivedFrames().size(), 2);
+  EXPECT_FALSE(channel.IsOpen());
+  EXPECT_EQ(MessageFor(r).Text(1), QStringLiteral("Setup failed"));
+  EXPECT_EQ(MessageFor(r).Caption(1), QStringLiteral("Setup"));
+  EXPECT_EQ(SettingsWriteRefusedMessage().Text(0), QStringLiteral("Błąd zapisu"));
+  // Without an open port nothing happens.
+  EXPECT_EQ(UploadDeviceSettings(channel, Values("10", "100", "12")).outcome,
+            UploadOutcome::PortClosed);
+  EXPECT_EQ(sim.ReceivedFrames().size(), 2);
+}
+
+TEST(DeviceSettingsFaults, MisbehavingDevicesGiveClearOutcomes) {
+  struct Case {
+    const char* mode;
+    SettingsReadOutcome read;
+    bool openAfterRead;
+    UploadOutcome upload;
+    ZeroingOutcome zeroing;
+  };
+  const Case cases[] = {
+      {"silent", SettingsReadOutcome::CommunicationError, true, UploadOutcome::Refused,
+       ZeroingOutcome::NoAnswer},
+      // Short query replies; the 2-byte acknowledgements are whole.
+      {"short-replies", SettingsReadOutcome::CommunicationError, true, UploadOutcome::Accepted,
+       ZeroingOutcome::NoAnswer},
+      // A reply that never ends is given up after a bound, with the port closed.
+      {"endless", SettingsReadOutcome::CommunicationError, false, UploadOutcome::CommunicationError,
+       ZeroingOutcome::CommunicationError},
+      {"garbage-after", SettingsReadOutcome::Ok, true, UploadOutcome::Accepted, ZeroingOutcome::Ok},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    {
+      SimProcess sim({"--no-pacing", "--fault", c.mode});
+      ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+      DeviceChannel channel;
+      ASSERT_TRUE(channel.OpenPort(sim.PortName()));
+      const SettingsReadResult r = ReadDeviceSettings(channel);
+      EXPECT_EQ(r.outcome, c.read);
+      EXPECT_EQ(channel.IsOpen(), c.openAfterRead);
+      if (r.outcome != SettingsReadOutcome::Ok)
+        EXPECT_EQ(MessageFor(r).Text(1), QStringLiteral("Communication Error"));
+    }
+    {
+      SimProcess sim({"--no-pacing", "--fault", c.mode});
+      ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+      DeviceChannel channel;
+      ASSERT_TRUE(channel.OpenPort(sim.PortName()));
+      EXPECT_EQ(UploadDeviceSettings(channel, Values("1", "2", "3")).outcome, c.upload);
+      EXPECT_FALSE(channel.IsOpen());
+    }
+    {
+      SimProcess sim({"--no-pacing", "--fault", c.mode});
+      ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+      DeviceChannel channel;
+      EXPECT_EQ(RunZeroing(channel, sim.PortName()).outcome, c.zeroing);
+      EXPECT_FALSE(channel.IsOpen());
+    }
+  }
+}
+
+TEST(DeviceSettingsFaults, DeviceGoneBetweenExchangesClosesThePort) {
+  SimProcess sim({"--no-pacing"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  DeviceChannel channel;
+  ASSERT_TRUE(channel.OpenPort(sim.PortName()));
+  ASSERT_EQ(ReadDeviceSettings(channel).outcome, SettingsReadOutcome::Ok);
+  sim.Kill();
+  const SettingsReadResult r = ReadDeviceSettings(channel);
+  EXPECT_EQ(r.outcome, SettingsReadOutcome::CommunicationError);
+  EXPECT_EQ(channel.Fault(), ChannelFault::DeviceGone);
+  EXPECT_FALSE(channel.IsOpen());
+}
+
+TEST(DeviceSettingsUpload, FieldTextsConvertLikeTheOriginalIntegerConversion) {
+  const struct {
+    const char* text;
+    std::optional<std::int32_t> value;
+  } cases[] = {
+      {"0", 0},
+      {"  42", 42},
+      {"+7", 7},
+      {"-1", -1},
+      {"$1F", 31},
+      {"$ffffffff", -1},
+      {"2147483647", 2147483647},
+      {"-2147483648", INT32_MIN},
+      {"2147483648", {}},
+      {"", {}},
+      {" ", {}},
+      {"12 ", {}},
+      {"1e3", {}},
+      {"$", {}},
+      {"0x10", {}},
+      {"$100000000", {}},
+      {"٣", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseFieldInteger(QString::fromUtf8(c.text)), c.value) << '"' << c.text << '"';
+  }
+  EXPECT_TRUE(AboveLimit(-1, 255));
+  EXPECT_FALSE(AboveLimit(255, 255));
+  EXPECT_TRUE(AboveLimit(256, 255));
+}
+
+}  // namespace
+}  // namespace hypsor
