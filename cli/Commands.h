@@ -14,6 +14,8 @@ enum ExitCode : int {
   ExitOk = 0,
   ExitUsage = 1,  // wrong arguments: one line on stderr
   ExitFile = 2,   // a file that cannot be read, or is refused
+  ExitPort = 3,   // the serial port cannot be opened
+  ExitDevice = 4, // the altimeter did not answer properly, or refused
 };
 
 // Every subcommand: args are the arguments after the subcommand's name; results go to out,
@@ -30,6 +32,11 @@ int RunExport(const QStringList& args, QTextStream& out,
 void PrintFlightInfo(const Flight& flight, QTextStream& out);
 // The CSV of `export`: header line and one row per point of the altitude curve.
 void PrintFlightCsv(const Flight& flight, QTextStream& out);
+
+// DeviceCommands.cpp: the altimeter's exchanges (PORT as the window names it, or a path).
+int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& err);
+int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err);
+int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // ExampleCommands.cpp (hidden): writes the sample flights of examples/ into a folder.
 int RunMakeExample(const QStringList& args, QTextStream& out, QTextStream& err);

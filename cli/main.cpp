@@ -22,6 +22,11 @@ constexpr Command kCommands[] = {
      "info FILE                       header fields and extremes of a flight file"},
     {"export", RunExport,
      "export FILE [--temperature T]   altitude and acceleration curve as CSV on stdout"},
+    {"download", RunDeviceDownload,
+     "download --port PORT --out FILE  fetch the altimeter's last flight into a flight file"},
+    {"reset", RunDeviceReset, "reset --port PORT --yes         zero the altimeter"},
+    {"settings", RunDeviceSettings,
+     "settings --port PORT [--set KEY=VALUE]...  show or change the altimeter's settings"},
     {"make-example", RunMakeExample, nullptr},
 };
 
@@ -30,7 +35,8 @@ void PrintUsage(QTextStream& s) {
   for (const Command& c : kCommands) {
     if (c.usage) s << "  " << c.usage << '\n';
   }
-  s << "\nExit status: 0 success, 1 usage error, 2 file that cannot be read or is refused.\n";
+  s << "\nExit status: 0 success, 1 usage error, 2 file that cannot be read or is refused,\n"
+       "3 port that cannot be opened, 4 altimeter that does not answer or refuses.\n";
 }
 
 }  // namespace

@@ -178,7 +178,10 @@ UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& 
   channel.CommandFrame[2] = static_cast<std::uint8_t>(values.zeroingIndex & 0xFF);
   const int second = WriteAndCollect(channel);
   if (second < 0) return lost();
-  result.outcome = Acknowledged(channel, second) ? UploadOutcome::Accepted : UploadOutcome::Refused;
+  // A refused settings write is not undone by an acknowledged zeroing-mode write.
+  result.outcome = Acknowledged(channel, second) && !result.settingsWriteRefused
+                       ? UploadOutcome::Accepted
+                       : UploadOutcome::Refused;
   channel.ClosePort();
   return result;
 }

@@ -51,8 +51,8 @@ struct SettingsUpload {
 };
 
 enum class UploadOutcome {
-  Accepted,            // the "C" write was acknowledged
-  Refused,             // the "C" write was not acknowledged (or not answered)
+  Accepted,            // the "C" write was acknowledged and the "5" write not refused
+  Refused,             // either write refused, or the "C" write not answered
   FieldEmpty,          // nothing sent
   TooLarge,            // nothing more sent; the port stays open
   NotANumber,          // nothing more sent; the port stays open

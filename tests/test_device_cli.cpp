@@ -1,0 +1,160 @@
+// hypsor-cli download, reset and settings, run as a process against the simulated altimeter:
+// exit statuses, printed texts, the flight file written and the frames the device received.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestPaths.h"
+
+namespace hypsor {
+namespace {
+
+using test::SimProcess;
+
+struct CliRun {
+  int status = -1;
+  QString out;
+  QString err;
+};
+
+CliRun Cli(const QStringList& args) {
+  QProcess p;
+  p.start(test::CliPath(), args);
+  CliRun r;
+  if (!p.waitForFinished(60000)) return r;
+  r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+  r.out = QString::fromUtf8(p.readAllStandardOutput());
+  r.err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray Frame(std::initializer_list<int> bytes) {
+  QByteArray out;
+  for (int b : bytes) out.append(static_cast<char>(b));
+  return out;
+}
+
+TEST(CliDownload, WritesTheFlightFileAndReportsFailuresWithoutTouchingIt) {
+  ASSERT_FALSE(test::CliPath().isEmpty());
+  const QByteArray sent = ReadFile(test::ExamplePath(QStringLiteral("sample-flight.hyp")));
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("flight.hyp"));
+  {
+    SimProcess sim({"--no-pacing", "--calibration", "10321"});
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    const CliRun r = Cli({"download", "--port", sim.PortName(), "--out", out});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("calibration: 10321\n"))) << r.out.toStdString();
+    const QByteArray saved = ReadFile(out);
+    ASSERT_EQ(saved.size(), sent.size());
+    EXPECT_EQ(saved.mid(1, 7), sent.mid(1, 7));
+    EXPECT_EQ(saved.mid(10), sent.mid(10));
+    // 10321 = 0x2851, low byte first.
+    EXPECT_EQ(static_cast<std::uint8_t>(saved[8]), 0x51);
+    EXPECT_EQ(static_cast<std::uint8_t>(saved[9]), 0x28);
+  }
+  const QByteArray before = ReadFile(out);
+  {
+    SimProcess sim({"--no-pacing", "--fault", "silent"});
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    const CliRun r = Cli({"download", "--port", sim.PortName(), "--out", out});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Communication Error"))) << r.err.toStdString();
+    EXPECT_EQ(ReadFile(out), before);
+  }
+  const CliRun missing = Cli({"download", "--port", "ttyQQ9", "--out", out});
+  EXPECT_EQ(missing.status, 3);
+  EXPECT_TRUE(missing.err.contains(QStringLiteral("Communication Error: ttyQQ9")))
+      << missing.err.toStdString();
+  EXPECT_EQ(ReadFile(out), before);
+  EXPECT_EQ(Cli({"download", "--port", "ttyQQ9"}).status, 1);
+  EXPECT_EQ(Cli({"download", "--port", "ttyUSB10", "--out", out}).status, 1);
+}
+
+TEST(CliReset, NeedsConfirmationAndReportsTheAnswer) {
+  {
+    SimProcess sim({"--no-pacing"});
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    const CliRun unconfirmed = Cli({"reset", "--port", sim.PortName()});
+    EXPECT_EQ(unconfirmed.status, 1);
+    EXPECT_TRUE(sim.ReceivedFrames().isEmpty());
+    const CliRun r = Cli({"reset", "--port", sim.PortName(), "--yes"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, QStringLiteral("Reset - OK\n"));
+    ASSERT_EQ(sim.ReceivedFrames().size(), 1);
+    EXPECT_EQ(sim.ReceivedFrames()[0], Frame({0x65, 0x32, 0x32, 0x33, 0, 0, 0, 0}));
+  }
+  for (const char* fault : {"reset-refused", "reset-short"}) {
+    SimProcess sim({"--no-pacing", "--fault", fault});
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    const CliRun r = Cli({"reset", "--port", sim.PortName(), "--yes"});
+    EXPECT_EQ(r.status, 4) << fault;
+    EXPECT_TRUE(r.out.isEmpty()) << fault;
+  }
+}
+
+TEST(CliSettings, PrintsAndUploadsWithTheWindowsLimits) {
+  SimProcess sim({"--no-pacing", "--competitor", "12", "--serial", "4321", "--temp-calibration",
+                  "30", "--trigger", "150", "--sampling", "2", "--manual-zero", "1"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  const CliRun shown = Cli({"settings", "--port", sim.PortName()});
+  EXPECT_EQ(shown.status, 0) << shown.err.toStdString();
+  EXPECT_EQ(shown.out, QStringLiteral("competitor: 12\nserial: 4321\ncalibration: 30\n"
+                                      "trigger: 150\nsampling: 2\nmanual_zero: 1\n"));
+
+  const CliRun tooLarge = Cli({"settings", "--port", sim.PortName(), "--set", "calibration=51"});
+  EXPECT_EQ(tooLarge.status, 1);
+  EXPECT_TRUE(tooLarge.err.contains(QStringLiteral("Too large value")))
+      << tooLarge.err.toStdString();
+  const CliRun negative = Cli({"settings", "--port", sim.PortName(), "--set", "competitor=-1"});
+  EXPECT_EQ(negative.status, 1);
+  const CliRun empty = Cli({"settings", "--port", sim.PortName(), "--set", "trigger="});
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_TRUE(empty.err.contains(QStringLiteral("Field can not be empty")));
+  // Nothing but reads reached the device so far.
+  for (const QByteArray& f : sim.ReceivedFrames())
+    EXPECT_TRUE(f[1] == '4' || f[1] == 'B') << f.toHex(' ').toStdString();
+  const int readFrames = static_cast<int>(sim.ReceivedFrames().size());
+
+  const CliRun set = Cli({"settings", "--port", sim.PortName(), "--set", "calibration=50", "--set",
+                          "trigger=200", "--set", "competitor=255", "--set", "sampling=4"});
+  EXPECT_EQ(set.status, 0) << set.err.toStdString();
+  EXPECT_EQ(set.out, QStringLiteral("Setup OK\n"));
+  const QList<QByteArray> frames = sim.ReceivedFrames().mid(readFrames);
+  ASSERT_EQ(frames.size(), 4);
+  EXPECT_EQ(frames[2], Frame({0x65, 0x35, 255, 50, 0, 200, 0, 4}));
+  EXPECT_EQ(frames[3], Frame({0x65, 0x43, 1, 50, 0, 200, 0, 4}));
+
+  EXPECT_EQ(Cli({"settings", "--port", sim.PortName(), "--set", "serial=5"}).status, 1);
+  EXPECT_EQ(Cli({"settings", "--port", sim.PortName(), "--set", "sampling=8"}).status, 1);
+  EXPECT_EQ(Cli({"settings", "--port", "ttyQQ9"}).status, 3);
+}
+
+TEST(CliSettings, RefusedOrSilentDeviceIsAnError) {
+  {
+    SimProcess sim({"--no-pacing", "--fault", "refuse-writes"});
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    const CliRun r = Cli({"settings", "--port", sim.PortName(), "--set", "trigger=10"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Setup failed"))) << r.err.toStdString();
+  }
+  {
+    SimProcess sim({"--no-pacing", "--fault", "silent"});
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    const CliRun r = Cli({"settings", "--port", sim.PortName()});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Communication Error"))) << r.err.toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace hypsor
