@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <memory>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "files/IntegerText.h"
+#include "files/SettingsFile.h"
+#include "ui/Filtr.h"
+
+using namespace hypsor;
+
+TEST(ParseWindowInteger, AcceptsBlanksSignDecimalAndDollarHexWithinInt32) {
+  EXPECT_EQ(ParseWindowInteger(u"350"), 350);
+  EXPECT_EQ(ParseWindowInteger(u"  8"), 8);
+  EXPECT_EQ(ParseWindowInteger(u"-5"), -5);
+  EXPECT_EQ(ParseWindowInteger(u"+7"), 7);
+  EXPECT_EQ(ParseWindowInteger(u"0"), 0);
+  EXPECT_EQ(ParseWindowInteger(u"007"), 7);
+  EXPECT_EQ(ParseWindowInteger(u"$1F"), 31);
+  EXPECT_EQ(ParseWindowInteger(u"$ff"), 255);
+  EXPECT_EQ(ParseWindowInteger(u" -$10"), -16);
+  EXPECT_EQ(ParseWindowInteger(u"2147483647"), INT_MAX);
+  EXPECT_EQ(ParseWindowInteger(u"-2147483648"), INT_MIN);
+  EXPECT_EQ(ParseWindowInteger(u"$7FFFFFFF"), INT_MAX);
+  EXPECT_EQ(ParseWindowInteger(u"-$80000000"), INT_MIN);
+
+  for (const char16_t* bad : {u"",
+                              u"   ",
+                              u"-",
+                              u"+",
+                              u"$",
+                              u"-$",
+                              u"8 ",
+                              u"8a",
+                              u"1.5",
+                              u"--5",
+                              u"+-5",
+                              u"$G",
+                              u"$-1",
+                              u" - 5",
+                              u"\t8",
+                              u"1e3",
+                              u"0x1F",
+                              u"\u0663",
+                              u"2147483648",
+                              u"-2147483649",
+                              u"$80000000",
+                              u"99999999999999999999999",
+                              u"$FFFFFFFFFFFFFFFFFF"}) {
+    EXPECT_FALSE(ParseWindowInteger(bad).has_value()) << QString::fromUtf16(bad).toStdString();
+  }
+}
+
+namespace {
+
+struct Window {
+  SettingsRecord settings = DefaultSettings();
+  int language = 0;
+  int saves = 0;
+  bool saveSucceeds = true;
+  std::unique_ptr<TF_Filtr> dialog;
+
+  explicit Window(std::int32_t preCut = 350, std::int32_t finalCut = 250, std::int32_t preWin = 8,
+                  std::int32_t finalWin = 12) {
+    settings.PreCutCm = preCut;
+    settings.FinalCutCm = finalCut;
+    settings.PreFilterWindow = preWin;
+    settings.FinalFilterWindow = finalWin;
+    dialog = std::make_unique<TF_Filtr>(settings, language, [this] {
+      ++saves;
+      return saveSucceeds;
+    });
+  }
+
+  void Open() {
+    dialog->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+  }
+
+  // Replaces a field's text the way a user does: select all, delete, type.
+  static void Retype(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+    ASSERT_EQ(field->text(), text);
+  }
+
+  void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+  QStringList Captions() const {
+    return {dialog->Label1->text(), dialog->Label3->text(),  dialog->Label2->text(),
+            dialog->Label4->text(), dialog->Button2->text(), dialog->Button1->text()};
+  }
+};
+
+}  // namespace
+
+TEST(FilterWindow, FieldsComeFromTheSettingsOnceAndTabFollowsTheDesign) {
+  Window w(123, 456, 7, 21);
+  TF_Filtr& d = *w.dialog;
+  EXPECT_EQ(d.windowTitle(), "Hypsor-Filtr");
+  EXPECT_EQ(d.size(), QSize(175, 347));
+  EXPECT_EQ(d.Ed_Obc_Zgr->text(), "123");
+  EXPECT_EQ(d.Ed_ObcDokl->text(), "456");
+  EXPECT_EQ(d.Ed_Filtr1->text(), "7");
+  EXPECT_EQ(d.Ed_Filtr2->text(), "21");
+  // Top to bottom as designed.
+  EXPECT_LT(d.Ed_Obc_Zgr->y(), d.Ed_Filtr1->y());
+  EXPECT_LT(d.Ed_Filtr1->y(), d.Ed_ObcDokl->y());
+  EXPECT_LT(d.Ed_ObcDokl->y(), d.Ed_Filtr2->y());
+  EXPECT_LT(d.Ed_Filtr2->y(), d.Button2->y());
+  EXPECT_LT(d.Button2->y(), d.Button1->y());
+  EXPECT_LE(d.Button1->geometry().bottom(), 347);
+
+  w.Open();
+  d.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  d.Ed_Obc_Zgr->setFocus();
+  const QWidget* order[] = {d.Ed_Filtr1, d.Ed_ObcDokl, d.Ed_Filtr2, d.Button1, d.Button2};
+  for (const QWidget* expected : order) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), expected) << expected->objectName().toStdString();
+  }
+
+  // Texts typed and abandoned with the close box stay in the fields; nothing is stored.
+  Window::Retype(d.Ed_Obc_Zgr, "999");
+  d.close();
+  EXPECT_EQ(w.saves, 0);
+  EXPECT_EQ(w.settings.PreCutCm, 123);
+  w.Open();
+  EXPECT_EQ(d.Ed_Obc_Zgr->text(), "999");
+}
+
+TEST(FilterWindow, DefaultThenSaveStoresTheDefaultsAndCloses) {
+  Window w(1, 2, 3, 4);
+  w.Open();
+  Window::Retype(w.dialog->Ed_Filtr2, "xyz");
+  w.Click(w.dialog->Button1);
+  EXPECT_EQ(w.dialog->Ed_Obc_Zgr->text(), "350");
+  EXPECT_EQ(w.dialog->Ed_ObcDokl->text(), "250");
+  EXPECT_EQ(w.dialog->Ed_Filtr1->text(), "8");
+  EXPECT_EQ(w.dialog->Ed_Filtr2->text(), "12");
+  EXPECT_EQ(w.saves, 0);  // Default stores nothing and leaves the window open
+  EXPECT_TRUE(w.dialog->isVisible());
+  EXPECT_EQ(w.settings.PreCutCm, 1);
+
+  w.Click(w.dialog->Button2);
+  EXPECT_EQ(w.settings.PreCutCm, 350);
+  EXPECT_EQ(w.settings.FinalCutCm, 250);
+  EXPECT_EQ(w.settings.PreFilterWindow, 8);
+  EXPECT_EQ(w.settings.FinalFilterWindow, 12);
+  EXPECT_EQ(w.saves, 1);
+  EXPECT_FALSE(w.dialog->isVisible());
+  EXPECT_EQ(w.dialog->result(), QDialog::Accepted);
+}
+
+TEST(FilterWindow, SaveTakesTypedIntegersAndFallbacksForTheRest) {
+  Window w;
+  w.Open();
+  TF_Filtr& d = *w.dialog;
+  Window::Retype(d.Ed_Obc_Zgr, "-5");
+  Window::Retype(d.Ed_Filtr1, "  8");
+  Window::Retype(d.Ed_ObcDokl, "");
+  Window::Retype(d.Ed_Filtr2, "");
+  w.Click(d.Button2);
+  EXPECT_EQ(w.settings.PreCutCm, -5);
+  EXPECT_EQ(w.settings.PreFilterWindow, 8);
+  EXPECT_EQ(w.settings.FinalCutCm, 350);  // the fallback, not the default 250
+  EXPECT_EQ(w.settings.FinalFilterWindow, 13);
+  EXPECT_EQ(w.saves, 1);
+
+  w.Open();
+  Window::Retype(d.Ed_Obc_Zgr, "zero");
+  Window::Retype(d.Ed_Filtr1, "0");
+  Window::Retype(d.Ed_ObcDokl, "$1F");
+  Window::Retype(d.Ed_Filtr2, "99999999999");
+  w.Click(d.Button2);
+  EXPECT_EQ(w.settings.PreCutCm, 350);
+  EXPECT_EQ(w.settings.PreFilterWindow, 0);
+  EXPECT_EQ(w.settings.FinalCutCm, 31);
+  EXPECT_EQ(w.settings.FinalFilterWindow, 13);
+  EXPECT_EQ(w.saves, 2);
+
+  // A failed write keeps the window open; the values are in the record all the same.
+  w.saveSucceeds = false;
+  w.Open();
+  Window::Retype(d.Ed_Filtr1, "6");
+  w.Click(d.Button2);
+  EXPECT_EQ(w.settings.PreFilterWindow, 6);
+  EXPECT_EQ(w.saves, 3);
+  EXPECT_TRUE(d.isVisible());
+}
+
+TEST(FilterWindow, CaptionsFollowTheLanguageAtEveryActivation) {
+  Window w;
+  TF_Filtr& d = *w.dialog;
+  w.Open();
+  const QStringList polish = w.Captions();
+  EXPECT_EQ(polish[0], "Obciecie wstepne[cm]");
+  EXPECT_EQ(polish[1], "Obciecie dokladne [cm]");
+  EXPECT_EQ(polish[2], "Filtr wstepny [4-20]");
+  EXPECT_TRUE(polish[3].contains("dokladny")) << polish[3].toStdString();  // the final filter
+  EXPECT_EQ(polish[4], "Zapisz");
+  EXPECT_EQ(polish[5], "Domyslne");
+
+  // Language switched while the window is closed: the next opening shows it.
+  d.close();
+  w.language = 1;
+  w.Open();
+  const QStringList english{"Pre-cut [cm]",        "Final cut [cm]", "Prefilter [4-20]",
+                            "Final Filter [6-30]", "Save",           "Default"};
+  EXPECT_EQ(w.Captions(), english);
+
+  // And on re-activation while it stays open.
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  w.language = 0;
+  d.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+  EXPECT_EQ(w.Captions(), polish);
+}
