@@ -52,6 +52,8 @@ std::int64_t DeviceChannel::QueryPending() {
 int DeviceChannel::ReadPending() {
   if (!PortHandle.IsOpen()) return 0;
   RxBuffer[0] = 0;
+  // The count is ours to keep in range, whoever set it last.
+  RxCount = std::clamp<std::int32_t>(RxCount, 0, RxBufferSize);
   if (QueryPending() <= 0) return 0;
 
   const std::int64_t take = std::min<std::int64_t>(PendingCount, ReadCap);

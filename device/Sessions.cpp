@@ -1,5 +1,6 @@
 #include "device/Sessions.h"
 
+#include <algorithm>
 #include <span>
 
 #include "platform/Pause.h"
@@ -15,7 +16,7 @@ constexpr int kQueryReplySize = 8;
 constexpr int kEndMarkerWindow = 12;  // the end marker is looked for among the last 12 bytes
 
 bool EndMarkerInTail(const DeviceChannel& channel) {
-  const int n = channel.RxCount;
+  const int n = std::clamp<int>(channel.RxCount, 0, RxBufferSize);
   for (int k = 2; k <= kEndMarkerWindow && n - k >= 0; k += 2) {
     if (channel.RxBuffer[n - k] == 0xFF && channel.RxBuffer[n - k + 1] == 0xFF) return true;
   }

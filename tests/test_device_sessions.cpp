@@ -106,7 +106,7 @@ TEST(DeviceDownload, CalibrationWordOutsideItsRangeBecomesNominal) {
 TEST(DeviceDownload, ByteByByteAndWholeRepliesGiveTheSameFlight) {
   const TempFlightFile file(MakeFlight(40, true));
   START_SIM(whole, "--no-pacing", "--flight", file.Path());
-  START_SIM(trickled, "--byte-gap", "2", "--flight", file.Path());
+  START_SIM(trickled, "--byte-gap", "5", "--flight", file.Path());
   DeviceChannel channel;
   const DownloadResult a = RunDownload(channel, whole.PortName());
   const DownloadResult b = RunDownload(channel, trickled.PortName());

@@ -204,6 +204,42 @@ TEST(DeviceSettingsFaults, MisbehavingDevicesGiveClearOutcomes) {
   }
 }
 
+TEST(DeviceSettingsFaults, ASlowReplyThatNeverEndsIsGivenUp) {
+  // Ten bytes a second never fill the buffer; the time bound ends the wait.
+  SimProcess sim({"--fault", "endless", "--byte-gap", "100"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  DeviceChannel channel;
+  ASSERT_TRUE(channel.OpenPort(sim.PortName()));
+  const SettingsReadResult r = ReadDeviceSettings(channel);
+  EXPECT_EQ(r.outcome, SettingsReadOutcome::CommunicationError);
+  EXPECT_FALSE(r.reportRead);
+  EXPECT_EQ(channel.Fault(), ChannelFault::Endless);
+  EXPECT_FALSE(channel.IsOpen());
+}
+
+TEST(DeviceSettingsRead, ByteByByteAndWholeRepliesReadTheSame) {
+  const QStringList values{"--competitor", "99",  "--serial",   "65535", "--temp-calibration", "7",
+                           "--trigger",    "200", "--sampling", "5",     "--manual-zero",      "1"};
+  SimProcess whole(QStringList{"--no-pacing"} + values);
+  SimProcess trickled(QStringList{"--byte-gap", "60"} + values);
+  ASSERT_TRUE(whole.Started() && trickled.Started());
+  DeviceChannel a, b;
+  ASSERT_TRUE(a.OpenPort(whole.PortName()));
+  ASSERT_TRUE(b.OpenPort(trickled.PortName()));
+  const SettingsReadResult ra = ReadDeviceSettings(a);
+  const SettingsReadResult rb = ReadDeviceSettings(b);
+  ASSERT_EQ(ra.outcome, SettingsReadOutcome::Ok);
+  ASSERT_EQ(rb.outcome, SettingsReadOutcome::Ok);
+  for (const DeviceSettings* s : {&ra.settings, &rb.settings}) {
+    EXPECT_EQ(s->competitor, 99u);
+    EXPECT_EQ(s->serial, 65535u);
+    EXPECT_EQ(s->calibration, 7u);
+    EXPECT_EQ(s->trigger, 200u);
+    EXPECT_EQ(s->samplingCode, 5u);
+    EXPECT_EQ(s->manualZeroing, 1);
+  }
+}
+
 TEST(DeviceSettingsFaults, DeviceGoneBetweenExchangesClosesThePort) {
   SimProcess sim({"--no-pacing"});
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
