@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestPaths.h"
 #include "ui/FlightChart.h"
+#include "ui/Fustawienia.h"
 
 using namespace hypsor;
 using hypsor::test::ExamplePath;
@@ -167,4 +169,37 @@ TEST(DeviceActions, ASilentAltimeterEndsInACommunicationErrorAndThePortClosed) {
   QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
   ASSERT_EQ(f.boxes.boxes.size(), 2);
   EXPECT_EQ(f.boxes.boxes[1].text.section('\n', 0, 0), "Błąd komunikacji z portem: pts/999");
+}
+
+TEST(DeviceActions, SetupHypsorReadsTheAltimeterBeforeShowingItsWindow) {
+  SimProcess sim({"--no-pacing", "--competitor", "42", "--trigger", "120"});
+  ASSERT_TRUE(sim.Started());
+  Attached f(sim);
+  THypsor& w = f.Window();
+  w.English1->trigger();
+
+  QString competitor, trigger, caption;
+  bool portOpenWhileShown = false;
+  // The reading runs first (timers fire meanwhile); look until the window is up.
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* form = qobject_cast<TFormUstawienia*>(top); form && form->isVisible()) {
+        competitor = form->E_NrZaw->text();
+        trigger = form->E_Poziom->text();
+        caption = form->windowTitle();
+        portOpenWhileShown = w.Channel().IsOpen();
+        form->close();
+      }
+  });
+  look.start(50);
+  w.Hypsor1->trigger();
+  look.stop();
+  EXPECT_EQ(competitor, "42");
+  EXPECT_EQ(trigger, "120");
+  EXPECT_EQ(caption, "Setup");
+  EXPECT_TRUE(portOpenWhileShown);
+  EXPECT_FALSE(w.Channel().IsOpen()) << "closing the window closes the port";
+  EXPECT_FALSE(w.ECzekaj->isVisible());
+  EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes.value(0).text.toStdString();
 }

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <algorithm>
 #include <QLineSeries>
 #include <QLocale>
 #include <QPushButton>
@@ -359,4 +360,46 @@ TEST(FlightWindow, DraggingARectangleZoomsAndARightClickUndoesIt) {
   QTest::mouseRelease(vp, Qt::LeftButton, {}, to);
   f.Open(ExamplePath("flight-1hz.hyp"));
   EXPECT_EQ(w.Chart1->ZoomDepth(), 0);
+}
+
+TEST(FlightWindow, FilterButtonsDrawTheSmoothedCurveBesideTheRawOne) {
+  Shown f;
+  THypsor& w = f.Window();
+  QTest::mouseClick(w.B_Filtr_Hypsor, Qt::LeftButton);  // no flight: nothing happens
+  EXPECT_EQ(w.Chart1->Series5->count(), 0);
+
+  f.Open(ExamplePath("flight-spike.hyp"));
+  const std::vector<float> raw = Ys(w.Chart1->Series1);
+  QTest::mouseClick(w.B_Filtr_Hypsor, Qt::LeftButton);
+  const std::vector<float> smooth = Ys(w.Chart1->Series1);
+  ASSERT_EQ(smooth.size(), raw.size());
+  EXPECT_NE(smooth, raw) << "the spike is taken out";
+  // The unfiltered curve, drawn dashed, is the flight's table in metres.
+  const std::vector<float> dashed = Ys(w.Chart1->Series5);
+  ASSERT_EQ(dashed.size(), raw.size());
+  for (std::size_t i = 0; i < raw.size(); ++i)
+    EXPECT_NEAR(dashed[i], w.AltitudeTable[i] * 0.1, 1e-4) << i;
+  EXPECT_EQ(w.Chart1->Series5->pen().style(), Qt::DashLine);
+  EXPECT_EQ(w.Chart1->Series5->pen().color(), QColor(255, 0, 255));
+  const float smoothMax = *std::max_element(smooth.begin(), smooth.end());
+  EXPECT_EQ(w.E_MaxGl->text(), FormatAltitude(smoothMax, QLocale().decimalPoint().at(0)));
+  EXPECT_EQ(w.Chart1->VisibleTimeLabels().first(), "0");
+
+  // A second press gives the same picture.
+  QTest::mouseClick(w.B_Filtr_Hypsor, Qt::LeftButton);
+  EXPECT_EQ(Ys(w.Chart1->Series1), smooth);
+
+  // The comparison's button works on the comparison alone.
+  f.Compare(ExamplePath("flight-spike.hyp"));
+  QTest::mouseClick(w.B_Filtr_por, Qt::LeftButton);
+  EXPECT_EQ(Ys(w.Chart1->Series3), smooth);
+  EXPECT_EQ(Ys(w.Chart1->Series6).size(), raw.size());
+  EXPECT_EQ(w.Chart1->Series6->pen().color(), QColor(255, 255, 128));
+  EXPECT_EQ(Ys(w.Chart1->Series1), smooth);
+
+  // New filter values saved in the filter window count from the next press.
+  w.Settings.FinalCutCm = 100000;
+  w.Settings.PreCutCm = 100000;
+  QTest::mouseClick(w.B_Filtr_Hypsor, Qt::LeftButton);
+  EXPECT_EQ(Ys(w.Chart1->Series1), Ys(w.Chart1->Series5)) << "cuts that wide keep every sample";
 }

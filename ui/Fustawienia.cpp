@@ -171,6 +171,8 @@ void TFormUstawienia::FillFields(const DeviceSettings& s) {
 
 bool TFormUstawienia::ReadBeforeShow() {
   if (busy_) return false;
+  // The port may have been chosen elsewhere since the window was built (start-up options).
+  ShowPortName();
   ExchangeScope scope(this);
   bool ok = false;
   if (!channel_.OpenPort(PortNameText(settings_))) {

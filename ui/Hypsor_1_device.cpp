@@ -15,6 +15,7 @@
 #include "device/Sessions.h"
 #include "platform/MessageBox.h"
 #include "ui/FlightChart.h"
+#include "ui/Fustawienia.h"
 #include "ui/Hypsor_1.h"
 
 namespace hypsor {
@@ -106,6 +107,19 @@ void THypsor::B_Odczyt_HypsoruClick() {
     return;
   }
   ShowSessionMessage(MessageFor(r));
+}
+
+void THypsor::Ustawienia1Click() {
+  if (exchangeRunning_ || !formUstawienia_) return;
+  {
+    ExchangeGuard guard(this);
+    ECzekaj->setText(T(Txt::ECzekaj));
+    ECzekaj->show();
+    PaintNow();
+    formUstawienia_->ReadBeforeShow();
+    ECzekaj->hide();
+  }
+  formUstawienia_->exec();
 }
 
 }  // namespace hypsor

@@ -4,6 +4,7 @@
 #include <QLineSeries>
 
 #include "flight/Filters.h"
+#include "ui/Filtr.h"
 #include "ui/FlightChart.h"
 #include "ui/Hypsor_1.h"
 
@@ -56,6 +57,10 @@ void THypsor::B_Filtr_porClick() {
   Chart1->SetPoints(Chart1->Series3, Metres(out.filtered));
   E_Max_Por->setText(FormatMetres(static_cast<float>(out.maxDm * 0.1)));
   E_Min_Por->setText(FormatMetres(static_cast<float>(out.minDm * 0.1)));
+}
+
+void THypsor::Ustawienia2Click() {
+  if (fFiltr_) fFiltr_->exec();
 }
 
 }  // namespace hypsor
