@@ -4,6 +4,10 @@
 
 #include "flight/FlightData.h"
 
+namespace hypsor {
+struct FilterParams;
+}
+
 // The subcommands of hypsor-cli. main.cpp only dispatches: it looks the first argument up in its
 // command table and calls the function with the remaining arguments. Add a subcommand by
 // declaring its function here, defining it in the *Commands.cpp of its group and adding one row
@@ -29,9 +33,12 @@ int RunExport(const QStringList& args, QTextStream& out,
 
 // The `key: value` lines of `info` for a flight whose header has been applied (a file just
 // loaded, or a download): decodes it with its own GroundTemperature and SampleCount.
-void PrintFlightInfo(const Flight& flight, QTextStream& out);
-// The CSV of `export`: header line and one row per point of the altitude curve.
-void PrintFlightCsv(const Flight& flight, QTextStream& out);
+// With filter, max and min are those of the smoothed curve (when the flight is long enough).
+void PrintFlightInfo(const Flight& flight, QTextStream& out,
+                     const FilterParams* filter = nullptr);
+// The CSV of `export`: header line and one row per point of the altitude curve; with filter a
+// last column `filtered_dm`.
+void PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* filter = nullptr);
 
 // DeviceCommands.cpp: the altimeter's exchanges (PORT as the window names it, or a path).
 int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& err);

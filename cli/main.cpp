@@ -19,9 +19,11 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"info", RunInfo,
-     "info FILE                       header fields and extremes of a flight file"},
+     "info FILE [--filter ...]        header fields and extremes of a flight file"},
     {"export", RunExport,
-     "export FILE [--temperature T]   altitude and acceleration curve as CSV on stdout"},
+     "export FILE [--temperature T] [--filter [--precut CM] [--finalcut CM] [--prefilter N]\n"
+     "       [--finalfilter N]]       altitude and acceleration curve as CSV on stdout;\n"
+     "                                --filter adds the smoothed curve (defaults 350 250 8 12)"},
     {"download", RunDeviceDownload,
      "download --port PORT --out FILE  fetch the altimeter's last flight into a flight file"},
     {"reset", RunDeviceReset, "reset --port PORT --yes         zero the altimeter"},

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -229,4 +230,62 @@ TEST(CliErrors, Help) {
   const CliRun sub = RunCli({QStringLiteral("export"), QStringLiteral("--help")});
   EXPECT_EQ(sub.exitCode, 0);
   EXPECT_TRUE(sub.out.startsWith(QStringLiteral("Usage: hypsor-cli export")));
+}
+
+// The smoothed curve: one more column, the same numbers the window's filter button draws.
+TEST(CliExport, FilterColumnAndFilteredExtremes) {
+  const QString spike = Example("flight-spike.hyp");
+  const CliRun plain = RunCli({QStringLiteral("export"), spike});
+  const CliRun smooth = RunCli({QStringLiteral("export"), spike, QStringLiteral("--filter")});
+  ASSERT_EQ(smooth.exitCode, 0) << smooth.err.toStdString();
+  const QStringList a = Lines(plain.out), b = Lines(smooth.out);
+  ASSERT_EQ(a.size(), b.size());
+  EXPECT_EQ(b[0], QStringLiteral("index,time_s,label,altitude_dm,altitude_m,accel,filtered_dm"));
+  int changed = 0, maxDm = 0;
+  for (qsizetype k = 1; k < b.size(); ++k) {
+    ASSERT_TRUE(b[k].startsWith(a[k] + QLatin1Char(','))) << k;
+    const QStringList cells = b[k].split(QLatin1Char(','));
+    const int filtered = cells[6].toInt(), raw = cells[3].toInt();
+    changed += filtered != raw;
+    maxDm = std::max(maxDm, filtered);
+  }
+  EXPECT_GT(changed, 0) << "the spike is smoothed away";
+  EXPECT_LT(changed, (b.size() - 1) / 4) << "the rest of the flight keeps its samples";
+
+  const CliRun info = RunCli({QStringLiteral("info"), spike, QStringLiteral("--filter")});
+  ASSERT_EQ(info.exitCode, 0);
+  EXPECT_TRUE(info.out.contains(QStringLiteral("max: %1.%2\n").arg(maxDm / 10).arg(maxDm % 10)))
+      << info.out.toStdString();
+
+  // Cuts that wide keep every sample; values may be given with '='.
+  const CliRun wide = RunCli({QStringLiteral("export"), spike, QStringLiteral("--filter"),
+                              QStringLiteral("--precut=100000"), QStringLiteral("--finalcut"),
+                              QStringLiteral("100000"), QStringLiteral("--prefilter=0"),
+                              QStringLiteral("--finalfilter=-5")});
+  ASSERT_EQ(wide.exitCode, 0) << wide.err.toStdString();
+  for (const QString& row : Lines(wide.out).mid(1)) {
+    const QStringList cells = row.split(QLatin1Char(','));
+    ASSERT_EQ(cells[6], cells[3]) << row.toStdString();
+  }
+}
+
+TEST(CliExport, FilterLeavesShortFlightsAndRefusesBadValues) {
+  QTemporaryDir dir;
+  std::vector<unsigned> words;
+  for (unsigned k = 0; k < 30; ++k) words.push_back(8800 + 37 * k + (k == 15 ? 900 : 0));
+  words.push_back(0xFFFF);  // 31 samples: too few to filter
+  const QString path = WriteFlight(dir, "short.hyp", words);
+  const CliRun r = RunCli({QStringLiteral("export"), path, QStringLiteral("--filter")});
+  ASSERT_EQ(r.exitCode, 0);
+  for (const QString& row : Lines(r.out).mid(1)) {
+    const QStringList cells = row.split(QLatin1Char(','));
+    EXPECT_EQ(cells[6], cells[3]);
+  }
+
+  EXPECT_EQ(RunCli({QStringLiteral("export"), path, QStringLiteral("--filter"),
+                    QStringLiteral("--precut"), QStringLiteral("ten")})
+                .exitCode,
+            1);
+  EXPECT_EQ(RunCli({QStringLiteral("export"), path, QStringLiteral("--finalcut=5")}).exitCode, 1);
+  EXPECT_EQ(RunCli({QStringLiteral("info"), path, QStringLiteral("--temperature=5")}).exitCode, 1);
 }
