@@ -16,14 +16,9 @@ std::int64_t Abs64(std::int64_t v) {
   return v < 0 ? -v : v;
 }
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  std::int64_t q = a / b;
-  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-  return q;
-}
-
+// a / b rounded up, for b > 0.
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
-  return -FloorDiv(-a, b);
+  return a / b + (a % b > 0 ? 1 : 0);
 }
 
 // Sum of table[lo .. hi] for windows whose two ends only ever move forward, so a whole pass costs
@@ -55,55 +50,19 @@ std::int32_t Ahead(std::int32_t w) {
   return w + w / 2 - w / 5;
 }
 
-// Tolerance test of ReferenceCut after r restarts at one candidate:
-// |r*C + P| / 10 + r, where C is the drift one whole rejected run adds and P the drift up to the
-// candidate within a run. Saturates far above any tolerance a 32-bit flight can need.
-constexpr std::int64_t kSaturated = std::int64_t{1} << 60;
-
-std::int64_t RestartAllowance(std::int64_t r, std::int64_t c, std::int64_t p) {
-  if (c != 0 && r > kSaturated / Abs64(c)) return kSaturated;
-  return Abs64(r * c + p) / 10 + r;
-}
-
-// Smallest r >= lo with RestartAllowance(r, c, p) >= need. The allowance is at least r, so
-// max(lo, need) always qualifies. On each side of the sign change of r*c + p the allowance is
-// monotonic: non-decreasing when the slope of the signed term is -10 or more, else
-// non-increasing. Only the first side can be non-increasing, and it starts at lo, which has
-// already failed; a non-decreasing side is settled by a binary search.
-std::int64_t SmallestAcceptingRestart(std::int64_t lo, std::int64_t c, std::int64_t p,
-                                      std::int64_t need) {
-  const std::int64_t hi = std::max(lo, need);
-  if (RestartAllowance(lo, c, p) >= need) return lo;
-  if (c == 0) return std::max(lo, need - Abs64(p) / 10);
-
-  struct Side {
-    std::int64_t first, last, slope;
-  };
-  Side sides[2];
-  if (c > 0) {
-    const std::int64_t split = CeilDiv(-p, c);  // first r with r*c + p >= 0
-    sides[0] = {lo, std::min(hi, split - 1), -c};
-    sides[1] = {std::max(lo, split), hi, c};
-  } else {
-    const std::int64_t split = FloorDiv(p, -c);  // last r with r*c + p >= 0
-    sides[0] = {lo, std::min(hi, split), c};
-    sides[1] = {std::max(lo, split + 1), hi, -c};
-  }
-  for (const Side& side : sides) {
-    if (side.first > side.last || side.slope < -10) continue;
-    if (RestartAllowance(side.last, c, p) < need) continue;
-    std::int64_t a = side.first, b = side.last;
-    while (a < b) {
-      const std::int64_t mid = a + (b - a) / 2;
-      if (RestartAllowance(mid, c, p) >= need) {
-        b = mid;
-      } else {
-        a = mid + 1;
-      }
-    }
-    return a;
-  }
-  return hi;
+// First restart after run `failed` in which a candidate of ReferenceCut passes, given that it
+// failed in that run. In run r its drift is r*C + P (C the drift of a whole run, P the drift up
+// to the candidate), and it passes when |r*C + P| / 10 + r >= need, i.e. (need - r being whole)
+// when |r*C + P| + 10r >= 10*need. The left side is the larger of r*(C + 10) + P and
+// r*(10 - C) - P. Both fell short in run `failed`, so only a rising one can get there later, and
+// the slopes add up to 20, so one rises. Operands stay below 2^37 for 32-bit tables.
+std::int64_t FirstPassingRestart(std::int64_t failed, std::int64_t c, std::int64_t p,
+                                 std::int64_t need) {
+  const std::int64_t target = 10 * need;
+  std::int64_t first = std::numeric_limits<std::int64_t>::max();
+  if (c + 10 > 0) first = std::min(first, CeilDiv(target - p, c + 10));
+  if (10 - c > 0) first = std::min(first, CeilDiv(target + p, 10 - c));
+  return std::max(failed + 1, first);
 }
 
 }  // namespace
@@ -141,7 +100,8 @@ void SlopeCut(const AltitudeTableArray& source, int n, const FilterParams& param
       // The whole run failed. Each restart adds 3 dm to the increment and the candidates do not
       // change meanwhile, so jump straight to the first increment that accepts one of them
       // (inc * d > |change| needs inc >= |change| / d + 1). Same outcome as restarting one by
-      // one, without millions of restarts when the step is far below zero.
+      // one, without millions of restarts when the step is far below zero. The new increment
+      // accepts a candidate, so an anchor costs at most two scans of 21 candidates.
       std::int64_t restarts = std::numeric_limits<std::int64_t>::max();
       for (int e = 1; e <= SlopeCutRunLength; ++e) {
         const std::int64_t needed = Abs64(std::int64_t{at(j + e)} - at(j)) / e + 1;
@@ -217,18 +177,20 @@ void ReferenceCut(const AltitudeTableArray& source, const AltitudeTableArray& re
     } else if (d >= ReferenceCutRunLength) {
       // The whole run failed; a restart widens the tolerance by 1 and keeps the drift, so run r
       // after the anchor tests candidate e against r*C + P(e), where P(e) is the drift the run
-      // has built up to e and C = P(46). Find the first run that accepts someone directly: the
-      // outcome is the one of restarting one by one, which could take billions of runs when
-      // the tolerance is far below zero.
+      // has built up to e and C = P(46). Go straight to the first run in which some candidate
+      // passes: the outcome is the one of restarting one by one, which could take billions of
+      // runs when the tolerance is far below zero. That run accepts, so an anchor costs at most
+      // two scans of 46 candidates.
       const std::int64_t wholeRun = 5 * (ref(j + d + 1) + ref(j + d) - ref(j + 1) - ref(j));
       std::int64_t next = std::numeric_limits<std::int64_t>::max();
       for (int e = 1; e <= d; ++e) {
         const std::int64_t partial = 5 * (ref(j + e + 1) + ref(j + e) - ref(j + 1) - ref(j));
         const std::int64_t need = Abs64(at(j + e) - ref(j + e)) - t0;
-        next = std::min(next, SmallestAcceptingRestart(restarts + 1, wholeRun, partial, need));
+        next = std::min(next, FirstPassingRestart(restarts, wholeRun, partial, need));
       }
       restarts = next;
       tolerance = t0 + restarts;
+      // Below 2^38: restarts is at most (10*need + |P|) / (|C| + 10), rounded up, for any e.
       drift = restarts * wholeRun;
       k = j + 1;
     } else {

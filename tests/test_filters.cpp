@@ -406,3 +406,41 @@ TEST(FilterStages, MatchAStepByStepReadingOfTheRules) {
     EXPECT_EQ(RunReferenceCut(flight, flight, t0), LiteralReferenceCut(flight, flight, t0));
   }
 }
+
+// Long stretches of restarts: tolerances hundreds of decimetres below zero against references
+// that rise and fall back within a run (the band shrinks, then grows again as the run restarts),
+// and the most negative tolerances against steep references (the band grows by hundreds of
+// millions per run, so the plain reading ends after a few restarts even there).
+TEST(ReferenceCut, JumpsOverRestartsToTheRunThatAcceptsFirst) {
+  std::mt19937 rng(5);
+  auto pick = [&rng](int lo, int hi) { return lo + static_cast<int>(rng() % (hi - lo + 1u)); };
+  for (int round = 0; round < 24; ++round) {
+    const int n = pick(48, 110);
+    const int height = (round % 3 == 0 ? 4 : round % 3 == 1 ? 60 : 900) * (round % 2 ? 1 : -1);
+    const int offset = pick(0, 300);
+    Values flight, ref;
+    for (int i = 0; i < n; ++i) {
+      const int phase = i % 47;  // a bump per run: up to height at 23, back down by 46
+      ref.push_back(height * std::min(phase, 46 - phase) / 23 + pick(-2, 2));
+      flight.push_back(ref.back() + (pick(0, 3) == 0 ? pick(-3, 3) : pick(-offset, offset)));
+    }
+    const std::int32_t t0 = pick(-700, 20);
+    SCOPED_TRACE(testing::Message() << "bump round " << round << " n " << n << " t0 " << t0);
+    EXPECT_EQ(RunReferenceCut(flight, ref, t0), LiteralReferenceCut(flight, ref, t0));
+  }
+  for (std::int32_t t0 : {INT_MIN, INT_MIN / 5, INT_MIN / 10, -1'000'000}) {
+    for (int round = 0; round < 6; ++round) {
+      const int n = pick(48, 200);
+      Values flight, ref;
+      std::int64_t level = INT_MIN / 2 + pick(0, 1000);
+      for (int i = 0; i < n; ++i) {
+        level += pick(2'000'000, 9'000'000);
+        ref.push_back(static_cast<std::int32_t>(level));
+        flight.push_back(static_cast<std::int32_t>(level + pick(-300'000'000, 300'000'000)));
+      }
+      if (round % 2) std::reverse(ref.begin(), ref.end());  // falling: the drift is negative
+      SCOPED_TRACE(testing::Message() << "steep round " << round << " n " << n << " t0 " << t0);
+      EXPECT_EQ(RunReferenceCut(flight, ref, t0), LiteralReferenceCut(flight, ref, t0));
+    }
+  }
+}
