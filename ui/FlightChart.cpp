@@ -84,6 +84,8 @@ FlightChart::FlightChart(QWidget* parent) : QChartView(parent), chart_(new QChar
   right_->setLabelFormat(QStringLiteral("%.1f"));
   right_->setGridLineVisible(false);
   right_->setMinorTickCount(0);
+  right_->setTickType(QValueAxis::TicksDynamic);
+  right_->setTickAnchor(0);
 
   chart_->addAxis(bottom_, Qt::AlignBottom);
   chart_->addAxis(left_, Qt::AlignLeft);
@@ -179,6 +181,9 @@ void FlightChart::ApplyRanges(const Ranges& r) {
   left_->setTickInterval(step);
   left_->setLabelFormat(step < 1.0 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
   left_->setRange(r.y0, r.y1);
+  const double rightStep = NiceStep(r.r1 - r.r0, rows);
+  right_->setTickInterval(rightStep);
+  right_->setLabelFormat(rightStep < 1.0 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
   right_->setRange(r.r0, r.r1);
   bottom_->setRange(r.x0, r.x1);
   RebuildTimeLabels();
