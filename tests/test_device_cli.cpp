@@ -6,10 +6,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "tests/support/TestFiles.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestPaths.h"
 
 namespace hypsor {
+using hypsor::test::ReadFile;
+
 namespace {
 
 using test::SimProcess;
@@ -29,11 +32,6 @@ CliRun Cli(const QStringList& args) {
   r.out = QString::fromUtf8(p.readAllStandardOutput());
   r.err = QString::fromUtf8(p.readAllStandardError());
   return r;
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QByteArray Frame(std::initializer_list<int> bytes) {

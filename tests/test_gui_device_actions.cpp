@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
+#include "tests/support/SeriesValues.h"
+#include "tests/support/TestFiles.h"
 #include "device/DeviceChannel.h"
 #include "files/FlightFile.h"
 #include "tests/support/MainWindowFixture.h"
@@ -26,19 +28,10 @@ using hypsor::test::ExamplePath;
 using hypsor::test::MainWindowFixture;
 using hypsor::test::SimProcess;
 
+using hypsor::test::ReadFile;
+using hypsor::test::Ys;
+
 namespace {
-
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  return f.readAll();
-}
-
-std::vector<float> Ys(const QLineSeries* s) {
-  std::vector<float> ys;
-  for (const QPointF& p : s->points()) ys.push_back(static_cast<float>(p.y()));
-  return ys;
-}
 
 struct Attached : MainWindowFixture {
   explicit Attached(const SimProcess& sim) {

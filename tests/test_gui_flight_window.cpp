@@ -17,6 +17,8 @@
 #include <QValueAxis>
 #include <QtTest/QTest>
 
+#include "tests/support/SeriesValues.h"
+#include "tests/support/TestFiles.h"
 #include "files/FlightFile.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestPaths.h"
@@ -26,25 +28,10 @@ using namespace hypsor;
 using hypsor::test::ExamplePath;
 using hypsor::test::MainWindowFixture;
 
+using hypsor::test::ReadFile;
+using hypsor::test::Ys;
+
 namespace {
-
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  return f.readAll();
-}
-
-void WriteFile(const QString& path, const QByteArray& data) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(data);
-}
-
-std::vector<float> Ys(const QLineSeries* s) {
-  std::vector<float> ys;
-  for (const QPointF& p : s->points()) ys.push_back(static_cast<float>(p.y()));
-  return ys;
-}
 
 // A flight: header with the given sampling code and temperature, then the samples and the marker.
 QByteArray MakeFlight(std::initializer_list<int> samples, int code = 3, int temperature = 20) {
@@ -120,7 +107,7 @@ TEST(FlightWindow, TooShortAndMissingFilesAreRefusedAndChangeNothing) {
   const std::vector<float> before = Ys(w.Chart1->Series1);
 
   const QString shortFile = f.dir.filePath("short.hyp");
-  WriteFile(shortFile, QByteArray(31, '\x01'));
+  ASSERT_TRUE(hypsor::test::WriteFile(shortFile, QByteArray(31, '\x01')));
   f.Open(shortFile);
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].caption, "Hypsor - problem");
@@ -191,7 +178,7 @@ TEST(FlightWindow, TemperatureFieldFiltersKeysAndRecomputesByTheKelvinRatio) {
   EXPECT_EQ(f.boxes.boxes[0].text, "Zła wartośc temperatury");
 
   const QString path = f.dir.filePath("t.hyp");
-  WriteFile(path, MakeFlight({8800, 8900, 9800, 8700, 9000}, 3, 20));
+  ASSERT_TRUE(hypsor::test::WriteFile(path, MakeFlight({8800, 8900, 9800, 8700, 9000}, 3, 20)));
   f.Open(path);
   const std::vector<float> at20 = Ys(w.Chart1->Series1);
 
@@ -258,7 +245,7 @@ TEST(FlightWindow, SavingWritesTheLastDownloadOnlyAndNeverDestroysAFile) {
   EXPECT_EQ(w.E_TempGl->text(), "21");
 
   // The file exists: Cancel keeps it as it is.
-  WriteFile(target, "old contents");
+  ASSERT_TRUE(hypsor::test::WriteFile(target, "old contents"));
   f.dialogs.saveNames << target;
   f.boxes.answers << BoxResult::Cancel;
   QTest::mouseClick(w.BZapisz, Qt::LeftButton);

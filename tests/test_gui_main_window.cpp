@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
+#include "tests/support/TestFiles.h"
 #include "tests/support/MainWindowFixture.h"
 #include "ui/Finfo.h"
 #include "ui/FlightChart.h"
@@ -23,13 +24,9 @@
 using namespace hypsor;
 using hypsor::test::MainWindowFixture;
 
-namespace {
+using hypsor::test::ReadFile;
 
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  return f.readAll();
-}
+namespace {
 
 // Resizes the window so that its client area (below the menu) is exactly w x h.
 void SetClientSize(THypsor& win, int w, int h) {

@@ -150,6 +150,8 @@ class THypsor : public QMainWindow {
  private:
   void BuildControls();
   void BuildMenu();
+  // Asks for a flight file and reads it; reports a refusal. Empty when nothing was read.
+  QString AskAndLoadFlight(Flight& into);
   bool TemperatureKey(QLineEdit* field, QKeyEvent* event);
   void TemperatureEntered(QLineEdit* field);
   void ClearMainPanel();

@@ -103,13 +103,19 @@ void THypsor::BZapisz_PomiarClick() {
     ShowError(error);
 }
 
-void THypsor::BLaduj_pomiarClick() {
+QString THypsor::AskAndLoadFlight(Flight& into) {
   const QString path = platform_.dialogs.OpenFileName();
-  if (path.isEmpty()) return;
+  if (path.isEmpty()) return {};
+  const FlightFileResult r = LoadFlightFile(path, into);
+  if (r.status == FlightFileStatus::Ok) return path;
+  ShowError(r.status == FlightFileStatus::TooShort ? T(Txt::FileTooShort) : r.error);
+  return {};
+}
+
+void THypsor::BLaduj_pomiarClick() {
   Flight loaded;
-  const FlightFileResult r = LoadFlightFile(path, loaded);
-  if (r.status == FlightFileStatus::CannotOpen) return ShowError(r.error);
-  if (r.status == FlightFileStatus::TooShort) return ShowError(T(Txt::FileTooShort));
+  const QString path = AskAndLoadFlight(loaded);
+  if (path.isEmpty()) return;
 
   GroupB_Hypsor->setTitle(FlightFileCaption(path));
   Chart1->UndoZoom();
@@ -123,12 +129,9 @@ void THypsor::BLaduj_pomiarClick() {
 }
 
 void THypsor::B_PorownanieClick() {
-  const QString path = platform_.dialogs.OpenFileName();
-  if (path.isEmpty()) return;
   Flight loaded;
-  const FlightFileResult r = LoadFlightFile(path, loaded);
-  if (r.status == FlightFileStatus::CannotOpen) return ShowError(r.error);
-  if (r.status == FlightFileStatus::TooShort) return ShowError(T(Txt::FileTooShort));
+  const QString path = AskAndLoadFlight(loaded);
+  if (path.isEmpty()) return;
 
   GroupB_Por->setTitle(FlightFileCaption(path));
   Porownanie1->setChecked(true);
