@@ -9,8 +9,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QPushButton>
 
@@ -32,9 +32,9 @@ constexpr int kPollMs = 300;
 class Simulator {
  public:
   Simulator() {
-    process_.start(QStringLiteral(HYPSOR_SIM_PATH),
-                   {QStringLiteral("--flight"),
-                    QStringLiteral(HYPSOR_EXAMPLES_DIR "/flight-50hz-9000.hyp")});
+    process_.start(
+        QStringLiteral(HYPSOR_SIM_PATH),
+        {QStringLiteral("--flight"), QStringLiteral(HYPSOR_EXAMPLES_DIR "/flight-50hz-9000.hyp")});
     if (!process_.waitForStarted(5000)) std::abort();
     while (!process_.canReadLine())
       if (!process_.waitForReadyRead(5000)) std::abort();

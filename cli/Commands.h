@@ -34,8 +34,7 @@ int RunExport(const QStringList& args, QTextStream& out,
 // The `key: value` lines of `info` for a flight whose header has been applied (a file just
 // loaded, or a download): decodes it with its own GroundTemperature and SampleCount.
 // With filter, max and min are those of the smoothed curve (when the flight is long enough).
-void PrintFlightInfo(const Flight& flight, QTextStream& out,
-                     const FilterParams* filter = nullptr);
+void PrintFlightInfo(const Flight& flight, QTextStream& out, const FilterParams* filter = nullptr);
 // The CSV of `export`: header line and one row per point of the altitude curve; with filter a
 // last column `filtered_dm`.
 void PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* filter = nullptr);

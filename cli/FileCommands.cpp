@@ -13,7 +13,9 @@ namespace hypsor::cli {
 
 namespace {
 
-QString Number9(double value) { return QString::asprintf("%.9g", value); }
+QString Number9(double value) {
+  return QString::asprintf("%.9g", value);
+}
 
 // Loads a flight file; on failure writes one line to err and returns the exit status.
 int LoadForCli(const QString& path, Flight& flight, QTextStream& err) {

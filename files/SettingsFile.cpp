@@ -102,7 +102,8 @@ bool SetPortName(SettingsRecord& record, const QString& name) {
 
 QString SettingsPathBesideExecutable(const QString& executablePath) {
   const QFileInfo info(executablePath);
-  const QString base = info.completeBaseName().isEmpty() ? info.fileName() : info.completeBaseName();
+  const QString base =
+      info.completeBaseName().isEmpty() ? info.fileName() : info.completeBaseName();
   // completeBaseName drops only the last extension ("hypsor.exe" -> "hypsor").
   const QString name = info.suffix().isEmpty() ? info.fileName() : base;
   return info.absolutePath() + QLatin1Char('/') + name + QStringLiteral(".par");

@@ -8,10 +8,10 @@ namespace hypsor {
 
 // The program's persisted choices: one 40-byte little-endian record, written byte for byte.
 struct SettingsRecord {
-  char PortName[8];           // serial port name, NUL-terminated (at most 7 characters)
-  std::int32_t PortIndex;     // position of the port in the device window's list
-  std::int32_t Reserved;      // carries no setting; written back as read
-  std::int32_t Language;      // 0 Polish, 1 English
+  char PortName[8];        // serial port name, NUL-terminated (at most 7 characters)
+  std::int32_t PortIndex;  // position of the port in the device window's list
+  std::int32_t Reserved;   // carries no setting; written back as read
+  std::int32_t Language;   // 0 Polish, 1 English
   std::int32_t ShowAcceleration;
   std::int32_t PreCutCm;
   std::int32_t FinalCutCm;

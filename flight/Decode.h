@@ -26,7 +26,7 @@ struct DecodedFlight {
   std::optional<float> MinAltitude;    // set once below the maximum after passing 10 m
   int axisMaximum = 1;                 // left axis maximum: trunc(1.1 x MaxAltitude), or 1
   float ReferencePressure = 0.0f;
-  std::int32_t ReadPosition = 32;      // behind the last sample read
+  std::int32_t ReadPosition = 32;  // behind the last sample read
 };
 
 // Converts count samples (at most; the end marker stops earlier) of the flight into altitudes

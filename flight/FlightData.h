@@ -5,10 +5,10 @@
 
 namespace hypsor {
 
-inline constexpr int RxBufferSize = 20000;     // bytes a download can hold
-inline constexpr int FileReadCap = 9000;       // bytes read from a flight file
-inline constexpr int FlightHeaderSize = 32;    // header bytes before the first sample
-inline constexpr int AltitudeTableSize = 8000; // altitudes and the end marker
+inline constexpr int RxBufferSize = 20000;      // bytes a download can hold
+inline constexpr int FileReadCap = 9000;        // bytes read from a flight file
+inline constexpr int FlightHeaderSize = 32;     // header bytes before the first sample
+inline constexpr int AltitudeTableSize = 8000;  // altitudes and the end marker
 inline constexpr std::int32_t AltitudeEndMarker = 65535;
 
 using FlightBytes = std::array<std::uint8_t, RxBufferSize>;
@@ -16,10 +16,10 @@ using AltitudeTableArray = std::array<std::int32_t, AltitudeTableSize>;
 
 // What the sampling code (low four bits of header byte 7) selects.
 struct SamplingCode {
-  int TimeLabelStep;        // ten times the samples per second
-  std::uint16_t SampleMask; // 0x1FFF for the two fast rates, else 0x7FFF
-  float SampleFullScale;    // 8192.0 or 32767.0
-  const char* text;         // as the device settings window lists it; empty for codes 8-15
+  int TimeLabelStep;         // ten times the samples per second
+  std::uint16_t SampleMask;  // 0x1FFF for the two fast rates, else 0x7FFF
+  float SampleFullScale;     // 8192.0 or 32767.0
+  const char* text;          // as the device settings window lists it; empty for codes 8-15
 };
 const SamplingCode& SamplingForCode(unsigned code);  // only the low four bits are used
 
@@ -34,10 +34,10 @@ struct Flight {
   std::int32_t FlightByteCount = 0;  // bytes of the flight held in `bytes`
   std::uint32_t SampleCount = 0;     // (FlightByteCount - 32) / 2
   // From the header (ApplyFlightHeader):
-  unsigned competitor = 0;           // byte 2
-  unsigned serial = 0;               // bytes 3-4
-  std::uint32_t temperature = 20;    // bytes 5-6, checked; the header's value, not an entry
-  unsigned samplingCode = 0;         // low nibble of byte 7
+  unsigned competitor = 0;                  // byte 2
+  unsigned serial = 0;                      // bytes 3-4
+  std::uint32_t temperature = 20;           // bytes 5-6, checked; the header's value, not an entry
+  unsigned samplingCode = 0;                // low nibble of byte 7
   std::uint32_t CalibrationFactor = 10000;  // bytes 8-9, checked
   std::uint16_t SampleMask = 0x7FFF;
   float SampleFullScale = 32767.0f;

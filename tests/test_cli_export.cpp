@@ -10,9 +10,9 @@
 
 #include <QFile>
 #include <QProcess>
-#include <algorithm>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include <cstdint>
 #include <vector>

@@ -6,8 +6,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "tests/support/TestFiles.h"
 #include "tests/support/SimProcess.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 
 namespace hypsor {

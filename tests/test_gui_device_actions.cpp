@@ -13,12 +13,12 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "tests/support/SeriesValues.h"
-#include "tests/support/TestFiles.h"
 #include "device/DeviceChannel.h"
 #include "files/FlightFile.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/SeriesValues.h"
 #include "tests/support/SimProcess.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "ui/FlightChart.h"
 #include "ui/Fustawienia.h"

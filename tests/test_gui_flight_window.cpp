@@ -10,17 +10,17 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <algorithm>
 #include <QLineSeries>
 #include <QLocale>
 #include <QPushButton>
 #include <QValueAxis>
 #include <QtTest/QTest>
+#include <algorithm>
 
-#include "tests/support/SeriesValues.h"
-#include "tests/support/TestFiles.h"
 #include "files/FlightFile.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/SeriesValues.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "ui/FlightChart.h"
 
@@ -237,9 +237,9 @@ TEST(FlightWindow, SavingWritesTheLastDownloadOnlyAndNeverDestroysAFile) {
   // Saved then opened: the same curve as the flight itself.
   f.Open(target);
   Flight direct;
-  ASSERT_TRUE(SetFlightBytes(direct, std::span(reinterpret_cast<const std::uint8_t*>(
-                                                   downloaded.data()),
-                                               static_cast<std::size_t>(downloaded.size()))));
+  ASSERT_TRUE(
+      SetFlightBytes(direct, std::span(reinterpret_cast<const std::uint8_t*>(downloaded.data()),
+                                       static_cast<std::size_t>(downloaded.size()))));
   ApplyFlightHeader(direct);
   EXPECT_EQ(Ys(w.Chart1->Series1), DecodeFlight(direct, direct.SampleCount, {}).altitude);
   EXPECT_EQ(w.E_TempGl->text(), "21");
@@ -292,8 +292,7 @@ TEST(FlightWindow, ClickingACurveRemovesItAndEmptiesItsPanelInBothLanguages) {
 
     auto clickOn = [&](QLineSeries* s, int index) {
       const QPointF at = s->at(index);
-      const QPoint pos =
-          w.Chart1->mapFromScene(w.Chart1->Chart()->mapToPosition(at, s));
+      const QPoint pos = w.Chart1->mapFromScene(w.Chart1->Chart()->mapToPosition(at, s));
       QTest::mouseClick(w.Chart1->viewport(), Qt::LeftButton, {}, pos);
       QApplication::processEvents();
     };
@@ -308,8 +307,8 @@ TEST(FlightWindow, ClickingACurveRemovesItAndEmptiesItsPanelInBothLanguages) {
 
     clickOn(w.Chart1->Series1, 300);
     EXPECT_EQ(w.Chart1->Series1->count(), 0) << "language " << language;
-    for (QLineEdit* e : {w.E_MaxGl, w.EMinimum, w.E_TempGl, w.E_probkGl, w.E_NrZawodnika,
-                         w.E_NrSeryjny})
+    for (QLineEdit* e :
+         {w.E_MaxGl, w.EMinimum, w.E_TempGl, w.E_probkGl, w.E_NrZawodnika, w.E_NrSeryjny})
       EXPECT_TRUE(e->text().isEmpty()) << e->objectName().toStdString();
     EXPECT_EQ(w.GroupB_Hypsor->title(), "Hypsor");
   }
@@ -325,8 +324,8 @@ TEST(FlightWindow, DraggingARectangleZoomsAndARightClickUndoesIt) {
   const double fullMax = w.Chart1->BottomAxis()->max();
   const QRectF plot = w.Chart1->Chart()->plotArea();
   const QPoint from = w.Chart1->mapFromScene(plot.topLeft() + QPointF(plot.width() * 0.2, 5));
-  const QPoint to = w.Chart1->mapFromScene(plot.topLeft() + QPointF(plot.width() * 0.4,
-                                                                    plot.height() - 5));
+  const QPoint to =
+      w.Chart1->mapFromScene(plot.topLeft() + QPointF(plot.width() * 0.4, plot.height() - 5));
   QWidget* vp = w.Chart1->viewport();
   QTest::mousePress(vp, Qt::LeftButton, {}, from);
   QTest::mouseMove(vp, (from + to) / 2);

@@ -16,8 +16,8 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
-#include "tests/support/TestFiles.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/TestFiles.h"
 #include "ui/Finfo.h"
 #include "ui/FlightChart.h"
 

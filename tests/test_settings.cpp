@@ -26,7 +26,8 @@ void WriteAll(const QString& path, const QByteArray& data) {
 }
 
 qint32 Int32At(const QByteArray& b, int offset) {
-  return static_cast<qint32>(static_cast<quint8>(b[offset]) | static_cast<quint8>(b[offset + 1]) << 8 |
+  return static_cast<qint32>(static_cast<quint8>(b[offset]) |
+                             static_cast<quint8>(b[offset + 1]) << 8 |
                              static_cast<quint8>(b[offset + 2]) << 16 |
                              static_cast<quint32>(static_cast<quint8>(b[offset + 3])) << 24);
 }
@@ -152,8 +153,8 @@ TEST(Settings, UnwritableExecutableFolderFallsBackToTheConfigFolder) {
   QFile::setPermissions(exeDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
   if (QFileInfo(exeDir).isWritable()) return;  // root writes anywhere; the case above covers it
   const QString chosen = ChooseSettingsPath(exe, config);
-  QFile::setPermissions(exeDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                    QFileDevice::ExeOwner);
+  QFile::setPermissions(exeDir,
+                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
   EXPECT_EQ(chosen, config + "/hypsor.par");
 }
 

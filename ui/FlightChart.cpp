@@ -168,7 +168,9 @@ void FlightChart::UndoZoom() {
   ApplyRanges(home);
 }
 
-void FlightChart::RepaintChart() { chart_->update(); }
+void FlightChart::RepaintChart() {
+  chart_->update();
+}
 
 FlightChart::Ranges FlightChart::CurrentRanges() const {
   return {bottom_->min(), bottom_->max(), left_->min(), left_->max(), right_->min(), right_->max()};
@@ -241,7 +243,9 @@ void FlightChart::RebuildTimeLabels() {
   rebuildingLabels_ = false;
 }
 
-QStringList FlightChart::VisibleTimeLabels() const { return bottom_->categoriesLabels(); }
+QStringList FlightChart::VisibleTimeLabels() const {
+  return bottom_->categoriesLabels();
+}
 
 void FlightChart::mousePressEvent(QMouseEvent* event) {
   // Qt 6.4 dereferences the item under the cursor without checking it exists.

@@ -77,8 +77,7 @@ QGroupBox* Group(QWidget* parent, QRect g, const QColor& captionColour, int pixe
 
 }  // namespace
 
-THypsor::THypsor(const PlatformServices& platform, const QString& settingsFilePath,
-                 QWidget* parent)
+THypsor::THypsor(const PlatformServices& platform, const QString& settingsFilePath, QWidget* parent)
     : QMainWindow(parent),
       platform_(platform),
       channel_(std::make_unique<DeviceChannel>()),
@@ -196,7 +195,8 @@ void THypsor::BuildControls() {
   E_probkPor = Field(g, {157, 72, 60, 24});
   // Panel labels and fields keep black text under the coloured captions.
   for (QGroupBox* box : {GroupB_Hypsor, GroupB_Por})
-    for (QWidget* w : box->findChildren<QWidget*>()) w->setStyleSheet(QStringLiteral("color: black"));
+    for (QWidget* w : box->findChildren<QWidget*>())
+      w->setStyleSheet(QStringLiteral("color: black"));
 
   E_TempGl->installEventFilter(this);
   E_TempPor->installEventFilter(this);
@@ -366,8 +366,8 @@ void THypsor::Info1Click() {
 
 void THypsor::Help1Click() {
   // A bare name: the help document is looked for in the current directory.
-  const QString name = LanguageIndex != 0 ? QStringLiteral("Hypsor_HELPA.chm")
-                                          : QStringLiteral("Hypsor_HELPP.chm");
+  const QString name =
+      LanguageIndex != 0 ? QStringLiteral("Hypsor_HELPA.chm") : QStringLiteral("Hypsor_HELPP.chm");
   platform_.documents.Open(QDir::current().absoluteFilePath(name));
 }
 

@@ -96,11 +96,11 @@ class THypsor : public QMainWindow {
   int LanguageIndex = 0;
   SettingsRecord Settings{};
   QString SettingsFilePath;
-  Flight MainFlight;             // the flight in the left panel (downloaded or opened)
-  Flight ComparisonFlight;       // the flight in the right panel
-  Flight DownloadedFlight;       // the last successful download: what Save writes
+  Flight MainFlight;        // the flight in the left panel (downloaded or opened)
+  Flight ComparisonFlight;  // the flight in the right panel
+  Flight DownloadedFlight;  // the last successful download: what Save writes
   std::int32_t DownloadByteCount = 0;
-  AltitudeTableArray AltitudeTable{};    // altitudes of the main flight, decimetres
+  AltitudeTableArray AltitudeTable{};  // altitudes of the main flight, decimetres
   int AltitudeCount = 0;
   AltitudeTableArray ComparisonTable{};  // altitudes of the comparison flight
   int ComparisonCount = 0;

@@ -45,17 +45,20 @@ class ExchangeGuard {
 namespace {
 
 // Lays out and paints what changed at once: the exchange is about to wait.
-void PaintNow() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void PaintNow() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
 
 }  // namespace
 
 void THypsor::ShowSessionMessage(const SessionMessage& message) {
   if (!message.show) return;
-  platform_.boxes.Show(message.Text(LanguageIndex), message.Caption(LanguageIndex),
-                       BoxButtons::Ok);
+  platform_.boxes.Show(message.Text(LanguageIndex), message.Caption(LanguageIndex), BoxButtons::Ok);
 }
 
-void THypsor::CloseDevicePort() { channel_->ClosePort(); }
+void THypsor::CloseDevicePort() {
+  channel_->ClosePort();
+}
 
 void THypsor::BZerowanieClick() {
   if (exchangeRunning_) return;

@@ -1,12 +1,12 @@
 // The main window's flight actions: opening and saving flight files, the comparison flight,
 // temperature entries, the acceleration switch and the chart clicks.
+#include <QAction>
+#include <QFileInfo>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QLocale>
-#include <QAction>
-#include <QGroupBox>
-#include <QFileInfo>
 
 #include "files/FlightFile.h"
 #include "platform/FileDialogs.h"
@@ -92,9 +92,8 @@ void THypsor::BZapisz_PomiarClick() {
   }
   const QString path = platform_.dialogs.SaveFileName();
   if (path.isEmpty()) return;
-  if (QFileInfo::exists(path) &&
-      platform_.boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption), BoxButtons::OkCancel) !=
-          BoxResult::Ok)
+  if (QFileInfo::exists(path) && platform_.boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
+                                                      BoxButtons::OkCancel) != BoxResult::Ok)
     return;
   // Always the bytes of the last download, never those of a file opened since.
   const auto count = static_cast<std::size_t>(DownloadByteCount);

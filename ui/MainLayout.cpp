@@ -28,8 +28,8 @@ std::optional<MainLayout> ComputeMainLayout(int W, int H, const LayoutWidths& w)
   l.GroupB_HypsorLeft = g1;
   const int g2 = std::max(53600 / s, g1 + w.GroupB_Hypsor + 3);
   l.GBDysk_ZapisOdczytLeft = g2;
-  const int p = std::max(W - w.B_Porownanie - w.GroupB_Por - 1500 / s - 8,
-                         g2 + w.GBDysk_ZapisOdczyt + 5);
+  const int p =
+      std::max(W - w.B_Porownanie - w.GroupB_Por - 1500 / s - 8, g2 + w.GBDysk_ZapisOdczyt + 5);
   l.B_PorownanieLeft = p;
   l.B_Filtr_porLeft = p;
   l.GroupB_PorLeft = std::max(W - w.GroupB_Por - 8, p + w.B_Porownanie + 5);

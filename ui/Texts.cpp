@@ -97,7 +97,9 @@ static_assert(EntriesInOrder(), "text table entries must follow the Txt order");
 
 }  // namespace
 
-const TextPair& TextPairOf(Txt id) { return kEntries[static_cast<std::size_t>(id)].pair; }
+const TextPair& TextPairOf(Txt id) {
+  return kEntries[static_cast<std::size_t>(id)].pair;
+}
 
 QString Text(Txt id, int languageIndex) {
   const TextPair& p = TextPairOf(id);

@@ -10,10 +10,9 @@ namespace hypsor {
 
 BoxResult QtMessageBox::Show(const QString& text, const QString& caption, BoxButtons buttons) {
   // No owner window: the box is application-modal and stands on its own on the task bar.
-  QMessageBox box(buttons == BoxButtons::OkCancel ? QMessageBox::Question : QMessageBox::Warning,
-                  caption, text,
-                  buttons == BoxButtons::OkCancel ? (QMessageBox::Ok | QMessageBox::Cancel)
-                                                  : QMessageBox::Ok);
+  QMessageBox box(
+      buttons == BoxButtons::OkCancel ? QMessageBox::Question : QMessageBox::Warning, caption, text,
+      buttons == BoxButtons::OkCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok);
   box.setWindowModality(Qt::ApplicationModal);
   return box.exec() == QMessageBox::Ok ? BoxResult::Ok : BoxResult::Cancel;
 }

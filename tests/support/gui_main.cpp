@@ -1,5 +1,5 @@
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   // Window tests never need a display: they run on the offscreen platform unless told otherwise.
