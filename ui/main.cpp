@@ -8,8 +8,9 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // The name places the fallback settings folder (~/.config/hypsor). No display name is set:
+  // Qt would append it to every window caption.
   QApplication::setApplicationName(QStringLiteral("hypsor"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Hypsor800x600"));
 
   // Two options for trying the program without touching the user's own settings: another
   // settings file, and a port to use in it.
