@@ -157,8 +157,8 @@ void FlightChart::SetAxisAutomaticMinimum(bool on) {
   RescaleToData();
 }
 void FlightChart::SetAxisIncrement(double v) {
-  // 0 lets the axis space its labels itself; a fixed increment is not offered on this chart.
-  Q_UNUSED(v);
+  leftIncrement_ = v > 0 ? v : 0;  // 0: the axis spaces its labels itself
+  RescaleToData();
 }
 
 void FlightChart::UndoZoom() {
@@ -179,7 +179,9 @@ FlightChart::Ranges FlightChart::CurrentRanges() const {
 void FlightChart::ApplyRanges(const Ranges& r) {
   // Labels about every 40 pixels, on round values.
   const double rows = std::max(2.0, chart_->plotArea().height() / 40.0);
-  const double step = NiceStep(r.y1 - r.y0, rows);
+  const double nice = NiceStep(r.y1 - r.y0, rows);
+  // A fixed increment is kept unless it would crowd the labels.
+  const double step = leftIncrement_ > 0 ? std::max(leftIncrement_, nice) : nice;
   left_->setTickInterval(step);
   left_->setLabelFormat(step < 1.0 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
   left_->setRange(r.y0, r.y1);

@@ -88,6 +88,7 @@ class FlightChart : public QChartView {
 
   bool leftAutomatic_ = false, leftAutoMax_ = false, leftAutoMin_ = true;
   double leftMin_ = 0.0, leftMax_ = 1.0;
+  double leftIncrement_ = 0.0;
 };
 
 }  // namespace hypsor
