@@ -2,6 +2,8 @@
 // its whole-second labels and the acceleration curve, as the window does after a load.
 #include <benchmark/benchmark.h>
 
+#include "bench/GuiBenchMain.h"
+
 #include <QApplication>
 #include <QLineSeries>
 #include <QStringList>
@@ -25,7 +27,9 @@ QStringList Labels(const hypsor::DecodedFlight& d) {
   return labels;
 }
 
-void BM_FillChart(benchmark::State& state) {
+// What the window does to the chart after a load; with paint, the chart is also drawn once, as
+// the user sees it.
+void FillChart(benchmark::State& state, bool paint) {
   const hypsor::DecodedFlight d = LargestFlight();
   hypsor::FlightChart chart;
   chart.resize(1265, 680);
@@ -38,36 +42,21 @@ void BM_FillChart(benchmark::State& state) {
     chart.SetTimeLabels(Labels(d));
     chart.SetPoints(chart.Series1, d.altitude);
     chart.SetPoints(chart.Series2, d.acceleration);
+    if (paint) benchmark::DoNotOptimize(chart.grab());
   }
   state.counters["points"] = static_cast<double>(d.altitude.size());
 }
+
+void BM_FillChart(benchmark::State& state) {
+  FillChart(state, false);
+}
 BENCHMARK(BM_FillChart)->Unit(benchmark::kMillisecond);
 
-// The same, then the chart painted once, as the user sees it after the load.
 void BM_FillAndPaintChart(benchmark::State& state) {
-  const hypsor::DecodedFlight d = LargestFlight();
-  hypsor::FlightChart chart;
-  chart.resize(1265, 680);
-  chart.show();
-  QApplication::processEvents();
-  for (auto _ : state) {
-    chart.ClearSeries(chart.Series1);
-    chart.ClearSeries(chart.Series2);
-    chart.SetTimeLabels(Labels(d));
-    chart.SetPoints(chart.Series1, d.altitude);
-    chart.SetPoints(chart.Series2, d.acceleration);
-    benchmark::DoNotOptimize(chart.grab());
-  }
+  FillChart(state, true);
 }
 BENCHMARK(BM_FillAndPaintChart)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+HYPSOR_GUI_BENCHMARK_MAIN()

@@ -7,6 +7,8 @@
 // settles in two steps: 4 x 250 ms in all. The counters report the floor and our overhead.
 #include <benchmark/benchmark.h>
 
+#include "bench/GuiBenchMain.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -129,11 +131,4 @@ BENCHMARK(BM_ReadHypsorToDrawnCurve)->Iterations(3)->Unit(benchmark::kMillisecon
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+HYPSOR_GUI_BENCHMARK_MAIN()
