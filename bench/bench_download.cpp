@@ -22,7 +22,7 @@
 #include "platform/DocumentOpener.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
-#include "ui/HypsorApp.h"
+#include "ui/AppWindows.h"
 
 namespace {
 
@@ -105,8 +105,8 @@ void BM_ReadHypsorToDrawnCurve(benchmark::State& state) {
   NoDocuments documents;
   const QString settings = QDir::temp().filePath(QStringLiteral("hypsor-bench.par"));
   auto windows = hypsor::CreateWindows({boxes, dialogs, documents}, settings);
-  hypsor::THypsor& w = *windows->Hypsor;
-  hypsor::SetPortName(w.Settings, sim.Port());
+  hypsor::MainWindow& w = *windows->main;
+  hypsor::SetPortName(w.Workspace().Settings(), sim.Port());
   w.resize(1280, 800);
   w.show();
   QApplication::processEvents();
@@ -118,12 +118,12 @@ void BM_ReadHypsorToDrawnCurve(benchmark::State& state) {
   for (auto _ : state) {
     QElapsedTimer t;
     t.start();
-    w.B_Odczyt_Hypsoru->click();
+    w.findChild<QPushButton*>(QStringLiteral("readButton"))->click();
     QApplication::processEvents();  // the curve painted
     totalMs += static_cast<double>(t.nsecsElapsed()) / 1e6;
     ++runs;
   }
-  if (boxes.shown != 0 || w.DownloadByteCount != 9000) state.SkipWithError("download failed");
+  if (boxes.shown != 0 || w.Workspace().DownloadByteCount() != 9000) state.SkipWithError("download failed");
   ReportFloor(state, totalMs, probe.polls, runs);
   QFile::remove(settings);
 }

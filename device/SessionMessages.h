@@ -4,7 +4,7 @@
 #include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
 #include "device/Sessions.h"
-#include "ui/Texts.h"
+#include "text/Texts.h"
 
 namespace hypsor {
 

@@ -1,4 +1,5 @@
 #include "ui/FlightChart.h"
+#include "ui/ChartView.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,7 @@
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QValueAxis>
+#include <QVBoxLayout>
 
 namespace hypsor {
 namespace {
@@ -46,7 +48,7 @@ void DataExtent(const QLineSeries* s, double& lo, double& hi) {
 
 }  // namespace
 
-FlightChart::FlightChart(QWidget* parent) : QChartView(parent), chart_(new QChart) {
+ChartView::ChartView(FlightChart* owner) : QChartView(owner), owner_(owner), chart_(new QChart) {
   setChart(chart_);
   setRenderHint(QPainter::Antialiasing);
   setRubberBand(QChartView::RubberBands(QChartView::RectangleRubberBand) |
@@ -60,13 +62,13 @@ FlightChart::FlightChart(QWidget* parent) : QChartView(parent), chart_(new QChar
   chart_->setAnimationOptions(QChart::NoAnimation);
   chart_->legend()->setAlignment(Qt::AlignTop);
 
-  Series1 = MakeSeries(QStringLiteral("Wys."), Qt::red, 2, Qt::SolidLine);
-  Series2 = MakeSeries(QStringLiteral("Przysp."), Qt::blue, 1, Qt::SolidLine);
-  Series3 = MakeSeries(QStringLiteral("Porown"), Qt::yellow, 2, Qt::SolidLine);
-  Series4 = MakeSeries(QStringLiteral("Filtr"), Qt::green, 2, Qt::SolidLine);
-  Series5 = MakeSeries(QStringLiteral("Filtr2"), QColor(255, 0, 255), 1, Qt::DashLine);
-  Series6 = MakeSeries(QStringLiteral("Filtr3"), QColor(255, 255, 128), 1, Qt::DashLine);
-  series_ = {Series1, Series2, Series3, Series4, Series5, Series6};
+  // Colours, widths and styles by curve, in the order of Curve.
+  series_ = {MakeSeries(QStringLiteral("Wys."), Qt::red, 2, Qt::SolidLine),
+             MakeSeries(QStringLiteral("Przysp."), Qt::blue, 1, Qt::SolidLine),
+             MakeSeries(QStringLiteral("Porown"), Qt::yellow, 2, Qt::SolidLine),
+             MakeSeries(QStringLiteral("Filtr"), Qt::green, 2, Qt::SolidLine),
+             MakeSeries(QStringLiteral("Filtr2"), QColor(255, 0, 255), 1, Qt::DashLine),
+             MakeSeries(QStringLiteral("Filtr3"), QColor(255, 255, 128), 1, Qt::DashLine)};
 
   bottom_ = new QCategoryAxis;
   bottom_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
@@ -93,95 +95,72 @@ FlightChart::FlightChart(QWidget* parent) : QChartView(parent), chart_(new QChar
   for (QLineSeries* s : series_) {
     chart_->addSeries(s);
     s->attachAxis(bottom_);
-    s->attachAxis(s == Series2 ? right_ : left_);
-    connect(s, &QLineSeries::clicked, this, [this, s] { emit SeriesClicked(s); });
+    s->attachAxis(s == SeriesOf(Curve::Acceleration) ? right_ : left_);
+    connect(s, &QLineSeries::clicked, this, [this, s] { emit owner_->CurveClicked(CurveOf(s)); });
   }
   // Only the three flight curves have legend entries.
-  for (QLineSeries* s : {Series4, Series5, Series6})
-    for (QLegendMarker* m : chart_->legend()->markers(s)) m->setVisible(false);
+  for (Curve c : {Curve::Spare, Curve::UnfilteredAltitude, Curve::UnfilteredComparison})
+    for (QLegendMarker* m : chart_->legend()->markers(SeriesOf(c))) m->setVisible(false);
   ConnectLegendMarkers();
 
   connect(bottom_, &QValueAxis::rangeChanged, this, [this] { RebuildTimeLabels(); });
   ApplyRanges({0, 1, 0, 1, -1, 1});
 }
 
-void FlightChart::ConnectLegendMarkers() {
+void ChartView::ConnectLegendMarkers() {
   for (QLegendMarker* m : chart_->legend()->markers())
-    connect(m, &QLegendMarker::clicked, this, &FlightChart::LegendClicked, Qt::UniqueConnection);
+    connect(m, &QLegendMarker::clicked, owner_, &FlightChart::LegendClicked, Qt::UniqueConnection);
 }
 
-void FlightChart::ClearSeries(QLineSeries* series) {
-  series->clear();
-  if (series == Series1) labels_.clear();
-  RescaleToData();
+Curve ChartView::CurveOf(const QLineSeries* s) const {
+  for (int i = 0; i < CurveCount; ++i)
+    if (series_[i] == s) return static_cast<Curve>(i);
+  return Curve::Spare;
 }
 
-void FlightChart::SetPoints(QLineSeries* series, const std::vector<float>& values) {
+void ChartView::SetPoints(Curve curve, const std::vector<float>& values) {
   QList<QPointF> pts;
   pts.reserve(static_cast<qsizetype>(values.size()));
   for (std::size_t i = 0; i < values.size(); ++i)
     pts.append(QPointF(static_cast<double>(i), static_cast<double>(values[i])));
-  series->replace(pts);
+  SeriesOf(curve)->replace(pts);
   RescaleToData();
 }
 
-void FlightChart::SetTimeLabels(const QStringList& labels) {
+void ChartView::SetTimeLabels(const QStringList& labels) {
   labels_ = labels;
   RebuildTimeLabels();
 }
 
-void FlightChart::SetSeriesTitle(QLineSeries* series, const QString& title) {
-  series->setName(title);
+void ChartView::SetSeriesTitle(Curve curve, const QString& title) {
+  SeriesOf(curve)->setName(title);
   // Qt 6.4 does not redraw a marker whose label changed.
   chart_->legend()->update();
 }
 
-void FlightChart::SetAxisMinimum(double v) {
-  leftMin_ = v;
-  RescaleToData();
-}
-void FlightChart::SetAxisMaximum(double v) {
-  leftMax_ = v;
-  RescaleToData();
-}
-void FlightChart::SetAxisAutomatic(bool on) {
-  leftAutomatic_ = on;
-  RescaleToData();
-}
-void FlightChart::SetAxisAutomaticMaximum(bool on) {
-  leftAutoMax_ = on;
-  RescaleToData();
-}
-void FlightChart::SetAxisAutomaticMinimum(bool on) {
-  leftAutoMin_ = on;
-  RescaleToData();
-}
-void FlightChart::SetAxisIncrement(double v) {
-  leftIncrement_ = v > 0 ? v : 0;  // 0: the axis spaces its labels itself
+void ChartView::SetLeftAxis(const LeftAxisRequest& request) {
+  axis_ = request;
+  if (axis_.increment < 0) axis_.increment = 0;  // 0: the axis spaces its labels itself
   RescaleToData();
 }
 
-void FlightChart::UndoZoom() {
+void ChartView::UndoZoom() {
   if (zoomStack_.empty()) return;
   const Ranges home = zoomStack_.front();
   zoomStack_.clear();
   ApplyRanges(home);
 }
 
-void FlightChart::RepaintChart() {
-  chart_->update();
-}
-
-FlightChart::Ranges FlightChart::CurrentRanges() const {
+ChartView::Ranges ChartView::CurrentRanges() const {
   return {bottom_->min(), bottom_->max(), left_->min(), left_->max(), right_->min(), right_->max()};
 }
 
-void FlightChart::ApplyRanges(const Ranges& r) {
+void ChartView::ApplyRanges(const Ranges& r) {
   // Labels about every 40 pixels, on round values.
   const double rows = std::max(2.0, chart_->plotArea().height() / 40.0);
   const double nice = NiceStep(r.y1 - r.y0, rows);
   // A fixed increment is kept unless it would crowd the labels.
-  const double step = leftIncrement_ > 0 ? std::max(leftIncrement_, nice) : nice;
+  const double step = axis_.increment > 0 ? std::max(axis_.increment, nice) : nice;
   left_->setTickInterval(step);
   left_->setLabelFormat(step < 1.0 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
   left_->setRange(r.y0, r.y1);
@@ -193,22 +172,22 @@ void FlightChart::ApplyRanges(const Ranges& r) {
   RebuildTimeLabels();
 }
 
-void FlightChart::RescaleToData() {
+void ChartView::RescaleToData() {
   int points = 0;
   for (QLineSeries* s : series_) points = std::max(points, s->count());
 
   constexpr double inf = std::numeric_limits<double>::infinity();
   double lo = inf, hi = -inf;
   for (QLineSeries* s : series_)
-    if (s != Series2) DataExtent(s, lo, hi);
+    if (s != SeriesOf(Curve::Acceleration)) DataExtent(s, lo, hi);
   const bool hasData = lo <= hi;
-  double y0 = leftMin_, y1 = leftMax_;
-  if (hasData && (leftAutomatic_ || leftAutoMin_)) y0 = lo;
-  if (hasData && (leftAutomatic_ || leftAutoMax_)) y1 = hi;
+  double y0 = axis_.minimum, y1 = axis_.maximum;
+  if (hasData && (axis_.automatic || axis_.automaticMinimum)) y0 = lo;
+  if (hasData && (axis_.automatic || axis_.automaticMaximum)) y1 = hi;
   if (!(y1 > y0)) y1 = y0 + 1;
 
   double r0 = inf, r1 = -inf;
-  DataExtent(Series2, r0, r1);
+  DataExtent(SeriesOf(Curve::Acceleration), r0, r1);
   if (!(r0 <= r1)) r0 = -1, r1 = 1;
   if (!(r1 > r0)) r0 -= 1, r1 += 1;
 
@@ -221,7 +200,7 @@ void FlightChart::RescaleToData() {
   }
 }
 
-void FlightChart::RebuildTimeLabels() {
+void ChartView::RebuildTimeLabels() {
   if (rebuildingLabels_) return;
   rebuildingLabels_ = true;
   const double x0 = bottom_->min(), x1 = bottom_->max();
@@ -245,11 +224,11 @@ void FlightChart::RebuildTimeLabels() {
   rebuildingLabels_ = false;
 }
 
-QStringList FlightChart::VisibleTimeLabels() const {
+QStringList ChartView::VisibleTimeLabels() const {
   return bottom_->categoriesLabels();
 }
 
-void FlightChart::mousePressEvent(QMouseEvent* event) {
+void ChartView::mousePressEvent(QMouseEvent* event) {
   // Qt 6.4 dereferences the item under the cursor without checking it exists.
   if (!itemAt(event->position().toPoint())) {
     event->accept();
@@ -263,7 +242,7 @@ void FlightChart::mousePressEvent(QMouseEvent* event) {
   QChartView::mousePressEvent(event);
 }
 
-void FlightChart::mouseReleaseEvent(QMouseEvent* event) {
+void ChartView::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
     // Undo one zoom step instead of the library's zoom-out by two.
     if (!zoomStack_.empty()) {
@@ -285,9 +264,92 @@ void FlightChart::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
-void FlightChart::resizeEvent(QResizeEvent* event) {
+void ChartView::resizeEvent(QResizeEvent* event) {
   QChartView::resizeEvent(event);
   RebuildTimeLabels();
+}
+
+}  // namespace hypsor
+
+// ---------------------------------------------------------------- the chart's own interface
+
+namespace hypsor {
+
+FlightChart::FlightChart(QWidget* parent) : QWidget(parent), view_(new ChartView(this)) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(view_);
+}
+
+FlightChart::~FlightChart() = default;
+
+void FlightChart::SetCurve(Curve curve, const std::vector<float>& values) {
+  view_->SetPoints(curve, values);
+}
+
+void FlightChart::SetTimeLabels(const std::vector<int>& seconds) {
+  QStringList labels;
+  labels.reserve(static_cast<qsizetype>(seconds.size()));
+  for (int s : seconds) labels.append(s >= 0 ? QString::number(s) : QString());
+  view_->SetTimeLabels(labels);
+}
+
+void FlightChart::SetCurveTitle(Curve curve, const QString& title) {
+  view_->SetSeriesTitle(curve, title);
+}
+
+void FlightChart::SetLeftAxis(const LeftAxisRequest& request) {
+  request_ = request;
+  view_->SetLeftAxis(request);
+}
+
+void FlightChart::UndoZoom() {
+  view_->UndoZoom();
+}
+
+void FlightChart::Repaint() {
+  view_->Chart()->update();
+}
+
+FlightChart::Range FlightChart::TimeRange() const {
+  return {view_->BottomAxis()->min(), view_->BottomAxis()->max()};
+}
+
+FlightChart::Range FlightChart::LeftRange() const {
+  return {view_->LeftAxis()->min(), view_->LeftAxis()->max()};
+}
+
+FlightChart::Range FlightChart::RightRange() const {
+  return {view_->RightAxis()->min(), view_->RightAxis()->max()};
+}
+
+int FlightChart::ZoomDepth() const {
+  return view_->ZoomDepth();
+}
+
+QList<QPointF> FlightChart::CurvePoints(Curve curve) const {
+  return view_->SeriesOf(curve)->points();
+}
+
+QString FlightChart::CurveTitle(Curve curve) const {
+  return view_->SeriesOf(curve)->name();
+}
+
+QStringList FlightChart::VisibleTimeLabels() const {
+  return view_->VisibleTimeLabels();
+}
+
+QWidget* FlightChart::PlotWidget() const {
+  return view_->viewport();
+}
+
+QPoint FlightChart::PlotPosition(Curve curve, QPointF value) const {
+  const QPointF scene = view_->Chart()->mapToPosition(value, view_->SeriesOf(curve));
+  return view_->mapFromScene(scene);
+}
+
+QRect FlightChart::PlotArea() const {
+  return view_->mapFromScene(view_->Chart()->plotArea()).boundingRect();
 }
 
 }  // namespace hypsor

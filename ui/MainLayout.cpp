@@ -12,27 +12,27 @@ std::optional<MainLayout> ComputeMainLayout(int W, int H, const LayoutWidths& w)
 
   const int h = std::max(H - 120, 200);
   l.chartHeight = h;
-  l.Label6Top = h - 20;
-  l.Label2Top = h - 20;
+  l.metresLabelTop = h - 20;
+  l.secondsLabelTop = h - 20;
 
   const int cw = std::max(W - 15, 500);
   l.chartWidth = cw;
-  l.Label2Left = cw - 85;
-  l.Label4Left = cw - 60;
+  l.secondsLabelLeft = cw - 85;
+  l.accelerationLabelLeft = cw - 60;
 
   const int a = 1000 / s;
-  l.B_Odczyt_HypsoruLeft = a;
-  l.BZerowanieLeft = a;
-  l.B_Filtr_HypsorLeft = std::max(9600 / s, a + w.BZerowanie + 7);
-  const int g1 = std::max(18400 / s, a + w.B_Odczyt_Hypsoru + 3);
-  l.GroupB_HypsorLeft = g1;
-  const int g2 = std::max(53600 / s, g1 + w.GroupB_Hypsor + 3);
-  l.GBDysk_ZapisOdczytLeft = g2;
+  l.readButtonLeft = a;
+  l.zeroButtonLeft = a;
+  l.mainFilterButtonLeft = std::max(9600 / s, a + w.zeroButton + 7);
+  const int g1 = std::max(18400 / s, a + w.readButton + 3);
+  l.mainPanelLeft = g1;
+  const int g2 = std::max(53600 / s, g1 + w.mainPanel + 3);
+  l.filePanelLeft = g2;
   const int p =
-      std::max(W - w.B_Porownanie - w.GroupB_Por - 1500 / s - 8, g2 + w.GBDysk_ZapisOdczyt + 5);
-  l.B_PorownanieLeft = p;
-  l.B_Filtr_porLeft = p;
-  l.GroupB_PorLeft = std::max(W - w.GroupB_Por - 8, p + w.B_Porownanie + 5);
+      std::max(W - w.compareButton - w.comparisonPanel - 1500 / s - 8, g2 + w.filePanel + 5);
+  l.compareButtonLeft = p;
+  l.comparisonFilterButtonLeft = p;
+  l.comparisonPanelLeft = std::max(W - w.comparisonPanel - 8, p + w.compareButton + 5);
   return l;
 }
 

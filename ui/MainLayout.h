@@ -5,22 +5,22 @@ namespace hypsor {
 
 // Widths of the controls the layout spaces by (their designed widths unless changed).
 struct LayoutWidths {
-  int BZerowanie = 73;
-  int B_Odczyt_Hypsoru = 121;
-  int GroupB_Hypsor = 226;
-  int GBDysk_ZapisOdczyt = 90;
-  int B_Porownanie = 90;
-  int GroupB_Por = 233;
+  int zeroButton = 73;
+  int readButton = 121;
+  int mainPanel = 226;
+  int filePanel = 90;
+  int compareButton = 90;
+  int comparisonPanel = 233;
 };
 
 // Where the main window's movable controls go for a client area of W x H pixels.
 struct MainLayout {
   int LayoutScale;
   int chartWidth, chartHeight;
-  int Label6Top, Label2Top, Label2Left, Label4Left;
-  int B_Odczyt_HypsoruLeft, BZerowanieLeft, B_Filtr_HypsorLeft;
-  int GroupB_HypsorLeft, GBDysk_ZapisOdczytLeft;
-  int B_PorownanieLeft, B_Filtr_porLeft, GroupB_PorLeft;
+  int metresLabelTop, secondsLabelTop, secondsLabelLeft, accelerationLabelLeft;
+  int readButtonLeft, zeroButtonLeft, mainFilterButtonLeft;
+  int mainPanelLeft, filePanelLeft;
+  int compareButtonLeft, comparisonFilterButtonLeft, comparisonPanelLeft;
 };
 
 // The proportional layout: integer divisions in the order written, each on the already truncated

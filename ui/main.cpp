@@ -4,7 +4,7 @@
 #include "files/SettingsFile.h"
 #include "platform/ExecutablePath.h"
 #include "platform/widgets/QtPlatform.h"
-#include "ui/HypsorApp.h"
+#include "ui/AppWindows.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
   hypsor::QtDocumentOpener documents;
   auto windows = hypsor::CreateWindows({boxes, dialogs, documents}, settingsPath);
   if (parser.isSet(portOption))
-    hypsor::SetPortName(windows->Hypsor->Settings, parser.value(portOption));
-  windows->Hypsor->showMaximized();
+    hypsor::SetPortName(windows->main->Workspace().Settings(), parser.value(portOption));
+  windows->main->showMaximized();
   app.exec();
   return 0;
 }

@@ -2,11 +2,20 @@
 #include <memory>
 
 #include <QTemporaryDir>
+#include <QtTest/QTest>
 
 #include "tests/support/FakePlatform.h"
-#include "ui/HypsorApp.h"
+#include "ui/AppWindows.h"
 
 namespace hypsor::test {
+
+// A window's control by its object name; fails the test when the window has none.
+template <class T>
+T* Child(const QObject* window, const char* name) {
+  T* found = window->findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(found, nullptr) << "no control named " << name;
+  return found;
+}
 
 // The program's windows built headless against platform doubles and a settings file in a
 // temporary folder, as the start-up builds them.
@@ -15,11 +24,24 @@ struct MainWindowFixture {
   FakeMessageBox boxes;
   FakeFileDialogs dialogs;
   FakeDocumentOpener documents;
-  std::unique_ptr<HypsorWindows> windows;
+  std::unique_ptr<AppWindows> windows;
 
   QString SettingsPath() const { return dir.filePath(QStringLiteral("hypsor.par")); }
-  THypsor& Window() { return *windows->Hypsor; }
+  MainWindow& Window() { return *windows->main; }
+  FlightWorkspace& Workspace() { return windows->main->Workspace(); }
   void Create() { windows = CreateWindows({boxes, dialogs, documents}, SettingsPath()); }
+  template <class T>
+  T* Control(const char* name) {
+    return Child<T>(&Window(), name);
+  }
+  // Clicks a button of the main window by its object name.
+  void Click(const char* name) {
+    if (auto* b = Control<QAbstractButton>(name)) QTest::mouseClick(b, Qt::LeftButton);
+  }
+  // Triggers a menu action of the main window by its object name.
+  void Trigger(const char* name) {
+    if (auto* a = Control<QAction>(name)) a->trigger();
+  }
 };
 
 }  // namespace hypsor::test

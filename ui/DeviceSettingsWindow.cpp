@@ -1,4 +1,4 @@
-#include "ui/Fustawienia.h"
+#include "ui/DeviceSettingsWindow.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -14,14 +14,14 @@
 #include "device/SessionMessages.h"
 #include "files/SettingsFile.h"
 #include "platform/MessageBox.h"
-#include "ui/Texts.h"
+#include "text/Texts.h"
 
 namespace hypsor {
 
 // Marks an exchange as running; a close asked for meanwhile happens when it ends.
 class ExchangeScope {
  public:
-  explicit ExchangeScope(TFormUstawienia* w) : w_(w) { w_->busy_ = true; }
+  explicit ExchangeScope(DeviceSettingsWindow* w) : w_(w) { w_->busy_ = true; }
   ~ExchangeScope() {
     w_->busy_ = false;
     if (w_->closeRequested_) {
@@ -33,7 +33,7 @@ class ExchangeScope {
   ExchangeScope& operator=(const ExchangeScope&) = delete;
 
  private:
-  TFormUstawienia* w_;
+  DeviceSettingsWindow* w_;
 };
 
 namespace {
@@ -61,7 +61,7 @@ QStringList PortList() {
 
 }  // namespace
 
-TFormUstawienia::TFormUstawienia(DeviceChannel& channel, SettingsRecord& settings,
+DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecord& settings,
                                  const int& languageIndex, MessageBoxService& boxes,
                                  std::function<bool()> saveSettings, QWidget* parent)
     : QDialog(parent),
@@ -84,92 +84,111 @@ TFormUstawienia::TFormUstawienia(DeviceChannel& channel, SettingsRecord& setting
     ++row;
   };
 
-  L_Numer_Portu = label();
-  CB_Numer_Portu = new QComboBox(this);
-  CB_Numer_Portu->setEditable(true);
+  portLabel_ = label();
+  portCombo_ = new QComboBox(this);
+  portCombo_->setEditable(true);
   // Typed names are taken when finished (Enter or leaving the field), not at every keystroke.
-  CB_Numer_Portu->setInsertPolicy(QComboBox::NoInsert);
-  CB_Numer_Portu->addItems(PortList());
-  place(CB_Numer_Portu);
+  portCombo_->setInsertPolicy(QComboBox::NoInsert);
+  portCombo_->addItems(PortList());
+  place(portCombo_);
 
-  L_PoziomWyzwalania = label();
-  E_Poziom = new QLineEdit(QStringLiteral("0"), this);
-  place(E_Poziom);
+  triggerLabel_ = label();
+  triggerField_ = new QLineEdit(QStringLiteral("0"), this);
+  place(triggerField_);
 
-  L_Kalibracja_Temp = label();
-  E_Kal_Temp = new QLineEdit(QStringLiteral("0"), this);
-  place(E_Kal_Temp);
+  calibrationLabel_ = label();
+  calibrationField_ = new QLineEdit(QStringLiteral("0"), this);
+  place(calibrationField_);
 
-  L_Ust_Probk = label();
-  ComboBox_ImPomiarow = new QComboBox(this);
-  for (const char* t : kSamplingTexts) ComboBox_ImPomiarow->addItem(QString::fromLatin1(t));
-  place(ComboBox_ImPomiarow);
+  samplingLabel_ = label();
+  samplingCombo_ = new QComboBox(this);
+  for (const char* t : kSamplingTexts) samplingCombo_->addItem(QString::fromLatin1(t));
+  place(samplingCombo_);
 
-  LZerReczne = label();
-  ComboB_Zer = new QComboBox(this);
-  ComboB_Zer->addItems({QString(), QString()});
-  place(ComboB_Zer);
+  manualZeroLabel_ = label();
+  manualZeroCombo_ = new QComboBox(this);
+  manualZeroCombo_->addItems({QString(), QString()});
+  place(manualZeroCombo_);
 
-  L_Numer_Zawodnika = label();
-  E_NrZaw = new QLineEdit(this);
-  place(E_NrZaw);
+  competitorLabel_ = label();
+  competitorField_ = new QLineEdit(this);
+  place(competitorField_);
 
-  L_NrSer = label();
-  E_NrSer = new QLineEdit(this);
-  E_NrSer->setReadOnly(true);
-  place(E_NrSer);
+  serialLabel_ = label();
+  serialField_ = new QLineEdit(this);
+  serialField_->setReadOnly(true);
+  place(serialField_);
 
-  B_wyslij = new QPushButton(this);
-  B_wyslij->setGeometry(kLeft, 408, 89, 33);
-  B_wyslij->setAutoDefault(false);
+  sendButton_ = new QPushButton(this);
+  sendButton_->setGeometry(kLeft, 408, 89, 33);
+  sendButton_->setAutoDefault(false);
+
+  setObjectName(QStringLiteral("deviceSettingsWindow"));
+  for (auto [w, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
+           {portLabel_, "portLabel"},
+           {portCombo_, "portCombo"},
+           {triggerLabel_, "triggerLabel"},
+           {triggerField_, "triggerField"},
+           {calibrationLabel_, "calibrationLabel"},
+           {calibrationField_, "calibrationField"},
+           {samplingLabel_, "samplingLabel"},
+           {samplingCombo_, "samplingCombo"},
+           {manualZeroLabel_, "manualZeroLabel"},
+           {manualZeroCombo_, "manualZeroCombo"},
+           {competitorLabel_, "competitorLabel"},
+           {competitorField_, "competitorField"},
+           {serialLabel_, "serialLabel"},
+           {serialField_, "serialField"},
+           {sendButton_, "sendButton"}})
+    w->setObjectName(QString::fromLatin1(name));
 
   ShowPortName();
 
-  connect(CB_Numer_Portu, &QComboBox::activated, this, [this] { CB_Numer_PortuChange(); });
-  connect(CB_Numer_Portu->lineEdit(), &QLineEdit::editingFinished, this,
+  connect(portCombo_, &QComboBox::activated, this, [this] { onPortChosen(); });
+  connect(portCombo_->lineEdit(), &QLineEdit::editingFinished, this,
           [this] { PortTextEdited(); });
-  connect(E_Poziom, &QLineEdit::textEdited, this, [this] { E_Poziom_Ent(); });
-  connect(E_Kal_Temp, &QLineEdit::textEdited, this, [this] { E_Kal_zaduzo(); });
-  connect(E_NrZaw, &QLineEdit::textEdited, this, [this] { E_nrZaw_zaduzo(); });
-  for (QLineEdit* e : {E_Poziom, E_Kal_Temp, E_NrZaw}) e->installEventFilter(this);
-  connect(B_wyslij, &QPushButton::clicked, this, [this] { BWyslijPClick(); });
+  connect(triggerField_, &QLineEdit::textEdited, this, [this] { onTriggerEdited(); });
+  connect(calibrationField_, &QLineEdit::textEdited, this, [this] { onCalibrationEdited(); });
+  connect(competitorField_, &QLineEdit::textEdited, this, [this] { onCompetitorEdited(); });
+  for (QLineEdit* e : {triggerField_, calibrationField_, competitorField_}) e->installEventFilter(this);
+  connect(sendButton_, &QPushButton::clicked, this, [this] { onSendClicked(); });
 
-  FormActivate();
+  ApplyTexts();
 }
 
-TFormUstawienia::~TFormUstawienia() = default;
+DeviceSettingsWindow::~DeviceSettingsWindow() = default;
 
-void TFormUstawienia::Show(const SessionMessage& message) {
+void DeviceSettingsWindow::Show(const SessionMessage& message) {
   if (!message.show) return;
   boxes_.Show(message.Text(languageIndex_), message.Caption(languageIndex_), BoxButtons::Ok);
 }
 
-void TFormUstawienia::ShowPortName() {
+void DeviceSettingsWindow::ShowPortName() {
   const QString name = PortNameText(settings_);
-  const QSignalBlocker block(CB_Numer_Portu);
+  const QSignalBlocker block(portCombo_);
   const int index = settings_.PortIndex;
-  if (index >= 0 && index < CB_Numer_Portu->count() && CB_Numer_Portu->itemText(index) == name) {
-    CB_Numer_Portu->setCurrentIndex(index);
+  if (index >= 0 && index < portCombo_->count() && portCombo_->itemText(index) == name) {
+    portCombo_->setCurrentIndex(index);
   } else {
-    const int found = CB_Numer_Portu->findText(name, Qt::MatchExactly);
-    CB_Numer_Portu->setCurrentIndex(found);
-    if (found < 0) CB_Numer_Portu->setEditText(name);
+    const int found = portCombo_->findText(name, Qt::MatchExactly);
+    portCombo_->setCurrentIndex(found);
+    if (found < 0) portCombo_->setEditText(name);
   }
 }
 
-void TFormUstawienia::FillFields(const DeviceSettings& s) {
-  E_Kal_Temp->setText(QString::number(s.calibration));
-  E_NrZaw->setText(QString::number(s.competitor));
-  E_NrSer->setText(QString::number(s.serial));
-  E_Poziom->setText(QString::number(s.trigger));
+void DeviceSettingsWindow::FillFields(const DeviceSettings& s) {
+  calibrationField_->setText(QString::number(s.calibration));
+  competitorField_->setText(QString::number(s.competitor));
+  serialField_->setText(QString::number(s.serial));
+  triggerField_->setText(QString::number(s.trigger));
   // A code beyond the list leaves nothing selected.
-  ComboBox_ImPomiarow->setCurrentIndex(s.samplingCode <
-                                               static_cast<unsigned>(ComboBox_ImPomiarow->count())
+  samplingCombo_->setCurrentIndex(s.samplingCode <
+                                               static_cast<unsigned>(samplingCombo_->count())
                                            ? static_cast<int>(s.samplingCode)
                                            : -1);
 }
 
-bool TFormUstawienia::ReadBeforeShow() {
+bool DeviceSettingsWindow::ReadBeforeShow() {
   if (busy_) return false;
   // The port may have been chosen elsewhere since the window was built (start-up options).
   ShowPortName();
@@ -184,67 +203,67 @@ bool TFormUstawienia::ReadBeforeShow() {
   }
   if (!ok) {
     Show(MessageFor(SettingsReadResult{SettingsReadOutcome::CommunicationError}));
-    E_NrZaw->clear();
-    E_Poziom->clear();
-    E_Kal_Temp->clear();
-    ComboBox_ImPomiarow->setCurrentIndex(2);
-    ComboB_Zer->setCurrentIndex(0);
+    competitorField_->clear();
+    triggerField_->clear();
+    calibrationField_->clear();
+    samplingCombo_->setCurrentIndex(2);
+    manualZeroCombo_->setCurrentIndex(0);
   }
   return ok;
 }
 
-void TFormUstawienia::FormActivate() {
+void DeviceSettingsWindow::ApplyTexts() {
   auto t = [this](Txt id) { return Text(id, languageIndex_); };
-  L_Numer_Portu->setText(t(Txt::L_Numer_Portu));
-  L_PoziomWyzwalania->setText(t(Txt::L_PoziomWyzwalania));
-  L_Kalibracja_Temp->setText(t(Txt::L_Kalibracja_Temp));
-  setWindowTitle(t(Txt::FormUstawieniaCaption));
-  L_Ust_Probk->setText(t(Txt::L_Ust_Probk));
-  LZerReczne->setText(t(Txt::LZerReczne));
-  ComboB_Zer->setItemText(0, t(Txt::ZeroingNo));
-  ComboB_Zer->setItemText(1, t(Txt::ZeroingYes));
-  L_Numer_Zawodnika->setText(t(Txt::L_Numer_Zawodnika));
-  L_NrSer->setText(t(Txt::L_NrSer));
-  B_wyslij->setText(t(Txt::B_wyslij));
+  portLabel_->setText(t(Txt::PortLabel));
+  triggerLabel_->setText(t(Txt::TriggerLabel));
+  calibrationLabel_->setText(t(Txt::CalibrationLabel));
+  setWindowTitle(t(Txt::DeviceSettingsCaption));
+  samplingLabel_->setText(t(Txt::SamplingRateLabel));
+  manualZeroLabel_->setText(t(Txt::ManualZeroLabel));
+  manualZeroCombo_->setItemText(0, t(Txt::ZeroingNo));
+  manualZeroCombo_->setItemText(1, t(Txt::ZeroingYes));
+  competitorLabel_->setText(t(Txt::CompetitorNumberLabel));
+  serialLabel_->setText(t(Txt::SerialNumberLabel));
+  sendButton_->setText(t(Txt::SendButton));
   // The mode last read successfully, also after a failed read.
-  ComboB_Zer->setCurrentIndex(channel_.ManualZeroingMode == 1 ? 1 : 0);
+  manualZeroCombo_->setCurrentIndex(channel_.ManualZeroingMode == 1 ? 1 : 0);
 }
 
-void TFormUstawienia::showEvent(QShowEvent* event) {
+void DeviceSettingsWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  FormActivate();
+  ApplyTexts();
 }
 
-void TFormUstawienia::hideEvent(QHideEvent* event) {
+void DeviceSettingsWindow::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
   // Hidden by the program rather than closed: the port is not kept either. A hide by the
   // system (the main window minimised) is not a close.
-  if (!event->spontaneous() && !busy_) FormClose();
+  if (!event->spontaneous() && !busy_) ClosePort();
 }
 
-void TFormUstawienia::FormClose() {
+void DeviceSettingsWindow::ClosePort() {
   channel_.ClosePort();
 }
 
-void TFormUstawienia::done(int result) {
+void DeviceSettingsWindow::done(int result) {
   // A close asked for during an exchange waits until the exchange has ended.
   if (busy_) {
     closeRequested_ = true;
     return;
   }
-  FormClose();
+  ClosePort();
   QDialog::done(result);
 }
 
-void TFormUstawienia::PortTextEdited() {
+void DeviceSettingsWindow::PortTextEdited() {
   // Leaving the field or pressing Enter without changing the name is no port change.
-  if (CB_Numer_Portu->currentText() == PortNameText(settings_)) return;
-  CB_Numer_PortuChange();
+  if (portCombo_->currentText() == PortNameText(settings_)) return;
+  onPortChosen();
 }
 
-void TFormUstawienia::CB_Numer_PortuChange() {
+void DeviceSettingsWindow::onPortChosen() {
   if (busy_) return;
-  const QString name = CB_Numer_Portu->currentText().trimmed();
+  const QString name = portCombo_->currentText().trimmed();
   SettingsRecord changed = settings_;
   if (name.isEmpty() || !SetPortName(changed, name)) {
     if (!name.isEmpty()) {
@@ -255,7 +274,7 @@ void TFormUstawienia::CB_Numer_PortuChange() {
     return;
   }
   ExchangeScope scope(this);
-  changed.PortIndex = CB_Numer_Portu->findText(name, Qt::MatchExactly);
+  changed.PortIndex = portCombo_->findText(name, Qt::MatchExactly);
   channel_.ClosePort();
   settings_ = changed;
   // The port choice is kept at once.
@@ -271,13 +290,13 @@ void TFormUstawienia::CB_Numer_PortuChange() {
   const SettingsReadResult r = ReadDeviceSettings(channel_);
   if (r.reportRead) FillFields(r.settings);
   if (r.outcome == SettingsReadOutcome::Ok) {
-    ComboB_Zer->setCurrentIndex(r.settings.manualZeroing);
+    manualZeroCombo_->setCurrentIndex(r.settings.manualZeroing);
   } else {
     Show(MessageFor(SettingsReadResult{SettingsReadOutcome::CommunicationError}));
   }
 }
 
-void TFormUstawienia::TypingCheck(QLineEdit* field, unsigned limit) {
+void DeviceSettingsWindow::TypingCheck(QLineEdit* field, unsigned limit) {
   const QString text = field->text();
   if (text.isEmpty()) return;
   const std::optional<std::int32_t> value = ParseFieldInteger(text);
@@ -288,50 +307,50 @@ void TFormUstawienia::TypingCheck(QLineEdit* field, unsigned limit) {
   }
 }
 
-void TFormUstawienia::E_Poziom_Ent() {
-  TypingCheck(E_Poziom, TriggerLimit);
+void DeviceSettingsWindow::onTriggerEdited() {
+  TypingCheck(triggerField_, TriggerLimit);
 }
-void TFormUstawienia::E_Kal_zaduzo() {
-  TypingCheck(E_Kal_Temp, CalibrationTypingLimit);
+void DeviceSettingsWindow::onCalibrationEdited() {
+  TypingCheck(calibrationField_, CalibrationTypingLimit);
 }
-void TFormUstawienia::E_nrZaw_zaduzo() {
-  TypingCheck(E_NrZaw, CompetitorLimit);
+void DeviceSettingsWindow::onCompetitorEdited() {
+  TypingCheck(competitorField_, CompetitorLimit);
 }
 
-int TFormUstawienia::CheckEmptyFields() {
-  if (FirstEmptyField(E_Poziom->text(), E_Kal_Temp->text(), E_NrZaw->text()) == SettingsField::None)
+int DeviceSettingsWindow::CheckEmptyFields() {
+  if (FirstEmptyField(triggerField_->text(), calibrationField_->text(), competitorField_->text()) == SettingsField::None)
     return 0;
   Show(FieldEmptyMessage());
   return 1;
 }
 
-void TFormUstawienia::E_Poziom_Exit() {
+void DeviceSettingsWindow::onFieldLeft() {
   CheckEmptyFields();
 }
 
-bool TFormUstawienia::eventFilter(QObject* watched, QEvent* event) {
+bool DeviceSettingsWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusOut) {
     // Only the user moving on counts, not a message box or another window taking the focus.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (isVisible() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
                         reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason))
-      E_Poziom_Exit();
+      onFieldLeft();
   }
   return QDialog::eventFilter(watched, event);
 }
 
-void TFormUstawienia::BWyslijPClick() {
+void DeviceSettingsWindow::onSendClicked() {
   if (busy_) return;
   if (CheckEmptyFields() == 1) return;
   UploadOutcome outcome;
   {
     ExchangeScope scope(this);
     SettingsUpload u;
-    u.trigger = E_Poziom->text();
-    u.calibration = E_Kal_Temp->text();
-    u.competitor = E_NrZaw->text();
-    u.samplingIndex = ComboBox_ImPomiarow->currentIndex();
-    u.zeroingIndex = ComboB_Zer->currentIndex();
+    u.trigger = triggerField_->text();
+    u.calibration = calibrationField_->text();
+    u.competitor = competitorField_->text();
+    u.samplingIndex = samplingCombo_->currentIndex();
+    u.zeroingIndex = manualZeroCombo_->currentIndex();
     const UploadResult r = UploadDeviceSettings(channel_, u);
     if (r.settingsWriteRefused) Show(SettingsWriteRefusedMessage());
     Show(MessageFor(r));

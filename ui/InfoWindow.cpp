@@ -1,4 +1,4 @@
-#include "ui/Finfo.h"
+#include "ui/InfoWindow.h"
 
 #include <QFont>
 #include <QLabel>
@@ -24,23 +24,30 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, QRect geometry, const QS
 
 }  // namespace
 
-TFoInfo::TFoInfo(QWidget* parent) : QDialog(parent) {
+InfoWindow::InfoWindow(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("infoWindow"));
   setWindowTitle(QStringLiteral("Hypsor"));
   setGeometry(460, 384, 339, 283);
   setModal(true);
-  Label6 = MakeLabel(this, QStringLiteral("Ver. 08.2010"), {80, 16, 168, 27},
+  versionLabel_ = MakeLabel(this, QStringLiteral("Ver. 08.2010"), {80, 16, 168, 27},
                      QStringLiteral("Courier New"), 24, true);
-  Label1 = MakeLabel(this, QStringLiteral("Hypsor"), {104, 64, 125, 43},
+  versionLabel_->setObjectName(QStringLiteral("versionLabel"));
+  nameLabel_ = MakeLabel(this, QStringLiteral("Hypsor"), {104, 64, 125, 43},
                      QStringLiteral("Times New Roman"), 37, true, true);
-  Label1->setStyleSheet(QStringLiteral("color: #800000"));
-  Label2 = MakeLabel(this, QStringLiteral("Polska"), {136, 112, 58, 23},
+  nameLabel_->setObjectName(QStringLiteral("nameLabel"));
+  nameLabel_->setStyleSheet(QStringLiteral("color: #800000"));
+  countryLabel_ = MakeLabel(this, QStringLiteral("Polska"), {136, 112, 58, 23},
                      QStringLiteral("Times New Roman"), 21);
-  Label3 = MakeLabel(this, QStringLiteral("www.hypsor.example"), {96, 144, 137, 21},
+  countryLabel_->setObjectName(QStringLiteral("countryLabel"));
+  webLabel_ = MakeLabel(this, QStringLiteral("www.hypsor.example"), {96, 144, 137, 21},
                      QStringLiteral("Times New Roman"), 19);
-  Label4 = MakeLabel(this, QStringLiteral("e-mail: info@hypsor.example"), {48, 176, 227, 23},
+  webLabel_->setObjectName(QStringLiteral("webLabel"));
+  mailLabel_ = MakeLabel(this, QStringLiteral("e-mail: info@hypsor.example"), {48, 176, 227, 23},
                      QStringLiteral("Times New Roman"), 21);
-  Label5 = MakeLabel(this, QStringLiteral("tel: +48 12 000 00 00"), {88, 208, 165, 23},
+  mailLabel_->setObjectName(QStringLiteral("mailLabel"));
+  phoneLabel_ = MakeLabel(this, QStringLiteral("tel: +48 12 000 00 00"), {88, 208, 165, 23},
                      QStringLiteral("Times New Roman"), 21);
+  phoneLabel_->setObjectName(QStringLiteral("phoneLabel"));
 }
 
 }  // namespace hypsor

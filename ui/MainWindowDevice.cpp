@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
@@ -15,15 +14,15 @@
 #include "device/Sessions.h"
 #include "platform/MessageBox.h"
 #include "ui/FlightChart.h"
-#include "ui/Fustawienia.h"
-#include "ui/Hypsor_1.h"
+#include "ui/DeviceSettingsWindow.h"
+#include "ui/MainWindow.h"
 
 namespace hypsor {
 
 // Marks an exchange as running for its lifetime; a close asked for meanwhile happens after it.
 class ExchangeGuard {
  public:
-  explicit ExchangeGuard(THypsor* w) : w_(w) {
+  explicit ExchangeGuard(MainWindow* w) : w_(w) {
     w_->exchangeRunning_ = true;
     w_->menuBar()->setEnabled(false);
   }
@@ -39,7 +38,7 @@ class ExchangeGuard {
   ExchangeGuard& operator=(const ExchangeGuard&) = delete;
 
  private:
-  THypsor* w_;
+  MainWindow* w_;
 };
 
 namespace {
@@ -51,78 +50,69 @@ void PaintNow() {
 
 }  // namespace
 
-void THypsor::ShowSessionMessage(const SessionMessage& message) {
+void MainWindow::ShowSessionMessage(const SessionMessage& message) {
   if (!message.show) return;
-  platform_.boxes.Show(message.Text(LanguageIndex), message.Caption(LanguageIndex), BoxButtons::Ok);
+  const int language = workspace_.LanguageIndex();
+  platform_.boxes.Show(message.Text(language), message.Caption(language), BoxButtons::Ok);
 }
 
-void THypsor::CloseDevicePort() {
-  channel_->ClosePort();
-}
-
-void THypsor::BZerowanieClick() {
+void MainWindow::onZero() {
   if (exchangeRunning_) return;
   if (platform_.boxes.Show(T(Txt::ResetQuestion), T(Txt::ResetQuestionCaption),
                            BoxButtons::OkCancel) != BoxResult::Ok)
     return;
   ExchangeGuard guard(this);
-  const ZeroingResult r = RunZeroing(*channel_, PortNameText(Settings));
+  const ZeroingResult r = RunZeroing(*channel_, PortNameText(workspace_.Settings()));
   ShowSessionMessage(MessageFor(r));
 }
 
-void THypsor::B_Odczyt_HypsoruClick() {
+void MainWindow::onRead() {
   if (exchangeRunning_) return;
   ExchangeGuard guard(this);
 
   SessionCallbacks callbacks;
   callbacks.started = [this] {
-    E_PobDan->setText(T(Txt::E_PobDan));
-    E_PobDan->show();
-    DownloadProgress->setRange(0, DownloadPolls);
-    DownloadProgress->setValue(0);
-    DownloadProgress->setFormat(QString());
-    DownloadProgress->show();
-    GroupB_Hypsor->setTitle(T(Txt::GroupB_Hypsor));
+    downloadBanner_->setText(T(Txt::DownloadBanner));
+    downloadBanner_->show();
+    downloadProgress_->setRange(0, DownloadPolls);
+    downloadProgress_->setValue(0);
+    downloadProgress_->setFormat(QString());
+    downloadProgress_->show();
+    workspace_.BeginDownload();
+    Redraw();
     PaintNow();
   };
   callbacks.beforeFlightRequest = [this] {
-    Chart1->UndoZoom();
-    for (QLineSeries* s : {Chart1->Series1, Chart1->Series2, Chart1->Series4, Chart1->Series5})
-      Chart1->ClearSeries(s);
-    PrepareLeftAxis();
-    E_MaxGl->setText(QStringLiteral("   "));
-    EMinimum->setText(QStringLiteral("   "));
+    workspace_.PrepareForFlightData();
+    Redraw();
     PaintNow();
   };
   callbacks.progress = [this](int bytes, int pollsLeft) {
-    DownloadProgress->setValue(DownloadPolls - pollsLeft);
-    DownloadProgress->setFormat(QStringLiteral("%1 B").arg(bytes));
+    downloadProgress_->setValue(DownloadPolls - pollsLeft);
+    downloadProgress_->setFormat(QStringLiteral("%1 B").arg(bytes));
   };
 
-  const DownloadResult r = RunDownload(*channel_, PortNameText(Settings), callbacks);
-  E_PobDan->hide();
-  DownloadProgress->hide();
-  if (r.outcome == DownloadOutcome::Ok && r.flight) {
-    // Only a whole download replaces the flight that Save writes.
-    DownloadedFlight = *r.flight;
-    DownloadByteCount = r.DownloadByteCount;
-    ShowMainFlight(*r.flight);
-    return;
-  }
-  ShowSessionMessage(MessageFor(r));
+  const DownloadResult r =
+      RunDownload(*channel_, PortNameText(workspace_.Settings()), callbacks);
+  downloadBanner_->hide();
+  downloadProgress_->hide();
+  // Only a whole download replaces the flight that Save writes.
+  const bool taken = workspace_.ApplyDownload(r);
+  Redraw();
+  if (!taken) ShowSessionMessage(MessageFor(r));
 }
 
-void THypsor::Ustawienia1Click() {
-  if (exchangeRunning_ || !formUstawienia_) return;
+void MainWindow::onDeviceSettings() {
+  if (exchangeRunning_ || !deviceSettings_) return;
   {
     ExchangeGuard guard(this);
-    ECzekaj->setText(T(Txt::ECzekaj));
-    ECzekaj->show();
+    waitBanner_->setText(T(Txt::WaitBanner));
+    waitBanner_->show();
     PaintNow();
-    formUstawienia_->ReadBeforeShow();
-    ECzekaj->hide();
+    deviceSettings_->ReadBeforeShow();
+    waitBanner_->hide();
   }
-  formUstawienia_->exec();
+  deviceSettings_->exec();
 }
 
 }  // namespace hypsor

@@ -21,50 +21,20 @@ struct DeviceSettings;
 // while the window is shown; the opening read, a port change and the upload talk to the device.
 // Exchanges keep the window painted; input waits until they end and a second one never starts
 // while one runs.
-class TFormUstawienia : public QDialog {
+class DeviceSettingsWindow : public QDialog {
   Q_OBJECT
  public:
   // saveSettings writes the settings record to its file (called when the port changes).
-  TFormUstawienia(DeviceChannel& channel, SettingsRecord& settings, const int& languageIndex,
+  DeviceSettingsWindow(DeviceChannel& channel, SettingsRecord& settings, const int& languageIndex,
                   MessageBoxService& boxes, std::function<bool()> saveSettings,
                   QWidget* parent = nullptr);
-  ~TFormUstawienia() override;
+  ~DeviceSettingsWindow() override;
 
   // Before the window is shown: opens the port and reads the device. On failure reports it,
   // blanks the editable fields and selects the defaults. True when the device answered.
   bool ReadBeforeShow();
 
-  // Handlers, named as in the window's design.
-  void FormActivate();
-  void FormClose();
-  void CB_Numer_PortuChange();
-  void E_Poziom_Ent();
-  void E_Kal_zaduzo();
-  void E_nrZaw_zaduzo();
-  void E_Poziom_Exit();
-  void BWyslijPClick();
-  // 1 after reporting an empty trigger, calibration or competitor field (in that order), else 0.
-  int CheckEmptyFields();
-
   bool ExchangeRunning() const { return busy_; }
-
-  // Controls, top to bottom.
-  QLabel* L_Numer_Portu;
-  QComboBox* CB_Numer_Portu;
-  QLabel* L_PoziomWyzwalania;
-  QLineEdit* E_Poziom;
-  QLabel* L_Kalibracja_Temp;
-  QLineEdit* E_Kal_Temp;
-  QLabel* L_Ust_Probk;
-  QComboBox* ComboBox_ImPomiarow;
-  QLabel* LZerReczne;
-  QComboBox* ComboB_Zer;
-  QLabel* L_Numer_Zawodnika;
-  QLineEdit* E_NrZaw;
-  QLabel* L_NrSer;
-  QLineEdit* E_NrSer;
-  QPushButton* B_wyslij;
-
   void done(int result) override;
 
  protected:
@@ -74,6 +44,16 @@ class TFormUstawienia : public QDialog {
 
  private:
   friend class ExchangeScope;
+  void ApplyTexts();
+  void ClosePort();
+  void onPortChosen();
+  void onTriggerEdited();
+  void onCalibrationEdited();
+  void onCompetitorEdited();
+  void onFieldLeft();
+  void onSendClicked();
+  // 1 after reporting an empty trigger, calibration or competitor field (in that order), else 0.
+  int CheckEmptyFields();
   void Show(const SessionMessage& message);
   void FillFields(const DeviceSettings& s);
   void TypingCheck(QLineEdit* field, unsigned limit);
@@ -87,6 +67,23 @@ class TFormUstawienia : public QDialog {
   std::function<bool()> saveSettings_;
   bool busy_ = false;
   bool closeRequested_ = false;
+
+  // Controls, top to bottom; tests find them by object name (the member name without "_").
+  QLabel* portLabel_;
+  QComboBox* portCombo_;
+  QLabel* triggerLabel_;
+  QLineEdit* triggerField_;
+  QLabel* calibrationLabel_;
+  QLineEdit* calibrationField_;
+  QLabel* samplingLabel_;
+  QComboBox* samplingCombo_;
+  QLabel* manualZeroLabel_;
+  QComboBox* manualZeroCombo_;
+  QLabel* competitorLabel_;
+  QLineEdit* competitorField_;
+  QLabel* serialLabel_;
+  QLineEdit* serialField_;
+  QPushButton* sendButton_;
 };
 
 }  // namespace hypsor

@@ -1,0 +1,318 @@
+#include "session/FlightWorkspace.h"
+
+#include <QLocale>
+
+#include "device/Sessions.h"
+#include "files/FlightFile.h"
+#include "flight/Decode.h"
+#include "flight/Filters.h"
+
+namespace hypsor {
+namespace {
+
+// Marks a text that is not a whole number, as the temperature entry expects.
+constexpr int kNotANumber = 65535;
+
+int TemperatureValue(const QString& text) {
+  bool ok = false;
+  const int v = text.toInt(&ok, 10);
+  return ok ? v : kNotANumber;
+}
+
+std::vector<float> Metres(std::span<const std::int32_t> decimetres) {
+  std::vector<float> m;
+  m.reserve(decimetres.size());
+  for (std::int32_t v : decimetres) m.push_back(static_cast<float>(v * 0.1));
+  return m;
+}
+
+int Index(Curve c) {
+  return static_cast<int>(c);
+}
+
+}  // namespace
+
+FlightWorkspace::FlightWorkspace()
+    : settings_(DefaultSettings()), filterTables_(std::make_unique<FilterTables>()) {
+  // Each flight starts at 20 degrees until its header says otherwise.
+  mainFlight_.GroundTemperature = 20.0f;
+  comparisonFlight_.GroundTemperature = 20.0f;
+}
+
+FlightWorkspace::~FlightWorkspace() = default;
+
+// ---------------------------------------------------------------- settings and language
+
+bool FlightWorkspace::LoadSettingsFile(const QString& path, QString* error) {
+  settingsPath_ = path;
+  const bool ok = LoadSettings(path, settings_, error);
+  languageIndex_ = settings_.Language;
+  return ok;
+}
+
+bool FlightWorkspace::SaveSettingsFile(QString* error) const {
+  return SaveSettings(settingsPath_, settings_, error);
+}
+
+void FlightWorkspace::SetLanguage(int languageIndex) {
+  languageIndex_ = languageIndex != 0 ? 1 : 0;
+  settings_.Language = languageIndex_;
+  mainPanel_.caption.clear();
+  comparisonPanel_.caption.clear();
+  changes_.mainPanel = changes_.comparisonPanel = true;
+}
+
+FilterParams FlightWorkspace::CurrentFilterParams() const {
+  // Read at each filter run, so values saved in the filter window count from the next run on.
+  return {settings_.PreCutCm, settings_.FinalCutCm, settings_.PreFilterWindow,
+          settings_.FinalFilterWindow};
+}
+
+// ---------------------------------------------------------------- chart and panel state
+
+void FlightWorkspace::ClearCurve(Curve curve) {
+  chart_.curves[Index(curve)].clear();
+  changes_.curves.set(Index(curve));
+  // The seconds labels belong to the main curve and go with it.
+  if (curve == Curve::Altitude) SetLabels({});
+}
+
+void FlightWorkspace::SetCurve(Curve curve, std::vector<float> points) {
+  chart_.curves[Index(curve)] = std::move(points);
+  changes_.curves.set(Index(curve));
+}
+
+void FlightWorkspace::SetLabels(std::vector<int> seconds) {
+  chart_.labelSeconds = std::move(seconds);
+  changes_.labels = true;
+}
+
+void FlightWorkspace::PrepareLeftAxis() {
+  LeftAxisRequest& a = chart_.leftAxis;
+  a.minimum = 0;
+  a.automatic = false;
+  a.automaticMaximum = false;
+  a.automaticMinimum = true;
+  changes_.leftAxis = true;
+}
+
+void FlightWorkspace::ClearPanel(FlightSlot slot) {
+  PanelTexts& p = slot == FlightSlot::Main ? mainPanel_ : comparisonPanel_;
+  const bool editable = p.temperatureEditable;
+  p = PanelTexts{};
+  p.temperatureEditable = editable;  // clearing empties the fields, it does not lock them
+  (slot == FlightSlot::Main ? changes_.mainPanel : changes_.comparisonPanel) = true;
+}
+
+QString FlightWorkspace::FormatMetres(float metres) const {
+  return FormatAltitude(metres, QLocale().decimalPoint().at(0));
+}
+
+WorkspaceChanges FlightWorkspace::TakeChanges() {
+  WorkspaceChanges c = changes_;
+  changes_ = {};
+  return c;
+}
+
+// ---------------------------------------------------------------- decoding
+
+void FlightWorkspace::DecodeMainFlight() {
+  const bool acceleration = settings_.ShowAcceleration != 0;
+  DecodedFlight d = DecodeFlight(mainFlight_, mainFlight_.SampleCount, {true, acceleration});
+  altitudeTable_ = d.AltitudeTable;
+  altitudeCount_ = d.tableCount;
+  chart_.leftAxis.minimum = 0;
+  chart_.leftAxis.maximum = d.axisMaximum;
+  changes_.leftAxis = true;
+  SetLabels(std::move(d.labelSeconds));
+  SetCurve(Curve::Altitude, std::move(d.altitude));
+  if (acceleration) SetCurve(Curve::Acceleration, std::move(d.acceleration));
+  if (d.MaxAltitude) mainPanel_.maximum = FormatMetres(*d.MaxAltitude);
+  if (d.MinAltitude) mainPanel_.minimum = FormatMetres(*d.MinAltitude);
+  changes_.mainPanel = true;
+}
+
+void FlightWorkspace::DecodeComparison() {
+  ClearCurve(Curve::Comparison);
+  LeftAxisRequest& a = chart_.leftAxis;
+  a.automatic = false;
+  a.automaticMaximum = false;
+  a.automaticMinimum = true;
+  changes_.leftAxis = true;
+  DecodedFlight d = DecodeFlight(comparisonFlight_, comparisonSampleCount_, {false, false});
+  comparisonTable_ = d.AltitudeTable;
+  comparisonCount_ = d.tableCount;
+  SetCurve(Curve::Comparison, std::move(d.altitude));
+  // The comparison only ever raises the left axis.
+  if (d.MaxAltitude && d.axisMaximum > a.maximum) a.maximum = d.axisMaximum;
+  if (d.MaxAltitude) comparisonPanel_.maximum = FormatMetres(*d.MaxAltitude);
+  if (d.MinAltitude) comparisonPanel_.minimum = FormatMetres(*d.MinAltitude);
+  changes_.comparisonPanel = true;
+}
+
+void FlightWorkspace::ShowMainFlight(const Flight& flight) {
+  mainFlight_ = flight;
+  hasMainFlight_ = true;
+  mainPanel_.competitor = QString::number(flight.competitor);
+  mainPanel_.serial = QString::number(flight.serial);
+  mainPanel_.temperature = QString::number(flight.temperature);
+  mainPanel_.temperatureEditable = true;
+  mainPanel_.sampling = QString::fromLatin1(SamplingForCode(flight.samplingCode).text);
+  changes_.mainPanel = true;
+  DecodeMainFlight();
+}
+
+// ---------------------------------------------------------------- flight files
+
+bool FlightWorkspace::LoadFlight(const QString& path, Flight& into, QString* error) const {
+  const FlightFileResult r = LoadFlightFile(path, into);
+  if (r.status == FlightFileStatus::Ok) return true;
+  if (error) *error = r.status == FlightFileStatus::TooShort ? T(Txt::FileTooShort) : r.error;
+  return false;
+}
+
+bool FlightWorkspace::OpenMainFlight(const QString& path, QString* error) {
+  Flight loaded;
+  if (!LoadFlight(path, loaded, error)) return false;
+  mainPanel_.caption = FlightFileCaption(path);
+  changes_.resetZoom = true;
+  for (Curve c : {Curve::Altitude, Curve::Acceleration, Curve::Spare, Curve::UnfilteredAltitude})
+    ClearCurve(c);
+  PrepareLeftAxis();
+  chart_.leftAxis.increment = 0;
+  ShowMainFlight(loaded);
+  return true;
+}
+
+bool FlightWorkspace::OpenComparison(const QString& path, QString* error) {
+  Flight loaded;
+  if (!LoadFlight(path, loaded, error)) return false;
+  comparisonPanel_.caption = FlightFileCaption(path);
+  comparisonEnabled_ = true;
+  comparisonFlight_ = loaded;
+  comparisonPanel_.competitor = QString::number(loaded.competitor);
+  comparisonPanel_.serial = QString::number(loaded.serial);
+  comparisonPanel_.temperature = QString::number(loaded.temperature);
+  comparisonPanel_.temperatureEditable = true;
+  comparisonPanel_.sampling = QString::fromLatin1(SamplingForCode(loaded.samplingCode).text);
+  comparisonSampleCount_ = loaded.SampleCount;
+  changes_.comparisonPanel = true;
+  DecodeComparison();
+  return true;
+}
+
+void FlightWorkspace::ToggleComparison() {
+  comparisonEnabled_ = !comparisonEnabled_;
+  if (comparisonEnabled_) return;
+  ClearPanel(FlightSlot::Comparison);
+  ClearCurve(Curve::Comparison);
+}
+
+// ---------------------------------------------------------------- downloads
+
+void FlightWorkspace::BeginDownload() {
+  mainPanel_.caption.clear();
+  changes_.mainPanel = true;
+}
+
+void FlightWorkspace::PrepareForFlightData() {
+  changes_.resetZoom = true;
+  for (Curve c : {Curve::Altitude, Curve::Acceleration, Curve::Spare, Curve::UnfilteredAltitude})
+    ClearCurve(c);
+  PrepareLeftAxis();
+  mainPanel_.maximum = mainPanel_.minimum = QStringLiteral("   ");
+  changes_.mainPanel = true;
+}
+
+bool FlightWorkspace::ApplyDownload(const DownloadResult& result) {
+  if (result.outcome != DownloadOutcome::Ok || !result.flight) return false;
+  downloadedFlight_ = *result.flight;
+  downloadByteCount_ = result.DownloadByteCount;
+  ShowMainFlight(*result.flight);
+  return true;
+}
+
+bool FlightWorkspace::SaveDownload(const QString& path, QString* error) const {
+  if (downloadByteCount_ == 0) {
+    if (error) *error = T(Txt::NoData);
+    return false;
+  }
+  const auto count = static_cast<std::size_t>(downloadByteCount_);
+  return SaveFlightFile(path, std::span(downloadedFlight_.bytes.data(), count), error);
+}
+
+// ---------------------------------------------------------------- curve actions
+
+bool FlightWorkspace::EnterTemperature(FlightSlot slot, const QString& text) {
+  const int value = TemperatureValue(text);
+  if (value == kNotANumber) return false;
+  if (slot == FlightSlot::Main) {
+    mainPanel_.temperature = text;
+    mainFlight_.GroundTemperature = static_cast<float>(value);
+    if (!hasMainFlight_) return true;
+    ClearCurve(Curve::Altitude);
+    ClearCurve(Curve::Acceleration);
+    PrepareLeftAxis();
+    DecodeMainFlight();
+  } else {
+    comparisonPanel_.temperature = text;
+    comparisonFlight_.GroundTemperature = static_cast<float>(value);
+    DecodeComparison();
+  }
+  return true;
+}
+
+void FlightWorkspace::FilterMain() {
+  if (!hasMainFlight_ || mainFlight_.SampleCount < FilterMinimumSamples) return;
+  const FilterOutput out =
+      RunFilterChain(altitudeTable_, altitudeCount_, CurrentFilterParams(), *filterTables_);
+  if (!out.ran) return;
+  ClearCurve(Curve::Altitude);
+  ClearCurve(Curve::UnfilteredAltitude);
+  std::vector<int> labels(static_cast<std::size_t>(out.count), -1);
+  const int step = mainFlight_.TimeLabelStep;
+  for (int i = 0; i < out.count; ++i)
+    if ((10 * i) % step == 0) labels[static_cast<std::size_t>(i)] = 10 * i / step;
+  SetLabels(std::move(labels));
+  SetCurve(Curve::Altitude, Metres(out.filtered));
+  SetCurve(Curve::UnfilteredAltitude, Metres(out.unfiltered));
+  mainPanel_.maximum = FormatMetres(static_cast<float>(out.maxDm * 0.1));
+  mainPanel_.minimum = FormatMetres(static_cast<float>(out.minDm * 0.1));
+  changes_.mainPanel = true;
+}
+
+void FlightWorkspace::FilterComparison() {
+  if (comparisonSampleCount_ < FilterMinimumSamples) return;
+  const FilterOutput out =
+      RunFilterChain(comparisonTable_, comparisonCount_, CurrentFilterParams(), *filterTables_);
+  if (!out.ran) return;
+  SetCurve(Curve::UnfilteredComparison, Metres(out.unfiltered));
+  SetCurve(Curve::Comparison, Metres(out.filtered));
+  comparisonPanel_.maximum = FormatMetres(static_cast<float>(out.maxDm * 0.1));
+  comparisonPanel_.minimum = FormatMetres(static_cast<float>(out.minDm * 0.1));
+  changes_.comparisonPanel = true;
+}
+
+bool FlightWorkspace::ToggleAcceleration() {
+  if (settings_.ShowAcceleration != 0) {
+    settings_.ShowAcceleration = 0;
+    ClearCurve(Curve::Acceleration);
+    return false;
+  }
+  settings_.ShowAcceleration = 1;
+  if (hasMainFlight_ && mainFlight_.SampleCount != 0) {
+    ClearCurve(Curve::Altitude);
+    ClearCurve(Curve::Acceleration);
+    PrepareLeftAxis();
+    DecodeMainFlight();
+  }
+  return true;
+}
+
+void FlightWorkspace::RemoveCurve(Curve curve) {
+  ClearCurve(curve);
+  if (curve == Curve::Comparison) ClearPanel(FlightSlot::Comparison);
+  if (curve == Curve::Altitude) ClearPanel(FlightSlot::Main);
+}
+
+}  // namespace hypsor

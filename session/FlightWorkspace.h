@@ -1,0 +1,178 @@
+#pragma once
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <QString>
+
+#include "files/SettingsFile.h"
+#include "flight/FlightData.h"
+#include "text/Texts.h"
+
+namespace hypsor {
+
+struct DownloadResult;
+struct FilterParams;
+struct FilterTables;
+
+// The curves of the flight chart, by what they show.
+enum class Curve {
+  Altitude,              // the main flight (red)
+  Acceleration,          // the main flight's altitude change per sample (blue, right axis)
+  Comparison,            // the comparison flight (yellow)
+  Spare,                 // green; nothing draws it, actions only clear it
+  UnfilteredAltitude,    // the main flight before its filter run (dashed)
+  UnfilteredComparison,  // the comparison before its filter run (dashed)
+};
+inline constexpr int CurveCount = 6;
+
+// The two flights the window shows side by side.
+enum class FlightSlot { Main, Comparison };
+
+// How the drawing code asks the left (altitude) axis to behave: fixed ends, or ends taken from
+// the data, and a label increment (0: the axis spaces its labels itself).
+struct LeftAxisRequest {
+  double minimum = 0.0;
+  double maximum = 1.0;
+  bool automatic = false;
+  bool automaticMaximum = false;
+  bool automaticMinimum = true;
+  double increment = 0.0;
+};
+
+// Everything the chart shows, as plain data. A curve's point i stands at x = i.
+struct ChartContent {
+  std::array<std::vector<float>, CurveCount> curves;
+  std::vector<int> labelSeconds;  // whole-second label of each point, -1 where there is none
+  LeftAxisRequest leftAxis;
+  const std::vector<float>& operator[](Curve c) const { return curves[static_cast<int>(c)]; }
+};
+
+// The texts of one flight's panel.
+struct PanelTexts {
+  QString caption;  // a file name; empty for the panel's own caption in the current language
+  QString maximum, minimum, competitor, serial, temperature, sampling;
+  bool temperatureEditable = false;
+};
+
+// What changed since the window last drew: it redraws only these.
+struct WorkspaceChanges {
+  std::bitset<CurveCount> curves;
+  bool labels = false;
+  bool leftAxis = false;
+  bool resetZoom = false;  // back to the whole flight before drawing
+  bool mainPanel = false;
+  bool comparisonPanel = false;
+  bool Any() const {
+    return curves.any() || labels || leftAxis || resetZoom || mainPanel || comparisonPanel;
+  }
+};
+
+// The program's state and the user's actions on flights, without widgets: the settings record
+// and the language, the main flight, the comparison flight and the last successful download,
+// their altitude tables, the filter's working tables and the temperature typed for each flight.
+// Each action updates the chart content and the panels; the window then draws what
+// TakeChanges() reports. Errors come back as texts in the current language.
+class FlightWorkspace {
+ public:
+  FlightWorkspace();
+  ~FlightWorkspace();
+  FlightWorkspace(const FlightWorkspace&) = delete;
+  FlightWorkspace& operator=(const FlightWorkspace&) = delete;
+
+  // --- Settings and language.
+  // Reads the settings file (defaults when it is missing); false with *error when unreadable.
+  bool LoadSettingsFile(const QString& path, QString* error);
+  bool SaveSettingsFile(QString* error) const;
+  const QString& SettingsFilePath() const { return settingsPath_; }
+  SettingsRecord& Settings() { return settings_; }
+  const SettingsRecord& Settings() const { return settings_; }
+  // The live language (0 Polish, 1 English); windows keep a reference and read it when shown.
+  const int& LanguageIndex() const { return languageIndex_; }
+  // Switches the language; both panels go back to their own captions.
+  void SetLanguage(int languageIndex);
+  QString T(Txt id) const { return Text(id, languageIndex_); }
+
+  // --- Flights from files. False with *error (a text to show) when nothing was read.
+  bool OpenMainFlight(const QString& path, QString* error);
+  bool OpenComparison(const QString& path, QString* error);
+  // The comparison switch of the View menu: off removes the comparison from the panel and chart.
+  void ToggleComparison();
+  bool ComparisonEnabled() const { return comparisonEnabled_; }
+
+  // --- A download, in its three steps: started, about to receive the flight, finished.
+  void BeginDownload();
+  void PrepareForFlightData();
+  // A successful download becomes the main flight and what Save writes; a failed one changes
+  // nothing. True when the flight was taken.
+  bool ApplyDownload(const DownloadResult& result);
+  bool HasDownload() const { return downloadByteCount_ != 0; }
+  std::int32_t DownloadByteCount() const { return downloadByteCount_; }
+  // Writes the bytes of the last download (never those of a file opened since).
+  bool SaveDownload(const QString& path, QString* error) const;
+
+  // --- Actions on the curves.
+  // The text typed into a flight's temperature field, confirmed with Enter. False when it is
+  // not a whole number (nothing changes then).
+  bool EnterTemperature(FlightSlot slot, const QString& text);
+  void FilterMain();
+  void FilterComparison();
+  // Switches the acceleration curve; returns whether it is now shown.
+  bool ToggleAcceleration();
+  void RemoveCurve(Curve curve);
+
+  // --- What to draw.
+  const ChartContent& Chart() const { return chart_; }
+  const PanelTexts& Panel(FlightSlot slot) const {
+    return slot == FlightSlot::Main ? mainPanel_ : comparisonPanel_;
+  }
+  WorkspaceChanges TakeChanges();
+
+  // --- The flights and their tables.
+  bool HasMainFlight() const { return hasMainFlight_; }
+  const Flight& MainFlight() const { return mainFlight_; }
+  const Flight& ComparisonFlight() const { return comparisonFlight_; }
+  const AltitudeTableArray& AltitudeTable() const { return altitudeTable_; }
+  int AltitudeCount() const { return altitudeCount_; }
+  const AltitudeTableArray& ComparisonTable() const { return comparisonTable_; }
+  int ComparisonCount() const { return comparisonCount_; }
+  FilterParams CurrentFilterParams() const;
+
+ private:
+  void ShowMainFlight(const Flight& flight);
+  void DecodeMainFlight();
+  void DecodeComparison();
+  void PrepareLeftAxis();
+  void ClearCurve(Curve curve);
+  void SetCurve(Curve curve, std::vector<float> points);
+  void SetLabels(std::vector<int> seconds);
+  void ClearPanel(FlightSlot slot);
+  QString FormatMetres(float metres) const;
+  bool LoadFlight(const QString& path, Flight& into, QString* error) const;
+
+  SettingsRecord settings_;
+  QString settingsPath_;
+  int languageIndex_ = 0;
+
+  Flight mainFlight_;
+  Flight comparisonFlight_;
+  Flight downloadedFlight_;
+  bool hasMainFlight_ = false;
+  bool comparisonEnabled_ = true;
+  std::int32_t downloadByteCount_ = 0;
+  std::uint32_t comparisonSampleCount_ = 0;
+  AltitudeTableArray altitudeTable_{};
+  int altitudeCount_ = 0;
+  AltitudeTableArray comparisonTable_{};
+  int comparisonCount_ = 0;
+  std::unique_ptr<FilterTables> filterTables_;
+
+  ChartContent chart_;
+  PanelTexts mainPanel_;
+  PanelTexts comparisonPanel_;
+  WorkspaceChanges changes_;
+};
+
+}  // namespace hypsor

@@ -1,0 +1,152 @@
+#pragma once
+#include <memory>
+
+#include <QMainWindow>
+#include <QString>
+
+#include "session/FlightWorkspace.h"
+#include "text/Texts.h"
+
+class QAction;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+
+namespace hypsor {
+
+class DeviceChannel;
+class DeviceSettingsWindow;
+class DocumentOpener;
+class FileDialogService;
+class FilterSettingsWindow;
+class FlightChart;
+class InfoWindow;
+class MessageBoxService;
+struct SessionMessage;
+
+// The services the windows reach the system through; tests pass doubles.
+struct PlatformServices {
+  MessageBoxService& boxes;
+  FileDialogService& dialogs;
+  DocumentOpener& documents;
+};
+
+// The main window: the chart, the action buttons, the panels of the main and the comparison
+// flight, and the menu. The flights and settings live in its FlightWorkspace; the window reads
+// its widgets, calls the workspace and draws what comes back. Tests find the controls by object
+// name (the member name without the trailing "_").
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+ public:
+  MainWindow(const PlatformServices& platform, const QString& settingsFilePath,
+             QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // The windows created after this one; the start-up hands them over.
+  void SetOtherWindows(DeviceSettingsWindow* deviceSettings, InfoWindow* info,
+                       FilterSettingsWindow* filterSettings);
+  FlightWorkspace& Workspace() { return workspace_; }
+  // The serial channel; the device settings window shares it.
+  DeviceChannel& Channel() { return *channel_; }
+  FlightChart& Chart() { return *chart_; }
+  // Writes the settings file; reports a failure in a box.
+  bool SaveSettingsNow();
+  bool ExchangeRunning() const { return exchangeRunning_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  friend class ExchangeGuard;
+  QString T(Txt id) const { return workspace_.T(id); }
+  void BuildControls();
+  void BuildPanels();
+  void BuildMenu();
+  void ApplyLanguage();
+  void LayOut();
+  void Redraw();
+  void DrawPanel(FlightSlot slot);
+  void ShowError(const QString& text);
+  void ShowSessionMessage(const SessionMessage& message);
+  bool TemperatureKey(QLineEdit* field, QKeyEvent* event);
+  bool CloseAndSave();  // false when the settings could not be written (window stays)
+
+  // Handlers.
+  void onPolishChosen();
+  void onEnglishChosen();
+  void onInfo();
+  void onHelp();
+  bool onHelpKey();
+  void onSave();
+  void onLoad();
+  void onCompare();
+  void onComparisonToggled();
+  void onAccelerationToggled();
+  void onLegendClicked();
+  void onCurveClicked(Curve curve);
+  void onTemperatureEntered(FlightSlot slot);
+  void onZero();
+  void onRead();
+  void onFilterMain();
+  void onFilterComparison();
+  void onDeviceSettings();
+  void onFilterSettings();
+
+  PlatformServices platform_;
+  FlightWorkspace workspace_;
+  std::unique_ptr<DeviceChannel> channel_;
+  DeviceSettingsWindow* deviceSettings_ = nullptr;
+  InfoWindow* info_ = nullptr;
+  FilterSettingsWindow* filterSettings_ = nullptr;
+  bool exchangeRunning_ = false;  // an exchange with the altimeter holds the port
+  bool closeRequested_ = false;   // a close that came during an exchange, done after it
+
+  // Controls.
+  QWidget* client_;
+  QPushButton* readButton_;
+  QPushButton* zeroButton_;
+  QPushButton* mainFilterButton_;
+  QGroupBox* mainPanel_;
+  QGroupBox* filePanel_;
+  QPushButton* saveButton_;
+  QPushButton* loadButton_;
+  QPushButton* compareButton_;
+  QPushButton* comparisonFilterButton_;
+  QGroupBox* comparisonPanel_;
+  FlightChart* chart_;
+  QLabel* metresLabel_;
+  QLabel* secondsLabel_;
+  QLabel* accelerationLabel_;
+  QLineEdit* downloadBanner_;
+  QProgressBar* downloadProgress_;  // below the download banner: bytes received, polls left
+  QLineEdit* waitBanner_;
+  // One panel per flight, the same fields in each.
+  struct PanelControls {
+    QLabel *maximumLabel, *maximumUnit, *minimumLabel, *minimumUnit;
+    QLabel *competitorLabel, *serialLabel, *temperatureLabel, *temperatureUnit, *samplingLabel;
+    QLineEdit *maximumField, *minimumField, *competitorField, *serialField, *temperatureField,
+        *samplingField;
+  };
+  PanelControls main_{};
+  PanelControls comparison_{};
+  // Menu.
+  QMenu* setupMenu_;
+  QAction* deviceSettingsAction_;
+  QAction* filterSettingsAction_;
+  QMenu* chartsMenu_;
+  QAction* accelerationAction_;
+  QAction* comparisonAction_;
+  QMenu* languageMenu_;
+  QAction* polishAction_;
+  QAction* englishAction_;
+  QAction* infoAction_;
+  QAction* helpAction_;
+};
+
+}  // namespace hypsor

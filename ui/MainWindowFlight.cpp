@@ -1,0 +1,157 @@
+// The main window's flight actions: opening and saving flight files, the comparison flight,
+// temperature entries, the filters, the acceleration switch and the chart clicks. Each asks the
+// workspace and then draws what changed.
+#include <QAction>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+#include "platform/FileDialogs.h"
+#include "platform/MessageBox.h"
+#include "ui/FilterSettingsWindow.h"
+#include "ui/FlightChart.h"
+#include "ui/MainWindow.h"
+
+namespace hypsor {
+
+// ---------------------------------------------------------------- drawing
+
+void MainWindow::Redraw() {
+  const WorkspaceChanges c = workspace_.TakeChanges();
+  const ChartContent& content = workspace_.Chart();
+  if (c.resetZoom) chart_->UndoZoom();
+  for (int i = 0; i < CurveCount; ++i)
+    if (c.curves.test(static_cast<std::size_t>(i)))
+      chart_->SetCurve(static_cast<Curve>(i), content.curves[static_cast<std::size_t>(i)]);
+  if (c.labels) chart_->SetTimeLabels(content.labelSeconds);
+  if (c.leftAxis) chart_->SetLeftAxis(content.leftAxis);
+  if (c.mainPanel) DrawPanel(FlightSlot::Main);
+  if (c.comparisonPanel) DrawPanel(FlightSlot::Comparison);
+}
+
+void MainWindow::DrawPanel(FlightSlot slot) {
+  const PanelTexts& p = workspace_.Panel(slot);
+  const bool isMain = slot == FlightSlot::Main;
+  PanelControls& c = isMain ? main_ : comparison_;
+  QGroupBox* box = isMain ? mainPanel_ : comparisonPanel_;
+  box->setTitle(!p.caption.isEmpty()
+                    ? p.caption
+                    : T(isMain ? Txt::MainFlightGroup : Txt::ComparisonGroup));
+  c.maximumField->setText(p.maximum);
+  c.minimumField->setText(p.minimum);
+  c.competitorField->setText(p.competitor);
+  c.serialField->setText(p.serial);
+  // A typed temperature stays as the user left it.
+  if (c.temperatureField->text() != p.temperature) c.temperatureField->setText(p.temperature);
+  c.temperatureField->setReadOnly(!p.temperatureEditable);
+  if (c.samplingField->text() != p.sampling) {
+    c.samplingField->setText(p.sampling);
+    c.samplingField->setCursorPosition(0);  // the rate's number leads; show it in a narrow field
+  }
+}
+
+// ---------------------------------------------------------------- flight files
+
+void MainWindow::onSave() {
+  if (!workspace_.HasDownload()) {
+    ShowError(T(Txt::NoData));
+    return;
+  }
+  const QString path = platform_.dialogs.SaveFileName();
+  if (path.isEmpty()) return;
+  if (QFileInfo::exists(path) && platform_.boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
+                                                      BoxButtons::OkCancel) != BoxResult::Ok)
+    return;
+  QString error;
+  if (!workspace_.SaveDownload(path, &error)) ShowError(error);
+}
+
+void MainWindow::onLoad() {
+  const QString path = platform_.dialogs.OpenFileName();
+  if (path.isEmpty()) return;
+  QString error;
+  if (!workspace_.OpenMainFlight(path, &error)) ShowError(error);
+  Redraw();
+}
+
+void MainWindow::onCompare() {
+  const QString path = platform_.dialogs.OpenFileName();
+  if (path.isEmpty()) return;
+  QString error;
+  if (!workspace_.OpenComparison(path, &error)) ShowError(error);
+  comparisonAction_->setChecked(workspace_.ComparisonEnabled());
+  Redraw();
+}
+
+void MainWindow::onComparisonToggled() {
+  workspace_.ToggleComparison();
+  comparisonAction_->setChecked(workspace_.ComparisonEnabled());
+  Redraw();
+}
+
+// ---------------------------------------------------------------- chart
+
+void MainWindow::onLegendClicked() {
+  // A legend click only redraws.
+  chart_->Repaint();
+}
+
+void MainWindow::onCurveClicked(Curve curve) {
+  workspace_.RemoveCurve(curve);
+  Redraw();
+}
+
+void MainWindow::onAccelerationToggled() {
+  accelerationAction_->setChecked(workspace_.ToggleAcceleration());
+  Redraw();
+}
+
+// ---------------------------------------------------------------- filters
+
+void MainWindow::onFilterMain() {
+  workspace_.FilterMain();
+  Redraw();
+}
+
+void MainWindow::onFilterComparison() {
+  workspace_.FilterComparison();
+  Redraw();
+}
+
+void MainWindow::onFilterSettings() {
+  if (filterSettings_) filterSettings_->exec();
+}
+
+// ---------------------------------------------------------------- temperature entry
+
+bool MainWindow::TemperatureKey(QLineEdit* field, QKeyEvent* event) {
+  const int key = event->key();
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    onTemperatureEntered(field == main_.temperatureField ? FlightSlot::Main
+                                                         : FlightSlot::Comparison);
+    return true;
+  }
+  const QString text = event->text();
+  if (key == Qt::Key_Backspace) return false;
+  // Keys that type nothing (arrows, Home, Delete, Tab) are not characters: let them through.
+  if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+    return false;
+  if (text.size() != 1) return true;
+  const QChar c = text.at(0);
+  if (c == QLatin1Char('-')) return false;
+  if (c.isDigit() && c.unicode() < 128 && field->text().size() < 3) return false;
+  return true;  // refused: the field never sees it
+}
+
+void MainWindow::onTemperatureEntered(FlightSlot slot) {
+  const QLineEdit* field =
+      slot == FlightSlot::Main ? main_.temperatureField : comparison_.temperatureField;
+  if (!workspace_.EnterTemperature(slot, field->text())) {
+    ShowError(T(Txt::WrongTemperature));
+    return;
+  }
+  Redraw();
+}
+
+}  // namespace hypsor
