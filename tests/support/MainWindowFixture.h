@@ -1,6 +1,10 @@
 #pragma once
 #include <memory>
 
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
 
