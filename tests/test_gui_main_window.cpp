@@ -18,7 +18,7 @@
 
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestFiles.h"
-#include "ui/Finfo.h"
+#include "ui/InfoWindow.h"
 #include "ui/FlightChart.h"
 
 using namespace hypsor;
@@ -26,16 +26,21 @@ using hypsor::test::MainWindowFixture;
 
 using hypsor::test::ReadFile;
 
+template <class T>
+T* C(MainWindow& w, const char* name) {
+  return hypsor::test::Child<T>(&w, name);
+}
+
 namespace {
 
 // Resizes the window so that its client area (below the menu) is exactly w x h.
-void SetClientSize(THypsor& win, int w, int h) {
+void SetClientSize(MainWindow& win, int w, int h) {
   win.resize(w, h + win.menuBar()->sizeHint().height());
   QApplication::processEvents();
-  const QSize extra = win.size() - win.Client->size();
+  const QSize extra = win.size() - C<QWidget>(win, "client")->size();
   win.resize(w + extra.width(), h + extra.height());
   QApplication::processEvents();
-  ASSERT_EQ(win.Client->size(), QSize(w, h));
+  ASSERT_EQ(C<QWidget>(win, "client")->size(), QSize(w, h));
 }
 
 }  // namespace
@@ -43,104 +48,104 @@ void SetClientSize(THypsor& win, int w, int h) {
 TEST(MainWindow, StartsInPolishWithTheDesignedState) {
   MainWindowFixture f;
   f.Create();
-  THypsor& w = f.Window();
-  EXPECT_EQ(w.LanguageIndex, 0);
-  EXPECT_TRUE(w.Polski1->isChecked());
-  EXPECT_FALSE(w.English1->isChecked());
-  EXPECT_TRUE(w.Przyspieszenie1->isChecked());
-  EXPECT_TRUE(w.Porownanie1->isChecked());
-  EXPECT_EQ(w.E_MaxGl->text(), "561,1");
-  EXPECT_EQ(w.Chart1->Series1->count(), 0);
-  EXPECT_EQ(w.BZerowanie->text(), "Zerowanie");
-  EXPECT_EQ(w.B_Porownanie->text(), "Porówn");
-  EXPECT_EQ(w.Przyspieszenie1->text(), "Przysp");
-  EXPECT_EQ(w.Chart1->Series1->name(), "Wys");
-  EXPECT_EQ(w.GroupB_Por->title(), "Plik");
+  MainWindow& w = f.Window();
+  EXPECT_EQ(w.Workspace().LanguageIndex(), 0);
+  EXPECT_TRUE(C<QAction>(w, "polishAction")->isChecked());
+  EXPECT_FALSE(C<QAction>(w, "englishAction")->isChecked());
+  EXPECT_TRUE(C<QAction>(w, "accelerationAction")->isChecked());
+  EXPECT_TRUE(C<QAction>(w, "comparisonAction")->isChecked());
+  EXPECT_EQ(C<QLineEdit>(w, "mainMaximumField")->text(), "561,1");
+  EXPECT_EQ(w.Chart().CurvePoints(Curve::Altitude).size(), 0);
+  EXPECT_EQ(C<QPushButton>(w, "zeroButton")->text(), "Zerowanie");
+  EXPECT_EQ(C<QPushButton>(w, "compareButton")->text(), "Porówn");
+  EXPECT_EQ(C<QAction>(w, "accelerationAction")->text(), "Przysp");
+  EXPECT_EQ(w.Chart().CurveTitle(Curve::Altitude), "Wys");
+  EXPECT_EQ(C<QGroupBox>(w, "comparisonPanel")->title(), "Plik");
   EXPECT_EQ(w.windowTitle(), "Hypsor");
-  EXPECT_FALSE(w.E_PobDan->isVisible());
-  EXPECT_TRUE(w.E_TempGl->isReadOnly());
+  EXPECT_FALSE(C<QLineEdit>(w, "downloadBanner")->isVisible());
+  EXPECT_TRUE(C<QLineEdit>(w, "mainTemperatureField")->isReadOnly());
   EXPECT_TRUE(f.boxes.boxes.isEmpty());
 }
 
 TEST(MainWindow, ResizeLayoutFollowsTheIntegerArithmetic) {
   MainWindowFixture f;
   f.Create();
-  THypsor& w = f.Window();
+  MainWindow& w = f.Window();
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
 
   SetClientSize(w, 1280, 800);
-  EXPECT_EQ(w.B_Odczyt_Hypsoru->x(), 10);
-  EXPECT_EQ(w.BZerowanie->x(), 10);
-  EXPECT_EQ(w.B_Filtr_Hypsor->x(), 96);
-  EXPECT_EQ(w.GroupB_Hypsor->x(), 184);
-  EXPECT_EQ(w.GBDysk_ZapisOdczyt->x(), 536);
-  EXPECT_EQ(w.B_Porownanie->x(), 934);
-  EXPECT_EQ(w.B_Filtr_por->x(), 934);
-  EXPECT_EQ(w.GroupB_Por->x(), 1039);
-  EXPECT_EQ(w.Chart1->geometry(), QRect(8, 112, 1265, 680));
-  EXPECT_EQ(w.Label2->pos(), QPoint(1265 - 85, 660));
-  EXPECT_EQ(w.Label4->x(), 1265 - 60);
-  EXPECT_EQ(w.Label6->y(), 660);
+  EXPECT_EQ(C<QPushButton>(w, "readButton")->x(), 10);
+  EXPECT_EQ(C<QPushButton>(w, "zeroButton")->x(), 10);
+  EXPECT_EQ(C<QPushButton>(w, "mainFilterButton")->x(), 96);
+  EXPECT_EQ(C<QGroupBox>(w, "mainPanel")->x(), 184);
+  EXPECT_EQ(C<QGroupBox>(w, "filePanel")->x(), 536);
+  EXPECT_EQ(C<QPushButton>(w, "compareButton")->x(), 934);
+  EXPECT_EQ(C<QPushButton>(w, "comparisonFilterButton")->x(), 934);
+  EXPECT_EQ(C<QGroupBox>(w, "comparisonPanel")->x(), 1039);
+  EXPECT_EQ(w.Chart().geometry(), QRect(8, 112, 1265, 680));
+  EXPECT_EQ(C<QLabel>(w, "secondsLabel")->pos(), QPoint(1265 - 85, 660));
+  EXPECT_EQ(C<QLabel>(w, "accelerationLabel")->x(), 1265 - 60);
+  EXPECT_EQ(C<QLabel>(w, "metresLabel")->y(), 660);
 
   SetClientSize(w, 800, 300);
-  EXPECT_EQ(w.B_Odczyt_Hypsoru->x(), 6);
-  EXPECT_EQ(w.B_Filtr_Hypsor->x(), 86);
-  EXPECT_EQ(w.GroupB_Hypsor->x(), 130);
-  EXPECT_EQ(w.GBDysk_ZapisOdczyt->x(), 359);
-  EXPECT_EQ(w.B_Porownanie->x(), 460);
-  EXPECT_EQ(w.GroupB_Por->x(), 559);
-  EXPECT_EQ(w.Chart1->height(), 200);
-  EXPECT_EQ(w.Label6->y(), 180);
-  EXPECT_EQ(w.Label2->y(), 180);
+  EXPECT_EQ(C<QPushButton>(w, "readButton")->x(), 6);
+  EXPECT_EQ(C<QPushButton>(w, "mainFilterButton")->x(), 86);
+  EXPECT_EQ(C<QGroupBox>(w, "mainPanel")->x(), 130);
+  EXPECT_EQ(C<QGroupBox>(w, "filePanel")->x(), 359);
+  EXPECT_EQ(C<QPushButton>(w, "compareButton")->x(), 460);
+  EXPECT_EQ(C<QGroupBox>(w, "comparisonPanel")->x(), 559);
+  EXPECT_EQ(w.Chart().height(), 200);
+  EXPECT_EQ(C<QLabel>(w, "metresLabel")->y(), 180);
+  EXPECT_EQ(C<QLabel>(w, "secondsLabel")->y(), 180);
 
   SetClientSize(w, 400, 300);
-  EXPECT_EQ(w.Chart1->width(), 500);
+  EXPECT_EQ(w.Chart().width(), 500);
   // Controls that do not move keep their designed tops.
-  EXPECT_EQ(w.GroupB_Por->y(), 0);
-  EXPECT_EQ(w.B_Filtr_por->y(), 72);
-  EXPECT_EQ(w.E_PobDan->geometry(), QRect(336, 136, 177, 32));
+  EXPECT_EQ(C<QGroupBox>(w, "comparisonPanel")->y(), 0);
+  EXPECT_EQ(C<QPushButton>(w, "comparisonFilterButton")->y(), 72);
+  EXPECT_EQ(C<QLineEdit>(w, "downloadBanner")->geometry(), QRect(336, 136, 177, 32));
 }
 
 TEST(MainWindow, EnglishSwitchesEveryCaptionPersistsAndSurvivesARestart) {
   MainWindowFixture f;
   f.Create();
-  THypsor& w = f.Window();
-  w.GroupB_Hypsor->setTitle("flight-7.hyp");  // as after opening a file
-  w.English1->trigger();
+  MainWindow& w = f.Window();
+  C<QGroupBox>(w, "mainPanel")->setTitle("flight-7.hyp");  // as after opening a file
+  C<QAction>(w, "englishAction")->trigger();
 
-  EXPECT_TRUE(w.English1->isChecked());
-  EXPECT_FALSE(w.Polski1->isChecked());
-  EXPECT_EQ(w.BZerowanie->text(), "Clear");
-  EXPECT_EQ(w.B_Odczyt_Hypsoru->text(), "Read Hypsor");
-  EXPECT_EQ(w.GBDysk_ZapisOdczyt->title(), "Save/Load");
-  EXPECT_EQ(w.BZapisz->text(), "Save");
-  EXPECT_EQ(w.BOdczyt->text(), "Load");
-  EXPECT_EQ(w.LTemp1->text(), "Temp.");
-  EXPECT_EQ(w.LTemp2->text(), "Temp.");
-  EXPECT_EQ(w.LProbk1->text(), "Sampling");
-  EXPECT_EQ(w.LProbk2->text(), "Sampling");
-  EXPECT_EQ(w.LZaw1->text(), "Comp. No.");
-  EXPECT_EQ(w.LZaw2->text(), "Comp. No.");
-  EXPECT_EQ(w.L_NumSer1->text(), "Serial No.");
-  EXPECT_EQ(w.L_NumSer2->text(), "Serial No.");
-  EXPECT_EQ(w.B_Porownanie->text(), "Compare");
-  EXPECT_EQ(w.GroupB_Hypsor->title(), "Hypsor");
-  EXPECT_EQ(w.GroupB_Por->title(), "File");
-  EXPECT_EQ(w.Ustawienia1->title(), "Setup");
-  EXPECT_EQ(w.Hypsor1->text(), "Hypsor");
-  EXPECT_EQ(w.Widok1->title(), "Charts");
-  EXPECT_EQ(w.Przyspieszenie1->text(), "Accel  ");
-  EXPECT_EQ(w.Porownanie1->text(), "Compare");
-  EXPECT_EQ(w.Chart1->Series1->name(), "Alt");
-  EXPECT_EQ(w.Chart1->Series2->name(), "Accel  ");
-  EXPECT_EQ(w.Chart1->Series3->name(), "Compare");
+  EXPECT_TRUE(C<QAction>(w, "englishAction")->isChecked());
+  EXPECT_FALSE(C<QAction>(w, "polishAction")->isChecked());
+  EXPECT_EQ(C<QPushButton>(w, "zeroButton")->text(), "Clear");
+  EXPECT_EQ(C<QPushButton>(w, "readButton")->text(), "Read Hypsor");
+  EXPECT_EQ(C<QGroupBox>(w, "filePanel")->title(), "Save/Load");
+  EXPECT_EQ(C<QPushButton>(w, "saveButton")->text(), "Save");
+  EXPECT_EQ(C<QPushButton>(w, "loadButton")->text(), "Load");
+  EXPECT_EQ(C<QLabel>(w, "mainTemperatureLabel")->text(), "Temp.");
+  EXPECT_EQ(C<QLabel>(w, "comparisonTemperatureLabel")->text(), "Temp.");
+  EXPECT_EQ(C<QLabel>(w, "mainSamplingLabel")->text(), "Sampling");
+  EXPECT_EQ(C<QLabel>(w, "comparisonSamplingLabel")->text(), "Sampling");
+  EXPECT_EQ(C<QLabel>(w, "mainCompetitorLabel")->text(), "Comp. No.");
+  EXPECT_EQ(C<QLabel>(w, "comparisonCompetitorLabel")->text(), "Comp. No.");
+  EXPECT_EQ(C<QLabel>(w, "mainSerialLabel")->text(), "Serial No.");
+  EXPECT_EQ(C<QLabel>(w, "comparisonSerialLabel")->text(), "Serial No.");
+  EXPECT_EQ(C<QPushButton>(w, "compareButton")->text(), "Compare");
+  EXPECT_EQ(C<QGroupBox>(w, "mainPanel")->title(), "Hypsor");
+  EXPECT_EQ(C<QGroupBox>(w, "comparisonPanel")->title(), "File");
+  EXPECT_EQ(C<QMenu>(w, "setupMenu")->title(), "Setup");
+  EXPECT_EQ(C<QAction>(w, "deviceSettingsAction")->text(), "Hypsor");
+  EXPECT_EQ(C<QMenu>(w, "chartsMenu")->title(), "Charts");
+  EXPECT_EQ(C<QAction>(w, "accelerationAction")->text(), "Accel  ");
+  EXPECT_EQ(C<QAction>(w, "comparisonAction")->text(), "Compare");
+  EXPECT_EQ(w.Chart().CurveTitle(Curve::Altitude), "Alt");
+  EXPECT_EQ(w.Chart().CurveTitle(Curve::Acceleration), "Accel  ");
+  EXPECT_EQ(w.Chart().CurveTitle(Curve::Comparison), "Compare");
   // Texts that are the same in both languages stay.
-  EXPECT_EQ(w.LabMaximum->text(), "Maximum");
-  EXPECT_EQ(w.Filtr3->text(), "Filtr");
-  EXPECT_EQ(w.MenuJezyk->title(), "Język/Language");
+  EXPECT_EQ(C<QLabel>(w, "mainMaximumLabel")->text(), "Maximum");
+  EXPECT_EQ(C<QAction>(w, "filterSettingsAction")->text(), "Filtr");
+  EXPECT_EQ(C<QMenu>(w, "languageMenu")->title(), "Język/Language");
   // Check marks other than the language are left alone.
-  EXPECT_TRUE(w.Przyspieszenie1->isChecked());
+  EXPECT_TRUE(C<QAction>(w, "accelerationAction")->isChecked());
 
   const QByteArray saved = ReadFile(f.SettingsPath());
   ASSERT_EQ(saved.size(), 40);
@@ -150,13 +155,13 @@ TEST(MainWindow, EnglishSwitchesEveryCaptionPersistsAndSurvivesARestart) {
   MainWindowFixture again;
   QFile::copy(f.SettingsPath(), again.SettingsPath());
   again.Create();
-  EXPECT_EQ(again.Window().LanguageIndex, 1);
-  EXPECT_TRUE(again.Window().English1->isChecked());
-  EXPECT_EQ(again.Window().B_Porownanie->text(), "Compare");
+  EXPECT_EQ(again.Window().Workspace().LanguageIndex(), 1);
+  EXPECT_TRUE(C<QAction>(again.Window(), "englishAction")->isChecked());
+  EXPECT_EQ(C<QPushButton>(again.Window(), "compareButton")->text(), "Compare");
 
   // And back to Polish, letters included.
-  w.Polski1->trigger();
-  EXPECT_EQ(w.B_Porownanie->text(), "Porówn");
+  C<QAction>(w, "polishAction")->trigger();
+  EXPECT_EQ(C<QPushButton>(w, "compareButton")->text(), "Porówn");
   EXPECT_EQ(ReadFile(f.SettingsPath()).mid(16, 4), QByteArray("\0\0\0\0", 4));
 }
 
@@ -167,20 +172,20 @@ TEST(MainWindow, StoredEnglishWithoutAccelerationStartsThatWay) {
   r.ShowAcceleration = 0;
   ASSERT_TRUE(SaveSettings(f.SettingsPath(), r));
   f.Create();
-  EXPECT_EQ(f.Window().BZerowanie->text(), "Clear");
-  EXPECT_TRUE(f.Window().English1->isChecked());
-  EXPECT_FALSE(f.Window().Przyspieszenie1->isChecked());
+  EXPECT_EQ(C<QPushButton>(f.Window(), "zeroButton")->text(), "Clear");
+  EXPECT_TRUE(C<QAction>(f.Window(), "englishAction")->isChecked());
+  EXPECT_FALSE(C<QAction>(f.Window(), "accelerationAction")->isChecked());
 }
 
 TEST(MainWindow, HelpOpensTheLanguagesDocumentFromTheCurrentFolder) {
   MainWindowFixture f;
   f.Create();
-  THypsor& w = f.Window();
+  MainWindow& w = f.Window();
   const QString cwd = QDir::currentPath();
   QDir::setCurrent(f.dir.path());
-  w.Help1->trigger();
-  w.English1->trigger();
-  w.Help1->trigger();
+  C<QAction>(w, "helpAction")->trigger();
+  C<QAction>(w, "englishAction")->trigger();
+  C<QAction>(w, "helpAction")->trigger();
   QDir::setCurrent(cwd);
   ASSERT_EQ(f.documents.opened.size(), 2);
   EXPECT_EQ(f.documents.opened[0], QDir(f.dir.path()).filePath("Hypsor_HELPP.chm"));
@@ -197,19 +202,19 @@ TEST(MainWindow, HelpOpensTheLanguagesDocumentFromTheCurrentFolder) {
 TEST(MainWindow, InfoShowsTheVersionInBothLanguages) {
   MainWindowFixture f;
   f.Create();
-  THypsor& w = f.Window();
-  for (QAction* language : {w.Polski1, w.English1}) {
+  MainWindow& w = f.Window();
+  for (QAction* language : {C<QAction>(w, "polishAction"), C<QAction>(w, "englishAction")}) {
     language->trigger();
     QString seen, caption;
     QTimer::singleShot(50, [&] {
       for (QWidget* top : QApplication::topLevelWidgets())
-        if (auto* info = qobject_cast<TFoInfo*>(top); info && info->isVisible()) {
-          seen = info->Label6->text();
+        if (auto* info = qobject_cast<InfoWindow*>(top); info && info->isVisible()) {
+          seen = hypsor::test::Child<QLabel>(info, "versionLabel")->text();
           caption = info->windowTitle();
           info->close();
         }
     });
-    w.Info1->trigger();
+    C<QAction>(w, "infoAction")->trigger();
     EXPECT_EQ(seen, "Ver. 08.2010");
     EXPECT_EQ(caption, "Hypsor");
   }
@@ -218,10 +223,10 @@ TEST(MainWindow, InfoShowsTheVersionInBothLanguages) {
 TEST(MainWindow, ClosingWritesTheSettingsOrStaysOpenWhenItCannot) {
   MainWindowFixture f;
   f.Create();
-  THypsor& w = f.Window();
+  MainWindow& w = f.Window();
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-  w.Przyspieszenie1->trigger();  // changes the record in memory only
+  C<QAction>(w, "accelerationAction")->trigger();  // changes the record in memory only
   EXPECT_TRUE(ReadFile(f.SettingsPath()).isEmpty());
   EXPECT_TRUE(w.close());
   const QByteArray saved = ReadFile(f.SettingsPath());
@@ -232,7 +237,7 @@ TEST(MainWindow, ClosingWritesTheSettingsOrStaysOpenWhenItCannot) {
   // A settings path that cannot be written: the error is shown and the window stays.
   MainWindowFixture g;
   g.Create();
-  THypsor& v = g.Window();
+  MainWindow& v = g.Window();
   QDir().mkpath(g.SettingsPath());  // a folder where the file should go
   v.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&v));

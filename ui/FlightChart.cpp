@@ -335,6 +335,10 @@ QString FlightChart::CurveTitle(Curve curve) const {
   return view_->SeriesOf(curve)->name();
 }
 
+QPen FlightChart::CurvePen(Curve curve) const {
+  return view_->SeriesOf(curve)->pen();
+}
+
 QStringList FlightChart::VisibleTimeLabels() const {
   return view_->VisibleTimeLabels();
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include <QList>
+#include <QPen>
 #include <QPointF>
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,7 @@ class FlightChart : public QWidget {
   int ZoomDepth() const;
   QList<QPointF> CurvePoints(Curve curve) const;
   QString CurveTitle(Curve curve) const;
+  QPen CurvePen(Curve curve) const;
   // The labels the bottom axis shows now (after thinning to what fits).
   QStringList VisibleTimeLabels() const;
   // The widget that takes the chart's mouse input, where a data point of a curve is drawn in

@@ -148,6 +148,7 @@ void MainWindow::BuildControls() {
   BuildPanels();
 
   for (auto [w, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
+           {client_, "client"},
            {readButton_, "readButton"},
            {zeroButton_, "zeroButton"},
            {mainFilterButton_, "mainFilterButton"},
@@ -212,6 +213,11 @@ void MainWindow::BuildPanels() {
       w->setStyleSheet(QStringLiteral("color: black"));
     c.temperatureField->installEventFilter(this);
     const QString p = QString::fromLatin1(k.prefix);
+    c.maximumLabel->setObjectName(p + QStringLiteral("MaximumLabel"));
+    c.competitorLabel->setObjectName(p + QStringLiteral("CompetitorLabel"));
+    c.serialLabel->setObjectName(p + QStringLiteral("SerialLabel"));
+    c.temperatureLabel->setObjectName(p + QStringLiteral("TemperatureLabel"));
+    c.samplingLabel->setObjectName(p + QStringLiteral("SamplingLabel"));
     c.maximumField->setObjectName(p + QStringLiteral("MaximumField"));
     c.minimumField->setObjectName(p + QStringLiteral("MinimumField"));
     c.competitorField->setObjectName(p + QStringLiteral("CompetitorField"));

@@ -1,14 +1,15 @@
 #pragma once
 #include <vector>
 
-#include <QLineSeries>
+#include <QList>
+#include <QPointF>
 
 namespace hypsor::test {
 
-// The y values of a chart series, as the decoding produced them (single precision).
-inline std::vector<float> Ys(const QLineSeries* s) {
+// The y values of a curve's points, as the decoding produced them (single precision).
+inline std::vector<float> Ys(const QList<QPointF>& points) {
   std::vector<float> ys;
-  for (const QPointF& p : s->points()) ys.push_back(static_cast<float>(p.y()));
+  for (const QPointF& p : points) ys.push_back(static_cast<float>(p.y()));
   return ys;
 }
 
