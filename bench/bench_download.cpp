@@ -123,7 +123,8 @@ void BM_ReadHypsorToDrawnCurve(benchmark::State& state) {
     totalMs += static_cast<double>(t.nsecsElapsed()) / 1e6;
     ++runs;
   }
-  if (boxes.shown != 0 || w.Workspace().DownloadByteCount() != 9000) state.SkipWithError("download failed");
+  if (boxes.shown != 0 || w.Workspace().DownloadByteCount() != 9000)
+    state.SkipWithError("download failed");
   ReportFloor(state, totalMs, probe.polls, runs);
   QFile::remove(settings);
 }

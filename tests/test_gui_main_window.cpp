@@ -18,8 +18,8 @@
 
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestFiles.h"
-#include "ui/InfoWindow.h"
 #include "ui/FlightChart.h"
+#include "ui/InfoWindow.h"
 
 using namespace hypsor;
 using hypsor::test::MainWindowFixture;

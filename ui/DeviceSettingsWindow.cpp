@@ -62,8 +62,8 @@ QStringList PortList() {
 }  // namespace
 
 DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecord& settings,
-                                 const int& languageIndex, MessageBoxService& boxes,
-                                 std::function<bool()> saveSettings, QWidget* parent)
+                                           const int& languageIndex, MessageBoxService& boxes,
+                                           std::function<bool()> saveSettings, QWidget* parent)
     : QDialog(parent),
       channel_(channel),
       settings_(settings),
@@ -145,12 +145,12 @@ DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecor
   ShowPortName();
 
   connect(portCombo_, &QComboBox::activated, this, [this] { onPortChosen(); });
-  connect(portCombo_->lineEdit(), &QLineEdit::editingFinished, this,
-          [this] { PortTextEdited(); });
+  connect(portCombo_->lineEdit(), &QLineEdit::editingFinished, this, [this] { PortTextEdited(); });
   connect(triggerField_, &QLineEdit::textEdited, this, [this] { onTriggerEdited(); });
   connect(calibrationField_, &QLineEdit::textEdited, this, [this] { onCalibrationEdited(); });
   connect(competitorField_, &QLineEdit::textEdited, this, [this] { onCompetitorEdited(); });
-  for (QLineEdit* e : {triggerField_, calibrationField_, competitorField_}) e->installEventFilter(this);
+  for (QLineEdit* e : {triggerField_, calibrationField_, competitorField_})
+    e->installEventFilter(this);
   connect(sendButton_, &QPushButton::clicked, this, [this] { onSendClicked(); });
 
   ApplyTexts();
@@ -182,10 +182,9 @@ void DeviceSettingsWindow::FillFields(const DeviceSettings& s) {
   serialField_->setText(QString::number(s.serial));
   triggerField_->setText(QString::number(s.trigger));
   // A code beyond the list leaves nothing selected.
-  samplingCombo_->setCurrentIndex(s.samplingCode <
-                                               static_cast<unsigned>(samplingCombo_->count())
-                                           ? static_cast<int>(s.samplingCode)
-                                           : -1);
+  samplingCombo_->setCurrentIndex(s.samplingCode < static_cast<unsigned>(samplingCombo_->count())
+                                      ? static_cast<int>(s.samplingCode)
+                                      : -1);
 }
 
 bool DeviceSettingsWindow::ReadBeforeShow() {
@@ -318,7 +317,8 @@ void DeviceSettingsWindow::onCompetitorEdited() {
 }
 
 int DeviceSettingsWindow::CheckEmptyFields() {
-  if (FirstEmptyField(triggerField_->text(), calibrationField_->text(), competitorField_->text()) == SettingsField::None)
+  if (FirstEmptyField(triggerField_->text(), calibrationField_->text(), competitorField_->text()) ==
+      SettingsField::None)
     return 0;
   Show(FieldEmptyMessage());
   return 1;

@@ -26,8 +26,8 @@ class DeviceSettingsWindow : public QDialog {
  public:
   // saveSettings writes the settings record to its file (called when the port changes).
   DeviceSettingsWindow(DeviceChannel& channel, SettingsRecord& settings, const int& languageIndex,
-                  MessageBoxService& boxes, std::function<bool()> saveSettings,
-                  QWidget* parent = nullptr);
+                       MessageBoxService& boxes, std::function<bool()> saveSettings,
+                       QWidget* parent = nullptr);
   ~DeviceSettingsWindow() override;
 
   // Before the window is shown: opens the port and reads the device. On failure reports it,

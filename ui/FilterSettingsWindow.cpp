@@ -34,7 +34,7 @@ std::int32_t FieldValue(const QLineEdit* field, std::int32_t fallback) {
 }  // namespace
 
 FilterSettingsWindow::FilterSettingsWindow(SettingsRecord& settings, const int& languageIndex,
-                   std::function<bool()> saveSettings, QWidget* parent)
+                                           std::function<bool()> saveSettings, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
       languageIndex_(languageIndex),
@@ -55,10 +55,14 @@ FilterSettingsWindow::FilterSettingsWindow(SettingsRecord& settings, const int& 
     field->setGeometry(kLeft, top + 18, kFieldWidth, 21);
   };
   // Design texts; the captions are replaced at every activation, the fields by FillFromSettings.
-  row(0, "Obciecie wstepne w [cm]", "350", preCutLabel_, preCutField_, "preCutLabel", "preCutField");
-  row(1, "Filtr wstepny [4 - 20]", "8", preWindowLabel_, preWindowField_, "preWindowLabel", "preWindowField");
-  row(2, "Obciecie dokladne w [cm]", "350", finalCutLabel_, finalCutField_, "finalCutLabel", "finalCutField");
-  row(3, "Filtr dokladny [4 - 30]", "13", finalWindowLabel_, finalWindowField_, "finalWindowLabel", "finalWindowField");
+  row(0, "Obciecie wstepne w [cm]", "350", preCutLabel_, preCutField_, "preCutLabel",
+      "preCutField");
+  row(1, "Filtr wstepny [4 - 20]", "8", preWindowLabel_, preWindowField_, "preWindowLabel",
+      "preWindowField");
+  row(2, "Obciecie dokladne w [cm]", "350", finalCutLabel_, finalCutField_, "finalCutLabel",
+      "finalCutField");
+  row(3, "Filtr dokladny [4 - 30]", "13", finalWindowLabel_, finalWindowField_, "finalWindowLabel",
+      "finalWindowField");
 
   saveButton_ = new QPushButton(QStringLiteral("Zapisz"), this);
   saveButton_->setObjectName(QStringLiteral("saveButton"));

@@ -21,8 +21,8 @@ class FilterSettingsWindow : public QDialog {
  public:
   // languageIndex refers to the program's live language, read whenever the window activates.
   // saveSettings writes the settings file and reports its own failure; it returns false then.
-  FilterSettingsWindow(SettingsRecord& settings, const int& languageIndex, std::function<bool()> saveSettings,
-           QWidget* parent = nullptr);
+  FilterSettingsWindow(SettingsRecord& settings, const int& languageIndex,
+                       std::function<bool()> saveSettings, QWidget* parent = nullptr);
 
   // The fields again from the settings record.
   void FillFromSettings();
@@ -45,8 +45,8 @@ class FilterSettingsWindow : public QDialog {
   QLineEdit* finalCutField_;  // FinalCutCm
   QLabel* finalWindowLabel_;
   QLineEdit* finalWindowField_;  // FinalFilterWindow
-  QPushButton* saveButton_;  // "Zapisz" / "Save"
-  QPushButton* defaultButton_;  // "Domyslne" / "Default"
+  QPushButton* saveButton_;      // "Zapisz" / "Save"
+  QPushButton* defaultButton_;   // "Domyslne" / "Default"
 
   SettingsRecord& settings_;
   const int& languageIndex_;

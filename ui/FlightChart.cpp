@@ -11,8 +11,8 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 namespace hypsor {
 namespace {

@@ -30,23 +30,23 @@ InfoWindow::InfoWindow(QWidget* parent) : QDialog(parent) {
   setGeometry(460, 384, 339, 283);
   setModal(true);
   versionLabel_ = MakeLabel(this, QStringLiteral("Ver. 08.2010"), {80, 16, 168, 27},
-                     QStringLiteral("Courier New"), 24, true);
+                            QStringLiteral("Courier New"), 24, true);
   versionLabel_->setObjectName(QStringLiteral("versionLabel"));
   nameLabel_ = MakeLabel(this, QStringLiteral("Hypsor"), {104, 64, 125, 43},
-                     QStringLiteral("Times New Roman"), 37, true, true);
+                         QStringLiteral("Times New Roman"), 37, true, true);
   nameLabel_->setObjectName(QStringLiteral("nameLabel"));
   nameLabel_->setStyleSheet(QStringLiteral("color: #800000"));
   countryLabel_ = MakeLabel(this, QStringLiteral("Polska"), {136, 112, 58, 23},
-                     QStringLiteral("Times New Roman"), 21);
+                            QStringLiteral("Times New Roman"), 21);
   countryLabel_->setObjectName(QStringLiteral("countryLabel"));
   webLabel_ = MakeLabel(this, QStringLiteral("www.hypsor.example"), {96, 144, 137, 21},
-                     QStringLiteral("Times New Roman"), 19);
+                        QStringLiteral("Times New Roman"), 19);
   webLabel_->setObjectName(QStringLiteral("webLabel"));
   mailLabel_ = MakeLabel(this, QStringLiteral("e-mail: info@hypsor.example"), {48, 176, 227, 23},
-                     QStringLiteral("Times New Roman"), 21);
+                         QStringLiteral("Times New Roman"), 21);
   mailLabel_->setObjectName(QStringLiteral("mailLabel"));
   phoneLabel_ = MakeLabel(this, QStringLiteral("tel: +48 12 000 00 00"), {88, 208, 165, 23},
-                     QStringLiteral("Times New Roman"), 21);
+                          QStringLiteral("Times New Roman"), 21);
   phoneLabel_->setObjectName(QStringLiteral("phoneLabel"));
 }
 

@@ -13,13 +13,12 @@ class InfoWindow : public QDialog {
   explicit InfoWindow(QWidget* parent = nullptr);
 
  private:
-
   QLabel* versionLabel_;  // version
-  QLabel* nameLabel_;  // company
+  QLabel* nameLabel_;     // company
   QLabel* countryLabel_;  // country
-  QLabel* webLabel_;  // web address
-  QLabel* mailLabel_;  // e-mail
-  QLabel* phoneLabel_;  // telephone
+  QLabel* webLabel_;      // web address
+  QLabel* mailLabel_;     // e-mail
+  QLabel* phoneLabel_;    // telephone
 };
 
 }  // namespace hypsor

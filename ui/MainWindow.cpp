@@ -19,8 +19,8 @@
 #include "platform/ExecutablePath.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
-#include "ui/InfoWindow.h"
 #include "ui/FlightChart.h"
+#include "ui/InfoWindow.h"
 #include "ui/MainLayout.h"
 
 namespace hypsor {
@@ -70,7 +70,6 @@ QGroupBox* Group(QWidget* parent, QRect g, const QColor& captionColour, int pixe
 }
 
 }  // namespace
-
 
 MainWindow::MainWindow(const PlatformServices& platform, const QString& settingsFilePath,
                        QWidget* parent)
@@ -187,8 +186,9 @@ void MainWindow::BuildPanels() {
     const char* prefix;
     int maxLeft, numberWidth, rightLeft, rightWidth, temperatureWidth;
   };
-  for (const Columns& k : {Columns{mainPanel_, main_, "main", 4, 49, 149, 69, 60},
-                           Columns{comparisonPanel_, comparison_, "comparison", 8, 57, 157, 60, 60}}) {
+  for (const Columns& k :
+       {Columns{mainPanel_, main_, "main", 4, 49, 149, 69, 60},
+        Columns{comparisonPanel_, comparison_, "comparison", 8, 57, 157, 60, 60}}) {
     QGroupBox* g = k.box;
     PanelControls& c = k.c;
     const bool isMain = g == mainPanel_;
@@ -209,8 +209,7 @@ void MainWindow::BuildPanels() {
     c.samplingField = isMain ? Field(g, {148, 72, 69, 22}, true, 11)
                              : Field(g, {k.rightLeft, 72, k.rightWidth, 24});
     // Labels and fields keep black text under the coloured caption.
-    for (QWidget* w : g->findChildren<QWidget*>())
-      w->setStyleSheet(QStringLiteral("color: black"));
+    for (QWidget* w : g->findChildren<QWidget*>()) w->setStyleSheet(QStringLiteral("color: black"));
     c.temperatureField->installEventFilter(this);
     const QString p = QString::fromLatin1(k.prefix);
     c.maximumLabel->setObjectName(p + QStringLiteral("MaximumLabel"));

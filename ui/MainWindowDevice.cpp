@@ -13,8 +13,8 @@
 #include "device/SessionMessages.h"
 #include "device/Sessions.h"
 #include "platform/MessageBox.h"
-#include "ui/FlightChart.h"
 #include "ui/DeviceSettingsWindow.h"
+#include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
 
 namespace hypsor {
@@ -92,8 +92,7 @@ void MainWindow::onRead() {
     downloadProgress_->setFormat(QStringLiteral("%1 B").arg(bytes));
   };
 
-  const DownloadResult r =
-      RunDownload(*channel_, PortNameText(workspace_.Settings()), callbacks);
+  const DownloadResult r = RunDownload(*channel_, PortNameText(workspace_.Settings()), callbacks);
   downloadBanner_->hide();
   downloadProgress_->hide();
   // Only a whole download replaces the flight that Save writes.

@@ -35,9 +35,8 @@ void MainWindow::DrawPanel(FlightSlot slot) {
   const bool isMain = slot == FlightSlot::Main;
   PanelControls& c = isMain ? main_ : comparison_;
   QGroupBox* box = isMain ? mainPanel_ : comparisonPanel_;
-  box->setTitle(!p.caption.isEmpty()
-                    ? p.caption
-                    : T(isMain ? Txt::MainFlightGroup : Txt::ComparisonGroup));
+  box->setTitle(!p.caption.isEmpty() ? p.caption
+                                     : T(isMain ? Txt::MainFlightGroup : Txt::ComparisonGroup));
   c.maximumField->setText(p.maximum);
   c.minimumField->setText(p.minimum);
   c.competitorField->setText(p.competitor);

@@ -1,0 +1,278 @@
+// The flight workspace without any window: the user's actions on flights and what they leave
+// for the chart and the panels to show.
+#include <gtest/gtest.h>
+
+#include <QLocale>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+
+#include "device/Sessions.h"
+#include "files/FlightFile.h"
+#include "flight/Decode.h"
+#include "session/FlightWorkspace.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
+
+using namespace hypsor;
+using hypsor::test::ExamplePath;
+using hypsor::test::ReadFile;
+using hypsor::test::WriteFile;
+
+namespace {
+
+// A flight file: header with sampling code and temperature, the samples, the end marker.
+QByteArray MakeFlight(std::initializer_list<int> samples, int code = 3, int temperature = 20) {
+  QByteArray b(32, '\0');
+  b[2] = 7;
+  b[3] = char(0x34), b[4] = char(0x12);
+  b[5] = char(temperature), b[6] = 0;
+  b[7] = char(code);
+  b[8] = char(10000 & 0xff), b[9] = char(10000 >> 8);
+  for (int s : samples) b.append(char(s & 0xff)).append(char(s >> 8));
+  b.append(char(0xff)).append(char(0xff));
+  return b;
+}
+
+Flight Load(const QString& path) {
+  Flight f;
+  EXPECT_EQ(LoadFlightFile(path, f).status, FlightFileStatus::Ok) << path.toStdString();
+  return f;
+}
+
+QString Metres(float m) {
+  return FormatAltitude(m, QLocale().decimalPoint().at(0));
+}
+
+struct Workspace : ::testing::Test {
+  QTemporaryDir dir;
+  FlightWorkspace ws;
+  QString Write(const char* name, const QByteArray& bytes) {
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    EXPECT_TRUE(WriteFile(path, bytes));
+    return path;
+  }
+  void Open(const QString& path) {
+    QString error;
+    ASSERT_TRUE(ws.OpenMainFlight(path, &error)) << error.toStdString();
+  }
+  void Compare(const QString& path) {
+    QString error;
+    ASSERT_TRUE(ws.OpenComparison(path, &error)) << error.toStdString();
+  }
+  const std::vector<float>& Curve(hypsor::Curve c) const { return ws.Chart()[c]; }
+};
+
+}  // namespace
+
+TEST_F(Workspace, OpeningAFlightFillsThePanelAndCurvesAndRefusalsChangeNothing) {
+  const QString path = ExamplePath("sample-flight.hyp");
+  Open(path);
+  const Flight expected = Load(path);
+  const DecodedFlight d = DecodeFlight(expected, expected.SampleCount, {true, true});
+  EXPECT_EQ(Curve(Curve::Altitude), d.altitude);
+  EXPECT_EQ(Curve(Curve::Acceleration), d.acceleration);  // the default settings show it
+  EXPECT_EQ(ws.Chart().labelSeconds, d.labelSeconds);
+  EXPECT_EQ(ws.Chart().leftAxis.maximum, d.axisMaximum);
+  const PanelTexts& p = ws.Panel(FlightSlot::Main);
+  EXPECT_EQ(p.caption, "sample-flight.hyp");
+  EXPECT_EQ(p.competitor, QString::number(expected.competitor));
+  EXPECT_EQ(p.serial, QString::number(expected.serial));
+  EXPECT_EQ(p.temperature, QString::number(expected.temperature));
+  EXPECT_EQ(p.sampling, "10 pom/sek");
+  EXPECT_TRUE(p.temperatureEditable);
+  EXPECT_EQ(p.maximum, Metres(*d.MaxAltitude));
+  const WorkspaceChanges c = ws.TakeChanges();
+  EXPECT_TRUE(c.resetZoom && c.mainPanel && c.labels && c.leftAxis);
+  EXPECT_FALSE(ws.TakeChanges().Any()) << "changes are reported once";
+
+  // A file shorter than its header, and a missing one: a text to show, nothing changed.
+  QString error;
+  EXPECT_FALSE(ws.OpenMainFlight(Write("short.hyp", QByteArray(31, '\x01')), &error));
+  EXPECT_TRUE(error.contains("32")) << error.toStdString();
+  ws.SetLanguage(1);
+  ws.TakeChanges();
+  EXPECT_FALSE(ws.OpenComparison(dir.filePath("missing.hyp"), &error));
+  EXPECT_TRUE(error.contains("missing.hyp"));
+  EXPECT_EQ(Curve(Curve::Altitude), d.altitude);
+  EXPECT_TRUE(Curve(Curve::Comparison).empty());
+  EXPECT_FALSE(ws.TakeChanges().Any());
+  // The language switch gives both panels their own captions back.
+  EXPECT_TRUE(ws.Panel(FlightSlot::Main).caption.isEmpty());
+}
+
+TEST_F(Workspace, TheComparisonOnlyRaisesTheAxisAndLeavesTheMainFlightAlone) {
+  // A low main flight, then a higher comparison: the axis rises to the comparison's.
+  Open(ExamplePath("flight-1hz.hyp"));
+  const double mainAxis = ws.Chart().leftAxis.maximum;
+  const std::vector<float> main = Curve(Curve::Altitude);
+  Compare(ExamplePath("sample-flight.hyp"));
+  const Flight cmp = Load(ExamplePath("sample-flight.hyp"));
+  const DecodedFlight dc = DecodeFlight(cmp, cmp.SampleCount, {false, false});
+  EXPECT_EQ(Curve(Curve::Comparison), dc.altitude);
+  EXPECT_EQ(ws.Chart().leftAxis.maximum, std::max<double>(mainAxis, dc.axisMaximum));
+  EXPECT_EQ(ws.Panel(FlightSlot::Comparison).caption, "sample-flight.hyp");
+  EXPECT_EQ(ws.Panel(FlightSlot::Comparison).maximum, Metres(*dc.MaxAltitude));
+
+  // The main flight's temperature and the acceleration switch use the main flight's own bytes.
+  ASSERT_TRUE(ws.EnterTemperature(FlightSlot::Main, ws.Panel(FlightSlot::Main).temperature));
+  EXPECT_EQ(Curve(Curve::Altitude), main);
+  ws.ToggleAcceleration();
+  ws.ToggleAcceleration();
+  EXPECT_EQ(Curve(Curve::Altitude), main);
+
+  // Switched off: curve and panel go; on again: the switch only, no curve.
+  ws.ToggleComparison();
+  EXPECT_FALSE(ws.ComparisonEnabled());
+  EXPECT_TRUE(Curve(Curve::Comparison).empty());
+  EXPECT_TRUE(ws.Panel(FlightSlot::Comparison).maximum.isEmpty());
+  EXPECT_TRUE(ws.Panel(FlightSlot::Comparison).caption.isEmpty());
+  ws.ToggleComparison();
+  EXPECT_TRUE(ws.ComparisonEnabled());
+  EXPECT_TRUE(Curve(Curve::Comparison).empty());
+}
+
+TEST_F(Workspace, TemperatureRecomputesByTheKelvinRatioForItsOwnFlightOnly) {
+  // Before any flight a temperature is kept but nothing is drawn.
+  EXPECT_TRUE(ws.EnterTemperature(FlightSlot::Main, "5"));
+  EXPECT_TRUE(Curve(Curve::Altitude).empty());
+
+  Open(Write("t.hyp", MakeFlight({8800, 8900, 9800, 8700, 9000}, 3, 20)));
+  Compare(Write("c.hyp", MakeFlight({8800, 8600, 8400}, 3, 20)));
+  const std::vector<float> at20 = Curve(Curve::Altitude);
+  const std::vector<float> comparison = Curve(Curve::Comparison);
+  ASSERT_EQ(at20.size(), 5u);
+
+  EXPECT_FALSE(ws.EnterTemperature(FlightSlot::Main, "---"));
+  EXPECT_FALSE(ws.EnterTemperature(FlightSlot::Main, ""));
+  EXPECT_EQ(Curve(Curve::Altitude), at20);
+
+  ASSERT_TRUE(ws.EnterTemperature(FlightSlot::Main, "0"));
+  const std::vector<float> at0 = Curve(Curve::Altitude);
+  EXPECT_EQ(at0[0], 0.0f);
+  for (std::size_t i = 1; i < at0.size(); ++i)
+    EXPECT_NEAR(at0[i], at20[i] * 273.16 / 293.16, 1e-3) << i;
+  EXPECT_EQ(ws.Panel(FlightSlot::Main).temperature, "0");
+  EXPECT_EQ(Curve(Curve::Comparison), comparison);
+
+  ASSERT_TRUE(ws.EnterTemperature(FlightSlot::Comparison, "-12"));
+  EXPECT_NEAR(Curve(Curve::Comparison)[1], comparison[1] * (273.16 - 12) / 293.16, 1e-3);
+  EXPECT_EQ(Curve(Curve::Altitude), at0);
+}
+
+TEST_F(Workspace, FiltersSmoothTheirOwnFlightWithTheSettingsOfThePress) {
+  ws.FilterMain();  // no flight: nothing
+  EXPECT_FALSE(ws.TakeChanges().Any());
+  // 31 samples are too few to filter.
+  Open(
+      Write("few.hyp", MakeFlight({8800, 8700, 8600, 8500, 8400, 8300, 8200, 8100, 8000, 7900, 7800,
+                                   7700, 7600, 7500, 7400, 7300, 7200, 7100, 7000, 6900, 6800, 6700,
+                                   6600, 6500, 6400, 6300, 6200, 6100, 6000, 5900, 5800})));
+  ws.TakeChanges();
+  ws.FilterMain();
+  EXPECT_TRUE(Curve(Curve::UnfilteredAltitude).empty());
+
+  Open(ExamplePath("flight-spike.hyp"));
+  const std::vector<float> raw = Curve(Curve::Altitude);
+  ws.FilterMain();
+  const std::vector<float> smooth = Curve(Curve::Altitude);
+  ASSERT_EQ(smooth.size(), raw.size());
+  // The spike in the descent is the largest step of the raw curve; smoothed, no step comes near.
+  auto largestStep = [](const std::vector<float>& v) {
+    float step = 0;
+    for (std::size_t i = 1; i < v.size(); ++i) step = std::max(step, std::abs(v[i] - v[i - 1]));
+    return step;
+  };
+  EXPECT_LT(largestStep(smooth), largestStep(raw) / 2) << "the spike is taken out";
+  const std::vector<float>& dashed = Curve(Curve::UnfilteredAltitude);
+  ASSERT_EQ(dashed.size(), raw.size());
+  for (std::size_t i = 0; i < raw.size(); ++i)
+    EXPECT_NEAR(dashed[i], ws.AltitudeTable()[i] * 0.1, 1e-4) << i;
+  EXPECT_EQ(ws.Panel(FlightSlot::Main).maximum,
+            Metres(*std::max_element(smooth.begin(), smooth.end())));
+  EXPECT_EQ(ws.Chart().labelSeconds.front(), 0);
+
+  // The comparison's filter works on the comparison alone.
+  Compare(ExamplePath("flight-spike.hyp"));
+  ws.FilterComparison();
+  EXPECT_EQ(Curve(Curve::Comparison), smooth);
+  EXPECT_EQ(Curve(Curve::UnfilteredComparison).size(), raw.size());
+  EXPECT_EQ(Curve(Curve::Altitude), smooth);
+
+  // Settings changed since count from the next press: cuts this wide keep every sample.
+  ws.Settings().FinalCutCm = 100000;
+  ws.Settings().PreCutCm = 100000;
+  ws.FilterMain();
+  EXPECT_EQ(Curve(Curve::Altitude), Curve(Curve::UnfilteredAltitude));
+}
+
+TEST_F(Workspace, RemovingACurveEmptiesItsPanelButKeepsTheFlight) {
+  Open(ExamplePath("sample-flight.hyp"));
+  Compare(ExamplePath("flight-1hz.hyp"));
+  ws.RemoveCurve(Curve::Comparison);
+  EXPECT_TRUE(Curve(Curve::Comparison).empty());
+  EXPECT_TRUE(ws.Panel(FlightSlot::Comparison).serial.isEmpty());
+  EXPECT_FALSE(ws.Panel(FlightSlot::Main).maximum.isEmpty());
+
+  ws.RemoveCurve(Curve::Altitude);
+  EXPECT_TRUE(Curve(Curve::Altitude).empty());
+  EXPECT_TRUE(ws.Chart().labelSeconds.empty()) << "the seconds go with the main curve";
+  EXPECT_TRUE(ws.Panel(FlightSlot::Main).maximum.isEmpty());
+  EXPECT_TRUE(ws.Panel(FlightSlot::Main).temperature.isEmpty());
+  // The flight itself stays: a temperature draws it again.
+  ASSERT_TRUE(ws.EnterTemperature(FlightSlot::Main, "20"));
+  EXPECT_FALSE(Curve(Curve::Altitude).empty());
+}
+
+TEST_F(Workspace, AccelerationSwitchStoresTheChoiceAndRedrawsOnlyWithAFlight) {
+  EXPECT_FALSE(ws.ToggleAcceleration());
+  EXPECT_EQ(ws.Settings().ShowAcceleration, 0);
+  EXPECT_TRUE(ws.ToggleAcceleration());
+  EXPECT_TRUE(Curve(Curve::Altitude).empty()) << "no flight, nothing to draw";
+
+  Open(ExamplePath("sample-flight.hyp"));
+  const std::size_t points = Curve(Curve::Altitude).size();
+  EXPECT_EQ(Curve(Curve::Acceleration).size(), points);
+  EXPECT_FALSE(ws.ToggleAcceleration());
+  EXPECT_TRUE(Curve(Curve::Acceleration).empty());
+  EXPECT_EQ(Curve(Curve::Altitude).size(), points);
+  EXPECT_TRUE(ws.ToggleAcceleration());
+  EXPECT_EQ(Curve(Curve::Acceleration).size(), points);
+}
+
+TEST_F(Workspace, OnlyASuccessfulDownloadReplacesWhatSaveWrites) {
+  QString error;
+  EXPECT_FALSE(ws.SaveDownload(dir.filePath("none.hyp"), &error));
+  EXPECT_EQ(error, "Brak danych");
+
+  const QByteArray bytes = MakeFlight({8800, 8900, 9000, 9100}, 3, 21);
+  DownloadResult ok;
+  ok.outcome = DownloadOutcome::Ok;
+  ok.flight.emplace();
+  ASSERT_TRUE(
+      SetFlightBytes(*ok.flight, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                           static_cast<std::size_t>(bytes.size()))));
+  ApplyFlightHeader(*ok.flight);
+  ok.DownloadByteCount = static_cast<std::int32_t>(bytes.size());
+  ws.BeginDownload();
+  ws.PrepareForFlightData();
+  EXPECT_EQ(ws.Panel(FlightSlot::Main).maximum, "   ");
+  ASSERT_TRUE(ws.ApplyDownload(ok));
+  EXPECT_EQ(ws.Panel(FlightSlot::Main).temperature, "21");
+  EXPECT_EQ(Curve(Curve::Altitude).size(), 4u);
+
+  // A file opened since, then a failed download: Save still writes the last good download.
+  Open(ExamplePath("sample-flight.hyp"));
+  const Flight opened = ws.MainFlight();
+  DownloadResult failed;
+  failed.outcome = DownloadOutcome::CommunicationError;
+  failed.DownloadByteCount = 902;
+  ws.BeginDownload();
+  ws.PrepareForFlightData();
+  EXPECT_FALSE(ws.ApplyDownload(failed));
+  EXPECT_EQ(ws.DownloadByteCount(), static_cast<std::int32_t>(bytes.size()));
+  EXPECT_EQ(ws.MainFlight().bytes, opened.bytes) << "the previous flight is kept";
+  const QString target = dir.filePath("saved.hyp");
+  ASSERT_TRUE(ws.SaveDownload(target, &error)) << error.toStdString();
+  EXPECT_EQ(ReadFile(target), bytes);
+}
