@@ -5,8 +5,6 @@
 #include "bench/GuiBenchMain.h"
 
 #include <QApplication>
-#include <QLineSeries>
-#include <QStringList>
 
 #include "files/FlightFile.h"
 #include "flight/Decode.h"
@@ -21,12 +19,6 @@ hypsor::DecodedFlight LargestFlight() {
   return hypsor::DecodeFlight(flight, flight.SampleCount, {true, true});
 }
 
-QStringList Labels(const hypsor::DecodedFlight& d) {
-  QStringList labels;
-  for (int s : d.labelSeconds) labels.append(s >= 0 ? QString::number(s) : QString());
-  return labels;
-}
-
 // What the window does to the chart after a load; with paint, the chart is also drawn once, as
 // the user sees it.
 void FillChart(benchmark::State& state, bool paint) {
@@ -36,12 +28,14 @@ void FillChart(benchmark::State& state, bool paint) {
   chart.show();
   QApplication::processEvents();
   for (auto _ : state) {
-    chart.ClearSeries(chart.Series1);
-    chart.ClearSeries(chart.Series2);
-    chart.SetAxisMaximum(d.axisMaximum);
-    chart.SetTimeLabels(Labels(d));
-    chart.SetPoints(chart.Series1, d.altitude);
-    chart.SetPoints(chart.Series2, d.acceleration);
+    chart.SetCurve(hypsor::Curve::Altitude, {});
+    chart.SetCurve(hypsor::Curve::Acceleration, {});
+    hypsor::LeftAxisRequest axis;
+    axis.maximum = d.axisMaximum;
+    chart.SetLeftAxis(axis);
+    chart.SetTimeLabels(d.labelSeconds);
+    chart.SetCurve(hypsor::Curve::Altitude, d.altitude);
+    chart.SetCurve(hypsor::Curve::Acceleration, d.acceleration);
     if (paint) benchmark::DoNotOptimize(chart.grab());
   }
   state.counters["points"] = static_cast<double>(d.altitude.size());
