@@ -1,5 +1,7 @@
 #include "session/FlightWorkspace.h"
 
+#include <algorithm>
+
 #include <QLocale>
 
 #include "device/Sessions.h"
@@ -122,7 +124,10 @@ void FlightWorkspace::DecodeMainFlight() {
   altitudeTable_ = d.AltitudeTable;
   altitudeCount_ = d.tableCount;
   chart_.leftAxis.minimum = 0;
+  // The axis is the main flight's, raised for a comparison on the chart so that it stays whole.
   chart_.leftAxis.maximum = d.axisMaximum;
+  if (!chart_[Curve::Comparison].empty())
+    chart_.leftAxis.maximum = std::max(d.axisMaximum, comparisonAxisMaximum_);
   changes_.leftAxis = true;
   SetLabels(std::move(d.labelSeconds));
   SetCurve(Curve::Altitude, std::move(d.altitude));
@@ -144,6 +149,7 @@ void FlightWorkspace::DecodeComparison() {
   comparisonCount_ = d.tableCount;
   SetCurve(Curve::Comparison, std::move(d.altitude));
   // The comparison only ever raises the left axis.
+  comparisonAxisMaximum_ = d.MaxAltitude ? d.axisMaximum : 0;
   if (d.MaxAltitude && d.axisMaximum > a.maximum) a.maximum = d.axisMaximum;
   if (d.MaxAltitude) comparisonPanel_.maximum = FormatMetres(*d.MaxAltitude);
   if (d.MinAltitude) comparisonPanel_.minimum = FormatMetres(*d.MinAltitude);

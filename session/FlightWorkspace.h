@@ -167,6 +167,7 @@ class FlightWorkspace {
   int altitudeCount_ = 0;
   AltitudeTableArray comparisonTable_{};
   int comparisonCount_ = 0;
+  int comparisonAxisMaximum_ = 0;  // the left axis the comparison asks for
   std::unique_ptr<FilterTables> filterTables_;
 
   ChartContent chart_;

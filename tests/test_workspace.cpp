@@ -114,9 +114,11 @@ TEST_F(Workspace, TheComparisonOnlyRaisesTheAxisAndLeavesTheMainFlightAlone) {
   EXPECT_EQ(ws.Panel(FlightSlot::Comparison).caption, "sample-flight.hyp");
   EXPECT_EQ(ws.Panel(FlightSlot::Comparison).maximum, Metres(*dc.MaxAltitude));
 
-  // The main flight's temperature and the acceleration switch use the main flight's own bytes.
+  // The main flight's temperature and the acceleration switch use the main flight's own bytes,
+  // and the axis keeps room for the higher comparison.
   ASSERT_TRUE(ws.EnterTemperature(FlightSlot::Main, ws.Panel(FlightSlot::Main).temperature));
   EXPECT_EQ(Curve(Curve::Altitude), main);
+  EXPECT_EQ(ws.Chart().leftAxis.maximum, std::max<double>(mainAxis, dc.axisMaximum));
   ws.ToggleAcceleration();
   ws.ToggleAcceleration();
   EXPECT_EQ(Curve(Curve::Altitude), main);

@@ -51,6 +51,9 @@ class ChartView : public QChartView {
   void ApplyRanges(const Ranges& r);
   void RescaleToData();
   void RebuildTimeLabels();
+  double SecondsPerPoint() const;
+  // The chart library keeps this much room on each side of a bottom-axis label.
+  static constexpr double kLabelPadding = 5;
   void ConnectLegendMarkers();
 
   FlightChart* owner_;
@@ -62,6 +65,8 @@ class ChartView : public QChartView {
   QStringList labels_;
   std::vector<Ranges> zoomStack_;  // the ranges before each zoom step
   std::optional<Ranges> pressRanges_;
+  QPoint pressPosition_;
+  int reservedRight_ = 90;  // the "[sek]" text stands over the bottom right of the chart
   bool rebuildingLabels_ = false;
   LeftAxisRequest axis_;
 };

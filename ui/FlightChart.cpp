@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include <QApplication>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QLegend>
@@ -60,6 +61,8 @@ ChartView::ChartView(FlightChart* owner) : QChartView(owner), owner_(owner), cha
   chart_->setBackgroundRoundness(0);
   chart_->setMargins(QMargins(4, 4, 0, 6));
   chart_->setAnimationOptions(QChart::NoAnimation);
+  // Axis numbers in the user's locale, thousands grouped ("1,234" or "1 234").
+  chart_->setLocalizeNumbers(true);
   chart_->legend()->setAlignment(Qt::AlignTop);
 
   // Colours, widths and styles by curve, in the order of Curve.
@@ -159,12 +162,14 @@ void ChartView::ApplyRanges(const Ranges& r) {
   // Labels about every 40 pixels, on round values.
   const double rows = std::max(2.0, chart_->plotArea().height() / 40.0);
   const double nice = NiceStep(r.y1 - r.y0, rows);
-  // A fixed increment is kept unless it would crowd the labels.
-  const double step = axis_.increment > 0 ? std::max(axis_.increment, nice) : nice;
+  // A fixed increment is kept unless it would crowd the labels. The left axis shows at most one
+  // decimal (thousands grouped by the locale), so its step is never finer than 0.1.
+  const double step = std::max(0.1, axis_.increment > 0 ? std::max(axis_.increment, nice) : nice);
   left_->setTickInterval(step);
   left_->setLabelFormat(step < 1.0 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
   left_->setRange(r.y0, r.y1);
-  const double rightStep = NiceStep(r.r1 - r.r0, rows);
+  // The right axis has one decimal too: a finer step would repeat labels ("0.1 0.1 0.0").
+  const double rightStep = std::max(0.1, NiceStep(r.r1 - r.r0, rows));
   right_->setTickInterval(rightStep);
   right_->setLabelFormat(rightStep < 1.0 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
   right_->setRange(r.r0, r.r1);
@@ -184,11 +189,15 @@ void ChartView::RescaleToData() {
   double y0 = axis_.minimum, y1 = axis_.maximum;
   if (hasData && (axis_.automatic || axis_.automaticMinimum)) y0 = lo;
   if (hasData && (axis_.automatic || axis_.automaticMaximum)) y1 = hi;
+  // Whatever the drawing code asked for, every curve stays on the chart.
+  if (hasData) y0 = std::min(y0, lo), y1 = std::max(y1, hi);
   if (!(y1 > y0)) y1 = y0 + 1;
 
+  // Without an acceleration curve the right axis keeps the scale it had.
+  const Ranges now = zoomStack_.empty() ? CurrentRanges() : zoomStack_.front();
   double r0 = inf, r1 = -inf;
   DataExtent(SeriesOf(Curve::Acceleration), r0, r1);
-  if (!(r0 <= r1)) r0 = -1, r1 = 1;
+  if (!(r0 <= r1)) r0 = now.r0, r1 = now.r1;
   if (!(r1 > r0)) r0 -= 1, r1 += 1;
 
   const Ranges home{0, std::max(1.0, static_cast<double>(points - 1)), y0, y1, r0, r1};
@@ -200,24 +209,52 @@ void ChartView::RescaleToData() {
   }
 }
 
+double ChartView::SecondsPerPoint() const {
+  // From the first two labelled points: labels stand on whole seconds.
+  int firstIndex = -1;
+  int firstSecond = 0;
+  for (qsizetype i = 0; i < labels_.size(); ++i) {
+    if (labels_[i].isEmpty()) continue;
+    const int second = labels_[i].toInt();
+    if (firstIndex < 0) {
+      firstIndex = static_cast<int>(i);
+      firstSecond = second;
+    } else if (second > firstSecond) {
+      return static_cast<double>(second - firstSecond) / static_cast<double>(i - firstIndex);
+    }
+  }
+  return 1.0;
+}
+
 void ChartView::RebuildTimeLabels() {
   if (rebuildingLabels_) return;
   rebuildingLabels_ = true;
   const double x0 = bottom_->min(), x1 = bottom_->max();
   for (const QString& l : bottom_->categoriesLabels()) bottom_->remove(l);
 
-  // Labels stand on end, so each needs about one text line of width; show fewer when crowded.
-  const double plotWidth = std::max(1.0, chart_->plotArea().width());
-  const double pixelsPerPoint = plotWidth / std::max(1e-9, x1 - x0);
-  const double minGap = QFontMetrics(bottom_->labelsFont()).height() + 4.0;
-  double lastX = -1e18;
-  const qsizetype first = std::max<qsizetype>(0, static_cast<qsizetype>(std::floor(x0)));
-  const qsizetype last = std::min<qsizetype>(labels_.size() - 1, static_cast<qsizetype>(x1));
+  // The labels stand on end, so each needs a text line of width; the chart library also keeps a
+  // padding on both sides of each and draws none at all when they do not fit. Show every 1, 2, 5,
+  // 10, 20, 30 or 60 s, the finest step that leaves that much room between neighbours.
+  const QRectF plot = chart_->plotArea();
+  const double pixelsPerPoint = std::max(1e-9, plot.width()) / std::max(1e-9, x1 - x0);
+  const double pixelsPerSecond = pixelsPerPoint / SecondsPerPoint();
+  const double needed = QFontMetrics(bottom_->labelsFont()).height() + 2 * kLabelPadding + 6;
+  int stepSeconds = 0;
+  for (int s : {1, 2, 5, 10, 20, 30, 60, 120, 300, 600, 1200, 1800, 3600}) {
+    stepSeconds = s;
+    if (s * pixelsPerSecond >= needed) break;
+  }
+  // Nothing under the "[sek]" text at the bottom right.
+  const double rightmost = mapFromScene(QPointF(width() - reservedRight_, 0)).x();
+  const double lastX = std::min(x1, x0 + (rightmost - plot.left()) / pixelsPerPoint);
+  double previous = -1e18;
+  const qsizetype first = std::max<qsizetype>(0, static_cast<qsizetype>(std::ceil(x0)));
+  const qsizetype last = std::min<qsizetype>(labels_.size() - 1, static_cast<qsizetype>(lastX));
   for (qsizetype i = first; i <= last; ++i) {
-    if (labels_[i].isEmpty()) continue;
-    if ((static_cast<double>(i) - lastX) * pixelsPerPoint < minGap) continue;
+    if (labels_[i].isEmpty() || labels_[i].toInt() % stepSeconds != 0) continue;
+    if ((static_cast<double>(i) - previous) * pixelsPerPoint < needed) continue;
     bottom_->append(labels_[i], static_cast<double>(i));
-    lastX = static_cast<double>(i);
+    previous = static_cast<double>(i);
   }
   bottom_->setStartValue(x0);
   bottom_->setRange(x0, x1);
@@ -234,7 +271,10 @@ void ChartView::mousePressEvent(QMouseEvent* event) {
     event->accept();
     return;
   }
-  if (event->button() == Qt::LeftButton) pressRanges_ = CurrentRanges();
+  if (event->button() == Qt::LeftButton) {
+    pressRanges_ = CurrentRanges();
+    pressPosition_ = event->position().toPoint();
+  }
   if (event->button() == Qt::RightButton) {
     event->accept();
     return;
@@ -255,9 +295,14 @@ void ChartView::mouseReleaseEvent(QMouseEvent* event) {
   }
   QChartView::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton && pressRanges_) {
+    // Only a dragged rectangle is a zoom step; a click (on a curve, say) is not, even when what
+    // it does changes the axes.
     const Ranges now = CurrentRanges();
     const Ranges& before = *pressRanges_;
-    if (now.x0 != before.x0 || now.x1 != before.x1 || now.y0 != before.y0 || now.y1 != before.y1)
+    const bool dragged = (event->position().toPoint() - pressPosition_).manhattanLength() >=
+                         QApplication::startDragDistance();
+    if (dragged &&
+        (now.x0 != before.x0 || now.x1 != before.x1 || now.y0 != before.y0 || now.y1 != before.y1))
       zoomStack_.push_back(before);
     pressRanges_.reset();
     RebuildTimeLabels();
@@ -266,7 +311,8 @@ void ChartView::mouseReleaseEvent(QMouseEvent* event) {
 
 void ChartView::resizeEvent(QResizeEvent* event) {
   QChartView::resizeEvent(event);
-  RebuildTimeLabels();
+  // Label steps depend on the room there is: compute them again for the new size.
+  ApplyRanges(CurrentRanges());
 }
 
 }  // namespace hypsor
@@ -341,6 +387,24 @@ QPen FlightChart::CurvePen(Curve curve) const {
 
 QStringList FlightChart::VisibleTimeLabels() const {
   return view_->VisibleTimeLabels();
+}
+
+std::vector<std::pair<QString, int>> FlightChart::TimeLabelPositions() const {
+  std::vector<std::pair<QString, int>> out;
+  QCategoryAxis* axis = view_->BottomAxis();
+  for (const QString& label : axis->categoriesLabels()) {
+    const QPointF at(axis->endValue(label), view_->LeftAxis()->min());
+    out.emplace_back(label, PlotPosition(Curve::Altitude, at).x());
+  }
+  return out;
+}
+
+double FlightChart::LeftAxisStep() const {
+  return view_->LeftAxis()->tickInterval();
+}
+
+double FlightChart::RightAxisStep() const {
+  return view_->RightAxis()->tickInterval();
 }
 
 QWidget* FlightChart::PlotWidget() const {

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <QList>
@@ -45,8 +46,12 @@ class FlightChart : public QWidget {
   QList<QPointF> CurvePoints(Curve curve) const;
   QString CurveTitle(Curve curve) const;
   QPen CurvePen(Curve curve) const;
-  // The labels the bottom axis shows now (after thinning to what fits).
+  // The labels the bottom axis shows now (after thinning to what fits), and where each stands
+  // in the plot widget (x of its tick).
   QStringList VisibleTimeLabels() const;
+  std::vector<std::pair<QString, int>> TimeLabelPositions() const;
+  double LeftAxisStep() const;
+  double RightAxisStep() const;
   // The widget that takes the chart's mouse input, where a data point of a curve is drawn in
   // it, and the plot area in it.
   QWidget* PlotWidget() const;
