@@ -214,7 +214,9 @@ FilterOutput RunFilterChain(const AltitudeTableArray& table, int count, const Fi
                             FilterTables& work) {
   FilterOutput out;
   const int n = ClampCount(count);
-  if (n < FilterMinimumSamples) return out;
+  // The gate of at least FilterMinimumSamples is the flight's sample count, which its callers
+  // check; a flight whose end marker comes early still has its altitudes filtered.
+  if (n < 1) return out;
   CopyWithMarker(table, n, work.FilterSource);
   FilterChain(work, n, params);
   out.ran = true;

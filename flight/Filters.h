@@ -86,8 +86,10 @@ struct FilterOutput {
   std::int32_t minDm = 5000;
 };
 
-// The whole action of a filter button minus the drawing: gate, copy of the first count entries
-// of table into work.FilterSource, the chain, the extremes. count above 7999 is taken as 7999.
+// The whole action of a filter button minus the drawing and its gate (the flight's SampleCount
+// of at least FilterMinimumSamples, which the caller checks): copy of the first count entries of
+// table into work.FilterSource, the chain, the extremes. count above 7999 is taken as 7999; an
+// empty table is not filtered.
 // The sample count decides where the flight ends; an entry equal to 65535 before it is treated
 // as an altitude. table is never changed.
 FilterOutput RunFilterChain(const AltitudeTableArray& table, int count, const FilterParams& params,

@@ -132,8 +132,9 @@ void FlightWorkspace::DecodeMainFlight() {
   SetLabels(std::move(d.labelSeconds));
   SetCurve(Curve::Altitude, std::move(d.altitude));
   if (acceleration) SetCurve(Curve::Acceleration, std::move(d.acceleration));
-  if (d.MaxAltitude) mainPanel_.maximum = FormatMetres(*d.MaxAltitude);
-  if (d.MinAltitude) mainPanel_.minimum = FormatMetres(*d.MinAltitude);
+  // A value this flight does not set is blank, never the previous flight's.
+  mainPanel_.maximum = d.MaxAltitude ? FormatMetres(*d.MaxAltitude) : QString();
+  mainPanel_.minimum = d.MinAltitude ? FormatMetres(*d.MinAltitude) : QString();
   changes_.mainPanel = true;
 }
 
@@ -151,8 +152,8 @@ void FlightWorkspace::DecodeComparison() {
   // The comparison only ever raises the left axis.
   comparisonAxisMaximum_ = d.MaxAltitude ? d.axisMaximum : 0;
   if (d.MaxAltitude && d.axisMaximum > a.maximum) a.maximum = d.axisMaximum;
-  if (d.MaxAltitude) comparisonPanel_.maximum = FormatMetres(*d.MaxAltitude);
-  if (d.MinAltitude) comparisonPanel_.minimum = FormatMetres(*d.MinAltitude);
+  comparisonPanel_.maximum = d.MaxAltitude ? FormatMetres(*d.MaxAltitude) : QString();
+  comparisonPanel_.minimum = d.MinAltitude ? FormatMetres(*d.MinAltitude) : QString();
   changes_.comparisonPanel = true;
 }
 

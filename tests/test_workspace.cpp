@@ -99,6 +99,15 @@ TEST_F(Workspace, OpeningAFlightFillsThePanelAndCurvesAndRefusalsChangeNothing) 
   EXPECT_FALSE(ws.TakeChanges().Any());
   // The language switch gives both panels their own captions back.
   EXPECT_TRUE(ws.Panel(FlightSlot::Main).caption.isEmpty());
+
+  // A flight that never sets its extremes (a bare header) blanks them, in both panels.
+  Compare(path);
+  Open(Write("header.hyp", MakeFlight({}).left(32)));
+  Compare(Write("flat.hyp", MakeFlight({8800, 8800, 8800})));
+  EXPECT_TRUE(ws.Panel(FlightSlot::Main).maximum.isEmpty());
+  EXPECT_TRUE(ws.Panel(FlightSlot::Main).minimum.isEmpty());
+  EXPECT_TRUE(ws.Panel(FlightSlot::Comparison).maximum.isEmpty());
+  EXPECT_TRUE(ws.Panel(FlightSlot::Comparison).minimum.isEmpty());
 }
 
 TEST_F(Workspace, TheComparisonOnlyRaisesTheAxisAndLeavesTheMainFlightAlone) {
@@ -165,14 +174,23 @@ TEST_F(Workspace, TemperatureRecomputesByTheKelvinRatioForItsOwnFlightOnly) {
 TEST_F(Workspace, FiltersSmoothTheirOwnFlightWithTheSettingsOfThePress) {
   ws.FilterMain();  // no flight: nothing
   EXPECT_FALSE(ws.TakeChanges().Any());
-  // 31 samples are too few to filter.
-  Open(
-      Write("few.hyp", MakeFlight({8800, 8700, 8600, 8500, 8400, 8300, 8200, 8100, 8000, 7900, 7800,
-                                   7700, 7600, 7500, 7400, 7300, 7200, 7100, 7000, 6900, 6800, 6700,
-                                   6600, 6500, 6400, 6300, 6200, 6100, 6000, 5900, 5800})));
+  // 31 sample words (30 altitudes and the end marker) are too few to filter.
+  Open(Write("few.hyp", MakeFlight({8800, 8700, 8600, 8500, 8400, 8300, 8200, 8100, 8000, 7900,
+                                    7800, 7700, 7600, 7500, 7400, 7300, 7200, 7100, 7000, 6900,
+                                    6800, 6700, 6600, 6500, 6400, 6300, 6200, 6100, 6000, 5900})));
+  ASSERT_EQ(ws.MainFlight().SampleCount, 31u);
   ws.TakeChanges();
   ws.FilterMain();
   EXPECT_TRUE(Curve(Curve::UnfilteredAltitude).empty());
+  // 32 sample words of which the last is the end marker: the sample count passes the gate, so
+  // the 31 altitudes are filtered.
+  QByteArray marked = MakeFlight({8800, 8700, 8600, 8500, 8400, 8300, 8200, 8100, 8000, 7900, 7800,
+                                  7700, 7600, 7500, 7400, 7300, 7200, 7100, 7000, 6900, 6800, 6700,
+                                  6600, 6500, 6400, 6300, 6200, 6100, 6000, 5900, 5800});
+  Open(Write("marked.hyp", marked));
+  ASSERT_EQ(ws.MainFlight().SampleCount, 32u);
+  ws.FilterMain();
+  EXPECT_EQ(Curve(Curve::UnfilteredAltitude).size(), 31u);
 
   Open(ExamplePath("flight-spike.hyp"));
   const std::vector<float> raw = Curve(Curve::Altitude);
