@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -15,15 +14,17 @@
 
 #include "device/DeviceChannel.h"
 #include "files/FlightFile.h"
+#include "flight/Decode.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/SeriesValues.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
+#include "ui/DeviceSettingsWindow.h"
 #include "ui/FlightChart.h"
-#include "ui/Fustawienia.h"
 
 using namespace hypsor;
+using hypsor::test::Child;
 using hypsor::test::ExamplePath;
 using hypsor::test::MainWindowFixture;
 using hypsor::test::SimProcess;
@@ -36,7 +37,7 @@ namespace {
 struct Attached : MainWindowFixture {
   explicit Attached(const SimProcess& sim) {
     Create();
-    EXPECT_TRUE(SetPortName(Window().Settings, sim.PortName()));
+    EXPECT_TRUE(SetPortName(Workspace().Settings(), sim.PortName()));
     Window().show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window()));
   }
@@ -44,25 +45,28 @@ struct Attached : MainWindowFixture {
 
 }  // namespace
 
-TEST(DeviceActions, ReadHypsorShowsTheFlightAndSaveWritesWhatCame) {
+TEST(DeviceActions, ReadShowsTheFlightAndSaveWritesWhatCame) {
   SimProcess sim({"--calibration", "10250"});
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
   Attached f(sim);
-  THypsor& w = f.Window();
+  MainWindow& w = f.Window();
+  QLineEdit* banner = f.Control<QLineEdit>("downloadBanner");
+  QProgressBar* progress = f.Control<QProgressBar>("downloadProgress");
+  ASSERT_TRUE(banner && progress);
 
   // While the download runs the banner and the progress bar are up, and the window answers.
   bool bannerSeen = false, progressSeen = false;
   QTimer probe;
   QObject::connect(&probe, &QTimer::timeout, [&] {
-    bannerSeen |= w.E_PobDan->isVisible() && w.E_PobDan->text() == "   Odczyt - czekaj";
-    progressSeen |= w.DownloadProgress->isVisible();
+    bannerSeen |= banner->isVisible() && banner->text() == "   Odczyt - czekaj";
+    progressSeen |= progress->isVisible();
   });
   probe.start(50);
-  QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
+  f.Click("readButton");
   probe.stop();
   EXPECT_TRUE(bannerSeen);
   EXPECT_TRUE(progressSeen);
-  EXPECT_FALSE(w.E_PobDan->isVisible());
+  EXPECT_FALSE(banner->isVisible());
   ASSERT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes[0].text.toStdString();
 
   // The same curve and fields as opening the sim's file with the calibration written in.
@@ -78,33 +82,37 @@ TEST(DeviceActions, ReadHypsorShowsTheFlightAndSaveWritesWhatCame) {
   }
   Flight expected;
   ASSERT_EQ(LoadFlightFile(expectedPath, expected).status, FlightFileStatus::Ok);
-  EXPECT_EQ(Ys(w.Chart1->Series1), DecodeFlight(expected, expected.SampleCount, {}).altitude);
-  EXPECT_EQ(w.E_NrZawodnika->text(), QString::number(expected.competitor));
-  EXPECT_EQ(w.E_TempGl->text(), QString::number(expected.temperature));
-  EXPECT_FALSE(w.E_TempGl->isReadOnly());
-  EXPECT_EQ(w.GroupB_Hypsor->title(), "Hypsor");
+  EXPECT_EQ(Ys(w.Chart().CurvePoints(Curve::Altitude)),
+            DecodeFlight(expected, expected.SampleCount, {}).altitude);
+  auto* competitor = f.Control<QLineEdit>("mainCompetitorField");
+  auto* temperature = f.Control<QLineEdit>("mainTemperatureField");
+  auto* panel = f.Control<QGroupBox>("mainPanel");
+  ASSERT_TRUE(competitor && temperature && panel);
+  EXPECT_EQ(competitor->text(), QString::number(expected.competitor));
+  EXPECT_EQ(temperature->text(), QString::number(expected.temperature));
+  EXPECT_FALSE(temperature->isReadOnly());
+  EXPECT_EQ(panel->title(), "Hypsor");
 
   const QString saved = f.dir.filePath("saved.hyp");
   f.dialogs.saveNames << saved;
-  QTest::mouseClick(w.BZapisz, Qt::LeftButton);
+  f.Click("saveButton");
   EXPECT_EQ(ReadFile(saved), sent);
 }
 
-TEST(DeviceActions, ClearAsksFirstAndReportsTheAnswer) {
+TEST(DeviceActions, ZeroAsksFirstAndReportsTheAnswer) {
   SimProcess sim;
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
   Attached f(sim);
-  THypsor& w = f.Window();
-  w.English1->trigger();
+  f.Trigger("englishAction");
 
   f.boxes.answers << BoxResult::Cancel;
-  QTest::mouseClick(w.BZerowanie, Qt::LeftButton);
+  f.Click("zeroButton");
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, "Reset. Sure?");
   EXPECT_EQ(f.boxes.boxes[0].caption, "Reset");
   EXPECT_TRUE(sim.ReceivedFrames().isEmpty()) << "Cancel sends nothing";
 
-  QTest::mouseClick(w.BZerowanie, Qt::LeftButton);
+  f.Click("zeroButton");
   ASSERT_EQ(f.boxes.boxes.size(), 3);
   EXPECT_EQ(f.boxes.boxes[2].text, "Reset - OK");
   EXPECT_EQ(f.boxes.boxes[2].caption, "Reset");
@@ -118,29 +126,31 @@ TEST(DeviceActions, AFailedDownloadKeepsThePreviousFlightForSaveAndRedraw) {
     SimProcess sim({"--no-pacing"});
     ASSERT_TRUE(sim.Started());
     Attached f(sim);
-    THypsor& w = f.Window();
-    QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
+    MainWindow& w = f.Window();
+    f.Click("readButton");
     ASSERT_TRUE(f.boxes.boxes.isEmpty());
-    const std::vector<float> before = Ys(w.Chart1->Series1);
-    const std::int32_t count = w.DownloadByteCount;
+    const std::vector<float> before = Ys(w.Chart().CurvePoints(Curve::Altitude));
+    const std::int32_t count = f.Workspace().DownloadByteCount();
 
     // The altimeter is pulled out in the middle of the next flight.
     SimProcess gone({"--fault", "hangup"});
     ASSERT_TRUE(gone.Started());
-    ASSERT_TRUE(SetPortName(w.Settings, gone.PortName()));
-    QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
+    ASSERT_TRUE(SetPortName(f.Workspace().Settings(), gone.PortName()));
+    f.Click("readButton");
     ASSERT_EQ(f.boxes.boxes.size(), 1);
     EXPECT_EQ(f.boxes.boxes[0].text, "Błąd komunikacji");
     EXPECT_FALSE(w.Channel().IsOpen());
-    EXPECT_EQ(w.DownloadByteCount, count);
+    EXPECT_EQ(f.Workspace().DownloadByteCount(), count);
 
     // A redraw (temperature entry) shows the previous flight, and Save writes it.
-    w.E_TempGl->setFocus();
-    QTest::keyClick(w.E_TempGl, Qt::Key_Return);
-    EXPECT_EQ(Ys(w.Chart1->Series1), before);
+    auto* temperature = f.Control<QLineEdit>("mainTemperatureField");
+    ASSERT_NE(temperature, nullptr);
+    temperature->setFocus();
+    QTest::keyClick(temperature, Qt::Key_Return);
+    EXPECT_EQ(Ys(w.Chart().CurvePoints(Curve::Altitude)), before);
     const QString saved = f.dir.filePath("kept.hyp");
     f.dialogs.saveNames << saved;
-    QTest::mouseClick(w.BZapisz, Qt::LeftButton);
+    f.Click("saveButton");
     EXPECT_EQ(ReadFile(saved).size(), count);
   }
 }
@@ -149,27 +159,27 @@ TEST(DeviceActions, ASilentAltimeterEndsInACommunicationErrorAndThePortClosed) {
   SimProcess sim({"--fault", "silent"});
   ASSERT_TRUE(sim.Started());
   Attached f(sim);
-  THypsor& w = f.Window();
-  QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
+  MainWindow& w = f.Window();
+  f.Click("readButton");
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].caption, "Hypsor - problem");
   EXPECT_FALSE(w.Channel().IsOpen());
-  EXPECT_FALSE(w.E_PobDan->isVisible());
-  EXPECT_EQ(w.DownloadByteCount, 0);
+  EXPECT_FALSE(f.Control<QLineEdit>("downloadBanner")->isVisible());
+  EXPECT_EQ(f.Workspace().DownloadByteCount(), 0);
 
   // A port that does not exist: the open-failure box with the port's name.
-  ASSERT_TRUE(SetPortName(w.Settings, "pts/999"));
-  QTest::mouseClick(w.B_Odczyt_Hypsoru, Qt::LeftButton);
+  ASSERT_TRUE(SetPortName(f.Workspace().Settings(), "pts/999"));
+  f.Click("readButton");
   ASSERT_EQ(f.boxes.boxes.size(), 2);
   EXPECT_EQ(f.boxes.boxes[1].text.section('\n', 0, 0), "Błąd komunikacji z portem: pts/999");
 }
 
-TEST(DeviceActions, SetupHypsorReadsTheAltimeterBeforeShowingItsWindow) {
+TEST(DeviceActions, DeviceSettingsReadTheAltimeterBeforeShowingTheirWindow) {
   SimProcess sim({"--no-pacing", "--competitor", "42", "--trigger", "120"});
   ASSERT_TRUE(sim.Started());
   Attached f(sim);
-  THypsor& w = f.Window();
-  w.English1->trigger();
+  MainWindow& w = f.Window();
+  f.Trigger("englishAction");
 
   QString competitor, trigger, caption;
   bool portOpenWhileShown = false;
@@ -177,22 +187,22 @@ TEST(DeviceActions, SetupHypsorReadsTheAltimeterBeforeShowingItsWindow) {
   QTimer look;
   QObject::connect(&look, &QTimer::timeout, [&] {
     for (QWidget* top : QApplication::topLevelWidgets())
-      if (auto* form = qobject_cast<TFormUstawienia*>(top); form && form->isVisible()) {
-        competitor = form->E_NrZaw->text();
-        trigger = form->E_Poziom->text();
+      if (auto* form = qobject_cast<DeviceSettingsWindow*>(top); form && form->isVisible()) {
+        competitor = Child<QLineEdit>(form, "competitorField")->text();
+        trigger = Child<QLineEdit>(form, "triggerField")->text();
         caption = form->windowTitle();
         portOpenWhileShown = w.Channel().IsOpen();
         form->close();
       }
   });
   look.start(50);
-  w.Hypsor1->trigger();
+  f.Trigger("deviceSettingsAction");
   look.stop();
   EXPECT_EQ(competitor, "42");
   EXPECT_EQ(trigger, "120");
   EXPECT_EQ(caption, "Setup");
   EXPECT_TRUE(portOpenWhileShown);
   EXPECT_FALSE(w.Channel().IsOpen()) << "closing the window closes the port";
-  EXPECT_FALSE(w.ECzekaj->isVisible());
+  EXPECT_FALSE(f.Control<QLineEdit>("waitBanner")->isVisible());
   EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes.value(0).text.toStdString();
 }

@@ -12,12 +12,14 @@
 #include "device/DeviceChannel.h"
 #include "files/SettingsFile.h"
 #include "tests/support/FakeMessageBox.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/SimProcess.h"
-#include "ui/Fustawienia.h"
+#include "ui/DeviceSettingsWindow.h"
 
 namespace hypsor {
 namespace {
 
+using test::Child;
 using test::FakeMessageBox;
 using test::SimProcess;
 
@@ -27,16 +29,57 @@ QByteArray Frame(std::initializer_list<int> bytes) {
   return out;
 }
 
+// The window's controls, found by their object names.
+struct Controls {
+  explicit Controls(const QWidget* w)
+      : portLabel(Child<QLabel>(w, "portLabel")),
+        portCombo(Child<QComboBox>(w, "portCombo")),
+        triggerLabel(Child<QLabel>(w, "triggerLabel")),
+        triggerField(Child<QLineEdit>(w, "triggerField")),
+        calibrationLabel(Child<QLabel>(w, "calibrationLabel")),
+        calibrationField(Child<QLineEdit>(w, "calibrationField")),
+        samplingLabel(Child<QLabel>(w, "samplingLabel")),
+        samplingCombo(Child<QComboBox>(w, "samplingCombo")),
+        manualZeroLabel(Child<QLabel>(w, "manualZeroLabel")),
+        manualZeroCombo(Child<QComboBox>(w, "manualZeroCombo")),
+        competitorLabel(Child<QLabel>(w, "competitorLabel")),
+        competitorField(Child<QLineEdit>(w, "competitorField")),
+        serialLabel(Child<QLabel>(w, "serialLabel")),
+        serialField(Child<QLineEdit>(w, "serialField")),
+        sendButton(Child<QPushButton>(w, "sendButton")) {}
+  QLabel* portLabel;
+  QComboBox* portCombo;
+  QLabel* triggerLabel;
+  QLineEdit* triggerField;
+  QLabel* calibrationLabel;
+  QLineEdit* calibrationField;
+  QLabel* samplingLabel;
+  QComboBox* samplingCombo;
+  QLabel* manualZeroLabel;
+  QComboBox* manualZeroCombo;
+  QLabel* competitorLabel;
+  QLineEdit* competitorField;
+  QLabel* serialLabel;
+  QLineEdit* serialField;
+  QPushButton* sendButton;
+};
+
 // One window as the program builds it, with its own channel, settings and language.
 struct Fixture {
-  explicit Fixture(const QString& port, int language = 1) : languageIndex(language) {
-    settings = DefaultSettings();
-    SetPortName(settings, port);
-    settings.PortIndex = -1;
-    window = std::make_unique<TFormUstawienia>(channel, settings, languageIndex, boxes, [this] {
-      ++saves;
-      return true;
-    });
+  explicit Fixture(const QString& port, int language = 1)
+      : settings(PortSettings(port)),
+        languageIndex(language),
+        window(std::make_unique<DeviceSettingsWindow>(channel, settings, languageIndex, boxes,
+                                                      [this] {
+                                                        ++saves;
+                                                        return true;
+                                                      })),
+        c(window.get()) {}
+  static SettingsRecord PortSettings(const QString& port) {
+    SettingsRecord s = DefaultSettings();
+    SetPortName(s, port);
+    s.PortIndex = -1;
+    return s;
   }
   void Show() {
     window->show();
@@ -48,7 +91,7 @@ struct Fixture {
     QTest::keyClicks(field, text);
   }
   void ChoosePort(const QString& name) {
-    QLineEdit* edit = window->CB_Numer_Portu->lineEdit();
+    QLineEdit* edit = c.portCombo->lineEdit();
     edit->setText(name);
     QTest::keyClick(edit, Qt::Key_Return);
   }
@@ -63,7 +106,8 @@ struct Fixture {
   int languageIndex;
   FakeMessageBox boxes;
   int saves = 0;
-  std::unique_ptr<TFormUstawienia> window;
+  std::unique_ptr<DeviceSettingsWindow> window;
+  Controls c;
 };
 
 #define START_SIM(sim, ...)                 \
@@ -74,44 +118,46 @@ TEST(DeviceWindow, OpensWithTheDevicesSettingsAndItsLayout) {
   START_SIM(sim, "--no-pacing", "--competitor", "12", "--serial", "4321", "--temp-calibration",
             "30", "--trigger", "150", "--sampling", "19", "--manual-zero", "1");
   Fixture f(sim.PortName());
-  TFormUstawienia& w = *f.window;
+  DeviceSettingsWindow& w = *f.window;
+  const Controls& c = f.c;
   ASSERT_TRUE(w.ReadBeforeShow());
   f.Show();
   EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.BoxTexts().join('|').toStdString();
-  EXPECT_EQ(w.E_NrZaw->text(), QStringLiteral("12"));
-  EXPECT_EQ(w.E_NrSer->text(), QStringLiteral("4321"));
-  EXPECT_TRUE(w.E_NrSer->isReadOnly());
-  EXPECT_EQ(w.E_Kal_Temp->text(), QStringLiteral("30"));
-  EXPECT_EQ(w.E_Poziom->text(), QStringLiteral("150"));
-  EXPECT_EQ(w.ComboBox_ImPomiarow->currentText(), QStringLiteral("10 pom/sek"));
-  EXPECT_EQ(w.ComboB_Zer->currentText(), QStringLiteral("Yes"));
-  EXPECT_EQ(w.CB_Numer_Portu->currentText(), sim.PortName());
+  EXPECT_EQ(c.competitorField->text(), QStringLiteral("12"));
+  EXPECT_EQ(c.serialField->text(), QStringLiteral("4321"));
+  EXPECT_TRUE(c.serialField->isReadOnly());
+  EXPECT_EQ(c.calibrationField->text(), QStringLiteral("30"));
+  EXPECT_EQ(c.triggerField->text(), QStringLiteral("150"));
+  EXPECT_EQ(c.samplingCombo->currentText(), QStringLiteral("10 pom/sek"));
+  EXPECT_EQ(c.manualZeroCombo->currentText(), QStringLiteral("Yes"));
+  EXPECT_EQ(c.portCombo->currentText(), sim.PortName());
   // The port stays open while the window is shown.
   EXPECT_TRUE(f.channel.IsOpen());
 
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Setup"));
-  EXPECT_EQ(w.L_Numer_Portu->text(), QStringLiteral("Select Port"));
-  EXPECT_EQ(w.L_PoziomWyzwalania->text(), QStringLiteral("Setup Heigh Trigger"));
-  EXPECT_EQ(w.L_Kalibracja_Temp->text(), QStringLiteral("Calibration of the Temp."));
-  EXPECT_EQ(w.L_Ust_Probk->text(), QStringLiteral("Sampling"));
-  EXPECT_EQ(w.LZerReczne->text(), QStringLiteral("Manual reset"));
-  EXPECT_EQ(w.L_Numer_Zawodnika->text(), QStringLiteral("Comp. No."));
-  EXPECT_EQ(w.L_NrSer->text(), QStringLiteral("Serial No."));
-  EXPECT_EQ(w.B_wyslij->text(), QStringLiteral("Save"));
-  EXPECT_EQ(w.ComboB_Zer->itemText(0), QStringLiteral("No"));
-  ASSERT_EQ(w.ComboBox_ImPomiarow->count(), 8);
-  EXPECT_EQ(w.ComboBox_ImPomiarow->itemText(4), QStringLiteral("  5 pom/sek"));
-  EXPECT_EQ(w.ComboBox_ImPomiarow->itemText(7), QStringLiteral("  5 sek/pom"));
-  EXPECT_EQ(w.CB_Numer_Portu->itemText(0), QStringLiteral("COM1"));
-  EXPECT_EQ(w.CB_Numer_Portu->itemText(24), QStringLiteral("COM25"));
+  EXPECT_EQ(c.portLabel->text(), QStringLiteral("Select Port"));
+  EXPECT_EQ(c.triggerLabel->text(), QStringLiteral("Setup Heigh Trigger"));
+  EXPECT_EQ(c.calibrationLabel->text(), QStringLiteral("Calibration of the Temp."));
+  EXPECT_EQ(c.samplingLabel->text(), QStringLiteral("Sampling"));
+  EXPECT_EQ(c.manualZeroLabel->text(), QStringLiteral("Manual reset"));
+  EXPECT_EQ(c.competitorLabel->text(), QStringLiteral("Comp. No."));
+  EXPECT_EQ(c.serialLabel->text(), QStringLiteral("Serial No."));
+  EXPECT_EQ(c.sendButton->text(), QStringLiteral("Save"));
+  EXPECT_EQ(c.manualZeroCombo->itemText(0), QStringLiteral("No"));
+  ASSERT_EQ(c.samplingCombo->count(), 8);
+  EXPECT_EQ(c.samplingCombo->itemText(4), QStringLiteral("  5 pom/sek"));
+  EXPECT_EQ(c.samplingCombo->itemText(7), QStringLiteral("  5 sek/pom"));
+  EXPECT_EQ(c.portCombo->itemText(0), QStringLiteral("COM1"));
+  EXPECT_EQ(c.portCombo->itemText(24), QStringLiteral("COM25"));
 
   EXPECT_EQ(w.size(), QSize(179, 483));
-  EXPECT_EQ(w.B_wyslij->geometry(), QRect(40, 408, 89, 33));
-  const QWidget* column[] = {w.CB_Numer_Portu, w.E_Poziom, w.E_Kal_Temp, w.ComboBox_ImPomiarow,
-                             w.ComboB_Zer,     w.E_NrZaw,  w.E_NrSer};
-  const QLabel* labels[] = {w.L_Numer_Portu, w.L_PoziomWyzwalania, w.L_Kalibracja_Temp,
-                            w.L_Ust_Probk,   w.LZerReczne,         w.L_Numer_Zawodnika,
-                            w.L_NrSer};
+  EXPECT_EQ(c.sendButton->geometry(), QRect(40, 408, 89, 33));
+  const QWidget* column[] = {c.portCombo,     c.triggerField,    c.calibrationField,
+                             c.samplingCombo, c.manualZeroCombo, c.competitorField,
+                             c.serialField};
+  const QLabel* labels[] = {c.portLabel,     c.triggerLabel,    c.calibrationLabel,
+                            c.samplingLabel, c.manualZeroLabel, c.competitorLabel,
+                            c.serialLabel};
   for (int i = 0; i < 7; ++i) {
     EXPECT_EQ(labels[i]->pos(), QPoint(40, 16 + 56 * i)) << i;
     EXPECT_EQ(column[i]->pos(), QPoint(40, 32 + 56 * i)) << i;
@@ -124,16 +170,17 @@ TEST(DeviceWindow, OpensWithTheDevicesSettingsAndItsLayout) {
   f.languageIndex = 0;
   f.Show();
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Ustawienia"));
-  EXPECT_EQ(w.L_Numer_Portu->text(), QStringLiteral("Wybierz Port"));
-  EXPECT_EQ(w.LZerReczne->text(), QStringLiteral("Zerowanie ręczne"));
-  EXPECT_EQ(w.ComboB_Zer->currentText(), QStringLiteral("Tak"));
-  EXPECT_EQ(w.B_wyslij->text(), QStringLiteral("Zapisz"));
+  EXPECT_EQ(c.portLabel->text(), QStringLiteral("Wybierz Port"));
+  EXPECT_EQ(c.manualZeroLabel->text(), QStringLiteral("Zerowanie ręczne"));
+  EXPECT_EQ(c.manualZeroCombo->currentText(), QStringLiteral("Tak"));
+  EXPECT_EQ(c.sendButton->text(), QStringLiteral("Zapisz"));
 }
 
 TEST(DeviceWindow, WithoutADeviceTheFieldsAreBlankAndTwoBoxesSaySo) {
   Fixture f(QStringLiteral("ttyQQ9"));
-  TFormUstawienia& w = *f.window;
-  w.E_NrSer->setText(QStringLiteral("777"));
+  DeviceSettingsWindow& w = *f.window;
+  const Controls& c = f.c;
+  c.serialField->setText(QStringLiteral("777"));
   EXPECT_FALSE(w.ReadBeforeShow());
   f.Show();
   ASSERT_EQ(f.boxes.boxes.size(), 2);
@@ -143,23 +190,23 @@ TEST(DeviceWindow, WithoutADeviceTheFieldsAreBlankAndTwoBoxesSaySo) {
     EXPECT_EQ(b.caption, QStringLiteral("Hypsor - error"));
     EXPECT_EQ(b.buttons, BoxButtons::Ok);
   }
-  EXPECT_TRUE(w.E_NrZaw->text().isEmpty());
-  EXPECT_TRUE(w.E_Poziom->text().isEmpty());
-  EXPECT_TRUE(w.E_Kal_Temp->text().isEmpty());
-  EXPECT_EQ(w.E_NrSer->text(), QStringLiteral("777"));
-  EXPECT_EQ(w.ComboBox_ImPomiarow->currentText(), QStringLiteral("15 pom/sek"));
-  EXPECT_EQ(w.ComboB_Zer->currentIndex(), 0);
+  EXPECT_TRUE(c.competitorField->text().isEmpty());
+  EXPECT_TRUE(c.triggerField->text().isEmpty());
+  EXPECT_TRUE(c.calibrationField->text().isEmpty());
+  EXPECT_EQ(c.serialField->text(), QStringLiteral("777"));
+  EXPECT_EQ(c.samplingCombo->currentText(), QStringLiteral("15 pom/sek"));
+  EXPECT_EQ(c.manualZeroCombo->currentIndex(), 0);
 
   // Saving then stops at the empty fields, and with them filled, silently at the missing port.
   f.boxes.boxes.clear();
-  QTest::mouseClick(w.B_wyslij, Qt::LeftButton);
+  QTest::mouseClick(c.sendButton, Qt::LeftButton);
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Field can not be empty"));
-  w.E_Poziom->setText(QStringLiteral("1"));
-  w.E_Kal_Temp->setText(QStringLiteral("1"));
-  w.E_NrZaw->setText(QStringLiteral("1"));
+  c.triggerField->setText(QStringLiteral("1"));
+  c.calibrationField->setText(QStringLiteral("1"));
+  c.competitorField->setText(QStringLiteral("1"));
   f.boxes.boxes.clear();
-  QTest::mouseClick(w.B_wyslij, Qt::LeftButton);
+  QTest::mouseClick(c.sendButton, Qt::LeftButton);
   EXPECT_TRUE(f.boxes.boxes.isEmpty());
   EXPECT_TRUE(w.isVisible());
 }
@@ -167,29 +214,30 @@ TEST(DeviceWindow, WithoutADeviceTheFieldsAreBlankAndTwoBoxesSaySo) {
 TEST(DeviceWindow, TypingChecksAndTheUploadLimits) {
   START_SIM(sim, "--no-pacing");
   Fixture f(sim.PortName());
-  TFormUstawienia& w = *f.window;
+  DeviceSettingsWindow& w = *f.window;
+  const Controls& c = f.c;
   ASSERT_TRUE(w.ReadBeforeShow());
   f.Show();
   const int readFrames = static_cast<int>(sim.ReceivedFrames().size());
 
   // "2" and "25" pass, "250" is above 200.
-  f.Retype(w.E_Poziom, QStringLiteral("250"));
+  f.Retype(c.triggerField, QStringLiteral("250"));
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Too large value"));
   EXPECT_EQ(f.boxes.boxes[0].caption, QStringLiteral("Hypsor - error"));
-  f.Retype(w.E_NrZaw, QStringLiteral("256"));
+  f.Retype(c.competitorField, QStringLiteral("256"));
   EXPECT_EQ(f.boxes.boxes.size(), 2);
   // Calibration warns only above 70 while typing, but the upload takes at most 50.
   f.boxes.boxes.clear();
-  f.Retype(w.E_Poziom, QStringLiteral("200"));
-  f.Retype(w.E_NrZaw, QStringLiteral("255"));
-  f.Retype(w.E_Kal_Temp, QStringLiteral("60"));
+  f.Retype(c.triggerField, QStringLiteral("200"));
+  f.Retype(c.competitorField, QStringLiteral("255"));
+  f.Retype(c.calibrationField, QStringLiteral("60"));
   EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.BoxTexts().join('|').toStdString();
-  f.Retype(w.E_Kal_Temp, QStringLiteral("71"));
+  f.Retype(c.calibrationField, QStringLiteral("71"));
   EXPECT_EQ(f.boxes.boxes.size(), 1);
-  f.Retype(w.E_Kal_Temp, QStringLiteral("51"));
+  f.Retype(c.calibrationField, QStringLiteral("51"));
   f.boxes.boxes.clear();
-  QTest::mouseClick(w.B_wyslij, Qt::LeftButton);
+  QTest::mouseClick(c.sendButton, Qt::LeftButton);
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Too large value"));
   EXPECT_EQ(sim.ReceivedFrames().size(), readFrames);
@@ -198,9 +246,9 @@ TEST(DeviceWindow, TypingChecksAndTheUploadLimits) {
 
   // Leaving a field while another is empty.
   f.boxes.boxes.clear();
-  w.E_NrZaw->clear();
-  w.E_Poziom->setFocus();
-  QTest::keyClick(w.E_Poziom, Qt::Key_Tab);
+  c.competitorField->clear();
+  c.triggerField->setFocus();
+  QTest::keyClick(c.triggerField, Qt::Key_Tab);
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Field can not be empty"));
 }
@@ -208,24 +256,29 @@ TEST(DeviceWindow, TypingChecksAndTheUploadLimits) {
 TEST(DeviceWindow, SaveUploadsClosesAndTheFramesCarryTheValues) {
   START_SIM(sim, "--no-pacing");
   Fixture f(sim.PortName());
-  TFormUstawienia& w = *f.window;
+  DeviceSettingsWindow& w = *f.window;
+  const Controls& c = f.c;
   ASSERT_TRUE(w.ReadBeforeShow());
   f.Show();
-  f.Retype(w.E_Kal_Temp, QStringLiteral("20"));
-  f.Retype(w.E_Poziom, QStringLiteral("50"));
-  f.Retype(w.E_NrZaw, QStringLiteral("7"));
-  w.ComboBox_ImPomiarow->setCurrentIndex(4);
-  w.ComboB_Zer->setCurrentIndex(1);
-  // A second exchange asked for while this one runs does nothing.
+  f.Retype(c.calibrationField, QStringLiteral("20"));
+  f.Retype(c.triggerField, QStringLiteral("50"));
+  f.Retype(c.competitorField, QStringLiteral("7"));
+  c.samplingCombo->setCurrentIndex(4);
+  c.manualZeroCombo->setCurrentIndex(1);
+  // A second exchange asked for while this one runs does nothing: neither another upload nor a
+  // port change (the typed name is put back so that nothing picks it up later).
   int tries = 0;
   QTimer::singleShot(100, &w, [&] {
     ++tries;
     EXPECT_TRUE(w.ExchangeRunning());
-    w.BWyslijPClick();
-    w.CB_Numer_PortuChange();
+    QTest::mouseClick(c.sendButton, Qt::LeftButton);
+    f.ChoosePort(QStringLiteral("COM3"));
+    c.portCombo->setEditText(sim.PortName());
   });
-  QTest::mouseClick(w.B_wyslij, Qt::LeftButton);
+  QTest::mouseClick(c.sendButton, Qt::LeftButton);
   EXPECT_EQ(tries, 1);
+  EXPECT_EQ(f.saves, 0);
+  EXPECT_EQ(PortNameText(f.settings), sim.PortName());
   ASSERT_EQ(f.boxes.boxes.size(), 1) << f.BoxTexts().join('|').toStdString();
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Setup OK"));
   EXPECT_EQ(f.boxes.boxes[0].caption, QStringLiteral("Setup"));
@@ -241,11 +294,12 @@ TEST(DeviceWindow, SaveUploadsClosesAndTheFramesCarryTheValues) {
 TEST(DeviceWindow, RefusedUploadReportsAndClosesAllTheSame) {
   START_SIM(sim, "--no-pacing", "--fault", "refuse-writes");
   Fixture f(sim.PortName());
-  TFormUstawienia& w = *f.window;
+  DeviceSettingsWindow& w = *f.window;
+  const Controls& c = f.c;
   ASSERT_TRUE(w.ReadBeforeShow());
   f.Show();
-  f.Retype(w.E_Kal_Temp, QStringLiteral("10"));
-  QTest::mouseClick(w.B_wyslij, Qt::LeftButton);
+  f.Retype(c.calibrationField, QStringLiteral("10"));
+  QTest::mouseClick(c.sendButton, Qt::LeftButton);
   // Once for the settings write, once for the zeroing-mode write.
   ASSERT_EQ(f.boxes.boxes.size(), 2);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Setup failed"));
@@ -257,7 +311,8 @@ TEST(DeviceWindow, RefusedUploadReportsAndClosesAllTheSame) {
 TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
   START_SIM(sim, "--no-pacing", "--competitor", "33");
   Fixture f(QStringLiteral("ttyQQ9"));
-  TFormUstawienia& w = *f.window;
+  DeviceSettingsWindow& w = *f.window;
+  const Controls& c = f.c;
   w.ReadBeforeShow();
   f.Show();
   f.boxes.boxes.clear();
@@ -268,7 +323,7 @@ TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("A port name can have at most 7 characters."));
   EXPECT_EQ(PortNameText(f.settings), QStringLiteral("ttyQQ9"));
   EXPECT_EQ(f.saves, 0);
-  EXPECT_EQ(w.CB_Numer_Portu->currentText(), QStringLiteral("ttyQQ9"));
+  EXPECT_EQ(c.portCombo->currentText(), QStringLiteral("ttyQQ9"));
 
   // A list name: stored with its position, saved, and reported twice when it cannot be opened.
   f.boxes.boxes.clear();
@@ -281,8 +336,8 @@ TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
 
   // Down the list by keyboard: the next COM port.
   f.boxes.boxes.clear();
-  w.CB_Numer_Portu->setFocus();
-  QTest::keyClick(w.CB_Numer_Portu, Qt::Key_Down);
+  c.portCombo->setFocus();
+  QTest::keyClick(c.portCombo, Qt::Key_Down);
   EXPECT_EQ(PortNameText(f.settings), QStringLiteral("COM13"));
   EXPECT_EQ(f.settings.PortIndex, 12);
   EXPECT_EQ(f.saves, 2);
@@ -295,12 +350,12 @@ TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
   EXPECT_EQ(f.settings.PortIndex, -1);
   EXPECT_EQ(f.saves, 3);
   EXPECT_TRUE(f.channel.IsOpen());
-  EXPECT_EQ(w.E_NrZaw->text(), QStringLiteral("33"));
+  EXPECT_EQ(c.competitorField->text(), QStringLiteral("33"));
 
   // Closing the window while a port change reads the device: it closes when the read is done.
   f.ChoosePort(QStringLiteral("ttyQQ8"));
   f.boxes.boxes.clear();
-  w.E_NrZaw->clear();
+  c.competitorField->clear();
   bool closeAsked = false;
   QTimer::singleShot(100, &w, [&] {
     closeAsked = true;
@@ -309,7 +364,7 @@ TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
   f.ChoosePort(sim.PortName());
   EXPECT_TRUE(closeAsked);
   EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.BoxTexts().join('|').toStdString();
-  EXPECT_EQ(w.E_NrZaw->text(), QStringLiteral("33"));
+  EXPECT_EQ(c.competitorField->text(), QStringLiteral("33"));
   QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
   EXPECT_FALSE(f.channel.IsOpen());
 }
@@ -318,11 +373,12 @@ TEST(DeviceWindow, DeviceGoneWhileTheWindowIsOpen) {
   auto sim = std::make_unique<SimProcess>(QStringList{"--no-pacing"});
   ASSERT_TRUE(sim->Started());
   Fixture f(sim->PortName());
-  TFormUstawienia& w = *f.window;
+  DeviceSettingsWindow& w = *f.window;
+  const Controls& c = f.c;
   ASSERT_TRUE(w.ReadBeforeShow());
   f.Show();
   sim->Kill();
-  QTest::mouseClick(w.B_wyslij, Qt::LeftButton);
+  QTest::mouseClick(c.sendButton, Qt::LeftButton);
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Communication Error"));
   EXPECT_FALSE(f.channel.IsOpen());

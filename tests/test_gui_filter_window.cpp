@@ -11,7 +11,8 @@
 
 #include "files/IntegerText.h"
 #include "files/SettingsFile.h"
-#include "ui/Filtr.h"
+#include "tests/support/MainWindowFixture.h"
+#include "ui/FilterSettingsWindow.h"
 
 using namespace hypsor;
 
@@ -59,12 +60,40 @@ TEST(ParseWindowInteger, AcceptsBlanksSignDecimalAndDollarHexWithinInt32) {
 
 namespace {
 
+using hypsor::test::Child;
+
+// The window's controls, found by their object names.
+struct Controls {
+  explicit Controls(const QWidget* d)
+      : preCutLabel(Child<QLabel>(d, "preCutLabel")),
+        preCutField(Child<QLineEdit>(d, "preCutField")),
+        preWindowLabel(Child<QLabel>(d, "preWindowLabel")),
+        preWindowField(Child<QLineEdit>(d, "preWindowField")),
+        finalCutLabel(Child<QLabel>(d, "finalCutLabel")),
+        finalCutField(Child<QLineEdit>(d, "finalCutField")),
+        finalWindowLabel(Child<QLabel>(d, "finalWindowLabel")),
+        finalWindowField(Child<QLineEdit>(d, "finalWindowField")),
+        saveButton(Child<QPushButton>(d, "saveButton")),
+        defaultButton(Child<QPushButton>(d, "defaultButton")) {}
+  QLabel* preCutLabel;
+  QLineEdit* preCutField;
+  QLabel* preWindowLabel;
+  QLineEdit* preWindowField;
+  QLabel* finalCutLabel;
+  QLineEdit* finalCutField;
+  QLabel* finalWindowLabel;
+  QLineEdit* finalWindowField;
+  QPushButton* saveButton;
+  QPushButton* defaultButton;
+};
+
 struct Window {
   SettingsRecord settings = DefaultSettings();
   int language = 0;
   int saves = 0;
   bool saveSucceeds = true;
-  std::unique_ptr<TF_Filtr> dialog;
+  std::unique_ptr<FilterSettingsWindow> dialog;
+  std::unique_ptr<Controls> controls;
 
   explicit Window(std::int32_t preCut = 350, std::int32_t finalCut = 250, std::int32_t preWin = 8,
                   std::int32_t finalWin = 12) {
@@ -72,10 +101,11 @@ struct Window {
     settings.FinalCutCm = finalCut;
     settings.PreFilterWindow = preWin;
     settings.FinalFilterWindow = finalWin;
-    dialog = std::make_unique<TF_Filtr>(settings, language, [this] {
+    dialog = std::make_unique<FilterSettingsWindow>(settings, language, [this] {
       ++saves;
       return saveSucceeds;
     });
+    controls = std::make_unique<Controls>(dialog.get());
   }
 
   void Open() {
@@ -95,8 +125,9 @@ struct Window {
   void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
   QStringList Captions() const {
-    return {dialog->Label1->text(), dialog->Label3->text(),  dialog->Label2->text(),
-            dialog->Label4->text(), dialog->Button2->text(), dialog->Button1->text()};
+    const Controls& c = *controls;
+    return {c.preCutLabel->text(),      c.finalCutLabel->text(), c.preWindowLabel->text(),
+            c.finalWindowLabel->text(), c.saveButton->text(),    c.defaultButton->text()};
   }
 };
 
@@ -104,46 +135,49 @@ struct Window {
 
 TEST(FilterWindow, FieldsComeFromTheSettingsOnceAndTabFollowsTheDesign) {
   Window w(123, 456, 7, 21);
-  TF_Filtr& d = *w.dialog;
+  const Controls& c = *w.controls;
+  FilterSettingsWindow& d = *w.dialog;
   EXPECT_EQ(d.windowTitle(), "Hypsor-Filtr");
   EXPECT_EQ(d.size(), QSize(175, 347));
-  EXPECT_EQ(d.Ed_Obc_Zgr->text(), "123");
-  EXPECT_EQ(d.Ed_ObcDokl->text(), "456");
-  EXPECT_EQ(d.Ed_Filtr1->text(), "7");
-  EXPECT_EQ(d.Ed_Filtr2->text(), "21");
+  EXPECT_EQ(c.preCutField->text(), "123");
+  EXPECT_EQ(c.finalCutField->text(), "456");
+  EXPECT_EQ(c.preWindowField->text(), "7");
+  EXPECT_EQ(c.finalWindowField->text(), "21");
   w.Open();
   d.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
-  d.Ed_Obc_Zgr->setFocus();
-  const QWidget* order[] = {d.Ed_Filtr1, d.Ed_ObcDokl, d.Ed_Filtr2, d.Button1, d.Button2};
+  c.preCutField->setFocus();
+  const QWidget* order[] = {c.preWindowField, c.finalCutField, c.finalWindowField, c.defaultButton,
+                            c.saveButton};
   for (const QWidget* expected : order) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), expected) << expected->objectName().toStdString();
   }
 
   // Texts typed and abandoned with the close box stay in the fields; nothing is stored.
-  Window::Retype(d.Ed_Obc_Zgr, "999");
+  Window::Retype(c.preCutField, "999");
   d.close();
   EXPECT_EQ(w.saves, 0);
   EXPECT_EQ(w.settings.PreCutCm, 123);
   w.Open();
-  EXPECT_EQ(d.Ed_Obc_Zgr->text(), "999");
+  EXPECT_EQ(c.preCutField->text(), "999");
 }
 
 TEST(FilterWindow, DefaultThenSaveStoresTheDefaultsAndCloses) {
   Window w(1, 2, 3, 4);
+  const Controls& c = *w.controls;
   w.Open();
-  Window::Retype(w.dialog->Ed_Filtr2, "xyz");
-  w.Click(w.dialog->Button1);
-  EXPECT_EQ(w.dialog->Ed_Obc_Zgr->text(), "350");
-  EXPECT_EQ(w.dialog->Ed_ObcDokl->text(), "250");
-  EXPECT_EQ(w.dialog->Ed_Filtr1->text(), "8");
-  EXPECT_EQ(w.dialog->Ed_Filtr2->text(), "12");
+  Window::Retype(c.finalWindowField, "xyz");
+  w.Click(c.defaultButton);
+  EXPECT_EQ(c.preCutField->text(), "350");
+  EXPECT_EQ(c.finalCutField->text(), "250");
+  EXPECT_EQ(c.preWindowField->text(), "8");
+  EXPECT_EQ(c.finalWindowField->text(), "12");
   EXPECT_EQ(w.saves, 0);  // Default stores nothing and leaves the window open
   EXPECT_TRUE(w.dialog->isVisible());
   EXPECT_EQ(w.settings.PreCutCm, 1);
 
-  w.Click(w.dialog->Button2);
+  w.Click(c.saveButton);
   EXPECT_EQ(w.settings.PreCutCm, 350);
   EXPECT_EQ(w.settings.FinalCutCm, 250);
   EXPECT_EQ(w.settings.PreFilterWindow, 8);
@@ -155,13 +189,14 @@ TEST(FilterWindow, DefaultThenSaveStoresTheDefaultsAndCloses) {
 
 TEST(FilterWindow, SaveTakesTypedIntegersAndFallbacksForTheRest) {
   Window w;
+  const Controls& c = *w.controls;
   w.Open();
-  TF_Filtr& d = *w.dialog;
-  Window::Retype(d.Ed_Obc_Zgr, "-5");
-  Window::Retype(d.Ed_Filtr1, "  8");
-  Window::Retype(d.Ed_ObcDokl, "");
-  Window::Retype(d.Ed_Filtr2, "");
-  w.Click(d.Button2);
+  FilterSettingsWindow& d = *w.dialog;
+  Window::Retype(c.preCutField, "-5");
+  Window::Retype(c.preWindowField, "  8");
+  Window::Retype(c.finalCutField, "");
+  Window::Retype(c.finalWindowField, "");
+  w.Click(c.saveButton);
   EXPECT_EQ(w.settings.PreCutCm, -5);
   EXPECT_EQ(w.settings.PreFilterWindow, 8);
   EXPECT_EQ(w.settings.FinalCutCm, 350);  // the fallback, not the default 250
@@ -169,11 +204,11 @@ TEST(FilterWindow, SaveTakesTypedIntegersAndFallbacksForTheRest) {
   EXPECT_EQ(w.saves, 1);
 
   w.Open();
-  Window::Retype(d.Ed_Obc_Zgr, "zero");
-  Window::Retype(d.Ed_Filtr1, "0");
-  Window::Retype(d.Ed_ObcDokl, "$1F");
-  Window::Retype(d.Ed_Filtr2, "99999999999");
-  w.Click(d.Button2);
+  Window::Retype(c.preCutField, "zero");
+  Window::Retype(c.preWindowField, "0");
+  Window::Retype(c.finalCutField, "$1F");
+  Window::Retype(c.finalWindowField, "99999999999");
+  w.Click(c.saveButton);
   EXPECT_EQ(w.settings.PreCutCm, 350);
   EXPECT_EQ(w.settings.PreFilterWindow, 0);
   EXPECT_EQ(w.settings.FinalCutCm, 31);
@@ -183,8 +218,8 @@ TEST(FilterWindow, SaveTakesTypedIntegersAndFallbacksForTheRest) {
   // A failed write keeps the window open; the values are in the record all the same.
   w.saveSucceeds = false;
   w.Open();
-  Window::Retype(d.Ed_Filtr1, "6");
-  w.Click(d.Button2);
+  Window::Retype(c.preWindowField, "6");
+  w.Click(c.saveButton);
   EXPECT_EQ(w.settings.PreFilterWindow, 6);
   EXPECT_EQ(w.saves, 3);
   EXPECT_TRUE(d.isVisible());
@@ -192,7 +227,7 @@ TEST(FilterWindow, SaveTakesTypedIntegersAndFallbacksForTheRest) {
 
 TEST(FilterWindow, CaptionsFollowTheLanguageAtEveryActivation) {
   Window w;
-  TF_Filtr& d = *w.dialog;
+  FilterSettingsWindow& d = *w.dialog;
   w.Open();
   const QStringList polish = w.Captions();
   EXPECT_EQ(polish[0], "Obciecie wstepne[cm]");
