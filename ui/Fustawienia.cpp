@@ -280,7 +280,7 @@ void TFormUstawienia::CB_Numer_PortuChange() {
 void TFormUstawienia::TypingCheck(QLineEdit* field, unsigned limit) {
   const QString text = field->text();
   if (text.isEmpty()) return;
-  const std::optional<std::int32_t> value = ParseFieldInteger(text);
+  const std::optional<std::int32_t> value = ParseIntegerText(text);
   if (!value) {
     Show(NotANumberMessage(text));
   } else if (AboveLimit(*value, limit)) {

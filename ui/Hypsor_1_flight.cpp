@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include "files/FlightFile.h"
+#include "files/IntegerText.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "ui/FlightChart.h"
@@ -21,9 +22,7 @@ namespace {
 constexpr int kNotANumber = 65535;
 
 int TemperatureValue(const QString& text) {
-  bool ok = false;
-  const int v = text.toInt(&ok, 10);
-  return ok ? v : kNotANumber;
+  return ParseIntegerText(text).value_or(kNotANumber);
 }
 
 }  // namespace
