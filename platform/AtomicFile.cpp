@@ -36,6 +36,14 @@ QString TemporaryName(const QString& fileName) {
   return name;
 }
 
+QString CannotWrite(const QString& path, const QString& reason) {
+  return QStringLiteral("Cannot write file %1: %2").arg(path, reason);
+}
+
+QString NotRegularTarget(const QString& path) {
+  return CannotWrite(path, NotRegularFileReason() + QStringLiteral(" (left as it is)"));
+}
+
 struct Outcome {
   QString* error;
   WriteFailure* failure;
@@ -51,12 +59,13 @@ struct Outcome {
 bool CheckSaveTarget(const QString& path, QString* error) {
   QString reason;
   const QString target = ResolveLinks(path, &reason);
-  if (!target.isEmpty()) {
-    const QFileInfo info(target);
-    if (!info.exists() || info.isFile()) return true;
-    reason = NotRegularFileReason() + QStringLiteral(" (left as it is)");
+  if (target.isEmpty()) {
+    if (error) *error = CannotWrite(path, reason);
+    return false;
   }
-  if (error) *error = QStringLiteral("Cannot write file %1: %2").arg(path, reason);
+  const QFileInfo info(target);
+  if (!info.exists() || info.isFile()) return true;
+  if (error) *error = NotRegularTarget(path);
   return false;
 }
 
@@ -65,7 +74,8 @@ bool IsTemporarySaveName(QStringView name) {
   if (name.size() < 2 + tail || name[0] != u'.') return false;
   if (name.mid(name.size() - tail, kTemporaryMark.size()) != kTemporaryMark) return false;
   for (QChar c : name.last(kRandomLength)) {
-    if (!(c.isDigit() || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'))) return false;
+    if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
+      return false;
   }
   return true;
 }
@@ -109,16 +119,13 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* e
                          WriteFailure* failure) {
   const Outcome out{error, failure};
   if (failure) *failure = WriteFailure::None;
-  auto cannotWrite = [&path](const QString& reason) {
-    return QStringLiteral("Cannot write file %1: %2").arg(path, reason);
-  };
+  auto cannotWrite = [&path](const QString& reason) { return CannotWrite(path, reason); };
 
   QString linkError;
   const QString target = ResolveLinks(path, &linkError);
   if (target.isEmpty()) return out.Fail(WriteFailure::Failed, cannotWrite(linkError));
   const QByteArray nativeTarget = QFile::encodeName(target);
-  const QString notRegular =
-      cannotWrite(NotRegularFileReason() + QStringLiteral(" (left as it is)"));
+  const QString notRegular = NotRegularTarget(path);
 
   struct stat st {};
   bool exists = false;
@@ -171,19 +178,15 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* e
   if (failure) *failure = WriteFailure::None;
   QString linkError;
   const QString target = ResolveLinks(path, &linkError);
-  if (target.isEmpty())
-    return out.Fail(WriteFailure::Failed,
-                    QStringLiteral("Cannot write file %1: %2").arg(path, linkError));
+  if (target.isEmpty()) return out.Fail(WriteFailure::Failed, CannotWrite(path, linkError));
   const QFileInfo info(target);
   if (info.exists() && !info.isFile())
-    return out.Fail(WriteFailure::NotRegularFile,
-                    QStringLiteral("Cannot write file %1: %2 (left as it is)")
-                        .arg(path, NotRegularFileReason()));
+    return out.Fail(WriteFailure::NotRegularFile, NotRegularTarget(path));
+  // Here the temporary file is QSaveFile's own, and durability is what it provides.
   QSaveFile file(target);
   file.setDirectWriteFallback(false);
   if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-    return out.Fail(WriteFailure::Failed,
-                    QStringLiteral("Cannot write file %1: %2").arg(path, file.errorString()));
+    return out.Fail(WriteFailure::Failed, CannotWrite(path, file.errorString()));
   return true;
 }
 
