@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "cli/Commands.h"
+#include "platform/Version.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ constexpr Command kCommands[] = {
 };
 
 void PrintUsage(QTextStream& s) {
-  s << "Usage: hypsor-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
+  s << "Usage: hypsor-cli COMMAND [ARGUMENTS]\n       hypsor-cli --help | --version\n\nCommands:\n";
   for (const Command& c : kCommands) {
     if (c.usage) s << "  " << c.usage << '\n';
   }
@@ -56,6 +57,10 @@ int Run(QStringList args, QTextStream& out, QTextStream& err) {
   if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
       name == QLatin1String("help")) {
     PrintUsage(out);
+    return ExitOk;
+  }
+  if (name == QLatin1String("--version")) {
+    out << "hypsor-cli " << hypsor::ProgramVersion() << '\n';
     return ExitOk;
   }
   for (const Command& c : kCommands) {

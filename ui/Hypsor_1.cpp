@@ -23,6 +23,7 @@
 #include "platform/ExecutablePath.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
+#include "platform/widgets/ProgramIcon.h"
 #include "ui/Finfo.h"
 #include "ui/FlightChart.h"
 #include "ui/MainLayout.h"
@@ -113,7 +114,7 @@ void THypsor::SetOtherWindows(TFormUstawienia* formUstawienia, TFoInfo* foInfo, 
 }
 
 void THypsor::BuildControls() {
-  setWindowIcon(QIcon(QStringLiteral(":/hypsor.svg")));
+  setWindowIcon(ProgramIcon());
   // The restored window stands where it was designed; at start it is maximised.
   setGeometry(285, 216, 923, 674);
   setFont(Face(QStringLiteral("MS Sans Serif"), 11));
