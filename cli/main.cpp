@@ -38,7 +38,8 @@ constexpr Command kCommands[] = {
 };
 
 void PrintUsage(QTextStream& s) {
-  s << "Usage: hypsor-cli COMMAND [ARGUMENTS]\n       hypsor-cli --help | --version\n\nCommands:\n";
+  s << "Usage: hypsor-cli COMMAND [ARGUMENTS]\n"
+       "       hypsor-cli --help | --version\n\nCommands:\n";
   for (const Command& c : kCommands) {
     if (c.usage) s << "  " << c.usage << '\n';
   }
