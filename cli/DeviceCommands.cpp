@@ -10,6 +10,7 @@
 #include "device/SessionMessages.h"
 #include "device/Sessions.h"
 #include "files/FlightFile.h"
+#include "files/IntegerText.h"
 #include "files/SettingsFile.h"
 
 namespace hypsor::cli {
@@ -83,7 +84,20 @@ void Report(QTextStream& stream, const SessionMessage& m) {
   if (m.show) stream << m.Text(kEnglish) << '\n';
 }
 
-constexpr char kDownloadUsage[] = "download --port PORT --out FILE";
+constexpr char kDownloadUsage[] = "download --port PORT --out FILE|-";
+
+// "--out -": the flight's bytes go to standard output, after whatever out already holds.
+bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QString* error) {
+  out.flush();
+  QIODevice* device = out.device();
+  const auto size = static_cast<qint64>(bytes.size());
+  if (device && device->write(reinterpret_cast<const char*>(bytes.data()), size) == size)
+    return true;
+  if (error)
+    *error = QStringLiteral("Cannot write the flight to standard output: %1")
+                 .arg(device ? device->errorString() : QStringLiteral("no output"));
+  return false;
+}
 constexpr char kResetUsage[] = "reset --port PORT --yes";
 constexpr char kSettingsUsage[] = "settings --port PORT [--set KEY=VALUE]...";
 
@@ -96,6 +110,13 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   if (!o.Error().isEmpty() || port.isEmpty() || path.isEmpty())
     return Usage(err, o.Error(), kDownloadUsage);
   if (!PortNameAccepted(port, err)) return ExitUsage;
+  const bool toStdout = path == QLatin1String("-");
+  // A target that would be refused is refused before the altimeter is asked.
+  QString error;
+  if (!toStdout && !CheckSaveTarget(path, &error)) {
+    err << "hypsor-cli: " << error << '\n';
+    return ExitFile;
+  }
 
   DeviceChannel channel;
   const DownloadResult r = RunDownload(channel, port);
@@ -106,14 +127,14 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
     return r.outcome == DownloadOutcome::PortOpenFailed ? ExitPort : ExitDevice;
   }
   // The file is what the window's Save writes: the bytes of the download, calibration included.
-  QString error;
   const std::span<const std::uint8_t> bytes(r.flight->bytes.data(),
                                             static_cast<std::size_t>(r.DownloadByteCount));
-  if (!SaveFlightFile(path, bytes, &error)) {
+  if (toStdout ? !WriteToOut(out, bytes, &error) : !SaveFlightFile(path, bytes, &error)) {
     err << "hypsor-cli: " << error << '\n';
     return ExitFile;
   }
-  PrintFlightInfo(*r.flight, out);
+  // With the flight on standard output, its summary goes to standard error.
+  PrintFlightInfo(*r.flight, toStdout ? err : out);
   return ExitOk;
 }
 
@@ -169,9 +190,8 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
     if (key == QLatin1String("sampling") || key == QLatin1String("manual_zero")) {
       // These are list choices in the window: only their entries can be chosen.
       const int last = key == QLatin1String("sampling") ? 7 : 1;
-      bool ok = false;
-      const int v = value.toInt(&ok);
-      if (!ok || v < 0 || v > last)
+      const std::optional<std::int32_t> v = ParseIntegerText(value);
+      if (!v || *v < 0 || *v > last)
         return Usage(err, QStringLiteral("%1 must be 0 to %2").arg(key).arg(last), kSettingsUsage);
     }
     sets.append({key, value});
@@ -211,8 +231,8 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
     if (key == QLatin1String("competitor")) u.competitor = value;
     if (key == QLatin1String("calibration")) u.calibration = value;
     if (key == QLatin1String("trigger")) u.trigger = value;
-    if (key == QLatin1String("sampling")) u.samplingIndex = value.toInt();
-    if (key == QLatin1String("manual_zero")) u.zeroingIndex = value.toInt();
+    if (key == QLatin1String("sampling")) u.samplingIndex = *ParseIntegerText(value);
+    if (key == QLatin1String("manual_zero")) u.zeroingIndex = *ParseIntegerText(value);
   }
   const UploadResult r = UploadDeviceSettings(channel, u);
   channel.ClosePort();

@@ -64,7 +64,7 @@ int ParseFileOptions(const QStringList& args, bool allowTemperature, const QStri
         err << "hypsor-cli: " << a << " needs a value\n";
         return false;
       }
-      const std::optional<std::int32_t> v = ParseWindowInteger(value);
+      const std::optional<std::int32_t> v = ParseIntegerText(value);
       if (!v) {
         err << "hypsor-cli: " << a << " takes a whole number, not '" << value << "'\n";
         return false;
@@ -90,13 +90,12 @@ int ParseFileOptions(const QStringList& args, bool allowTemperature, const QStri
         return ExitUsage;
       }
       // Whole degrees Celsius, as the window's temperature field takes them (-99 to 999).
-      bool ok = false;
-      const int t = value.toInt(&ok);
-      if (!ok || t < -99 || t > 999) {
+      const std::optional<std::int32_t> t = ParseIntegerText(value);
+      if (!t || *t < -99 || *t > 999) {
         err << "hypsor-cli: wrong temperature '" << value << "' (whole degrees, -99 to 999)\n";
         return ExitUsage;
       }
-      o.temperature = t;
+      o.temperature = *t;
     } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
       err << "hypsor-cli: unknown option '" << args[k] << "'\n";
       return ExitUsage;

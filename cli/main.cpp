@@ -1,11 +1,15 @@
 // hypsor-cli: dispatches on the first argument to the subcommands declared in Commands.h.
 #include <QCoreApplication>
+#include <QIODevice>
 #include <QStringList>
 #include <QTextStream>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/Commands.h"
+#include "platform/Version.h"
 
 namespace {
 
@@ -25,7 +29,8 @@ constexpr Command kCommands[] = {
      "       [--finalfilter N]]       altitude and acceleration curve as CSV on stdout;\n"
      "                                --filter adds the smoothed curve (defaults 350 250 8 12)"},
     {"download", RunDeviceDownload,
-     "download --port PORT --out FILE  fetch the altimeter's last flight into a flight file"},
+     "download --port PORT --out FILE  fetch the altimeter's last flight into a flight file\n"
+     "                                (--out - writes it to standard output)"},
     {"reset", RunDeviceReset, "reset --port PORT --yes         zero the altimeter"},
     {"settings", RunDeviceSettings,
      "settings --port PORT [--set KEY=VALUE]...  show or change the altimeter's settings"},
@@ -33,7 +38,8 @@ constexpr Command kCommands[] = {
 };
 
 void PrintUsage(QTextStream& s) {
-  s << "Usage: hypsor-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
+  s << "Usage: hypsor-cli COMMAND [ARGUMENTS]\n"
+       "       hypsor-cli --help | --version\n\nCommands:\n";
   for (const Command& c : kCommands) {
     if (c.usage) s << "  " << c.usage << '\n';
   }
@@ -41,13 +47,8 @@ void PrintUsage(QTextStream& s) {
        "3 port that cannot be opened, 4 altimeter that does not answer or refuses.\n";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  QTextStream out(stdout);
-  QTextStream err(stderr);
-  QStringList args = app.arguments();
+// Dispatches to the command named by args[1]; returns its exit status.
+int Run(QStringList args, QTextStream& out, QTextStream& err) {
   args.removeFirst();
   if (args.isEmpty()) {
     err << "hypsor-cli: no command given (try --help)\n";
@@ -57,6 +58,10 @@ int main(int argc, char** argv) {
   if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
       name == QLatin1String("help")) {
     PrintUsage(out);
+    return ExitOk;
+  }
+  if (name == QLatin1String("--version")) {
+    out << "hypsor-cli " << hypsor::ProgramVersion() << '\n';
     return ExitOk;
   }
   for (const Command& c : kCommands) {
@@ -71,4 +76,33 @@ int main(int argc, char** argv) {
   }
   err << "hypsor-cli: unknown command '" << name << "' (try --help)\n";
   return ExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  int status = ExitOk;
+  QString failure;  // why standard output was not written, when it was not
+  {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    status = Run(app.arguments(), out, err);
+    out.flush();
+    if (out.status() != QTextStream::Ok)
+      failure = out.device() ? out.device()->errorString() : QStringLiteral("write error");
+  }
+  // A result that did not reach its reader (full disk, closed pipe, /dev/full) is a failure:
+  // stdio may still hold some of it, so flush and close standard output and look at the result.
+  errno = 0;
+  if ((std::fflush(stdout) != 0 || std::ferror(stdout)) && failure.isEmpty())
+    failure = errno ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("write error");
+  errno = 0;
+  if (std::fclose(stdout) != 0 && failure.isEmpty())
+    failure = QString::fromLocal8Bit(std::strerror(errno));
+  if (!failure.isEmpty()) {
+    QTextStream(stderr) << "hypsor-cli: cannot write standard output: " << failure << '\n';
+    if (status == ExitOk) status = ExitFile;
+  }
+  return status;
 }

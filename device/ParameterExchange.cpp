@@ -1,7 +1,5 @@
 #include "device/ParameterExchange.h"
 
-#include <limits>
-
 namespace hypsor {
 
 namespace {
@@ -79,42 +77,6 @@ SettingsField FirstEmptyField(const QString& trigger, const QString& calibration
   return SettingsField::None;
 }
 
-std::optional<std::int32_t> ParseFieldInteger(const QString& text) {
-  qsizetype i = 0;
-  while (i < text.size() && text[i] == QLatin1Char(' ')) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
-    negative = text[i] == QLatin1Char('-');
-    ++i;
-  }
-  int base = 10;
-  if (i < text.size() && text[i] == QLatin1Char('$')) {
-    base = 16;
-    ++i;
-  }
-  if (i >= text.size()) return std::nullopt;
-  // Hexadecimal gives the 32-bit pattern ($FFFFFFFF is -1); decimal must fit a signed value.
-  const std::uint64_t max = base == 16 ? std::numeric_limits<std::uint32_t>::max()
-                                       : (negative ? 2147483648ull : 2147483647ull);
-  std::uint64_t value = 0;
-  for (; i < text.size(); ++i) {
-    const char16_t c = text[i].unicode();
-    int digit = -1;
-    if (c >= u'0' && c <= u'9')
-      digit = c - u'0';
-    else if (base == 16 && c >= u'a' && c <= u'f')
-      digit = c - u'a' + 10;
-    else if (base == 16 && c >= u'A' && c <= u'F')
-      digit = c - u'A' + 10;
-    if (digit < 0) return std::nullopt;
-    value = value * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
-    if (value > max) return std::nullopt;
-  }
-  std::uint32_t bits = static_cast<std::uint32_t>(value);
-  if (negative) bits = 0u - bits;
-  return static_cast<std::int32_t>(bits);
-}
-
 UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& values) {
   UploadResult result;
   channel.ClearFault();
@@ -143,7 +105,7 @@ UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& 
       {SettingsField::Competitor, &values.competitor, CompetitorLimit, 2, 1},
   };
   for (const Check& check : checks) {
-    const std::optional<std::int32_t> value = ParseFieldInteger(*check.text);
+    const std::optional<std::int32_t> value = ParseIntegerText(*check.text);
     if (!value) {
       result.outcome = UploadOutcome::NotANumber;
       result.field = check.field;

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "device/DeviceChannel.h"
+#include "files/IntegerText.h"
 
 namespace hypsor {
 
@@ -72,11 +73,6 @@ struct UploadResult {
 // The first of trigger, calibration, competitor (in this order) whose text is empty.
 SettingsField FirstEmptyField(const QString& trigger, const QString& calibration,
                               const QString& competitor);
-
-// Text to a 32-bit integer as the settings fields take it: leading blanks skipped, optional
-// sign, decimal digits, or hexadecimal digits after a leading '$'. Empty text, other characters
-// and values outside 32 bits give nothing.
-std::optional<std::int32_t> ParseFieldInteger(const QString& text);
 
 // The unsigned comparison of the limits: -1 is above every limit.
 inline bool AboveLimit(std::int32_t value, std::uint32_t limit) {

@@ -6,15 +6,19 @@
 #include <algorithm>
 
 #include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
 
 namespace hypsor {
 
 FlightFileResult LoadFlightFile(const QString& path, Flight& into) {
   FlightFileResult result;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    result.status = FlightFileStatus::CannotOpen;
-    result.error = QStringLiteral("Cannot open file %1: %2").arg(path, file.errorString());
+  QFile file;
+  const ReadOpenResult opened = OpenRegularFileForReading(file, path);
+  if (opened.status != ReadOpenStatus::Ok) {
+    result.status = opened.status == ReadOpenStatus::NotRegularFile
+                        ? FlightFileStatus::NotRegularFile
+                        : FlightFileStatus::CannotOpen;
+    result.error = opened.error;
     return result;
   }
   // At most the first 9000 bytes, whatever the file's length.
@@ -37,10 +41,11 @@ FlightFileResult LoadFlightFile(const QString& path, Flight& into) {
   return result;
 }
 
-bool SaveFlightFile(const QString& path, std::span<const std::uint8_t> bytes, QString* error) {
+bool SaveFlightFile(const QString& path, std::span<const std::uint8_t> bytes, QString* error,
+                    WriteFailure* failure) {
   const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                         static_cast<qsizetype>(bytes.size()));
-  return WriteFileAtomically(path, data, error);
+  return WriteFileAtomically(path, data, error, failure);
 }
 
 QString FlightFileCaption(const QString& path) {

@@ -4,8 +4,7 @@ namespace hypsor {
 
 namespace {
 
-int DigitValue(QChar c, int base) {
-  const char16_t u = c.unicode();
+int DigitValue(char16_t u, int base) {
   int v = -1;
   if (u >= u'0' && u <= u'9') {
     v = u - u'0';
@@ -19,7 +18,7 @@ int DigitValue(QChar c, int base) {
 
 }  // namespace
 
-std::optional<std::int32_t> ParseWindowInteger(QStringView text) {
+std::optional<std::int32_t> ParseIntegerText(QStringView text) {
   qsizetype i = 0;
   const qsizetype size = text.size();
   while (i < size && text[i] == u' ') ++i;
@@ -32,17 +31,19 @@ std::optional<std::int32_t> ParseWindowInteger(QStringView text) {
   }
   if (i == size) return std::nullopt;  // no digits
 
-  // The magnitude may reach 2^31 only for a negative number; checked at every digit, so a long
-  // string of digits cannot overflow the accumulator.
-  const std::int64_t limit = negative ? std::int64_t{1} << 31 : (std::int64_t{1} << 31) - 1;
-  std::int64_t magnitude = 0;
+  // Checked at every digit, so a long run of digits cannot overflow the accumulator.
+  const std::uint64_t limit =
+      base == 16 ? 0xFFFFFFFFull : (negative ? 0x80000000ull : 0x7FFFFFFFull);
+  std::uint64_t magnitude = 0;
   for (; i < size; ++i) {
-    const int digit = DigitValue(text[i], base);
+    const int digit = DigitValue(text[i].unicode(), base);
     if (digit < 0) return std::nullopt;
-    magnitude = magnitude * base + digit;
+    magnitude = magnitude * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
     if (magnitude > limit) return std::nullopt;
   }
-  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+  std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
+  if (negative) bits = 0u - bits;
+  return static_cast<std::int32_t>(bits);
 }
 
 }  // namespace hypsor

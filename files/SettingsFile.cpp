@@ -9,8 +9,6 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
-#include "platform/AtomicFile.h"
-
 namespace hypsor {
 namespace {
 
@@ -123,12 +121,16 @@ QString ChooseSettingsPath(const QString& executablePath, const QString& configD
   return QDir(folder).filePath(besideInfo.fileName());
 }
 
-bool LoadSettings(const QString& path, SettingsRecord& record, QString* error) {
+bool LoadSettings(const QString& path, SettingsRecord& record, QString* error,
+                  ReadOpenStatus* status) {
   record = DefaultSettings();
-  QFile file(path);
-  if (!file.exists()) return true;
-  if (!file.open(QIODevice::ReadOnly)) {
-    if (error) *error = QStringLiteral("Cannot open file %1: %2").arg(path, file.errorString());
+  if (status) *status = ReadOpenStatus::Ok;
+  if (!QFileInfo::exists(path)) return true;
+  QFile file;
+  const ReadOpenResult opened = OpenRegularFileForReading(file, path);
+  if (opened.status != ReadOpenStatus::Ok) {
+    if (error) *error = opened.error;
+    if (status) *status = opened.status;
     return false;
   }
   // Only the record's bytes are read; anything after them is ignored.
@@ -138,10 +140,12 @@ bool LoadSettings(const QString& path, SettingsRecord& record, QString* error) {
   return true;
 }
 
-bool SaveSettings(const QString& path, const SettingsRecord& record, QString* error) {
+bool SaveSettings(const QString& path, const SettingsRecord& record, QString* error,
+                  WriteFailure* failure) {
   const SettingsBytes bytes = EncodeSettings(record);
   return WriteFileAtomically(
-      path, QByteArray(reinterpret_cast<const char*>(bytes.data()), SettingsRecordSize), error);
+      path, QByteArray(reinterpret_cast<const char*>(bytes.data()), SettingsRecordSize), error,
+      failure);
 }
 
 }  // namespace hypsor

@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
+
 namespace hypsor {
 
 // The program's persisted choices: one 40-byte little-endian record, written byte for byte.
@@ -44,9 +47,13 @@ QString SettingsPathBesideExecutable(const QString& executablePath);
 // configDir is the fallback folder; pass an empty string to use the system's one.
 QString ChooseSettingsPath(const QString& executablePath, const QString& configDir = {});
 
-// Missing file: defaults. Unreadable file: defaults and false with *error set.
-bool LoadSettings(const QString& path, SettingsRecord& record, QString* error = nullptr);
-// Atomic: a failure leaves the old file whole and returns false with *error naming the file.
-bool SaveSettings(const QString& path, const SettingsRecord& record, QString* error = nullptr);
+// Missing file: defaults. Unreadable file, or one that is not a regular file after links (never
+// opened then): defaults and false with *error set and *status telling which.
+bool LoadSettings(const QString& path, SettingsRecord& record, QString* error = nullptr,
+                  ReadOpenStatus* status = nullptr);
+// With WriteFileAtomically: a failure leaves the old file whole and returns false with *error
+// naming the file; a target that is not a regular file is refused (*failure NotRegularFile).
+bool SaveSettings(const QString& path, const SettingsRecord& record, QString* error = nullptr,
+                  WriteFailure* failure = nullptr);
 
 }  // namespace hypsor

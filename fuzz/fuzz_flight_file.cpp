@@ -6,17 +6,15 @@
 #include <QTemporaryDir>
 
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 
 #include "files/FlightFile.h"
 #include "flight/Decode.h"
+#include "fuzz/FuzzCheck.h"
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using hypsor::fuzz::Check;
 
 void DecodeAndCheck(const hypsor::Flight& f, std::uint32_t count) {
   for (bool accel : {false, true}) {

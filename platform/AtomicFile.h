@@ -1,12 +1,34 @@
 #pragma once
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 namespace hypsor {
 
-// Writes data to a temporary file in the target's folder and renames it over the target, so a
-// failure (full disk, no permission, crash) leaves any existing file whole. On failure returns
-// false and puts a readable reason, naming the file, into *error.
-bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error);
+enum class WriteFailure {
+  None,
+  NotRegularFile,  // the target exists and is a FIFO, device, socket or folder: left alone
+  Failed,          // anything else (no permission, full disk, missing folder, ...)
+};
+
+// Writes data durably and atomically. A target that is a symbolic link is followed and the file
+// it points to is replaced; the link stays. A target that exists but is not a regular file is
+// refused and left as it is. Otherwise the data goes to a hidden temporary file beside the target
+// (see IsTemporarySaveName), is flushed to the disk, renamed over the target, and the folder is
+// flushed too, so once this returns true the file survives a power cut; a failure or a kill at
+// any point leaves an existing target whole. An existing target's permissions are kept.
+// On failure returns false, puts a readable reason naming the file into *error and the kind of
+// failure into *failure.
+bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error,
+                         WriteFailure* failure = nullptr);
+
+// The refusals of WriteFileAtomically that need no writing: a link loop, or a target that exists
+// and is not a regular file. Lets a caller refuse before it spends time producing the data.
+bool CheckSaveTarget(const QString& path, QString* error);
+
+// Whether a folder entry is one of the temporary files of WriteFileAtomically:
+// ".NAME.tmp" followed by six letters or digits. A kill before the rename leaves one behind;
+// code that lists a folder's flights skips them.
+bool IsTemporarySaveName(QStringView fileName);
 
 }  // namespace hypsor

@@ -6,6 +6,7 @@
 
 #include "device/Sessions.h"
 #include "files/FlightFile.h"
+#include "files/IntegerText.h"
 #include "flight/Decode.h"
 #include "flight/Filters.h"
 
@@ -16,9 +17,7 @@ namespace {
 constexpr int kNotANumber = 65535;
 
 int TemperatureValue(const QString& text) {
-  bool ok = false;
-  const int v = text.toInt(&ok, 10);
-  return ok ? v : kNotANumber;
+  return ParseIntegerText(text).value_or(kNotANumber);
 }
 
 std::vector<float> Metres(std::span<const std::int32_t> decimetres) {

@@ -30,6 +30,9 @@
 #ifndef HYPSOR_DEFAULT_FLIGHT
 #define HYPSOR_DEFAULT_FLIGHT ""
 #endif
+#ifndef HYPSOR_VERSION
+#define HYPSOR_VERSION "unknown"
+#endif
 
 namespace {
 
@@ -105,7 +108,8 @@ void PrintUsage(FILE* to) {
                "  --log FILE             append every frame received as 16 hex digits a line\n"
                "  --fault MODE           misbehave on purpose, one of:\n"
                "                         %s\n"
-               "  --help                 show this text\n",
+               "  --help                 show this text\n"
+               "  --version              show the version\n",
                *HYPSOR_DEFAULT_FLIGHT ? HYPSOR_DEFAULT_FLIGHT : "none",
                WrappedFaultNames().c_str());
 }
@@ -153,6 +157,10 @@ int ParseOptions(int argc, char** argv, Options& o) {
 
     if (arg == "--help" || arg == "-h") {
       PrintUsage(stdout);
+      return -1;
+    }
+    if (arg == "--version") {
+      std::printf("hypsor-sim %s\n", HYPSOR_VERSION);
       return -1;
     }
     bool ok = true;

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestFiles.h"
@@ -75,6 +78,54 @@ TEST(CliDownload, WritesTheFlightFileAndReportsFailuresWithoutTouchingIt) {
   EXPECT_EQ(ReadFile(out), before);
   EXPECT_EQ(Cli({"download", "--port", "ttyQQ9"}).status, 1);
   EXPECT_EQ(Cli({"download", "--port", "ttyUSB10", "--out", out}).status, 1);
+}
+
+TEST(CliDownload, StandardOutputLinksAndSpecialTargets) {
+  ASSERT_FALSE(test::CliPath().isEmpty());
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("flight.hyp"));
+  SimProcess sim({"--no-pacing"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  const CliRun toFile = Cli({"download", "--port", sim.PortName(), "--out", file});
+  ASSERT_EQ(toFile.status, 0) << toFile.err.toStdString();
+
+  // "--out -": the same bytes on standard output, the summary on standard error.
+  QProcess p;
+  p.start(test::CliPath(), {"download", "--port", sim.PortName(), "--out", "-"});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 0);
+  EXPECT_EQ(p.readAllStandardOutput(), ReadFile(file));
+  EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()), toFile.out);
+
+  // A FIFO (or a link to one) is refused before the altimeter is asked anything.
+  const QString fifo = dir.filePath(QStringLiteral("pipe.hyp"));
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+  const QString toFifo = dir.filePath(QStringLiteral("to-pipe.hyp"));
+  ASSERT_TRUE(QFile::link(fifo, toFifo));
+  const qsizetype frames = sim.ReceivedFrames().size();
+  for (const QString& target : {fifo, toFifo}) {
+    const CliRun r = Cli({"download", "--port", sim.PortName(), "--out", target});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("not a regular file"))) << r.err.toStdString();
+  }
+  EXPECT_EQ(sim.ReceivedFrames().size(), frames);
+  EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+
+  // A link is followed: the flight lands in the file it names and the link stays.
+  const QString link = dir.filePath(QStringLiteral("link.hyp"));
+  const QString real = dir.filePath(QStringLiteral("real.hyp"));
+  ASSERT_TRUE(QFile::link(QStringLiteral("real.hyp"), link));
+  const CliRun viaLink = Cli({"download", "--port", sim.PortName(), "--out", link});
+  EXPECT_EQ(viaLink.status, 0) << viaLink.err.toStdString();
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+  EXPECT_EQ(ReadFile(real), ReadFile(file));
+
+  // A full standard output is a failure, also for the flight's bytes.
+  QProcess full;
+  full.setStandardOutputFile(QStringLiteral("/dev/full"));
+  full.start(test::CliPath(), {"download", "--port", sim.PortName(), "--out", "-"});
+  ASSERT_TRUE(full.waitForFinished(60000));
+  EXPECT_EQ(full.exitCode(), 2);
 }
 
 TEST(CliReset, NeedsConfirmationAndReportsTheAnswer) {

@@ -16,48 +16,6 @@
 
 using namespace hypsor;
 
-TEST(ParseWindowInteger, AcceptsBlanksSignDecimalAndDollarHexWithinInt32) {
-  EXPECT_EQ(ParseWindowInteger(u"350"), 350);
-  EXPECT_EQ(ParseWindowInteger(u"  8"), 8);
-  EXPECT_EQ(ParseWindowInteger(u"-5"), -5);
-  EXPECT_EQ(ParseWindowInteger(u"+7"), 7);
-  EXPECT_EQ(ParseWindowInteger(u"0"), 0);
-  EXPECT_EQ(ParseWindowInteger(u"007"), 7);
-  EXPECT_EQ(ParseWindowInteger(u"$1F"), 31);
-  EXPECT_EQ(ParseWindowInteger(u"$ff"), 255);
-  EXPECT_EQ(ParseWindowInteger(u" -$10"), -16);
-  EXPECT_EQ(ParseWindowInteger(u"2147483647"), INT_MAX);
-  EXPECT_EQ(ParseWindowInteger(u"-2147483648"), INT_MIN);
-  EXPECT_EQ(ParseWindowInteger(u"$7FFFFFFF"), INT_MAX);
-  EXPECT_EQ(ParseWindowInteger(u"-$80000000"), INT_MIN);
-
-  for (const char16_t* bad : {u"",
-                              u"   ",
-                              u"-",
-                              u"+",
-                              u"$",
-                              u"-$",
-                              u"8 ",
-                              u"8a",
-                              u"1.5",
-                              u"--5",
-                              u"+-5",
-                              u"$G",
-                              u"$-1",
-                              u" - 5",
-                              u"\t8",
-                              u"1e3",
-                              u"0x1F",
-                              u"\u0663",
-                              u"2147483648",
-                              u"-2147483649",
-                              u"$80000000",
-                              u"99999999999999999999999",
-                              u"$FFFFFFFFFFFFFFFFFF"}) {
-    EXPECT_FALSE(ParseWindowInteger(bad).has_value()) << QString::fromUtf16(bad).toStdString();
-  }
-}
-
 namespace {
 
 using hypsor::test::Child;

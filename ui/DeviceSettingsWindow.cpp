@@ -298,7 +298,7 @@ void DeviceSettingsWindow::onPortChosen() {
 void DeviceSettingsWindow::TypingCheck(QLineEdit* field, unsigned limit) {
   const QString text = field->text();
   if (text.isEmpty()) return;
-  const std::optional<std::int32_t> value = ParseFieldInteger(text);
+  const std::optional<std::int32_t> value = ParseIntegerText(text);
   if (!value) {
     Show(NotANumberMessage(text));
   } else if (AboveLimit(*value, limit)) {

@@ -28,7 +28,7 @@ constexpr std::int32_t kFallbackPreWindow = 8;
 constexpr std::int32_t kFallbackFinalWindow = 13;
 
 std::int32_t FieldValue(const QLineEdit* field, std::int32_t fallback) {
-  return ParseWindowInteger(field->text()).value_or(fallback);
+  return ParseIntegerText(field->text()).value_or(fallback);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "platform/widgets/ProgramIcon.h"
 #include "ui/FlightChart.h"
 
 namespace hypsor {
@@ -60,7 +61,7 @@ QGroupBox* Group(QWidget* parent, QRect g, const QColor& captionColour, int pixe
 }  // namespace
 
 void MainWindow::BuildControls() {
-  setWindowIcon(QIcon(QStringLiteral(":/hypsor.svg")));
+  setWindowIcon(ProgramIcon());
   // The restored window stands where it was designed; at start it is maximised.
   setGeometry(285, 216, 923, 674);
   setFont(Face(QStringLiteral("MS Sans Serif"), 11));

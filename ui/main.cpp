@@ -3,6 +3,7 @@
 
 #include "files/SettingsFile.h"
 #include "platform/ExecutablePath.h"
+#include "platform/Version.h"
 #include "platform/widgets/QtPlatform.h"
 #include "ui/AppWindows.h"
 
@@ -11,11 +12,15 @@ int main(int argc, char** argv) {
   // The name places the fallback settings folder (~/.config/hypsor). No display name is set:
   // Qt would append it to every window caption.
   QApplication::setApplicationName(QStringLiteral("hypsor"));
+  QApplication::setApplicationVersion(hypsor::ProgramVersion());
+  // Ties the windows to the installed desktop entry (its name and icon in docks and on Wayland).
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.hypsor.Hypsor"));
 
   // Two options for trying the program without touching the user's own settings: another
   // settings file, and a port to use in it.
   QCommandLineParser parser;
   parser.addHelpOption();
+  parser.addVersionOption();
   QCommandLineOption settingsOption(QStringLiteral("settings"),
                                     QStringLiteral("Settings file to use instead of hypsor.par."),
                                     QStringLiteral("FILE"));

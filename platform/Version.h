@@ -1,0 +1,9 @@
+#pragma once
+#include <QString>
+
+namespace hypsor {
+
+// The program's version as the build system's project declares it, e.g. "0.1".
+QString ProgramVersion();
+
+}  // namespace hypsor
