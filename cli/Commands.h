@@ -1,11 +1,14 @@
 #pragma once
+#include <optional>
+
 #include <QStringList>
 #include <QTextStream>
 
+#include "flight/Filters.h"
 #include "flight/FlightData.h"
 
 namespace hypsor {
-struct FilterParams;
+struct DecodedFlight;
 }
 
 // The subcommands of hypsor-cli. main.cpp only dispatches: it looks the first argument up in its
@@ -31,6 +34,22 @@ int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err);  // in
 int RunExport(const QStringList& args, QTextStream& out,
               QTextStream& err);  // export FILE [--temperature T]
 
+// The options shared by the commands that read one flight file.
+struct FileOptions {
+  QString path;
+  std::optional<int> temperature;
+  std::optional<FilterParams> filter;
+};
+// Parses FILE and the options (--temperature only when allowTemperature, --filter with its four
+// values). Returns the exit status of a usage error (one line on err), or ExitOk.
+int ParseFileOptions(const QStringList& args, bool allowTemperature, const QString& usage,
+                     FileOptions& o, QTextStream& err);
+// Loads a flight file; on failure writes one line to err and returns the exit status.
+int LoadForCli(const QString& path, Flight& flight, QTextStream& err);
+// The filter as the window's button runs it: nothing for fewer than 32 samples.
+std::optional<FilterOutput> Smooth(const Flight& flight, const DecodedFlight& d,
+                                   const FilterParams& params, FilterTables& work);
+
 // The `key: value` lines of `info` for a flight whose header has been applied (a file just
 // loaded, or a download): decodes it with its own GroundTemperature and SampleCount.
 // With filter, max and min are those of the smoothed curve (when the flight is long enough).
@@ -38,6 +57,9 @@ void PrintFlightInfo(const Flight& flight, QTextStream& out, const FilterParams*
 // The CSV of `export`: header line and one row per point of the altitude curve; with filter a
 // last column `filtered_dm`.
 void PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* filter = nullptr);
+
+// StatsCommands.cpp: stats FILE [--json] [--temperature T] [--filter ...]
+int RunStats(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // DeviceCommands.cpp: the altimeter's exchanges (PORT as the window names it, or a path).
 int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& err);

@@ -17,7 +17,8 @@ QString Number9(double value) {
   return QString::asprintf("%.9g", value);
 }
 
-// Loads a flight file; on failure writes one line to err and returns the exit status.
+}  // namespace
+
 int LoadForCli(const QString& path, Flight& flight, QTextStream& err) {
   const FlightFileResult r = LoadFlightFile(path, flight);
   if (r.status == FlightFileStatus::Ok) return ExitOk;
@@ -25,7 +26,6 @@ int LoadForCli(const QString& path, Flight& flight, QTextStream& err) {
   return ExitFile;
 }
 
-// The filter as the window's button runs it: nothing for fewer than 32 samples.
 std::optional<FilterOutput> Smooth(const Flight& flight, const DecodedFlight& d,
                                    const FilterParams& params, FilterTables& work) {
   if (flight.SampleCount < static_cast<std::uint32_t>(FilterMinimumSamples)) return std::nullopt;
@@ -34,14 +34,6 @@ std::optional<FilterOutput> Smooth(const Flight& flight, const DecodedFlight& d,
   return out;
 }
 
-struct FileOptions {
-  QString path;
-  std::optional<int> temperature;
-  std::optional<FilterParams> filter;
-};
-
-// Parses FILE and the options; `allowTemperature` is false for info. Returns the exit status of
-// a usage error, or ExitOk.
 int ParseFileOptions(const QStringList& args, bool allowTemperature, const QString& usage,
                      FileOptions& o, QTextStream& err) {
   FilterParams params;  // the defaults of the filter window
@@ -117,8 +109,6 @@ int ParseFileOptions(const QStringList& args, bool allowTemperature, const QStri
   if (filter) o.filter = params;
   return ExitOk;
 }
-
-}  // namespace
 
 void PrintFlightInfo(const Flight& flight, QTextStream& out, const FilterParams* filter) {
   const DecodedFlight d = DecodeFlight(flight, flight.SampleCount, DecodeOptions{});

@@ -28,6 +28,9 @@ constexpr Command kCommands[] = {
      "export FILE [--temperature T] [--filter [--precut CM] [--finalcut CM] [--prefilter N]\n"
      "       [--finalfilter N]]       altitude and acceleration curve as CSV on stdout;\n"
      "                                --filter adds the smoothed curve (defaults 350 250 8 12)"},
+    {"stats", RunStats,
+     "stats FILE [--json] [--temperature T] [--filter ...]\n"
+     "                                launch, apogee, landing, times and rates of a flight"},
     {"download", RunDeviceDownload,
      "download --port PORT --out FILE  fetch the altimeter's last flight into a flight file\n"
      "                                (--out - writes it to standard output)"},

@@ -1,0 +1,160 @@
+// hypsor-cli stats, run as the real program (HYPSOR_CLI, set by CTest).
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <vector>
+
+#include "support/TestPaths.h"
+
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  QString out;
+  QString err;
+};
+
+CliRun RunCli(const QStringList& args) {
+  CliRun r;
+  const QString cli = hypsor::test::CliPath();
+  EXPECT_FALSE(cli.isEmpty()) << "HYPSOR_CLI is not set (run the test through CTest)";
+  if (cli.isEmpty()) return r;
+  QProcess p;
+  p.start(cli, args);
+  EXPECT_TRUE(p.waitForFinished(30000)) << "hypsor-cli did not finish";
+  r.exitCode = p.exitCode();
+  r.out = QString::fromUtf8(p.readAllStandardOutput());
+  r.err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+
+QString Example(const char* name) {
+  return hypsor::test::ExamplePath(QString::fromLatin1(name));
+}
+
+// `key: value` lines as a map, in order checked separately.
+QMap<QString, QString> Values(const QString& text) {
+  QMap<QString, QString> m;
+  for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+    const qsizetype colon = line.indexOf(QStringLiteral(": "));
+    if (colon > 0) m.insert(line.left(colon), line.mid(colon + 2));
+  }
+  return m;
+}
+
+// A flight file at 10 samples per second (code 3) with the given raw words; 100 raw units are
+// about 19.6 m, higher words are higher.
+QString WriteFlight(const QTemporaryDir& dir, const char* name,
+                    const std::vector<unsigned>& words) {
+  QByteArray b(32, '\0');
+  b[5] = 20;
+  b[7] = 3;
+  b[8] = static_cast<char>(10000 & 0xFF);
+  b[9] = static_cast<char>(10000 >> 8);
+  for (unsigned w : words) {
+    b.append(static_cast<char>(w & 0xFF));
+    b.append(static_cast<char>((w >> 8) & 0xFF));
+  }
+  const QString path = dir.filePath(QString::fromLatin1(name));
+  QFile f(path);
+  EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(b);
+  return path;
+}
+
+const char* const kKeys[] = {"apogee_m",     "launch_s",         "time_to_apogee_s",
+                             "landing_s",    "duration_s",       "max_climb_mps",
+                             "max_sink_mps", "mean_descent_mps", "landed"};
+
+}  // namespace
+
+TEST(CliStats, SampleFlightTextAndJsonAgree) {
+  const CliRun text = RunCli({QStringLiteral("stats"), Example("sample-flight.hyp")});
+  ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+  const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 9) << text.out.toStdString();
+  for (int i = 0; i < 9; ++i)
+    EXPECT_TRUE(lines[i].startsWith(QLatin1String(kKeys[i]) + QLatin1String(": ")))
+        << lines[i].toStdString();
+  const auto v = Values(text.out);
+  // The apogee is the maximum `info` prints, digit for digit.
+  const auto info = Values(RunCli({QStringLiteral("info"), Example("sample-flight.hyp")}).out);
+  EXPECT_EQ(v["apogee_m"], info["max"]);
+  EXPECT_EQ(v["landed"], "yes");
+  // Metres with one decimal, seconds and rates with two.
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d$")).match(v["apogee_m"]).hasMatch());
+  for (const char* key : {"launch_s", "landing_s", "max_climb_mps", "mean_descent_mps"})
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d+\\.\\d\\d$")).match(v[key]).hasMatch())
+        << key;
+  EXPECT_NEAR(v["duration_s"].toDouble(), v["landing_s"].toDouble() - v["launch_s"].toDouble(),
+              0.011);
+
+  const CliRun json =
+      RunCli({QStringLiteral("stats"), QStringLiteral("--json"), Example("sample-flight.hyp")});
+  ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
+  QJsonParseError error;
+  const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8(), &error).object();
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << json.out.toStdString();
+  EXPECT_EQ(o.size(), 9);
+  for (int i = 0; i < 8; ++i) {
+    ASSERT_TRUE(o[QLatin1String(kKeys[i])].isDouble()) << kKeys[i];
+    EXPECT_DOUBLE_EQ(o[QLatin1String(kKeys[i])].toDouble(), v[QLatin1String(kKeys[i])].toDouble());
+  }
+  EXPECT_EQ(o[QStringLiteral("landed")], QJsonValue(true));
+}
+
+TEST(CliStats, FilterAndTemperatureChangeTheResult) {
+  const QString spike = Example("flight-spike.hyp");
+  const auto raw = Values(RunCli({QStringLiteral("stats"), spike}).out);
+  const auto smooth =
+      Values(RunCli({QStringLiteral("stats"), spike, QStringLiteral("--filter")}).out);
+  // The spike in the descent is a sink of tens of m/s; smoothed it is a parachute's few.
+  EXPECT_GT(raw["max_sink_mps"].toDouble(), 30.0);
+  EXPECT_LT(smooth["max_sink_mps"].toDouble(), 10.0);
+  const auto infoSmooth =
+      Values(RunCli({QStringLiteral("info"), spike, QStringLiteral("--filter")}).out);
+  EXPECT_EQ(smooth["apogee_m"], infoSmooth["max"]);
+
+  // A colder day makes the same pressures a lower flight.
+  const auto cold = Values(RunCli({QStringLiteral("stats"), spike, QStringLiteral("--temperature"),
+                                   QStringLiteral("-30")})
+                               .out);
+  EXPECT_LT(cold["apogee_m"].toDouble(), raw["apogee_m"].toDouble());
+
+  const CliRun bad =
+      RunCli({QStringLiteral("stats"), spike, QStringLiteral("--precut"), QStringLiteral("10")});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_EQ(RunCli({QStringLiteral("stats")}).exitCode, 1);
+  EXPECT_EQ(RunCli({QStringLiteral("stats"), QStringLiteral("/nonexistent/x.hyp")}).exitCode, 2);
+}
+
+TEST(CliStats, NoLaunchAndTooShort) {
+  QTemporaryDir dir;
+  // Never above a metre: only the apogee.
+  const QString low = WriteFlight(dir, "low.hyp", {8800, 8801, 8803, 8802, 8800, 8800});
+  const CliRun text = RunCli({QStringLiteral("stats"), low});
+  ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+  const auto v = Values(text.out);
+  EXPECT_NE(v["apogee_m"], "-");
+  for (int i = 1; i < 9; ++i) EXPECT_EQ(v[QLatin1String(kKeys[i])], "-") << kKeys[i];
+  const QJsonObject o =
+      QJsonDocument::fromJson(
+          RunCli({QStringLiteral("stats"), low, QStringLiteral("--json")}).out.toUtf8())
+          .object();
+  EXPECT_TRUE(o[QStringLiteral("apogee_m")].isDouble());
+  for (int i = 1; i < 9; ++i) EXPECT_TRUE(o[QLatin1String(kKeys[i])].isNull()) << kKeys[i];
+
+  // One sample: no statistics, and a sentence that says so.
+  const QString one = WriteFlight(dir, "one.hyp", {8800});
+  const CliRun shortRun = RunCli({QStringLiteral("stats"), one});
+  ASSERT_EQ(shortRun.exitCode, 0);
+  EXPECT_EQ(Values(shortRun.out)["apogee_m"], "-");
+  EXPECT_TRUE(shortRun.out.contains(QStringLiteral("fewer than 2 samples")));
+}
