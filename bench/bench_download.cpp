@@ -84,7 +84,8 @@ BENCHMARK(BM_DownloadSession)->Iterations(3)->Unit(benchmark::kMillisecond)->Use
 
 // Boxes are not expected; dialogs and documents are not used.
 struct QuietBoxes : hypsor::MessageBoxService {
-  hypsor::BoxResult Show(const QString&, const QString&, hypsor::BoxButtons) override {
+  hypsor::BoxResult Show(const QString&, const QString&, hypsor::BoxButtons,
+                         hypsor::BoxKind) override {
     ++shown;
     return hypsor::BoxResult::Ok;
   }

@@ -12,10 +12,17 @@ SessionMessage Box(Txt text, Txt caption = Txt::ErrorCaption) {
   return m;
 }
 
+SessionMessage Success(Txt text, Txt caption) {
+  SessionMessage m = Box(text, caption);
+  m.success = true;
+  return m;
+}
+
 }  // namespace
 
 QString SessionMessage::Text(int languageIndex) const {
   QString s = ownText.isEmpty() ? hypsor::Text(text, languageIndex) : ownText;
+  if (!argument.isEmpty()) s = s.arg(argument);
   s += suffix;
   if (permissionHint) s += QLatin1Char('\n') + hypsor::Text(Txt::PortPermissionHint, languageIndex);
   return s;
@@ -35,7 +42,7 @@ SessionMessage PortOpenMessage(const PortFailure& failure) {
 SessionMessage MessageFor(const ZeroingResult& result) {
   switch (result.outcome) {
     case ZeroingOutcome::Ok:
-      return Box(Txt::ResetOk, Txt::ResetOkCaption);
+      return Success(Txt::ResetOk, Txt::ResetOkCaption);
     case ZeroingOutcome::Refused:
       return Box(Txt::ResetError);
     case ZeroingOutcome::NoAnswer:
@@ -77,15 +84,15 @@ SessionMessage FieldEmptyMessage() {
 }
 
 SessionMessage NotANumberMessage(const QString& text) {
-  SessionMessage m = Box(Txt::CommunicationError);
-  m.ownText = QStringLiteral("'%1' is not a valid integer value").arg(text);
+  SessionMessage m = Box(Txt::NotAnInteger);
+  m.argument = text;
   return m;
 }
 
 SessionMessage MessageFor(const UploadResult& result) {
   switch (result.outcome) {
     case UploadOutcome::Accepted:
-      return Box(Txt::SetupOk, Txt::SetupCaption);
+      return Success(Txt::SetupOk, Txt::SetupCaption);
     case UploadOutcome::Refused:
       return Box(Txt::SetupFailed, Txt::SetupCaption);
     case UploadOutcome::FieldEmpty:

@@ -16,6 +16,8 @@ struct SessionMessage {
   QString suffix;               // appended to the text (the port name)
   bool permissionHint = false;  // a second line: how to get permission to use the port
   QString ownText;              // a text not in the table, used instead of `text`
+  QString argument;             // put in place of %1 in the text
+  bool success = false;         // reports something done (an information box, not a warning)
 
   QString Text(int languageIndex) const;
   QString Caption(int languageIndex) const;

@@ -3,15 +3,18 @@
 
 namespace hypsor {
 
-enum class BoxButtons { Ok, OkCancel };
-enum class BoxResult { Ok, Cancel };
+enum class BoxButtons { Ok, OkCancel, YesNo };
+enum class BoxResult { Ok, Cancel };  // Yes answers Ok, No answers Cancel
+// A single-button box reports a problem (warning icon) or a success (information icon).
+enum class BoxKind { Problem, Success };
 
 // A modal message box with no owner window. The window code and the device sessions report
 // through this interface so that tests can read what was asked and answer it.
 class MessageBoxService {
  public:
   virtual ~MessageBoxService() = default;
-  virtual BoxResult Show(const QString& text, const QString& caption, BoxButtons buttons) = 0;
+  virtual BoxResult Show(const QString& text, const QString& caption, BoxButtons buttons,
+                         BoxKind kind = BoxKind::Problem) = 0;
 };
 
 }  // namespace hypsor

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
 #include "ui/FlightChart.h"
 #include "ui/InfoWindow.h"
 
@@ -177,26 +179,97 @@ TEST(MainWindow, StoredEnglishWithoutAccelerationStartsThatWay) {
   EXPECT_FALSE(C<QAction>(f.Window(), "accelerationAction")->isChecked());
 }
 
-TEST(MainWindow, HelpOpensTheLanguagesDocumentFromTheCurrentFolder) {
+TEST(MainWindow, HelpOpensTheGuideInTheLanguageInUseOrSaysItIsMissing) {
   MainWindowFixture f;
   f.Create();
   MainWindow& w = f.Window();
-  const QString cwd = QDir::currentPath();
-  QDir::setCurrent(f.dir.path());
+  // No guide beside the test program: a box names the guide that is missing.
   C<QAction>(w, "helpAction")->trigger();
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_TRUE(f.boxes.boxes[0].text.contains("guide-pl.html"));
+  EXPECT_TRUE(f.boxes.boxes[0].text.startsWith("Nie znaleziono"));
+  EXPECT_TRUE(f.documents.opened.isEmpty());
+
+  // A guide where a built program keeps it ("doc" beside the executable) is opened, by the menu
+  // and by F1 alike, in the language in use.
+  const QString doc = QCoreApplication::applicationDirPath() + "/doc";
+  QDir().mkpath(doc);
+  const QString english = doc + "/guide-en.html";
+  ASSERT_TRUE(hypsor::test::WriteFile(english, "<html></html>"));
+  f.documents.result = true;  // a viewer opened it
   C<QAction>(w, "englishAction")->trigger();
   C<QAction>(w, "helpAction")->trigger();
-  QDir::setCurrent(cwd);
-  ASSERT_EQ(f.documents.opened.size(), 2);
-  EXPECT_EQ(f.documents.opened[0], QDir(f.dir.path()).filePath("Hypsor_HELPP.chm"));
-  EXPECT_EQ(f.documents.opened[1], QDir(f.dir.path()).filePath("Hypsor_HELPA.chm"));
-  // A missing document is not an error.
-  EXPECT_TRUE(f.boxes.boxes.isEmpty());
-
-  // The help key opens the fixed document beside the program.
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   QTest::keyClick(&w, Qt::Key_F1);
-  ASSERT_EQ(f.documents.opened.size(), 3);
-  EXPECT_TRUE(f.documents.opened[2].endsWith("/Test1.chm"));
+  QFile::remove(english);
+  QDir().rmdir(doc);
+  ASSERT_EQ(f.documents.opened.size(), 2);
+  EXPECT_EQ(f.documents.opened[0], QFileInfo(english).absoluteFilePath());
+  EXPECT_EQ(f.documents.opened[1], QFileInfo(english).absoluteFilePath());
+  EXPECT_EQ(f.boxes.boxes.size(), 1);
+}
+
+TEST(MainWindow, KeysTooltipsAndTheToolkitsOwnTextsFollowTheLanguage) {
+  MainWindowFixture f;
+  f.Create();
+  MainWindow& w = f.Window();
+  w.show();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+
+  // Polish: Qt's own buttons too, and tooltips in Polish.
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Anuluj");
+  const QString polishTip = C<QPushButton>(w, "readButton")->toolTip();
+  EXPECT_FALSE(polishTip.isEmpty());
+  C<QAction>(w, "englishAction")->trigger();
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+  EXPECT_FALSE(C<QPushButton>(w, "readButton")->toolTip().isEmpty());
+  EXPECT_NE(C<QPushButton>(w, "readButton")->toolTip(), polishTip);
+  for (const char* name : {"zeroButton", "mainFilterButton", "saveButton", "loadButton",
+                           "compareButton", "comparisonFilterButton"})
+    EXPECT_FALSE(C<QPushButton>(w, name)->toolTip().isEmpty()) << name;
+  // Captions stay exactly as they are.
+  EXPECT_EQ(C<QPushButton>(w, "loadButton")->text(), "Load");
+
+  // Ctrl+O opens a flight, Ctrl+S saves (here: nothing downloaded), F10 opens the menu bar.
+  f.dialogs.openNames << hypsor::test::ExamplePath("sample-flight.hyp");
+  QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(C<QGroupBox>(w, "mainPanel")->title(), "sample-flight.hyp");
+  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_EQ(f.boxes.boxes[0].text, "No data");
+  QTest::keyClick(&w, Qt::Key_F10);
+  EXPECT_EQ(w.menuBar()->activeAction(), C<QMenu>(w, "setupMenu")->menuAction());
+  QTest::keyClick(w.menuBar()->activeAction()->menu(), Qt::Key_Escape);
+  QTest::keyClick(w.menuBar(), Qt::Key_Escape);
+
+  // Ctrl+Q closes the window, writing the settings.
+  QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(ReadFile(f.SettingsPath()).size(), 40);
+}
+
+TEST(MainWindow, PastedTemperatureTextObeysTheTypingRule) {
+  MainWindowFixture f;
+  f.Create();
+  MainWindow& w = f.Window();
+  f.dialogs.openNames << hypsor::test::ExamplePath("sample-flight.hyp");
+  f.Click("loadButton");
+  QLineEdit* field = C<QLineEdit>(w, "mainTemperatureField");
+  field->clear();
+  field->insert("1234");  // what a paste or a drop does
+  EXPECT_EQ(field->text(), "");
+  field->insert("12x");
+  EXPECT_EQ(field->text(), "");
+  field->insert("-12");
+  EXPECT_EQ(field->text(), "-12");
+  f.dialogs.openNames << hypsor::test::ExamplePath("flight-1hz.hyp");
+  f.Click("compareButton");
+  QLineEdit* comparison = C<QLineEdit>(w, "comparisonTemperatureField");
+  comparison->clear();
+  comparison->insert("9999");
+  EXPECT_EQ(comparison->text(), "");
 }
 
 TEST(MainWindow, InfoShowsTheVersionInBothLanguages) {

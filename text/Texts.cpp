@@ -1,6 +1,7 @@
 #include "text/Texts.h"
 
 #include <array>
+#include <utility>
 
 namespace hypsor {
 namespace {
@@ -82,6 +83,32 @@ constexpr Entry kEntries[] = {
     {FilterFinalWindow, {"Filtr dokladny [6-30]", "Final Filter [6-30]", 0}},
     {FilterSave, {"Zapisz", "Save", 0}},
     {FilterDefault, {"Domyslne", "Default", 0}},
+    {ReadTip,
+     {"Pobierz ostatni lot z wysokościomierza", "Download the last flight from the altimeter", 0}},
+    {ZeroTip, {"Wyzeruj wysokościomierz przed lotem", "Zero the altimeter before a flight", 0}},
+    {MainFilterTip, {"Wygładź krzywą lotu", "Smooth the flight's curve", 0}},
+    {SaveTip,
+     {"Zapisz ostatni pobrany lot do pliku (Ctrl+S)",
+      "Save the last downloaded flight to a file (Ctrl+S)", 0}},
+    {LoadTip, {"Otwórz plik lotu (Ctrl+O)", "Open a flight file (Ctrl+O)", 0}},
+    {CompareTip, {"Otwórz drugi lot do porównania", "Open a second flight to compare", 0}},
+    {ComparisonFilterTip, {"Wygładź krzywą porównania", "Smooth the comparison's curve", 0}},
+    {TemperatureTip,
+     {"Wpisz temperaturę powietrza w °C i naciśnij Enter",
+      "Type the air temperature in °C and press Enter", 0}},
+    {NotAnInteger,
+     {"'%1' nie jest poprawną liczbą całkowitą", "'%1' is not a valid integer value", 0}},
+    {HelpMissing,
+     {"Nie znaleziono przewodnika użytkownika (%1).", "The user guide is missing (%1).", 0}},
+    {SettingsUnreadable,
+     {"Nie można odczytać pliku ustawień %1. Nie zostanie nadpisany; ustawienia będą "
+      "zapisywane w %2.",
+      "The settings file %1 cannot be read. It will not be overwritten; settings will be saved "
+      "to %2.",
+      0}},
+    {CloseWithoutSaving,
+     {"Nie można zapisać ustawień. Zamknąć program bez zapisu?",
+      "The settings cannot be saved. Close without saving them?", 0}},
 };
 
 constexpr auto kCount = static_cast<std::size_t>(Txt::Count);
@@ -104,6 +131,22 @@ const TextPair& TextPairOf(Txt id) {
 QString Text(Txt id, int languageIndex) {
   const TextPair& p = TextPairOf(id);
   return QString::fromUtf8(languageIndex != 0 ? p.english : p.polish);
+}
+
+QString LocalizedFileMessage(const QString& english, int languageIndex) {
+  if (languageIndex != 0) return english;
+  // The phrases the file layer builds its messages from.
+  static constexpr std::pair<const char*, const char*> kPhrases[] = {
+      {"Cannot open file ", "Nie można otworzyć pliku "},
+      {"Cannot read file ", "Nie można odczytać pliku "},
+      {"Cannot write file ", "Nie można zapisać pliku "},
+      {"Cannot create file ", "Nie można utworzyć pliku "},
+      {"it is not a regular file", "to nie jest zwykły plik"},
+      {" (left as it is)", " (pozostawiony bez zmian)"},
+  };
+  QString text = english;
+  for (const auto& [en, pl] : kPhrases) text.replace(QString::fromUtf8(en), QString::fromUtf8(pl));
+  return text;
 }
 
 }  // namespace hypsor

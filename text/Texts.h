@@ -75,6 +75,19 @@ enum class Txt {
   FilterFinalWindow,
   FilterSave,
   FilterDefault,
+  // Texts we add to the windows: tooltips, help, file and settings messages.
+  ReadTip,
+  ZeroTip,
+  MainFilterTip,
+  SaveTip,
+  LoadTip,
+  CompareTip,
+  ComparisonFilterTip,
+  TemperatureTip,
+  NotAnInteger,
+  HelpMissing,
+  SettingsUnreadable,
+  CloseWithoutSaving,
   Count
 };
 
@@ -86,5 +99,9 @@ struct TextPair {
 
 const TextPair& TextPairOf(Txt id);
 QString Text(Txt id, int languageIndex);
+
+// A message the file layer composes in English ("Cannot open file F: it is not a regular file")
+// in the given language; the system's own reason stays as the system gave it.
+QString LocalizedFileMessage(const QString& english, int languageIndex);
 
 }  // namespace hypsor

@@ -160,7 +160,8 @@ DeviceSettingsWindow::~DeviceSettingsWindow() = default;
 
 void DeviceSettingsWindow::Show(const SessionMessage& message) {
   if (!message.show) return;
-  boxes_.Show(message.Text(languageIndex_), message.Caption(languageIndex_), BoxButtons::Ok);
+  boxes_.Show(message.Text(languageIndex_), message.Caption(languageIndex_), BoxButtons::Ok,
+              message.success ? BoxKind::Success : BoxKind::Problem);
 }
 
 void DeviceSettingsWindow::ShowPortName() {

@@ -16,6 +16,8 @@
 #include "platform/ExecutablePath.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
+#include "platform/UserGuide.h"
+#include "platform/widgets/ToolkitLanguage.h"
 #include "ui/FlightChart.h"
 #include "ui/InfoWindow.h"
 #include "ui/MainLayout.h"
@@ -79,6 +81,19 @@ void MainWindow::ApplyLanguage() {
   chart_->SetCurveTitle(Curve::Altitude, T(Txt::AltitudeCurveTitle));
   chart_->SetCurveTitle(Curve::Acceleration, T(Txt::AccelerationCurveTitle));
   chart_->SetCurveTitle(Curve::Comparison, T(Txt::ComparisonCurveTitle));
+  for (auto [w, tip] : std::initializer_list<std::pair<QWidget*, Txt>>{
+           {readButton_, Txt::ReadTip},
+           {zeroButton_, Txt::ZeroTip},
+           {mainFilterButton_, Txt::MainFilterTip},
+           {saveButton_, Txt::SaveTip},
+           {loadButton_, Txt::LoadTip},
+           {compareButton_, Txt::CompareTip},
+           {comparisonFilterButton_, Txt::ComparisonFilterTip},
+           {main_.temperatureField, Txt::TemperatureTip},
+           {comparison_.temperatureField, Txt::TemperatureTip}})
+    w->setToolTip(T(tip));
+  // The toolkit's own dialogs and buttons in the same language.
+  UseToolkitLanguage(workspace_.LanguageIndex());
 }
 
 void MainWindow::onPolishChosen() {
@@ -107,7 +122,9 @@ bool MainWindow::SaveSettingsNow() {
 }
 
 void MainWindow::ShowError(const QString& text) {
-  platform_.boxes.Show(text, T(Txt::ErrorCaption), BoxButtons::Ok);
+  // Messages of the file layer come in English; they are shown in the language in use.
+  platform_.boxes.Show(LocalizedFileMessage(text, workspace_.LanguageIndex()), T(Txt::ErrorCaption),
+                       BoxButtons::Ok);
 }
 
 // ---------------------------------------------------------------- layout and shutdown
@@ -158,7 +175,7 @@ bool MainWindow::CloseAndSave() {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F1) {
-    onHelpKey();
+    onHelp();
     return;
   }
   QMainWindow::keyPressEvent(event);
@@ -171,15 +188,11 @@ void MainWindow::onInfo() {
 }
 
 void MainWindow::onHelp() {
-  // A bare name: the help document is looked for in the current directory.
-  const QString name = workspace_.LanguageIndex() != 0 ? QStringLiteral("Hypsor_HELPA.chm")
-                                                       : QStringLiteral("Hypsor_HELPP.chm");
-  platform_.documents.Open(QDir::current().absoluteFilePath(name));
-}
-
-bool MainWindow::onHelpKey() {
-  const QString folder = QFileInfo(ExecutablePath()).absolutePath();
-  return platform_.documents.Open(QDir(folder).absoluteFilePath(QStringLiteral("Test1.chm")));
+  // The guide shipped with the program, in the language in use; Help and F1 open the same.
+  const int language = workspace_.LanguageIndex();
+  const QString guide = FindUserGuide(language);
+  if (guide.isEmpty() || !platform_.documents.Open(guide))
+    ShowError(T(Txt::HelpMissing).arg(guide.isEmpty() ? UserGuideFileName(language) : guide));
 }
 
 }  // namespace hypsor

@@ -82,7 +82,6 @@ class MainWindow : public QMainWindow {
   void onEnglishChosen();
   void onInfo();
   void onHelp();
-  bool onHelpKey();
   void onSave();
   void onLoad();
   void onCompare();

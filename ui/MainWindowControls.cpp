@@ -8,9 +8,11 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 
 #include "platform/widgets/ProgramIcon.h"
 #include "ui/FlightChart.h"
+#include "ui/TemperatureValidator.h"
 
 namespace hypsor {
 namespace {
@@ -171,6 +173,7 @@ void MainWindow::BuildPanels() {
     // Labels and fields keep black text under the coloured caption.
     for (QWidget* w : g->findChildren<QWidget*>()) w->setStyleSheet(QStringLiteral("color: black"));
     c.temperatureField->installEventFilter(this);
+    c.temperatureField->setValidator(new TemperatureValidator(c.temperatureField));
     const QString p = QString::fromLatin1(k.prefix);
     c.maximumLabel->setObjectName(p + QStringLiteral("MaximumLabel"));
     c.competitorLabel->setObjectName(p + QStringLiteral("CompetitorLabel"));
@@ -223,6 +226,22 @@ void MainWindow::BuildMenu() {
   handler(infoAction_, "infoAction", &MainWindow::onInfo);
   handler(helpAction_, "helpAction", &MainWindow::onHelp);
   setupMenu_->setObjectName(QStringLiteral("setupMenu"));
+
+  // Keys for the commands used most; the captions stay as they are. F10 opens the menu bar, from
+  // where the arrow keys reach every menu.
+  auto key = [this](QKeySequence sequence, auto handler) {
+    auto* s = new QShortcut(sequence, this);
+    connect(s, &QShortcut::activated, this, handler);
+  };
+  key(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { onLoad(); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { onSave(); });
+  key(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+  key(QKeySequence(Qt::Key_F10), [this] {
+    QMenuBar* bar = menuBar();
+    if (bar->actions().isEmpty()) return;
+    bar->setFocus(Qt::ShortcutFocusReason);
+    bar->setActiveAction(bar->actions().first());
+  });
   chartsMenu_->setObjectName(QStringLiteral("chartsMenu"));
   languageMenu_->setObjectName(QStringLiteral("languageMenu"));
 }

@@ -53,7 +53,8 @@ void PaintNow() {
 void MainWindow::ShowSessionMessage(const SessionMessage& message) {
   if (!message.show) return;
   const int language = workspace_.LanguageIndex();
-  platform_.boxes.Show(message.Text(language), message.Caption(language), BoxButtons::Ok);
+  platform_.boxes.Show(message.Text(language), message.Caption(language), BoxButtons::Ok,
+                       message.success ? BoxKind::Success : BoxKind::Problem);
 }
 
 void MainWindow::onZero() {

@@ -8,13 +8,20 @@
 
 namespace hypsor {
 
-BoxResult QtMessageBox::Show(const QString& text, const QString& caption, BoxButtons buttons) {
+BoxResult QtMessageBox::Show(const QString& text, const QString& caption, BoxButtons buttons,
+                             BoxKind kind) {
+  QMessageBox::Icon icon =
+      kind == BoxKind::Success ? QMessageBox::Information : QMessageBox::Warning;
+  QMessageBox::StandardButtons choices = QMessageBox::Ok;
+  if (buttons != BoxButtons::Ok) icon = QMessageBox::Question;
+  if (buttons == BoxButtons::OkCancel) choices = QMessageBox::Ok | QMessageBox::Cancel;
+  if (buttons == BoxButtons::YesNo) choices = QMessageBox::Yes | QMessageBox::No;
   // No owner window: the box is application-modal and stands on its own on the task bar.
-  QMessageBox box(
-      buttons == BoxButtons::OkCancel ? QMessageBox::Question : QMessageBox::Warning, caption, text,
-      buttons == BoxButtons::OkCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok);
+  QMessageBox box(icon, caption, text, choices);
   box.setWindowModality(Qt::ApplicationModal);
-  return box.exec() == QMessageBox::Ok ? BoxResult::Ok : BoxResult::Cancel;
+  const int answer = box.exec();
+  return answer == QMessageBox::Ok || answer == QMessageBox::Yes ? BoxResult::Ok
+                                                                 : BoxResult::Cancel;
 }
 
 QString QtFileDialogs::OpenFileName() {

@@ -8,7 +8,8 @@ namespace hypsor {
 // The real implementations of the platform services, on Qt's widgets and desktop services.
 class QtMessageBox : public MessageBoxService {
  public:
-  BoxResult Show(const QString& text, const QString& caption, BoxButtons buttons) override;
+  BoxResult Show(const QString& text, const QString& caption, BoxButtons buttons,
+                 BoxKind kind) override;
 };
 
 class QtFileDialogs : public FileDialogService {

@@ -13,10 +13,12 @@ class FakeMessageBox : public MessageBoxService {
     QString text;
     QString caption;
     BoxButtons buttons;
+    BoxKind kind;
   };
 
-  BoxResult Show(const QString& text, const QString& caption, BoxButtons buttons) override {
-    boxes.append({text, caption, buttons});
+  BoxResult Show(const QString& text, const QString& caption, BoxButtons buttons,
+                 BoxKind kind) override {
+    boxes.append({text, caption, buttons, kind});
     if (!answers.isEmpty()) return answers.takeFirst();
     return BoxResult::Ok;
   }
