@@ -222,6 +222,7 @@ void MainWindow::BuildMenu() {
   handler(englishAction_, "englishAction", &MainWindow::onEnglishChosen);
   handler(infoAction_, "infoAction", &MainWindow::onInfo);
   handler(helpAction_, "helpAction", &MainWindow::onHelp);
+  AddCommunicationLogAction();
   setupMenu_->setObjectName(QStringLiteral("setupMenu"));
   chartsMenu_->setObjectName(QStringLiteral("chartsMenu"));
   languageMenu_->setObjectName(QStringLiteral("languageMenu"));
