@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QPushButton>
 
+#include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "device/Sessions.h"
 #include "files/SettingsFile.h"
@@ -81,6 +82,42 @@ void BM_DownloadSession(benchmark::State& state) {
   ReportFloor(state, totalMs, polls, runs);
 }
 BENCHMARK(BM_DownloadSession)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same session recording a communication log: every frame and read goes into it.
+void BM_DownloadSessionLogged(benchmark::State& state) {
+  Simulator sim;
+  hypsor::DeviceChannel channel;
+  hypsor::CommunicationLog log;
+  channel.Log = &log;
+  double totalMs = 0;
+  int polls = 0, runs = 0;
+  for (auto _ : state) {
+    QElapsedTimer t;
+    t.start();
+    const hypsor::DownloadResult r = hypsor::RunDownload(channel, sim.Port());
+    totalMs += static_cast<double>(t.nsecsElapsed()) / 1e6;
+    if (r.outcome != hypsor::DownloadOutcome::Ok || r.DownloadByteCount != 9000) {
+      state.SkipWithError("download failed");
+      return;
+    }
+    polls = r.polls;
+    ++runs;
+  }
+  state.counters["log_reads"] = log.Reads();
+  ReportFloor(state, totalMs, polls, runs);
+}
+BENCHMARK(BM_DownloadSessionLogged)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What one logged read costs, with the 16-byte chunks the line delivers; a full log of 20000
+// reads is kept throughout, so entries are dropped as they are added.
+void BM_LogRead(benchmark::State& state) {
+  hypsor::CommunicationLog log;
+  const std::uint8_t chunk[16] = {};
+  for (int i = 0; i < hypsor::CommunicationLog::MaxReads; ++i) log.Read(chunk, 16, 0);
+  for (auto _ : state) log.Read(chunk, 16, 0);
+  state.counters["reads_kept"] = log.Reads();
+}
+BENCHMARK(BM_LogRead);
 
 // Boxes are not expected; dialogs and documents are not used.
 struct QuietBoxes : hypsor::MessageBoxService {

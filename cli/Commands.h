@@ -19,10 +19,11 @@ namespace hypsor::cli {
 
 enum ExitCode : int {
   ExitOk = 0,
-  ExitUsage = 1,   // wrong arguments: one line on stderr
-  ExitFile = 2,    // a file that cannot be read, or is refused
-  ExitPort = 3,    // the serial port cannot be opened
-  ExitDevice = 4,  // the altimeter did not answer properly, or refused
+  ExitUsage = 1,       // wrong arguments: one line on stderr
+  ExitFile = 2,        // a file that cannot be read, or is refused
+  ExitPort = 3,        // the serial port cannot be opened
+  ExitDevice = 4,      // the altimeter did not answer properly, or refused
+  ExitIncomplete = 5,  // a flight saved without its end marker: it may be incomplete
 };
 
 // Every subcommand: args are the arguments after the subcommand's name; results go to out,

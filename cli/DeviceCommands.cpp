@@ -2,7 +2,10 @@
 // They run the same sessions and report with the same (English) texts.
 #include <span>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QString>
+#include <QTemporaryFile>
 
 #include "cli/Commands.h"
 #include "device/DeviceChannel.h"
@@ -10,8 +13,8 @@
 #include "device/SessionMessages.h"
 #include "device/Sessions.h"
 #include "files/FlightFile.h"
-#include "files/IntegerText.h"
 #include "files/SettingsFile.h"
+#include "platform/AtomicFile.h"
 
 namespace hypsor::cli {
 
@@ -84,7 +87,38 @@ void Report(QTextStream& stream, const SessionMessage& m) {
   if (m.show) stream << m.Text(kEnglish) << '\n';
 }
 
-constexpr char kDownloadUsage[] = "download --port PORT --out FILE|-";
+// A channel for one command; with --log it records the exchange.
+struct Link {
+  CommunicationLog log;
+  DeviceChannel channel;
+  QString logPath;
+
+  explicit Link(QString path) : logPath(std::move(path)) {
+    channel.AcceptPaths = true;
+    if (!logPath.isEmpty()) channel.Log = &log;
+  }
+  // Writes the log, if one was asked for; a failure to write it is reported but does not change
+  // what the command did with the altimeter.
+  void SaveLog(QTextStream& err) {
+    if (logPath.isEmpty()) return;
+    QString error;
+    if (!WriteFileAtomically(logPath, log.Text(), &error))
+      err << "hypsor-cli: cannot write the log: " << error << '\n';
+  }
+};
+
+// The folder of FILE takes a new file: tried with a temporary file, so a read-only mount or a
+// missing folder is found before the altimeter is asked anything.
+bool FolderTakesFiles(const QString& path, QString* error) {
+  const QString folder = QFileInfo(path).absolutePath();
+  QTemporaryFile probe(folder + QStringLiteral("/.hypsor-probe-XXXXXX"));
+  if (probe.open()) return true;
+  *error = QStringLiteral("cannot write into %1: %2")
+               .arg(QDir::toNativeSeparators(folder), probe.errorString());
+  return false;
+}
+
+constexpr char kDownloadUsage[] = "download --port PORT --out FILE|- [--force] [--log LOG]";
 
 // "--out -": the flight's bytes go to standard output, after whatever out already holds.
 bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QString* error) {
@@ -98,32 +132,47 @@ bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QSt
                  .arg(device ? device->errorString() : QStringLiteral("no output"));
   return false;
 }
-constexpr char kResetUsage[] = "reset --port PORT --yes";
-constexpr char kSettingsUsage[] = "settings --port PORT [--set KEY=VALUE]...";
+
+constexpr char kResetUsage[] = "reset --port PORT --yes [--log LOG]";
+constexpr char kSettingsUsage[] = "settings --port PORT [--set KEY=VALUE]... [--log LOG]";
 
 }  // namespace
 
 int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
-  const Options o(args, {QStringLiteral("--port"), QStringLiteral("--out")}, {});
+  const Options o(args,
+                  {QStringLiteral("--port"), QStringLiteral("--out"), QStringLiteral("--log")},
+                  {QStringLiteral("--force")});
   const QString port = o.One(QStringLiteral("--port"));
   const QString path = o.One(QStringLiteral("--out"));
   if (!o.Error().isEmpty() || port.isEmpty() || path.isEmpty())
     return Usage(err, o.Error(), kDownloadUsage);
   if (!PortNameAccepted(port, err)) return ExitUsage;
   const bool toStdout = path == QLatin1String("-");
-  // A target that would be refused is refused before the altimeter is asked.
+  // A target that would be refused is refused before the altimeter is asked: a special file, a
+  // flight file that exists (unless --force), a folder that takes no new file.
   QString error;
-  if (!toStdout && !CheckSaveTarget(path, &error)) {
+  if (!toStdout) {
+    if (!CheckSaveTarget(path, &error)) {
+      err << "hypsor-cli: " << error << '\n';
+      return ExitFile;
+    }
+    if (QFileInfo::exists(path) && !o.Has(QStringLiteral("--force"))) {
+      err << "hypsor-cli: " << path << " exists; give --force to replace it\n";
+      return ExitUsage;
+    }
+  }
+  if (!toStdout && !FolderTakesFiles(path, &error)) {
     err << "hypsor-cli: " << error << '\n';
     return ExitFile;
   }
 
-  DeviceChannel channel;
-  const DownloadResult r = RunDownload(channel, port);
+  Link link(o.One(QStringLiteral("--log")));
+  const DownloadResult r = RunDownload(link.channel, port);
+  link.SaveLog(err);
   if (r.outcome != DownloadOutcome::Ok || !r.flight) {
     Report(err, MessageFor(r));
-    if (r.outcome == DownloadOutcome::CommunicationError)
-      err << "hypsor-cli: " << r.DownloadByteCount << " bytes received\n";
+    if (r.outcome == DownloadOutcome::CommunicationError && r.flightRequested)
+      err << "hypsor-cli: " << r.bytesArrived << " bytes of the flight received\n";
     return r.outcome == DownloadOutcome::PortOpenFailed ? ExitPort : ExitDevice;
   }
   // The file is what the window's Save writes: the bytes of the download, calibration included.
@@ -135,11 +184,17 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   }
   // With the flight on standard output, its summary goes to standard error.
   PrintFlightInfo(*r.flight, toStdout ? err : out);
-  return ExitOk;
+  if (r.endMarkerSeen) return ExitOk;
+  err << "warning: " << IncompleteFlightMessage(r).Text(kEnglish) << '\n';
+  if (r.bytesArrived > r.DownloadByteCount)
+    err << "hypsor-cli: " << r.bytesArrived << " bytes arrived; "
+        << r.bytesArrived - r.DownloadByteCount << " did not fit the receive buffer\n";
+  return ExitIncomplete;
 }
 
 int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err) {
-  const Options o(args, {QStringLiteral("--port")}, {QStringLiteral("--yes")});
+  const Options o(args, {QStringLiteral("--port"), QStringLiteral("--log")},
+                  {QStringLiteral("--yes")});
   const QString port = o.One(QStringLiteral("--port"));
   if (!o.Error().isEmpty() || port.isEmpty()) return Usage(err, o.Error(), kResetUsage);
   // Zeroing clears the altimeter's reference: the window asks first, here --yes answers.
@@ -148,8 +203,9 @@ int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err) 
                  kResetUsage);
   if (!PortNameAccepted(port, err)) return ExitUsage;
 
-  DeviceChannel channel;
-  const ZeroingResult r = RunZeroing(channel, port);
+  Link link(o.One(QStringLiteral("--log")));
+  const ZeroingResult r = RunZeroing(link.channel, port);
+  link.SaveLog(err);
   switch (r.outcome) {
     case ZeroingOutcome::Ok:
       Report(out, MessageFor(r));
@@ -168,88 +224,65 @@ int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err) 
 }
 
 int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& err) {
-  const Options o(args, {QStringLiteral("--port"), QStringLiteral("--set")}, {});
+  const Options o(args,
+                  {QStringLiteral("--port"), QStringLiteral("--set"), QStringLiteral("--log")}, {});
   const QString port = o.One(QStringLiteral("--port"));
   if (!o.Error().isEmpty() || port.isEmpty()) return Usage(err, o.Error(), kSettingsUsage);
   if (!PortNameAccepted(port, err)) return ExitUsage;
 
-  // The assignments, checked for form before the device is asked anything.
+  // The assignments, checked before the device is asked anything. Only named values are
+  // checked and written; the others go back as the device reported them.
   QList<std::pair<QString, QString>> sets;
   for (const QString& s : o.All(QStringLiteral("--set"))) {
     const qsizetype eq = s.indexOf(QLatin1Char('='));
-    const QString key = eq > 0 ? s.left(eq) : QString();
+    const QString key = eq > 0 ? s.left(eq) : s;
     const QString value = eq > 0 ? s.mid(eq + 1) : QString();
-    static const QStringList kKeys = {QStringLiteral("competitor"), QStringLiteral("calibration"),
-                                      QStringLiteral("trigger"), QStringLiteral("sampling"),
-                                      QStringLiteral("manual_zero")};
-    if (!kKeys.contains(key))
-      return Usage(
-          err,
-          QStringLiteral("cannot set '%1': keys are %2").arg(s, kKeys.join(QLatin1String(", "))),
-          kSettingsUsage);
-    if (key == QLatin1String("sampling") || key == QLatin1String("manual_zero")) {
-      // These are list choices in the window: only their entries can be chosen.
-      const int last = key == QLatin1String("sampling") ? 7 : 1;
-      const std::optional<std::int32_t> v = ParseIntegerText(value);
-      if (!v || *v < 0 || *v > last)
-        return Usage(err, QStringLiteral("%1 must be 0 to %2").arg(key).arg(last), kSettingsUsage);
-    }
+    RawSettings scratch;
+    QString problem;
+    if (!ApplyNamedSetting(scratch, key, value, &problem))
+      return Usage(err, problem, kSettingsUsage);
     sets.append({key, value});
   }
 
-  DeviceChannel channel;
+  Link link(o.One(QStringLiteral("--log")));
+  DeviceChannel& channel = link.channel;
   if (!channel.OpenPort(port)) {
+    link.SaveLog(err);
     Report(err, PortOpenMessage(channel.LastOpenFailure()));
     return ExitPort;
   }
   const SettingsReadResult read = ReadDeviceSettings(channel);
   if (read.outcome != SettingsReadOutcome::Ok) {
-    Report(err, MessageFor(read));
     channel.ClosePort();
+    link.SaveLog(err);
+    Report(err, MessageFor(read));
     return ExitDevice;
   }
   const DeviceSettings& s = read.settings;
   if (sets.isEmpty()) {
+    channel.ClosePort();
+    link.SaveLog(err);
     out << "competitor: " << s.competitor << '\n';
     out << "serial: " << s.serial << '\n';
     out << "calibration: " << s.calibration << '\n';
     out << "trigger: " << s.trigger << '\n';
     out << "sampling: " << s.samplingCode << '\n';
     out << "manual_zero: " << s.manualZeroing << '\n';
-    channel.ClosePort();
     return ExitOk;
   }
 
-  // Start from what the device holds, as the window's fields do, and apply the assignments.
-  SettingsUpload u;
-  u.competitor = QString::number(s.competitor);
-  u.calibration = QString::number(s.calibration);
-  u.trigger = QString::number(s.trigger);
-  u.samplingIndex = s.samplingCode < 8 ? static_cast<int>(s.samplingCode) : -1;
-  u.zeroingIndex = s.manualZeroing;
-  for (const auto& [key, value] : sets) {
-    if (key == QLatin1String("competitor")) u.competitor = value;
-    if (key == QLatin1String("calibration")) u.calibration = value;
-    if (key == QLatin1String("trigger")) u.trigger = value;
-    if (key == QLatin1String("sampling")) u.samplingIndex = *ParseIntegerText(value);
-    if (key == QLatin1String("manual_zero")) u.zeroingIndex = *ParseIntegerText(value);
-  }
-  const UploadResult r = UploadDeviceSettings(channel, u);
+  RawSettings raw = RawSettingsOf(s);
+  for (const auto& [key, value] : sets) ApplyNamedSetting(raw, key, value, nullptr);
+  const UploadResult r = UploadRawSettings(channel, raw);
   channel.ClosePort();
-  if (r.settingsWriteRefused) Report(err, SettingsWriteRefusedMessage());
-  switch (r.outcome) {
-    case UploadOutcome::Accepted:
-      Report(out, MessageFor(r));
-      return ExitOk;
-    case UploadOutcome::FieldEmpty:
-    case UploadOutcome::TooLarge:
-    case UploadOutcome::NotANumber:
-      Report(err, MessageFor(r));
-      return ExitUsage;
-    default:
-      Report(err, MessageFor(r));
-      return ExitDevice;
+  link.SaveLog(err);
+  // A refused settings write is one "Setup failed", like any other refusal.
+  if (r.outcome == UploadOutcome::Accepted) {
+    Report(out, MessageFor(r));
+    return ExitOk;
   }
+  Report(err, MessageFor(r));
+  return ExitDevice;
 }
 
 }  // namespace hypsor::cli

@@ -32,11 +32,15 @@ constexpr Command kCommands[] = {
      "stats FILE [--json] [--temperature T] [--filter ...]\n"
      "                                launch, apogee, landing, times and rates of a flight"},
     {"download", RunDeviceDownload,
-     "download --port PORT --out FILE  fetch the altimeter's last flight into a flight file\n"
-     "                                (--out - writes it to standard output)"},
-    {"reset", RunDeviceReset, "reset --port PORT --yes         zero the altimeter"},
+     "download --port PORT --out FILE [--force] [--log LOG]\n"
+     "                                fetch the altimeter's last flight into a flight file;\n"
+     "                                an existing FILE is replaced only with --force, and\n"
+     "                                --out - writes it to standard output"},
+    {"reset", RunDeviceReset, "reset --port PORT --yes [--log LOG]  zero the altimeter"},
     {"settings", RunDeviceSettings,
-     "settings --port PORT [--set KEY=VALUE]...  show or change the altimeter's settings"},
+     "settings --port PORT [--set KEY=VALUE]... [--log LOG]\n"
+     "                                show or change the altimeter's settings; values not\n"
+     "                                named are written back as the altimeter reported them"},
     {"make-example", RunMakeExample, nullptr},
 };
 
@@ -46,8 +50,11 @@ void PrintUsage(QTextStream& s) {
   for (const Command& c : kCommands) {
     if (c.usage) s << "  " << c.usage << '\n';
   }
+  s << "\n--log LOG records every frame sent and every read with its time, for a support\n"
+       "request.\n";
   s << "\nExit status: 0 success, 1 usage error, 2 file that cannot be read or is refused,\n"
-       "3 port that cannot be opened, 4 altimeter that does not answer or refuses.\n";
+       "3 port that cannot be opened, 4 altimeter that does not answer or refuses,\n"
+       "5 flight saved without its end marker (it may be incomplete).\n";
 }
 
 // Dispatches to the command named by args[1]; returns its exit status.

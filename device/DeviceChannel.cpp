@@ -6,33 +6,78 @@
 #include <QDeadlineTimer>
 
 #include "platform/Pause.h"
+#include "platform/SerialDevices.h"
 
 namespace hypsor {
 
+namespace {
+
+QString FaultName(ChannelFault fault) {
+  switch (fault) {
+    case ChannelFault::None:
+      return QStringLiteral("none");
+    case ChannelFault::DeviceGone:
+      return QStringLiteral("the device went away");
+    case ChannelFault::Overflow:
+      return QStringLiteral("more bytes than the receive buffer holds");
+    case ChannelFault::Endless:
+      return QStringLiteral("a reply that does not end");
+  }
+  return {};
+}
+
+}  // namespace
+
 bool DeviceChannel::OpenPort(const QString& portName) {
   if (PortHandle.IsOpen()) return true;
-  if (PortHandle.Open(portName)) {
+  PortFailure failure;
+  failure.portName = portName;
+  failure.location = SerialPort::SystemLocation(portName);
+  const bool allowed = portName.startsWith(QLatin1Char('/'))
+                           ? AcceptPaths
+                           : SerialPort::RelativeNameAllowed(portName);
+  if (!allowed) {
+    failure.error = PortOpenError::BadName;
+  } else if (PortHandle.Open(portName)) {
     openFailure_ = {};
+    if (Log) Log->PortOpened(portName, PortHandle.Location());
     return true;
+  } else {
+    failure.error = PortHandle.OpenError();
+    failure.systemText = PortHandle.ErrorText();
   }
-  openFailure_ = {PortHandle.OpenError(), portName, PortHandle.ErrorText()};
+  // What the message needs to say why, found while the failure is fresh.
+  if (failure.error == PortOpenError::Permission) failure.group = DeviceNodeGroup(failure.location);
+  if (failure.error == PortOpenError::NotFound)
+    for (const SerialDeviceInfo& d : SerialDevicesPresent()) failure.devicesPresent << d.name;
+  openFailure_ = failure;
+  if (Log)
+    Log->OpenFailed(portName, failure.systemText.isEmpty() ? failure.location : failure.systemText);
   return false;
 }
 
 int DeviceChannel::ClosePort() {
   if (!PortHandle.IsOpen()) return 0;
   PortHandle.Close();
+  if (Log) Log->PortClosed();
   return 1;
 }
 
+void DeviceChannel::SetFault(ChannelFault fault) {
+  fault_ = fault;
+  Note(QStringLiteral("fault: ") + FaultName(fault));
+}
+
 void DeviceChannel::DeviceGone() {
-  fault_ = ChannelFault::DeviceGone;
+  SetFault(ChannelFault::DeviceGone);
   ClosePort();
 }
 
 int DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
   if (!PortHandle.IsOpen()) return 0;
-  if (PortHandle.WriteAndWait(bytes.data(), static_cast<std::int64_t>(bytes.size()))) return 1;
+  const bool sent = PortHandle.WriteAndWait(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  if (Log) Log->Sent(bytes, sent);
+  if (sent) return 1;
   if (PortHandle.DeviceGone()) DeviceGone();
   return 0;
 }
@@ -54,7 +99,12 @@ int DeviceChannel::ReadPending() {
   RxBuffer[0] = 0;
   // The count is ours to keep in range, whoever set it last.
   RxCount = std::clamp<std::int32_t>(RxCount, 0, RxBufferSize);
-  if (QueryPending() <= 0) return 0;
+  const std::int32_t start = RxCount;
+  const std::int64_t waiting = QueryPending();
+  if (waiting <= 0) {
+    if (Log && waiting == 0) Log->Read({}, 0, 0);
+    return 0;
+  }
 
   const std::int64_t take = std::min<std::int64_t>(PendingCount, ReadCap);
   const std::int64_t room = RxBufferSize - RxCount;
@@ -63,11 +113,13 @@ int DeviceChannel::ReadPending() {
   if (keep > 0) {
     stored = PortHandle.Read(RxBuffer.data() + RxCount, keep);
     if (stored < 0) {
+      if (Log) Log->Read({}, waiting, 0);
       if (PortHandle.DeviceGone()) DeviceGone();
       return 0;
     }
     RxCount += static_cast<std::int32_t>(stored);
   }
+  std::int64_t discarded = 0;
   if (take > keep) {
     // The buffer is full: take the rest off the queue so it does not pile up, and say so.
     std::array<std::uint8_t, 512> scratch;
@@ -77,9 +129,15 @@ int DeviceChannel::ReadPending() {
           PortHandle.Read(scratch.data(), std::min<std::int64_t>(left, scratch.size()));
       if (n <= 0) break;
       left -= n;
+      discarded += n;
     }
-    fault_ = ChannelFault::Overflow;
+    DiscardedCount += discarded;
   }
+  if (Log)
+    Log->Read(
+        std::span<const std::uint8_t>(RxBuffer.data() + start, static_cast<std::size_t>(stored)),
+        waiting, discarded);
+  if (take > keep) SetFault(ChannelFault::Overflow);
   return static_cast<int>(stored);
 }
 
@@ -96,7 +154,7 @@ bool DeviceChannel::SettleWait() {
     last = now;
     // A reply that fills the buffer or is still growing after seconds is no reply we know.
     if (now >= RxBufferSize - RxCount || limit.hasExpired()) {
-      fault_ = ChannelFault::Endless;
+      SetFault(ChannelFault::Endless);
       return false;
     }
   }
@@ -110,6 +168,7 @@ void DeviceChannel::FlushOutput() {
 int DeviceChannel::SendCommand(std::uint8_t code) {
   RxCount = 0;
   ReadPosition = 0;
+  DiscardedCount = 0;
   FlushOutput();
   CommandFrame[0] = 'e';
   CommandFrame[1] = code;

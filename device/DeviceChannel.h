@@ -4,7 +4,9 @@
 #include <span>
 
 #include <QString>
+#include <QStringList>
 
+#include "device/CommunicationLog.h"
 #include "flight/FlightData.h"
 #include "platform/SerialPort.h"
 
@@ -18,8 +20,11 @@ inline constexpr int SettleLimitMs = 3000;  // a reply still growing after this 
 // Why a port did not open, kept for the message.
 struct PortFailure {
   PortOpenError error = PortOpenError::None;
-  QString portName;    // as the user gave it
-  QString systemText;  // the system's reason
+  QString portName;            // as the user gave it
+  QString location;            // the device node the name leads to
+  QString systemText;          // the system's reason
+  QString group;               // Permission: the group that owns the device node
+  QStringList devicesPresent;  // NotFound: the serial devices the system reports
 };
 
 // What went wrong that an exchange's own length checks would not notice.
@@ -45,6 +50,14 @@ class DeviceChannel {
   std::uint32_t PendingCount = 0;  // bytes waiting in the input queue, as last seen
   // The manual-zeroing mode last read from the device (0 until a read succeeds).
   std::int32_t ManualZeroingMode = 0;
+  // Bytes taken off the input queue and thrown away because RxBuffer was full, since the last
+  // reset by an exchange.
+  std::int64_t DiscardedCount = 0;
+  // Absolute paths are the command line's: names from the window or the settings file stay
+  // under /dev.
+  bool AcceptPaths = false;
+  // When set, every open, frame, read and close is recorded here.
+  CommunicationLog* Log = nullptr;
 
   // Opens the named port unless one is open already. False if it could not be opened;
   // LastOpenFailure() then says why.
@@ -72,9 +85,14 @@ class DeviceChannel {
 
   ChannelFault Fault() const { return fault_; }
   void ClearFault() { fault_ = ChannelFault::None; }
+  // Adds a line to the log, if there is one.
+  void Note(const QString& text) {
+    if (Log) Log->Note(text);
+  }
 
  private:
   void DeviceGone();
+  void SetFault(ChannelFault fault);
   // Bytes waiting, pumped until more than the buffer's room is seen; -1 if the device is gone.
   std::int64_t QueryPending();
 

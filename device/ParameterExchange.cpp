@@ -1,5 +1,7 @@
 #include "device/ParameterExchange.h"
 
+#include <algorithm>
+
 namespace hypsor {
 
 namespace {
@@ -36,6 +38,36 @@ int WriteAndCollect(DeviceChannel& channel) {
   return channel.Fault() == ChannelFault::None ? n : -1;
 }
 
+// The two writes of an upload, with bytes 2-7 of the "5" frame already in place: "5", then "C"
+// with the zeroing byte and bytes 3-7 as "5" left them. The port is closed at the end.
+UploadResult WriteSettingsFrames(DeviceChannel& channel, std::uint8_t zeroing) {
+  UploadResult result;
+  auto lost = [&] {
+    channel.ClosePort();
+    result.outcome = UploadOutcome::CommunicationError;
+    return result;
+  };
+
+  const int first = WriteAndCollect(channel);
+  if (first < 0) return lost();
+  // Only a 2-byte answer is judged here; the zeroing-mode write follows in any case.
+  result.settingsWriteRefused = first == kAckSize && channel.RxBuffer[1] != kAck;
+
+  // Bytes 3-7 stay as the settings write set them.
+  BeginWrite(channel, kZeroingWrite);
+  channel.CommandFrame[2] = zeroing;
+  const int second = WriteAndCollect(channel);
+  if (second < 0) return lost();
+  // A refused settings write is not undone by an acknowledged zeroing-mode write.
+  result.outcome = Acknowledged(channel, second) && !result.settingsWriteRefused
+                       ? UploadOutcome::Accepted
+                       : UploadOutcome::Refused;
+  channel.Note(result.outcome == UploadOutcome::Accepted ? QStringLiteral("settings accepted")
+                                                         : QStringLiteral("settings refused"));
+  channel.ClosePort();
+  return result;
+}
+
 }  // namespace
 
 SettingsReadResult ReadDeviceSettings(DeviceChannel& channel) {
@@ -59,11 +91,13 @@ SettingsReadResult ReadDeviceSettings(DeviceChannel& channel) {
   s.calibration = Word(channel, 3);
   s.trigger = Word(channel, 5);
   s.samplingCode = channel.RxBuffer[7] & 0x0Fu;
+  std::copy_n(channel.RxBuffer.begin(), kReportSize, s.report.begin());
   result.reportRead = true;
 
   const int m = channel.QueryDevice(kZeroingReport);
   if (failed() || m != kReportSize) return result;
   s.manualZeroing = channel.RxBuffer[0] & 1;
+  std::copy_n(channel.RxBuffer.begin(), kReportSize, s.zeroingReport.begin());
   channel.ManualZeroingMode = s.manualZeroing;
   result.outcome = SettingsReadOutcome::Ok;
   return result;
@@ -123,29 +157,72 @@ UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& 
       channel.CommandFrame[check.offset + 1] = static_cast<std::uint8_t>(v >> 8);
   }
   channel.CommandFrame[7] = static_cast<std::uint8_t>(values.samplingIndex & 0xFF);
+  return WriteSettingsFrames(channel, static_cast<std::uint8_t>(values.zeroingIndex & 0xFF));
+}
 
-  auto lost = [&] {
-    channel.ClosePort();
-    result.outcome = UploadOutcome::CommunicationError;
-    return result;
+RawSettings RawSettingsOf(const DeviceSettings& read) {
+  RawSettings raw;
+  raw.settings = {read.report[0], read.report[3], read.report[4],
+                  read.report[5], read.report[6], read.report[7]};
+  raw.zeroing = read.zeroingReport[0];
+  return raw;
+}
+
+QStringList NamedSettingKeys() {
+  return {QStringLiteral("competitor"), QStringLiteral("calibration"), QStringLiteral("trigger"),
+          QStringLiteral("sampling"), QStringLiteral("manual_zero")};
+}
+
+bool ApplyNamedSetting(RawSettings& raw, const QString& key, const QString& text,
+                       QString* problem) {
+  struct Key {
+    const char* name;
+    std::uint32_t limit;
+    int offset;  // into raw.settings; -1 for the zeroing byte
+    int width;
   };
+  // Sampling and manual zeroing are list choices in the window: only their entries exist.
+  static constexpr Key kKeys[] = {
+      {"competitor", CompetitorLimit, 0, 1},
+      {"calibration", CalibrationUploadLimit, 1, 2},
+      {"trigger", TriggerLimit, 3, 2},
+      {"sampling", 7, 5, 1},
+      {"manual_zero", 1, -1, 1},
+  };
+  const Key* found = nullptr;
+  for (const Key& k : kKeys)
+    if (key == QLatin1String(k.name)) found = &k;
+  auto refuse = [&](const QString& why) {
+    if (problem) *problem = why;
+    return false;
+  };
+  if (!found)
+    return refuse(QStringLiteral("cannot set '%1': keys are %2")
+                      .arg(key, NamedSettingKeys().join(QLatin1String(", "))));
+  if (text.isEmpty()) return refuse(QStringLiteral("%1: no value given").arg(key));
+  const std::optional<std::int32_t> value = ParseIntegerText(text);
+  if (!value) return refuse(QStringLiteral("%1: '%2' is not a number").arg(key, text));
+  if (*value < 0) return refuse(QStringLiteral("%1: %2 is below 0").arg(key).arg(*value));
+  if (AboveLimit(*value, found->limit))
+    return refuse(
+        QStringLiteral("%1: %2 is above the limit %3").arg(key).arg(*value).arg(found->limit));
+  const auto v = static_cast<std::uint32_t>(*value);
+  if (found->offset < 0) {
+    raw.zeroing = static_cast<std::uint8_t>(v);
+  } else {
+    raw.settings[found->offset] = static_cast<std::uint8_t>(v & 0xFF);
+    if (found->width == 2) raw.settings[found->offset + 1] = static_cast<std::uint8_t>(v >> 8);
+  }
+  return true;
+}
 
-  const int first = WriteAndCollect(channel);
-  if (first < 0) return lost();
-  // Only a 2-byte answer is judged here; the zeroing-mode write follows in any case.
-  result.settingsWriteRefused = first == kAckSize && channel.RxBuffer[1] != kAck;
-
-  // Bytes 3-7 stay as the settings write set them.
-  BeginWrite(channel, kZeroingWrite);
-  channel.CommandFrame[2] = static_cast<std::uint8_t>(values.zeroingIndex & 0xFF);
-  const int second = WriteAndCollect(channel);
-  if (second < 0) return lost();
-  // A refused settings write is not undone by an acknowledged zeroing-mode write.
-  result.outcome = Acknowledged(channel, second) && !result.settingsWriteRefused
-                       ? UploadOutcome::Accepted
-                       : UploadOutcome::Refused;
-  channel.ClosePort();
-  return result;
+UploadResult UploadRawSettings(DeviceChannel& channel, const RawSettings& raw) {
+  UploadResult result;
+  channel.ClearFault();
+  if (!channel.IsOpen()) return result;
+  BeginWrite(channel, kSettingsWrite);
+  std::copy(raw.settings.begin(), raw.settings.end(), channel.CommandFrame.begin() + 2);
+  return WriteSettingsFrames(channel, raw.zeroing);
 }
 
 }  // namespace hypsor

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <optional>
 
@@ -23,6 +24,10 @@ struct DeviceSettings {
   unsigned trigger = 0;       // bytes 5-6
   unsigned samplingCode = 0;  // low four bits of byte 7; the sampling list index when below 8
   int manualZeroing = 0;      // bit 0 of the "B" reply
+  // The replies as they came: an upload that changes some values writes the others back
+  // exactly as the device reported them.
+  std::array<std::uint8_t, 8> report{};         // the "4" reply
+  std::array<std::uint8_t, 8> zeroingReport{};  // the "B" reply
 };
 
 enum class SettingsReadOutcome { Ok, PortClosed, CommunicationError };
@@ -64,7 +69,7 @@ enum class UploadOutcome {
 struct UploadResult {
   UploadOutcome outcome = UploadOutcome::PortClosed;
   // The "5" write was answered with 2 bytes whose second is not 0xA5; the "C" write was still
-  // sent. The window reports this with its own "Setup failed" box before the final one.
+  // sent, and the outcome is Refused whatever it answers (one "Setup failed" box).
   bool settingsWriteRefused = false;
   SettingsField field = SettingsField::None;  // for FieldEmpty, TooLarge and NotANumber
   QString badText;                            // for NotANumber
@@ -84,5 +89,25 @@ inline bool AboveLimit(std::int32_t value, std::uint32_t limit) {
 // so a refused value leaves the earlier ones in the frame. A completed upload, accepted or not,
 // closes the port; a refused value leaves it open.
 UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& values);
+
+// The bytes of an upload: bytes 2-7 of the "5" frame and byte 2 of the "C" frame.
+struct RawSettings {
+  std::array<std::uint8_t, 6> settings{};  // competitor, calibration lo/hi, trigger lo/hi, sampling
+  std::uint8_t zeroing = 0;
+};
+
+// What the device reported, ready to be written back unchanged.
+RawSettings RawSettingsOf(const DeviceSettings& read);
+
+// One value a user names for an upload by key: competitor, calibration, trigger, sampling,
+// manual_zero. Applies the text to raw when it is a number within the key's range; otherwise
+// leaves raw alone and says why ("calibration: 51 is above the limit 50").
+bool ApplyNamedSetting(RawSettings& raw, const QString& key, const QString& text, QString* problem);
+// The keys ApplyNamedSetting takes.
+QStringList NamedSettingKeys();
+
+// Writes the bytes as they are ("5", then "C" repeating bytes 3-7) over an open port, which is
+// closed at the end. Accepted, Refused, PortClosed or CommunicationError.
+UploadResult UploadRawSettings(DeviceChannel& channel, const RawSettings& raw);
 
 }  // namespace hypsor

@@ -24,7 +24,12 @@ QString SessionMessage::Text(int languageIndex) const {
   QString s = ownText.isEmpty() ? hypsor::Text(text, languageIndex) : ownText;
   if (!argument.isEmpty()) s = s.arg(argument);
   s += suffix;
-  if (permissionHint) s += QLatin1Char('\n') + hypsor::Text(Txt::PortPermissionHint, languageIndex);
+  QStringList sentences;
+  for (const Detail& d : details) {
+    const QString sentence = hypsor::Text(d.text, languageIndex);
+    sentences << (d.argument.isEmpty() ? sentence : sentence.arg(d.argument));
+  }
+  if (!sentences.isEmpty()) s += QStringLiteral("\n\n") + sentences.join(QLatin1Char(' '));
   return s;
 }
 
@@ -35,7 +40,48 @@ QString SessionMessage::Caption(int languageIndex) const {
 SessionMessage PortOpenMessage(const PortFailure& failure) {
   SessionMessage m = Box(Txt::PortOpenFailed);
   m.suffix = failure.portName;
-  m.permissionHint = failure.error == PortOpenError::Permission;
+  switch (failure.error) {
+    case PortOpenError::NotFound: {
+      QString where = failure.portName;
+      if (!failure.location.isEmpty() && failure.location != failure.portName)
+        where += QStringLiteral(" (%1)").arg(failure.location);
+      m.details.append({Txt::PortNotFound, where});
+      if (failure.devicesPresent.isEmpty())
+        m.details.append({Txt::NoSerialDevice, {}});
+      else
+        m.details.append(
+            {Txt::SerialDevicesPresent, failure.devicesPresent.join(QStringLiteral(", "))});
+      break;
+    }
+    case PortOpenError::Busy:
+      m.details.append({Txt::PortBusy, {}});
+      // ModemManager probes new CDC-ACM devices for a few seconds after they appear.
+      if (failure.location.contains(QLatin1String("ttyACM")))
+        m.details.append({Txt::ModemManagerHint, {}});
+      break;
+    case PortOpenError::Permission:
+      m.details.append({Txt::PortPermissionHint,
+                        failure.group.isEmpty() ? QStringLiteral("dialout") : failure.group});
+      break;
+    case PortOpenError::NotASerialPort:
+      m.details.append({Txt::NotASerialPort, failure.location});
+      break;
+    case PortOpenError::BadName:
+      m.details.append({Txt::PortNameRefused, {}});
+      break;
+    case PortOpenError::Other:
+      if (!failure.systemText.isEmpty()) m.details.append({Txt::SystemReason, failure.systemText});
+      break;
+    case PortOpenError::None:
+      break;
+  }
+  return m;
+}
+
+SessionMessage IncompleteFlightMessage(const DownloadResult& result) {
+  if (result.outcome != DownloadOutcome::Ok || result.endMarkerSeen) return {};
+  SessionMessage m = Box(Txt::IncompleteFlight);
+  m.argument = QString::number(result.DownloadByteCount);
   return m;
 }
 
@@ -73,9 +119,6 @@ SessionMessage MessageFor(const SettingsReadResult& result) {
   return {};
 }
 
-SessionMessage SettingsWriteRefusedMessage() {
-  return Box(Txt::SetupFailed, Txt::SetupCaption);
-}
 SessionMessage TooLargeMessage() {
   return Box(Txt::TooLargeValue);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QList>
 #include <QString>
 
 #include "device/DeviceChannel.h"
@@ -13,18 +14,29 @@ struct SessionMessage {
   bool show = false;  // false: the outcome is reported by nothing (success, or a silent case)
   Txt text = Txt::CommunicationError;
   Txt caption = Txt::ErrorCaption;
-  QString suffix;               // appended to the text (the port name)
-  bool permissionHint = false;  // a second line: how to get permission to use the port
-  QString ownText;              // a text not in the table, used instead of `text`
-  QString argument;             // put in place of %1 in the text
-  bool success = false;         // reports something done (an information box, not a warning)
+  QString argument;  // put into the text's %1
+  QString suffix;    // appended to the text (the port name)
+  QString ownText;   // a text not in the table, used instead of `text`
+  // A second paragraph of sentences from the table, each with its %1: why a port did not open.
+  struct Detail {
+    Txt text;
+    QString argument;
+  };
+  QList<Detail> details;
+  bool success = false;  // reports something done (an information box, not a warning)
 
   QString Text(int languageIndex) const;
   QString Caption(int languageIndex) const;
 };
 
-// "Communication Error: " and the port name; the dialout hint when permission was missing.
+// "Communication Error: " and the port name, then a paragraph on why: not found (and which
+// serial devices are present), busy, no permission (and which group gives it), not a serial port,
+// a name outside /dev, or the system's own text.
 SessionMessage PortOpenMessage(const PortFailure& failure);
+
+// The warning for a flight taken without its end marker (nothing for a whole flight). Not a
+// box: the window shows it as a line, the command-line tool as a warning.
+SessionMessage IncompleteFlightMessage(const DownloadResult& result);
 
 // Ok gives the acknowledged box, Refused the refused one, NoAnswer nothing.
 SessionMessage MessageFor(const ZeroingResult& result);
@@ -32,10 +44,8 @@ SessionMessage MessageFor(const ZeroingResult& result);
 SessionMessage MessageFor(const DownloadResult& result);
 // The read failure box; Ok and PortClosed give nothing (the open failure was reported).
 SessionMessage MessageFor(const SettingsReadResult& result);
-// The final box of an upload; PortClosed gives nothing. The refusal of the settings write
-// (settingsWriteRefused) is reported separately with SettingsWriteRefusedMessage().
+// The one box of an upload; PortClosed gives nothing. A refused settings write is Refused.
 SessionMessage MessageFor(const UploadResult& result);
-SessionMessage SettingsWriteRefusedMessage();
 SessionMessage TooLargeMessage();
 SessionMessage FieldEmptyMessage();
 // A text that is not a number.

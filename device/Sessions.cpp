@@ -57,6 +57,10 @@ ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
   } else {
     result.outcome = ZeroingOutcome::NoAnswer;
   }
+  static const char* const kNames[] = {"acknowledged", "refused", "no answer", "", "failed"};
+  channel.Note(QStringLiteral("zeroing: %1 (%2 reply bytes)")
+                   .arg(QLatin1String(kNames[static_cast<int>(result.outcome)]))
+                   .arg(result.replyBytes));
   channel.ClosePort();
   return result;
 }
@@ -75,6 +79,7 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   auto fail = [&]() {
     result.outcome = DownloadOutcome::CommunicationError;
     result.fault = channel.Fault();
+    channel.Note(QStringLiteral("download failed"));
     channel.ClosePort();
     return result;
   };
@@ -97,6 +102,8 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   channel.CommandFrame[0] = 'e';
   channel.CommandFrame[1] = kFlight;
   channel.RxCount = 0;
+  channel.DiscardedCount = 0;
+  result.flightRequested = true;
   channel.SendFrame(channel.CommandFrame);
 
   int total = 0;
@@ -112,9 +119,20 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
     }
   }
   result.DownloadByteCount = total;
+  result.bytesArrived = total + channel.DiscardedCount;
+  channel.Note(QStringLiteral("flight: %1 bytes stored, %2 arrived, %3 polls, end marker %4")
+                   .arg(total)
+                   .arg(result.bytesArrived)
+                   .arg(result.polls)
+                   .arg(result.endMarkerSeen ? QStringLiteral("seen") : QStringLiteral("missing")));
 
-  // Bytes lost past the buffer or a vanished device leave no flight worth drawing.
-  if (channel.Fault() != ChannelFault::None || total < FlightHeaderSize) return fail();
+  // A full buffer ends the flight where it is; a vanished device or a flight shorter than its
+  // header leaves nothing worth drawing.
+  const bool full = channel.Fault() == ChannelFault::Overflow;
+  if ((channel.Fault() != ChannelFault::None && !full) || total < FlightHeaderSize) return fail();
+  result.fault = channel.Fault();
+  channel.Note(result.endMarkerSeen ? QStringLiteral("download complete")
+                                    : QStringLiteral("download taken without end marker"));
   channel.ClosePort();
 
   Flight& flight = result.flight.emplace();

@@ -51,7 +51,10 @@ struct DownloadResult {
   std::optional<Flight> flight;
   std::int32_t DownloadByteCount = 0;  // bytes the flight request produced, also on failure
   std::uint32_t CalibrationFactor = 10000;
-  bool endMarkerSeen = false;  // false: polling ended by its limit
+  bool flightRequested = false;  // false: the failure came before the flight was asked for
+  bool endMarkerSeen = false;    // false: polling ended by its limit or a full buffer
+  // Bytes that arrived for the flight, also those thrown away once the buffer was full.
+  std::int64_t bytesArrived = 0;
   int polls = 0;
   ChannelFault fault = ChannelFault::None;
   PortFailure port;  // for PortOpenFailed
@@ -65,8 +68,10 @@ struct DownloadPolling {
 };
 
 // Downloads the last recorded flight: probe "4", calibration "D", flight request "1", then up to
-// `polls` polls until the end marker 0xFF 0xFF shows among the last 12 bytes. The port is closed
-// on every path.
+// `polls` polls until the end marker 0xFF 0xFF shows among the last 12 bytes. A flight that
+// fills the receive buffer ends polling and is taken as far as it fits, like one that ends by
+// the poll limit (endMarkerSeen tells them from a whole flight). The port is closed on every
+// path.
 DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
                            const SessionCallbacks& callbacks = {},
                            const DownloadPolling& polling = {});

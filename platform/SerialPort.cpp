@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include <QDeadlineTimer>
 #include <QRegularExpression>
@@ -9,10 +10,14 @@
 #include <QThread>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <QFile>
 #endif
 
 namespace hypsor {
@@ -33,6 +38,39 @@ bool HungUp([[maybe_unused]] qintptr handle) {
   return false;
 #endif
 }
+
+#ifdef Q_OS_UNIX
+// Looks at the device node before anything configures it: whether it exists, is a terminal, and
+// whether we may open it. Errors are the system's own; None means QSerialPort may go ahead.
+PortOpenError ProbeNode(const QString& path, QString* systemText) {
+  const QByteArray native = QFile::encodeName(path);
+  auto fromErrno = [systemText](int code) {
+    *systemText = QString::fromLocal8Bit(std::strerror(code));
+    switch (code) {
+      case ENOENT:
+      case ENOTDIR:
+      case ENODEV:
+      case ENXIO:
+        return PortOpenError::NotFound;
+      case EACCES:
+      case EPERM:
+        return PortOpenError::Permission;
+      case EBUSY:
+        return PortOpenError::Busy;
+      default:
+        return PortOpenError::Other;
+    }
+  };
+  struct stat st {};
+  if (::stat(native.constData(), &st) != 0) return fromErrno(errno);
+  if (!S_ISCHR(st.st_mode)) return PortOpenError::NotASerialPort;
+  const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return fromErrno(errno);
+  const bool terminal = ::isatty(fd) == 1;
+  ::close(fd);
+  return terminal ? PortOpenError::None : PortOpenError::NotASerialPort;
+}
+#endif
 
 }  // namespace
 
@@ -55,14 +93,26 @@ QString SerialPort::SystemLocation(const QString& name) {
 #endif
 }
 
+bool SerialPort::RelativeNameAllowed(const QString& name) {
+  if (name.isEmpty() || name.startsWith(QLatin1Char('/'))) return false;
+  for (const QStringView segment : QStringView(name).split(QLatin1Char('/')))
+    if (segment == QLatin1String("..")) return false;
+  return true;
+}
+
 bool SerialPort::Open(const QString& name) {
   Close();
   gone_ = false;
   openError_ = PortOpenError::None;
   errorText_.clear();
+  location_ = SystemLocation(name);
 
+#ifdef Q_OS_UNIX
+  openError_ = ProbeNode(location_, &errorText_);
+  if (openError_ != PortOpenError::None) return false;
+#endif
   port_ = std::make_unique<QSerialPort>();
-  port_->setPortName(SystemLocation(name));
+  port_->setPortName(location_);
   // Line settings given before open() are applied by open().
   port_->setBaudRate(QSerialPort::Baud115200);
   port_->setDataBits(QSerialPort::Data8);
@@ -75,7 +125,9 @@ bool SerialPort::Open(const QString& name) {
         openError_ = PortOpenError::NotFound;
         break;
       case QSerialPort::PermissionError:
-        openError_ = PortOpenError::Permission;
+        // The node itself could be opened just now, so what stops us is another program's
+        // lock file or exclusive use.
+        openError_ = PortOpenError::Busy;
         break;
       default:
         openError_ = PortOpenError::Other;
@@ -110,23 +162,25 @@ bool SerialPort::CheckGone() {
 }
 
 std::int64_t SerialPort::BytesWaiting(std::int64_t enough) {
-  if (!IsOpen() || gone_) return -1;
-  // Bytes only reach QSerialPort's buffer when someone waits on it.
-  for (int round = 0; round < kMaxPumpRounds && port_->bytesAvailable() < enough; ++round) {
-    if (!port_->waitForReadyRead(0)) break;
+  if (!IsOpen()) return -1;
+  if (!gone_) {
+    // Bytes only reach QSerialPort's buffer when someone waits on it.
+    for (int round = 0; round < kMaxPumpRounds && port_->bytesAvailable() < enough; ++round) {
+      if (!port_->waitForReadyRead(0)) break;
+    }
+    CheckGone();
+    if (!gone_ && port_->bytesAvailable() < enough && HungUp(port_->handle())) gone_ = true;
   }
-  if (CheckGone()) return -1;
-  if (port_->bytesAvailable() < enough && HungUp(port_->handle())) {
-    gone_ = true;
-    return -1;
-  }
+  // What arrived before the device went away is still handed out; only then is it gone.
+  const std::int64_t available = port_->bytesAvailable();
+  if (gone_) return available > 0 ? available : -1;
   // An empty wait leaves TimeoutError behind; it means nothing.
   port_->clearError();
-  return port_->bytesAvailable();
+  return available;
 }
 
 std::int64_t SerialPort::Read(std::uint8_t* dest, std::int64_t max) {
-  if (!IsOpen() || gone_ || max <= 0) return max == 0 ? 0 : -1;
+  if (!IsOpen() || max <= 0) return max == 0 ? 0 : -1;
   const qint64 n = port_->read(reinterpret_cast<char*>(dest), max);
   if (n < 0) CheckGone();
   return n;

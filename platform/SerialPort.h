@@ -8,9 +8,16 @@ class QSerialPort;
 
 namespace hypsor {
 
-// Why a port could not be opened. Permission covers both a device the user may not use and a
-// port another program holds (the lock file); the message then explains the dialout group.
-enum class PortOpenError { None, NotFound, Permission, Other };
+// Why a port could not be opened.
+enum class PortOpenError {
+  None,
+  NotFound,        // no such device node
+  Busy,            // another program holds the port (lock file or exclusive use)
+  Permission,      // the user may not use the device node
+  NotASerialPort,  // the name leads to something that is not a terminal (a file, /dev/null)
+  BadName,         // a name that would lead out of /dev
+  Other,           // anything else: the system's text says what
+};
 
 // The altimeter's serial line: 115200 baud, 8 data bits, no parity, two stop bits, no flow
 // control, DTR and RTS off. A thin layer over QSerialPort that the device channel drives by
@@ -26,12 +33,17 @@ class SerialPort {
   // n-1), a name starting with '/' is a path and any other name lives under /dev (ttyUSB0,
   // pts/3). On Windows names of five or more characters go through the "\\.\" namespace.
   static QString SystemLocation(const QString& name);
+  // A port name as the window and the settings file may hold it: a name under /dev, so neither
+  // absolute nor with a ".." segment. Paths are the command line's own extra.
+  static bool RelativeNameAllowed(const QString& name);
 
   bool Open(const QString& name);
   bool IsOpen() const;
   void Close();
   PortOpenError OpenError() const { return openError_; }
   QString ErrorText() const { return errorText_; }
+  // The device node the last Open() tried.
+  QString Location() const { return location_; }
 
   // Takes what the system holds for us into the port's buffer and returns how many bytes are
   // ready to read. Stops pumping once `enough` bytes are buffered, so a peer that never stops
@@ -55,6 +67,7 @@ class SerialPort {
   std::unique_ptr<QSerialPort> port_;
   PortOpenError openError_ = PortOpenError::None;
   QString errorText_;
+  QString location_;
   bool gone_ = false;
 };
 

@@ -78,6 +78,7 @@ std::optional<Fault> ParseFault(std::string_view name) {
       {"garbage-after", Fault::kGarbageAfter},
       {"stall", Fault::kStall},
       {"endless", Fault::kEndless},
+      {"endless-flight", Fault::kEndlessFlight},
       {"hangup", Fault::kHangup},
       {"reset-short", Fault::kResetShort},
       {"reset-refused", Fault::kResetRefused},
@@ -90,7 +91,7 @@ std::optional<Fault> ParseFault(std::string_view name) {
 
 std::string_view FaultNames() {
   return "silent, short-replies, refuse-writes, no-end-marker, garbage-after, stall, endless, "
-         "hangup, reset-short, reset-refused";
+         "endless-flight, hangup, reset-short, reset-refused";
 }
 
 std::uint8_t NoiseByte(std::uint64_t index) {
@@ -171,6 +172,7 @@ std::optional<Reply> Altimeter::Flight() {
       reply.hangUp = true;
       break;
     case Fault::kEndless:
+    case Fault::kEndlessFlight:
       reply.bytes = WithoutEndMarker(std::move(image));
       reply.endless = true;
       break;

@@ -18,16 +18,17 @@ using Frame = std::array<std::uint8_t, 8>;
 // Ways the simulated device misbehaves on purpose; one at a time.
 enum class Fault {
   kNone,
-  kSilent,        // never answers
-  kShortReplies,  // 5-byte query replies, 2-byte zeroing reply
-  kRefuseWrites,  // settings writes and zeroing refused
-  kNoEndMarker,   // flight without its closing 0xFF 0xFF
-  kGarbageAfter,  // noise after the flight's end marker
-  kStall,         // half the flight, then nothing
-  kEndless,       // any command starts a stream that never ends
-  kHangup,        // half the flight, then the device disappears
-  kResetShort,    // 2-byte zeroing reply
-  kResetRefused,  // zeroing reply 0xAA 0x55
+  kSilent,         // never answers
+  kShortReplies,   // 5-byte query replies, 2-byte zeroing reply
+  kRefuseWrites,   // settings writes and zeroing refused
+  kNoEndMarker,    // flight without its closing 0xFF 0xFF
+  kGarbageAfter,   // noise after the flight's end marker
+  kStall,          // half the flight, then nothing
+  kEndless,        // any command starts a stream that never ends
+  kEndlessFlight,  // queries answered; the flight request starts a stream that never ends
+  kHangup,         // half the flight, then the device disappears
+  kResetShort,     // 2-byte zeroing reply
+  kResetRefused,   // zeroing reply 0xAA 0x55
 };
 
 std::optional<Fault> ParseFault(std::string_view name);

@@ -90,8 +90,9 @@ TEST(DeviceFaults, DeviceVanishingWhileSendingAtLineRateEndsTheDownloadAtOnce) {
   EXPECT_EQ(again.outcome, DownloadOutcome::PortOpenFailed);
 }
 
-TEST(DeviceFaults, FlightLargerThanTheReceiveBufferIsRefusedNotCut) {
-  // 25000 bytes ending in the marker: only 20000 fit, so the flight cannot be whole.
+TEST(DeviceFaults, FlightLargerThanTheReceiveBufferIsCutAtTheBufferAndFlagged) {
+  // 25000 bytes ending in the marker: only 20000 fit, so the flight is taken without its end
+  // marker and says so, with the count of what arrived.
   QByteArray big(25000, '\x11');
   big[24998] = '\xFF';
   big[24999] = '\xFF';
@@ -104,11 +105,15 @@ TEST(DeviceFaults, FlightLargerThanTheReceiveBufferIsRefusedNotCut) {
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
     DeviceChannel channel;
     const DownloadResult r = RunDownload(channel, sim.PortName());
-    EXPECT_EQ(r.outcome, DownloadOutcome::CommunicationError);
+    EXPECT_EQ(r.outcome, DownloadOutcome::Ok);
     EXPECT_EQ(r.fault, ChannelFault::Overflow);
-    EXPECT_FALSE(r.flight.has_value());
+    EXPECT_FALSE(r.endMarkerSeen);
+    ASSERT_TRUE(r.flight.has_value());
     EXPECT_EQ(r.DownloadByteCount, 20000);
+    EXPECT_GT(r.bytesArrived, 20000);
+    EXPECT_LE(r.bytesArrived, 25000);
     EXPECT_EQ(channel.RxCount, 20000);
+    EXPECT_EQ(r.flight->bytes[19999], 0x11);
     EXPECT_FALSE(channel.IsOpen());
   }
 }

@@ -147,7 +147,7 @@ TEST(DeviceSettingsUpload, RefusedWritesAreReportedAndThePortCloses) {
   EXPECT_FALSE(channel.IsOpen());
   EXPECT_EQ(MessageFor(r).Text(1), QStringLiteral("Setup failed"));
   EXPECT_EQ(MessageFor(r).Caption(1), QStringLiteral("Setup"));
-  EXPECT_EQ(SettingsWriteRefusedMessage().Text(0), QStringLiteral("Błąd zapisu"));
+  EXPECT_EQ(MessageFor(r).Text(0), QStringLiteral("Błąd zapisu"));
   // Without an open port nothing happens.
   EXPECT_EQ(UploadDeviceSettings(channel, Values("10", "100", "12")).outcome,
             UploadOutcome::PortClosed);

@@ -56,10 +56,10 @@ constexpr Entry kEntries[] = {
     {PortNameTooLong,
      {"Nazwa portu może mieć najwyżej 7 znaków.", "A port name can have at most 7 characters.", 0}},
     {PortPermissionHint,
-     {"Brak uprawnień do portu: dodaj użytkownika do grupy dialout (sudo adduser $USER dialout) "
+     {"Brak uprawnień do portu: dodaj użytkownika do grupy %1 (sudo adduser $USER %1) "
       "i zaloguj się ponownie.",
-      "No permission to use the port: add your user to the dialout group (sudo adduser $USER "
-      "dialout) and log in again.",
+      "No permission to use the port: add your user to the %1 group (sudo adduser $USER %1) "
+      "and log in again.",
       0}},
     {DeviceSettingsCaption, {"Ustawienia", "Setup", 0}},
     {PortLabel, {"Wybierz Port", "Select Port", 0}},
@@ -83,6 +83,34 @@ constexpr Entry kEntries[] = {
     {FilterFinalWindow, {"Filtr dokladny [6-30]", "Final Filter [6-30]", 0}},
     {FilterSave, {"Zapisz", "Save", 0}},
     {FilterDefault, {"Domyslne", "Default", 0}},
+    {PortNotFound, {"Nie znaleziono portu %1.", "Port %1 not found.", 0}},
+    {SerialDevicesPresent,
+     {"Podłączone urządzenia szeregowe: %1.", "Serial devices present: %1.", 0}},
+    {NoSerialDevice,
+     {"Nie jest podłączone żadne urządzenie szeregowe.", "No serial device is connected.", 0}},
+    {PortBusy,
+     {"Port jest używany przez inny program.", "The port is in use by another program.", 0}},
+    {ModemManagerHint,
+     {"Urządzenie ttyACM może być przez kilka sekund po podłączeniu zajęte przez ModemManager: "
+      "odczekaj chwilę i spróbuj ponownie.",
+      "ModemManager may hold a ttyACM device for a few seconds after it is plugged in: wait a "
+      "moment and try again.",
+      0}},
+    {NotASerialPort, {"%1 nie jest portem szeregowym.", "%1 is not a serial port.", 0}},
+    {SystemReason, {"System podaje: %1", "The system says: %1", 0}},
+    {PortNameRefused,
+     {"Nazwa portu to nazwa urządzenia w /dev (np. ttyUSB0 lub pts/3): nie może zaczynać się "
+      "od \"/\" ani zawierać \"..\".",
+      "A port name is the name of a device in /dev (such as ttyUSB0 or pts/3): it may not start "
+      "with \"/\" or contain \"..\".",
+      0}},
+    {IncompleteFlight,
+     {"brak znacznika końca; lot może być niepełny (%1 bajtów)",
+      "no end marker; the flight may be incomplete (%1 bytes)", 0}},
+    {SaveCommunicationLogAction, {"Zapisz dziennik komunikacji", "Save communication log", 0}},
+    {NoCommunicationLog,
+     {"Dziennik komunikacji jest pusty: nie było jeszcze wymiany z wysokościomierzem.",
+      "The communication log is empty: there has been no exchange with the altimeter yet.", 0}},
     {ReadTip,
      {"Pobierz ostatni lot z wysokościomierza", "Download the last flight from the altimeter", 0}},
     {ZeroTip, {"Wyzeruj wysokościomierz przed lotem", "Zero the altimeter before a flight", 0}},

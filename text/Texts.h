@@ -47,7 +47,7 @@ enum class Txt {
   FileExistsCaption,
   WrongTemperature,
   // Messages we add: a flight file too short to hold a header, a refused port name, missing
-  // permission on a serial device.
+  // permission on a serial device (%1: the group that owns it).
   FileTooShort,
   PortNameTooLong,
   PortPermissionHint,
@@ -75,6 +75,19 @@ enum class Txt {
   FilterFinalWindow,
   FilterSave,
   FilterDefault,
+  // Messages we add: why a port did not open (a second paragraph under PortOpenFailed), a port
+  // name that leaves /dev, a flight without its end marker, the communication log.
+  PortNotFound,
+  SerialDevicesPresent,
+  NoSerialDevice,
+  PortBusy,
+  ModemManagerHint,
+  NotASerialPort,
+  SystemReason,
+  PortNameRefused,
+  IncompleteFlight,
+  SaveCommunicationLogAction,
+  NoCommunicationLog,
   // Texts we add to the windows: tooltips, help, file and settings messages.
   ReadTip,
   ZeroTip,

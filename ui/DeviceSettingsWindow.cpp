@@ -7,13 +7,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSerialPortInfo>
+#include <QRegularExpression>
 
 #include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
+#include "device/PortChoices.h"
 #include "device/SessionMessages.h"
 #include "files/SettingsFile.h"
 #include "platform/MessageBox.h"
+#include "platform/SerialDevices.h"
+#include "platform/SerialPort.h"
 #include "text/Texts.h"
 
 namespace hypsor {
@@ -38,6 +41,12 @@ class ExchangeScope {
 
 namespace {
 
+SessionMessage ReadFailedMessage() {
+  SettingsReadResult failed;
+  failed.outcome = SettingsReadOutcome::CommunicationError;
+  return MessageFor(failed);
+}
+
 constexpr int kLeft = 40;
 constexpr int kFirstTop = 16;
 constexpr int kRowStep = 56;
@@ -45,19 +54,6 @@ constexpr int kFieldWidth = 81;
 
 const char* const kSamplingTexts[] = {"50 pom/sek",  "25 pom/sek",  "15 pom/sek",  "10 pom/sek",
                                       "  5 pom/sek", "  1 pom/sek", "  2 sek/pom", "  5 sek/pom"};
-
-QStringList PortList() {
-  QStringList ports;
-  for (int n = 1; n <= 25; ++n) ports << QStringLiteral("COM%1").arg(n);
-#ifdef Q_OS_LINUX
-  // The serial devices present (ttyUSB0, ttyACM0, ...), as far as the settings can hold them.
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-    const QString name = info.portName();
-    if (name.size() <= PortNameMaxLength && !ports.contains(name)) ports << name;
-  }
-#endif
-  return ports;
-}
 
 }  // namespace
 
@@ -89,7 +85,6 @@ DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecor
   portCombo_->setEditable(true);
   // Typed names are taken when finished (Enter or leaving the field), not at every keystroke.
   portCombo_->setInsertPolicy(QComboBox::NoInsert);
-  portCombo_->addItems(PortList());
   place(portCombo_);
 
   triggerLabel_ = label();
@@ -142,7 +137,7 @@ DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecor
            {sendButton_, "sendButton"}})
     w->setObjectName(QString::fromLatin1(name));
 
-  ShowPortName();
+  FillPortList();
 
   connect(portCombo_, &QComboBox::activated, this, [this] { onPortChosen(); });
   connect(portCombo_->lineEdit(), &QLineEdit::editingFinished, this, [this] { PortTextEdited(); });
@@ -164,24 +159,40 @@ void DeviceSettingsWindow::Show(const SessionMessage& message) {
               message.success ? BoxKind::Success : BoxKind::Problem);
 }
 
+void DeviceSettingsWindow::FillPortList() {
+  const QSignalBlocker block(portCombo_);
+  portCombo_->clear();
+  for (const PortChoice& c : PortChoices(SerialDevicesPresent(), PortNameText(settings_)))
+    portCombo_->addItem(c.label, c.name);
+  ShowPortName();
+}
+
 void DeviceSettingsWindow::ShowPortName() {
+  // The list changes with the devices present: the stored name, not its position, selects.
   const QString name = PortNameText(settings_);
   const QSignalBlocker block(portCombo_);
-  const int index = settings_.PortIndex;
-  if (index >= 0 && index < portCombo_->count() && portCombo_->itemText(index) == name) {
-    portCombo_->setCurrentIndex(index);
-  } else {
-    const int found = portCombo_->findText(name, Qt::MatchExactly);
-    portCombo_->setCurrentIndex(found);
-    if (found < 0) portCombo_->setEditText(name);
-  }
+  const int found = portCombo_->findData(name);
+  portCombo_->setCurrentIndex(found);
+  if (found < 0) portCombo_->setEditText(name);
+}
+
+QString DeviceSettingsWindow::ChosenPortName() const {
+  // An entry shows more than its name ("ttyUSB0 – FT232R USB UART"); typed text is the name.
+  const QString text = portCombo_->currentText();
+  const int index = portCombo_->findText(text, Qt::MatchExactly);
+  return index >= 0 ? portCombo_->itemData(index).toString() : text.trimmed();
 }
 
 void DeviceSettingsWindow::FillFields(const DeviceSettings& s) {
-  calibrationField_->setText(QString::number(s.calibration));
-  competitorField_->setText(QString::number(s.competitor));
+  // Every change of a field's text is checked, also a value read from the altimeter.
+  auto fill = [this](QLineEdit* field, unsigned value, unsigned limit) {
+    field->setText(QString::number(value));
+    TypingCheck(field, limit);
+  };
+  fill(calibrationField_, s.calibration, CalibrationTypingLimit);
+  fill(competitorField_, s.competitor, CompetitorLimit);
   serialField_->setText(QString::number(s.serial));
-  triggerField_->setText(QString::number(s.trigger));
+  fill(triggerField_, s.trigger, TriggerLimit);
   // A code beyond the list leaves nothing selected.
   samplingCombo_->setCurrentIndex(s.samplingCode < static_cast<unsigned>(samplingCombo_->count())
                                       ? static_cast<int>(s.samplingCode)
@@ -190,8 +201,9 @@ void DeviceSettingsWindow::FillFields(const DeviceSettings& s) {
 
 bool DeviceSettingsWindow::ReadBeforeShow() {
   if (busy_) return false;
-  // The port may have been chosen elsewhere since the window was built (start-up options).
-  ShowPortName();
+  // Devices come and go, and the port may have been chosen elsewhere since the window was built
+  // (start-up options): the list is read afresh at every opening.
+  FillPortList();
   ExchangeScope scope(this);
   bool ok = false;
   if (!channel_.OpenPort(PortNameText(settings_))) {
@@ -202,7 +214,7 @@ bool DeviceSettingsWindow::ReadBeforeShow() {
     ok = r.outcome == SettingsReadOutcome::Ok;
   }
   if (!ok) {
-    Show(MessageFor(SettingsReadResult{SettingsReadOutcome::CommunicationError}));
+    Show(ReadFailedMessage());
     competitorField_->clear();
     triggerField_->clear();
     calibrationField_->clear();
@@ -257,24 +269,30 @@ void DeviceSettingsWindow::done(int result) {
 
 void DeviceSettingsWindow::PortTextEdited() {
   // Leaving the field or pressing Enter without changing the name is no port change.
-  if (portCombo_->currentText() == PortNameText(settings_)) return;
+  if (ChosenPortName() == PortNameText(settings_)) return;
   onPortChosen();
 }
 
 void DeviceSettingsWindow::onPortChosen() {
   if (busy_) return;
-  const QString name = portCombo_->currentText().trimmed();
+  const QString name = ChosenPortName();
   SettingsRecord changed = settings_;
-  if (name.isEmpty() || !SetPortName(changed, name)) {
+  if (name.isEmpty() || !SerialPort::RelativeNameAllowed(name) || !SetPortName(changed, name)) {
     if (!name.isEmpty()) {
-      boxes_.Show(Text(Txt::PortNameTooLong, languageIndex_),
-                  Text(Txt::ErrorCaption, languageIndex_), BoxButtons::Ok);
+      const Txt why =
+          SerialPort::RelativeNameAllowed(name) ? Txt::PortNameTooLong : Txt::PortNameRefused;
+      boxes_.Show(Text(why, languageIndex_), Text(Txt::ErrorCaption, languageIndex_),
+                  BoxButtons::Ok);
     }
     ShowPortName();
     return;
   }
   ExchangeScope scope(this);
-  changed.PortIndex = portCombo_->findText(name, Qt::MatchExactly);
+  // COMn keeps its place in the list of the 25 COM ports whatever else is present.
+  static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]?)$"));
+  const QRegularExpressionMatch com = comName.match(name);
+  changed.PortIndex =
+      com.hasMatch() && com.captured(1).toInt() <= 25 ? com.captured(1).toInt() - 1 : -1;
   channel_.ClosePort();
   settings_ = changed;
   // The port choice is kept at once.
@@ -292,7 +310,7 @@ void DeviceSettingsWindow::onPortChosen() {
   if (r.outcome == SettingsReadOutcome::Ok) {
     manualZeroCombo_->setCurrentIndex(r.settings.manualZeroing);
   } else {
-    Show(MessageFor(SettingsReadResult{SettingsReadOutcome::CommunicationError}));
+    Show(ReadFailedMessage());
   }
 }
 
@@ -353,7 +371,7 @@ void DeviceSettingsWindow::onSendClicked() {
     u.samplingIndex = samplingCombo_->currentIndex();
     u.zeroingIndex = manualZeroCombo_->currentIndex();
     const UploadResult r = UploadDeviceSettings(channel_, u);
-    if (r.settingsWriteRefused) Show(SettingsWriteRefusedMessage());
+    // A refused settings write ends as Refused: one "Setup failed" box says it.
     Show(MessageFor(r));
     outcome = r.outcome;
   }

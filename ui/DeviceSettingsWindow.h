@@ -58,7 +58,11 @@ class DeviceSettingsWindow : public QDialog {
   void FillFields(const DeviceSettings& s);
   void TypingCheck(QLineEdit* field, unsigned limit);
   void PortTextEdited();
+  // Reads the serial devices present and fills the port list, then shows the stored port.
+  void FillPortList();
   void ShowPortName();
+  // The name of the port in the list's edit part: an entry's name, or the text typed.
+  QString ChosenPortName() const;
 
   DeviceChannel& channel_;
   SettingsRecord& settings_;

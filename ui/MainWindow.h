@@ -18,6 +18,7 @@ class QPushButton;
 
 namespace hypsor {
 
+class CommunicationLog;
 class DeviceChannel;
 class DeviceSettingsWindow;
 class DocumentOpener;
@@ -96,10 +97,16 @@ class MainWindow : public QMainWindow {
   void onFilterComparison();
   void onDeviceSettings();
   void onFilterSettings();
+  // Setup menu: "Save communication log" (MainWindowDevice.cpp).
+  void AddCommunicationLogAction();
+  void onSaveCommunicationLog();
+  // The window's exchanges with the altimeter, recorded for a support request.
+  CommunicationLog& ExchangeLog();
 
   PlatformServices platform_;
   FlightWorkspace workspace_;
   std::unique_ptr<DeviceChannel> channel_;
+  std::unique_ptr<CommunicationLog> exchangeLog_;
   DeviceSettingsWindow* deviceSettings_ = nullptr;
   InfoWindow* info_ = nullptr;
   FilterSettingsWindow* filterSettings_ = nullptr;
@@ -124,6 +131,7 @@ class MainWindow : public QMainWindow {
   QLabel* accelerationLabel_;
   QLineEdit* downloadBanner_;
   QProgressBar* downloadProgress_;  // below the download banner: bytes received, polls left
+  QLabel* downloadWarning_ = nullptr;  // below the banner after a flight without end marker
   QLineEdit* waitBanner_;
   // One panel per flight, the same fields in each.
   struct PanelControls {

@@ -225,6 +225,7 @@ void MainWindow::BuildMenu() {
   handler(englishAction_, "englishAction", &MainWindow::onEnglishChosen);
   handler(infoAction_, "infoAction", &MainWindow::onInfo);
   handler(helpAction_, "helpAction", &MainWindow::onHelp);
+  AddCommunicationLogAction();
   setupMenu_->setObjectName(QStringLiteral("setupMenu"));
 
   // Keys for the commands used most; the captions stay as they are. F10 opens the menu bar, from

@@ -4,14 +4,19 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "device/SessionMessages.h"
 #include "device/Sessions.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "ui/DeviceSettingsWindow.h"
 #include "ui/FlightChart.h"
@@ -57,8 +62,40 @@ void MainWindow::ShowSessionMessage(const SessionMessage& message) {
                        message.success ? BoxKind::Success : BoxKind::Problem);
 }
 
+CommunicationLog& MainWindow::ExchangeLog() {
+  if (!exchangeLog_) exchangeLog_ = std::make_unique<CommunicationLog>();
+  // Every exchange of the window, the device settings window's included, goes through channel_.
+  channel_->Log = exchangeLog_.get();
+  return *exchangeLog_;
+}
+
+void MainWindow::AddCommunicationLogAction() {
+  QAction* action = setupMenu_->addAction(QString());
+  action->setObjectName(QStringLiteral("saveCommunicationLogAction"));
+  connect(action, &QAction::triggered, this, [this] { onSaveCommunicationLog(); });
+  // Named in the language of the moment whenever the menu opens.
+  connect(setupMenu_, &QMenu::aboutToShow, action,
+          [this, action] { action->setText(T(Txt::SaveCommunicationLogAction)); });
+  action->setText(T(Txt::SaveCommunicationLogAction));
+  ExchangeLog();
+}
+
+void MainWindow::onSaveCommunicationLog() {
+  if (exchangeRunning_) return;
+  const CommunicationLog& log = ExchangeLog();
+  if (log.IsEmpty()) {
+    platform_.boxes.Show(T(Txt::NoCommunicationLog), T(Txt::ErrorCaption), BoxButtons::Ok);
+    return;
+  }
+  const QString path = platform_.dialogs.SaveFileName();
+  if (path.isEmpty()) return;
+  QString error;
+  if (!WriteFileAtomically(path, log.Text(), &error)) ShowError(error);
+}
+
 void MainWindow::onZero() {
   if (exchangeRunning_) return;
+  ExchangeLog();
   if (platform_.boxes.Show(T(Txt::ResetQuestion), T(Txt::ResetQuestionCaption),
                            BoxButtons::OkCancel) != BoxResult::Ok)
     return;
@@ -69,6 +106,7 @@ void MainWindow::onZero() {
 
 void MainWindow::onRead() {
   if (exchangeRunning_) return;
+  ExchangeLog();
   ExchangeGuard guard(this);
 
   SessionCallbacks callbacks;
@@ -79,6 +117,7 @@ void MainWindow::onRead() {
     downloadProgress_->setValue(0);
     downloadProgress_->setFormat(QString());
     downloadProgress_->show();
+    if (downloadWarning_) downloadWarning_->hide();
     workspace_.BeginDownload();
     Redraw();
     PaintNow();
@@ -100,10 +139,24 @@ void MainWindow::onRead() {
   const bool taken = workspace_.ApplyDownload(r);
   Redraw();
   if (!taken) ShowSessionMessage(MessageFor(r));
+  const SessionMessage incomplete = IncompleteFlightMessage(r);
+  if (taken && incomplete.show) {
+    // A line, not a box: the flight is there and may well be usable.
+    if (!downloadWarning_) {
+      downloadWarning_ = new QLabel(client_);
+      downloadWarning_->setObjectName(QStringLiteral("downloadWarning"));
+      downloadWarning_->setWordWrap(true);
+      downloadWarning_->setStyleSheet(QStringLiteral("color: #b00000;"));
+      downloadWarning_->setGeometry(downloadBanner_->x(), downloadProgress_->y(), 360, 36);
+    }
+    downloadWarning_->setText(incomplete.Text(workspace_.LanguageIndex()));
+    downloadWarning_->show();
+  }
 }
 
 void MainWindow::onDeviceSettings() {
   if (exchangeRunning_ || !deviceSettings_) return;
+  ExchangeLog();
   {
     ExchangeGuard guard(this);
     waitBanner_->setText(T(Txt::WaitBanner));

@@ -1,6 +1,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
+
+#include "device/PortChoices.h"
 #include "files/SettingsFile.h"
 #include "platform/ExecutablePath.h"
 #include "platform/Version.h"
@@ -31,6 +34,19 @@ int main(int argc, char** argv) {
   parser.addOption(portOption);
   parser.process(app);
 
+  // A port the program could not open later is refused now, before any window.
+  QString port;
+  if (parser.isSet(portOption)) {
+    port = hypsor::StorablePortName(parser.value(portOption));
+    if (port.isEmpty()) {
+      std::fprintf(stderr,
+                   "hypsor: cannot use the port \"%s\": a port is a device under /dev, named "
+                   "with at most 7 characters (ttyUSB0, pts/3 or /dev/pts/3), without \"..\"\n",
+                   qPrintable(parser.value(portOption)));
+      return 2;
+    }
+  }
+
   const QString settingsPath = parser.isSet(settingsOption)
                                    ? parser.value(settingsOption)
                                    : hypsor::ChooseSettingsPath(hypsor::ExecutablePath());
@@ -39,8 +55,7 @@ int main(int argc, char** argv) {
   hypsor::QtFileDialogs dialogs;
   hypsor::QtDocumentOpener documents;
   auto windows = hypsor::CreateWindows({boxes, dialogs, documents}, settingsPath);
-  if (parser.isSet(portOption))
-    hypsor::SetPortName(windows->main->Workspace().Settings(), parser.value(portOption));
+  if (!port.isEmpty()) hypsor::SetPortName(windows->main->Workspace().Settings(), port);
   windows->main->showMaximized();
   app.exec();
   return 0;

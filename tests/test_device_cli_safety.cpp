@@ -1,0 +1,222 @@
+// hypsor-cli against the simulated altimeter: it changes only the settings a user names, never
+// replaces a flight file by accident, flags flights without their end marker, reports true
+// counts and keeps a log of the exchange on request.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "tests/support/CliProcess.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
+
+namespace hypsor {
+namespace {
+
+using test::CliRun;
+using test::ReadFile;
+using test::RunCli;
+using test::SimProcess;
+
+QByteArray Frame(std::initializer_list<int> bytes) {
+  QByteArray out;
+  for (int b : bytes) out.append(static_cast<char>(b));
+  return out;
+}
+
+QByteArray SampleFlight() {
+  return ReadFile(test::ExamplePath(QStringLiteral("sample-flight.hyp")));
+}
+
+#define START_SIM(sim, ...)                 \
+  SimProcess sim(QStringList{__VA_ARGS__}); \
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString()
+
+TEST(CliSettingsSafety, UnnamedValuesAreWrittenBackByteForByte) {
+  ASSERT_FALSE(test::CliPath().isEmpty());
+  // Sampling code 9 is no entry of the window's list, manual-zero byte 2 has more than bit 0,
+  // calibration 60 is above the upload limit: none of them may change or block the upload.
+  START_SIM(sim, "--no-pacing", "--sampling", "9", "--manual-zero", "2", "--temp-calibration", "60",
+            "--trigger", "50", "--competitor", "7");
+  const CliRun r = RunCli({"settings", "--port", sim.PortName(), "--set", "competitor=5"});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_EQ(r.out, QStringLiteral("Setup OK\n"));
+  const QList<QByteArray> frames = sim.ReceivedFrames();
+  ASSERT_EQ(frames.size(), 4);
+  EXPECT_EQ(frames[0], Frame({0x65, '4', 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(frames[1], Frame({0x65, 'B', 0, 0, 0, 0, 0, 0}));
+  // competitor 5; calibration 60 = 3c 00; trigger 50 = 32 00; sampling 9 as reported.
+  EXPECT_EQ(frames[2], Frame({0x65, 0x35, 0x05, 0x3c, 0x00, 0x32, 0x00, 0x09}));
+  // The manual-zero byte goes back as 2, bytes 3-7 repeat the settings write.
+  EXPECT_EQ(frames[3], Frame({0x65, 0x43, 0x02, 0x3c, 0x00, 0x32, 0x00, 0x09}));
+}
+
+TEST(CliSettingsSafety, UpperBitsOfTheSamplingByteSurviveAndLimitsNameTheKey) {
+  START_SIM(sim, "--no-pacing", "--sampling", "19", "--temp-calibration", "30");
+  const CliRun r = RunCli({"settings", "--port", sim.PortName(), "--set", "trigger=200"});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  ASSERT_EQ(sim.ReceivedFrames().size(), 4);
+  EXPECT_EQ(sim.ReceivedFrames()[2], Frame({0x65, 0x35, 7, 30, 0, 200, 0, 0x13}));
+
+  // Named values are checked, before the port is opened.
+  const struct {
+    const char* set;
+    const char* message;
+  } refused[] = {
+      {"calibration=51", "calibration: 51 is above the limit 50"},
+      {"trigger=201", "trigger: 201 is above the limit 200"},
+      {"competitor=256", "competitor: 256 is above the limit 255"},
+      {"competitor=-1", "competitor: -1 is below 0"},
+      {"sampling=8", "sampling: 8 is above the limit 7"},
+      {"manual_zero=2", "manual_zero: 2 is above the limit 1"},
+      {"trigger=abc", "trigger: 'abc' is not a number"},
+  };
+  for (const auto& c : refused) {
+    const CliRun bad = RunCli({"settings", "--port", sim.PortName(), "--set", c.set});
+    EXPECT_EQ(bad.status, 1) << c.set;
+    EXPECT_TRUE(bad.err.contains(QString::fromLatin1(c.message))) << bad.err.toStdString();
+  }
+  EXPECT_EQ(sim.ReceivedFrames().size(), 4);
+}
+
+TEST(CliSettingsSafety, ARefusedWriteIsOneSetupFailed) {
+  START_SIM(sim, "--no-pacing", "--fault", "refuse-writes");
+  const CliRun r = RunCli({"settings", "--port", sim.PortName(), "--set", "trigger=10"});
+  EXPECT_EQ(r.status, 4);
+  EXPECT_EQ(r.err.count(QStringLiteral("Setup failed")), 1) << r.err.toStdString();
+}
+
+TEST(CliDownloadSafety, AnExistingFileIsReplacedOnlyWithForce) {
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("flight.hyp"));
+  ASSERT_TRUE(test::WriteFile(out, "my earlier flight"));
+  START_SIM(sim, "--no-pacing");
+
+  const CliRun refused = RunCli({"download", "--port", sim.PortName(), "--out", out});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_TRUE(refused.err.contains(QStringLiteral("exists; give --force")))
+      << refused.err.toStdString();
+  EXPECT_EQ(ReadFile(out), QByteArray("my earlier flight"));
+  // Refused before the altimeter was asked anything.
+  EXPECT_TRUE(sim.ReceivedFrames().isEmpty());
+
+  // A folder that cannot take the file is found before the download, not after it.
+  const CliRun noFolder =
+      RunCli({"download", "--port", sim.PortName(), "--out", dir.filePath("missing/flight.hyp")});
+  EXPECT_EQ(noFolder.status, 2);
+  EXPECT_TRUE(noFolder.err.contains(QStringLiteral("cannot write into")))
+      << noFolder.err.toStdString();
+  EXPECT_TRUE(sim.ReceivedFrames().isEmpty());
+
+  const CliRun forced = RunCli({"download", "--port", sim.PortName(), "--out", out, "--force"});
+  EXPECT_EQ(forced.status, 0) << forced.err.toStdString();
+  EXPECT_EQ(ReadFile(out).size(), SampleFlight().size());
+}
+
+TEST(CliDownloadSafety, FlightsWithoutEndMarkerAreSavedAndExitFive) {
+  const QByteArray sample = SampleFlight();
+  ASSERT_GT(sample.size(), 64);
+  for (const char* fault : {"stall", "no-end-marker", "endless-flight"}) {
+    SCOPED_TRACE(fault);
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("flight.hyp"));
+    START_SIM(sim, "--no-pacing", "--fault", fault);
+    const CliRun r = RunCli({"download", "--port", sim.PortName(), "--out", out});
+    EXPECT_EQ(r.status, 5) << r.err.toStdString();
+    const qint64 saved = QFileInfo(out).size();
+    EXPECT_GE(saved, 32);
+    EXPECT_TRUE(r.err.contains(
+        QStringLiteral("warning: no end marker; the flight may be incomplete (%1 bytes)\n")
+            .arg(saved)))
+        << r.err.toStdString();
+    // The summary is printed as for a whole flight.
+    EXPECT_TRUE(r.out.contains(QStringLiteral("calibration: "))) << r.out.toStdString();
+    if (std::string_view(fault) == "endless-flight") {
+      EXPECT_EQ(saved, 20000);
+      EXPECT_TRUE(r.err.contains(QStringLiteral("did not fit the receive buffer")))
+          << r.err.toStdString();
+    } else {
+      EXPECT_LT(saved, sample.size());
+    }
+  }
+}
+
+TEST(CliDownloadSafety, CountsAreTheBytesThatArrived) {
+  const QByteArray sample = SampleFlight();
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("flight.hyp"));
+  {
+    // The device hangs up after the first half of the flight, cut at a sample boundary.
+    START_SIM(sim, "--no-pacing", "--fault", "hangup");
+    const CliRun r = RunCli({"download", "--port", sim.PortName(), "--out", out});
+    EXPECT_EQ(r.status, 4);
+    const qsizetype half = (sample.size() / 2) & ~qsizetype{1};
+    EXPECT_TRUE(r.err.contains(QStringLiteral("%1 bytes of the flight received").arg(half)))
+        << r.err.toStdString();
+  }
+  {
+    // A probe that is not answered says nothing about a flight that was never asked for.
+    START_SIM(sim, "--no-pacing", "--fault", "silent");
+    const CliRun r = RunCli({"download", "--port", sim.PortName(), "--out", out});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Communication Error"))) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("bytes"))) << r.err.toStdString();
+  }
+  EXPECT_FALSE(QFileInfo::exists(out));
+}
+
+TEST(CliLog, RecordsEveryFrameAndReadOfADownload) {
+  const QByteArray sample = SampleFlight();
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("flight.hyp"));
+  const QString log = dir.filePath(QStringLiteral("exchange.log"));
+  START_SIM(sim, "--no-pacing");
+  const CliRun r = RunCli({"download", "--port", sim.PortName(), "--out", out, "--log", log});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  const QStringList lines = QString::fromUtf8(ReadFile(log)).split('\n', Qt::SkipEmptyParts);
+  ASSERT_FALSE(lines.isEmpty());
+
+  // Every line after the comments: time in ms, what happened, the details.
+  static const QRegularExpression entry(QStringLiteral("^ *(\\d+)  (\\w+) *(.*)$"));
+  QStringList sent;
+  qint64 flightBytes = -1;
+  qint64 lastMs = 0;
+  QStringList kinds;
+  for (const QString& line : lines) {
+    if (line.startsWith('#')) continue;
+    const QRegularExpressionMatch m = entry.match(line);
+    ASSERT_TRUE(m.hasMatch()) << line.toStdString();
+    EXPECT_GE(m.captured(1).toLongLong(), lastMs) << "time goes forward";
+    lastMs = m.captured(1).toLongLong();
+    const QString kind = m.captured(2);
+    kinds << kind;
+    if (kind == QLatin1String("send")) {
+      sent << m.captured(3).section(QStringLiteral(": "), 1);
+      if (sent.last().startsWith(QLatin1String("65 31"))) flightBytes = 0;
+    }
+    if (kind == QLatin1String("read") && flightBytes >= 0) {
+      // "N bytes (W waiting): hex" with the hex bytes matching the count.
+      static const QRegularExpression read(
+          QStringLiteral("^(\\d+) bytes \\((\\d+) waiting\\)(: (.*))?$"));
+      const QRegularExpressionMatch rm = read.match(m.captured(3));
+      ASSERT_TRUE(rm.hasMatch()) << line.toStdString();
+      const int n = rm.captured(1).toInt();
+      EXPECT_EQ(QByteArray::fromHex(rm.captured(4).toLatin1()).size(), n);
+      flightBytes += n;
+    }
+  }
+  EXPECT_EQ(kinds.first(), QStringLiteral("open"));
+  EXPECT_EQ(kinds.last(), QStringLiteral("close"));
+  ASSERT_EQ(sent.size(), 3);
+  EXPECT_EQ(sent[0], QStringLiteral("65 34 00 00 00 00 00 00"));
+  EXPECT_EQ(sent[1], QStringLiteral("65 44 00 00 00 00 00 00"));
+  EXPECT_EQ(sent[2], QStringLiteral("65 31 00 00 00 00 00 00"));
+  EXPECT_EQ(flightBytes, sample.size());
+  EXPECT_TRUE(lines.join('\n').contains(QStringLiteral("download complete")));
+}
+
+}  // namespace
+}  // namespace hypsor

@@ -1,0 +1,212 @@
+// The windows' side of the device link's explanations: the port list, typing checks on values
+// read from the altimeter, one box for a refused upload, the reason a port did not open, the
+// warning for a flight without end marker and the saved communication log.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+
+#include "device/DeviceChannel.h"
+#include "files/SettingsFile.h"
+#include "tests/support/FakeMessageBox.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
+#include "ui/DeviceSettingsWindow.h"
+
+namespace hypsor {
+namespace {
+
+using test::Child;
+using test::FakeMessageBox;
+using test::SimProcess;
+
+#define START_SIM(sim, ...)                 \
+  SimProcess sim(QStringList{__VA_ARGS__}); \
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString()
+
+// The device window as the program builds it, with its own channel and settings.
+struct DeviceWindow {
+  explicit DeviceWindow(const QString& port, int language = 1) : languageIndex(language) {
+    settings = DefaultSettings();
+    SetPortName(settings, port);
+    settings.PortIndex = -1;
+    window = std::make_unique<DeviceSettingsWindow>(channel, settings, languageIndex, boxes,
+                                                    [] { return true; });
+  }
+  QComboBox* Ports() { return Child<QComboBox>(window.get(), "portCombo"); }
+  QStringList PortNames() {
+    QStringList names;
+    for (int i = 0; i < Ports()->count(); ++i) names << Ports()->itemData(i).toString();
+    return names;
+  }
+  QStringList BoxTexts() const {
+    QStringList t;
+    for (const auto& b : boxes.boxes) t << b.text;
+    return t;
+  }
+
+  DeviceChannel channel;
+  SettingsRecord settings;
+  int languageIndex;
+  FakeMessageBox boxes;
+  std::unique_ptr<DeviceSettingsWindow> window;
+};
+
+TEST(DeviceWindowPorts, ListIsReadAtEveryOpeningWithThePseudoTerminalFirst) {
+  START_SIM(first, "--no-pacing");
+  DeviceWindow w(QStringLiteral("COM5"));
+  // Built before the port was chosen: the list has the COM ports and what is present.
+  EXPECT_TRUE(w.PortNames().contains("COM5"));
+  EXPECT_FALSE(w.PortNames().contains(first.PortName()));
+
+  SetPortName(w.settings, first.PortName());
+  ASSERT_TRUE(w.window->ReadBeforeShow()) << w.BoxTexts().join('|').toStdString();
+  QStringList names = w.PortNames();
+  const qsizetype present = names.indexOf(first.PortName());
+  ASSERT_GE(present, 0);
+  const qsizetype firstCom = names.indexOf(QRegularExpression(QStringLiteral("^COM\\d+$")));
+  EXPECT_LT(present, firstCom);
+  EXPECT_EQ(w.Ports()->currentIndex(), present);
+  for (int n = 1; n <= 25; ++n) {
+    const QString com = QStringLiteral("COM%1").arg(n);
+    // A COMn naming a device listed above is left out; the others are there once.
+    EXPECT_LE(names.count(com), 1) << com.toStdString();
+  }
+  EXPECT_EQ(names.removeDuplicates(), 0);
+  w.window->reject();
+
+  // Another device appears: the next opening lists it.
+  START_SIM(second, "--no-pacing");
+  SetPortName(w.settings, second.PortName());
+  ASSERT_TRUE(w.window->ReadBeforeShow());
+  EXPECT_TRUE(w.PortNames().contains(second.PortName()));
+  EXPECT_EQ(w.Ports()->currentData().toString(), second.PortName());
+  w.window->reject();
+}
+
+TEST(DeviceWindowChecks, ValuesReadFromTheAltimeterAreCheckedLikeTypedOnes) {
+  {
+    START_SIM(sim, "--no-pacing", "--temp-calibration", "100", "--trigger", "300");
+    DeviceWindow w(sim.PortName());
+    EXPECT_TRUE(w.window->ReadBeforeShow());
+    // One box per field over its limit, as the field is filled.
+    EXPECT_EQ(w.BoxTexts(), QStringList({"Too large value", "Too large value"}));
+    EXPECT_EQ(Child<QLineEdit>(w.window.get(), "calibrationField")->text(), "100");
+    w.window->reject();
+  }
+  {
+    // 60 is within the typing limit of the calibration (the upload refuses it later).
+    START_SIM(sim, "--no-pacing", "--temp-calibration", "60", "--trigger", "200");
+    DeviceWindow w(sim.PortName(), 0);
+    EXPECT_TRUE(w.window->ReadBeforeShow());
+    EXPECT_TRUE(w.BoxTexts().isEmpty()) << w.BoxTexts().join('|').toStdString();
+    w.window->reject();
+  }
+  {
+    START_SIM(sim, "--no-pacing", "--competitor", "255", "--trigger", "201");
+    DeviceWindow w(sim.PortName(), 0);
+    EXPECT_TRUE(w.window->ReadBeforeShow());
+    EXPECT_EQ(w.BoxTexts(), QStringList({"Za duza wartosc"}));
+    w.window->reject();
+  }
+}
+
+TEST(DeviceWindowChecks, ARefusedUploadIsOneBox) {
+  START_SIM(sim, "--no-pacing", "--fault", "refuse-writes");
+  DeviceWindow w(sim.PortName());
+  ASSERT_TRUE(w.window->ReadBeforeShow());
+  w.window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
+  QTest::mouseClick(Child<QPushButton>(w.window.get(), "sendButton"), Qt::LeftButton);
+  EXPECT_EQ(w.BoxTexts(), QStringList({"Setup failed"}));
+  EXPECT_EQ(sim.ReceivedFrames().size(), 4);
+  EXPECT_FALSE(w.channel.IsOpen());
+}
+
+TEST(DeviceWindowChecks, APortThatDoesNotOpenSaysWhy) {
+  for (int language : {1, 0}) {
+    DeviceWindow w(QStringLiteral("ttyQQ9"), language);
+    EXPECT_FALSE(w.window->ReadBeforeShow());
+    ASSERT_EQ(w.boxes.boxes.size(), 2);
+    const QStringList paragraphs = w.boxes.boxes[0].text.split("\n\n");
+    ASSERT_EQ(paragraphs.size(), 2);
+    EXPECT_EQ(paragraphs[0], language ? QStringLiteral("Communication Error: ttyQQ9")
+                                      : QStringLiteral("Błąd komunikacji z portem: ttyQQ9"));
+    EXPECT_TRUE(
+        paragraphs[1].startsWith(language ? QStringLiteral("Port ttyQQ9 (/dev/ttyQQ9) not found.")
+                                          : QStringLiteral("Nie znaleziono portu ttyQQ9")))
+        << paragraphs[1].toStdString();
+    EXPECT_EQ(w.boxes.boxes[1].text, language ? QStringLiteral("Communication Error")
+                                              : QStringLiteral("Błąd komunikacji"));
+  }
+  // A typed name that would leave /dev is refused with its own box and not stored.
+  DeviceWindow w(QStringLiteral("COM5"));
+  w.window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
+  QLineEdit* edit = w.Ports()->lineEdit();
+  edit->setText(QStringLiteral("../tmp"));
+  QTest::keyClick(edit, Qt::Key_Return);
+  ASSERT_EQ(w.boxes.boxes.size(), 1);
+  EXPECT_TRUE(w.boxes.boxes[0].text.startsWith("A port name is the name of a device in /dev"));
+  EXPECT_EQ(PortNameText(w.settings), QStringLiteral("COM5"));
+  w.window->reject();
+}
+
+struct Attached : test::MainWindowFixture {
+  explicit Attached(const SimProcess& sim) {
+    Create();
+    EXPECT_TRUE(SetPortName(Workspace().Settings(), sim.PortName()));
+    Window().show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+  }
+};
+
+TEST(MainWindowDownload, AFlightWithoutEndMarkerIsTakenWithAWarningLine) {
+  START_SIM(sim, "--no-pacing", "--fault", "no-end-marker");
+  Attached f(sim);
+  f.Trigger("englishAction");
+  f.Click("readButton");
+  EXPECT_TRUE(f.boxes.boxes.isEmpty());
+  auto* warning = f.Control<QLabel>("downloadWarning");
+  ASSERT_NE(warning, nullptr);
+  EXPECT_TRUE(warning->isVisible());
+  const QByteArray sample = test::ReadFile(test::ExamplePath(QStringLiteral("sample-flight.hyp")));
+  EXPECT_EQ(warning->text(),
+            QStringLiteral("no end marker; the flight may be incomplete (%1 bytes)")
+                .arg(sample.size() - 2));
+
+  // The log of that download can be saved from the Setup menu.
+  QTemporaryDir dir;
+  const QString log = dir.filePath(QStringLiteral("support.log"));
+  f.dialogs.saveNames = {log};
+  f.Trigger("saveCommunicationLogAction");
+  const QString text = QString::fromUtf8(test::ReadFile(log));
+  EXPECT_TRUE(text.contains("send    8 bytes sent: 65 31 00 00 00 00 00 00"))
+      << text.left(400).toStdString();
+  EXPECT_TRUE(text.contains("end marker missing"));
+  EXPECT_TRUE(f.boxes.boxes.isEmpty());
+}
+
+TEST(MainWindowDownload, AWholeFlightShowsNoWarningAndAnEmptyLogIsSaidSo) {
+  START_SIM(sim, "--no-pacing");
+  Attached f(sim);
+  f.Trigger("polishAction");
+  f.Trigger("saveCommunicationLogAction");
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_TRUE(f.boxes.boxes[0].text.startsWith("Dziennik komunikacji jest pusty"));
+  EXPECT_EQ(f.dialogs.saveAsked, 0);
+  f.Click("readButton");
+  EXPECT_EQ(f.boxes.boxes.size(), 1);
+  auto* warning = f.Window().findChild<QLabel*>(QStringLiteral("downloadWarning"));
+  EXPECT_TRUE(warning == nullptr || !warning->isVisible());
+}
+
+}  // namespace
+}  // namespace hypsor
