@@ -182,6 +182,13 @@ TEST(MainWindowDownload, AFlightWithoutEndMarkerIsTakenWithAWarningLine) {
             QStringLiteral("no end marker; the flight may be incomplete (%1 bytes)")
                 .arg(sample.size() - 2));
 
+  // The line follows the language.
+  f.Trigger("polishAction");
+  EXPECT_EQ(warning->text(),
+            QStringLiteral("brak znacznika końca; lot może być niepełny (%1 bajtów)")
+                .arg(sample.size() - 2));
+  EXPECT_TRUE(warning->isVisible());
+
   // The log of that download can be saved from the Setup menu.
   QTemporaryDir dir;
   const QString log = dir.filePath(QStringLiteral("support.log"));

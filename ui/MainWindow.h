@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "device/SessionMessages.h"
 #include "session/FlightWorkspace.h"
 #include "text/Texts.h"
 
@@ -27,7 +28,6 @@ class FilterSettingsWindow;
 class FlightChart;
 class InfoWindow;
 class MessageBoxService;
-struct SessionMessage;
 
 // The services the windows reach the system through; tests pass doubles.
 struct PlatformServices {
@@ -102,6 +102,7 @@ class MainWindow : public QMainWindow {
   void onSaveCommunicationLog();
   // The window's exchanges with the altimeter, recorded for a support request.
   CommunicationLog& ExchangeLog();
+  void ShowDownloadWarning();
 
   PlatformServices platform_;
   FlightWorkspace workspace_;
@@ -130,8 +131,9 @@ class MainWindow : public QMainWindow {
   QLabel* secondsLabel_;
   QLabel* accelerationLabel_;
   QLineEdit* downloadBanner_;
-  QProgressBar* downloadProgress_;  // below the download banner: bytes received, polls left
+  QProgressBar* downloadProgress_;     // below the download banner: bytes received, polls left
   QLabel* downloadWarning_ = nullptr;  // below the banner after a flight without end marker
+  SessionMessage incompleteWarning_;   // what it says (nothing shown when empty)
   QLineEdit* waitBanner_;
   // One panel per flight, the same fields in each.
   struct PanelControls {

@@ -93,6 +93,12 @@ void MainWindow::onSaveCommunicationLog() {
   if (!WriteFileAtomically(path, log.Text(), &error)) ShowError(error);
 }
 
+void MainWindow::ShowDownloadWarning() {
+  if (!downloadWarning_) return;
+  downloadWarning_->setText(incompleteWarning_.Text(workspace_.LanguageIndex()));
+  downloadWarning_->setVisible(incompleteWarning_.show);
+}
+
 void MainWindow::onZero() {
   if (exchangeRunning_) return;
   ExchangeLog();
@@ -117,7 +123,8 @@ void MainWindow::onRead() {
     downloadProgress_->setValue(0);
     downloadProgress_->setFormat(QString());
     downloadProgress_->show();
-    if (downloadWarning_) downloadWarning_->hide();
+    incompleteWarning_ = {};
+    ShowDownloadWarning();
     workspace_.BeginDownload();
     Redraw();
     PaintNow();
@@ -148,9 +155,12 @@ void MainWindow::onRead() {
       downloadWarning_->setWordWrap(true);
       downloadWarning_->setStyleSheet(QStringLiteral("color: #b00000;"));
       downloadWarning_->setGeometry(downloadBanner_->x(), downloadProgress_->y(), 360, 36);
+      // Retold in the new language when the language changes (after the language's handler).
+      for (QAction* language : {polishAction_, englishAction_})
+        connect(language, &QAction::triggered, downloadWarning_, [this] { ShowDownloadWarning(); });
     }
-    downloadWarning_->setText(incomplete.Text(workspace_.LanguageIndex()));
-    downloadWarning_->show();
+    incompleteWarning_ = incomplete;
+    ShowDownloadWarning();
   }
 }
 
