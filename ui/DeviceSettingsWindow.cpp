@@ -1,5 +1,6 @@
 #include "ui/DeviceSettingsWindow.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
@@ -164,6 +165,8 @@ void DeviceSettingsWindow::FillPortList() {
   portCombo_->clear();
   for (const PortChoice& c : PortChoices(SerialDevicesPresent(), PortNameText(settings_)))
     portCombo_->addItem(c.label, c.name);
+  // The field is narrow; the open list is as wide as its longest entry.
+  portCombo_->view()->setMinimumWidth(portCombo_->view()->sizeHintForColumn(0) + 24);
   ShowPortName();
 }
 
