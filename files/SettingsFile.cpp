@@ -107,18 +107,58 @@ QString SettingsPathBesideExecutable(const QString& executablePath) {
   return info.absolutePath() + QLatin1Char('/') + name + QStringLiteral(".par");
 }
 
-QString ChooseSettingsPath(const QString& executablePath, const QString& configDir) {
-  const QString beside = SettingsPathBesideExecutable(executablePath);
-  const QFileInfo besideInfo(beside);
-  if (FolderIsWritable(besideInfo.absolutePath()) &&
-      (!besideInfo.exists() || besideInfo.isWritable()))
-    return beside;
+namespace {
+
+QString UserSettingsPath(const QString& fileName, const QString& configDir) {
   QString folder = configDir;
   if (folder.isEmpty())
     folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-  if (folder.isEmpty()) return beside;
-  QDir().mkpath(folder);
-  return QDir(folder).filePath(besideInfo.fileName());
+  if (folder.isEmpty()) return {};
+  return QDir(folder).filePath(fileName);
+}
+
+bool SystemFolder(const QString& folder) {
+  const QString f = QDir::cleanPath(folder);
+  return f.startsWith(QStringLiteral("/usr/")) || f == QStringLiteral("/bin") ||
+         f == QStringLiteral("/sbin");
+}
+
+bool CanRead(const QFileInfo& f) {
+  return f.isFile() && f.isReadable();
+}
+
+}  // namespace
+
+SettingsPaths ChooseSettingsPaths(const QString& executablePath, const QString& configDir) {
+  const QString beside = SettingsPathBesideExecutable(executablePath);
+  const QFileInfo besideInfo(beside);
+  QString user = UserSettingsPath(besideInfo.fileName(), configDir);
+  if (user.isEmpty()) user = beside;
+  const QFileInfo userInfo(user);
+
+  SettingsPaths p;
+  const bool besideWritable =
+      !SystemFolder(besideInfo.absolutePath()) && FolderIsWritable(besideInfo.absolutePath()) &&
+      (!besideInfo.exists() || (besideInfo.isFile() && besideInfo.isWritable()));
+  p.write = besideWritable ? beside : user;
+  p.fallback = user;
+  if (CanRead(besideInfo) && CanRead(userInfo))
+    p.read = userInfo.lastModified() > besideInfo.lastModified() ? user : beside;
+  else if (CanRead(besideInfo))
+    p.read = beside;
+  else if (CanRead(userInfo))
+    p.read = user;
+  else if (besideInfo.exists())
+    p.read = beside;
+  else
+    p.read = userInfo.exists() ? user : p.write;
+  if (p.write == user) QDir().mkpath(userInfo.absolutePath());
+  return p;
+}
+
+SettingsPaths NamedSettingsPaths(const QString& path, const QString& configDir) {
+  const QString user = UserSettingsPath(QStringLiteral("hypsor.par"), configDir);
+  return {path, path, user};
 }
 
 bool LoadSettings(const QString& path, SettingsRecord& record, QString* error,

@@ -42,10 +42,26 @@ bool SetPortName(SettingsRecord& record, const QString& name);
 // extension is replaced, otherwise one is added: "hypsor" gives "hypsor.par").
 QString SettingsPathBesideExecutable(const QString& executablePath);
 
-// Where the settings live: beside the executable when that folder can be written, otherwise in
-// the user's configuration folder (an installed program under /usr cannot write beside itself).
-// configDir is the fallback folder; pass an empty string to use the system's one.
-QString ChooseSettingsPath(const QString& executablePath, const QString& configDir = {});
+// Where the settings are read at start and written afterwards.
+struct SettingsPaths {
+  QString read;      // may not exist: then the defaults hold
+  QString write;     // where confirmed choices and the shutdown write the record
+  QString fallback;  // the per-user file: written instead of a file that could not be read
+};
+
+// The settings of a program: the file beside the executable (named like it, ".par") and the
+// per-user file in configDir (empty: the system's configuration folder for the program).
+// - Written beside the executable when that folder and file can be written and the folder is
+//   not a system one (/usr/..., /bin: an installed program, even when root runs it); otherwise
+//   the per-user file is written.
+// - Read from whichever of the two can be read; when both can, the newer one. When one exists
+//   but neither can be read, that one is "read", so the failure is reported.
+// The per-user folder is created when it is to be written.
+SettingsPaths ChooseSettingsPaths(const QString& executablePath, const QString& configDir = {});
+
+// A settings file named by the user: read and written there, with the per-user file as the
+// fallback (in configDir, empty for the system's folder).
+SettingsPaths NamedSettingsPaths(const QString& path, const QString& configDir = {});
 
 // Missing file: defaults. Unreadable file, or one that is not a regular file after links (never
 // opened then): defaults and false with *error set and *status telling which.

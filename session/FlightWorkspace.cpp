@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 
 #include "device/Sessions.h"
@@ -44,14 +46,27 @@ FlightWorkspace::~FlightWorkspace() = default;
 
 // ---------------------------------------------------------------- settings and language
 
-bool FlightWorkspace::LoadSettingsFile(const QString& path, QString* error) {
-  settingsPath_ = path;
-  const bool ok = LoadSettings(path, settings_, error);
+bool FlightWorkspace::LoadSettingsFile(const SettingsPaths& paths, QString* error) {
+  settingsPath_ = paths.write;
+  QString reason;
+  const bool ok = LoadSettings(paths.read, settings_, &reason);
   languageIndex_ = settings_.Language;
-  return ok;
+  if (ok) return true;
+  if (settingsPath_ == paths.read)
+    settingsPath_ = paths.fallback == paths.read ? QString() : paths.fallback;
+  if (error) {
+    *error = T(Txt::SettingsUnreadable).arg(paths.read, settingsPath_) + QStringLiteral("\n") +
+             LocalizedFileMessage(reason, languageIndex_);
+  }
+  return false;
 }
 
 bool FlightWorkspace::SaveSettingsFile(QString* error) const {
+  if (settingsPath_.isEmpty()) {
+    if (error) *error = T(Txt::SettingsUnreadable).arg(QString(), QString());
+    return false;
+  }
+  QDir().mkpath(QFileInfo(settingsPath_).absolutePath());
   return SaveSettings(settingsPath_, settings_, error);
 }
 

@@ -83,8 +83,10 @@ class FlightWorkspace {
   FlightWorkspace& operator=(const FlightWorkspace&) = delete;
 
   // --- Settings and language.
-  // Reads the settings file (defaults when it is missing); false with *error when unreadable.
-  bool LoadSettingsFile(const QString& path, QString* error);
+  // Reads the settings (defaults when the file is missing). A file that exists but cannot be
+  // read is never written over: the settings then go to the fallback file, and *error (in the
+  // current language, once) says so; false then.
+  bool LoadSettingsFile(const SettingsPaths& paths, QString* error);
   bool SaveSettingsFile(QString* error) const;
   const QString& SettingsFilePath() const { return settingsPath_; }
   SettingsRecord& Settings() { return settings_; }

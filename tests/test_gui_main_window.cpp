@@ -307,16 +307,35 @@ TEST(MainWindow, ClosingWritesTheSettingsOrStaysOpenWhenItCannot) {
   EXPECT_EQ(saved.mid(12, 4), QByteArray("\x32\0\0\0", 4));
   EXPECT_EQ(saved.mid(20, 4), QByteArray("\0\0\0\0", 4));
 
-  // A settings path that cannot be written: the error is shown and the window stays.
+  // A settings path that cannot be written: the window asks, and closes only on Yes.
   MainWindowFixture g;
   g.Create();
   MainWindow& v = g.Window();
   QDir().mkpath(g.SettingsPath());  // a folder where the file should go
   v.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&v));
+  g.boxes.answers << BoxResult::Cancel;
   EXPECT_FALSE(v.close());
   EXPECT_TRUE(v.isVisible());
   ASSERT_EQ(g.boxes.boxes.size(), 1);
   EXPECT_EQ(g.boxes.boxes[0].caption, "Hypsor - problem");
+  EXPECT_EQ(g.boxes.boxes[0].buttons, BoxButtons::YesNo);
   EXPECT_TRUE(g.boxes.boxes[0].text.contains("hypsor.par"));
+  g.boxes.answers << BoxResult::Ok;
+  EXPECT_TRUE(v.close());
+  EXPECT_EQ(g.boxes.boxes.size(), 2);
+}
+
+TEST(MainWindow, AnUnreadableSettingsFileIsReportedOnceAndKeptWhole) {
+  MainWindowFixture f;
+  QDir().mkpath(f.SettingsPath());  // exists, cannot be read as a file
+  f.Create();
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_TRUE(f.boxes.boxes[0].text.contains(f.FallbackPath()));
+  MainWindow& w = f.Window();
+  C<QAction>(w, "englishAction")->trigger();
+  EXPECT_TRUE(w.close());
+  EXPECT_EQ(f.boxes.boxes.size(), 1) << "said once";
+  EXPECT_TRUE(QFileInfo(f.SettingsPath()).isDir());
+  EXPECT_EQ(ReadFile(f.FallbackPath()).mid(16, 4), QByteArray("\x01\0\0\0", 4));
 }

@@ -2,6 +2,7 @@
 // lives and that saving never leaves a torn file.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -138,24 +139,68 @@ TEST(Settings, PathBesideTheExecutableGetsTheParExtension) {
   EXPECT_EQ(SettingsPathBesideExecutable("/opt/my.tools/hypsor"), "/opt/my.tools/hypsor.par");
 }
 
-TEST(Settings, UnwritableExecutableFolderFallsBackToTheConfigFolder) {
+TEST(Settings, WrittenBesideTheProgramOnlyWhereThatCanBeDoneElseInTheUsersFolder) {
   QTemporaryDir dir;
   const QString exeDir = dir.filePath("bin");
   const QString config = dir.filePath("config/hypsor");
   QDir().mkpath(exeDir);
   const QString exe = exeDir + "/hypsor";
-  EXPECT_EQ(ChooseSettingsPath(exe, config), exeDir + "/hypsor.par");
+  const QString beside = exeDir + "/hypsor.par";
+  const QString user = config + "/hypsor.par";
+  SettingsPaths p = ChooseSettingsPaths(exe, config);
+  EXPECT_EQ(p.write, beside);
+  EXPECT_EQ(p.read, beside);
+  EXPECT_EQ(p.fallback, user);
 
   // A folder that cannot take a file (here: it does not exist, as root can write anywhere else).
-  EXPECT_EQ(ChooseSettingsPath(dir.filePath("gone/hypsor"), config), config + "/hypsor.par");
-  EXPECT_TRUE(QFileInfo(config).isDir()) << "the fallback folder is created";
+  p = ChooseSettingsPaths(dir.filePath("gone/hypsor"), config);
+  EXPECT_EQ(p.write, user);
+  EXPECT_TRUE(QFileInfo(config).isDir()) << "the per-user folder is created";
 
-  QFile::setPermissions(exeDir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-  if (QFileInfo(exeDir).isWritable()) return;  // root writes anywhere; the case above covers it
-  const QString chosen = ChooseSettingsPath(exe, config);
-  QFile::setPermissions(exeDir,
-                        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  EXPECT_EQ(chosen, config + "/hypsor.par");
+  // An installed program never writes beside itself, even when root runs it.
+  EXPECT_EQ(ChooseSettingsPaths("/usr/bin/hypsor", config).write, user);
+  EXPECT_EQ(ChooseSettingsPaths("/usr/local/bin/hypsor", config).write, user);
+
+  // Something there that is no file (a folder named hypsor.par): never written, reported on
+  // reading when nothing else can be read, passed over when the user's file can be.
+  QDir().mkpath(beside);
+  p = ChooseSettingsPaths(exe, config);
+  EXPECT_EQ(p.write, user);
+  EXPECT_EQ(p.read, beside);
+  SettingsRecord r = DefaultSettings();
+  r.Language = 1;
+  ASSERT_TRUE(SaveSettings(user, r));
+  EXPECT_EQ(ChooseSettingsPaths(exe, config).read, user);
+}
+
+TEST(Settings, TheNewerOfTwoReadableFilesIsRead) {
+  QTemporaryDir dir;
+  const QString exe = dir.filePath("hypsor");
+  const QString config = dir.filePath("config");
+  const QString beside = dir.filePath("hypsor.par");
+  const QString user = config + "/hypsor.par";
+  QDir().mkpath(config);
+  ASSERT_TRUE(SaveSettings(beside, DefaultSettings()));
+  ASSERT_TRUE(SaveSettings(user, DefaultSettings()));
+  auto age = [](const QString& path, int secondsAgo) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo),
+                              QFileDevice::FileModificationTime));
+  };
+  age(beside, 100);
+  age(user, 10);
+  EXPECT_EQ(ChooseSettingsPaths(exe, config).read, user);
+  age(beside, 5);
+  EXPECT_EQ(ChooseSettingsPaths(exe, config).read, beside);
+  EXPECT_EQ(ChooseSettingsPaths(exe, config).write, beside);
+
+  // A read-only file beside the program is read (it is the newer) and the user's file written.
+  QFile::setPermissions(beside, QFileDevice::ReadOwner);
+  if (QFileInfo(beside).isWritable()) GTEST_SKIP() << "root writes read-only files";
+  const SettingsPaths p = ChooseSettingsPaths(exe, config);
+  EXPECT_EQ(p.read, beside);
+  EXPECT_EQ(p.write, user);
 }
 
 TEST(Settings, AFailedSaveLeavesTheOldFileWholeAndSaysWhy) {

@@ -2,6 +2,8 @@
 // for the chart and the panels to show.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -295,4 +297,25 @@ TEST_F(Workspace, OnlyASuccessfulDownloadReplacesWhatSaveWrites) {
   const QString target = dir.filePath("saved.hyp");
   ASSERT_TRUE(ws.SaveDownload(target, &error)) << error.toStdString();
   EXPECT_EQ(ReadFile(target), bytes);
+}
+
+TEST_F(Workspace, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
+  // A folder where the settings file should be: it exists and cannot be read as a file.
+  const QString unreadable = dir.filePath("hypsor.par");
+  QDir().mkpath(unreadable);
+  const QString fallback = dir.filePath("user/hypsor.par");
+  QString error;
+  EXPECT_FALSE(ws.LoadSettingsFile({unreadable, unreadable, fallback}, &error));
+  EXPECT_TRUE(error.contains(unreadable) && error.contains(fallback)) << error.toStdString();
+  EXPECT_EQ(ws.SettingsFilePath(), fallback);
+  ws.SetLanguage(1);
+  ASSERT_TRUE(ws.SaveSettingsFile(&error)) << error.toStdString();
+  EXPECT_EQ(ReadFile(fallback).size(), 40);
+  EXPECT_TRUE(QFileInfo(unreadable).isDir()) << "left as it was";
+
+  // No fallback apart from the file itself: nothing is written at all.
+  FlightWorkspace alone;
+  EXPECT_FALSE(alone.LoadSettingsFile({unreadable, unreadable, unreadable}, &error));
+  EXPECT_FALSE(alone.SaveSettingsFile(&error));
+  EXPECT_TRUE(QFileInfo(unreadable).isDir());
 }

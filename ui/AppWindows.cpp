@@ -11,9 +11,14 @@ AppWindows::~AppWindows() = default;
 
 std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
                                           const QString& settingsFilePath) {
+  return CreateWindows(platform, SettingsPaths{settingsFilePath, settingsFilePath, {}});
+}
+
+std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
+                                          const SettingsPaths& settings) {
   auto w = std::make_unique<AppWindows>();
   // The main window loads the settings; the windows after it see them.
-  w->main = std::make_unique<MainWindow>(platform, settingsFilePath);
+  w->main = std::make_unique<MainWindow>(platform, settings);
   MainWindow* main = w->main.get();
   FlightWorkspace& ws = main->Workspace();
   auto save = [main] { return main->SaveSettingsNow(); };

@@ -22,6 +22,9 @@ struct AppWindows {
 };
 
 std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
+                                          const SettingsPaths& settings);
+// With one settings file for reading and writing and no fallback.
+std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
                                           const QString& settingsFilePath);
 
 }  // namespace hypsor

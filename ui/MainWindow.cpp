@@ -24,7 +24,7 @@
 
 namespace hypsor {
 
-MainWindow::MainWindow(const PlatformServices& platform, const QString& settingsFilePath,
+MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& settings,
                        QWidget* parent)
     : QMainWindow(parent), platform_(platform), channel_(std::make_unique<DeviceChannel>()) {
   // 1. The window and its controls as designed.
@@ -32,7 +32,7 @@ MainWindow::MainWindow(const PlatformServices& platform, const QString& settings
   BuildMenu();
   // 2. Settings.
   QString error;
-  if (!workspace_.LoadSettingsFile(settingsFilePath, &error)) ShowError(error);
+  if (!workspace_.LoadSettingsFile(settings, &error)) ShowError(error);
   // 3. The acceleration tick.
   accelerationAction_->setChecked(workspace_.Settings().ShowAcceleration != 0);
   // 4-5. The language and its tick.
@@ -170,7 +170,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 bool MainWindow::CloseAndSave() {
   channel_->ClosePort();
-  return SaveSettingsNow();
+  QString error;
+  if (workspace_.SaveSettingsFile(&error)) return true;
+  // Never a window that cannot be closed: the user may leave without saving.
+  const QString text = T(Txt::CloseWithoutSaving) + QStringLiteral("\n\n") +
+                       LocalizedFileMessage(error, workspace_.LanguageIndex());
+  return platform_.boxes.Show(text, T(Txt::ErrorCaption), BoxButtons::YesNo) == BoxResult::Ok;
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {

@@ -43,7 +43,7 @@ struct PlatformServices {
 class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
-  MainWindow(const PlatformServices& platform, const QString& settingsFilePath,
+  MainWindow(const PlatformServices& platform, const SettingsPaths& settings,
              QWidget* parent = nullptr);
   ~MainWindow() override;
 

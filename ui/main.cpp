@@ -47,14 +47,14 @@ int main(int argc, char** argv) {
     }
   }
 
-  const QString settingsPath = parser.isSet(settingsOption)
-                                   ? parser.value(settingsOption)
-                                   : hypsor::ChooseSettingsPath(hypsor::ExecutablePath());
+  const hypsor::SettingsPaths settingsPaths =
+      parser.isSet(settingsOption) ? hypsor::NamedSettingsPaths(parser.value(settingsOption))
+                                   : hypsor::ChooseSettingsPaths(hypsor::ExecutablePath());
 
   hypsor::QtMessageBox boxes;
   hypsor::QtFileDialogs dialogs;
   hypsor::QtDocumentOpener documents;
-  auto windows = hypsor::CreateWindows({boxes, dialogs, documents}, settingsPath);
+  auto windows = hypsor::CreateWindows({boxes, dialogs, documents}, settingsPaths);
   if (!port.isEmpty()) hypsor::SetPortName(windows->main->Workspace().Settings(), port);
   windows->main->showMaximized();
   app.exec();

@@ -31,9 +31,14 @@ struct MainWindowFixture {
   std::unique_ptr<AppWindows> windows;
 
   QString SettingsPath() const { return dir.filePath(QStringLiteral("hypsor.par")); }
+  // The per-user file the window falls back to when the settings file cannot be read.
+  QString FallbackPath() const { return dir.filePath(QStringLiteral("user/hypsor.par")); }
   MainWindow& Window() { return *windows->main; }
   FlightWorkspace& Workspace() { return windows->main->Workspace(); }
-  void Create() { windows = CreateWindows({boxes, dialogs, documents}, SettingsPath()); }
+  void Create() {
+    windows = CreateWindows({boxes, dialogs, documents},
+                            SettingsPaths{SettingsPath(), SettingsPath(), FallbackPath()});
+  }
   template <class T>
   T* Control(const char* name) {
     return Child<T>(&Window(), name);
