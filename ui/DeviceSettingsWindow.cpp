@@ -19,6 +19,7 @@
 #include "platform/SerialDevices.h"
 #include "platform/SerialPort.h"
 #include "text/Texts.h"
+#include "ui/DesignFont.h"
 
 namespace hypsor {
 
@@ -52,6 +53,7 @@ constexpr int kLeft = 40;
 constexpr int kFirstTop = 16;
 constexpr int kRowStep = 56;
 constexpr int kFieldWidth = 81;
+constexpr int kListExtraWidth = 10;
 
 const char* const kSamplingTexts[] = {"50 pom/sek",  "25 pom/sek",  "15 pom/sek",  "10 pom/sek",
                                       "  5 pom/sek", "  1 pom/sek", "  2 sek/pom", "  5 sek/pom"};
@@ -69,6 +71,7 @@ DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecor
       saveSettings_(std::move(saveSettings)) {
   setModal(true);
   setFixedSize(179, 483);
+  setFont(DesignFont());
 
   int row = 0;
   auto label = [&] {
@@ -77,7 +80,11 @@ DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecor
     return l;
   };
   auto place = [&](QWidget* w) {
-    w->setGeometry(kLeft, kFirstTop + row * kRowStep + 16, kFieldWidth, 21);
+    // The fixed lists take a few pixels more than the designed field, or their arrow would cut
+    // the last letter of "50 pom/sek".
+    auto* list = qobject_cast<QComboBox*>(w);
+    const int width = list && !list->isEditable() ? kFieldWidth + kListExtraWidth : kFieldWidth;
+    w->setGeometry(kLeft, kFirstTop + row * kRowStep + 16, width, 21);
     ++row;
   };
 

@@ -8,6 +8,7 @@
 #include "files/IntegerText.h"
 #include "files/SettingsFile.h"
 #include "text/Texts.h"
+#include "ui/DesignFont.h"
 
 namespace hypsor {
 
@@ -43,6 +44,7 @@ FilterSettingsWindow::FilterSettingsWindow(SettingsRecord& settings, const int& 
   setWindowTitle(QStringLiteral("Hypsor-Filtr"));
   setModal(true);
   setFixedSize(kWidth, kHeight);
+  setFont(DesignFont());
 
   auto row = [this](int index, const char* caption, const char* text, QLabel*& label,
                     QLineEdit*& field, const char* labelName, const char* fieldName) {
