@@ -121,13 +121,9 @@ TEST(Chart, SecondsLabelsAreDrawnAtEveryWidth) {
 
 TEST(Chart, ZoomedInTheLabelsStayWholeSecondsAndDrawn) {
   MainWindowFixture f;
-  f.Create();
+  f.Show(1920, 1000);
   MainWindow& w = f.Window();
-  w.resize(1920, 1000);
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-  f.dialogs.openNames << ExamplePath("flight-25hz-plateaus.hyp");
-  f.Click("loadButton");
+  f.Open(ExamplePath("flight-25hz-plateaus.hyp"));
   FlightChart& chart = w.Chart();
   const QRect plot = chart.PlotArea();
   QWidget* vp = chart.PlotWidget();
@@ -150,21 +146,16 @@ TEST(Chart, ZoomedInTheLabelsStayWholeSecondsAndDrawn) {
 
 TEST(Chart, ACurveClickIsNoZoomStepAndTheLeftAxisHoldsEveryCurve) {
   MainWindowFixture f;
-  f.Create();
+  f.Show(1280, 800);
   MainWindow& w = f.Window();
-  w.resize(1280, 800);
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
   FlightChart& chart = w.Chart();
   auto top = [](const QList<QPointF>& pts) {
     double m = 0;
     for (const QPointF& p : pts) m = std::max(m, p.y());
     return m;
   };
-  f.dialogs.openNames << ExamplePath("sample-flight.hyp");
-  f.Click("loadButton");
-  f.dialogs.openNames << ExamplePath("flight-25hz-plateaus.hyp");
-  f.Click("compareButton");
+  f.Open(ExamplePath("sample-flight.hyp"));
+  f.Compare(ExamplePath("flight-25hz-plateaus.hyp"));
   // Clicking the comparison removes it; the axes change, but that is no zoom.
   const QPointF at = chart.CurvePoints(Curve::Comparison).at(40);
   QTest::mouseClick(chart.PlotWidget(), Qt::LeftButton, {},
@@ -173,15 +164,12 @@ TEST(Chart, ACurveClickIsNoZoomStepAndTheLeftAxisHoldsEveryCurve) {
   ASSERT_TRUE(chart.CurvePoints(Curve::Comparison).isEmpty());
   EXPECT_EQ(chart.ZoomDepth(), 0);
   // A later comparison is drawn whole.
-  f.dialogs.openNames << ExamplePath("flight-1hz.hyp");
-  f.Click("compareButton");
+  f.Compare(ExamplePath("flight-1hz.hyp"));
   EXPECT_GE(chart.LeftRange().max, top(chart.CurvePoints(Curve::Comparison)));
 
   // A main flight lower than the comparison, drawn again: the comparison stays whole.
-  f.dialogs.openNames << ExamplePath("flight-spike.hyp");
-  f.Click("loadButton");
-  f.dialogs.openNames << ExamplePath("sample-flight.hyp");
-  f.Click("compareButton");
+  f.Open(ExamplePath("flight-spike.hyp"));
+  f.Compare(ExamplePath("sample-flight.hyp"));
   const double comparisonTop = top(chart.CurvePoints(Curve::Comparison));
   ASSERT_GT(comparisonTop, top(chart.CurvePoints(Curve::Altitude)));
   Child<QAction>(&w, "accelerationAction")->trigger();
@@ -195,13 +183,9 @@ TEST(Chart, ACurveClickIsNoZoomStepAndTheLeftAxisHoldsEveryCurve) {
 
 TEST(Chart, AxisStepsFitTheirOneDecimalAndFollowTheSize) {
   MainWindowFixture f;
-  f.Create();
+  f.Show(1280, 800);
   MainWindow& w = f.Window();
-  w.resize(1280, 800);
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-  f.dialogs.openNames << ExamplePath("flight-1hz.hyp");
-  f.Click("loadButton");
+  f.Open(ExamplePath("flight-1hz.hyp"));
   FlightChart& chart = w.Chart();
   EXPECT_GE(chart.RightAxisStep(), 0.1) << "one decimal: a finer step repeats labels";
   EXPECT_GE(chart.LeftAxisStep(), 0.1);

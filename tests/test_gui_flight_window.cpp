@@ -23,12 +23,14 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/SeriesValues.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestFlights.h"
 #include "tests/support/TestPaths.h"
 #include "ui/FlightChart.h"
 
 using namespace hypsor;
 using hypsor::test::ExamplePath;
 using hypsor::test::MainWindowFixture;
+using hypsor::test::MakeFlight;
 
 using hypsor::test::ReadFile;
 
@@ -40,32 +42,11 @@ using hypsor::test::Ys;
 
 namespace {
 
-// A flight: header with the given sampling code and temperature, then the samples and the marker.
-QByteArray MakeFlight(std::initializer_list<int> samples, int code = 3, int temperature = 20) {
-  QByteArray b(32, '\0');
-  b[2] = 7;
-  b[3] = char(0x34), b[4] = char(0x12);
-  b[5] = char(temperature), b[6] = 0;
-  b[7] = char(code);
-  b[8] = char(10000 & 0xff), b[9] = char(10000 >> 8);
-  for (int s : samples) b.append(char(s & 0xff)).append(char(s >> 8));
-  b.append(char(0xff)).append(char(0xff));
-  return b;
-}
-
 struct Shown : MainWindowFixture {
   Shown() {
     Create();
     Window().show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window()));
-  }
-  void Open(const QString& path) {
-    dialogs.openNames << path;
-    Click("loadButton");
-  }
-  void Compare(const QString& path) {
-    dialogs.openNames << path;
-    Click("compareButton");
   }
   void TypeTemperature(QLineEdit* field, const QString& text) {
     field->setFocus();

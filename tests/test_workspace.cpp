@@ -14,27 +14,16 @@
 #include "flight/Decode.h"
 #include "session/FlightWorkspace.h"
 #include "tests/support/TestFiles.h"
+#include "tests/support/TestFlights.h"
 #include "tests/support/TestPaths.h"
 
 using namespace hypsor;
 using hypsor::test::ExamplePath;
+using hypsor::test::MakeFlight;
 using hypsor::test::ReadFile;
 using hypsor::test::WriteFile;
 
 namespace {
-
-// A flight file: header with sampling code and temperature, the samples, the end marker.
-QByteArray MakeFlight(std::initializer_list<int> samples, int code = 3, int temperature = 20) {
-  QByteArray b(32, '\0');
-  b[2] = 7;
-  b[3] = char(0x34), b[4] = char(0x12);
-  b[5] = char(temperature), b[6] = 0;
-  b[7] = char(code);
-  b[8] = char(10000 & 0xff), b[9] = char(10000 >> 8);
-  for (int s : samples) b.append(char(s & 0xff)).append(char(s >> 8));
-  b.append(char(0xff)).append(char(0xff));
-  return b;
-}
 
 Flight Load(const QString& path) {
   Flight f;

@@ -43,6 +43,22 @@ struct MainWindowFixture {
   T* Control(const char* name) {
     return Child<T>(&Window(), name);
   }
+  // Creates the windows and shows the main window at the given size.
+  void Show(int width, int height) {
+    Create();
+    Window().resize(width, height);
+    Window().show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+  }
+  // Opens a flight file as the main flight or the comparison, through the buttons.
+  void Open(const QString& path) {
+    dialogs.openNames << path;
+    Click("loadButton");
+  }
+  void Compare(const QString& path) {
+    dialogs.openNames << path;
+    Click("compareButton");
+  }
   // Clicks a button of the main window by its object name.
   void Click(const char* name) {
     if (auto* b = Control<QAbstractButton>(name)) QTest::mouseClick(b, Qt::LeftButton);

@@ -1,0 +1,23 @@
+#pragma once
+#include <initializer_list>
+
+#include <QByteArray>
+
+namespace hypsor::test {
+
+// A flight file: a header (competitor 7, serial 0x1234, calibration 10000, the given sampling
+// code and temperature), the samples as 16-bit words, then the end marker.
+inline QByteArray MakeFlight(std::initializer_list<int> samples, int code = 3,
+                             int temperature = 20) {
+  QByteArray b(32, '\0');
+  b[2] = 7;
+  b[3] = char(0x34), b[4] = char(0x12);
+  b[5] = char(temperature), b[6] = 0;
+  b[7] = char(code);
+  b[8] = char(10000 & 0xff), b[9] = char(10000 >> 8);
+  for (int s : samples) b.append(char(s & 0xff)).append(char(s >> 8));
+  b.append(char(0xff)).append(char(0xff));
+  return b;
+}
+
+}  // namespace hypsor::test
