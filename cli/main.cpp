@@ -1,4 +1,5 @@
 // hypsor-cli: dispatches on the first argument to the subcommands declared in Commands.h.
+#include <QApplication>
 #include <QCoreApplication>
 #include <QIODevice>
 #include <QStringList>
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "cli/Commands.h"
 #include "platform/Version.h"
@@ -31,6 +33,9 @@ constexpr Command kCommands[] = {
     {"stats", RunStats,
      "stats FILE [--json] [--temperature T] [--filter ...]\n"
      "                                launch, apogee, landing, times and rates of a flight"},
+    {"plot", RunPlot,
+     "plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART.png|.svg|.pdf\n"
+     "                                the window's chart, drawn without a display"},
     {"download", RunDeviceDownload,
      "download --port PORT --out FILE [--force] [--log LOG]\n"
      "                                fetch the altimeter's last flight into a flight file;\n"
@@ -88,10 +93,31 @@ int Run(QStringList args, QTextStream& out, QTextStream& err) {
   return ExitUsage;
 }
 
+// The offscreen platform's notes about what it cannot do are no news to a command-line user.
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtWarningMsg &&
+      (text.startsWith(QLatin1String("This plugin does not support")) ||
+       text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))))
+    return;
+  std::fputs(qPrintable(qFormatLogMessage(type, context, text) + QLatin1Char('\n')), stderr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  // Drawing a chart needs the widgets; without a display they run on the offscreen platform.
+  const bool widgets = argc > 1 && std::strcmp(argv[1], "plot") == 0;
+  if (widgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+      qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  std::unique_ptr<QCoreApplication> application;
+  if (widgets) {
+    qInstallMessageHandler(QuietOffscreenNotes);
+    application = std::make_unique<QApplication>(argc, argv);
+  } else {
+    application = std::make_unique<QCoreApplication>(argc, argv);
+  }
+  QCoreApplication& app = *application;
   int status = ExitOk;
   QString failure;  // why standard output was not written, when it was not
   {

@@ -1,5 +1,9 @@
 #pragma once
+#include <optional>
+
+#include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace hypsor {
 
@@ -10,6 +14,24 @@ class FileDialogService {
   virtual ~FileDialogService() = default;
   virtual QString OpenFileName() = 0;
   virtual QString SaveFileName() = 0;
+
+  // The file an export goes to: the dialog shows the caption and the filters ("PNG (*.png)")
+  // and starts at suggestedPath; it asks before replacing a file. The base version asks as
+  // SaveFileName does.
+  struct ExportRequest {
+    QString caption;
+    QStringList filters;
+    QString suggestedPath;
+  };
+  virtual QString ExportFileName(const ExportRequest&) { return SaveFileName(); }
+
+  // The size a chart is exported at: the window's, or one the user types; nothing when
+  // cancelled. The base version takes the window's.
+  struct SizeRequest {
+    QString caption, windowSizeText, widthText, heightText;
+    QSize windowSize;
+  };
+  virtual std::optional<QSize> ChartSize(const SizeRequest& request) { return request.windowSize; }
 };
 
 }  // namespace hypsor

@@ -148,6 +148,7 @@ void FlightWorkspace::DecodeMainFlight() {
   if (acceleration) SetCurve(Curve::Acceleration, std::move(d.acceleration));
   // A value this flight does not set is blank, never the previous flight's.
   mainPanel_.maximum = d.MaxAltitude ? FormatMetres(*d.MaxAltitude) : QString();
+  mainTables_.Decoded(d.MaxAltitude);
   mainPanel_.minimum = d.MinAltitude ? FormatMetres(*d.MinAltitude) : QString();
   changes_.mainPanel = true;
 }
@@ -167,6 +168,7 @@ void FlightWorkspace::DecodeComparison() {
   comparisonAxisMaximum_ = d.MaxAltitude ? d.axisMaximum : 0;
   if (d.MaxAltitude && d.axisMaximum > a.maximum) a.maximum = d.axisMaximum;
   comparisonPanel_.maximum = d.MaxAltitude ? FormatMetres(*d.MaxAltitude) : QString();
+  comparisonTables_.Decoded(d.MaxAltitude);
   comparisonPanel_.minimum = d.MinAltitude ? FormatMetres(*d.MinAltitude) : QString();
   changes_.comparisonPanel = true;
 }
@@ -298,6 +300,7 @@ void FlightWorkspace::FilterMain() {
   SetCurve(Curve::Altitude, Metres(out.filtered));
   SetCurve(Curve::UnfilteredAltitude, Metres(out.unfiltered));
   mainPanel_.maximum = FormatMetres(static_cast<float>(out.maxDm * 0.1));
+  mainTables_.Filtered(out.filtered, static_cast<float>(out.maxDm * 0.1));
   mainPanel_.minimum = FormatMetres(static_cast<float>(out.minDm * 0.1));
   changes_.mainPanel = true;
 }
@@ -310,6 +313,7 @@ void FlightWorkspace::FilterComparison() {
   SetCurve(Curve::UnfilteredComparison, Metres(out.unfiltered));
   SetCurve(Curve::Comparison, Metres(out.filtered));
   comparisonPanel_.maximum = FormatMetres(static_cast<float>(out.maxDm * 0.1));
+  comparisonTables_.Filtered(out.filtered, static_cast<float>(out.maxDm * 0.1));
   comparisonPanel_.minimum = FormatMetres(static_cast<float>(out.minDm * 0.1));
   changes_.comparisonPanel = true;
 }

@@ -3,12 +3,18 @@
 #include <bitset>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <vector>
+
+#include <QByteArray>
 
 #include <QString>
 
 #include "files/SettingsFile.h"
 #include "flight/FlightData.h"
+#include "flight/FlightStatistics.h"
+#include "session/ChartAnnotations.h"
 #include "text/Texts.h"
 
 namespace hypsor {
@@ -142,7 +148,36 @@ class FlightWorkspace {
   int ComparisonCount() const { return comparisonCount_; }
   FilterParams CurrentFilterParams() const;
 
+  // --- Views beyond the panels (WorkspaceViews.cpp).
+  // A flight's statistics, from its filtered table while its filter is on; empty (enoughSamples
+  // false) while the flight's curve is not shown.
+  FlightStatistics Statistics(FlightSlot slot) const;
+  // Draws the comparison on real time, shifted so both launches fall together.
+  void SetComparisonAligned(bool aligned);
+  bool ComparisonAligned() const { return comparisonAligned_; }
+  CurvePlacement Placement(Curve curve) const;
+  // Launch, apogee and landing of each shown flight, on its curve.
+  std::vector<ChartMarker> Markers() const;
+  // The samples nearest to chart position x on each shown curve (altitude, comparison,
+  // acceleration), with the changes since referenceX when one is set; and as text.
+  std::vector<ReadoutLine> ReadoutAt(double x, std::optional<double> referenceX) const;
+  QString ReadoutText(const std::vector<ReadoutLine>& lines) const;
+  // The shown curves as CSV: the main flight's columns, then the comparison's.
+  QByteArray DataCsv() const;
+  bool ExportData(const QString& path, QString* error) const;
+
  private:
+  // What a flight's statistics are computed from besides its altitude table.
+  struct SlotTables {
+    bool filterOn = false;
+    std::unique_ptr<AltitudeTableArray> filtered;  // the last filter run's curve
+    int filteredCount = 0;
+    std::optional<float> maximum;  // as the panel shows it
+    void Decoded(std::optional<float> max);
+    void Filtered(std::span<const std::int32_t> table, float max);
+  };
+  double SecondsPerSample(Curve curve) const;
+
   void ShowMainFlight(const Flight& flight);
   void DecodeMainFlight();
   void DecodeComparison();
@@ -171,6 +206,10 @@ class FlightWorkspace {
   int comparisonCount_ = 0;
   int comparisonAxisMaximum_ = 0;  // the left axis the comparison asks for
   std::unique_ptr<FilterTables> filterTables_;
+
+  SlotTables mainTables_;
+  SlotTables comparisonTables_;
+  bool comparisonAligned_ = false;
 
   ChartContent chart_;
   PanelTexts mainPanel_;

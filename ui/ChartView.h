@@ -30,6 +30,8 @@ class ChartView : public QChartView {
   void SetSeriesTitle(Curve curve, const QString& title);
   void SetLeftAxis(const LeftAxisRequest& request);
   void UndoZoom();
+  // Moves a curve's points to the owner's placement for it (FlightChartViews.cpp).
+  void ApplyPlacement(Curve curve);
 
   int ZoomDepth() const { return static_cast<int>(zoomStack_.size()); }
   QChart* Chart() const { return chart_; }

@@ -125,7 +125,9 @@ void ChartView::SetPoints(Curve curve, const std::vector<float>& values) {
   QList<QPointF> pts;
   pts.reserve(static_cast<qsizetype>(values.size()));
   for (std::size_t i = 0; i < values.size(); ++i)
-    pts.append(QPointF(static_cast<double>(i), static_cast<double>(values[i])));
+    pts.append(
+        QPointF(owner_->placement_[static_cast<std::size_t>(curve)].X(static_cast<double>(i)),
+                static_cast<double>(values[i])));
   SeriesOf(curve)->replace(pts);
   RescaleToData();
 }
@@ -178,8 +180,11 @@ void ChartView::ApplyRanges(const Ranges& r) {
 }
 
 void ChartView::RescaleToData() {
-  int points = 0;
-  for (QLineSeries* s : series_) points = std::max(points, s->count());
+  // The time axis reaches the last point of any curve (a comparison on real time may stand
+  // elsewhere than at its sample numbers).
+  double lastX = 0;
+  for (QLineSeries* s : series_)
+    if (s->count() > 0) lastX = std::max(lastX, s->at(s->count() - 1).x());
 
   constexpr double inf = std::numeric_limits<double>::infinity();
   double lo = inf, hi = -inf;
@@ -200,7 +205,7 @@ void ChartView::RescaleToData() {
   if (!(r0 <= r1)) r0 = now.r0, r1 = now.r1;
   if (!(r1 > r0)) r0 -= 1, r1 += 1;
 
-  const Ranges home{0, std::max(1.0, static_cast<double>(points - 1)), y0, y1, r0, r1};
+  const Ranges home{0, std::max(1.0, lastX), y0, y1, r0, r1};
   if (!zoomStack_.empty()) {
     zoomStack_.front() = home;  // keep the user's zoom; the new data is there when undone
     RebuildTimeLabels();

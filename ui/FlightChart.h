@@ -1,5 +1,7 @@
 #pragma once
+#include <array>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -10,10 +12,13 @@
 #include <QStringList>
 #include <QWidget>
 
+class QPainter;
+
 #include "session/FlightWorkspace.h"
 
 namespace hypsor {
 
+class ChartOverlay;
 class ChartView;
 
 // The flight chart: six curves against the point index, altitude on the left axis,
@@ -58,13 +63,51 @@ class FlightChart : public QWidget {
   QPoint PlotPosition(Curve curve, QPointF value) const;
   QRect PlotArea() const;
 
+  // --- Views we add (FlightChartViews.cpp): the comparison on real time, markers, the cursor
+  // readout, drawing to an image or a document.
+  // Where the curve's points stand on the time axis; points already on the chart move too.
+  void SetCurvePlacement(Curve curve, CurvePlacement placement);
+  CurvePlacement Placement(Curve curve) const;
+  void SetMarkers(const std::vector<ChartMarker>& markers);
+  std::vector<ChartMarker> Markers() const;
+  // Where the markers are drawn now, in PlotWidget coordinates; hidden ones (zoomed away) are
+  // left out.
+  std::vector<std::pair<QString, QPoint>> VisibleMarkerPositions() const;
+  // Reports the cursor over the plot area (CursorMoved, CursorLeft, EmptyClicked) from now on.
+  void EnableReadout();
+  // A vertical line at time-axis position x with the readout text beside it; Hide removes both.
+  void ShowReadout(double x, const QString& text);
+  void HideReadout();
+  // A dashed line at the reference point, or none.
+  void SetReference(std::optional<double> x);
+  QString ReadoutText() const;  // empty when hidden
+  bool ReferenceShown() const;
+  // The time-axis position under a PlotWidget point.
+  double TimeAt(QPoint plotWidgetPoint) const;
+  // Files dragged over the chart go to the window (the plotting library would refuse them).
+  void PassDropsToWindow();
+  // Draws the chart as it is (zoom included) into painter, laid out for size pixels.
+  void Render(QPainter& painter, QSize size);
+
  signals:
   void CurveClicked(Curve curve);
   void LegendClicked();
+  void CursorMoved(double x);
+  void CursorLeft();
+  // A left click on the plot area that neither hit a curve nor dragged a zoom rectangle.
+  void EmptyClicked(double x);
 
  private:
   friend class ChartView;
+  friend class ChartOverlay;
+  ChartOverlay* Overlay();
   ChartView* view_;
+  // Created on first use; goes before the plotting library's view does.
+  struct OverlayDeleter {
+    void operator()(ChartOverlay* overlay) const;
+  };
+  std::unique_ptr<ChartOverlay, OverlayDeleter> overlay_;
+  std::array<CurvePlacement, CurveCount> placement_{};
   LeftAxisRequest request_;
 };
 

@@ -21,6 +21,7 @@
 #include "ui/FlightChart.h"
 #include "ui/InfoWindow.h"
 #include "ui/MainLayout.h"
+#include "ui/MainWindowViews.h"
 
 namespace hypsor {
 
@@ -42,6 +43,8 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
   ApplyLanguage();
   // 7. An empty chart.
   chart_->SetCurve(Curve::Altitude, {});
+  // The views we add to the designed window.
+  views_ = new FlightViews(*this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -94,6 +97,7 @@ void MainWindow::ApplyLanguage() {
     w->setToolTip(T(tip));
   // The toolkit's own dialogs and buttons in the same language.
   UseToolkitLanguage(workspace_.LanguageIndex());
+  if (views_) views_->ApplyLanguage();
 }
 
 void MainWindow::onPolishChosen() {

@@ -25,6 +25,7 @@ class DeviceSettingsWindow;
 class DocumentOpener;
 class FileDialogService;
 class FilterSettingsWindow;
+class FlightViews;
 class FlightChart;
 class InfoWindow;
 class MessageBoxService;
@@ -57,6 +58,9 @@ class MainWindow : public QMainWindow {
   // Writes the settings file; reports a failure in a box.
   bool SaveSettingsNow();
   bool ExchangeRunning() const { return exchangeRunning_; }
+  // Opens a flight file as the main flight or the comparison, as the Load and Compare buttons
+  // do, and draws it; an unreadable file is reported in a box (command line, dropped files).
+  bool OpenFlightFile(const QString& path, FlightSlot slot);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -65,6 +69,7 @@ class MainWindow : public QMainWindow {
 
  private:
   friend class ExchangeGuard;
+  friend class FlightViews;  // the views we add: statistics, markers, readout, exports
   QString T(Txt id) const { return workspace_.T(id); }
   void BuildControls();
   void BuildPanels();
@@ -113,6 +118,7 @@ class MainWindow : public QMainWindow {
   FilterSettingsWindow* filterSettings_ = nullptr;
   bool exchangeRunning_ = false;  // an exchange with the altimeter holds the port
   bool closeRequested_ = false;   // a close that came during an exchange, done after it
+  FlightViews* views_ = nullptr;
 
   // Controls.
   QWidget* client_;

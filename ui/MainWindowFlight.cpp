@@ -12,6 +12,7 @@
 #include "ui/FilterSettingsWindow.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
+#include "ui/MainWindowViews.h"
 
 namespace hypsor {
 
@@ -28,6 +29,7 @@ void MainWindow::Redraw() {
   if (c.leftAxis) chart_->SetLeftAxis(content.leftAxis);
   if (c.mainPanel) DrawPanel(FlightSlot::Main);
   if (c.comparisonPanel) DrawPanel(FlightSlot::Comparison);
+  if (views_) views_->Update();
 }
 
 void MainWindow::DrawPanel(FlightSlot slot) {

@@ -32,6 +32,11 @@ int main(int argc, char** argv) {
                                 QStringLiteral("NAME"));
   parser.addOption(settingsOption);
   parser.addOption(portOption);
+  parser.addPositionalArgument(QStringLiteral("FLIGHT"), QStringLiteral("Flight file to open."),
+                               QStringLiteral("[FLIGHT"));
+  parser.addPositionalArgument(QStringLiteral("COMPARISON"),
+                               QStringLiteral("Flight file to compare it with."),
+                               QStringLiteral("[COMPARISON]]"));
   parser.process(app);
 
   // A port the program could not open later is refused now, before any window.
@@ -56,6 +61,9 @@ int main(int argc, char** argv) {
   hypsor::QtDocumentOpener documents;
   auto windows = hypsor::CreateWindows({boxes, dialogs, documents}, settingsPaths);
   if (!port.isEmpty()) hypsor::SetPortName(windows->main->Workspace().Settings(), port);
+  const QStringList files = parser.positionalArguments();
+  if (!files.isEmpty()) windows->main->OpenFlightFile(files[0], hypsor::FlightSlot::Main);
+  if (files.size() > 1) windows->main->OpenFlightFile(files[1], hypsor::FlightSlot::Comparison);
   windows->main->showMaximized();
   app.exec();
   return 0;

@@ -16,6 +16,8 @@ class QtFileDialogs : public FileDialogService {
  public:
   QString OpenFileName() override;
   QString SaveFileName() override;
+  QString ExportFileName(const ExportRequest& request) override;
+  std::optional<QSize> ChartSize(const SizeRequest& request) override;
 };
 
 class QtDocumentOpener : public DocumentOpener {

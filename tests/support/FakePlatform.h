@@ -18,8 +18,21 @@ class FakeFileDialogs : public FileDialogService {
     ++saveAsked;
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
   }
+  // Exports answer from saveNames too; the chart size is the window's unless scripted.
+  QString ExportFileName(const ExportRequest& request) override {
+    exportRequests.append(request);
+    return SaveFileName();
+  }
+  std::optional<QSize> ChartSize(const SizeRequest& request) override {
+    ++sizeAsked;
+    if (!chartSizes.isEmpty()) return chartSizes.takeFirst();
+    return request.windowSize;
+  }
   QStringList openNames, saveNames;
   int openAsked = 0, saveAsked = 0;
+  QList<ExportRequest> exportRequests;
+  QList<std::optional<QSize>> chartSizes;  // std::nullopt: cancelled
+  int sizeAsked = 0;
 };
 
 // Records the documents the program asks the system to open; "opening" fails like a missing file.

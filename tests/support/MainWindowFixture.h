@@ -35,7 +35,10 @@ struct MainWindowFixture {
   QString FallbackPath() const { return dir.filePath(QStringLiteral("user/hypsor.par")); }
   MainWindow& Window() { return *windows->main; }
   FlightWorkspace& Workspace() { return windows->main->Workspace(); }
+  QString PreferencesPath() const { return dir.filePath(QStringLiteral("preferences.ini")); }
+  // The window's own preferences file lives in the test's folder too.
   void Create() {
+    qputenv("HYPSOR_PREFERENCES", PreferencesPath().toLocal8Bit());
     windows = CreateWindows({boxes, dialogs, documents},
                             SettingsPaths{SettingsPath(), SettingsPath(), FallbackPath()});
   }

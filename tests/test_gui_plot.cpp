@@ -1,0 +1,119 @@
+// hypsor-cli plot, run as the real program without a display, against the window's own chart.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QtTest/QTest>
+
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
+#include "ui/ChartExport.h"
+#include "ui/FlightChart.h"
+
+using namespace hypsor;
+using hypsor::test::ExamplePath;
+using hypsor::test::ReadFile;
+
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  QString err;
+};
+
+// Runs hypsor-cli as a desktop-less machine would: no display, no platform chosen.
+CliRun Plot(const QStringList& args) {
+  CliRun r;
+  const QString cli = hypsor::test::CliPath();
+  EXPECT_FALSE(cli.isEmpty()) << "HYPSOR_CLI is not set (run the test through CTest)";
+  if (cli.isEmpty()) return r;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+    env.remove(QString::fromLatin1(name));
+  QProcess p;
+  p.setProcessEnvironment(env);
+  p.start(cli, QStringList{QStringLiteral("plot")} + args);
+  EXPECT_TRUE(p.waitForFinished(60000));
+  r.exitCode = p.exitCode();
+  r.err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+
+// The share of pixels two images of one size agree on.
+double Agreement(const QImage& a, const QImage& b) {
+  if (a.size() != b.size()) return 0;
+  const QImage x = a.convertToFormat(QImage::Format_RGB32);
+  const QImage y = b.convertToFormat(QImage::Format_RGB32);
+  qint64 same = 0;
+  for (int row = 0; row < x.height(); ++row)
+    for (int col = 0; col < x.width(); ++col) same += x.pixel(col, row) == y.pixel(col, row);
+  return double(same) / (double(x.width()) * x.height());
+}
+
+}  // namespace
+
+// The command line draws what the window draws: same curves, colours, labels and markers.
+TEST(CliPlot, SameChartAsTheWindowWithoutADisplay) {
+  hypsor::test::MainWindowFixture f;
+  const QString png = f.dir.filePath(QStringLiteral("cli.png"));
+  const CliRun r =
+      Plot({ExamplePath(QStringLiteral("sample-flight.hyp")), QStringLiteral("--compare"),
+            ExamplePath(QStringLiteral("flight-25hz-plateaus.hyp")), QStringLiteral("--out"), png});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+  const QImage cli(png);
+  ASSERT_EQ(cli.size(), QSize(1280, 720));
+
+  f.Create();
+  f.Window().show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f.Window()));
+  f.Window().OpenFlightFile(ExamplePath(QStringLiteral("sample-flight.hyp")), FlightSlot::Main);
+  f.Window().OpenFlightFile(ExamplePath(QStringLiteral("flight-25hz-plateaus.hyp")),
+                            FlightSlot::Comparison);
+  QApplication::processEvents();
+  const QImage window = ChartImage(f.Window().Chart(), QSize(1280, 720));
+  EXPECT_GT(Agreement(cli, window), 0.995);
+
+  // The main flight's red is there, and so is a marker's black outline.
+  bool red = false;
+  for (int y = 0; y < cli.height() && !red; ++y)
+    for (int x = 0; x < cli.width() && !red; ++x) red = cli.pixelColor(x, y) == QColor(Qt::red);
+  EXPECT_TRUE(red);
+}
+
+TEST(CliPlot, FormatsSizesAndErrors) {
+  QTemporaryDir dir;
+  const QString flight = ExamplePath(QStringLiteral("flight-50hz-9000.hyp"));
+  const QString sized = dir.filePath(QStringLiteral("s.png"));
+  ASSERT_EQ(
+      Plot({flight, QStringLiteral("--size"), QStringLiteral("800x500"), QStringLiteral("--filter"),
+            QStringLiteral("--compare"), ExamplePath(QStringLiteral("flight-1hz.hyp")),
+            QStringLiteral("--align"), QStringLiteral("--out"), sized})
+          .exitCode,
+      0);
+  EXPECT_EQ(QImage(sized).size(), QSize(800, 500));
+  const QString svg = dir.filePath(QStringLiteral("c.SVG"));
+  ASSERT_EQ(Plot({flight, QStringLiteral("--out=") + svg}).exitCode, 0);
+  EXPECT_TRUE(ReadFile(svg).contains("<svg"));
+  const QString pdf = dir.filePath(QStringLiteral("c.pdf"));
+  ASSERT_EQ(Plot({flight, QStringLiteral("--out"), pdf}).exitCode, 0);
+  EXPECT_TRUE(ReadFile(pdf).startsWith("%PDF"));
+
+  EXPECT_EQ(Plot({flight}).exitCode, 1);  // no --out
+  EXPECT_EQ(Plot({flight, QStringLiteral("--out"), dir.filePath(QStringLiteral("x.jpg"))}).exitCode,
+            1);
+  EXPECT_EQ(Plot({flight, QStringLiteral("--size"), QStringLiteral("10x10"),
+                  QStringLiteral("--out"), sized})
+                .exitCode,
+            1);
+  EXPECT_EQ(Plot({flight, QStringLiteral("--bogus"), QStringLiteral("--out"), sized}).exitCode, 1);
+  EXPECT_EQ(
+      Plot({dir.filePath(QStringLiteral("missing.hyp")), QStringLiteral("--out"), sized}).exitCode,
+      2);
+  EXPECT_EQ(Plot({flight, QStringLiteral("--out"), dir.filePath(QStringLiteral("no/such/dir.png"))})
+                .exitCode,
+            2);
+}

@@ -1,0 +1,89 @@
+#include "ui/StatisticsDock.h"
+
+#include <QHeaderView>
+#include <QLocale>
+#include <QTableWidget>
+
+#include "session/FlightWorkspace.h"
+
+namespace hypsor {
+
+namespace {
+
+// Row titles, in the order of StatisticFields, then whether the landing was recorded.
+constexpr Txt kRows[] = {Txt::StatApogee,  Txt::StatLaunch,      Txt::StatTimeToApogee,
+                         Txt::StatLanding, Txt::StatDuration,    Txt::StatMaxClimb,
+                         Txt::StatMaxSink, Txt::StatMeanDescent, Txt::StatLanded};
+constexpr int kRowCount = static_cast<int>(std::size(kRows));
+static_assert(kRowCount == StatisticFieldCount + 1);
+
+// The column of one flight: empty without a flight, words where a value does not exist.
+QStringList Column(const FlightWorkspace& w, const FlightStatistics& s, bool shown) {
+  QStringList cells;
+  if (!shown) {
+    for (int i = 0; i < kRowCount; ++i) cells << QString();
+    return cells;
+  }
+  if (!s.enoughSamples) {
+    cells << w.T(Txt::StatTooShort);
+    for (int i = 1; i < kRowCount; ++i) cells << QString();
+    return cells;
+  }
+  const QChar point = QLocale().decimalPoint().at(0);
+  for (const StatisticField& f : StatisticFields(s, point)) cells << f.value;
+  if (!s.launched) {
+    cells[1] = w.T(Txt::StatNoLaunch);
+    cells << QString();
+  } else {
+    cells << w.T(s.landed ? Txt::StatYes : Txt::StatNotLanded);
+  }
+  return cells;
+}
+
+}  // namespace
+
+StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(new QTableWidget) {
+  setObjectName(QStringLiteral("statisticsDock"));
+  table_->setObjectName(QStringLiteral("statisticsTable"));
+  table_->setRowCount(kRowCount);
+  table_->setColumnCount(2);
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  for (int r = 0; r < kRowCount; ++r)
+    for (int c = 0; c < 2; ++c) {
+      auto* item = new QTableWidgetItem;
+      item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table_->setItem(r, c, item);
+    }
+  setWidget(table_);
+  setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+              QDockWidget::DockWidgetFloatable);
+}
+
+void StatisticsDock::Show(const FlightWorkspace& w) {
+  setWindowTitle(w.T(Txt::StatisticsPanel));
+  QStringList rows;
+  for (Txt t : kRows) rows << w.T(t);
+  table_->setVerticalHeaderLabels(rows);
+  const bool mainShown = !w.Chart()[Curve::Altitude].empty();
+  const bool comparisonShown = !w.Chart()[Curve::Comparison].empty();
+  auto caption = [&w](FlightSlot slot, Txt own) {
+    const QString& c = w.Panel(slot).caption;
+    return c.isEmpty() ? w.T(own) : c;
+  };
+  table_->setHorizontalHeaderLabels({caption(FlightSlot::Main, Txt::MainFlightGroup),
+                                     caption(FlightSlot::Comparison, Txt::ComparisonGroup)});
+  const QStringList columns[2] = {Column(w, w.Statistics(FlightSlot::Main), mainShown),
+                                  Column(w, w.Statistics(FlightSlot::Comparison), comparisonShown)};
+  for (int c = 0; c < 2; ++c)
+    for (int r = 0; r < kRowCount; ++r) table_->item(r, c)->setText(columns[c][r]);
+}
+
+QString StatisticsDock::Value(int row, int column) const {
+  const QTableWidgetItem* item = table_->item(row, column);
+  return item ? item->text() : QString();
+}
+
+}  // namespace hypsor
