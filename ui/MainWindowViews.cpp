@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 
@@ -83,7 +84,9 @@ QString FlightViews::T(Txt id) const {
 
 void FlightViews::BuildMenus() {
   QMenuBar* bar = window_.menuBar();
-  viewMenu_ = bar->addMenu(QString());
+  // Between the designed menus and the Info and Help entries at the end of the bar.
+  viewMenu_ = new QMenu(&window_);
+  bar->insertMenu(window_.infoAction_, viewMenu_);
   viewMenu_->setObjectName(QStringLiteral("viewMenu"));
   statisticsAction_ = Toggle(this, "statisticsAction", preferences_.statisticsPanel);
   markersAction_ = Toggle(this, "markersAction", preferences_.markers);
@@ -93,7 +96,8 @@ void FlightViews::BuildMenus() {
   connect(markersAction_, &QAction::triggered, this, &FlightViews::onMarkersToggled);
   connect(alignAction_, &QAction::triggered, this, &FlightViews::onAlignToggled);
 
-  exportMenu_ = bar->addMenu(QString());
+  exportMenu_ = new QMenu(&window_);
+  bar->insertMenu(window_.infoAction_, exportMenu_);
   exportMenu_->setObjectName(QStringLiteral("exportMenu"));
   exportChartAction_ = new QAction(this);
   exportChartAction_->setObjectName(QStringLiteral("exportChartAction"));
