@@ -13,6 +13,7 @@
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QPen>
+#include <QPixmapCache>
 #include <QTimer>
 #include <QValueAxis>
 
@@ -124,6 +125,12 @@ std::vector<std::pair<QString, QPoint>> ChartOverlay::VisibleMarkerPositions() c
 void ChartOverlay::EnableReadout() {
   if (readoutEnabled_) return;
   readoutEnabled_ = true;
+  // The cursor line moves over curves of thousands of points: the chart's own items keep a
+  // picture of themselves, so a move repaints from it instead of stroking every curve again.
+  // Those pictures live in the application's pixmap cache, which must hold them all.
+  QPixmapCache::setCacheLimit(std::max(QPixmapCache::cacheLimit(), 64 * 1024));
+  for (QGraphicsItem* item : view_->scene()->items())
+    if (item->zValue() < kOverlayZ) item->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
   view_->viewport()->setMouseTracking(true);
   view_->viewport()->installEventFilter(this);
 }

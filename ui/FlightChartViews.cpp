@@ -2,6 +2,8 @@
 // and drawing into any painter.
 #include <QChart>
 #include <QCoreApplication>
+#include <QGraphicsItem>
+#include <QGraphicsScene>
 #include <QLineSeries>
 #include <QPainter>
 #include <QResizeEvent>
@@ -99,8 +101,17 @@ void FlightChart::Render(QPainter& painter, QSize size) {
     if (overlay_) overlay_->Reposition();
   };
   layOut(size);
+  // Drawn afresh, never from the pictures the items keep for the screen: a drawing or a
+  // document keeps its lines and text.
+  std::vector<QGraphicsItem*> cached;
+  for (QGraphicsItem* item : view_->scene()->items()) {
+    if (item->cacheMode() == QGraphicsItem::NoCache) continue;
+    cached.push_back(item);
+    item->setCacheMode(QGraphicsItem::NoCache);
+  }
   painter.setRenderHint(QPainter::Antialiasing);
   view_->render(&painter, QRectF(QPointF(0, 0), QSizeF(size)), QRect(QPoint(0, 0), size));
+  for (QGraphicsItem* item : cached) item->setCacheMode(QGraphicsItem::DeviceCoordinateCache);
   if (size != shown) layOut(shown);
 }
 
