@@ -62,7 +62,7 @@ void PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* 
 // StatsCommands.cpp: stats FILE [--json] [--temperature T] [--filter ...]
 int RunStats(const QStringList& args, QTextStream& out, QTextStream& err);
 
-// PlotCommand.cpp: plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART
+// ui/PlotCommand.cpp: plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART
 // (needs a QApplication; main.cpp creates one on the offscreen platform for it).
 int RunPlot(const QStringList& args, QTextStream& out, QTextStream& err);
 

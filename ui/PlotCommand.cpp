@@ -1,4 +1,6 @@
-// plot: the window's chart of a flight (and a comparison) drawn offscreen into an image file.
+// hypsor-cli plot: the window's chart of a flight (and a comparison) drawn offscreen into an
+// image file. It draws with the window's own chart, so it lives with the windows; the tool's
+// dispatcher (cli/main.cpp) reaches it through cli/Commands.h.
 #include <QRegularExpression>
 
 #include "cli/Commands.h"
