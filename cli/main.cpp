@@ -36,11 +36,17 @@ constexpr Command kCommands[] = {
     {"plot", RunPlot,
      "plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART.png|.svg|.pdf\n"
      "                                the window's chart, drawn without a display"},
+    {"results", RunResults,
+     "results DIR [--csv] [--flights]  ranking of the competitors by best apogee from the\n"
+     "                                flight files of DIR; --flights: the table of flights"},
     {"download", RunDeviceDownload,
      "download --port PORT --out FILE [--force] [--log LOG]\n"
      "                                fetch the altimeter's last flight into a flight file;\n"
      "                                an existing FILE is replaced only with --force, and\n"
-     "                                --out - writes it to standard output"},
+     "                                --out - writes it to standard output\n"
+     "download --port PORT --session DIR [--log LOG]\n"
+     "                                keep it in a contest folder as\n"
+     "                                C<competitor>_S<serial>_<time>.hyp, added to results.csv"},
     {"reset", RunDeviceReset, "reset --port PORT --yes [--log LOG]  zero the altimeter"},
     {"settings", RunDeviceSettings,
      "settings --port PORT [--set KEY=VALUE]... [--log LOG]\n"
