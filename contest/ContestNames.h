@@ -18,6 +18,10 @@ QString ContestFileName(unsigned competitor, unsigned serial, const QDateTime& l
 // The download time a contest file name carries (local time), or nothing for another name.
 std::optional<QDateTime> ContestFileTime(QStringView fileName);
 
+// Orders the files of one download time as they were kept: a contest name's attempts by number
+// (C.._140309.hyp before C.._140309-2.hyp before ...-10.hyp), other names as they are.
+QString DownloadOrderKey(const QString& fileName);
+
 // Whether a folder entry is a flight file of the folder: it ends in ".hyp" (any case) and is not
 // a temporary file left by an interrupted save.
 bool IsFlightFileName(QStringView fileName);

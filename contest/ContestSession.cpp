@@ -41,7 +41,7 @@ void NumberByDownload(std::vector<FlightRecord>& flights) {
   for (FlightRecord& f : flights) order.push_back(&f);
   std::sort(order.begin(), order.end(), [](const FlightRecord* a, const FlightRecord* b) {
     if (a->downloaded != b->downloaded) return a->downloaded < b->downloaded;
-    return a->file < b->file;
+    return DownloadOrderKey(a->file) < DownloadOrderKey(b->file);
   });
   for (std::size_t k = 0; k < order.size(); ++k) order[k]->flight = static_cast<int>(k) + 1;
 }
@@ -65,8 +65,9 @@ FolderScan ScanContestFolder(const QString& folder) {
 }
 
 bool WriteResultsTable(const QString& folder, std::vector<FlightRecord> flights, QString* error) {
-  std::stable_sort(flights.begin(), flights.end(),
-                   [](const FlightRecord& a, const FlightRecord& b) { return a.flight < b.flight; });
+  std::stable_sort(
+      flights.begin(), flights.end(),
+      [](const FlightRecord& a, const FlightRecord& b) { return a.flight < b.flight; });
   return WriteFileAtomically(ResultsPath(folder), FlightTableCsv(flights), error);
 }
 
@@ -163,15 +164,16 @@ bool ContestSession::KeepDownload(std::span<const std::uint8_t> bytes, const QDa
     return false;
   }
   FlightRecord record;
-  const std::span<const std::uint8_t> head = bytes.first(std::min<std::size_t>(bytes.size(), FileReadCap));
+  const std::span<const std::uint8_t> head =
+      bytes.first(std::min<std::size_t>(bytes.size(), FileReadCap));
   if (!RecordFromBytes(head, EndMarkerInTail(bytes), record, *work_)) {
     if (error) *error = QStringLiteral("The download is too short for a flight");
     return false;
   }
   // The name's time has whole seconds; the record says what the name says.
   const QDateTime local = when.toLocalTime();
-  record.downloaded = QDateTime(local.date(), QTime(local.time().hour(), local.time().minute(),
-                                                    local.time().second()));
+  record.downloaded = QDateTime(
+      local.date(), QTime(local.time().hour(), local.time().minute(), local.time().second()));
   const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                         static_cast<qsizetype>(bytes.size()));
   record.sha256 = Sha256Hex(data);

@@ -51,9 +51,8 @@ bool ReadFlightRecord(const QString& path, FlightRecord& record, FilterTables& w
   };
   if (!RecordFromBytes(bytes(digest.head), EndMarkerInTail(bytes(digest.tail)), record, work)) {
     if (error)
-      *error = QStringLiteral("File %1 is too short for a flight (%2 bytes)")
-                   .arg(path)
-                   .arg(digest.size);
+      *error =
+          QStringLiteral("File %1 is too short for a flight (%2 bytes)").arg(path).arg(digest.size);
     return false;
   }
   const QFileInfo info(path);

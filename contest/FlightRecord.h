@@ -16,13 +16,13 @@ struct FlightRecord {
   int flight = 0;  // the flight's number in the folder, in the order of download
   unsigned competitor = 0;
   unsigned serial = 0;
-  QDateTime downloaded;                   // local time
-  std::optional<float> apogeeM;           // the maximum as the flight's panel shows it
-  std::optional<float> filteredApogeeM;   // the maximum after the default filter (32+ samples)
-  std::optional<double> timeToApogeeS;    // from the launch; none when the flight never launched
-  bool complete = false;                  // the bytes end in the end marker
-  QString file;                           // the name in the folder
-  QString sha256;                         // of the whole file as stored
+  QDateTime downloaded;                  // local time
+  std::optional<float> apogeeM;          // the maximum as the flight's panel shows it
+  std::optional<float> filteredApogeeM;  // the maximum after the default filter (32+ samples)
+  std::optional<double> timeToApogeeS;   // from the launch; none when the flight never launched
+  bool complete = false;                 // the bytes end in the end marker
+  QString file;                          // the name in the folder
+  QString sha256;                        // of the whole file as stored
 };
 
 // The record of a flight from its stored bytes: head is what a flight file read takes (at most

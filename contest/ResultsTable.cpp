@@ -10,12 +10,16 @@ namespace {
 
 constexpr char kTimeFormat[] = "yyyy-MM-ddTHH:mm:ss";
 const QStringList& Columns() {
-  static const QStringList kColumns = {
-      QStringLiteral("flight"),           QStringLiteral("competitor"),
-      QStringLiteral("serial"),           QStringLiteral("downloaded"),
-      QStringLiteral("apogee_m"),         QStringLiteral("filtered_apogee_m"),
-      QStringLiteral("time_to_apogee_s"), QStringLiteral("complete"),
-      QStringLiteral("file"),             QStringLiteral("sha256")};
+  static const QStringList kColumns = {QStringLiteral("flight"),
+                                       QStringLiteral("competitor"),
+                                       QStringLiteral("serial"),
+                                       QStringLiteral("downloaded"),
+                                       QStringLiteral("apogee_m"),
+                                       QStringLiteral("filtered_apogee_m"),
+                                       QStringLiteral("time_to_apogee_s"),
+                                       QStringLiteral("complete"),
+                                       QStringLiteral("file"),
+                                       QStringLiteral("sha256")};
   return kColumns;
 }
 
@@ -39,6 +43,26 @@ bool OptionalNumber(const QString& text, std::optional<T>& into) {
   if (!ok) return false;
   into = static_cast<T>(v);
   return true;
+}
+
+// 2026-05-17T14:03:09, read by position: a table of a thousand rows is read after every download.
+QDateTime ParseTime(const QString& t) {
+  if (t.size() != 19 || t[4] != u'-' || t[7] != u'-' || t[10] != u'T' || t[13] != u':' ||
+      t[16] != u':')
+    return {};
+  int v[6] = {};
+  const int at[6] = {0, 5, 8, 11, 14, 17};
+  const int len[6] = {4, 2, 2, 2, 2, 2};
+  for (int k = 0; k < 6; ++k) {
+    for (int i = at[k]; i < at[k] + len[k]; ++i) {
+      if (!t[i].isDigit()) return {};
+      v[k] = v[k] * 10 + t[i].digitValue();
+    }
+  }
+  const QDate date(v[0], v[1], v[2]);
+  const QTime time(v[3], v[4], v[5]);
+  if (!date.isValid() || !time.isValid()) return {};
+  return QDateTime(date, time);
 }
 
 }  // namespace
@@ -143,7 +167,7 @@ bool ParseFlightTable(const QByteArray& text, std::vector<FlightRecord>& rows) {
     r.flight = static_cast<int>(*flight);
     r.competitor = *competitor;
     r.serial = *serial;
-    r.downloaded = QDateTime::fromString(f[3], QLatin1String(kTimeFormat));
+    r.downloaded = ParseTime(f[3]);
     if (!r.downloaded.isValid()) return false;
     if (!OptionalNumber(f[4], r.apogeeM) || !OptionalNumber(f[5], r.filteredApogeeM) ||
         !OptionalNumber(f[6], r.timeToApogeeS))
