@@ -39,6 +39,9 @@ constexpr Command kCommands[] = {
     {"results", RunResults,
      "results DIR [--csv] [--flights]  ranking of the competitors by best apogee from the\n"
      "                                flight files of DIR; --flights: the table of flights"},
+    {"report", RunReport,
+     "report FILE [--compare FILE2] --out REPORT.pdf [--contest NAME] [--language en|pl]\n"
+     "                                the one-page flight report of the window, as PDF"},
     {"download", RunDeviceDownload,
      "download --port PORT --out FILE [--force] [--log LOG]\n"
      "                                fetch the altimeter's last flight into a flight file;\n"
@@ -112,7 +115,8 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
 
 int main(int argc, char** argv) {
   // Drawing a chart needs the widgets; without a display they run on the offscreen platform.
-  const bool widgets = argc > 1 && std::strcmp(argv[1], "plot") == 0;
+  const bool widgets =
+      argc > 1 && (std::strcmp(argv[1], "plot") == 0 || std::strcmp(argv[1], "report") == 0);
   if (widgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
       qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");

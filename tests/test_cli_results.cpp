@@ -156,5 +156,45 @@ TEST(CliDownload, KeepsEachDownloadInTheContestFolderCompleteOrNot) {
   EXPECT_EQ(Cli({"download", "--port", "pts/99", "--session", first}).status, 2);
 }
 
+// The title as the PDF's information dictionary stores it: UTF-16, big end first.
+QByteArray PdfText(const QString& text) {
+  QByteArray out("\xFE\xFF", 2);
+  for (QChar c : text)
+    out.append(static_cast<char>(c.unicode() >> 8)).append(static_cast<char>(c.unicode() & 0xFF));
+  return out;
+}
+
+TEST(CliReport, WritesOneLocalisedPageAndNothingOnFailure) {
+  QTemporaryDir dir;
+  const QString pdf = QDir(dir.path()).filePath("report.pdf");
+  const CliRun en =
+      Cli({"report", test::ExamplePath("sample-flight.hyp"), "--compare",
+           test::ExamplePath("flight-spike.hyp"), "--out", pdf, "--contest", "Spring Cup"});
+  ASSERT_EQ(en.status, 0) << en.err.toStdString();
+  QByteArray bytes = ReadFile(pdf);
+  EXPECT_TRUE(bytes.startsWith("%PDF-"));
+  EXPECT_TRUE(bytes.contains("/Count 1")) << "one page";
+  EXPECT_TRUE(bytes.contains(PdfText("Flight report")));
+  // The chart is on the page as an image, not left out.
+  EXPECT_TRUE(bytes.contains("/Subtype /Image"));
+
+  const CliRun pl =
+      Cli({"report", test::ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "pl"});
+  ASSERT_EQ(pl.status, 0) << pl.err.toStdString();
+  bytes = ReadFile(pdf);
+  EXPECT_TRUE(bytes.contains(PdfText(QStringLiteral("Raport lotu"))));
+
+  const QString missing = QDir(dir.path()).filePath("none.pdf");
+  EXPECT_EQ(Cli({"report", QDir(dir.path()).filePath("no.hyp"), "--out", missing}).status, 2);
+  EXPECT_FALSE(QFile::exists(missing));
+  EXPECT_EQ(Cli({"report", test::ExamplePath("flight-1hz.hyp"), "--out", dir.path()}).status, 2);
+  EXPECT_EQ(Cli({"report", test::ExamplePath("flight-1hz.hyp")}).status, 1);
+  EXPECT_EQ(
+      Cli({"report", test::ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "de"}).status,
+      1);
+  const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+  EXPECT_EQ(left, QStringList({"report.pdf"}));
+}
+
 }  // namespace
 }  // namespace hypsor
