@@ -100,8 +100,9 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
   EXPECT_GT(files.size(), 4);
   for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
     if (!IsFlightFileName(name) && name != QLatin1String(ResultsFileName) &&
-        name != QLatin1String(ContestSettingsFileName))
+        name != QLatin1String(ContestSettingsFileName)) {
       EXPECT_TRUE(IsTemporarySaveName(name)) << name.toStdString();
+    }
   }
   RecordProperty("flights_kept", static_cast<int>(files.size()));
 }

@@ -211,6 +211,7 @@ constexpr Entry kEntries[] = {
     {ContestBrowse, {"Wybierz…", "Browse…", 0}},
     {ContestLine,
      {"Zawody: %1 · folder: %2 · lotów: %3", "Contest: %1 · folder: %2 · flights: %3", 0}},
+    {ContestKept, {"Lot zapisany jako %1.", "Flight kept as %1.", 0}},
     {ContestKeptIncomplete,
      {"Lot zapisany jako %1, oznaczony jako niepełny (brak znacznika końca).",
       "Flight kept as %1, marked incomplete (no end marker).", 0}},

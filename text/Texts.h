@@ -174,6 +174,7 @@ enum class Txt {
   ContestNameLabel,
   ContestBrowse,
   ContestLine,
+  ContestKept,
   ContestKeptIncomplete,
   ContestKeepFailed,
   ContestStartFailed,
