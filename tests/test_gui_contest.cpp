@@ -218,12 +218,16 @@ TEST(ContestWindow, FlightReportAndPrintingInTheLanguageInUse) {
   EXPECT_EQ(c.language, 1);
   EXPECT_FALSE(c.comparison);
   EXPECT_FALSE(c.chart.isNull());
-  EXPECT_NEAR(c.statistics.apogeeM, 380.5f, 0.01f);
-  // After the filter the statistics are those of the filtered curve, with its maximum.
+  EXPECT_EQ(FormatAltitude(c.statistics.apogeeM, '.'), "380.5");  // what `info` calls max
+  // After the filter the report's statistics are those of the filtered curve, as the panel's.
   f.Click("mainFilterButton");
-  const FlightStatistics filtered = ShownStatistics(f.Workspace());
-  EXPECT_EQ(FormatAltitude(filtered.apogeeM, '.'),
+  const ReportContent filtered = GatherReport(f.Workspace(), f.Window().Chart(), QString());
+  EXPECT_EQ(FormatAltitude(filtered.statistics.apogeeM, '.'),
             QString(f.Workspace().Panel(FlightSlot::Main).maximum).replace(',', '.').trimmed());
+  // The statistics panel shows the same digest.
+  auto* stats = f.Control<QTableWidget>("statisticsTable");
+  ASSERT_TRUE(stats);
+  EXPECT_EQ(stats->item(stats->rowCount() - 1, 0)->text(), digest.sha256);
 
   // Printing goes through the print service; a cancelled dialog prints nothing.
   f.printer.accept = false;

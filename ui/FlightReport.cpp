@@ -1,6 +1,5 @@
 #include "ui/FlightReport.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QFileInfo>
 #include <QLocale>
@@ -15,19 +14,12 @@
 #include "platform/Version.h"
 #include "session/FlightWorkspace.h"
 #include "text/Texts.h"
+#include "ui/ChartExport.h"
 #include "ui/FlightChart.h"
 
 namespace hypsor {
 
 namespace {
-
-std::optional<float> PanelNumber(const QString& text) {
-  QString t = text.trimmed();
-  t.replace(QLatin1Char(','), QLatin1Char('.'));
-  bool ok = false;
-  const float v = t.toFloat(&ok);
-  return ok ? std::optional<float>(v) : std::nullopt;
-}
 
 ReportFlight Describe(const FlightWorkspace& w, FlightSlot slot) {
   const Flight& f = slot == FlightSlot::Main ? w.MainFlight() : w.ComparisonFlight();
@@ -86,24 +78,6 @@ class PageWriter {
 
 }  // namespace
 
-FlightStatistics ShownStatistics(const FlightWorkspace& w) {
-  const Flight& f = w.MainFlight();
-  const std::optional<float> panelMax = PanelNumber(w.Panel(FlightSlot::Main).maximum);
-  const ChartContent& chart = w.Chart();
-  if (!chart[Curve::UnfilteredAltitude].empty()) {
-    // The filter ran: the drawn curve is the filtered table, in metres of whole decimetres.
-    const std::vector<float>& m = chart[Curve::Altitude];
-    auto table = std::make_unique<AltitudeTableArray>();
-    const int n = static_cast<int>(std::min<std::size_t>(m.size(), AltitudeTableSize - 1));
-    for (int i = 0; i < n; ++i)
-      (*table)[static_cast<std::size_t>(i)] =
-          static_cast<std::int32_t>(std::lround(m[static_cast<std::size_t>(i)] * 10.0));
-    (*table)[static_cast<std::size_t>(n)] = AltitudeEndMarker;
-    return ComputeStatistics(*table, n, f.TimeLabelStep, panelMax);
-  }
-  return ComputeStatistics(w.AltitudeTable(), w.AltitudeCount(), f.TimeLabelStep, panelMax);
-}
-
 QString FlightSha256(const FlightWorkspace& w, FlightSlot slot) {
   const bool main = slot == FlightSlot::Main;
   if (main && !w.HasMainFlight()) return {};
@@ -126,8 +100,8 @@ ReportContent GatherReport(const FlightWorkspace& w, FlightChart& chart, const Q
   c.main = Describe(w, FlightSlot::Main);
   if (w.ComparisonEnabled() && !w.Chart()[Curve::Comparison].empty())
     c.comparison = Describe(w, FlightSlot::Comparison);
-  c.statistics = ShownStatistics(w);
-  c.chart = chart.grab().toImage();
+  c.statistics = w.Statistics(FlightSlot::Main);
+  c.chart = ChartImage(chart, chart.size());
   c.version = ProgramVersion();
   c.created = QDateTime::currentDateTime();
   return c;
@@ -239,21 +213,10 @@ bool WriteFileReport(const QString& mainPath, const QString& comparisonPath, con
   w.SetLanguage(language);
   if (!w.OpenMainFlight(mainPath, error)) return false;
   if (!comparisonPath.isEmpty() && !w.OpenComparison(comparisonPath, error)) return false;
-  // The chart as the window draws it, at the window's usual size, off screen.
+  // The chart as the window draws it (markers included), off screen.
   FlightChart chart;
-  chart.setAttribute(Qt::WA_DontShowOnScreen);
   chart.resize(1200, 720);
-  const ChartContent& content = w.Chart();
-  for (int i = 0; i < CurveCount; ++i)
-    chart.SetCurve(static_cast<Curve>(i), content.curves[static_cast<std::size_t>(i)]);
-  chart.SetTimeLabels(content.labelSeconds);
-  chart.SetLeftAxis(content.leftAxis);
-  chart.SetCurveTitle(Curve::Altitude, Text(Txt::AltitudeCurveTitle, language));
-  chart.SetCurveTitle(Curve::Acceleration, Text(Txt::AccelerationCurveTitle, language));
-  chart.SetCurveTitle(Curve::Comparison, Text(Txt::ComparisonCurveTitle, language));
-  // Shown (though never on screen) so that the axes are laid out as in the window.
-  chart.show();
-  QApplication::processEvents();
+  ShowWorkspace(chart, w, true);
   const ReportContent report = GatherReport(w, chart, contest);
   return WriteReportPdf(report, pdfPath, error);
 }

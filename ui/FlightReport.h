@@ -34,16 +34,12 @@ struct ReportContent {
   QString contest;  // empty when no contest session is on
   ReportFlight main;
   std::optional<ReportFlight> comparison;
-  FlightStatistics statistics;  // of the main flight, as the panel shows it
+  FlightStatistics statistics;  // of the main flight, as the statistics panel shows them
   QImage chart;                 // the chart as drawn
   QString version;
   QDateTime created;
   int language = 0;
 };
-
-// The statistics of the main flight as shown: of the filtered curve when the filter ran (its
-// maximum is the panel's), else of the decoded table with the panel's maximum.
-FlightStatistics ShownStatistics(const FlightWorkspace& workspace);
 
 // The SHA-256 of a flight as stored: of its file when it came from one, else of the bytes Save
 // would write. Empty when the workspace has no such flight.
