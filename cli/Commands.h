@@ -71,6 +71,16 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
 int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err);
 int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& err);
 
+// ContestCommands.cpp: results DIR [--csv] [--flights]; the session part of download.
+int RunResults(const QStringList& args, QTextStream& out, QTextStream& err);
+// Keeps a downloaded flight in a contest folder and prints the saved file's path.
+int DownloadIntoSession(const QString& folder, const Flight& flight, std::int32_t byteCount,
+                        QTextStream& out, QTextStream& err);
+
+// ReportCommands.cpp: report FILE [--compare FILE2] --out PDF [--contest NAME] [--language L].
+// Needs a QApplication (main.cpp makes one for this command).
+int RunReport(const QStringList& args, QTextStream& out, QTextStream& err);
+
 // ExampleCommands.cpp (hidden): writes the sample flights of examples/ into a folder.
 int RunMakeExample(const QStringList& args, QTextStream& out, QTextStream& err);
 

@@ -118,7 +118,8 @@ bool FolderTakesFiles(const QString& path, QString* error) {
   return false;
 }
 
-constexpr char kDownloadUsage[] = "download --port PORT --out FILE|- [--force] [--log LOG]";
+constexpr char kDownloadUsage[] =
+    "download --port PORT (--out FILE|- [--force] | --session DIR) [--log LOG]";
 
 // "--out -": the flight's bytes go to standard output, after whatever out already holds.
 bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QString* error) {
@@ -140,18 +141,24 @@ constexpr char kSettingsUsage[] = "settings --port PORT [--set KEY=VALUE]... [--
 
 int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
   const Options o(args,
-                  {QStringLiteral("--port"), QStringLiteral("--out"), QStringLiteral("--log")},
+                  {QStringLiteral("--port"), QStringLiteral("--out"), QStringLiteral("--log"),
+                   QStringLiteral("--session")},
                   {QStringLiteral("--force")});
   const QString port = o.One(QStringLiteral("--port"));
   const QString path = o.One(QStringLiteral("--out"));
-  if (!o.Error().isEmpty() || port.isEmpty() || path.isEmpty())
+  const QString session = o.One(QStringLiteral("--session"));
+  if (!o.Error().isEmpty() || port.isEmpty() || path.isEmpty() == session.isEmpty())
     return Usage(err, o.Error(), kDownloadUsage);
   if (!PortNameAccepted(port, err)) return ExitUsage;
   const bool toStdout = path == QLatin1String("-");
   // A target that would be refused is refused before the altimeter is asked: a special file, a
   // flight file that exists (unless --force), a folder that takes no new file.
   QString error;
-  if (!toStdout) {
+  if (!session.isEmpty() && QFileInfo::exists(session) && !QFileInfo(session).isDir()) {
+    err << "hypsor-cli: " << session << " is not a folder\n";
+    return ExitFile;
+  }
+  if (session.isEmpty() && !toStdout) {
     if (!CheckSaveTarget(path, &error)) {
       err << "hypsor-cli: " << error << '\n';
       return ExitFile;
@@ -161,7 +168,7 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
       return ExitUsage;
     }
   }
-  if (!toStdout && !FolderTakesFiles(path, &error)) {
+  if (session.isEmpty() && !toStdout && !FolderTakesFiles(path, &error)) {
     err << "hypsor-cli: " << error << '\n';
     return ExitFile;
   }
@@ -174,6 +181,12 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
     if (r.outcome == DownloadOutcome::CommunicationError && r.flightRequested)
       err << "hypsor-cli: " << r.bytesArrived << " bytes of the flight received\n";
     return r.outcome == DownloadOutcome::PortOpenFailed ? ExitPort : ExitDevice;
+  }
+  if (!session.isEmpty()) {
+    const int status = DownloadIntoSession(session, *r.flight, r.DownloadByteCount, out, err);
+    if (status != ExitOk || r.endMarkerSeen) return status;
+    err << "warning: " << IncompleteFlightMessage(r).Text(kEnglish) << '\n';
+    return ExitIncomplete;
   }
   // The file is what the window's Save writes: the bytes of the download, calibration included.
   const std::span<const std::uint8_t> bytes(r.flight->bytes.data(),

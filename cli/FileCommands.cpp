@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "cli/Commands.h"
+#include "files/FileDigest.h"
 #include "files/FlightFile.h"
 #include "files/IntegerText.h"
 #include "flight/Decode.h"
@@ -167,6 +168,13 @@ int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
   Flight flight;
   if (const int status = LoadForCli(o.path, flight, err); status != ExitOk) return status;
   PrintFlightInfo(flight, out, o.filter ? &*o.filter : nullptr);
+  // Of the whole file as stored, also past the bytes a flight read takes.
+  FileDigest digest;
+  if (const ReadOpenResult r = DigestFile(o.path, 0, 0, digest); r.status != ReadOpenStatus::Ok) {
+    err << "hypsor-cli: " << r.error << '\n';
+    return ExitFile;
+  }
+  out << "sha256: " << digest.sha256 << '\n';
   return ExitOk;
 }
 

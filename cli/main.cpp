@@ -36,11 +36,20 @@ constexpr Command kCommands[] = {
     {"plot", RunPlot,
      "plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART.png|.svg|.pdf\n"
      "                                the window's chart, drawn without a display"},
+    {"results", RunResults,
+     "results DIR [--csv] [--flights]  ranking of the competitors by best apogee from the\n"
+     "                                flight files of DIR; --flights: the table of flights"},
+    {"report", RunReport,
+     "report FILE [--compare FILE2] --out REPORT.pdf [--contest NAME] [--language en|pl]\n"
+     "                                the one-page flight report of the window, as PDF"},
     {"download", RunDeviceDownload,
      "download --port PORT --out FILE [--force] [--log LOG]\n"
      "                                fetch the altimeter's last flight into a flight file;\n"
      "                                an existing FILE is replaced only with --force, and\n"
-     "                                --out - writes it to standard output"},
+     "                                --out - writes it to standard output\n"
+     "download --port PORT --session DIR [--log LOG]\n"
+     "                                keep it in a contest folder as\n"
+     "                                C<competitor>_S<serial>_<time>.hyp, added to results.csv"},
     {"reset", RunDeviceReset, "reset --port PORT --yes [--log LOG]  zero the altimeter"},
     {"settings", RunDeviceSettings,
      "settings --port PORT [--set KEY=VALUE]... [--log LOG]\n"
@@ -106,7 +115,8 @@ void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, cons
 
 int main(int argc, char** argv) {
   // Drawing a chart needs the widgets; without a display they run on the offscreen platform.
-  const bool widgets = argc > 1 && std::strcmp(argv[1], "plot") == 0;
+  const bool widgets =
+      argc > 1 && (std::strcmp(argv[1], "plot") == 0 || std::strcmp(argv[1], "report") == 0);
   if (widgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
       qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -13,14 +13,10 @@ constexpr std::uint8_t kProbe = '4';
 constexpr std::uint8_t kCalibration = 'D';
 constexpr std::uint8_t kFlight = '1';
 constexpr int kQueryReplySize = 8;
-constexpr int kEndMarkerWindow = 12;  // the end marker is looked for among the last 12 bytes
-
-bool EndMarkerInTail(const DeviceChannel& channel) {
+bool EndMarkerReceived(const DeviceChannel& channel) {
   const int n = std::clamp<int>(channel.RxCount, 0, RxBufferSize);
-  for (int k = 2; k <= kEndMarkerWindow && n - k >= 0; k += 2) {
-    if (channel.RxBuffer[n - k] == 0xFF && channel.RxBuffer[n - k + 1] == 0xFF) return true;
-  }
-  return false;
+  return EndMarkerInTail(
+      std::span<const std::uint8_t>(channel.RxBuffer.data(), static_cast<std::size_t>(n)));
 }
 
 }  // namespace
@@ -113,7 +109,7 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
     result.polls = poll;
     if (callbacks.progress) callbacks.progress(total, polling.polls - poll);
     if (channel.Fault() != ChannelFault::None) break;
-    if (total >= FlightHeaderSize && EndMarkerInTail(channel)) {
+    if (total >= FlightHeaderSize && EndMarkerReceived(channel)) {
       result.endMarkerSeen = true;
       break;
     }

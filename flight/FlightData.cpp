@@ -72,4 +72,12 @@ void ApplyFlightHeader(Flight& flight) {
   flight.TimeLabelStep = sampling.TimeLabelStep;
 }
 
+bool EndMarkerInTail(std::span<const std::uint8_t> bytes) {
+  const std::size_t n = bytes.size();
+  for (std::size_t k = 2; k <= EndMarkerWindow && k <= n; k += 2) {
+    if (bytes[n - k] == 0xFF && bytes[n - k + 1] == 0xFF) return true;
+  }
+  return false;
+}
+
 }  // namespace hypsor

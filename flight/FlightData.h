@@ -51,6 +51,12 @@ struct Flight {
 // The bytes behind the copied ones are zeroed: a Flight never carries an earlier flight's tail.
 bool SetFlightBytes(Flight& flight, std::span<const std::uint8_t> data);
 
+// Whether a flight's bytes end in its end marker: 0xFF 0xFF on a word boundary from the end
+// within the last 12 bytes. A download stops polling once its bytes do; a flight whose bytes do
+// not was cut short.
+inline constexpr int EndMarkerWindow = 12;
+bool EndMarkerInTail(std::span<const std::uint8_t> bytes);
+
 // Interprets header bytes 2-9 of flight.bytes: competitor, serial, calibration, temperature
 // (also into GroundTemperature), sampling code with mask, full scale and label step.
 void ApplyFlightHeader(Flight& flight);

@@ -113,21 +113,30 @@ bool SyncFolder(const QString& folder) {
   return ok;
 }
 
-}  // namespace
+QString NameTaken(const QString& path) {
+  return QStringLiteral("Cannot create file %1: the name is taken").arg(path);
+}
 
-bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error,
-                         WriteFailure* failure) {
-  const Outcome out{error, failure};
-  if (failure) *failure = WriteFailure::None;
+// Both writers: the data goes to a fresh temporary beside the target and is flushed; then it is
+// renamed over the target (replace) or linked to the target's name, which fails when the name
+// exists, and the temporary name removed.
+bool WriteThroughTemporary(const QString& path, const QByteArray& data, const Outcome& out,
+                           bool replace) {
+  if (out.failure) *out.failure = WriteFailure::None;
   auto cannotWrite = [&path](const QString& reason) { return CannotWrite(path, reason); };
 
+  struct stat st {};
+  if (!replace) {
+    if (::lstat(QFile::encodeName(path).constData(), &st) == 0)
+      return out.Fail(WriteFailure::Exists, NameTaken(path));
+    if (errno != ENOENT) return out.Fail(WriteFailure::Failed, cannotWrite(SystemReason()));
+  }
   QString linkError;
   const QString target = ResolveLinks(path, &linkError);
   if (target.isEmpty()) return out.Fail(WriteFailure::Failed, cannotWrite(linkError));
   const QByteArray nativeTarget = QFile::encodeName(target);
   const QString notRegular = NotRegularTarget(path);
 
-  struct stat st {};
   bool exists = false;
   if (::lstat(nativeTarget.constData(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return out.Fail(WriteFailure::NotRegularFile, notRegular);
@@ -164,10 +173,30 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* e
   // Something other than a file may have taken the name while we wrote.
   if (::lstat(nativeTarget.constData(), &st) == 0 && !S_ISREG(st.st_mode))
     return abandon(WriteFailure::NotRegularFile, notRegular);
-  if (::rename(nativeTemp.constData(), nativeTarget.constData()) != 0)
-    return abandon(WriteFailure::Failed, cannotWrite(SystemReason()));
+  if (replace) {
+    if (::rename(nativeTemp.constData(), nativeTarget.constData()) != 0)
+      return abandon(WriteFailure::Failed, cannotWrite(SystemReason()));
+  } else {
+    if (::link(nativeTemp.constData(), nativeTarget.constData()) != 0) {
+      return errno == EEXIST ? abandon(WriteFailure::Exists, NameTaken(path))
+                             : abandon(WriteFailure::Failed, cannotWrite(SystemReason()));
+    }
+    ::unlink(nativeTemp.constData());
+  }
   if (!SyncFolder(folder)) return out.Fail(WriteFailure::Failed, cannotWrite(SystemReason()));
   return true;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error,
+                         WriteFailure* failure) {
+  return WriteThroughTemporary(path, data, Outcome{error, failure}, true);
+}
+
+bool CreateFileAtomically(const QString& path, const QByteArray& data, QString* error,
+                          WriteFailure* failure) {
+  return WriteThroughTemporary(path, data, Outcome{error, failure}, false);
 }
 
 #else
@@ -188,6 +217,17 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* e
   if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
     return out.Fail(WriteFailure::Failed, CannotWrite(path, file.errorString()));
   return true;
+}
+
+// Without a link call the check and the rename are two steps: enough for one writer per folder.
+bool CreateFileAtomically(const QString& path, const QByteArray& data, QString* error,
+                          WriteFailure* failure) {
+  if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
+    if (error) *error = QStringLiteral("Cannot create file %1: the name is taken").arg(path);
+    if (failure) *failure = WriteFailure::Exists;
+    return false;
+  }
+  return WriteFileAtomically(path, data, error, failure);
 }
 
 #endif

@@ -9,6 +9,7 @@ enum class WriteFailure {
   None,
   NotRegularFile,  // the target exists and is a FIFO, device, socket or folder: left alone
   Failed,          // anything else (no permission, full disk, missing folder, ...)
+  Exists,          // CreateFileAtomically only: the name is taken (by anything, even a link)
 };
 
 // Writes data durably and atomically. A target that is a symbolic link is followed and the file
@@ -21,6 +22,13 @@ enum class WriteFailure {
 // failure into *failure.
 bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error,
                          WriteFailure* failure = nullptr);
+
+// Writes a new file durably and atomically, as WriteFileAtomically does, but never replaces
+// anything: when the name exists (a file, a link, anything) it fails with WriteFailure::Exists,
+// also when another writer takes the name at the same moment. No one ever sees the file partly
+// written.
+bool CreateFileAtomically(const QString& path, const QByteArray& data, QString* error,
+                          WriteFailure* failure = nullptr);
 
 // The refusals of WriteFileAtomically that need no writing: a link loop, or a target that exists
 // and is not a regular file. Lets a caller refuse before it spends time producing the data.

@@ -198,6 +198,7 @@ bool FlightWorkspace::OpenMainFlight(const QString& path, QString* error) {
   Flight loaded;
   if (!LoadFlight(path, loaded, error)) return false;
   mainPanel_.caption = FlightFileCaption(path);
+  mainPath_ = path;
   changes_.resetZoom = true;
   for (Curve c : {Curve::Altitude, Curve::Acceleration, Curve::Spare, Curve::UnfilteredAltitude})
     ClearCurve(c);
@@ -211,6 +212,7 @@ bool FlightWorkspace::OpenComparison(const QString& path, QString* error) {
   Flight loaded;
   if (!LoadFlight(path, loaded, error)) return false;
   comparisonPanel_.caption = FlightFileCaption(path);
+  comparisonPath_ = path;
   comparisonEnabled_ = true;
   comparisonFlight_ = loaded;
   comparisonPanel_.competitor = QString::number(loaded.competitor);
@@ -251,6 +253,7 @@ bool FlightWorkspace::ApplyDownload(const DownloadResult& result) {
   if (result.outcome != DownloadOutcome::Ok || !result.flight) return false;
   downloadedFlight_ = *result.flight;
   downloadByteCount_ = result.DownloadByteCount;
+  mainPath_.clear();
   ShowMainFlight(*result.flight);
   return true;
 }

@@ -147,6 +147,12 @@ class FlightWorkspace {
   const AltitudeTableArray& ComparisonTable() const { return comparisonTable_; }
   int ComparisonCount() const { return comparisonCount_; }
   FilterParams CurrentFilterParams() const;
+  // The file a flight was opened from; empty for a download not (yet) stored. A download kept
+  // by a contest session is given its file with SetMainFlightPath.
+  const QString& FlightPath(FlightSlot slot) const {
+    return slot == FlightSlot::Main ? mainPath_ : comparisonPath_;
+  }
+  void SetMainFlightPath(const QString& path) { mainPath_ = path; }
 
   // --- Views beyond the panels (WorkspaceViews.cpp).
   // A flight's statistics, from its filtered table while its filter is on; empty (enoughSamples
@@ -199,6 +205,8 @@ class FlightWorkspace {
   bool hasMainFlight_ = false;
   bool comparisonEnabled_ = true;
   std::int32_t downloadByteCount_ = 0;
+  QString mainPath_;
+  QString comparisonPath_;
   std::uint32_t comparisonSampleCount_ = 0;
   AltitudeTableArray altitudeTable_{};
   int altitudeCount_ = 0;

@@ -4,6 +4,7 @@
 #include "ui/DeviceSettingsWindow.h"
 #include "ui/FilterSettingsWindow.h"
 #include "ui/InfoWindow.h"
+#include "ui/MainWindowContest.h"
 
 namespace hypsor {
 
@@ -28,6 +29,7 @@ std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
   w->filterSettings =
       std::make_unique<FilterSettingsWindow>(ws.Settings(), ws.LanguageIndex(), save, main);
   main->SetOtherWindows(w->deviceSettings.get(), w->info.get(), w->filterSettings.get());
+  new ContestControls(main, platform.contest, platform.printer);  // a child of the main window
   return w;
 }
 

@@ -20,6 +20,8 @@ class QPushButton;
 namespace hypsor {
 
 class CommunicationLog;
+class ContestControls;
+class ContestDialogService;
 class DeviceChannel;
 class DeviceSettingsWindow;
 class DocumentOpener;
@@ -29,12 +31,16 @@ class FlightViews;
 class FlightChart;
 class InfoWindow;
 class MessageBoxService;
+class PrintService;
 
 // The services the windows reach the system through; tests pass doubles.
 struct PlatformServices {
   MessageBoxService& boxes;
   FileDialogService& dialogs;
   DocumentOpener& documents;
+  // The contest session dialog and the print dialog; without them their menu entries do nothing.
+  ContestDialogService* contest = nullptr;
+  PrintService* printer = nullptr;
 };
 
 // The main window: the chart, the action buttons, the panels of the main and the comparison
@@ -70,6 +76,7 @@ class MainWindow : public QMainWindow {
  private:
   friend class ExchangeGuard;
   friend class FlightViews;  // the views we add: statistics, markers, readout, exports
+  friend class ContestControls;  // the contest session and report entries (MainWindowContest.cpp)
   QString T(Txt id) const { return workspace_.T(id); }
   void BuildControls();
   void BuildPanels();
@@ -110,6 +117,7 @@ class MainWindow : public QMainWindow {
   void ShowDownloadWarning();
 
   PlatformServices platform_;
+  ContestControls* contest_ = nullptr;  // keeps downloads while a contest session is on
   FlightWorkspace workspace_;
   std::unique_ptr<DeviceChannel> channel_;
   std::unique_ptr<CommunicationLog> exchangeLog_;

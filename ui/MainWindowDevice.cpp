@@ -21,6 +21,7 @@
 #include "ui/DeviceSettingsWindow.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
+#include "ui/MainWindowContest.h"
 
 namespace hypsor {
 
@@ -145,6 +146,7 @@ void MainWindow::onRead() {
   // Only a whole download replaces the flight that Save writes.
   const bool taken = workspace_.ApplyDownload(r);
   Redraw();
+  if (taken && contest_) contest_->KeepDownload(r);
   if (!taken) ShowSessionMessage(MessageFor(r));
   const SessionMessage incomplete = IncompleteFlightMessage(r);
   if (taken && incomplete.show) {

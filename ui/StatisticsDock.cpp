@@ -5,6 +5,7 @@
 #include <QTableWidget>
 
 #include "session/FlightWorkspace.h"
+#include "ui/FlightReport.h"
 
 namespace hypsor {
 
@@ -45,13 +46,13 @@ QStringList Column(const FlightWorkspace& w, const FlightStatistics& s, bool sho
 StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(new QTableWidget) {
   setObjectName(QStringLiteral("statisticsDock"));
   table_->setObjectName(QStringLiteral("statisticsTable"));
-  table_->setRowCount(kRowCount);
+  table_->setRowCount(kRowCount + 1);  // and the digest of each flight's file
   table_->setColumnCount(2);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  for (int r = 0; r < kRowCount; ++r)
+  for (int r = 0; r <= kRowCount; ++r)
     for (int c = 0; c < 2; ++c) {
       auto* item = new QTableWidgetItem;
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -66,6 +67,7 @@ void StatisticsDock::Show(const FlightWorkspace& w) {
   setWindowTitle(w.T(Txt::StatisticsPanel));
   QStringList rows;
   for (Txt t : kRows) rows << w.T(t);
+  rows << w.T(Txt::StatisticsSha256);
   table_->setVerticalHeaderLabels(rows);
   const bool mainShown = !w.Chart()[Curve::Altitude].empty();
   const bool comparisonShown = !w.Chart()[Curve::Comparison].empty();
@@ -79,6 +81,14 @@ void StatisticsDock::Show(const FlightWorkspace& w) {
                                   Column(w, w.Statistics(FlightSlot::Comparison), comparisonShown)};
   for (int c = 0; c < 2; ++c)
     for (int r = 0; r < kRowCount; ++r) table_->item(r, c)->setText(columns[c][r]);
+  // The SHA-256 the report and `hypsor-cli info` give: of the file as stored.
+  const FlightSlot flightOf[2] = {FlightSlot::Main, FlightSlot::Comparison};
+  const bool shown[2] = {mainShown, comparisonShown};
+  for (int c = 0; c < 2; ++c) {
+    QTableWidgetItem* item = table_->item(kRowCount, c);
+    item->setText(shown[c] ? FlightSha256(w, flightOf[c]) : QString());
+    item->setToolTip(item->text());
+  }
 }
 
 QString StatisticsDock::Value(int row, int column) const {

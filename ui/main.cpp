@@ -7,6 +7,7 @@
 #include "files/SettingsFile.h"
 #include "platform/ExecutablePath.h"
 #include "platform/Version.h"
+#include "platform/widgets/QtContestDialogs.h"
 #include "platform/widgets/QtPlatform.h"
 #include "ui/AppWindows.h"
 
@@ -59,7 +60,10 @@ int main(int argc, char** argv) {
   hypsor::QtMessageBox boxes;
   hypsor::QtFileDialogs dialogs;
   hypsor::QtDocumentOpener documents;
-  auto windows = hypsor::CreateWindows({boxes, dialogs, documents}, settingsPaths);
+  hypsor::QtContestDialog contest;
+  hypsor::QtPrintService printer;
+  auto windows =
+      hypsor::CreateWindows({boxes, dialogs, documents, &contest, &printer}, settingsPaths);
   if (!port.isEmpty()) hypsor::SetPortName(windows->main->Workspace().Settings(), port);
   const QStringList files = parser.positionalArguments();
   if (!files.isEmpty()) windows->main->OpenFlightFile(files[0], hypsor::FlightSlot::Main);

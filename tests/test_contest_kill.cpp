@@ -1,0 +1,111 @@
+// A contest folder survives a kill at any moment: a child process keeps downloads as fast as it
+// can and is killed at random points; every flight file is whole and results.csv is always a
+// readable table of whole flight files.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "contest/ContestNames.h"
+#include "contest/ContestSession.h"
+#include "contest/ResultsTable.h"
+#include "files/FileDigest.h"
+#include "platform/AtomicFile.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
+
+namespace hypsor {
+namespace {
+
+using test::ReadFile;
+
+std::span<const std::uint8_t> Span(const QByteArray& b) {
+  return {reinterpret_cast<const std::uint8_t*>(b.constData()), static_cast<std::size_t>(b.size())};
+}
+
+TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
+  QTemporaryDir dir;
+  const QString folder = dir.path();
+  const QByteArray a = ReadFile(test::ExamplePath("sample-flight.hyp"));
+  const QByteArray b = ReadFile(test::ExamplePath("flight-50hz-9000.hyp"));
+  ASSERT_FALSE(a.isEmpty());
+  ASSERT_FALSE(b.isEmpty());
+  const QDateTime when(QDate(2026, 5, 17), QTime(9, 0, 0));
+
+  // How long one keep takes here, so the kills spread over whole keeps.
+  QElapsedTimer timer;
+  timer.start();
+  {
+    ContestSession session;
+    QString error;
+    ASSERT_TRUE(session.Start(folder, "Kill Cup", &error)) << error.toStdString();
+    for (int k = 0; k < 4; ++k)
+      ASSERT_TRUE(session.KeepDownload(Span(k % 2 ? a : b), when, nullptr, &error));
+  }
+  const long keepUs = std::max<long>(100, static_cast<long>(timer.nsecsElapsed() / 4000));
+
+  constexpr int kKills = 40;
+  for (int kill = 0; kill < kKills; ++kill) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ContestSession session;
+      QString error;
+      if (!session.Start(folder, QString(), &error)) _exit(3);
+      for (unsigned k = 0;; ++k) session.KeepDownload(Span(k % 2 ? a : b), when, nullptr, &error);
+    }
+    const long us = QRandomGenerator::global()->bounded(static_cast<int>(3 * keepUs)) + kill % 7;
+    const timespec t{us / 1000000, (us % 1000000) * 1000};
+    nanosleep(&t, nullptr);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself: " << WEXITSTATUS(status);
+
+    // Every flight file is one of the two downloads, whole; the table reads and names only
+    // flight files that exist, with their own digests.
+    const QDir d(folder);
+    for (const QString& name : d.entryList(QDir::Files | QDir::Hidden)) {
+      if (!IsFlightFileName(name)) continue;
+      const QByteArray bytes = ReadFile(d.filePath(name));
+      ASSERT_TRUE(bytes == a || bytes == b) << "kill " << kill << ": " << name.toStdString();
+    }
+    std::vector<FlightRecord> rows;
+    ASSERT_TRUE(ParseFlightTable(ReadFile(d.filePath(ResultsFileName)), rows)) << "kill " << kill;
+    for (const FlightRecord& r : rows) {
+      FileDigest digest;
+      ASSERT_EQ(DigestFile(d.filePath(r.file), 0, 0, digest).status, ReadOpenStatus::Ok)
+          << r.file.toStdString();
+      EXPECT_EQ(digest.sha256, r.sha256);
+    }
+  }
+  // Whatever a kill left (a temporary, a file without its row), resuming puts in order: the
+  // table lists every flight file, and only those.
+  ContestSession session;
+  QString error;
+  ASSERT_TRUE(session.Start(folder, QString(), &error));
+  EXPECT_EQ(session.Name(), "Kill Cup");
+  QStringList files;
+  for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+    if (IsFlightFileName(name)) files << name;
+  EXPECT_EQ(session.FlightCount(), files.size());
+  EXPECT_GT(files.size(), 4);
+  for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
+    if (!IsFlightFileName(name) && name != QLatin1String(ResultsFileName) &&
+        name != QLatin1String(ContestSettingsFileName)) {
+      EXPECT_TRUE(IsTemporarySaveName(name)) << name.toStdString();
+    }
+  }
+  RecordProperty("flights_kept", static_cast<int>(files.size()));
+}
+
+}  // namespace
+}  // namespace hypsor

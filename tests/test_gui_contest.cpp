@@ -1,0 +1,253 @@
+// The contest session in the main window: File menu, session line, keeping every download from
+// the simulated altimeter, the results dock (ranking, double click, exports) and the flight report
+// (PDF and printing through the platform's print service).
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMenu>
+#include <QPdfWriter>
+#include <QTableWidget>
+#include <QToolBar>
+
+#include "contest/ContestNames.h"
+#include "contest/Ranking.h"
+#include "contest/ResultsTable.h"
+#include "files/FileDigest.h"
+#include "files/SettingsFile.h"
+#include "flight/Decode.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/SimProcess.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
+#include "ui/FlightReport.h"
+#include "ui/MainWindowContest.h"
+
+namespace hypsor {
+namespace {
+
+using test::ReadFile;
+using test::SimProcess;
+
+// Answers the contest dialog as scripted (nothing: cancelled) and records what it suggested.
+class FakeContestDialog : public ContestDialogService {
+ public:
+  std::optional<ContestChoice> AskContest(const ContestChoice& suggestion, int) override {
+    suggestions.append(suggestion);
+    if (answers.isEmpty()) return std::nullopt;
+    return answers.takeFirst();
+  }
+  QList<ContestChoice> answers;
+  QList<ContestChoice> suggestions;
+};
+
+// "Prints" into a PDF in memory when the test accepts the dialog.
+class FakePrinter : public PrintService {
+ public:
+  bool Print(const QString& documentName,
+             const std::function<void(QPagedPaintDevice&)>& paint) override {
+    names.append(documentName);
+    if (!accept) return false;
+    QBuffer buffer(&printed);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    paint(writer);
+    return true;
+  }
+  bool accept = true;
+  QStringList names;
+  QByteArray printed;
+};
+
+struct ContestFixture : test::MainWindowFixture {
+  FakeContestDialog contest;
+  FakePrinter printer;
+  QTemporaryDir folder;
+  void Create() {
+    windows = CreateWindows({boxes, dialogs, documents, &contest, &printer},
+                            SettingsPaths{SettingsPath(), SettingsPath(), FallbackPath()});
+    Window().show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+  }
+  QStringList FlightFiles() const {
+    QStringList names;
+    for (const QString& n : QDir(folder.path()).entryList(QDir::Files | QDir::Hidden))
+      if (IsFlightFileName(n)) names << n;
+    return names;
+  }
+  std::vector<FlightRecord> Table() const {
+    std::vector<FlightRecord> rows;
+    EXPECT_TRUE(ParseFlightTable(ReadFile(QDir(folder.path()).filePath("results.csv")), rows));
+    return rows;
+  }
+  void Read(const SimProcess& sim) {
+    ASSERT_TRUE(SetPortName(Workspace().Settings(), sim.PortName()));
+    Click("readButton");
+  }
+};
+
+TEST(ContestWindow, KeepsEveryDownloadShowsTheSessionAndRanks) {
+  ContestFixture f;
+  f.Create();
+  auto* line = f.Control<QLabel>("contestLine");
+  auto* bar = f.Control<QToolBar>("contestBar");
+  auto* dock = f.Control<QDockWidget>("resultsDock");
+  auto* table = f.Control<QTableWidget>("rankingTable");
+  ASSERT_TRUE(line && bar && dock && table);
+  EXPECT_FALSE(bar->isVisible());
+  EXPECT_FALSE(f.Control<QAction>("endContestAction")->isEnabled());
+
+  // Cancelled: nothing starts.
+  f.Trigger("contestSessionAction");
+  EXPECT_FALSE(bar->isVisible());
+  f.contest.answers.append({f.folder.path(), "Puchar Wiosny"});
+  f.Trigger("contestSessionAction");
+  ASSERT_TRUE(bar->isVisible());
+  EXPECT_TRUE(dock->isVisible());
+  EXPECT_TRUE(line->text().contains("Puchar Wiosny")) << line->text().toStdString();
+  EXPECT_TRUE(line->text().contains(QDir::toNativeSeparators(f.folder.path())));
+  EXPECT_TRUE(line->text().endsWith(": 0")) << line->text().toStdString();
+
+  {
+    SimProcess sim({"--no-pacing", "--built-in-flight", "--competitor", "12", "--serial", "345"});
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    f.Read(sim);
+  }
+  ASSERT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes[0].text.toStdString();
+  QStringList files = f.FlightFiles();
+  ASSERT_EQ(files.size(), 1);
+  const QString first = files[0];
+  // Competitor and serial from the flight's header; the time of the download.
+  EXPECT_TRUE(first.startsWith("C12_S345_")) << first.toStdString();
+  const std::optional<QDateTime> when = ContestFileTime(first);
+  ASSERT_TRUE(when);
+  EXPECT_LE(std::abs(when->secsTo(QDateTime::currentDateTime())), 60);
+  EXPECT_EQ(f.Workspace().FlightPath(FlightSlot::Main), QDir(f.folder.path()).filePath(first));
+  EXPECT_TRUE(line->text().contains(first));
+  EXPECT_EQ(table->rowCount(), 1);
+
+  // A download without its end marker is kept too, marked incomplete.
+  {
+    SimProcess sim({"--no-pacing", "--fault", "no-end-marker"});
+    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+    f.Read(sim);
+  }
+  files = f.FlightFiles();
+  ASSERT_EQ(files.size(), 2);
+  std::vector<FlightRecord> rows = f.Table();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].file, first);
+  EXPECT_TRUE(rows[0].complete);
+  EXPECT_FALSE(rows[1].complete);
+  EXPECT_TRUE(line->text().contains(rows[1].file));
+  EXPECT_TRUE(line->text().endsWith(QStringLiteral("(brak znacznika końca).")))
+      << line->text().toStdString();
+
+  // Double click on a ranking row opens that competitor's best flight as the main flight.
+  ASSERT_EQ(table->rowCount(), 2);
+  const QString best = RankCompetitors(rows)[1].file;
+  f.Workspace().OpenMainFlight(test::ExamplePath("flight-spike.hyp"), nullptr);
+  const QRect cell = table->visualItemRect(table->item(1, 0));
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+  QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(f.Workspace().FlightPath(FlightSlot::Main), QDir(f.folder.path()).filePath(best));
+  EXPECT_EQ(f.Workspace().Panel(FlightSlot::Main).caption, best);
+
+  // Exports of the ranking.
+  const QString csv = QDir(f.dir.path()).filePath("ranking.csv");
+  const QString pdf = QDir(f.dir.path()).filePath("ranking.pdf");
+  f.dialogs.saveNames = {csv, pdf};
+  f.Click("exportRankingCsvButton");
+  f.Click("exportRankingPdfButton");
+  EXPECT_EQ(ReadFile(csv), RankingCsv(RankCompetitors(rows)));
+  EXPECT_TRUE(ReadFile(pdf).startsWith("%PDF-"));
+
+  // Rebuild: a table that went missing comes back from the files.
+  const QByteArray table1 = ReadFile(QDir(f.folder.path()).filePath("results.csv"));
+  ASSERT_TRUE(QFile::remove(QDir(f.folder.path()).filePath("results.csv")));
+  f.Trigger("rebuildResultsAction");
+  EXPECT_EQ(ReadFile(QDir(f.folder.path()).filePath("results.csv")), table1);
+
+  // Ended: the line goes, and a download is no longer kept.
+  f.Trigger("endContestAction");
+  EXPECT_FALSE(bar->isVisible());
+  {
+    SimProcess sim({"--no-pacing"});
+    ASSERT_TRUE(sim.Started());
+    f.Read(sim);
+  }
+  EXPECT_EQ(f.FlightFiles().size(), 2);
+  EXPECT_TRUE(f.Workspace().FlightPath(FlightSlot::Main).isEmpty());
+
+  // Resumed: the dialog suggests the last folder and name; the count goes on.
+  f.contest.answers.append({f.folder.path(), QString()});
+  f.Trigger("contestSessionAction");
+  EXPECT_EQ(f.contest.suggestions.last().name, "Puchar Wiosny");
+  EXPECT_TRUE(line->text().contains("Puchar Wiosny"));
+  EXPECT_TRUE(line->text().endsWith(": 2")) << line->text().toStdString();
+}
+
+TEST(ContestWindow, FlightReportAndPrintingInTheLanguageInUse) {
+  ContestFixture f;
+  f.Create();
+  // Without a flight there is nothing to report.
+  f.Trigger("flightReportAction");
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_EQ(f.dialogs.saveAsked, 0);
+
+  const QString flight = test::ExamplePath("sample-flight.hyp");
+  ASSERT_TRUE(f.Workspace().OpenMainFlight(flight, nullptr));
+  f.Trigger("englishAction");
+  EXPECT_EQ(f.Control<QMenu>("fileMenu")->title(), "File");
+  const QString pdf = QDir(f.dir.path()).filePath("report.pdf");
+  f.dialogs.saveNames = {pdf};
+  f.Trigger("flightReportAction");
+  const QByteArray bytes = ReadFile(pdf);
+  EXPECT_TRUE(bytes.startsWith("%PDF-"));
+  EXPECT_TRUE(bytes.contains("/Count 1"));
+
+  // What the report holds: the file's digest as `info` prints it, the statistics the window shows.
+  const ReportContent c = GatherReport(f.Workspace(), f.Window().Chart(), "Cup");
+  FileDigest digest;
+  ASSERT_EQ(DigestFile(flight, 0, 0, digest).status, ReadOpenStatus::Ok);
+  EXPECT_EQ(c.main.sha256, digest.sha256);
+  EXPECT_EQ(c.main.file, "sample-flight.hyp");
+  EXPECT_EQ(c.main.competitor, 7u);
+  EXPECT_EQ(c.language, 1);
+  EXPECT_FALSE(c.comparison);
+  EXPECT_FALSE(c.chart.isNull());
+  EXPECT_EQ(FormatAltitude(c.statistics.apogeeM, '.'), "380.5");  // what `info` calls max
+  // After the filter the report's statistics are those of the filtered curve, as the panel's.
+  f.Click("mainFilterButton");
+  const ReportContent filtered = GatherReport(f.Workspace(), f.Window().Chart(), QString());
+  EXPECT_EQ(FormatAltitude(filtered.statistics.apogeeM, '.'),
+            QString(f.Workspace().Panel(FlightSlot::Main).maximum).replace(',', '.').trimmed());
+  // The statistics panel shows the same digest.
+  auto* stats = f.Control<QTableWidget>("statisticsTable");
+  ASSERT_TRUE(stats);
+  EXPECT_EQ(stats->item(stats->rowCount() - 1, 0)->text(), digest.sha256);
+
+  // Printing goes through the print service; a cancelled dialog prints nothing.
+  f.printer.accept = false;
+  f.Trigger("printReportAction");
+  EXPECT_TRUE(f.printer.printed.isEmpty());
+  f.printer.accept = true;
+  f.Trigger("printReportAction");
+  EXPECT_EQ(f.printer.names, QStringList({"Flight report", "Flight report"}));
+  EXPECT_TRUE(f.printer.printed.startsWith("%PDF-"));
+
+  // An existing report is replaced only when the user agrees.
+  const QByteArray before = ReadFile(pdf);
+  f.dialogs.saveNames = {pdf};
+  f.boxes.answers = {BoxResult::Cancel};
+  f.Trigger("flightReportAction");
+  EXPECT_EQ(ReadFile(pdf), before);
+  f.Trigger("polishAction");
+  EXPECT_EQ(f.Control<QMenu>("fileMenu")->title(), "Plik");
+  EXPECT_EQ(f.Control<QAction>("flightReportAction")->text(), "Raport lotu…");
+}
+
+}  // namespace
+}  // namespace hypsor

@@ -1,0 +1,47 @@
+#pragma once
+#include <vector>
+
+#include <QString>
+#include <QWidget>
+
+#include "contest/Ranking.h"
+
+class QPagedPaintDevice;
+class QPushButton;
+class QTableWidget;
+
+namespace hypsor {
+
+// The ranking of a contest folder: one row per competitor (rank, competitor, best apogee,
+// flights, file of the best flight). A double click on a row asks for its file as the main
+// flight; the two buttons ask for an export of the ranking as CSV or as PDF.
+class ContestResultsView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ContestResultsView(QWidget* parent = nullptr);
+  void ShowRanking(std::vector<RankingRow> rows);
+  const std::vector<RankingRow>& Rows() const { return rows_; }
+  void ApplyLanguage(int language);
+
+ signals:
+  void OpenFlightRequested(const QString& fileName);
+  void ExportCsvRequested();
+  void ExportPdfRequested();
+
+ private:
+  QTableWidget* table_;
+  QPushButton* exportCsvButton_;
+  QPushButton* exportPdfButton_;
+  std::vector<RankingRow> rows_;
+  int language_ = 0;
+};
+
+// The ranking as a table on as many pages as it needs, under a title (contest name and
+// "Ranking"), in the given language.
+void PaintRanking(QPagedPaintDevice& device, const std::vector<RankingRow>& rows,
+                  const QString& contest, int language);
+// Writes it as a PDF, atomically. False with *error.
+bool WriteRankingPdf(const std::vector<RankingRow>& rows, const QString& contest, int language,
+                     const QString& path, QString* error);
+
+}  // namespace hypsor

@@ -1,0 +1,224 @@
+#include "ui/FlightReport.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QLocale>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <cmath>
+
+#include "files/FileDigest.h"
+#include "platform/AtomicFile.h"
+#include "platform/Version.h"
+#include "session/FlightWorkspace.h"
+#include "text/Texts.h"
+#include "ui/ChartExport.h"
+#include "ui/FlightChart.h"
+
+namespace hypsor {
+
+namespace {
+
+ReportFlight Describe(const FlightWorkspace& w, FlightSlot slot) {
+  const Flight& f = slot == FlightSlot::Main ? w.MainFlight() : w.ComparisonFlight();
+  ReportFlight r;
+  r.file = w.FlightPath(slot).isEmpty() ? QString() : QFileInfo(w.FlightPath(slot)).fileName();
+  r.sha256 = FlightSha256(w, slot);
+  r.competitor = f.competitor;
+  r.serial = f.serial;
+  r.sampling = QString::fromUtf8(SamplingForCode(f.samplingCode).text).trimmed();
+  r.calibration = f.CalibrationFactor;
+  r.headerTemperature = f.temperature;
+  r.usedTemperature = f.GroundTemperature;
+  r.maximum = w.Panel(slot).maximum.trimmed();
+  return r;
+}
+
+// Lays out lines of text from the top of the page down.
+class PageWriter {
+ public:
+  PageWriter(QPainter& p, const QRectF& page) : p_(p), page_(page), y_(page.top()) {}
+
+  void Font(double points, bool bold) {
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPointSizeF(points);
+    f.setBold(bold);
+    p_.setFont(f);
+  }
+  double LineHeight() const { return p_.fontMetrics().height() * 1.15; }
+  void Line(const QString& text) {
+    p_.drawText(QRectF(page_.left(), y_, page_.width(), LineHeight()),
+                Qt::AlignLeft | Qt::AlignVCenter, text);
+    y_ += LineHeight();
+  }
+  // A row of cells at the given fractions of the page width.
+  void Row(const QStringList& cells, const std::vector<double>& at) {
+    for (qsizetype k = 0; k < cells.size(); ++k) {
+      const double x = page_.left() + page_.width() * at[static_cast<std::size_t>(k)];
+      const double right = k + 1 < cells.size()
+                               ? page_.left() + page_.width() * at[static_cast<std::size_t>(k + 1)]
+                               : page_.right();
+      p_.drawText(
+          QRectF(x, y_, right - x - 8, LineHeight()), Qt::AlignLeft | Qt::AlignVCenter,
+          p_.fontMetrics().elidedText(cells[k], Qt::ElideMiddle, static_cast<int>(right - x - 8)));
+    }
+    y_ += LineHeight();
+  }
+  void Space(double lines) { y_ += LineHeight() * lines; }
+  double Y() const { return y_; }
+  void SetY(double y) { y_ = y; }
+
+ private:
+  QPainter& p_;
+  QRectF page_;
+  double y_;
+};
+
+}  // namespace
+
+QString FlightSha256(const FlightWorkspace& w, FlightSlot slot) {
+  const bool main = slot == FlightSlot::Main;
+  if (main && !w.HasMainFlight()) return {};
+  const QString& path = w.FlightPath(slot);
+  if (!path.isEmpty()) {
+    FileDigest digest;
+    if (DigestFile(path, 0, 0, digest).status == ReadOpenStatus::Ok) return digest.sha256;
+    return {};
+  }
+  if (!main) return {};
+  const Flight& f = w.MainFlight();
+  return Sha256Hex(QByteArray(reinterpret_cast<const char*>(f.bytes.data()),
+                              std::clamp<qsizetype>(f.FlightByteCount, 0, RxBufferSize)));
+}
+
+ReportContent GatherReport(const FlightWorkspace& w, FlightChart& chart, const QString& contest) {
+  ReportContent c;
+  c.contest = contest;
+  c.language = w.LanguageIndex();
+  c.main = Describe(w, FlightSlot::Main);
+  if (w.ComparisonEnabled() && !w.Chart()[Curve::Comparison].empty())
+    c.comparison = Describe(w, FlightSlot::Comparison);
+  c.statistics = w.Statistics(FlightSlot::Main);
+  c.chart = ChartImage(chart, chart.size());
+  c.version = ProgramVersion();
+  c.created = QDateTime::currentDateTime();
+  return c;
+}
+
+void PaintReport(QPagedPaintDevice& device, const ReportContent& c) {
+  QPainter p(&device);
+  const int dpi = device.logicalDpiX();
+  const QRectF page = device.pageLayout().paintRectPixels(dpi);
+  const QRectF area(0, 0, page.width(), page.height());
+  auto T = [&c](Txt id) { return Text(id, c.language); };
+  const QChar point = QLocale().decimalPoint().at(0);
+  PageWriter out(p, area);
+
+  out.Font(16, true);
+  out.Line(T(Txt::ReportTitle) +
+           (c.contest.isEmpty() ? QString() : QStringLiteral(" — ") + c.contest));
+  out.Space(0.3);
+
+  // The flight (and the comparison) side by side.
+  out.Font(9, true);
+  const std::vector<double> cols = {0.0, 0.3, 0.65};
+  QStringList head = {QString(), T(Txt::ReportMainFlight)};
+  if (c.comparison) head << T(Txt::ReportComparisonFlight);
+  out.Row(head, cols);
+  out.Font(9, false);
+  auto row = [&](Txt label, auto field) {
+    QStringList cells = {T(label), field(c.main)};
+    if (c.comparison) cells << field(*c.comparison);
+    out.Row(cells, cols);
+  };
+  if (!c.contest.isEmpty()) row(Txt::ReportContest, [&](const ReportFlight&) { return c.contest; });
+  row(Txt::ReportFile, [&](const ReportFlight& f) {
+    return f.file.isEmpty() ? T(Txt::ReportUnsavedDownload) : f.file;
+  });
+  row(Txt::ReportCompetitor, [](const ReportFlight& f) { return QString::number(f.competitor); });
+  row(Txt::ReportSerial, [](const ReportFlight& f) { return QString::number(f.serial); });
+  row(Txt::ReportSampling, [](const ReportFlight& f) { return f.sampling; });
+  row(Txt::ReportCalibration, [](const ReportFlight& f) { return QString::number(f.calibration); });
+  row(Txt::ReportHeaderTemperature,
+      [](const ReportFlight& f) { return QString::number(f.headerTemperature); });
+  row(Txt::ReportUsedTemperature,
+      [&](const ReportFlight& f) { return FormatFixed(f.usedTemperature, 0, point); });
+  row(Txt::ReportMaximum, [](const ReportFlight& f) { return f.maximum; });
+  out.Space(0.5);
+
+  // The statistics, two columns of label and value.
+  out.Font(11, true);
+  out.Line(T(Txt::ReportStatistics));
+  out.Font(9, false);
+  const Txt labels[StatisticFieldCount] = {
+      Txt::ReportApogee,   Txt::ReportLaunch,   Txt::ReportTimeToApogee, Txt::ReportLanding,
+      Txt::ReportDuration, Txt::ReportMaxClimb, Txt::ReportMaxSink,      Txt::ReportMeanDescent};
+  const std::vector<StatisticField> fields = StatisticFields(c.statistics, point);
+  const std::vector<double> statCols = {0.0, 0.3, 0.5, 0.8};
+  for (int k = 0; k < StatisticFieldCount; k += 2) {
+    auto value = [&](int i) {
+      return fields[static_cast<std::size_t>(i)].value.isEmpty()
+                 ? QStringLiteral("–")
+                 : fields[static_cast<std::size_t>(i)].value;
+    };
+    out.Row({T(labels[k]), value(k), T(labels[k + 1]), value(k + 1)}, statCols);
+  }
+  if (c.statistics.enoughSamples && !c.statistics.launched) out.Line(T(Txt::ReportNotLaunched));
+  out.Space(0.5);
+
+  // The chart as drawn, as wide as the page, leaving room for the footer.
+  out.Font(8, false);
+  const double footer = out.LineHeight() * 4;
+  if (!c.chart.isNull()) {
+    const double room = area.bottom() - footer - out.Y();
+    QSizeF size = QSizeF(c.chart.size()).scaled(QSizeF(area.width(), room), Qt::KeepAspectRatio);
+    const QRectF target(area.left(), out.Y(), size.width(), size.height());
+    p.drawImage(target, c.chart);
+    out.SetY(target.bottom() + out.LineHeight() * 0.5);
+  }
+
+  out.SetY(area.bottom() - footer);
+  out.Font(7, false);
+  out.Line(T(Txt::StatisticsSha256) + QStringLiteral(" (") + T(Txt::ReportMainFlight) +
+           QStringLiteral("): ") + c.main.sha256);
+  if (c.comparison)
+    out.Line(T(Txt::StatisticsSha256) + QStringLiteral(" (") + T(Txt::ReportComparisonFlight) +
+             QStringLiteral("): ") + c.comparison->sha256);
+  out.Line(T(Txt::ReportVersion).arg(c.version) + QStringLiteral(" · ") +
+           T(Txt::ReportCreated).arg(c.created.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+}
+
+bool WriteReportPdf(const ReportContent& content, const QString& path, QString* error) {
+  if (!CheckSaveTarget(path, error)) return false;
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  {
+    QPdfWriter writer(&buffer);
+    writer.setResolution(300);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    writer.setTitle(Text(Txt::ReportTitle, content.language));
+    writer.setCreator(QStringLiteral("Hypsor %1").arg(content.version));
+    PaintReport(writer, content);
+  }
+  buffer.close();
+  return WriteFileAtomically(path, buffer.data(), error);
+}
+
+bool WriteFileReport(const QString& mainPath, const QString& comparisonPath, const QString& contest,
+                     int language, const QString& pdfPath, QString* error) {
+  FlightWorkspace w;
+  w.SetLanguage(language);
+  if (!w.OpenMainFlight(mainPath, error)) return false;
+  if (!comparisonPath.isEmpty() && !w.OpenComparison(comparisonPath, error)) return false;
+  // The chart as the window draws it (markers included), off screen.
+  FlightChart chart;
+  chart.resize(1200, 720);
+  ShowWorkspace(chart, w, true);
+  const ReportContent report = GatherReport(w, chart, contest);
+  return WriteReportPdf(report, pdfPath, error);
+}
+
+}  // namespace hypsor

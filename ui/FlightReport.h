@@ -1,0 +1,65 @@
+#pragma once
+#include <optional>
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+#include "flight/FlightData.h"
+#include "flight/FlightStatistics.h"
+#include "session/FlightWorkspace.h"
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace hypsor {
+
+class FlightChart;
+
+// One flight as the report describes it.
+struct ReportFlight {
+  QString file;  // the file's name; empty for a download that was not stored
+  QString sha256;
+  unsigned competitor = 0;
+  unsigned serial = 0;
+  QString sampling;
+  std::uint32_t calibration = 10000;
+  std::uint32_t headerTemperature = 20;
+  float usedTemperature = 20.0f;
+  QString maximum;  // as the flight's panel shows it
+};
+
+// Everything on the one-page flight report, gathered before painting.
+struct ReportContent {
+  QString contest;  // empty when no contest session is on
+  ReportFlight main;
+  std::optional<ReportFlight> comparison;
+  FlightStatistics statistics;  // of the main flight, as the statistics panel shows them
+  QImage chart;                 // the chart as drawn
+  QString version;
+  QDateTime created;
+  int language = 0;
+};
+
+// The SHA-256 of a flight as stored: of its file when it came from one, else of the bytes Save
+// would write. Empty when the workspace has no such flight.
+QString FlightSha256(const FlightWorkspace& workspace, FlightSlot slot);
+
+// Gathers the report of the workspace's main flight (and its comparison, when one is shown),
+// with the chart as chart draws it now.
+ReportContent GatherReport(const FlightWorkspace& workspace, FlightChart& chart,
+                           const QString& contest);
+
+// Paints the report on one page of device (a PDF writer or a printer).
+void PaintReport(QPagedPaintDevice& device, const ReportContent& content);
+
+// Writes the report as a one-page PDF, atomically. False with *error.
+bool WriteReportPdf(const ReportContent& content, const QString& path, QString* error);
+
+// The report of flight files without a window (hypsor-cli): opens mainPath (and comparisonPath
+// when given), draws the chart off screen and writes the PDF. Needs a QApplication. False with
+// *error (a file that cannot be read, or a PDF that cannot be written).
+bool WriteFileReport(const QString& mainPath, const QString& comparisonPath, const QString& contest,
+                     int language, const QString& pdfPath, QString* error);
+
+}  // namespace hypsor

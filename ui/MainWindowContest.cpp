@@ -1,0 +1,230 @@
+#include "ui/MainWindowContest.h"
+
+#include <QAction>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include "contest/Ranking.h"
+#include "device/Sessions.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileDialogs.h"
+#include "platform/MessageBox.h"
+#include "ui/ContestResultsView.h"
+#include "ui/FlightChart.h"
+#include "ui/FlightReport.h"
+#include "ui/MainWindow.h"
+
+namespace hypsor {
+
+ContestControls::ContestControls(MainWindow* window, ContestDialogService* dialog,
+                                 PrintService* printer)
+    : QObject(window), w_(window), dialog_(dialog), printer_(printer) {
+  w_->contest_ = this;
+  QMenuBar* bar = w_->menuBar();
+  // File comes first in the menu bar.
+  fileMenu_ = new QMenu(w_);
+  fileMenu_->setObjectName(QStringLiteral("fileMenu"));
+  bar->insertMenu(bar->actions().isEmpty() ? nullptr : bar->actions().first(), fileMenu_);
+  auto add = [this](const char* name, void (ContestControls::*handler)()) {
+    QAction* a = fileMenu_->addAction(QString());
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, handler);
+    return a;
+  };
+  startAction_ = add("contestSessionAction", &ContestControls::onStart);
+  endAction_ = add("endContestAction", &ContestControls::onEnd);
+  rebuildAction_ = add("rebuildResultsAction", &ContestControls::onRebuild);
+
+  // The ranking, in a dock beside the chart; shown when a session starts.
+  dock_ = new QDockWidget(w_);
+  dock_->setObjectName(QStringLiteral("resultsDock"));
+  results_ = new ContestResultsView(dock_);
+  dock_->setWidget(results_);
+  w_->addDockWidget(Qt::RightDockWidgetArea, dock_);
+  dock_->hide();
+  resultsAction_ = dock_->toggleViewAction();
+  resultsAction_->setObjectName(QStringLiteral("resultsViewAction"));
+  fileMenu_->addAction(resultsAction_);
+  fileMenu_->addSeparator();
+  reportAction_ = add("flightReportAction", &ContestControls::onFlightReport);
+  printAction_ = add("printReportAction", &ContestControls::onPrintReport);
+  connect(results_, &ContestResultsView::OpenFlightRequested, this, &ContestControls::onOpenFlight);
+  connect(results_, &ContestResultsView::ExportCsvRequested, this, &ContestControls::onExportCsv);
+  connect(results_, &ContestResultsView::ExportPdfRequested, this, &ContestControls::onExportPdf);
+
+  // The session line, right under the menu.
+  bar_ = new QToolBar(w_);
+  bar_->setObjectName(QStringLiteral("contestBar"));
+  bar_->setMovable(false);
+  bar_->setFloatable(false);
+  line_ = new QLabel(bar_);
+  line_->setObjectName(QStringLiteral("contestLine"));
+  bar_->addWidget(line_);
+  w_->addToolBar(Qt::TopToolBarArea, bar_);
+
+  // Retold in the new language after the language's own handler.
+  for (const char* name : {"polishAction", "englishAction"}) {
+    if (auto* a = w_->findChild<QAction*>(QString::fromLatin1(name)))
+      connect(a, &QAction::triggered, this, &ContestControls::ApplyLanguage);
+  }
+  ApplyLanguage();
+}
+
+// Deleted as a child of the window, after the window's own members: it touches nothing of it.
+ContestControls::~ContestControls() = default;
+
+QString ContestControls::T(Txt id) const {
+  return w_->T(id);
+}
+
+void ContestControls::ApplyLanguage() {
+  fileMenu_->setTitle(T(Txt::FileMenu));
+  startAction_->setText(T(Txt::ContestSessionAction));
+  endAction_->setText(T(Txt::EndContestAction));
+  rebuildAction_->setText(T(Txt::RebuildResultsAction));
+  resultsAction_->setText(T(Txt::ResultsViewAction));
+  reportAction_->setText(T(Txt::FlightReportAction));
+  printAction_->setText(T(Txt::PrintReportAction));
+  dock_->setWindowTitle(T(Txt::RankingTitle));
+  results_->ApplyLanguage(w_->workspace_.LanguageIndex());
+  Refresh();
+}
+
+void ContestControls::Refresh() {
+  const bool on = session_.Active();
+  endAction_->setEnabled(on);
+  rebuildAction_->setEnabled(on);
+  resultsAction_->setEnabled(on);
+  bar_->setVisible(on);
+  if (!on) {
+    dock_->hide();
+    results_->ShowRanking({});
+    return;
+  }
+  QString text = T(Txt::ContestLine)
+                     .arg(session_.Name(), QDir::toNativeSeparators(session_.Folder()))
+                     .arg(session_.FlightCount());
+  if (!lastKept_.isEmpty()) text += QStringLiteral(" · ") + lastKept_;
+  line_->setText(text);
+  results_->ShowRanking(RankCompetitors(session_.Flights()));
+}
+
+void ContestControls::ShowError(const QString& text) {
+  w_->platform_.boxes.Show(text, T(Txt::ErrorCaption), BoxButtons::Ok);
+}
+
+void ContestControls::KeepDownload(const DownloadResult& r) {
+  if (!session_.Active() || !r.flight) return;
+  const std::span<const std::uint8_t> bytes(r.flight->bytes.data(),
+                                            static_cast<std::size_t>(r.DownloadByteCount));
+  FlightRecord kept;
+  QString error;
+  if (!session_.KeepDownload(bytes, QDateTime::currentDateTime(), &kept, &error)) {
+    lastKept_.clear();
+    Refresh();
+    ShowError(T(Txt::ContestKeepFailed).arg(error));
+    return;
+  }
+  // The flight on screen is now that file: the report and digest name it.
+  w_->workspace_.SetMainFlightPath(QDir(session_.Folder()).filePath(kept.file));
+  lastKept_ = T(kept.complete ? Txt::ContestKept : Txt::ContestKeptIncomplete).arg(kept.file);
+  Refresh();
+}
+
+void ContestControls::onStart() {
+  if (!dialog_) return;
+  const std::optional<ContestChoice> choice =
+      dialog_->AskContest(last_, w_->workspace_.LanguageIndex());
+  if (!choice) return;
+  QString error;
+  lastKept_.clear();
+  if (!session_.Start(choice->folder, choice->name, &error)) {
+    Refresh();
+    ShowError(T(Txt::ContestStartFailed).arg(error));
+    return;
+  }
+  last_ = {session_.Folder(), session_.Name()};
+  Refresh();
+  dock_->show();
+}
+
+void ContestControls::onEnd() {
+  session_.End();
+  lastKept_.clear();
+  Refresh();
+}
+
+void ContestControls::onRebuild() {
+  if (!session_.Active()) return;
+  QString error;
+  QStringList problems;
+  if (!session_.RebuildResults(&error, &problems)) ShowError(error);
+  Refresh();
+  if (!problems.isEmpty())
+    ShowError(T(Txt::ContestSkippedFiles).arg(problems.join(QLatin1Char('\n'))));
+}
+
+void ContestControls::onOpenFlight(const QString& fileName) {
+  QString error;
+  if (!w_->workspace_.OpenMainFlight(QDir(session_.Folder()).filePath(fileName), &error))
+    ShowError(error);
+  w_->Redraw();
+}
+
+QString ContestControls::AskTarget() {
+  const QString path = w_->platform_.dialogs.SaveFileName();
+  if (path.isEmpty()) return {};
+  if (QFileInfo::exists(path) &&
+      w_->platform_.boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
+                               BoxButtons::OkCancel) != BoxResult::Ok)
+    return {};
+  return path;
+}
+
+void ContestControls::onFlightReport() {
+  if (!w_->workspace_.HasMainFlight()) {
+    ShowError(T(Txt::NoData));
+    return;
+  }
+  const QString path = AskTarget();
+  if (path.isEmpty()) return;
+  const ReportContent report =
+      GatherReport(w_->workspace_, *w_->chart_, session_.Active() ? session_.Name() : QString());
+  QString error;
+  if (!WriteReportPdf(report, path, &error)) ShowError(T(Txt::ReportWriteFailed).arg(error));
+}
+
+void ContestControls::onPrintReport() {
+  if (!printer_) return;
+  if (!w_->workspace_.HasMainFlight()) {
+    ShowError(T(Txt::NoData));
+    return;
+  }
+  const ReportContent report =
+      GatherReport(w_->workspace_, *w_->chart_, session_.Active() ? session_.Name() : QString());
+  printer_->Print(T(Txt::ReportTitle),
+                  [&report](QPagedPaintDevice& device) { PaintReport(device, report); });
+}
+
+void ContestControls::onExportCsv() {
+  const QString path = AskTarget();
+  if (path.isEmpty()) return;
+  QString error;
+  if (!WriteFileAtomically(path, RankingCsv(results_->Rows()), &error)) ShowError(error);
+}
+
+void ContestControls::onExportPdf() {
+  const QString path = AskTarget();
+  if (path.isEmpty()) return;
+  QString error;
+  if (!WriteRankingPdf(results_->Rows(), session_.Name(), w_->workspace_.LanguageIndex(), path,
+                       &error))
+    ShowError(error);
+}
+
+}  // namespace hypsor
