@@ -22,6 +22,7 @@
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
+#include "ui/FlightChart.h"
 #include "ui/FlightReport.h"
 #include "ui/MainWindowContest.h"
 
@@ -247,6 +248,42 @@ TEST(ContestWindow, FlightReportAndPrintingInTheLanguageInUse) {
   f.Trigger("polishAction");
   EXPECT_EQ(f.Control<QMenu>("fileMenu")->title(), "Plik");
   EXPECT_EQ(f.Control<QAction>("flightReportAction")->text(), "Raport lotu…");
+}
+
+// Pixels of a curve's colour: the curve is drawn, not just the frame around it.
+int PixelsOf(const QImage& image, QColor colour) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+              std::abs(c.blue() - colour.blue()) <
+          60)
+        ++n;
+    }
+  return n;
+}
+
+TEST(ContestWindow, TheReportsChartIsTheDrawnChartInTheWindowAndOffScreen) {
+  ContestFixture f;
+  f.Create();
+  f.Open(test::ExamplePath("sample-flight.hyp"));
+  const QColor red = f.Window().Chart().CurvePen(Curve::Altitude).color();
+  const ReportContent inWindow = GatherReport(f.Workspace(), f.Window().Chart(), QString());
+  EXPECT_EQ(inWindow.chart.size(), f.Window().Chart().size());
+  EXPECT_GT(PixelsOf(inWindow.chart, red), 300);
+
+  QString error;
+  const std::optional<ReportContent> offScreen =
+      FileReport(test::ExamplePath("sample-flight.hyp"), test::ExamplePath("flight-spike.hyp"),
+                 "Cup", 0, &error);
+  ASSERT_TRUE(offScreen) << error.toStdString();
+  EXPECT_EQ(offScreen->chart.size(), QSize(1200, 720));
+  EXPECT_GT(PixelsOf(offScreen->chart, red), 600);
+  ASSERT_TRUE(offScreen->comparison);
+  EXPECT_EQ(offScreen->comparison->file, "flight-spike.hyp");
+  EXPECT_EQ(offScreen->contest, "Cup");
+  EXPECT_FALSE(FileReport(f.dir.filePath("none.hyp"), QString(), QString(), 0, &error));
 }
 
 }  // namespace

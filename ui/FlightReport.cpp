@@ -207,18 +207,27 @@ bool WriteReportPdf(const ReportContent& content, const QString& path, QString* 
   return WriteFileAtomically(path, buffer.data(), error);
 }
 
-bool WriteFileReport(const QString& mainPath, const QString& comparisonPath, const QString& contest,
-                     int language, const QString& pdfPath, QString* error) {
+std::optional<ReportContent> FileReport(const QString& mainPath, const QString& comparisonPath,
+                                        const QString& contest, int language, QString* error) {
   FlightWorkspace w;
   w.SetLanguage(language);
-  if (!w.OpenMainFlight(mainPath, error)) return false;
-  if (!comparisonPath.isEmpty() && !w.OpenComparison(comparisonPath, error)) return false;
-  // The chart as the window draws it (markers included), off screen.
+  if (!w.OpenMainFlight(mainPath, error)) return std::nullopt;
+  if (!comparisonPath.isEmpty() && !w.OpenComparison(comparisonPath, error)) return std::nullopt;
+  // The chart as the window draws it (markers included), off screen; shown (never on a
+  // screen) so that it lays itself out as in the window.
   FlightChart chart;
+  chart.setAttribute(Qt::WA_DontShowOnScreen);
   chart.resize(1200, 720);
+  chart.show();
   ShowWorkspace(chart, w, true);
-  const ReportContent report = GatherReport(w, chart, contest);
-  return WriteReportPdf(report, pdfPath, error);
+  return GatherReport(w, chart, contest);
+}
+
+bool WriteFileReport(const QString& mainPath, const QString& comparisonPath, const QString& contest,
+                     int language, const QString& pdfPath, QString* error) {
+  const std::optional<ReportContent> report =
+      FileReport(mainPath, comparisonPath, contest, language, error);
+  return report && WriteReportPdf(*report, pdfPath, error);
 }
 
 }  // namespace hypsor

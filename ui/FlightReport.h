@@ -57,8 +57,12 @@ void PaintReport(QPagedPaintDevice& device, const ReportContent& content);
 bool WriteReportPdf(const ReportContent& content, const QString& path, QString* error);
 
 // The report of flight files without a window (hypsor-cli): opens mainPath (and comparisonPath
-// when given), draws the chart off screen and writes the PDF. Needs a QApplication. False with
-// *error (a file that cannot be read, or a PDF that cannot be written).
+// when given) and draws the chart off screen. Needs a QApplication. Nothing, with *error, for a
+// file that cannot be read.
+std::optional<ReportContent> FileReport(const QString& mainPath, const QString& comparisonPath,
+                                        const QString& contest, int language, QString* error);
+// The same, written as the PDF. False with *error (a file that cannot be read, or a PDF that
+// cannot be written).
 bool WriteFileReport(const QString& mainPath, const QString& comparisonPath, const QString& contest,
                      int language, const QString& pdfPath, QString* error);
 
