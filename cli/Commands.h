@@ -77,7 +77,7 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err);
 int DownloadIntoSession(const QString& folder, const Flight& flight, std::int32_t byteCount,
                         QTextStream& out, QTextStream& err);
 
-// ReportCommands.cpp: report FILE [--compare FILE2] --out PDF [--contest NAME] [--language L].
+// ui/ReportCommand.cpp: report FILE [--compare FILE2] --out PDF [--contest NAME] [--language L].
 // Needs a QApplication (main.cpp makes one for this command).
 int RunReport(const QStringList& args, QTextStream& out, QTextStream& err);
 

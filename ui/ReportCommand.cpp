@@ -1,4 +1,6 @@
-// report: the window's one-page flight report as a PDF, drawn off screen.
+// hypsor-cli report: the window's one-page flight report as a PDF, drawn off screen. It draws with
+// the window's own chart and report, so it lives with the windows; the tool's dispatcher
+// (cli/main.cpp) reaches it through cli/Commands.h.
 #include "cli/Commands.h"
 #include "ui/FlightReport.h"
 
