@@ -51,6 +51,9 @@ StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(ne
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  // A long file name shows its start; the whole name is the header's tooltip.
+  table_->horizontalHeader()->setTextElideMode(Qt::ElideRight);
+  table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   for (int r = 0; r <= kRowCount; ++r)
     for (int c = 0; c < 2; ++c) {
@@ -77,6 +80,10 @@ void StatisticsDock::Show(const FlightWorkspace& w) {
   };
   table_->setHorizontalHeaderLabels({caption(FlightSlot::Main, Txt::MainFlightGroup),
                                      caption(FlightSlot::Comparison, Txt::ComparisonGroup)});
+  for (int c = 0; c < 2; ++c) {
+    QTableWidgetItem* header = table_->horizontalHeaderItem(c);
+    header->setToolTip(header->text());
+  }
   const QStringList columns[2] = {Column(w, w.Statistics(FlightSlot::Main), mainShown),
                                   Column(w, w.Statistics(FlightSlot::Comparison), comparisonShown)};
   for (int c = 0; c < 2; ++c)
