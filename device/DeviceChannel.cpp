@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <limits>
 
-#include <QDeadlineTimer>
-
-#include "platform/Pause.h"
 #include "platform/SerialDevices.h"
+#include "platform/SerialPort.h"
 
 namespace hypsor {
 
@@ -28,8 +26,15 @@ QString FaultName(ChannelFault fault) {
 
 }  // namespace
 
+DeviceChannel::DeviceChannel()
+    : ownPort_(std::make_unique<SerialPort>()), port_(ownPort_.get()), clock_(&SystemClock()) {}
+
+DeviceChannel::DeviceChannel(SerialLine& line, Clock& clock) : port_(&line), clock_(&clock) {}
+
+DeviceChannel::~DeviceChannel() = default;
+
 bool DeviceChannel::OpenPort(const QString& portName) {
-  if (PortHandle.IsOpen()) return true;
+  if (port_->IsOpen()) return true;
   PortFailure failure;
   failure.portName = portName;
   failure.location = SerialPort::SystemLocation(portName);
@@ -38,13 +43,13 @@ bool DeviceChannel::OpenPort(const QString& portName) {
                            : SerialPort::RelativeNameAllowed(portName);
   if (!allowed) {
     failure.error = PortOpenError::BadName;
-  } else if (PortHandle.Open(portName)) {
+  } else if (port_->Open(portName)) {
     openFailure_ = {};
-    if (Log) Log->PortOpened(portName, PortHandle.Location());
+    if (Log) Log->PortOpened(portName, port_->Location());
     return true;
   } else {
-    failure.error = PortHandle.OpenError();
-    failure.systemText = PortHandle.ErrorText();
+    failure.error = port_->OpenError();
+    failure.systemText = port_->ErrorText();
   }
   // What the message needs to say why, found while the failure is fresh.
   if (failure.error == PortOpenError::Permission) failure.group = DeviceNodeGroup(failure.location);
@@ -57,8 +62,8 @@ bool DeviceChannel::OpenPort(const QString& portName) {
 }
 
 int DeviceChannel::ClosePort() {
-  if (!PortHandle.IsOpen()) return 0;
-  PortHandle.Close();
+  if (!port_->IsOpen()) return 0;
+  port_->Close();
   if (Log) Log->PortClosed();
   return 1;
 }
@@ -74,17 +79,17 @@ void DeviceChannel::DeviceGone() {
 }
 
 int DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
-  if (!PortHandle.IsOpen()) return 0;
-  const bool sent = PortHandle.WriteAndWait(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  if (!port_->IsOpen()) return 0;
+  const bool sent = port_->WriteAndWait(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   if (Log) Log->Sent(bytes, sent);
   if (sent) return 1;
-  if (PortHandle.DeviceGone()) DeviceGone();
+  if (port_->DeviceGone()) DeviceGone();
   return 0;
 }
 
 std::int64_t DeviceChannel::QueryPending() {
   const std::int64_t room = RxBufferSize - RxCount;
-  const std::int64_t waiting = PortHandle.BytesWaiting(std::max<std::int64_t>(room, ReadCap) + 1);
+  const std::int64_t waiting = port_->BytesWaiting(std::max<std::int64_t>(room, ReadCap) + 1);
   if (waiting < 0) {
     DeviceGone();
     return -1;
@@ -95,7 +100,7 @@ std::int64_t DeviceChannel::QueryPending() {
 }
 
 int DeviceChannel::ReadPending() {
-  if (!PortHandle.IsOpen()) return 0;
+  if (!port_->IsOpen()) return 0;
   RxBuffer[0] = 0;
   // The count is ours to keep in range, whoever set it last.
   RxCount = std::clamp<std::int32_t>(RxCount, 0, RxBufferSize);
@@ -111,10 +116,10 @@ int DeviceChannel::ReadPending() {
   const std::int64_t keep = std::min(take, room);
   std::int64_t stored = 0;
   if (keep > 0) {
-    stored = PortHandle.Read(RxBuffer.data() + RxCount, keep);
+    stored = port_->Read(RxBuffer.data() + RxCount, keep);
     if (stored < 0) {
       if (Log) Log->Read({}, waiting, 0);
-      if (PortHandle.DeviceGone()) DeviceGone();
+      if (port_->DeviceGone()) DeviceGone();
       return 0;
     }
     RxCount += static_cast<std::int32_t>(stored);
@@ -126,7 +131,7 @@ int DeviceChannel::ReadPending() {
     std::int64_t left = take - keep;
     while (left > 0) {
       const std::int64_t n =
-          PortHandle.Read(scratch.data(), std::min<std::int64_t>(left, scratch.size()));
+          port_->Read(scratch.data(), std::min<std::int64_t>(left, scratch.size()));
       if (n <= 0) break;
       left -= n;
       discarded += n;
@@ -142,18 +147,18 @@ int DeviceChannel::ReadPending() {
 }
 
 bool DeviceChannel::SettleWait() {
-  if (!PortHandle.IsOpen()) return true;
-  QDeadlineTimer limit(SettleLimitMs);
+  if (!port_->IsOpen()) return true;
+  const std::int64_t started = clock_->NowMs();
   std::int64_t last = QueryPending();
   if (last < 0) return false;
   for (;;) {
-    Pause(SettleStepMs);
+    clock_->Pause(SettleStepMs);
     const std::int64_t now = QueryPending();
     if (now < 0) return false;
     if (now <= last) return true;
     last = now;
     // A reply that fills the buffer or is still growing after seconds is no reply we know.
-    if (now >= RxBufferSize - RxCount || limit.hasExpired()) {
+    if (now >= RxBufferSize - RxCount || clock_->NowMs() - started >= SettleLimitMs) {
       SetFault(ChannelFault::Endless);
       return false;
     }
@@ -161,8 +166,8 @@ bool DeviceChannel::SettleWait() {
 }
 
 void DeviceChannel::FlushOutput() {
-  if (!PortHandle.IsOpen()) return;
-  if (!PortHandle.FlushOutput() && PortHandle.DeviceGone()) DeviceGone();
+  if (!port_->IsOpen()) return;
+  if (!port_->FlushOutput() && port_->DeviceGone()) DeviceGone();
 }
 
 int DeviceChannel::SendCommand(std::uint8_t code) {

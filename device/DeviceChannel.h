@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 #include <QString>
@@ -8,7 +9,8 @@
 
 #include "device/CommunicationLog.h"
 #include "flight/FlightData.h"
-#include "platform/SerialPort.h"
+#include "platform/Clock.h"
+#include "platform/SerialLine.h"
 
 namespace hypsor {
 
@@ -37,10 +39,17 @@ enum class ChannelFault {
 
 // The serial channel to the altimeter: one port, one persistent command frame, one receive
 // buffer. One object serves the whole program (the main window and the device window share it).
-// Every wait goes through Pause, so windows stay painted during an exchange.
+// By default it drives the real serial port and waits on the real clock, which keeps windows
+// painted during an exchange; tests and the fuzzer give it another line and a virtual clock.
 class DeviceChannel {
  public:
-  SerialPort PortHandle;
+  DeviceChannel();
+  // Drives the given line and waits on the given clock; both must outlive the channel.
+  DeviceChannel(SerialLine& line, Clock& clock);
+  ~DeviceChannel();
+  DeviceChannel(const DeviceChannel&) = delete;
+  DeviceChannel& operator=(const DeviceChannel&) = delete;
+
   // Every command sends all 8 bytes; a command writes only its own bytes, the others keep what
   // earlier commands left (a zeroing after an upload carries the upload's bytes 4-7).
   std::array<std::uint8_t, CommandFrameSize> CommandFrame{};
@@ -64,7 +73,7 @@ class DeviceChannel {
   bool OpenPort(const QString& portName);
   // 1 if a port was closed, 0 if none was open.
   int ClosePort();
-  bool IsOpen() const { return PortHandle.IsOpen(); }
+  bool IsOpen() const { return port_->IsOpen(); }
   const PortFailure& LastOpenFailure() const { return openFailure_; }
 
   // Writes the bytes and waits until they have been sent. 1 on success, 0 on failure.
@@ -83,6 +92,9 @@ class DeviceChannel {
   // SendCommand, SettleWait, ReadPending. A complete query reply is exactly 8 bytes.
   int QueryDevice(std::uint8_t code);
 
+  // Every wait of an exchange goes through this clock.
+  Clock& Time() const { return *clock_; }
+
   ChannelFault Fault() const { return fault_; }
   void ClearFault() { fault_ = ChannelFault::None; }
   // Adds a line to the log, if there is one.
@@ -96,6 +108,9 @@ class DeviceChannel {
   // Bytes waiting, pumped until more than the buffer's room is seen; -1 if the device is gone.
   std::int64_t QueryPending();
 
+  std::unique_ptr<SerialLine> ownPort_;
+  SerialLine* port_;
+  Clock* clock_;
   PortFailure openFailure_;
   ChannelFault fault_ = ChannelFault::None;
 };

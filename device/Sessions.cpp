@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <span>
 
-#include "platform/Pause.h"
-
 namespace hypsor {
 
 namespace {
@@ -104,7 +102,7 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
 
   int total = 0;
   for (int poll = 1; poll <= polling.polls; ++poll) {
-    Pause(polling.intervalMs);
+    channel.Time().Pause(polling.intervalMs);
     total += channel.ReadPending();
     result.polls = poll;
     if (callbacks.progress) callbacks.progress(total, polling.polls - poll);

@@ -1,5 +1,6 @@
-// Reading and writing the altimeter's own settings against the simulated altimeter: the values
-// read, the upload limits and their messages, the frames sent, and misbehaving devices.
+// Reading and writing the altimeter's own settings against the simulated altimeter over a real
+// pseudo-terminal: the values read, the frames sent, refusals and misbehaving devices. Limits,
+// silence, short and slow replies run on a scripted device (test_device_protocol_settings).
 #include <gtest/gtest.h>
 
 #include "device/DeviceChannel.h"
@@ -56,66 +57,6 @@ TEST(DeviceSettingsRead, ReportAndZeroingModeAreDecoded) {
   EXPECT_EQ(frames[1], Frame({0x65, 0x42, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST(DeviceSettingsUpload, LimitsAreCheckedUnsignedAndNothingIsSentBeyondThem) {
-  struct Case {
-    const char* calibration;
-    const char* trigger;
-    const char* competitor;
-    UploadOutcome outcome;
-    SettingsField field;
-  };
-  const Case cases[] = {
-      {"50", "200", "255", UploadOutcome::Accepted, SettingsField::None},
-      {"51", "200", "255", UploadOutcome::TooLarge, SettingsField::Calibration},
-      {"50", "201", "255", UploadOutcome::TooLarge, SettingsField::Trigger},
-      {"50", "200", "256", UploadOutcome::TooLarge, SettingsField::Competitor},
-      {"-1", "0", "0", UploadOutcome::TooLarge, SettingsField::Calibration},
-      {"0", "-1", "0", UploadOutcome::TooLarge, SettingsField::Trigger},
-      {"60", "0", "0", UploadOutcome::TooLarge, SettingsField::Calibration},
-      {"x1", "0", "0", UploadOutcome::NotANumber, SettingsField::Calibration},
-      // Empty fields are looked for in the order trigger, calibration, competitor.
-      {"", "", "", UploadOutcome::FieldEmpty, SettingsField::Trigger},
-      {"", "1", "", UploadOutcome::FieldEmpty, SettingsField::Calibration},
-      {"1", "1", "", UploadOutcome::FieldEmpty, SettingsField::Competitor},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.calibration) + "/" + c.trigger + "/" + c.competitor);
-    SimProcess sim({"--no-pacing"});
-    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    DeviceChannel channel;
-    ASSERT_TRUE(channel.OpenPort(sim.PortName()));
-    const UploadResult r =
-        UploadDeviceSettings(channel, Values(c.calibration, c.trigger, c.competitor, 6, 1));
-    EXPECT_EQ(r.outcome, c.outcome);
-    EXPECT_EQ(r.field, c.field);
-    EXPECT_FALSE(r.settingsWriteRefused);
-    const QList<QByteArray> frames = sim.ReceivedFrames();
-    const SessionMessage m = MessageFor(r);
-    if (c.outcome == UploadOutcome::Accepted) {
-      ASSERT_EQ(frames.size(), 2);
-      EXPECT_EQ(frames[0], Frame({0x65, 0x35, 0xFF, 50, 0, 200, 0, 6}));
-      EXPECT_EQ(frames[1], Frame({0x65, 0x43, 1, 50, 0, 200, 0, 6}));
-      EXPECT_FALSE(channel.IsOpen());
-      EXPECT_EQ(m.Text(1), QStringLiteral("Setup OK"));
-      EXPECT_EQ(m.Caption(1), QStringLiteral("Setup"));
-      EXPECT_EQ(m.Text(0), QStringLiteral("Ustawienia OK"));
-    } else {
-      EXPECT_TRUE(frames.isEmpty());
-      // The user corrects the value and tries again on the same port.
-      EXPECT_TRUE(channel.IsOpen());
-      EXPECT_EQ(m.Caption(1), QStringLiteral("Hypsor - error"));
-      if (c.outcome == UploadOutcome::TooLarge) {
-        EXPECT_EQ(m.Text(1), QStringLiteral("Too large value"));
-        EXPECT_EQ(m.Text(0), QStringLiteral("Za duza wartosc"));
-      }
-      if (c.outcome == UploadOutcome::FieldEmpty) {
-        EXPECT_EQ(m.Text(1), QStringLiteral("Field can not be empty"));
-        EXPECT_EQ(m.Text(0), QStringLiteral("Pole nie może być puste"));
-      }
-    }
-  }
-}
-
 TEST(DeviceSettingsUpload, ValuesPassedBeforeARefusalStayInTheFrameForLaterCommands) {
   SimProcess sim({"--no-pacing"});
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
@@ -162,12 +103,8 @@ TEST(DeviceSettingsFaults, MisbehavingDevicesGiveClearOutcomes) {
     UploadOutcome upload;
     ZeroingOutcome zeroing;
   };
+  // Silence and short replies run on a scripted device; these need the real line.
   const Case cases[] = {
-      {"silent", SettingsReadOutcome::CommunicationError, true, UploadOutcome::Refused,
-       ZeroingOutcome::NoAnswer},
-      // Short query replies; the 2-byte acknowledgements are whole.
-      {"short-replies", SettingsReadOutcome::CommunicationError, true, UploadOutcome::Accepted,
-       ZeroingOutcome::NoAnswer},
       // A reply that never ends is given up after a bound, with the port closed.
       {"endless", SettingsReadOutcome::CommunicationError, false, UploadOutcome::CommunicationError,
        ZeroingOutcome::CommunicationError},
@@ -201,42 +138,6 @@ TEST(DeviceSettingsFaults, MisbehavingDevicesGiveClearOutcomes) {
       EXPECT_EQ(RunZeroing(channel, sim.PortName()).outcome, c.zeroing);
       EXPECT_FALSE(channel.IsOpen());
     }
-  }
-}
-
-TEST(DeviceSettingsFaults, ASlowReplyThatNeverEndsIsGivenUp) {
-  // Ten bytes a second never fill the buffer; the time bound ends the wait.
-  SimProcess sim({"--fault", "endless", "--byte-gap", "100"});
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  DeviceChannel channel;
-  ASSERT_TRUE(channel.OpenPort(sim.PortName()));
-  const SettingsReadResult r = ReadDeviceSettings(channel);
-  EXPECT_EQ(r.outcome, SettingsReadOutcome::CommunicationError);
-  EXPECT_FALSE(r.reportRead);
-  EXPECT_EQ(channel.Fault(), ChannelFault::Endless);
-  EXPECT_FALSE(channel.IsOpen());
-}
-
-TEST(DeviceSettingsRead, ByteByByteAndWholeRepliesReadTheSame) {
-  const QStringList values{"--competitor", "99",  "--serial",   "65535", "--temp-calibration", "7",
-                           "--trigger",    "200", "--sampling", "5",     "--manual-zero",      "1"};
-  SimProcess whole(QStringList{"--no-pacing"} + values);
-  SimProcess trickled(QStringList{"--byte-gap", "60"} + values);
-  ASSERT_TRUE(whole.Started() && trickled.Started());
-  DeviceChannel a, b;
-  ASSERT_TRUE(a.OpenPort(whole.PortName()));
-  ASSERT_TRUE(b.OpenPort(trickled.PortName()));
-  const SettingsReadResult ra = ReadDeviceSettings(a);
-  const SettingsReadResult rb = ReadDeviceSettings(b);
-  ASSERT_EQ(ra.outcome, SettingsReadOutcome::Ok);
-  ASSERT_EQ(rb.outcome, SettingsReadOutcome::Ok);
-  for (const DeviceSettings* s : {&ra.settings, &rb.settings}) {
-    EXPECT_EQ(s->competitor, 99u);
-    EXPECT_EQ(s->serial, 65535u);
-    EXPECT_EQ(s->calibration, 7u);
-    EXPECT_EQ(s->trigger, 200u);
-    EXPECT_EQ(s->samplingCode, 5u);
-    EXPECT_EQ(s->manualZeroing, 1);
   }
 }
 

@@ -1,0 +1,34 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+
+#include "device/DeviceChannel.h"
+#include "platform/Clock.h"
+#include "platform/ScriptedLine.h"
+#include "tests/support/ScriptedAltimeter.h"
+
+namespace hypsor::test {
+
+// A channel wired to a scripted altimeter on virtual time: the protocol's waits cost nothing, and
+// the clock tells how long they would have taken.
+struct ScriptedDevice {
+  ScriptedAltimeter altimeter;
+  VirtualClock clock;
+  ScriptedLine line{clock, [this](const ScriptedLine::Frame& f) { return altimeter(f); }};
+  DeviceChannel channel{line, clock};
+
+  QList<QByteArray> Frames() const {
+    QList<QByteArray> out;
+    for (const ScriptedLine::Frame& f : line.Frames())
+      out.append(QByteArray(reinterpret_cast<const char*>(f.data()), 8));
+    return out;
+  }
+};
+
+inline QByteArray Bytes(std::initializer_list<int> bytes) {
+  QByteArray out;
+  for (int b : bytes) out.append(static_cast<char>(b));
+  return out;
+}
+
+}  // namespace hypsor::test

@@ -1,0 +1,242 @@
+// Zeroing and download against a scripted altimeter on virtual time: the protocol's outcomes,
+// the bytes kept and the waits it would spend on a real line, in milliseconds of test time.
+#include <gtest/gtest.h>
+
+#include "device/DeviceChannel.h"
+#include "device/SessionMessages.h"
+#include "device/Sessions.h"
+#include "tests/support/ScriptedDevice.h"
+#include "tests/support/TestFlights.h"
+
+namespace hypsor {
+namespace {
+
+using test::Bytes;
+using test::MakeFlight;
+using test::ScriptedDevice;
+
+QByteArray Samples(int n, bool endMarker) {
+  QByteArray f = MakeFlight({}).left(32);
+  for (int k = 0; k < n; ++k) f.append(char((1000 + k) & 0xFF)).append(char((1000 + k) >> 8));
+  if (endMarker) f.append("\xFF\xFF", 2);
+  return f;
+}
+
+TEST(ScriptedDownload, FlightComesBackWithItsCalibrationAndTheRealWaits) {
+  ScriptedDevice d;
+  d.altimeter.flight = Samples(40, true);
+  d.altimeter.calibration = 10200;
+  const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+  ASSERT_EQ(r.outcome, DownloadOutcome::Ok);
+  EXPECT_TRUE(r.endMarkerSeen);
+  EXPECT_EQ(r.polls, 1);
+  EXPECT_EQ(r.DownloadByteCount, 32 + 82);
+  EXPECT_EQ(r.flight->CalibrationFactor, 10200u);
+  EXPECT_EQ(r.flight->bytes[8] | (r.flight->bytes[9] << 8), 10200);
+  EXPECT_EQ(r.flight->SampleCount, 41u);
+  EXPECT_FALSE(d.channel.IsOpen());
+  EXPECT_EQ(d.Frames(), (QList<QByteArray>{Bytes({'e', '4', 0, 0, 0, 0, 0, 0}),
+                                           Bytes({'e', 'D', 0, 0, 0, 0, 0, 0}),
+                                           Bytes({'e', '1', 0, 0, 0, 0, 0, 0})}));
+  // Each query settles in two 250 ms steps, then one 300 ms poll finds the whole flight.
+  EXPECT_EQ(d.clock.NowMs(), 4 * SettleStepMs + DownloadPollMs);
+}
+
+TEST(ScriptedDownload, CalibrationWordOutsideItsRangeBecomesNominal) {
+  for (auto [word, expected] :
+       {std::pair{9699, 10000}, {9700, 9700}, {10500, 10500}, {10501, 10000}}) {
+    ScriptedDevice d;
+    d.altimeter.flight = Samples(4, true);
+    d.altimeter.calibration = static_cast<std::uint16_t>(word);
+    const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+    ASSERT_EQ(r.outcome, DownloadOutcome::Ok) << word;
+    EXPECT_EQ(r.flight->CalibrationFactor, static_cast<std::uint32_t>(expected)) << word;
+  }
+}
+
+TEST(ScriptedDownload, EndMarkerSplitAcrossReadsAndByteByByteFlightsComeWhole) {
+  const QByteArray flight = Samples(40, true);
+  {
+    // Everything but the marker's last byte in the first poll, that byte in the second.
+    ScriptedDevice d;
+    d.altimeter.flight = flight;
+    d.altimeter.chunk = flight.size() - 1;
+    d.altimeter.chunkMs = 400;
+    const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+    ASSERT_EQ(r.outcome, DownloadOutcome::Ok);
+    EXPECT_TRUE(r.endMarkerSeen);
+    EXPECT_EQ(r.polls, 2);
+    EXPECT_EQ(r.DownloadByteCount, flight.size());
+  }
+  {
+    ScriptedDevice d;
+    d.altimeter.flight = flight;
+    d.altimeter.chunk = 1;
+    d.altimeter.chunkMs = 5;
+    const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+    ASSERT_EQ(r.outcome, DownloadOutcome::Ok);
+    EXPECT_TRUE(r.endMarkerSeen);
+    EXPECT_EQ(r.polls, 2);
+    // Byte 0 is cleared by every read after the first; the rest is the flight as sent.
+    for (int i = 10; i < flight.size(); ++i)
+      ASSERT_EQ(r.flight->bytes[i], static_cast<std::uint8_t>(flight[i])) << "byte " << i;
+  }
+}
+
+TEST(ScriptedDownload, WithoutEndMarkerAllPollsRunAndTooLittleIsAnError) {
+  {
+    ScriptedDevice d;
+    d.altimeter.flight = Samples(40, false);
+    const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(r.outcome, DownloadOutcome::Ok);
+    EXPECT_FALSE(r.endMarkerSeen);
+    EXPECT_EQ(r.polls, DownloadPolls);
+    EXPECT_EQ(r.DownloadByteCount, 32 + 80);
+    EXPECT_EQ(d.clock.NowMs(), 4 * SettleStepMs + DownloadPolls * DownloadPollMs);
+  }
+  {
+    // One byte short of a header.
+    ScriptedDevice d;
+    d.altimeter.flight = Samples(0, false).left(31);
+    const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(r.outcome, DownloadOutcome::CommunicationError);
+    EXPECT_FALSE(r.flight.has_value());
+    EXPECT_EQ(r.DownloadByteCount, 31);
+    EXPECT_EQ(r.polls, DownloadPolls);
+    EXPECT_FALSE(d.channel.IsOpen());
+    EXPECT_EQ(MessageFor(r).Text(1), QStringLiteral("Communication Error"));
+  }
+}
+
+TEST(ScriptedDownload, AFlightLargerThanTheBufferIsCutThereAndFlagged) {
+  QByteArray big(25000, '\x11');
+  big[24998] = '\xFF';
+  big[24999] = '\xFF';
+  ScriptedDevice d;
+  d.altimeter.flight = big;
+  d.altimeter.chunk = 1000;
+  d.altimeter.chunkMs = 40;
+  const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+  EXPECT_EQ(r.outcome, DownloadOutcome::Ok);
+  EXPECT_EQ(r.fault, ChannelFault::Overflow);
+  EXPECT_FALSE(r.endMarkerSeen);
+  EXPECT_EQ(r.DownloadByteCount, RxBufferSize);
+  EXPECT_GT(r.bytesArrived, RxBufferSize);
+  EXPECT_LE(r.bytesArrived, 25000);
+  EXPECT_EQ(r.flight->bytes[RxBufferSize - 1], 0x11);
+  EXPECT_FALSE(d.channel.IsOpen());
+}
+
+TEST(ScriptedDownload, ReadsTakeAtMostNineThousandBytesAndAppend) {
+  QByteArray flight(12000, '\0');
+  for (int i = 0; i < flight.size(); ++i) flight[i] = static_cast<char>(i % 251);
+  ScriptedDevice d;
+  d.altimeter.flight = flight;
+  d.altimeter.chunk = 12000;
+  ASSERT_TRUE(d.channel.OpenPort(QStringLiteral("ttyUSB0")));
+  d.channel.SendCommand('1');
+  EXPECT_TRUE(d.channel.SettleWait());
+  EXPECT_EQ(d.channel.ReadPending(), ReadCap);
+  EXPECT_EQ(d.channel.ReadPending(), 3000);
+  EXPECT_EQ(d.channel.RxCount, 12000);
+  EXPECT_EQ(d.channel.RxBuffer[0], 0);
+  for (int i = 1; i < 12000; ++i)
+    ASSERT_EQ(d.channel.RxBuffer[i], static_cast<std::uint8_t>(flight[i])) << "byte " << i;
+  d.channel.RxBuffer[0] = 0x55;
+  EXPECT_EQ(d.channel.ReadPending(), 0);
+  EXPECT_EQ(d.channel.RxBuffer[0], 0);
+  EXPECT_EQ(d.channel.ClosePort(), 1);
+  EXPECT_EQ(d.channel.ClosePort(), 0);
+}
+
+TEST(ScriptedDownload, HangUpMidFlightEndsAtOnceAndTheLineIsGone) {
+  ScriptedDevice d;
+  d.altimeter.flight = Samples(500, true);
+  d.altimeter.chunkMs = 20;  // about 1.3 s of flight
+  d.altimeter.hangUpInFlightMs = 500;
+  const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+  EXPECT_EQ(r.outcome, DownloadOutcome::CommunicationError);
+  EXPECT_EQ(r.fault, ChannelFault::DeviceGone);
+  EXPECT_TRUE(r.flightRequested);
+  EXPECT_GT(r.DownloadByteCount, 0);
+  EXPECT_LE(r.polls, 3);
+  EXPECT_FALSE(r.flight.has_value());
+  EXPECT_FALSE(d.channel.IsOpen());
+  const DownloadResult again = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+  EXPECT_EQ(again.outcome, DownloadOutcome::PortOpenFailed);
+  EXPECT_EQ(again.port.error, PortOpenError::NotFound);
+}
+
+TEST(ScriptedDownload, MisbehavingDevicesEndClearly) {
+  {
+    ScriptedDevice d;
+    d.altimeter.silent = true;
+    const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(r.outcome, DownloadOutcome::CommunicationError);
+    EXPECT_FALSE(r.flightRequested);
+    EXPECT_EQ(d.Frames().size(), 1);
+  }
+  {
+    ScriptedDevice d;
+    d.altimeter.shortReplies = true;
+    EXPECT_EQ(RunDownload(d.channel, QStringLiteral("ttyUSB0")).outcome,
+              DownloadOutcome::CommunicationError);
+  }
+  {
+    // A probe reply that keeps coming for seconds is no reply.
+    ScriptedDevice d;
+    ScriptedReply endless;
+    for (int t = 0; t < 5000; t += 100) endless.Then(t, QByteArray(4, '\x55'));
+    d.line.QueueReply(endless);
+    const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(r.outcome, DownloadOutcome::CommunicationError);
+    EXPECT_EQ(r.fault, ChannelFault::Endless);
+    EXPECT_LE(d.clock.NowMs(), SettleLimitMs + SettleStepMs);
+    EXPECT_FALSE(d.channel.IsOpen());
+  }
+  {
+    ScriptedDevice d;
+    d.line.RefuseOpen(PortOpenError::Busy, QStringLiteral("Device or resource busy"));
+    const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(r.outcome, DownloadOutcome::PortOpenFailed);
+    EXPECT_EQ(r.port.error, PortOpenError::Busy);
+    EXPECT_EQ(r.port.location, QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_TRUE(d.Frames().isEmpty());
+  }
+}
+
+TEST(ScriptedZeroing, AcknowledgedRefusedShortSilentAndGone) {
+  struct Case {
+    const char* name;
+    void (*setUp)(test::ScriptedAltimeter&);
+    ZeroingOutcome outcome;
+  };
+  const Case cases[] = {
+      {"ok", [](test::ScriptedAltimeter&) {}, ZeroingOutcome::Ok},
+      {"refused", [](test::ScriptedAltimeter& a) { a.refuseWrites = true; },
+       ZeroingOutcome::Refused},
+      {"short", [](test::ScriptedAltimeter& a) { a.shortReplies = true; },
+       ZeroingOutcome::NoAnswer},
+      {"silent", [](test::ScriptedAltimeter& a) { a.silent = true; }, ZeroingOutcome::NoAnswer},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedDevice d;
+    c.setUp(d.altimeter);
+    const ZeroingResult r = RunZeroing(d.channel, QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(r.outcome, c.outcome);
+    EXPECT_FALSE(d.channel.IsOpen());
+    ASSERT_EQ(d.Frames().size(), 1);
+    EXPECT_EQ(d.Frames()[0], Bytes({'e', '2', '2', '3', 0, 0, 0, 0}));
+  }
+  ScriptedDevice d;
+  // The device goes before it answers.
+  d.line.QueueReply(ScriptedReply().HangUp(10));
+  const ZeroingResult r = RunZeroing(d.channel, QStringLiteral("ttyUSB0"));
+  EXPECT_EQ(r.outcome, ZeroingOutcome::CommunicationError);
+  EXPECT_EQ(d.channel.Fault(), ChannelFault::DeviceGone);
+  EXPECT_FALSE(d.channel.IsOpen());
+}
+
+}  // namespace
+}  // namespace hypsor
