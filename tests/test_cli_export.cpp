@@ -18,29 +18,12 @@
 #include <vector>
 
 #include "support/TestPaths.h"
+#include "tests/support/CliProcess.h"
 
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-CliRun RunCli(const QStringList& args) {
-  CliRun r;
-  const QString cli = hypsor::test::CliPath();
-  EXPECT_FALSE(cli.isEmpty()) << "HYPSOR_CLI is not set (run the test through CTest)";
-  if (cli.isEmpty()) return r;
-  QProcess p;
-  p.start(cli, args);
-  EXPECT_TRUE(p.waitForFinished(30000)) << "hypsor-cli did not finish";
-  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-  r.exitCode = p.exitCode();
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
+using hypsor::test::CliRun;
+using hypsor::test::RunCli;
 
 QString Example(const char* name) {
   return hypsor::test::ExamplePath(QString::fromLatin1(name));
@@ -82,14 +65,14 @@ QStringList Lines(const QString& text) {
 
 TEST(CliExport, GoldenSampleFlight) {
   const CliRun r = RunCli({QStringLiteral("export"), Example("sample-flight.hyp")});
-  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(r.err.isEmpty());
   EXPECT_EQ(r.out, GoldenCsv("sample-flight.csv"));
 }
 
 TEST(CliExport, GoldenPlateaus) {
   const CliRun r = RunCli({QStringLiteral("export"), Example("flight-25hz-plateaus.hyp")});
-  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_EQ(r.out, GoldenCsv("flight-25hz-plateaus.csv"));
 }
 
@@ -97,7 +80,7 @@ TEST(CliExport, WorkedExampleRows) {
   QTemporaryDir dir;
   const QString path = WriteFlight(dir, "w.hyp", {8800, 8900, 8900, 8900, 9000, 9100, 0xFFFF});
   const CliRun r = RunCli({QStringLiteral("export"), path});
-  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
   const QStringList lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 7);
   EXPECT_EQ(lines[0], QStringLiteral("index,time_s,label,altitude_dm,altitude_m,accel"));
@@ -122,9 +105,9 @@ TEST(CliExport, TemperatureOption) {
       {QStringLiteral("export"), path, QStringLiteral("--temperature"), QStringLiteral("0")});
   const CliRun minus =
       RunCli({QStringLiteral("export"), path, QStringLiteral("--temperature=-12")});
-  ASSERT_EQ(warm.exitCode, 0);
-  ASSERT_EQ(cold.exitCode, 0);
-  ASSERT_EQ(minus.exitCode, 0);
+  ASSERT_EQ(warm.status, 0);
+  ASSERT_EQ(cold.status, 0);
+  ASSERT_EQ(minus.status, 0);
   const QStringList w = Lines(warm.out), c = Lines(cold.out), m = Lines(minus.out);
   ASSERT_EQ(w.size(), 5);
   ASSERT_EQ(c.size(), 5);
@@ -138,7 +121,7 @@ TEST(CliExport, TemperatureOption) {
 
 TEST(CliExport, LargestFlight) {
   const CliRun r = RunCli({QStringLiteral("export"), Example("flight-50hz-9000.hyp")});
-  ASSERT_EQ(r.exitCode, 0);
+  ASSERT_EQ(r.status, 0);
   const QStringList lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 1 + 4483);
   // 50 samples per second: sample 50 is at 1 s and carries the label 1.
@@ -148,7 +131,7 @@ TEST(CliExport, LargestFlight) {
 
 TEST(CliInfo, SampleFlight) {
   const CliRun r = RunCli({QStringLiteral("info"), Example("sample-flight.hyp")});
-  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_EQ(r.out,
             QStringLiteral("competitor: 7\n"
                            "serial: 1234\n"
@@ -165,11 +148,11 @@ TEST(CliInfo, SampleFlight) {
 
 TEST(CliInfo, LargestFlightAndSlowFlight) {
   const CliRun big = RunCli({QStringLiteral("info"), Example("flight-50hz-9000.hyp")});
-  ASSERT_EQ(big.exitCode, 0);
+  ASSERT_EQ(big.status, 0);
   EXPECT_TRUE(big.out.contains(QStringLiteral("\nsampling: 50 pom/sek\n")));
   EXPECT_TRUE(big.out.contains(QStringLiteral("\nsamples: 4484\nplotted: 4483\n")));
   const CliRun slow = RunCli({QStringLiteral("info"), Example("flight-1hz.hyp")});
-  ASSERT_EQ(slow.exitCode, 0);
+  ASSERT_EQ(slow.status, 0);
   EXPECT_TRUE(slow.out.contains(QStringLiteral("\nsampling: 1 pom/sek\n")));
 }
 
@@ -178,18 +161,18 @@ TEST(CliInfo, EmptyExtremes) {
   // Never above the start: no maximum, no minimum.
   const CliRun flat =
       RunCli({QStringLiteral("info"), WriteFlight(dir, "f.hyp", {8800, 8790, 0xFFFF})});
-  ASSERT_EQ(flat.exitCode, 0);
+  ASSERT_EQ(flat.status, 0);
   EXPECT_TRUE(flat.out.contains(QStringLiteral("\nplotted: 2\nmax: \nmin: \nsha256: ")))
       << flat.out.toStdString();
   // Up to about 7.9 m only: a maximum, but no minimum.
   const CliRun low =
       RunCli({QStringLiteral("info"), WriteFlight(dir, "l.hyp", {8800, 8840, 8800, 0xFFFF})});
-  ASSERT_EQ(low.exitCode, 0);
+  ASSERT_EQ(low.status, 0);
   EXPECT_TRUE(low.out.contains(QStringLiteral("\nmax: 7.")));
   EXPECT_TRUE(low.out.contains(QStringLiteral("\nmin: \nsha256: "))) << low.out.toStdString();
   // Header only (32 bytes): zero samples, nothing plotted.
   const CliRun hdr = RunCli({QStringLiteral("info"), WriteFlight(dir, "h.hyp", {}, 32)});
-  ASSERT_EQ(hdr.exitCode, 0);
+  ASSERT_EQ(hdr.status, 0);
   EXPECT_TRUE(hdr.out.contains(QStringLiteral("\nsamples: 0\nplotted: 0\nmax: \nmin: \n")));
 }
 
@@ -200,38 +183,38 @@ TEST(CliErrors, UsageAndFiles) {
     EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
   };
   CliRun r = RunCli({});
-  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.status, 1);
   oneLine(r);
   r = RunCli({QStringLiteral("frobnicate")});
-  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.status, 1);
   oneLine(r);
   r = RunCli({QStringLiteral("info")});
-  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.status, 1);
   oneLine(r);
   r = RunCli({QStringLiteral("export"), Example("sample-flight.hyp"),
               QStringLiteral("--temperature"), QStringLiteral("warm")});
-  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.status, 1);
   oneLine(r);
   r = RunCli({QStringLiteral("export"), Example("sample-flight.hyp"), QStringLiteral("--bogus")});
-  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.status, 1);
   oneLine(r);
   r = RunCli({QStringLiteral("info"), dir.filePath(QStringLiteral("missing.hyp"))});
-  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.status, 2);
   oneLine(r);
   EXPECT_TRUE(r.err.contains(QStringLiteral("missing.hyp")));
   r = RunCli({QStringLiteral("export"), WriteFlight(dir, "s.hyp", {}, 31)});
-  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.status, 2);
   oneLine(r);
 }
 
 TEST(CliErrors, Help) {
   const CliRun r = RunCli({QStringLiteral("--help")});
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out.contains(QStringLiteral("info FILE")));
   EXPECT_TRUE(r.out.contains(QStringLiteral("export FILE")));
   EXPECT_FALSE(r.out.contains(QStringLiteral("make-example")));
   const CliRun sub = RunCli({QStringLiteral("export"), QStringLiteral("--help")});
-  EXPECT_EQ(sub.exitCode, 0);
+  EXPECT_EQ(sub.status, 0);
   EXPECT_TRUE(sub.out.startsWith(QStringLiteral("Usage: hypsor-cli export")));
 }
 
@@ -240,7 +223,7 @@ TEST(CliExport, FilterColumnAndFilteredExtremes) {
   const QString spike = Example("flight-spike.hyp");
   const CliRun plain = RunCli({QStringLiteral("export"), spike});
   const CliRun smooth = RunCli({QStringLiteral("export"), spike, QStringLiteral("--filter")});
-  ASSERT_EQ(smooth.exitCode, 0) << smooth.err.toStdString();
+  ASSERT_EQ(smooth.status, 0) << smooth.err.toStdString();
   const QStringList a = Lines(plain.out), b = Lines(smooth.out);
   ASSERT_EQ(a.size(), b.size());
   EXPECT_EQ(b[0], QStringLiteral("index,time_s,label,altitude_dm,altitude_m,accel,filtered_dm"));
@@ -256,7 +239,7 @@ TEST(CliExport, FilterColumnAndFilteredExtremes) {
   EXPECT_LT(changed, (b.size() - 1) / 4) << "the rest of the flight keeps its samples";
 
   const CliRun info = RunCli({QStringLiteral("info"), spike, QStringLiteral("--filter")});
-  ASSERT_EQ(info.exitCode, 0);
+  ASSERT_EQ(info.status, 0);
   EXPECT_TRUE(info.out.contains(QStringLiteral("max: %1.%2\n").arg(maxDm / 10).arg(maxDm % 10)))
       << info.out.toStdString();
 
@@ -265,7 +248,7 @@ TEST(CliExport, FilterColumnAndFilteredExtremes) {
                               QStringLiteral("--precut=100000"), QStringLiteral("--finalcut"),
                               QStringLiteral("100000"), QStringLiteral("--prefilter=0"),
                               QStringLiteral("--finalfilter=-5")});
-  ASSERT_EQ(wide.exitCode, 0) << wide.err.toStdString();
+  ASSERT_EQ(wide.status, 0) << wide.err.toStdString();
   for (const QString& row : Lines(wide.out).mid(1)) {
     const QStringList cells = row.split(QLatin1Char(','));
     ASSERT_EQ(cells[6], cells[3]) << row.toStdString();
@@ -279,7 +262,7 @@ TEST(CliExport, FilterLeavesShortFlightsAndRefusesBadValues) {
   words.push_back(0xFFFF);  // 31 samples: too few to filter
   const QString path = WriteFlight(dir, "short.hyp", words);
   const CliRun r = RunCli({QStringLiteral("export"), path, QStringLiteral("--filter")});
-  ASSERT_EQ(r.exitCode, 0);
+  ASSERT_EQ(r.status, 0);
   for (const QString& row : Lines(r.out).mid(1)) {
     const QStringList cells = row.split(QLatin1Char(','));
     EXPECT_EQ(cells[6], cells[3]);
@@ -287,8 +270,8 @@ TEST(CliExport, FilterLeavesShortFlightsAndRefusesBadValues) {
 
   EXPECT_EQ(RunCli({QStringLiteral("export"), path, QStringLiteral("--filter"),
                     QStringLiteral("--precut"), QStringLiteral("ten")})
-                .exitCode,
+                .status,
             1);
-  EXPECT_EQ(RunCli({QStringLiteral("export"), path, QStringLiteral("--finalcut=5")}).exitCode, 1);
-  EXPECT_EQ(RunCli({QStringLiteral("info"), path, QStringLiteral("--temperature=5")}).exitCode, 1);
+  EXPECT_EQ(RunCli({QStringLiteral("export"), path, QStringLiteral("--finalcut=5")}).status, 1);
+  EXPECT_EQ(RunCli({QStringLiteral("info"), path, QStringLiteral("--temperature=5")}).status, 1);
 }

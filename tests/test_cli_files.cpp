@@ -11,33 +11,19 @@
 
 #include "support/TestFiles.h"
 #include "support/TestPaths.h"
+#include "tests/support/CliProcess.h"
 
 namespace {
 
+using hypsor::test::CliRun;
 using hypsor::test::ReadFile;
-
-struct CliRun {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
 
 // Runs hypsor-cli; stdoutFile, when given, receives its standard output instead of a pipe.
 CliRun RunCli(const QStringList& args, const QString& stdoutFile = {}) {
-  CliRun r;
-  QProcess p;
-  if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
-  p.start(hypsor::test::CliPath(), args);
-  if (!p.waitForFinished(10000)) {
-    p.kill();
-    p.waitForFinished();
-    ADD_FAILURE() << "hypsor-cli did not finish: " << args.join(' ').toStdString();
-    return r;
-  }
-  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
-  r.exitCode = p.exitCode();
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
+  const CliRun r = hypsor::test::RunCli(args, [&stdoutFile](QProcess& p) {
+    if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
+  });
+  EXPECT_NE(r.status, -1) << "hypsor-cli crashed or hung: " << args.join(' ').toStdString();
   return r;
 }
 
@@ -57,16 +43,16 @@ TEST(CliOutput, AFullStandardOutputIsAFailure) {
   };
   for (const QStringList& args : commands) {
     const CliRun r = RunCli(args, full);
-    EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+    EXPECT_EQ(r.status, 2) << args.join(' ').toStdString();
     EXPECT_TRUE(r.err.contains(QStringLiteral("cannot write standard output")))
         << r.err.toStdString();
   }
   // A failure of the command itself keeps its own status.
-  EXPECT_EQ(RunCli({QStringLiteral("info")}, full).exitCode, 1);
+  EXPECT_EQ(RunCli({QStringLiteral("info")}, full).status, 1);
   // The same commands to a file succeed and write something.
   QTemporaryDir dir;
   const QString file = dir.filePath(QStringLiteral("out.csv"));
-  EXPECT_EQ(RunCli(commands[0], file).exitCode, 0);
+  EXPECT_EQ(RunCli(commands[0], file).status, 0);
   EXPECT_GT(QFileInfo(file).size(), 9000);
 }
 
@@ -76,7 +62,7 @@ TEST(CliInput, AFifoIsRefusedAtOnceAndALinkIsFollowed) {
   ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
   for (const char* command : {"info", "export"}) {
     const CliRun r = RunCli({QString::fromLatin1(command), fifo});
-    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("pipe.hyp: it is not a regular file")))
         << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
@@ -84,7 +70,7 @@ TEST(CliInput, AFifoIsRefusedAtOnceAndALinkIsFollowed) {
   const QString link = dir.filePath(QStringLiteral("link.hyp"));
   ASSERT_TRUE(QFile::link(Example("sample-flight.hyp"), link));
   const CliRun viaLink = RunCli({QStringLiteral("info"), link});
-  EXPECT_EQ(viaLink.exitCode, 0);
+  EXPECT_EQ(viaLink.status, 0);
   EXPECT_EQ(viaLink.out, RunCli({QStringLiteral("info"), Example("sample-flight.hyp")}).out);
 }
 
@@ -94,7 +80,7 @@ TEST(CliWrite, SpecialTargetsAreRefusedAndLinksKept) {
   const QString fifo = dir.filePath(QStringLiteral("sample-flight.hyp"));
   ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
   CliRun r = RunCli({QStringLiteral("make-example"), dir.path()});
-  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.err.contains(QStringLiteral("not a regular file"))) << r.err.toStdString();
   struct stat st {};
   ASSERT_EQ(lstat(QFile::encodeName(fifo).constData(), &st), 0);
@@ -106,7 +92,7 @@ TEST(CliWrite, SpecialTargetsAreRefusedAndLinksKept) {
   const QString real = other.filePath(QStringLiteral("real.hyp"));
   ASSERT_TRUE(QFile::link(real, fifo));
   r = RunCli({QStringLiteral("make-example"), dir.path()});
-  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(QFileInfo(fifo).isSymLink());
   EXPECT_EQ(ReadFile(real), ReadFile(Example("sample-flight.hyp")));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).size(), 5);
@@ -116,7 +102,7 @@ TEST(CliNumbers, OneIntegerRuleForEveryOption) {
   const QString spike = Example("flight-spike.hyp");
   auto exportWith = [&](const QStringList& extra) {
     const CliRun r = RunCli(QStringList{QStringLiteral("export"), spike} + extra);
-    EXPECT_EQ(r.exitCode, 0) << extra.join(' ').toStdString() << ": " << r.err.toStdString();
+    EXPECT_EQ(r.status, 0) << extra.join(' ').toStdString() << ": " << r.err.toStdString();
     return r.out;
   };
   // "$FFFFFFFF" is the 32-bit pattern of -1, as in the device settings window.
@@ -129,7 +115,7 @@ TEST(CliNumbers, OneIntegerRuleForEveryOption) {
   for (const char* bad : {"$100000000", "2147483648", "0x10", "12 ", ""}) {
     EXPECT_EQ(RunCli({QStringLiteral("export"), spike, QStringLiteral("--filter"),
                       QStringLiteral("--finalcut"), QString::fromLatin1(bad)})
-                  .exitCode,
+                  .status,
               1)
         << bad;
   }

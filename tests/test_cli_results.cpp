@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "contest/ResultsTable.h"
+#include "tests/support/CliProcess.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
@@ -18,23 +19,6 @@ namespace hypsor {
 namespace {
 
 using test::ReadFile;
-
-struct CliRun {
-  int status = -1;
-  QString out;
-  QString err;
-};
-
-CliRun Cli(const QStringList& args) {
-  QProcess p;
-  p.start(test::CliPath(), args);
-  CliRun r;
-  if (!p.waitForFinished(60000)) return r;
-  r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
 
 QByteArray Example(const char* name) {
   return ReadFile(test::ExamplePath(QString::fromLatin1(name)));
@@ -68,7 +52,7 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
   ASSERT_TRUE(test::WriteFile(d.filePath("sub/g.hyp"), WithCompetitor(high, 98)));
   ASSERT_TRUE(test::WriteFile(d.filePath("h.bin"), WithCompetitor(high, 97)));
 
-  const CliRun r = Cli({"results", dir.path(), "--csv"});
+  const test::CliRun r = test::RunCli({"results", dir.path(), "--csv"});
   EXPECT_EQ(r.status, 0);
   const QString sha = Sha256(WithCompetitor(mid, 4));
   EXPECT_EQ(r.out, QStringLiteral("rank,competitor,best_apogee_m,flights,file,sha256\n"
@@ -81,11 +65,11 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
   EXPECT_TRUE(r.err.contains("broken.hyp")) << r.err.toStdString();
 
   // The readable table has the same rows; --flights lists every flight file by name.
-  const CliRun text = Cli({"results", dir.path()});
+  const test::CliRun text = test::RunCli({"results", dir.path()});
   EXPECT_EQ(text.status, 0);
   EXPECT_TRUE(text.out.startsWith("rank  competitor  best_apogee_m")) << text.out.toStdString();
   EXPECT_EQ(text.out.count('\n'), 5);
-  const CliRun flights = Cli({"results", dir.path(), "--flights", "--csv"});
+  const test::CliRun flights = test::RunCli({"results", dir.path(), "--flights", "--csv"});
   EXPECT_EQ(flights.status, 0);
   std::vector<FlightRecord> rows;
   ASSERT_TRUE(ParseFlightTable(flights.out.toUtf8(), rows)) << flights.out.toStdString();
@@ -95,10 +79,10 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
 
   QTemporaryDir empty;
   ASSERT_TRUE(test::WriteFile(QDir(empty.path()).filePath("x.hyp"), "no"));
-  EXPECT_EQ(Cli({"results", empty.path()}).status, 2);
-  EXPECT_EQ(Cli({"results", d.filePath("missing")}).status, 2);
-  EXPECT_EQ(Cli({"results"}).status, 1);
-  EXPECT_EQ(Cli({"results", dir.path(), "--json"}).status, 1);
+  EXPECT_EQ(test::RunCli({"results", empty.path()}).status, 2);
+  EXPECT_EQ(test::RunCli({"results", d.filePath("missing")}).status, 2);
+  EXPECT_EQ(test::RunCli({"results"}).status, 1);
+  EXPECT_EQ(test::RunCli({"results", dir.path(), "--json"}).status, 1);
 }
 
 TEST(CliInfo, EndsWithTheDigestOfTheWholeFile) {
@@ -108,7 +92,7 @@ TEST(CliInfo, EndsWithTheDigestOfTheWholeFile) {
   bytes.append(QByteArray(9500, '\x11'));
   const QString path = QDir(dir.path()).filePath("long.hyp");
   ASSERT_TRUE(test::WriteFile(path, bytes));
-  const CliRun r = Cli({"info", path});
+  const test::CliRun r = test::RunCli({"info", path});
   EXPECT_EQ(r.status, 0);
   const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
   ASSERT_FALSE(lines.isEmpty());
@@ -125,7 +109,8 @@ TEST(CliDownload, KeepsEachDownloadInTheContestFolderCompleteOrNot) {
   {
     test::SimProcess sim({"--no-pacing", "--competitor", "12", "--serial", "345"});
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    const CliRun r = Cli({"download", "--port", sim.PortName(), "--session", folder});
+    const test::CliRun r =
+        test::RunCli({"download", "--port", sim.PortName(), "--session", folder});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     first = r.out.trimmed();
     EXPECT_TRUE(QFileInfo(first).fileName().contains(
@@ -137,7 +122,8 @@ TEST(CliDownload, KeepsEachDownloadInTheContestFolderCompleteOrNot) {
   {
     test::SimProcess sim({"--no-pacing", "--fault", "no-end-marker"});
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    const CliRun r = Cli({"download", "--port", sim.PortName(), "--session", folder});
+    const test::CliRun r =
+        test::RunCli({"download", "--port", sim.PortName(), "--session", folder});
     ASSERT_EQ(r.status, 5) << r.err.toStdString();  // kept, but may be incomplete
     EXPECT_TRUE(r.err.contains("marked incomplete")) << r.err.toStdString();
     EXPECT_NE(r.out.trimmed(), first);
@@ -152,8 +138,9 @@ TEST(CliDownload, KeepsEachDownloadInTheContestFolderCompleteOrNot) {
   EXPECT_EQ(rows[0].sha256, Sha256(ReadFile(first)));
 
   // Only one destination; a file where the folder should be is refused before the altimeter.
-  EXPECT_EQ(Cli({"download", "--port", "pts/99", "--session", folder, "--out", "x"}).status, 1);
-  EXPECT_EQ(Cli({"download", "--port", "pts/99", "--session", first}).status, 2);
+  EXPECT_EQ(
+      test::RunCli({"download", "--port", "pts/99", "--session", folder, "--out", "x"}).status, 1);
+  EXPECT_EQ(test::RunCli({"download", "--port", "pts/99", "--session", first}).status, 2);
 }
 
 // The title as the PDF's information dictionary stores it: UTF-16, big end first.
@@ -167,9 +154,9 @@ QByteArray PdfText(const QString& text) {
 TEST(CliReport, WritesOneLocalisedPageAndNothingOnFailure) {
   QTemporaryDir dir;
   const QString pdf = QDir(dir.path()).filePath("report.pdf");
-  const CliRun en =
-      Cli({"report", test::ExamplePath("sample-flight.hyp"), "--compare",
-           test::ExamplePath("flight-spike.hyp"), "--out", pdf, "--contest", "Spring Cup"});
+  const test::CliRun en = test::RunCli({"report", test::ExamplePath("sample-flight.hyp"),
+                                        "--compare", test::ExamplePath("flight-spike.hyp"), "--out",
+                                        pdf, "--contest", "Spring Cup"});
   ASSERT_EQ(en.status, 0) << en.err.toStdString();
   QByteArray bytes = ReadFile(pdf);
   EXPECT_TRUE(bytes.startsWith("%PDF-"));
@@ -178,20 +165,23 @@ TEST(CliReport, WritesOneLocalisedPageAndNothingOnFailure) {
   // The chart is on the page as an image, not left out.
   EXPECT_TRUE(bytes.contains("/Subtype /Image"));
 
-  const CliRun pl =
-      Cli({"report", test::ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "pl"});
+  const test::CliRun pl = test::RunCli(
+      {"report", test::ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "pl"});
   ASSERT_EQ(pl.status, 0) << pl.err.toStdString();
   bytes = ReadFile(pdf);
   EXPECT_TRUE(bytes.contains(PdfText(QStringLiteral("Raport lotu"))));
 
   const QString missing = QDir(dir.path()).filePath("none.pdf");
-  EXPECT_EQ(Cli({"report", QDir(dir.path()).filePath("no.hyp"), "--out", missing}).status, 2);
+  EXPECT_EQ(test::RunCli({"report", QDir(dir.path()).filePath("no.hyp"), "--out", missing}).status,
+            2);
   EXPECT_FALSE(QFile::exists(missing));
-  EXPECT_EQ(Cli({"report", test::ExamplePath("flight-1hz.hyp"), "--out", dir.path()}).status, 2);
-  EXPECT_EQ(Cli({"report", test::ExamplePath("flight-1hz.hyp")}).status, 1);
   EXPECT_EQ(
-      Cli({"report", test::ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "de"}).status,
-      1);
+      test::RunCli({"report", test::ExamplePath("flight-1hz.hyp"), "--out", dir.path()}).status, 2);
+  EXPECT_EQ(test::RunCli({"report", test::ExamplePath("flight-1hz.hyp")}).status, 1);
+  EXPECT_EQ(test::RunCli(
+                {"report", test::ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "de"})
+                .status,
+            1);
   const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
   EXPECT_EQ(left, QStringList({"report.pdf"}));
 }

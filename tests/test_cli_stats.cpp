@@ -12,28 +12,12 @@
 #include <vector>
 
 #include "support/TestPaths.h"
+#include "tests/support/CliProcess.h"
 
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-CliRun RunCli(const QStringList& args) {
-  CliRun r;
-  const QString cli = hypsor::test::CliPath();
-  EXPECT_FALSE(cli.isEmpty()) << "HYPSOR_CLI is not set (run the test through CTest)";
-  if (cli.isEmpty()) return r;
-  QProcess p;
-  p.start(cli, args);
-  EXPECT_TRUE(p.waitForFinished(30000)) << "hypsor-cli did not finish";
-  r.exitCode = p.exitCode();
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
+using hypsor::test::CliRun;
+using hypsor::test::RunCli;
 
 QString Example(const char* name) {
   return hypsor::test::ExamplePath(QString::fromLatin1(name));
@@ -77,7 +61,7 @@ const char* const kKeys[] = {"apogee_m",     "launch_s",         "time_to_apogee
 
 TEST(CliStats, SampleFlightTextAndJsonAgree) {
   const CliRun text = RunCli({QStringLiteral("stats"), Example("sample-flight.hyp")});
-  ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+  ASSERT_EQ(text.status, 0) << text.err.toStdString();
   const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 9) << text.out.toStdString();
   for (int i = 0; i < 9; ++i)
@@ -98,7 +82,7 @@ TEST(CliStats, SampleFlightTextAndJsonAgree) {
 
   const CliRun json =
       RunCli({QStringLiteral("stats"), QStringLiteral("--json"), Example("sample-flight.hyp")});
-  ASSERT_EQ(json.exitCode, 0) << json.err.toStdString();
+  ASSERT_EQ(json.status, 0) << json.err.toStdString();
   QJsonParseError error;
   const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8(), &error).object();
   ASSERT_EQ(error.error, QJsonParseError::NoError) << json.out.toStdString();
@@ -130,9 +114,9 @@ TEST(CliStats, FilterAndTemperatureChangeTheResult) {
 
   const CliRun bad =
       RunCli({QStringLiteral("stats"), spike, QStringLiteral("--precut"), QStringLiteral("10")});
-  EXPECT_EQ(bad.exitCode, 1);
-  EXPECT_EQ(RunCli({QStringLiteral("stats")}).exitCode, 1);
-  EXPECT_EQ(RunCli({QStringLiteral("stats"), QStringLiteral("/nonexistent/x.hyp")}).exitCode, 2);
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(RunCli({QStringLiteral("stats")}).status, 1);
+  EXPECT_EQ(RunCli({QStringLiteral("stats"), QStringLiteral("/nonexistent/x.hyp")}).status, 2);
 }
 
 TEST(CliStats, NoLaunchAndTooShort) {
@@ -140,7 +124,7 @@ TEST(CliStats, NoLaunchAndTooShort) {
   // Never above a metre: only the apogee.
   const QString low = WriteFlight(dir, "low.hyp", {8800, 8801, 8803, 8802, 8800, 8800});
   const CliRun text = RunCli({QStringLiteral("stats"), low});
-  ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+  ASSERT_EQ(text.status, 0) << text.err.toStdString();
   const auto v = Values(text.out);
   EXPECT_NE(v["apogee_m"], "-");
   for (int i = 1; i < 9; ++i) EXPECT_EQ(v[QLatin1String(kKeys[i])], "-") << kKeys[i];
@@ -154,7 +138,7 @@ TEST(CliStats, NoLaunchAndTooShort) {
   // One sample: no statistics, and a sentence that says so.
   const QString one = WriteFlight(dir, "one.hyp", {8800});
   const CliRun shortRun = RunCli({QStringLiteral("stats"), one});
-  ASSERT_EQ(shortRun.exitCode, 0);
+  ASSERT_EQ(shortRun.status, 0);
   EXPECT_EQ(Values(shortRun.out)["apogee_m"], "-");
   EXPECT_TRUE(shortRun.out.contains(QStringLiteral("fewer than 2 samples")));
 }

@@ -9,6 +9,7 @@
 
 #include <sys/stat.h>
 
+#include "tests/support/CliProcess.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
@@ -19,23 +20,6 @@ using hypsor::test::ReadFile;
 namespace {
 
 using test::SimProcess;
-
-struct CliRun {
-  int status = -1;
-  QString out;
-  QString err;
-};
-
-CliRun Cli(const QStringList& args) {
-  QProcess p;
-  p.start(test::CliPath(), args);
-  CliRun r;
-  if (!p.waitForFinished(60000)) return r;
-  r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  r.out = QString::fromUtf8(p.readAllStandardOutput());
-  r.err = QString::fromUtf8(p.readAllStandardError());
-  return r;
-}
 
 QByteArray Frame(std::initializer_list<int> bytes) {
   QByteArray out;
@@ -51,7 +35,7 @@ TEST(CliDownload, WritesTheFlightFileAndReportsFailuresWithoutTouchingIt) {
   {
     SimProcess sim({"--no-pacing", "--calibration", "10321"});
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    const CliRun r = Cli({"download", "--port", sim.PortName(), "--out", out});
+    const test::CliRun r = test::RunCli({"download", "--port", sim.PortName(), "--out", out});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("calibration: 10321\n"))) << r.out.toStdString();
     const QByteArray saved = ReadFile(out);
@@ -66,18 +50,20 @@ TEST(CliDownload, WritesTheFlightFileAndReportsFailuresWithoutTouchingIt) {
   {
     SimProcess sim({"--no-pacing", "--fault", "silent"});
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    const CliRun r = Cli({"download", "--port", sim.PortName(), "--out", out, "--force"});
+    const test::CliRun r =
+        test::RunCli({"download", "--port", sim.PortName(), "--out", out, "--force"});
     EXPECT_EQ(r.status, 4);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Communication Error"))) << r.err.toStdString();
     EXPECT_EQ(ReadFile(out), before);
   }
-  const CliRun missing = Cli({"download", "--port", "ttyQQ9", "--out", out, "--force"});
+  const test::CliRun missing =
+      test::RunCli({"download", "--port", "ttyQQ9", "--out", out, "--force"});
   EXPECT_EQ(missing.status, 3);
   EXPECT_TRUE(missing.err.contains(QStringLiteral("Communication Error: ttyQQ9")))
       << missing.err.toStdString();
   EXPECT_EQ(ReadFile(out), before);
-  EXPECT_EQ(Cli({"download", "--port", "ttyQQ9"}).status, 1);
-  EXPECT_EQ(Cli({"download", "--port", "ttyUSB10", "--out", out}).status, 1);
+  EXPECT_EQ(test::RunCli({"download", "--port", "ttyQQ9"}).status, 1);
+  EXPECT_EQ(test::RunCli({"download", "--port", "ttyUSB10", "--out", out}).status, 1);
 }
 
 TEST(CliDownload, StandardOutputLinksAndSpecialTargets) {
@@ -86,7 +72,7 @@ TEST(CliDownload, StandardOutputLinksAndSpecialTargets) {
   const QString file = dir.filePath(QStringLiteral("flight.hyp"));
   SimProcess sim({"--no-pacing"});
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  const CliRun toFile = Cli({"download", "--port", sim.PortName(), "--out", file});
+  const test::CliRun toFile = test::RunCli({"download", "--port", sim.PortName(), "--out", file});
   ASSERT_EQ(toFile.status, 0) << toFile.err.toStdString();
 
   // "--out -": the same bytes on standard output, the summary on standard error.
@@ -104,7 +90,7 @@ TEST(CliDownload, StandardOutputLinksAndSpecialTargets) {
   ASSERT_TRUE(QFile::link(fifo, toFifo));
   const qsizetype frames = sim.ReceivedFrames().size();
   for (const QString& target : {fifo, toFifo}) {
-    const CliRun r = Cli({"download", "--port", sim.PortName(), "--out", target});
+    const test::CliRun r = test::RunCli({"download", "--port", sim.PortName(), "--out", target});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("not a regular file"))) << r.err.toStdString();
   }
@@ -115,7 +101,7 @@ TEST(CliDownload, StandardOutputLinksAndSpecialTargets) {
   const QString link = dir.filePath(QStringLiteral("link.hyp"));
   const QString real = dir.filePath(QStringLiteral("real.hyp"));
   ASSERT_TRUE(QFile::link(QStringLiteral("real.hyp"), link));
-  const CliRun viaLink = Cli({"download", "--port", sim.PortName(), "--out", link});
+  const test::CliRun viaLink = test::RunCli({"download", "--port", sim.PortName(), "--out", link});
   EXPECT_EQ(viaLink.status, 0) << viaLink.err.toStdString();
   EXPECT_TRUE(QFileInfo(link).isSymLink());
   EXPECT_EQ(ReadFile(real), ReadFile(file));
@@ -132,10 +118,10 @@ TEST(CliReset, NeedsConfirmationAndReportsTheAnswer) {
   {
     SimProcess sim({"--no-pacing"});
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    const CliRun unconfirmed = Cli({"reset", "--port", sim.PortName()});
+    const test::CliRun unconfirmed = test::RunCli({"reset", "--port", sim.PortName()});
     EXPECT_EQ(unconfirmed.status, 1);
     EXPECT_TRUE(sim.ReceivedFrames().isEmpty());
-    const CliRun r = Cli({"reset", "--port", sim.PortName(), "--yes"});
+    const test::CliRun r = test::RunCli({"reset", "--port", sim.PortName(), "--yes"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, QStringLiteral("Reset - OK\n"));
     ASSERT_EQ(sim.ReceivedFrames().size(), 1);
@@ -144,7 +130,7 @@ TEST(CliReset, NeedsConfirmationAndReportsTheAnswer) {
   for (const char* fault : {"reset-refused", "reset-short"}) {
     SimProcess sim({"--no-pacing", "--fault", fault});
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    const CliRun r = Cli({"reset", "--port", sim.PortName(), "--yes"});
+    const test::CliRun r = test::RunCli({"reset", "--port", sim.PortName(), "--yes"});
     EXPECT_EQ(r.status, 4) << fault;
     EXPECT_TRUE(r.out.isEmpty()) << fault;
   }
@@ -154,18 +140,21 @@ TEST(CliSettings, PrintsAndUploadsWithTheWindowsLimits) {
   SimProcess sim({"--no-pacing", "--competitor", "12", "--serial", "4321", "--temp-calibration",
                   "30", "--trigger", "150", "--sampling", "2", "--manual-zero", "1"});
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  const CliRun shown = Cli({"settings", "--port", sim.PortName()});
+  const test::CliRun shown = test::RunCli({"settings", "--port", sim.PortName()});
   EXPECT_EQ(shown.status, 0) << shown.err.toStdString();
   EXPECT_EQ(shown.out, QStringLiteral("competitor: 12\nserial: 4321\ncalibration: 30\n"
                                       "trigger: 150\nsampling: 2\nmanual_zero: 1\n"));
 
-  const CliRun tooLarge = Cli({"settings", "--port", sim.PortName(), "--set", "calibration=51"});
+  const test::CliRun tooLarge =
+      test::RunCli({"settings", "--port", sim.PortName(), "--set", "calibration=51"});
   EXPECT_EQ(tooLarge.status, 1);
   EXPECT_TRUE(tooLarge.err.contains(QStringLiteral("calibration: 51 is above the limit 50")))
       << tooLarge.err.toStdString();
-  const CliRun negative = Cli({"settings", "--port", sim.PortName(), "--set", "competitor=-1"});
+  const test::CliRun negative =
+      test::RunCli({"settings", "--port", sim.PortName(), "--set", "competitor=-1"});
   EXPECT_EQ(negative.status, 1);
-  const CliRun empty = Cli({"settings", "--port", sim.PortName(), "--set", "trigger="});
+  const test::CliRun empty =
+      test::RunCli({"settings", "--port", sim.PortName(), "--set", "trigger="});
   EXPECT_EQ(empty.status, 1);
   EXPECT_TRUE(empty.err.contains(QStringLiteral("trigger: no value given")));
   // Nothing but reads reached the device so far.
@@ -173,8 +162,9 @@ TEST(CliSettings, PrintsAndUploadsWithTheWindowsLimits) {
     EXPECT_TRUE(f[1] == '4' || f[1] == 'B') << f.toHex(' ').toStdString();
   const int readFrames = static_cast<int>(sim.ReceivedFrames().size());
 
-  const CliRun set = Cli({"settings", "--port", sim.PortName(), "--set", "calibration=50", "--set",
-                          "trigger=200", "--set", "competitor=255", "--set", "sampling=4"});
+  const test::CliRun set =
+      test::RunCli({"settings", "--port", sim.PortName(), "--set", "calibration=50", "--set",
+                    "trigger=200", "--set", "competitor=255", "--set", "sampling=4"});
   EXPECT_EQ(set.status, 0) << set.err.toStdString();
   EXPECT_EQ(set.out, QStringLiteral("Setup OK\n"));
   const QList<QByteArray> frames = sim.ReceivedFrames().mid(readFrames);
@@ -182,23 +172,24 @@ TEST(CliSettings, PrintsAndUploadsWithTheWindowsLimits) {
   EXPECT_EQ(frames[2], Frame({0x65, 0x35, 255, 50, 0, 200, 0, 4}));
   EXPECT_EQ(frames[3], Frame({0x65, 0x43, 1, 50, 0, 200, 0, 4}));
 
-  EXPECT_EQ(Cli({"settings", "--port", sim.PortName(), "--set", "serial=5"}).status, 1);
-  EXPECT_EQ(Cli({"settings", "--port", sim.PortName(), "--set", "sampling=8"}).status, 1);
-  EXPECT_EQ(Cli({"settings", "--port", "ttyQQ9"}).status, 3);
+  EXPECT_EQ(test::RunCli({"settings", "--port", sim.PortName(), "--set", "serial=5"}).status, 1);
+  EXPECT_EQ(test::RunCli({"settings", "--port", sim.PortName(), "--set", "sampling=8"}).status, 1);
+  EXPECT_EQ(test::RunCli({"settings", "--port", "ttyQQ9"}).status, 3);
 }
 
 TEST(CliSettings, RefusedOrSilentDeviceIsAnError) {
   {
     SimProcess sim({"--no-pacing", "--fault", "refuse-writes"});
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    const CliRun r = Cli({"settings", "--port", sim.PortName(), "--set", "trigger=10"});
+    const test::CliRun r =
+        test::RunCli({"settings", "--port", sim.PortName(), "--set", "trigger=10"});
     EXPECT_EQ(r.status, 4);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Setup failed"))) << r.err.toStdString();
   }
   {
     SimProcess sim({"--no-pacing", "--fault", "silent"});
     ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    const CliRun r = Cli({"settings", "--port", sim.PortName()});
+    const test::CliRun r = test::RunCli({"settings", "--port", sim.PortName()});
     EXPECT_EQ(r.status, 4);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(r.err.contains(QStringLiteral("Communication Error"))) << r.err.toStdString();
