@@ -162,8 +162,11 @@ class FlightWorkspace {
   void SetComparisonAligned(bool aligned);
   bool ComparisonAligned() const { return comparisonAligned_; }
   CurvePlacement Placement(Curve curve) const;
+  // The comparison at its own seconds on the main flight's axis, whether or not the window
+  // aligns it; shifted onto the main flight's launch while it does.
+  CurvePlacement RealTimePlacement(Curve curve) const;
   // Launch, apogee and landing of each shown flight, on its curve.
-  std::vector<ChartMarker> Markers() const;
+  std::vector<ChartMarker> Markers(bool realTime = false) const;
   // The samples nearest to chart position x on each shown curve (altitude, comparison,
   // acceleration), with the changes since referenceX when one is set; and as text.
   std::vector<ReadoutLine> ReadoutAt(double x, std::optional<double> referenceX) const;

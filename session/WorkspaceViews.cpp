@@ -63,7 +63,12 @@ double FlightWorkspace::SecondsPerSample(Curve curve) const {
 }
 
 CurvePlacement FlightWorkspace::Placement(Curve curve) const {
-  if (!comparisonAligned_ || !IsComparisonCurve(curve)) return {};
+  if (!comparisonAligned_) return {};
+  return RealTimePlacement(curve);
+}
+
+CurvePlacement FlightWorkspace::RealTimePlacement(Curve curve) const {
+  if (!IsComparisonCurve(curve)) return {};
   // The chart's axis counts the main flight's samples; without a main flight, the comparison's.
   const int axisStep = hasMainFlight_ && !chart_[Curve::Altitude].empty()
                            ? mainFlight_.TimeLabelStep
@@ -73,12 +78,12 @@ CurvePlacement FlightWorkspace::Placement(Curve curve) const {
   p.scale = SampleTime(1, comparisonFlight_.TimeLabelStep) * axisSamplesPerSecond;
   const FlightStatistics main = Statistics(FlightSlot::Main);
   const FlightStatistics comparison = Statistics(FlightSlot::Comparison);
-  if (main.launched && comparison.launched)
+  if (comparisonAligned_ && main.launched && comparison.launched)
     p.offset = (main.launchS - comparison.launchS) * axisSamplesPerSecond;
   return p;
 }
 
-std::vector<ChartMarker> FlightWorkspace::Markers() const {
+std::vector<ChartMarker> FlightWorkspace::Markers(bool realTime) const {
   std::vector<ChartMarker> out;
   const QChar point = QLocale().decimalPoint().at(0);
   for (FlightSlot slot : {FlightSlot::Main, FlightSlot::Comparison}) {
@@ -86,7 +91,7 @@ std::vector<ChartMarker> FlightWorkspace::Markers() const {
     const FlightStatistics s = Statistics(slot);
     const std::vector<float>& values = chart_[curve];
     if (!s.enoughSamples) continue;
-    const CurvePlacement place = Placement(curve);
+    const CurvePlacement place = realTime ? RealTimePlacement(curve) : Placement(curve);
     auto add = [&](MarkerKind kind, int index, const QString& label) {
       if (index < 0 || index >= static_cast<int>(values.size())) return;
       out.push_back(

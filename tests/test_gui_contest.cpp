@@ -210,7 +210,7 @@ TEST(ContestWindow, FlightReportAndPrintingInTheLanguageInUse) {
   EXPECT_TRUE(bytes.contains("/Count 1"));
 
   // What the report holds: the file's digest as `info` prints it, the statistics the window shows.
-  const ReportContent c = GatherReport(f.Workspace(), f.Window().Chart(), "Cup");
+  const ReportContent c = GatherReport(f.Workspace(), "Cup");
   FileDigest digest;
   ASSERT_EQ(DigestFile(flight, 0, 0, digest).status, ReadOpenStatus::Ok);
   EXPECT_EQ(c.main.sha256, digest.sha256);
@@ -222,7 +222,7 @@ TEST(ContestWindow, FlightReportAndPrintingInTheLanguageInUse) {
   EXPECT_EQ(FormatAltitude(c.statistics.apogeeM, '.'), "380.5");  // what `info` calls max
   // After the filter the report's statistics are those of the filtered curve, as the panel's.
   f.Click("mainFilterButton");
-  const ReportContent filtered = GatherReport(f.Workspace(), f.Window().Chart(), QString());
+  const ReportContent filtered = GatherReport(f.Workspace(), QString());
   EXPECT_EQ(FormatAltitude(filtered.statistics.apogeeM, '.'),
             QString(f.Workspace().Panel(FlightSlot::Main).maximum).replace(',', '.').trimmed());
   // The statistics panel shows the same digest.
@@ -269,17 +269,17 @@ TEST(ContestWindow, TheReportsChartIsTheDrawnChartInTheWindowAndOffScreen) {
   f.Create();
   f.Open(test::ExamplePath("sample-flight.hyp"));
   const QColor red = f.Window().Chart().CurvePen(Curve::Altitude).color();
-  const ReportContent inWindow = GatherReport(f.Workspace(), f.Window().Chart(), QString());
-  EXPECT_EQ(inWindow.chart.size(), f.Window().Chart().size());
-  EXPECT_GT(PixelsOf(inWindow.chart, red), 300);
+  const ReportContent inWindow = GatherReport(f.Workspace(), QString());
+  EXPECT_EQ(inWindow.chart.size(), QSize(2400, 1440));  // laid out at 1200x720, drawn twice as fine
+  EXPECT_GT(PixelsOf(inWindow.chart, red), 600);
 
   QString error;
   const std::optional<ReportContent> offScreen =
       FileReport(test::ExamplePath("sample-flight.hyp"), test::ExamplePath("flight-spike.hyp"),
                  "Cup", 0, &error);
   ASSERT_TRUE(offScreen) << error.toStdString();
-  EXPECT_EQ(offScreen->chart.size(), QSize(1200, 720));
-  EXPECT_GT(PixelsOf(offScreen->chart, red), 600);
+  EXPECT_EQ(offScreen->chart.size(), QSize(2400, 1440));
+  EXPECT_GT(PixelsOf(offScreen->chart, red), 1200);
   ASSERT_TRUE(offScreen->comparison);
   EXPECT_EQ(offScreen->comparison->file, "flight-spike.hyp");
   EXPECT_EQ(offScreen->contest, "Cup");

@@ -74,7 +74,8 @@ TEST(CliPlot, SameChartAsTheWindowWithoutADisplay) {
   f.Window().OpenFlightFile(ExamplePath(QStringLiteral("flight-25hz-plateaus.hyp")),
                             FlightSlot::Comparison);
   QApplication::processEvents();
-  const QImage window = ChartImage(f.Window().Chart(), QSize(1280, 720));
+  const QImage window =
+      ChartImage(f.Window().Chart().Print(ChartTitle(f.Window().Workspace())), QSize(1280, 720));
   EXPECT_GT(Agreement(cli, window), 0.995);
 
   // The main flight's red is there, and so is a marker's black outline.

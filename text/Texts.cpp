@@ -177,6 +177,7 @@ constexpr Entry kEntries[] = {
     {ReportFile, {"Plik", "File", 0}},
     {ReportUnsavedDownload,
      {"odczyt z Hypsoru, niezapisany", "read from the Hypsor, not saved", 0}},
+    {ChartTitleWithComparison, {"%1 — porównanie: %2", "%1 — compared with %2", 0}},
     {ReportCompetitor, {"Zawodnik", "Competitor", 0}},
     {ReportSerial, {"Numer seryjny", "Serial number", 0}},
     {ReportSampling, {"Pomiary", "Sampling", 0}},

@@ -142,6 +142,7 @@ enum class Txt {
   ReportComparisonFlight,
   ReportFile,
   ReportUnsavedDownload,
+  ChartTitleWithComparison,
   ReportCompetitor,
   ReportSerial,
   ReportSampling,

@@ -1,22 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ChartExport.h"
 
 #include <QBuffer>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
 #include "platform/AtomicFile.h"
 #include "session/FlightWorkspace.h"
-#include "ui/FlightChart.h"
 
 namespace hypsor {
 
 namespace {
 constexpr int kDotsPerInch = 96;  // the pixel size of SVG and PDF pages
+
+QString FlightName(const FlightWorkspace& w, FlightSlot slot) {
+  const QString& path = w.FlightPath(slot);
+  return path.isEmpty() ? w.T(Txt::ReportUnsavedDownload) : QFileInfo(path).fileName();
 }
+
+// Draws the print on a paint device of size pixels.
+void DrawOn(QPaintDevice& device, QSize size, const ChartPrint& print, bool vector) {
+  QCPPainter painter(&device);
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (vector) painter.setMode(QCPPainter::pmVectorized);
+  DrawChart(painter, size, print);
+}
+
+}  // namespace
 
 std::optional<ChartFormat> ChartFormatOf(const QString& path) {
   const QString suffix = QFileInfo(path).suffix().toLower();
@@ -26,22 +39,53 @@ std::optional<ChartFormat> ChartFormatOf(const QString& path) {
   return std::nullopt;
 }
 
-QImage ChartImage(FlightChart& chart, QSize size) {
-  QImage image(size, QImage::Format_ARGB32_Premultiplied);
+QString ChartTitle(const FlightWorkspace& w) {
+  const ChartContent& c = w.Chart();
+  const bool main = w.HasMainFlight() && !c[Curve::Altitude].empty();
+  const bool comparison = !c[Curve::Comparison].empty();
+  if (main && comparison)
+    return w.T(Txt::ChartTitleWithComparison)
+        .arg(FlightName(w, FlightSlot::Main), FlightName(w, FlightSlot::Comparison));
+  if (main) return FlightName(w, FlightSlot::Main);
+  if (comparison) return FlightName(w, FlightSlot::Comparison);
+  return {};
+}
+
+ChartPrint WorkspacePrint(const FlightWorkspace& w, bool markers, bool realTime) {
+  ChartPrint print;
+  ChartState& s = print.state;
+  const ChartContent& content = w.Chart();
+  s.titles[static_cast<std::size_t>(Curve::Altitude)] = w.T(Txt::AltitudeCurveTitle);
+  s.titles[static_cast<std::size_t>(Curve::Acceleration)] = w.T(Txt::AccelerationCurveTitle);
+  s.titles[static_cast<std::size_t>(Curve::Comparison)] = w.T(Txt::ComparisonCurveTitle);
+  for (int i = 0; i < CurveCount; ++i) {
+    const auto curve = static_cast<Curve>(i);
+    const auto k = static_cast<std::size_t>(i);
+    s.curves[k] = content.curves[k];
+    s.placement[k] = realTime ? w.RealTimePlacement(curve) : w.Placement(curve);
+  }
+  s.labelSeconds = content.labelSeconds;
+  s.axis = content.leftAxis;
+  if (markers) s.markers = w.Markers(realTime);
+  print.title = ChartTitle(w);
+  return print;
+}
+
+QImage ChartImage(const ChartPrint& print, QSize size, int scale) {
+  QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(scale);
   image.fill(Qt::white);
-  QPainter painter(&image);
-  chart.Render(painter, size);
-  painter.end();
+  DrawOn(image, size, print, false);
   return image;
 }
 
-QByteArray RenderChart(FlightChart& chart, QSize size, ChartFormat format) {
+QByteArray RenderChart(const ChartPrint& print, QSize size, ChartFormat format) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
   switch (format) {
     case ChartFormat::Png:
-      ChartImage(chart, size).save(&buffer, "PNG");
+      ChartImage(print, size).save(&buffer, "PNG");
       break;
     case ChartFormat::Svg: {
       QSvgGenerator svg;
@@ -49,27 +93,26 @@ QByteArray RenderChart(FlightChart& chart, QSize size, ChartFormat format) {
       svg.setSize(size);
       svg.setViewBox(QRect(QPoint(0, 0), size));
       svg.setResolution(kDotsPerInch);
-      svg.setTitle(QStringLiteral("Hypsor"));
-      QPainter painter(&svg);
-      chart.Render(painter, size);
+      svg.setTitle(print.title.isEmpty() ? QStringLiteral("Hypsor") : print.title);
+      DrawOn(svg, size, print, true);
       break;
     }
     case ChartFormat::Pdf: {
       QPdfWriter pdf(&buffer);
       pdf.setResolution(kDotsPerInch);
       pdf.setCreator(QStringLiteral("Hypsor"));
+      pdf.setTitle(print.title);
       const QSizeF points(size.width() * 72.0 / kDotsPerInch, size.height() * 72.0 / kDotsPerInch);
       pdf.setPageLayout(QPageLayout(QPageSize(points, QPageSize::Point), QPageLayout::Portrait,
                                     QMarginsF(0, 0, 0, 0)));
-      QPainter painter(&pdf);
-      chart.Render(painter, size);
+      DrawOn(pdf, size, print, true);
       break;
     }
   }
   return bytes;
 }
 
-bool ExportChart(FlightChart& chart, const QString& path, QSize size, QString* error) {
+bool ExportChart(const ChartPrint& print, const QString& path, QSize size, QString* error) {
   const std::optional<ChartFormat> format = ChartFormatOf(path);
   if (!format) {
     if (error) *error = QStringLiteral("%1: not a .png, .svg or .pdf file").arg(path);
@@ -77,22 +120,7 @@ bool ExportChart(FlightChart& chart, const QString& path, QSize size, QString* e
   }
   // Refuse a target that cannot be replaced before spending time on the drawing.
   if (!CheckSaveTarget(path, error)) return false;
-  return WriteFileAtomically(path, RenderChart(chart, size, *format), error);
-}
-
-void ShowWorkspace(FlightChart& chart, const FlightWorkspace& workspace, bool markers) {
-  const ChartContent& content = workspace.Chart();
-  chart.SetCurveTitle(Curve::Altitude, workspace.T(Txt::AltitudeCurveTitle));
-  chart.SetCurveTitle(Curve::Acceleration, workspace.T(Txt::AccelerationCurveTitle));
-  chart.SetCurveTitle(Curve::Comparison, workspace.T(Txt::ComparisonCurveTitle));
-  for (int i = 0; i < CurveCount; ++i) {
-    const auto curve = static_cast<Curve>(i);
-    chart.SetCurvePlacement(curve, workspace.Placement(curve));
-    chart.SetCurve(curve, content.curves[static_cast<std::size_t>(i)]);
-  }
-  chart.SetTimeLabels(content.labelSeconds);
-  chart.SetLeftAxis(content.leftAxis);
-  chart.SetMarkers(markers ? workspace.Markers() : std::vector<ChartMarker>{});
+  return WriteFileAtomically(path, RenderChart(print, size, *format), error);
 }
 
 }  // namespace hypsor

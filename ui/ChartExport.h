@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <optional>
 
@@ -6,9 +7,10 @@
 #include <QSize>
 #include <QString>
 
+#include "ui/ChartPlot.h"
+
 namespace hypsor {
 
-class FlightChart;
 class FlightWorkspace;
 
 enum class ChartFormat { Png, Svg, Pdf };
@@ -16,16 +18,21 @@ enum class ChartFormat { Png, Svg, Pdf };
 // By the file name's suffix (.png, .svg, .pdf, any case); nothing for another one.
 std::optional<ChartFormat> ChartFormatOf(const QString& path);
 
-// The chart as it is now (zoom, markers, readout included), laid out for size pixels.
-QImage ChartImage(FlightChart& chart, QSize size);
+// The title a drawn chart carries: the main flight's file name, and the comparison's.
+QString ChartTitle(const FlightWorkspace& workspace);
+
+// The workspace's flights whole, as the window shows them after opening: curves, seconds, left
+// axis, the curve titles in its language and, when asked, the markers. On real time the
+// comparison stands at its own seconds (shifted onto the main flight's launch while the
+// workspace aligns it); otherwise where the workspace places it.
+ChartPrint WorkspacePrint(const FlightWorkspace& workspace, bool markers, bool realTime);
+
+// The print drawn as an image of size pixels (scale times as many pixels for a sharp page).
+QImage ChartImage(const ChartPrint& print, QSize size, int scale = 1);
 // The same as a PNG image, an SVG drawing or a one-page PDF of that size (at 96 dpi).
-QByteArray RenderChart(FlightChart& chart, QSize size, ChartFormat format);
+QByteArray RenderChart(const ChartPrint& print, QSize size, ChartFormat format);
 // Renders in the format the suffix names and writes the file atomically. False with *error
 // (the writing's own reason) when it cannot be written; the caller checks the suffix first.
-bool ExportChart(FlightChart& chart, const QString& path, QSize size, QString* error);
-
-// Puts everything the workspace shows on a new chart: curves, seconds labels, the left axis,
-// the curve titles in its language, the comparison's placement and, when asked, the markers.
-void ShowWorkspace(FlightChart& chart, const FlightWorkspace& workspace, bool markers);
+bool ExportChart(const ChartPrint& print, const QString& path, QSize size, QString* error);
 
 }  // namespace hypsor

@@ -1,6 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <array>
-#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -12,19 +11,17 @@
 #include <QStringList>
 #include <QWidget>
 
-class QPainter;
-
 #include "session/FlightWorkspace.h"
 
 namespace hypsor {
 
-class ChartOverlay;
-class ChartView;
+class ChartPlot;
+struct ChartPrint;
 
-// The flight chart: six curves against the point index, altitude on the left axis,
-// acceleration on the right, whole-second labels on the bottom axis. Zoom by dragging a
+// The flight chart: six curves against the main flight's sample number, altitude on the left
+// axis, acceleration on the right, whole-second labels on the bottom axis. Zoom by dragging a
 // rectangle; a right click undoes one zoom step. The rest of the program reaches the plotting
-// library only through this interface, so the library can be replaced here alone.
+// library only through this interface.
 class FlightChart : public QWidget {
   Q_OBJECT
  public:
@@ -46,7 +43,7 @@ class FlightChart : public QWidget {
   Range TimeRange() const;
   Range LeftRange() const;
   Range RightRange() const;
-  double RequestedLeftMaximum() const { return request_.maximum; }
+  double RequestedLeftMaximum() const;
   int ZoomDepth() const;
   QList<QPointF> CurvePoints(Curve curve) const;
   QString CurveTitle(Curve curve) const;
@@ -63,7 +60,7 @@ class FlightChart : public QWidget {
   QPoint PlotPosition(Curve curve, QPointF value) const;
   QRect PlotArea() const;
 
-  // --- Views we add (FlightChartViews.cpp): the comparison on real time, markers, the cursor
+  // --- Views beyond the curves: the comparison on real time, markers, the cursor
   // readout, drawing to an image or a document.
   // Where the curve's points stand on the time axis; points already on the chart move too.
   void SetCurvePlacement(Curve curve, CurvePlacement placement);
@@ -86,8 +83,9 @@ class FlightChart : public QWidget {
   double TimeAt(QPoint plotWidgetPoint) const;
   // Files dragged over the chart go to the window (the plotting library would refuse them).
   void PassDropsToWindow();
-  // Draws the chart as it is (zoom included) into painter, laid out for size pixels.
-  void Render(QPainter& painter, QSize size);
+  // The chart as a page shows it: what is on view now (zoom included), with a title naming
+  // the flights, without the cursor and its readout.
+  ChartPrint Print(const QString& title) const;
 
  signals:
   void CurveClicked(Curve curve);
@@ -98,17 +96,7 @@ class FlightChart : public QWidget {
   void EmptyClicked(double x);
 
  private:
-  friend class ChartView;
-  friend class ChartOverlay;
-  ChartOverlay* Overlay();
-  ChartView* view_;
-  // Created on first use; goes before the plotting library's view does.
-  struct OverlayDeleter {
-    void operator()(ChartOverlay* overlay) const;
-  };
-  std::unique_ptr<ChartOverlay, OverlayDeleter> overlay_;
-  std::array<CurvePlacement, CurveCount> placement_{};
-  LeftAxisRequest request_;
+  ChartPlot* plot_;
 };
 
 }  // namespace hypsor

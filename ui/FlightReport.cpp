@@ -15,11 +15,15 @@
 #include "session/FlightWorkspace.h"
 #include "text/Texts.h"
 #include "ui/ChartExport.h"
-#include "ui/FlightChart.h"
 
 namespace hypsor {
 
 namespace {
+
+// The report's chart is laid out at this size and drawn at twice its pixels, so it stays sharp
+// on paper.
+constexpr QSize kReportChartSize(1200, 720);
+constexpr int kReportChartScale = 2;
 
 ReportFlight Describe(const FlightWorkspace& w, FlightSlot slot) {
   const Flight& f = slot == FlightSlot::Main ? w.MainFlight() : w.ComparisonFlight();
@@ -93,15 +97,17 @@ QString FlightSha256(const FlightWorkspace& w, FlightSlot slot) {
                               std::clamp<qsizetype>(f.FlightByteCount, 0, RxBufferSize)));
 }
 
-ReportContent GatherReport(const FlightWorkspace& w, FlightChart& chart, const QString& contest) {
+ReportContent GatherReport(const FlightWorkspace& w, const QString& contest) {
   ReportContent c;
   c.contest = contest;
   c.language = w.LanguageIndex();
   c.main = Describe(w, FlightSlot::Main);
-  if (w.ComparisonEnabled() && !w.Chart()[Curve::Comparison].empty())
+  if (w.ComparisonEnabled() && !w.Chart()[Curve::Comparison].empty()) {
     c.comparison = Describe(w, FlightSlot::Comparison);
+    c.comparisonStatistics = w.Statistics(FlightSlot::Comparison);
+  }
   c.statistics = w.Statistics(FlightSlot::Main);
-  c.chart = ChartImage(chart, chart.size());
+  c.chart = ChartImage(WorkspacePrint(w, true, true), kReportChartSize, kReportChartScale);
   c.version = ProgramVersion();
   c.created = QDateTime::currentDateTime();
   return c;
@@ -148,24 +154,36 @@ void PaintReport(QPagedPaintDevice& device, const ReportContent& c) {
   row(Txt::ReportMaximum, [](const ReportFlight& f) { return f.maximum; });
   out.Space(0.5);
 
-  // The statistics, two columns of label and value.
+  // The statistics: two columns of label and value, or with a comparison one row a value,
+  // the flight's beside the comparison's as in the table above.
   out.Font(11, true);
   out.Line(T(Txt::ReportStatistics));
   out.Font(9, false);
   const Txt labels[StatisticFieldCount] = {
       Txt::ReportApogee,   Txt::ReportLaunch,   Txt::ReportTimeToApogee, Txt::ReportLanding,
       Txt::ReportDuration, Txt::ReportMaxClimb, Txt::ReportMaxSink,      Txt::ReportMeanDescent};
-  const std::vector<StatisticField> fields = StatisticFields(c.statistics, point);
-  const std::vector<double> statCols = {0.0, 0.3, 0.5, 0.8};
-  for (int k = 0; k < StatisticFieldCount; k += 2) {
-    auto value = [&](int i) {
-      return fields[static_cast<std::size_t>(i)].value.isEmpty()
-                 ? QStringLiteral("–")
-                 : fields[static_cast<std::size_t>(i)].value;
-    };
-    out.Row({T(labels[k]), value(k), T(labels[k + 1]), value(k + 1)}, statCols);
+  auto values = [point](const FlightStatistics& s) {
+    QStringList list;
+    for (const StatisticField& f : StatisticFields(s, point))
+      list << (f.value.isEmpty() ? QStringLiteral("–") : f.value);
+    return list;
+  };
+  const QStringList main = values(c.statistics);
+  if (c.comparisonStatistics) {
+    const QStringList comparison = values(*c.comparisonStatistics);
+    for (int k = 0; k < StatisticFieldCount; ++k)
+      out.Row({T(labels[k]), main[k], comparison[k]}, cols);
+  } else {
+    const std::vector<double> statCols = {0.0, 0.3, 0.5, 0.8};
+    for (int k = 0; k < StatisticFieldCount; k += 2)
+      out.Row({T(labels[k]), main[k], T(labels[k + 1]), main[k + 1]}, statCols);
   }
-  if (c.statistics.enoughSamples && !c.statistics.launched) out.Line(T(Txt::ReportNotLaunched));
+  auto notLaunched = [](const std::optional<FlightStatistics>& s) {
+    return s && s->enoughSamples && !s->launched;
+  };
+  if (notLaunched(c.statistics)) out.Line(T(Txt::ReportNotLaunched));
+  if (notLaunched(c.comparisonStatistics))
+    out.Line(T(Txt::ReportComparisonFlight) + QStringLiteral(": ") + T(Txt::ReportNotLaunched));
   out.Space(0.5);
 
   // The chart as drawn, as wide as the page, leaving room for the footer.
@@ -213,14 +231,7 @@ std::optional<ReportContent> FileReport(const QString& mainPath, const QString& 
   w.SetLanguage(language);
   if (!w.OpenMainFlight(mainPath, error)) return std::nullopt;
   if (!comparisonPath.isEmpty() && !w.OpenComparison(comparisonPath, error)) return std::nullopt;
-  // The chart as the window draws it (markers included), off screen; shown (never on a
-  // screen) so that it lays itself out as in the window.
-  FlightChart chart;
-  chart.setAttribute(Qt::WA_DontShowOnScreen);
-  chart.resize(1200, 720);
-  chart.show();
-  ShowWorkspace(chart, w, true);
-  return GatherReport(w, chart, contest);
+  return GatherReport(w, contest);
 }
 
 bool WriteFileReport(const QString& mainPath, const QString& comparisonPath, const QString& contest,

@@ -14,8 +14,6 @@ class QPagedPaintDevice;
 
 namespace hypsor {
 
-class FlightChart;
-
 // One flight as the report describes it.
 struct ReportFlight {
   QString file;  // the file's name; empty for a download that was not stored
@@ -35,7 +33,8 @@ struct ReportContent {
   ReportFlight main;
   std::optional<ReportFlight> comparison;
   FlightStatistics statistics;  // of the main flight, as the statistics panel shows them
-  QImage chart;                 // the chart as drawn
+  std::optional<FlightStatistics> comparisonStatistics;
+  QImage chart;  // both flights whole, on real time, as the chart draws them
   QString version;
   QDateTime created;
   int language = 0;
@@ -45,10 +44,8 @@ struct ReportContent {
 // would write. Empty when the workspace has no such flight.
 QString FlightSha256(const FlightWorkspace& workspace, FlightSlot slot);
 
-// Gathers the report of the workspace's main flight (and its comparison, when one is shown),
-// with the chart as chart draws it now.
-ReportContent GatherReport(const FlightWorkspace& workspace, FlightChart& chart,
-                           const QString& contest);
+// Gathers the report of the workspace's main flight (and its comparison, when one is shown).
+ReportContent GatherReport(const FlightWorkspace& workspace, const QString& contest);
 
 // Paints the report on one page of device (a PDF writer or a printer).
 void PaintReport(QPagedPaintDevice& device, const ReportContent& content);
@@ -57,7 +54,7 @@ void PaintReport(QPagedPaintDevice& device, const ReportContent& content);
 bool WriteReportPdf(const ReportContent& content, const QString& path, QString* error);
 
 // The report of flight files without a window (hypsor-cli): opens mainPath (and comparisonPath
-// when given) and draws the chart off screen. Needs a QApplication. Nothing, with *error, for a
+// when given). Needs a QApplication. Nothing, with *error, for a
 // file that cannot be read.
 std::optional<ReportContent> FileReport(const QString& mainPath, const QString& comparisonPath,
                                         const QString& contest, int language, QString* error);

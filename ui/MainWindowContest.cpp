@@ -194,7 +194,7 @@ void ContestControls::onFlightReport() {
   const QString path = AskTarget();
   if (path.isEmpty()) return;
   const ReportContent report =
-      GatherReport(w_->workspace_, *w_->chart_, session_.Active() ? session_.Name() : QString());
+      GatherReport(w_->workspace_, session_.Active() ? session_.Name() : QString());
   QString error;
   if (!WriteReportPdf(report, path, &error)) ShowError(T(Txt::ReportWriteFailed).arg(error));
 }
@@ -206,7 +206,7 @@ void ContestControls::onPrintReport() {
     return;
   }
   const ReportContent report =
-      GatherReport(w_->workspace_, *w_->chart_, session_.Active() ? session_.Name() : QString());
+      GatherReport(w_->workspace_, session_.Active() ? session_.Name() : QString());
   printer_->Print(T(Txt::ReportTitle),
                   [&report](QPagedPaintDevice& device) { PaintReport(device, report); });
 }

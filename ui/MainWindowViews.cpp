@@ -233,7 +233,7 @@ void FlightViews::onExportChart() {
                          T(Txt::ChartHeight), window_.chart_->size()});
   if (!size || size->isEmpty()) return;
   QString error;
-  if (!ExportChart(*window_.chart_, path, *size, &error)) {
+  if (!ExportChart(window_.chart_->Print(ChartTitle(window_.workspace_)), path, *size, &error)) {
     window_.ShowError(T(Txt::ExportFailed) + QLatin1Char('\n') + error);
     return;
   }
@@ -254,7 +254,8 @@ void FlightViews::onExportData() {
 }
 
 void FlightViews::onCopyChart() {
-  QGuiApplication::clipboard()->setImage(ChartImage(*window_.chart_, window_.chart_->size()));
+  QGuiApplication::clipboard()->setImage(
+      ChartImage(window_.chart_->Print(ChartTitle(window_.workspace_)), window_.chart_->size()));
 }
 
 // ---------------------------------------------------------------- events

@@ -6,7 +6,6 @@
 #include "cli/Commands.h"
 #include "session/FlightWorkspace.h"
 #include "ui/ChartExport.h"
-#include "ui/FlightChart.h"
 
 namespace hypsor::cli {
 
@@ -101,12 +100,7 @@ int RunPlot(const QStringList& args, QTextStream& out, QTextStream& err) {
   }
   workspace.SetComparisonAligned(o.align);
 
-  FlightChart chart;
-  chart.setAttribute(Qt::WA_DontShowOnScreen);
-  chart.resize(o.size);
-  chart.show();
-  ShowWorkspace(chart, workspace, true);
-  if (!ExportChart(chart, o.out, o.size, &error)) {
+  if (!ExportChart(WorkspacePrint(workspace, true, false), o.out, o.size, &error)) {
     err << "hypsor-cli: " << error << '\n';
     return ExitFile;
   }

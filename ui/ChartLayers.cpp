@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/ChartLayers.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "ui/ChartPlot.h"
+
+namespace hypsor {
+
+namespace {
+
+constexpr double kSymbolRadius = 4;
+
+QFont SmallFont(bool bold) {
+  QFont f(QStringLiteral("Arial"));
+  f.setPixelSize(11);
+  f.setBold(bold);
+  return f;
+}
+
+// A marker's dot and the rectangle of its label: beside the dot, on the side with room, above
+// it unless the plot's top is in the way.
+struct MarkerPlace {
+  QPointF dot;
+  QRectF label;
+};
+
+std::optional<MarkerPlace> PlaceMarker(const ChartPlot& plot, const ChartMarker& m,
+                                       const QFontMetricsF& metrics) {
+  const QRectF area = plot.axisRect()->rect();
+  const QPointF dot(plot.xAxis->coordToPixel(m.at.x()), plot.yAxis->coordToPixel(m.at.y()));
+  if (!area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(dot)) return std::nullopt;
+  const QSizeF text(metrics.horizontalAdvance(m.label) + 2, metrics.height());
+  double left = dot.x() + kSymbolRadius + 2;
+  if (left + text.width() > area.right()) left = dot.x() - kSymbolRadius - 2 - text.width();
+  double top = dot.y() - kSymbolRadius - text.height();
+  if (top < area.top()) top = dot.y() + kSymbolRadius;
+  return MarkerPlace{dot, QRectF(QPointF(left, top), text)};
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- markers
+
+MarkerLayer::MarkerLayer(ChartPlot* plot, const QString& layer)
+    : QCPLayerable(plot, layer), plot_(plot) {}
+
+void MarkerLayer::applyDefaultAntialiasingHint(QCPPainter* painter) const {
+  applyAntialiasingHint(painter, true, QCP::aeItems);
+}
+
+QRect MarkerLayer::clipRect() const {
+  return plot_->axisRect()->rect();
+}
+
+std::vector<std::pair<QString, QPoint>> MarkerLayer::VisiblePositions() const {
+  std::vector<std::pair<QString, QPoint>> out;
+  const QFontMetricsF metrics(SmallFont(true));
+  for (const ChartMarker& m : markers_)
+    if (const auto place = PlaceMarker(*plot_, m, metrics))
+      out.emplace_back(m.label, place->dot.toPoint());
+  return out;
+}
+
+void MarkerLayer::draw(QCPPainter* painter) {
+  const QFont font = SmallFont(true);
+  const QFontMetricsF metrics(font);
+  painter->setFont(font);
+  for (const ChartMarker& m : markers_) {
+    const auto place = PlaceMarker(*plot_, m, metrics);
+    if (!place) continue;
+    painter->setPen(QPen(Qt::black, 1));
+    painter->setBrush(plot_->GraphOf(m.curve)->pen().color());
+    painter->drawEllipse(place->dot, kSymbolRadius, kSymbolRadius);
+    painter->setPen(Qt::black);
+    painter->drawText(place->label, Qt::AlignLeft | Qt::AlignVCenter, m.label);
+  }
+}
+
+// ---------------------------------------------------------------- cursor and reference
+
+CursorLayer::CursorLayer(ChartPlot* plot, const QString& layer)
+    : QCPLayerable(plot, layer), plot_(plot) {}
+
+void CursorLayer::applyDefaultAntialiasingHint(QCPPainter* painter) const {
+  applyAntialiasingHint(painter, false, QCP::aeItems);
+}
+
+QRect CursorLayer::clipRect() const {
+  return plot_->axisRect()->rect();
+}
+
+void CursorLayer::draw(QCPPainter* painter) {
+  const QRect area = plot_->axisRect()->rect();
+  auto pixel = [this](double x) { return plot_->xAxis->coordToPixel(x); };
+  if (referenceX_) {
+    const double x = pixel(*referenceX_);
+    painter->setPen(QPen(QColor(0, 90, 0), 1, Qt::DashLine));
+    painter->drawLine(QLineF(x, area.top(), x, area.bottom()));
+  }
+  if (!cursorX_) return;
+  const double x = pixel(*cursorX_);
+  if (x < area.left() || x > area.right()) return;
+  painter->setPen(QPen(QColor(60, 60, 60), 1));
+  painter->drawLine(QLineF(x, area.top(), x, area.bottom()));
+  if (text_.isEmpty()) return;
+  // Beside the line at the top of the plot, on the side with room.
+  const QFont font = SmallFont(false);
+  painter->setFont(font);
+  const QSizeF text = QFontMetricsF(font).boundingRect(QRectF(0, 0, 1e6, 1e6), 0, text_).size();
+  double left = x + 8;
+  if (left + text.width() + 6 > area.right()) left = x - 8 - text.width() - 6;
+  left = std::max(left, static_cast<double>(area.left()));
+  const QRectF box(left, area.top() + 2, text.width() + 6, text.height() + 6);
+  painter->setPen(QPen(QColor(120, 120, 120), 1));
+  painter->setBrush(QColor(255, 255, 255, 225));
+  painter->drawRect(box);
+  painter->setPen(Qt::black);
+  painter->drawText(box.adjusted(3, 3, -3, -3), Qt::AlignLeft | Qt::AlignTop, text_);
+}
+
+}  // namespace hypsor

@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// What the chart draws over its curves. Both compute where they stand from the axes each time
+// they are drawn, so they can never stand where an earlier zoom or size put them.
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include <qcustomplot.h>
+
+#include "session/FlightWorkspace.h"
+
+namespace hypsor {
+
+class ChartPlot;
+
+// Launch, apogee and landing marks: a dot in the curve's colour and a short label beside it.
+class MarkerLayer : public QCPLayerable {
+ public:
+  MarkerLayer(ChartPlot* plot, const QString& layer);
+  void SetMarkers(std::vector<ChartMarker> markers) { markers_ = std::move(markers); }
+  const std::vector<ChartMarker>& Markers() const { return markers_; }
+  // Where each marker inside the plot area stands now, in the plot widget's pixels.
+  std::vector<std::pair<QString, QPoint>> VisiblePositions() const;
+
+ protected:
+  void applyDefaultAntialiasingHint(QCPPainter* painter) const override;
+  void draw(QCPPainter* painter) override;
+  QRect clipRect() const override;
+
+ private:
+  ChartPlot* plot_;
+  std::vector<ChartMarker> markers_;
+};
+
+// The cursor line with its readout box, and the reference line. It lives on a layer of its own
+// with its own picture, so a mouse move redraws this layer only.
+class CursorLayer : public QCPLayerable {
+ public:
+  CursorLayer(ChartPlot* plot, const QString& layer);
+  void SetCursor(std::optional<double> x, const QString& text) {
+    cursorX_ = x;
+    text_ = text;
+  }
+  void SetReference(std::optional<double> x) { referenceX_ = x; }
+  std::optional<double> CursorX() const { return cursorX_; }
+  const QString& Text() const { return text_; }
+  bool ReferenceShown() const { return referenceX_.has_value(); }
+
+ protected:
+  void applyDefaultAntialiasingHint(QCPPainter* painter) const override;
+  void draw(QCPPainter* painter) override;
+  QRect clipRect() const override;
+
+ private:
+  ChartPlot* plot_;
+  std::optional<double> cursorX_;
+  std::optional<double> referenceX_;
+  QString text_;
+};
+
+}  // namespace hypsor
