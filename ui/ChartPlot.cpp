@@ -183,25 +183,24 @@ void ChartPlot::Load(const ChartPrint& print, QSize size) {
   AddUnits(size);
 }
 
-void ChartPlot::AddUnits(QSize) {
-  // Where the window shows them beside the plot: metres at the bottom left, seconds at the
-  // bottom right, acceleration above the right axis.
+void ChartPlot::AddUnits(QSize size) {
+  // Where the window shows them over its chart: metres at the bottom left, seconds at the
+  // bottom right, acceleration at the top right.
   struct Unit {
     const char* text;
-    double x, y;
-    Qt::Alignment align;
+    QPointF at;
     int pixelSize;
   };
-  for (const Unit& u : {Unit{"[m]", 0, 1, Qt::AlignRight | Qt::AlignTop, 13},
-                        Unit{"[sek]", 1, 1, Qt::AlignRight | Qt::AlignTop, 11},
-                        Unit{"dh/dt", 1, 0, Qt::AlignLeft | Qt::AlignBottom, 13}}) {
+  const int w = size.width(), h = size.height();
+  for (const Unit& u : {Unit{"[m]", QPointF(8, h - 20), 13},
+                        Unit{"[sek]", QPointF(w - 85, h - 20), 11},
+                        Unit{"dh/dt", QPointF(w - 60, 8), 13}}) {
     auto* item = new QCPItemText(this);
     item->setLayer(QStringLiteral("legend"));
     item->setClipToAxisRect(false);
-    item->position->setType(QCPItemPosition::ptAxisRectRatio);
-    item->position->setCoords(u.x, u.y);
-    item->setPositionAlignment(u.align);
-    item->setPadding(QMargins(2, u.y > 0 ? 18 : 0, 2, 2));
+    item->position->setType(QCPItemPosition::ptAbsolute);
+    item->position->setCoords(u.at);
+    item->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
     item->setFont(UnitFont(u.pixelSize));
     item->setText(QString::fromLatin1(u.text));
   }

@@ -68,9 +68,26 @@ void SecondsTicker::generate(const QCPRange& range, const QLocale&, QChar, int,
     const double x = static_cast<double>(i);
     if ((x - previous) * pixelsPerPoint < needed) continue;
     labels_.emplace_back(QString::number(s[i]), x);
-    ticks.append(x);
-    if (tickLabels) tickLabels->append(labels_.back().first);
     previous = x;
+  }
+  // A comparison may reach past the main flight's last point: its seconds go on there.
+  const auto firstLabelled = std::find_if(s.begin(), s.end(), [](int v) { return v >= 0; });
+  if (firstLabelled != s.end() && lastX > static_cast<double>(s.size() - 1)) {
+    const double i0 = static_cast<double>(firstLabelled - s.begin());
+    const double perPoint = SecondsPerPoint();
+    const int lastSecond = *std::max_element(s.begin(), s.end());
+    for (int k = (lastSecond / stepSeconds + 1) * stepSeconds;; k += stepSeconds) {
+      const double x = i0 + (k - *firstLabelled) / perPoint;
+      if (x > lastX) break;
+      if (x < range.lower || x <= static_cast<double>(s.size() - 1)) continue;
+      if ((x - previous) * pixelsPerPoint < needed) continue;
+      labels_.emplace_back(QString::number(k), x);
+      previous = x;
+    }
+  }
+  for (const auto& [text, x] : labels_) {
+    ticks.append(x);
+    if (tickLabels) tickLabels->append(text);
   }
 }
 
