@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Putting the largest flight a file holds (4484 samples) on the chart: the altitude curve with
 // its whole-second labels and the acceleration curve, as the window does after a load.
 #include <benchmark/benchmark.h>

@@ -4,16 +4,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCategoryAxis>
-#include <QChart>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QLocale>
 #include <QPushButton>
-#include <QValueAxis>
 #include <QtTest/QTest>
 #include <algorithm>
 

@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLineSeries>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>

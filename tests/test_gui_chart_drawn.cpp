@@ -1,0 +1,276 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The chart on screen after every action, judged by its pixels against the data: each curve's
+// colour lies where its points are and nowhere else, removed curves leave no pixel, the legend
+// texts are painted, and undoing a zoom gives back the first picture.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QImage>
+#include <QLineEdit>
+#include <QToolBar>
+#include <QtTest/QTest>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/TestPaths.h"
+#include "ui/FlightChart.h"
+
+using namespace hypsor;
+using hypsor::test::ExamplePath;
+using hypsor::test::MainWindowFixture;
+
+namespace {
+
+using ColourTest = std::function<bool(QColor)>;
+// The curves' colours, strictly enough that grid, text and the other curves never pass.
+bool Red(QColor c) { return c.red() > 200 && c.green() < 70 && c.blue() < 70; }
+bool Yellow(QColor c) { return c.red() > 200 && c.green() > 200 && c.blue() < 70; }
+bool Blue(QColor c) { return c.blue() > 180 && c.red() < 90 && c.green() < 90; }
+bool Dark(QColor c) { return qGray(c.rgb()) < 90; }
+
+struct ChartFixture : MainWindowFixture {
+  FlightChart& Chart() { return Window().Chart(); }
+  QImage Grab() {
+    QApplication::processEvents();
+    return Chart().PlotWidget()->grab().toImage();
+  }
+  QRect Area() { return Chart().PlotArea(); }
+};
+
+int Count(const QImage& image, QRect r, const ColourTest& is) {
+  r = r.intersected(image.rect());
+  int n = 0;
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    for (int x = r.left(); x <= r.right(); ++x) n += is(image.pixelColor(x, y));
+  return n;
+}
+
+bool Near(const QImage& image, QPoint at, int radius, const ColourTest& is) {
+  return Count(image, QRect(at - QPoint(radius, radius), QSize(2 * radius + 1, 2 * radius + 1)),
+               is) > 0;
+}
+
+// Pixels of the colour inside the plot area that stand away from every segment of the curve
+// as the chart places it (markers, drawn in the curve's colour too, are left out).
+int Stray(ChartFixture& f, const QImage& image, Curve curve, const ColourTest& is) {
+  FlightChart& chart = f.Chart();
+  const QList<QPointF> points = chart.CurvePoints(curve);
+  std::vector<QPoint> px;
+  for (const QPointF& p : points) px.push_back(chart.PlotPosition(curve, p));
+  std::vector<QPoint> marks;
+  for (const auto& m : chart.VisibleMarkerPositions()) marks.push_back(m.second);
+  const QRect area = f.Area().adjusted(1, 1, -1, -1);
+  int stray = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (!is(image.pixelColor(x, y))) continue;
+      if (std::any_of(marks.begin(), marks.end(), [&](QPoint m) {
+            return (m - QPoint(x, y)).manhattanLength() < 30;
+          }))
+        continue;
+      bool onCurve = false;
+      for (std::size_t i = 1; i < px.size() && !onCurve; ++i) {
+        const QPoint a = px[i - 1], b = px[i];
+        if (x < std::min(a.x(), b.x()) - 3 || x > std::max(a.x(), b.x()) + 3) continue;
+        // Distance from the segment.
+        const QPointF d = b - a, p = QPointF(x, y) - QPointF(a);
+        const double len2 = d.x() * d.x() + d.y() * d.y();
+        const double t = len2 > 0 ? std::clamp((p.x() * d.x() + p.y() * d.y()) / len2, 0.0, 1.0) : 0;
+        const QPointF q = p - t * d;
+        onCurve = std::hypot(q.x(), q.y()) <= 3.0;
+      }
+      stray += !onCurve;
+    }
+  return stray;
+}
+
+// The sample where the raw curve jumps most from its neighbours.
+int SpikeIndex(const std::vector<float>& v) {
+  int best = 3;
+  double jump = -1;
+  for (std::size_t i = 3; i + 3 < v.size(); ++i) {
+    const double j = std::abs(v[i] - (v[i - 3] + v[i + 3]) / 2);
+    if (j > jump) jump = j, best = static_cast<int>(i);
+  }
+  return best;
+}
+
+}  // namespace
+
+TEST(ChartDrawn, FilterTemperatureAccelerationAndComparisonRedrawAtOnce) {
+  ChartFixture f;
+  f.Show(1920, 1000);
+  f.Open(ExamplePath("flight-spike.hyp"));
+  const std::vector<float> raw = f.Workspace().Chart()[Curve::Altitude];
+  const int spike = SpikeIndex(raw);
+  QImage image = f.Grab();
+  const QPoint rawSpike = f.Chart().PlotPosition(Curve::Altitude, QPointF(spike, raw[spike]));
+  EXPECT_TRUE(Near(image, rawSpike, 2, Red)) << "the raw spike is drawn";
+  EXPECT_EQ(Stray(f, image, Curve::Altitude, Red), 0);
+
+  // Filtr: the red curve passes the smoothed value at the spike's time, and not the spike.
+  f.Click("mainFilterButton");
+  const std::vector<float> smooth = f.Workspace().Chart()[Curve::Altitude];
+  ASSERT_GT(std::abs(raw[spike] - smooth[spike]), 10.0f);
+  image = f.Grab();
+  const QPoint smoothAt = f.Chart().PlotPosition(Curve::Altitude, QPointF(spike, smooth[spike]));
+  ASSERT_GT((smoothAt - rawSpike).manhattanLength(), 12);
+  EXPECT_TRUE(Near(image, smoothAt, 2, Red));
+  EXPECT_FALSE(Near(image, rawSpike, 1, Red)) << "the spike is still drawn in red";
+  EXPECT_EQ(Stray(f, image, Curve::Altitude, Red), 0);
+
+  // A temperature typed into the panel: the curve is drawn for it at once.
+  QLineEdit* temperature = f.Control<QLineEdit>("mainTemperatureField");
+  temperature->setFocus();
+  temperature->selectAll();
+  QTest::keyClicks(temperature, QStringLiteral("-30"));
+  QTest::keyClick(temperature, Qt::Key_Return);
+  const std::vector<float> cold = f.Workspace().Chart()[Curve::Altitude];
+  ASSERT_NE(cold, smooth);
+  image = f.Grab();
+  EXPECT_EQ(Stray(f, image, Curve::Altitude, Red), 0);
+
+  // Acceleration off and on again.
+  const QRect area = f.Area();
+  EXPECT_GT(Count(image, area, Blue), 100);
+  f.Trigger("accelerationAction");
+  EXPECT_EQ(Count(f.Grab(), area, Blue), 0);
+  f.Trigger("accelerationAction");
+  EXPECT_GT(Count(f.Grab(), area, Blue), 100);
+
+  // A comparison drawn, aligned on launch, switched off.
+  f.Compare(ExamplePath("flight-1hz.hyp"));
+  image = f.Grab();
+  EXPECT_GT(Count(image, area, Yellow), 200);
+  EXPECT_EQ(Stray(f, image, Curve::Comparison, Yellow), 0);
+  f.Trigger("alignAction");
+  const CurvePlacement aligned = f.Chart().Placement(Curve::Comparison);
+  ASSERT_NE(aligned.scale, 1.0);
+  image = f.Grab();
+  EXPECT_EQ(Stray(f, image, Curve::Comparison, Yellow), 0);
+  f.Trigger("comparisonAction");
+  EXPECT_EQ(Count(f.Grab(), area, Yellow), 0);
+}
+
+TEST(ChartDrawn, ZoomDrawsTheZoomedCurvesAndUndoGivesBackTheFirstPicture) {
+  ChartFixture f;
+  f.Show(1920, 1000);
+  f.Trigger("markersAction");
+  if (f.Chart().VisibleMarkerPositions().empty()) f.Trigger("markersAction");
+  f.Open(ExamplePath("sample-flight.hyp"));
+  const QImage first = f.Grab();
+  const FlightStatistics s = f.Workspace().Statistics(FlightSlot::Main);
+  const QPointF apogee = f.Chart().CurvePoints(Curve::Altitude).at(s.apogeeIndex);
+  const QPoint at = f.Chart().PlotPosition(Curve::Altitude, apogee);
+
+  // A rectangle around the apogee.
+  QWidget* plot = f.Chart().PlotWidget();
+  const QPoint from = at + QPoint(-60, -20), to = at + QPoint(60, 120);
+  QTest::mousePress(plot, Qt::LeftButton, {}, from);
+  QTest::mouseMove(plot, to);
+  QTest::mouseRelease(plot, Qt::LeftButton, {}, to);
+  ASSERT_EQ(f.Chart().ZoomDepth(), 1);
+  const QImage zoomed = f.Grab();
+  const QPoint apogeeNow = f.Chart().PlotPosition(Curve::Altitude, apogee);
+  EXPECT_GT((apogeeNow - at).manhattanLength(), 100) << "the zoom moved the apogee";
+  EXPECT_TRUE(Near(zoomed, apogeeNow, 3, Red)) << "the curve passes its apogee";
+  EXPECT_GT(Count(zoomed, f.Area(), Red), 300);
+  EXPECT_EQ(Stray(f, zoomed, Curve::Altitude, Red), 0) << "nothing drawn off the curve";
+  // The apogee marker stands on the curve.
+  bool markerOnApogee = false;
+  for (const auto& [label, p] : f.Chart().VisibleMarkerPositions())
+    markerOnApogee |= (p - apogeeNow).manhattanLength() <= 2;
+  EXPECT_TRUE(markerOnApogee);
+
+  // A right click undoes the step: the very first picture again.
+  QTest::mouseClick(plot, Qt::RightButton, {}, at);
+  ASSERT_EQ(f.Chart().ZoomDepth(), 0);
+  // The cursor's readout follows the mouse: it goes when the mouse leaves the chart.
+  EXPECT_FALSE(f.Chart().ReadoutText().isEmpty());
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(plot, &leave);
+  EXPECT_EQ(f.Grab(), first);
+}
+
+TEST(ChartDrawn, ACurveClickRemovesTheCurveAndItsPanel) {
+  ChartFixture f;
+  f.Show(1280, 800);
+  f.Open(ExamplePath("sample-flight.hyp"));
+  f.Compare(ExamplePath("flight-25hz-plateaus.hyp"));
+  f.Trigger("accelerationAction");  // the acceleration off: only the two flights remain
+  // Clicks on a run of the curve's pixels away from the other curve, found by a scan as a
+  // user finds them.
+  auto clickOn = [&f](const ColourTest& is, const ColourTest& other) {
+    const QImage image = f.Grab();
+    const QRect area = f.Area().adjusted(4, 4, -4, -4);
+    for (int x = area.left() + area.width() / 3; x < area.right(); x += 5)
+      for (int y = area.top(); y < area.bottom(); ++y)
+        if (is(image.pixelColor(x, y)) && is(image.pixelColor(x, y + 1)) &&
+            !Near(image, QPoint(x, y), 10, other)) {
+          QTest::mouseClick(f.Chart().PlotWidget(), Qt::LeftButton, {}, QPoint(x, y + 1));
+          return true;
+        }
+    return false;
+  };
+  ASSERT_GT(Count(f.Grab(), f.Area(), Red), 200);
+  const bool clicked = clickOn(Red, Yellow);
+  ASSERT_TRUE(clicked);
+  EXPECT_EQ(Count(f.Grab(), f.Area(), Red), 0) << "the red curve is gone";
+  EXPECT_TRUE(f.Control<QLineEdit>("mainMaximumField")->text().trimmed().isEmpty());
+  EXPECT_FALSE(f.Chart().ReferenceShown());
+  EXPECT_GT(Count(f.Grab(), f.Area(), Yellow), 200) << "the other curve stays";
+
+  ASSERT_TRUE(clickOn(Yellow, Red));
+  EXPECT_EQ(Count(f.Grab(), f.Area(), Yellow), 0) << "the yellow curve is gone";
+  EXPECT_TRUE(f.Control<QLineEdit>("comparisonMaximumField")->text().trimmed().isEmpty());
+}
+
+TEST(ChartDrawn, LegendTitlesAreDrawnInBothLanguagesAtEverySize) {
+  ChartFixture f;
+  f.Show(800, 600);
+  f.Open(ExamplePath("sample-flight.hyp"));
+  f.Compare(ExamplePath("flight-1hz.hyp"));
+  // The legend row above the plot: each entry's line sample in the curve's colour, and dark
+  // text right of it.
+  auto titlesDrawn = [&f](const char* what) -> QImage {
+    SCOPED_TRACE(what);
+    const QImage image = f.Grab();
+    const QRect row(0, 0, image.width(), f.Area().top() - 2);
+    for (const ColourTest& is : {ColourTest(Red), ColourTest(Blue), ColourTest(Yellow)}) {
+      int sampleRight = -1;
+      for (int x = 0; x < row.width(); ++x)
+        if (Count(image, QRect(x, row.top(), 1, row.height()), is) > 0) sampleRight = x;
+      EXPECT_GE(sampleRight, 0) << "a legend entry has no line sample";
+      EXPECT_GT(Count(image, QRect(sampleRight + 2, row.top(), 60, row.height()), Dark), 15)
+          << "a legend entry has no title";
+    }
+    return image.copy(row);
+  };
+  const QImage polish = titlesDrawn("Polish at 800x600");
+  f.Trigger("englishAction");
+  const QImage english = titlesDrawn("English at 800x600");
+  EXPECT_NE(polish, english) << "the titles follow the language";
+  f.Window().resize(1280, 800);
+  titlesDrawn("grown to 1280x800");
+  f.Window().resize(820, 610);
+  titlesDrawn("shrunk again");
+  f.Control<QToolBar>("contestBar")->show();
+  titlesDrawn("with the contest line");
+  f.Trigger("statisticsAction");
+  f.Trigger("statisticsAction");
+  titlesDrawn("with the statistics dock toggled");
+  EXPECT_EQ(Stray(f, f.Grab(), Curve::Altitude, Red), 0);
+
+  // A legend click removes nothing and sets no reference point.
+  const QImage before = f.Grab();
+  int x = 0;
+  for (int k = 0; k < before.width(); ++k)
+    if (Count(before, QRect(k, 0, 1, f.Area().top() - 2), Red) > 0) x = k;
+  QTest::mouseClick(f.Chart().PlotWidget(), Qt::LeftButton, {}, QPoint(x + 10, 8));
+  EXPECT_GT(f.Chart().CurvePoints(Curve::Altitude).size(), 0);
+  EXPECT_FALSE(f.Chart().ReferenceShown());
+}
