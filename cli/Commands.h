@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "cli/CommandOptions.h"
 #include "flight/Filters.h"
 #include "flight/FlightData.h"
 
@@ -41,10 +42,13 @@ struct FileOptions {
   std::optional<int> temperature;
   std::optional<FilterParams> filter;
 };
-// Parses FILE and the options (--temperature only when allowTemperature, --filter with its four
-// values). Returns the exit status of a usage error (one line on err), or ExitOk.
-int ParseFileOptions(const QStringList& args, bool allowTemperature, const QString& usage,
-                     FileOptions& o, QTextStream& err);
+// Declares FILE and the filter options (--filter with its four values), and --temperature when
+// withTemperature.
+void AddFileOptions(CommandOptions& options, bool withTemperature);
+// Reads what AddFileOptions declared (withTemperature as given there) from parsed options.
+// Returns the exit status of a usage error (one line on err), or ExitOk.
+int ReadFileOptions(const CommandOptions& options, bool withTemperature, FileOptions& o,
+                    QTextStream& err);
 // Loads a flight file; on failure writes one line to err and returns the exit status.
 int LoadForCli(const QString& path, Flight& flight, QTextStream& err);
 // The filter as the window's button runs it: nothing for fewer than 32 samples.

@@ -14,8 +14,6 @@ namespace hypsor::cli {
 
 namespace {
 
-constexpr char kResultsUsage[] = "hypsor-cli: usage: hypsor-cli results DIR [--csv] [--flights]\n";
-
 // CSV records as columns padded to their widest field, two blanks apart.
 void PrintAligned(const QByteArray& csv, QTextStream& out) {
   std::vector<QStringList> records;
@@ -40,27 +38,17 @@ void PrintAligned(const QByteArray& csv, QTextStream& out) {
 }  // namespace
 
 int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
-  bool csv = false, flights = false;
-  QString folder;
-  for (const QString& a : args) {
-    if (a == QLatin1String("--csv")) {
-      csv = true;
-    } else if (a == QLatin1String("--flights")) {
-      flights = true;
-    } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-      err << "hypsor-cli: unknown option '" << a << "'\n" << kResultsUsage;
-      return ExitUsage;
-    } else if (folder.isEmpty()) {
-      folder = a;
-    } else {
-      err << kResultsUsage;
-      return ExitUsage;
-    }
-  }
-  if (folder.isEmpty()) {
-    err << kResultsUsage;
-    return ExitUsage;
-  }
+  CommandOptions options(QStringLiteral("results"), QStringLiteral("DIR [--csv] [--flights]"),
+                         QStringLiteral("Rank the competitors by best apogee from the flight "
+                                        "files of a contest folder."));
+  options.AddPositional(QStringLiteral("DIR"), QStringLiteral("The contest folder."));
+  options.AddFlag(QStringLiteral("csv"), QStringLiteral("Print CSV instead of aligned columns."));
+  options.AddFlag(QStringLiteral("flights"),
+                  QStringLiteral("Print the table of flights instead of the ranking."));
+  if (const auto status = options.Parse(args, out, err)) return *status;
+  const QString folder = options.Positional().value(0);
+  const bool csv = options.IsSet(QStringLiteral("csv"));
+  const bool flights = options.IsSet(QStringLiteral("flights"));
   if (!QFileInfo(folder).isDir()) {
     err << "hypsor-cli: " << folder << " is not a folder\n";
     return ExitFile;

@@ -22,58 +22,6 @@ namespace {
 
 constexpr int kEnglish = 1;
 
-// Options of the form "--name VALUE" or "--name=VALUE", and bare flags.
-class Options {
- public:
-  Options(const QStringList& args, QStringList valued, QStringList flags)
-      : valued_(std::move(valued)), flags_(std::move(flags)) {
-    for (qsizetype k = 0; k < args.size(); ++k) {
-      const QString& a = args[k];
-      if (flags_.contains(a)) {
-        present_.append(a);
-        continue;
-      }
-      const qsizetype eq = a.indexOf(QLatin1Char('='));
-      const QString name = eq > 0 ? a.left(eq) : a;
-      if (!valued_.contains(name)) {
-        error_ = QStringLiteral("unknown argument '%1'").arg(a);
-        return;
-      }
-      if (eq > 0) {
-        values_.append({name, a.mid(eq + 1)});
-      } else if (k + 1 < args.size()) {
-        values_.append({name, args[++k]});
-      } else {
-        error_ = QStringLiteral("%1 needs a value").arg(name);
-        return;
-      }
-    }
-  }
-  QString Error() const { return error_; }
-  bool Has(const QString& flag) const { return present_.contains(flag); }
-  QStringList All(const QString& name) const {
-    QStringList out;
-    for (const auto& [n, v] : values_)
-      if (n == name) out.append(v);
-    return out;
-  }
-  QString One(const QString& name) const {
-    const QStringList all = All(name);
-    return all.size() == 1 ? all.first() : QString();
-  }
-
- private:
-  QStringList valued_, flags_, present_;
-  QList<std::pair<QString, QString>> values_;
-  QString error_;
-};
-
-int Usage(QTextStream& err, const QString& problem, const char* usage) {
-  if (!problem.isEmpty()) err << "hypsor-cli: " << problem << '\n';
-  err << "hypsor-cli: usage: hypsor-cli " << usage << '\n';
-  return ExitUsage;
-}
-
 // The window takes names of at most 7 characters; a path is the command line's own extra.
 bool PortNameAccepted(const QString& port, QTextStream& err) {
   if (port.startsWith(QLatin1Char('/'))) return true;
@@ -81,6 +29,27 @@ bool PortNameAccepted(const QString& port, QTextStream& err) {
   if (SetPortName(probe, port)) return true;
   err << "hypsor-cli: " << Text(Txt::PortNameTooLong, kEnglish) << '\n';
   return false;
+}
+
+// --port and --log, which every exchange takes.
+void AddPortOptions(CommandOptions& options) {
+  options.AddValue(QStringLiteral("port"), QStringLiteral("PORT"),
+                   QStringLiteral("The altimeter's serial port: COM1 to COM25, a name under "
+                                  "/dev of at most 7 characters (ttyUSB0, pts/3) or a path."));
+  options.AddValue(QStringLiteral("log"), QStringLiteral("LOG"),
+                   QStringLiteral("Record every frame sent and every read, with its time, into "
+                                  "LOG (for a support request)."));
+}
+
+// The port named by --port, or a usage error.
+std::optional<QString> PortOf(const CommandOptions& options, QTextStream& err) {
+  const QString port = options.Value(QStringLiteral("port"));
+  if (port.isEmpty()) {
+    options.Fail(err, QStringLiteral("--port PORT missing"));
+    return std::nullopt;
+  }
+  if (!PortNameAccepted(port, err)) return std::nullopt;
+  return port;
 }
 
 void Report(QTextStream& stream, const SessionMessage& m) {
@@ -118,9 +87,6 @@ bool FolderTakesFiles(const QString& path, QString* error) {
   return false;
 }
 
-constexpr char kDownloadUsage[] =
-    "download --port PORT (--out FILE|- [--force] | --session DIR) [--log LOG]";
-
 // "--out -": the flight's bytes go to standard output, after whatever out already holds.
 bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QString* error) {
   out.flush();
@@ -134,22 +100,29 @@ bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QSt
   return false;
 }
 
-constexpr char kResetUsage[] = "reset --port PORT --yes [--log LOG]";
-constexpr char kSettingsUsage[] = "settings --port PORT [--set KEY=VALUE]... [--log LOG]";
-
 }  // namespace
 
 int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
-  const Options o(args,
-                  {QStringLiteral("--port"), QStringLiteral("--out"), QStringLiteral("--log"),
-                   QStringLiteral("--session")},
-                  {QStringLiteral("--force")});
-  const QString port = o.One(QStringLiteral("--port"));
-  const QString path = o.One(QStringLiteral("--out"));
-  const QString session = o.One(QStringLiteral("--session"));
-  if (!o.Error().isEmpty() || port.isEmpty() || path.isEmpty() == session.isEmpty())
-    return Usage(err, o.Error(), kDownloadUsage);
-  if (!PortNameAccepted(port, err)) return ExitUsage;
+  CommandOptions o(QStringLiteral("download"),
+                   QStringLiteral("--port PORT (--out FILE|- [--force] | --session DIR) "
+                                  "[--log LOG]"),
+                   QStringLiteral("Fetch the altimeter's last flight into a flight file, or keep "
+                                  "it in a contest folder."));
+  AddPortOptions(o);
+  o.AddValue(QStringLiteral("out"), QStringLiteral("FILE"),
+             QStringLiteral("The flight file to write; - writes it to standard output."));
+  o.AddFlag(QStringLiteral("force"), QStringLiteral("Replace an existing FILE."));
+  o.AddValue(QStringLiteral("session"), QStringLiteral("DIR"),
+             QStringLiteral("Keep the flight in the contest folder DIR as "
+                            "C<competitor>_S<serial>_<time>.hyp, added to results.csv."));
+  if (const auto status = o.Parse(args, out, err)) return *status;
+  const QString path = o.Value(QStringLiteral("out"));
+  const QString session = o.Value(QStringLiteral("session"));
+  if (path.isEmpty() == session.isEmpty())
+    return o.Fail(err, QStringLiteral("give either --out FILE or --session DIR"));
+  const std::optional<QString> portName = PortOf(o, err);
+  if (!portName) return ExitUsage;
+  const QString& port = *portName;
   const bool toStdout = path == QLatin1String("-");
   // A target that would be refused is refused before the altimeter is asked: a special file, a
   // flight file that exists (unless --force), a folder that takes no new file.
@@ -163,7 +136,7 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
       err << "hypsor-cli: " << error << '\n';
       return ExitFile;
     }
-    if (QFileInfo::exists(path) && !o.Has(QStringLiteral("--force"))) {
+    if (QFileInfo::exists(path) && !o.IsSet(QStringLiteral("force"))) {
       err << "hypsor-cli: " << path << " exists; give --force to replace it\n";
       return ExitUsage;
     }
@@ -173,7 +146,7 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
     return ExitFile;
   }
 
-  Link link(o.One(QStringLiteral("--log")));
+  Link link(o.Value(QStringLiteral("log")));
   const DownloadResult r = RunDownload(link.channel, port);
   link.SaveLog(err);
   if (r.outcome != DownloadOutcome::Ok || !r.flight) {
@@ -206,18 +179,19 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
 }
 
 int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err) {
-  const Options o(args, {QStringLiteral("--port"), QStringLiteral("--log")},
-                  {QStringLiteral("--yes")});
-  const QString port = o.One(QStringLiteral("--port"));
-  if (!o.Error().isEmpty() || port.isEmpty()) return Usage(err, o.Error(), kResetUsage);
+  CommandOptions o(QStringLiteral("reset"), QStringLiteral("--port PORT --yes [--log LOG]"),
+                   QStringLiteral("Zero the altimeter before a flight."));
+  AddPortOptions(o);
+  o.AddFlag(QStringLiteral("yes"), QStringLiteral("Confirm the zeroing, as the window asks to."));
+  if (const auto status = o.Parse(args, out, err)) return *status;
+  const std::optional<QString> port = PortOf(o, err);
+  if (!port) return ExitUsage;
   // Zeroing clears the altimeter's reference: the window asks first, here --yes answers.
-  if (!o.Has(QStringLiteral("--yes")))
-    return Usage(err, QStringLiteral("reset zeroes the altimeter; confirm with --yes"),
-                 kResetUsage);
-  if (!PortNameAccepted(port, err)) return ExitUsage;
+  if (!o.IsSet(QStringLiteral("yes")))
+    return o.Fail(err, QStringLiteral("reset zeroes the altimeter; confirm with --yes"));
 
-  Link link(o.One(QStringLiteral("--log")));
-  const ZeroingResult r = RunZeroing(link.channel, port);
+  Link link(o.Value(QStringLiteral("log")));
+  const ZeroingResult r = RunZeroing(link.channel, *port);
   link.SaveLog(err);
   switch (r.outcome) {
     case ZeroingOutcome::Ok:
@@ -237,27 +211,38 @@ int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err) 
 }
 
 int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& err) {
-  const Options o(args,
-                  {QStringLiteral("--port"), QStringLiteral("--set"), QStringLiteral("--log")}, {});
-  const QString port = o.One(QStringLiteral("--port"));
-  if (!o.Error().isEmpty() || port.isEmpty()) return Usage(err, o.Error(), kSettingsUsage);
-  if (!PortNameAccepted(port, err)) return ExitUsage;
+  CommandOptions o(QStringLiteral("settings"),
+                   QStringLiteral("--port PORT [--set KEY=VALUE]... [--strict] [--log LOG]"),
+                   QStringLiteral("Show the altimeter's settings, or change the ones named; the "
+                                  "others are written back as the altimeter reported them."));
+  AddPortOptions(o);
+  o.AddValue(QStringLiteral("set"), QStringLiteral("KEY=VALUE"),
+             QStringLiteral("Change one setting; KEY is one of %1.")
+                 .arg(NamedSettingKeys().join(QStringLiteral(", "))));
+  o.AddFlag(QStringLiteral("strict"),
+            QStringLiteral("Write nothing when a value not named lies outside the window's "
+                           "limits, instead of writing it back with a warning."));
+  if (const auto status = o.Parse(args, out, err)) return *status;
+  const std::optional<QString> portName = PortOf(o, err);
+  if (!portName) return ExitUsage;
+  const QString& port = *portName;
 
   // The assignments, checked before the device is asked anything. Only named values are
   // checked and written; the others go back as the device reported them.
   QList<std::pair<QString, QString>> sets;
-  for (const QString& s : o.All(QStringLiteral("--set"))) {
-    const qsizetype eq = s.indexOf(QLatin1Char('='));
-    const QString key = eq > 0 ? s.left(eq) : s;
-    const QString value = eq > 0 ? s.mid(eq + 1) : QString();
+  QStringList named;
+  for (const QString& assignment : o.Values(QStringLiteral("set"))) {
+    const qsizetype eq = assignment.indexOf(QLatin1Char('='));
+    const QString key = eq > 0 ? assignment.left(eq) : assignment;
+    const QString value = eq > 0 ? assignment.mid(eq + 1) : QString();
     RawSettings scratch;
     QString problem;
-    if (!ApplyNamedSetting(scratch, key, value, &problem))
-      return Usage(err, problem, kSettingsUsage);
+    if (!ApplyNamedSetting(scratch, key, value, &problem)) return o.Fail(err, problem);
     sets.append({key, value});
+    named.append(key);
   }
 
-  Link link(o.One(QStringLiteral("--log")));
+  Link link(o.Value(QStringLiteral("log")));
   DeviceChannel& channel = link.channel;
   if (!channel.OpenPort(port)) {
     link.SaveLog(err);
@@ -286,6 +271,20 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
 
   RawSettings raw = RawSettingsOf(s);
   for (const auto& [key, value] : sets) ApplyNamedSetting(raw, key, value, nullptr);
+  // What the altimeter reported goes back unchanged, but not unseen: a value the window would
+  // not let a user choose is named, and with --strict nothing is written.
+  const bool strict = o.IsSet(QStringLiteral("strict"));
+  const std::vector<ValueAboveLimit> odd = ValuesAboveLimits(raw, named);
+  for (const ValueAboveLimit& v : odd) {
+    err << (strict ? "hypsor-cli: " : "warning: ") << v.key << ' ' << v.value
+        << " reported by the altimeter is above " << v.limit
+        << (strict ? "; nothing written (--strict)\n" : "; written back unchanged\n");
+  }
+  if (strict && !odd.empty()) {
+    channel.ClosePort();
+    link.SaveLog(err);
+    return ExitUsage;
+  }
   const UploadResult r = UploadRawSettings(channel, raw);
   channel.ClosePort();
   link.SaveLog(err);

@@ -143,13 +143,14 @@ std::vector<std::uint8_t> BuildFlight(const ExampleFlight& e) {
 }  // namespace
 
 int RunMakeExample(const QStringList& args, QTextStream& out, QTextStream& err) {
-  if (args.size() != 1) {
-    err << "hypsor-cli: usage: hypsor-cli make-example DIR\n";
-    return ExitUsage;
-  }
-  const QDir dir(args[0]);
+  CommandOptions options(QStringLiteral("make-example"), QString(),
+                         QStringLiteral("Write the sample flights into a folder."));
+  options.AddPositional(QStringLiteral("DIR"), QStringLiteral("The folder."));
+  if (const auto status = options.Parse(args, out, err)) return *status;
+  const QString folder = options.Positional().value(0);
+  const QDir dir(folder);
   if (!dir.exists()) {
-    err << "hypsor-cli: no such folder: " << args[0] << '\n';
+    err << "hypsor-cli: no such folder: " << folder << '\n';
     return ExitFile;
   }
   for (const ExampleFlight& e : kExamples) {

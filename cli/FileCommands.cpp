@@ -6,7 +6,6 @@
 #include "cli/Commands.h"
 #include "files/FileDigest.h"
 #include "files/FlightFile.h"
-#include "files/IntegerText.h"
 #include "flight/Decode.h"
 #include "flight/Filters.h"
 
@@ -35,79 +34,60 @@ std::optional<FilterOutput> Smooth(const Flight& flight, const DecodedFlight& d,
   return out;
 }
 
-int ParseFileOptions(const QStringList& args, bool allowTemperature, const QString& usage,
-                     FileOptions& o, QTextStream& err) {
-  FilterParams params;  // the defaults of the filter window
-  bool filter = false;
-  bool filterValues = false;
-  for (qsizetype k = 0; k < args.size(); ++k) {
-    QString a = args[k];
-    QString value;
-    const qsizetype eq = a.indexOf(QLatin1Char('='));
-    const bool valued = a.startsWith(QLatin1String("--")) && eq > 0;
-    if (valued) value = a.mid(eq + 1), a = a.left(eq);
-    auto takeValue = [&]() -> bool {
-      if (valued) return true;
-      if (k + 1 >= args.size()) return false;
-      value = args[++k];
-      return true;
-    };
-    auto takeInteger = [&](std::int32_t& into) -> bool {
-      if (!takeValue()) {
-        err << "hypsor-cli: " << a << " needs a value\n";
-        return false;
-      }
-      const std::optional<std::int32_t> v = ParseIntegerText(value);
-      if (!v) {
-        err << "hypsor-cli: " << a << " takes a whole number, not '" << value << "'\n";
-        return false;
-      }
-      into = *v;
-      filterValues = true;
-      return true;
-    };
+void AddFileOptions(CommandOptions& options, bool withTemperature) {
+  options.AddPositional(QStringLiteral("FILE"), QStringLiteral("The flight file (.hyp)."));
+  if (withTemperature) {
+    options.AddValue(QStringLiteral("temperature"), QStringLiteral("T"),
+                     QStringLiteral("Recompute the flight for an air temperature of T whole "
+                                    "degrees Celsius (-99 to 999)."));
+  }
+  options.AddFlag(QStringLiteral("filter"),
+                  QStringLiteral("Smooth the altitude curve as the window's filter does."));
+  const FilterParams defaults;
+  options.AddValue(
+      QStringLiteral("precut"), QStringLiteral("CM"),
+      QStringLiteral("Filter pre-cut in cm per sample (default %1).").arg(defaults.PreCutCm));
+  options.AddValue(QStringLiteral("finalcut"), QStringLiteral("CM"),
+                   QStringLiteral("Filter final cut in cm (default %1).").arg(defaults.FinalCutCm));
+  options.AddValue(
+      QStringLiteral("prefilter"), QStringLiteral("N"),
+      QStringLiteral("Prefilter window in samples (default %1).").arg(defaults.PreFilterWindow));
+  options.AddValue(QStringLiteral("finalfilter"), QStringLiteral("N"),
+                   QStringLiteral("Final filter window in samples (default %1).")
+                       .arg(defaults.FinalFilterWindow));
+}
 
-    if (a == QLatin1String("--filter")) {
-      filter = true;
-    } else if (a == QLatin1String("--precut")) {
-      if (!takeInteger(params.PreCutCm)) return ExitUsage;
-    } else if (a == QLatin1String("--finalcut")) {
-      if (!takeInteger(params.FinalCutCm)) return ExitUsage;
-    } else if (a == QLatin1String("--prefilter")) {
-      if (!takeInteger(params.PreFilterWindow)) return ExitUsage;
-    } else if (a == QLatin1String("--finalfilter")) {
-      if (!takeInteger(params.FinalFilterWindow)) return ExitUsage;
-    } else if (allowTemperature && a == QLatin1String("--temperature")) {
-      if (!takeValue()) {
-        err << "hypsor-cli: --temperature needs a value\n";
-        return ExitUsage;
-      }
-      // Whole degrees Celsius, as the window's temperature field takes them (-99 to 999).
-      const std::optional<std::int32_t> t = ParseIntegerText(value);
-      if (!t || *t < -99 || *t > 999) {
-        err << "hypsor-cli: wrong temperature '" << value << "' (whole degrees, -99 to 999)\n";
-        return ExitUsage;
-      }
-      o.temperature = *t;
-    } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-      err << "hypsor-cli: unknown option '" << args[k] << "'\n";
-      return ExitUsage;
-    } else if (o.path.isEmpty()) {
-      o.path = args[k];
-    } else {
-      err << usage;
-      return ExitUsage;
-    }
+int ReadFileOptions(const CommandOptions& options, bool withTemperature, FileOptions& o,
+                    QTextStream& err) {
+  o.path = options.Positional().value(0);
+  FilterParams params;  // the defaults of the filter window
+  const std::pair<const char*, std::int32_t*> values[] = {
+      {"precut", &params.PreCutCm},
+      {"finalcut", &params.FinalCutCm},
+      {"prefilter", &params.PreFilterWindow},
+      {"finalfilter", &params.FinalFilterWindow},
+  };
+  bool filterValues = false;
+  for (const auto& [name, into] : values) {
+    if (!options.ReadInteger(QLatin1String(name), *into, err)) return ExitUsage;
+    filterValues = filterValues || options.IsSet(QLatin1String(name));
   }
-  if (o.path.isEmpty()) {
-    err << usage;
-    return ExitUsage;
-  }
-  if (filterValues && !filter) {
-    err << "hypsor-cli: filter values need --filter\n";
-    return ExitUsage;
-  }
+  const bool filter = options.IsSet(QStringLiteral("filter"));
+  if (filterValues && !filter)
+    return options.Fail(err, QStringLiteral("filter values need --filter"));
   if (filter) o.filter = params;
+
+  if (!withTemperature) return ExitOk;
+  const QString temperature = QStringLiteral("temperature");
+  std::int32_t t = 0;
+  if (!options.ReadInteger(temperature, t, err)) return ExitUsage;
+  if (options.IsSet(temperature)) {
+    // Whole degrees Celsius, as the window's temperature field takes them.
+    if (t < -99 || t > 999)
+      return options.Fail(err, QStringLiteral("wrong temperature '%1' (whole degrees, -99 to 999)")
+                                   .arg(options.Value(temperature)));
+    o.temperature = t;
+  }
   return ExitOk;
 }
 
@@ -159,12 +139,15 @@ void PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* 
 }
 
 int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
+  CommandOptions options(QStringLiteral("info"),
+                         QStringLiteral("FILE [--filter [--precut CM] [--finalcut CM] "
+                                        "[--prefilter N] [--finalfilter N]]"),
+                         QStringLiteral("Print the header fields, the extremes and the SHA-256 "
+                                        "of a flight file."));
+  AddFileOptions(options, false);
+  if (const auto status = options.Parse(args, out, err)) return *status;
   FileOptions o;
-  const QString usage = QStringLiteral(
-      "hypsor-cli: usage: hypsor-cli info FILE [--filter [--precut CM] [--finalcut CM] "
-      "[--prefilter N] [--finalfilter N]]\n");
-  if (const int status = ParseFileOptions(args, false, usage, o, err); status != ExitOk)
-    return status;
+  if (const int status = ReadFileOptions(options, false, o, err); status != ExitOk) return status;
   Flight flight;
   if (const int status = LoadForCli(o.path, flight, err); status != ExitOk) return status;
   PrintFlightInfo(flight, out, o.filter ? &*o.filter : nullptr);
@@ -179,12 +162,15 @@ int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
 }
 
 int RunExport(const QStringList& args, QTextStream& out, QTextStream& err) {
+  CommandOptions options(QStringLiteral("export"),
+                         QStringLiteral("FILE [--temperature T] [--filter [--precut CM] "
+                                        "[--finalcut CM] [--prefilter N] [--finalfilter N]]"),
+                         QStringLiteral("Print the altitude and acceleration curve as CSV; "
+                                        "--filter adds the smoothed curve."));
+  AddFileOptions(options, true);
+  if (const auto status = options.Parse(args, out, err)) return *status;
   FileOptions o;
-  const QString usage = QStringLiteral(
-      "hypsor-cli: usage: hypsor-cli export FILE [--temperature T] [--filter [--precut CM] "
-      "[--finalcut CM] [--prefilter N] [--finalfilter N]]\n");
-  if (const int status = ParseFileOptions(args, true, usage, o, err); status != ExitOk)
-    return status;
+  if (const int status = ReadFileOptions(options, true, o, err); status != ExitOk) return status;
   Flight flight;
   if (const int status = LoadForCli(o.path, flight, err); status != ExitOk) return status;
   if (o.temperature) flight.GroundTemperature = static_cast<float>(*o.temperature);

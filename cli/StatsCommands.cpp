@@ -48,14 +48,17 @@ void PrintJson(const FlightStatistics& s, QTextStream& out) {
 }  // namespace
 
 int RunStats(const QStringList& args, QTextStream& out, QTextStream& err) {
-  QStringList rest = args;
-  const bool json = rest.removeAll(QStringLiteral("--json")) > 0;
+  CommandOptions options(QStringLiteral("stats"),
+                         QStringLiteral("FILE [--json] [--temperature T] [--filter [--precut CM] "
+                                        "[--finalcut CM] [--prefilter N] [--finalfilter N]]"),
+                         QStringLiteral("Print launch, apogee, landing, times and rates of a "
+                                        "flight."));
+  AddFileOptions(options, true);
+  options.AddFlag(QStringLiteral("json"), QStringLiteral("Print one JSON object."));
+  if (const auto status = options.Parse(args, out, err)) return *status;
   FileOptions o;
-  const QString usage = QStringLiteral(
-      "hypsor-cli: usage: hypsor-cli stats FILE [--json] [--temperature T] [--filter [--precut "
-      "CM] [--finalcut CM] [--prefilter N] [--finalfilter N]]\n");
-  if (const int status = ParseFileOptions(rest, true, usage, o, err); status != ExitOk)
-    return status;
+  if (const int status = ReadFileOptions(options, true, o, err); status != ExitOk) return status;
+  const bool json = options.IsSet(QStringLiteral("json"));
   Flight flight;
   if (const int status = LoadForCli(o.path, flight, err); status != ExitOk) return status;
   if (o.temperature) flight.GroundTemperature = static_cast<float>(*o.temperature);

@@ -5,11 +5,13 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
+#include "cli/CommandOptions.h"
 #include "cli/Commands.h"
 #include "platform/Version.h"
 
@@ -20,86 +22,90 @@ using namespace hypsor::cli;
 struct Command {
   const char* name;
   CommandFunction run;
-  const char* usage;  // nullptr: hidden from --help
+  const char* summary;  // nullptr: hidden from --help
+  // The usage of a command that does not read its options through CommandOptions yet, printed
+  // here for its --help.
+  const char* ownUsage = nullptr;
 };
 
 constexpr Command kCommands[] = {
-    {"info", RunInfo,
-     "info FILE [--filter ...]        header fields and extremes of a flight file"},
-    {"export", RunExport,
-     "export FILE [--temperature T] [--filter [--precut CM] [--finalcut CM] [--prefilter N]\n"
-     "       [--finalfilter N]]       altitude and acceleration curve as CSV on stdout;\n"
-     "                                --filter adds the smoothed curve (defaults 350 250 8 12)"},
-    {"stats", RunStats,
-     "stats FILE [--json] [--temperature T] [--filter ...]\n"
-     "                                launch, apogee, landing, times and rates of a flight"},
-    {"plot", RunPlot,
-     "plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART.png|.svg|.pdf\n"
-     "                                the window's chart, drawn without a display"},
-    {"results", RunResults,
-     "results DIR [--csv] [--flights]  ranking of the competitors by best apogee from the\n"
-     "                                flight files of DIR; --flights: the table of flights"},
-    {"report", RunReport,
-     "report FILE [--compare FILE2] --out REPORT.pdf [--contest NAME] [--language en|pl]\n"
-     "                                the one-page flight report of the window, as PDF"},
+    {"info", RunInfo, "header fields, extremes and SHA-256 of a flight file"},
+    {"export", RunExport, "altitude and acceleration curve as CSV, optionally smoothed"},
+    {"stats", RunStats, "launch, apogee, landing, times and rates of a flight"},
+    {"plot", RunPlot, "the window's chart of a flight as PNG, SVG or PDF, without a display",
+     "plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART.png|.svg|.pdf"},
+    {"results", RunResults, "ranking of a contest folder's competitors by best apogee"},
+    {"report", RunReport, "the one-page flight report as PDF, without a display",
+     "report FILE [--compare FILE2] --out REPORT.pdf [--contest NAME] [--language en|pl]"},
     {"download", RunDeviceDownload,
-     "download --port PORT --out FILE [--force] [--log LOG]\n"
-     "                                fetch the altimeter's last flight into a flight file;\n"
-     "                                an existing FILE is replaced only with --force, and\n"
-     "                                --out - writes it to standard output\n"
-     "download --port PORT --session DIR [--log LOG]\n"
-     "                                keep it in a contest folder as\n"
-     "                                C<competitor>_S<serial>_<time>.hyp, added to results.csv"},
-    {"reset", RunDeviceReset, "reset --port PORT --yes [--log LOG]  zero the altimeter"},
-    {"settings", RunDeviceSettings,
-     "settings --port PORT [--set KEY=VALUE]... [--log LOG]\n"
-     "                                show or change the altimeter's settings; values not\n"
-     "                                named are written back as the altimeter reported them"},
+     "fetch the altimeter's last flight into a file or a contest folder"},
+    {"reset", RunDeviceReset, "zero the altimeter"},
+    {"settings", RunDeviceSettings, "show or change the altimeter's settings"},
     {"make-example", RunMakeExample, nullptr},
 };
 
-void PrintUsage(QTextStream& s) {
-  s << "Usage: hypsor-cli COMMAND [ARGUMENTS]\n"
-       "       hypsor-cli --help | --version\n\nCommands:\n";
+// The commands, their summaries in one column.
+QString CommandList() {
+  qsizetype width = 0;
+  for (const Command& c : kCommands)
+    if (c.summary) width = std::max(width, qsizetype(std::strlen(c.name)));
+  QString text = QStringLiteral("\nCommands:\n");
   for (const Command& c : kCommands) {
-    if (c.usage) s << "  " << c.usage << '\n';
+    if (c.summary)
+      text += QStringLiteral("  %1  %2\n")
+                  .arg(QString::fromLatin1(c.name).leftJustified(width), QLatin1String(c.summary));
   }
-  s << "\n--log LOG records every frame sent and every read with its time, for a support\n"
-       "request.\n";
-  s << "\nExit status: 0 success, 1 usage error, 2 file that cannot be read or is refused,\n"
-       "3 port that cannot be opened, 4 altimeter that does not answer or refuses,\n"
-       "5 flight saved without its end marker (it may be incomplete).\n";
+  return text;
 }
 
-// Dispatches to the command named by args[1]; returns its exit status.
+const Command* FindCommand(const QString& name) {
+  for (const Command& c : kCommands)
+    if (name == QLatin1String(c.name)) return &c;
+  return nullptr;
+}
+
+// Dispatches to the command named by the first argument; returns its exit status.
 int Run(QStringList args, QTextStream& out, QTextStream& err) {
   args.removeFirst();
-  if (args.isEmpty()) {
-    err << "hypsor-cli: no command given (try --help)\n";
-    return ExitUsage;
-  }
-  const QString name = args.takeFirst();
-  if (name == QLatin1String("--help") || name == QLatin1String("-h") ||
-      name == QLatin1String("help")) {
-    PrintUsage(out);
+  CommandOptions o(QString(), QStringLiteral("COMMAND [ARGUMENTS]"),
+                   QStringLiteral("The flight altimeter's companion without windows: flight "
+                                  "files, contest folders and the altimeter itself."));
+  o.AddFlag(QStringLiteral("version"), QStringLiteral("Show the version and the licence."));
+  // Not required by the parser, so that --version goes without one.
+  o.AddPositional(QStringLiteral("COMMAND"), QStringLiteral("What to do (below)."), false);
+  o.StopAtFirstPositional();
+  o.AppendHelp(
+      CommandList() +
+      QStringLiteral(
+          "\n'hypsor-cli COMMAND --help' shows a command's options.\n"
+          "\nExit status: 0 success, 1 usage error, 2 file that cannot be read or is refused,\n"
+          "3 port that cannot be opened, 4 altimeter that does not answer or refuses,\n"
+          "5 flight saved without its end marker (it may be incomplete).\n"));
+  if (const auto status = o.Parse(args, out, err)) return *status;
+  if (o.IsSet(QStringLiteral("version"))) {
+    out << hypsor::VersionText(QStringLiteral("hypsor-cli"));
     return ExitOk;
   }
-  if (name == QLatin1String("--version")) {
-    out << "hypsor-cli " << hypsor::ProgramVersion() << '\n';
-    return ExitOk;
-  }
-  for (const Command& c : kCommands) {
-    if (name == QLatin1String(c.name)) {
-      if (c.usage &&
-          (args.contains(QLatin1String("--help")) || args.contains(QLatin1String("-h")))) {
-        out << "Usage: hypsor-cli " << c.usage << '\n';
-        return ExitOk;
-      }
-      return c.run(args, out, err);
+  QStringList rest = o.Positional();
+  if (rest.isEmpty()) return o.Fail(err, QStringLiteral("COMMAND missing"));
+  QString name = rest.takeFirst();
+  // "help COMMAND" is "COMMAND --help".
+  if (name == QLatin1String("help")) {
+    if (rest.isEmpty()) {
+      out << o.HelpText();
+      return ExitOk;
     }
+    name = rest.takeFirst();
+    rest = QStringList{QStringLiteral("--help")};
   }
-  err << "hypsor-cli: unknown command '" << name << "' (try --help)\n";
-  return ExitUsage;
+  const Command* c = FindCommand(name);
+  if (!c) return o.Fail(err, QStringLiteral("unknown command '%1'").arg(name));
+  if (c->ownUsage &&
+      (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h")))) {
+    out << "Usage: hypsor-cli " << c->ownUsage << '\n';
+    return ExitOk;
+  }
+  return c->run(rest, out, err);
 }
 
 // The offscreen platform's notes about what it cannot do are no news to a command-line user.

@@ -168,29 +168,43 @@ RawSettings RawSettingsOf(const DeviceSettings& read) {
   return raw;
 }
 
+namespace {
+
+// The keys of a named upload with the window's limits: sampling and manual zeroing are list
+// choices there, so only their entries exist.
+struct SettingKey {
+  const char* name;
+  std::uint32_t limit;
+  int offset;  // into RawSettings::settings; -1 for the zeroing byte
+  int width;
+};
+constexpr SettingKey kSettingKeys[] = {
+    {"competitor", CompetitorLimit, 0, 1},
+    {"calibration", CalibrationUploadLimit, 1, 2},
+    {"trigger", TriggerLimit, 3, 2},
+    {"sampling", 7, 5, 1},
+    {"manual_zero", 1, -1, 1},
+};
+
+std::uint32_t ValueOf(const RawSettings& raw, const SettingKey& key) {
+  if (key.offset < 0) return raw.zeroing;
+  std::uint32_t v = raw.settings[key.offset];
+  if (key.width == 2) v |= static_cast<std::uint32_t>(raw.settings[key.offset + 1]) << 8;
+  return v;
+}
+
+}  // namespace
+
 QStringList NamedSettingKeys() {
-  return {QStringLiteral("competitor"), QStringLiteral("calibration"), QStringLiteral("trigger"),
-          QStringLiteral("sampling"), QStringLiteral("manual_zero")};
+  QStringList keys;
+  for (const SettingKey& k : kSettingKeys) keys.append(QLatin1String(k.name));
+  return keys;
 }
 
 bool ApplyNamedSetting(RawSettings& raw, const QString& key, const QString& text,
                        QString* problem) {
-  struct Key {
-    const char* name;
-    std::uint32_t limit;
-    int offset;  // into raw.settings; -1 for the zeroing byte
-    int width;
-  };
-  // Sampling and manual zeroing are list choices in the window: only their entries exist.
-  static constexpr Key kKeys[] = {
-      {"competitor", CompetitorLimit, 0, 1},
-      {"calibration", CalibrationUploadLimit, 1, 2},
-      {"trigger", TriggerLimit, 3, 2},
-      {"sampling", 7, 5, 1},
-      {"manual_zero", 1, -1, 1},
-  };
-  const Key* found = nullptr;
-  for (const Key& k : kKeys)
+  const SettingKey* found = nullptr;
+  for (const SettingKey& k : kSettingKeys)
     if (key == QLatin1String(k.name)) found = &k;
   auto refuse = [&](const QString& why) {
     if (problem) *problem = why;
@@ -214,6 +228,16 @@ bool ApplyNamedSetting(RawSettings& raw, const QString& key, const QString& text
     if (found->width == 2) raw.settings[found->offset + 1] = static_cast<std::uint8_t>(v >> 8);
   }
   return true;
+}
+
+std::vector<ValueAboveLimit> ValuesAboveLimits(const RawSettings& raw, const QStringList& except) {
+  std::vector<ValueAboveLimit> out;
+  for (const SettingKey& k : kSettingKeys) {
+    const QString key = QLatin1String(k.name);
+    const std::uint32_t value = ValueOf(raw, k);
+    if (!except.contains(key) && value > k.limit) out.push_back({key, value, k.limit});
+  }
+  return out;
 }
 
 UploadResult UploadRawSettings(DeviceChannel& channel, const RawSettings& raw) {

@@ -2,8 +2,10 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include <QString>
+#include <QStringList>
 
 #include "device/DeviceChannel.h"
 #include "files/IntegerText.h"
@@ -105,6 +107,17 @@ RawSettings RawSettingsOf(const DeviceSettings& read);
 bool ApplyNamedSetting(RawSettings& raw, const QString& key, const QString& text, QString* problem);
 // The keys ApplyNamedSetting takes.
 QStringList NamedSettingKeys();
+
+// A value of an upload above the limit ApplyNamedSetting holds its key to: one the altimeter
+// reported, which a named upload writes back unchanged.
+struct ValueAboveLimit {
+  QString key;
+  std::uint32_t value = 0;
+  std::uint32_t limit = 0;
+};
+// The values of raw above their key's limit, in the order of NamedSettingKeys(), leaving out
+// the keys in except (the ones a user names).
+std::vector<ValueAboveLimit> ValuesAboveLimits(const RawSettings& raw, const QStringList& except);
 
 // Writes the bytes as they are ("5", then "C" repeating bytes 3-7) over an open port, which is
 // closed at the end. Accepted, Refused, PortClosed or CommunicationError.

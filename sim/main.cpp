@@ -22,6 +22,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/Licence.h"
 #include "sim/Altimeter.h"
 #include "sim/Diagnostics.h"
 #include "sim/Flight.h"
@@ -160,7 +161,7 @@ int ParseOptions(int argc, char** argv, Options& o) {
       return -1;
     }
     if (arg == "--version") {
-      std::printf("hypsor-sim %s\n", HYPSOR_VERSION);
+      std::printf("hypsor-sim %s\n%s", HYPSOR_VERSION, hypsor::kLicenceNotice);
       return -1;
     }
     bool ok = true;

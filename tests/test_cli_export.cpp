@@ -210,8 +210,8 @@ TEST(CliErrors, UsageAndFiles) {
 TEST(CliErrors, Help) {
   const CliRun r = RunCli({QStringLiteral("--help")});
   EXPECT_EQ(r.status, 0);
-  EXPECT_TRUE(r.out.contains(QStringLiteral("info FILE")));
-  EXPECT_TRUE(r.out.contains(QStringLiteral("export FILE")));
+  EXPECT_TRUE(r.out.contains(QStringLiteral("\n  info ")));
+  EXPECT_TRUE(r.out.contains(QStringLiteral("\n  export ")));
   EXPECT_FALSE(r.out.contains(QStringLiteral("make-example")));
   const CliRun sub = RunCli({QStringLiteral("export"), QStringLiteral("--help")});
   EXPECT_EQ(sub.status, 0);

@@ -44,6 +44,14 @@ TEST(CliSettingsSafety, UnnamedValuesAreWrittenBackByteForByte) {
   const CliRun r = RunCli({"settings", "--port", sim.PortName(), "--set", "competitor=5"});
   EXPECT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_EQ(r.out, QStringLiteral("Setup OK\n"));
+  // Each of them is named on its way back; trigger 50 is within the window's limit.
+  EXPECT_EQ(r.err, QStringLiteral(
+                       "warning: calibration 60 reported by the altimeter is above 50; written "
+                       "back unchanged\n"
+                       "warning: sampling 9 reported by the altimeter is above 7; written back "
+                       "unchanged\n"
+                       "warning: manual_zero 2 reported by the altimeter is above 1; written back "
+                       "unchanged\n"));
   const QList<QByteArray> frames = sim.ReceivedFrames();
   ASSERT_EQ(frames.size(), 4);
   EXPECT_EQ(frames[0], Frame({0x65, '4', 0, 0, 0, 0, 0, 0}));
@@ -52,6 +60,40 @@ TEST(CliSettingsSafety, UnnamedValuesAreWrittenBackByteForByte) {
   EXPECT_EQ(frames[2], Frame({0x65, 0x35, 0x05, 0x3c, 0x00, 0x32, 0x00, 0x09}));
   // The manual-zero byte goes back as 2, bytes 3-7 repeat the settings write.
   EXPECT_EQ(frames[3], Frame({0x65, 0x43, 0x02, 0x3c, 0x00, 0x32, 0x00, 0x09}));
+}
+
+TEST(CliSettingsSafety, StrictRefusesToWriteBackWhatTheWindowWouldNotOffer) {
+  START_SIM(sim, "--no-pacing", "--temp-calibration", "999", "--trigger", "5000", "--sampling",
+            "31", "--manual-zero", "255");
+  const CliRun strict =
+      RunCli({"settings", "--port", sim.PortName(), "--set", "calibration=20", "--strict"});
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_TRUE(strict.out.isEmpty()) << strict.out.toStdString();
+  // The named calibration replaces the reported 999, so only the other three are refused.
+  EXPECT_FALSE(strict.err.contains(QStringLiteral("calibration"))) << strict.err.toStdString();
+  for (const char* line : {"trigger 5000 reported by the altimeter is above 200; nothing written",
+                           "sampling 31 reported by the altimeter is above 7; nothing written",
+                           "manual_zero 255 reported by the altimeter is above 1; nothing written"})
+    EXPECT_TRUE(strict.err.contains(QLatin1String(line))) << strict.err.toStdString();
+  // The settings were read, nothing was written.
+  ASSERT_EQ(sim.ReceivedFrames().size(), 2);
+
+  // Without --strict the same upload goes through, with one warning per value.
+  const CliRun lenient = RunCli({"settings", "--port", sim.PortName(), "--set", "calibration=20"});
+  EXPECT_EQ(lenient.status, 0) << lenient.err.toStdString();
+  EXPECT_EQ(lenient.err.count(QStringLiteral("; written back unchanged\n")), 3)
+      << lenient.err.toStdString();
+  ASSERT_EQ(sim.ReceivedFrames().size(), 6);
+  // 5000 = 0x1388.
+  EXPECT_EQ(sim.ReceivedFrames()[4], Frame({0x65, 0x35, 7, 20, 0, 0x88, 0x13, 31}));
+  EXPECT_EQ(sim.ReceivedFrames()[5], Frame({0x65, 0x43, 255, 20, 0, 0x88, 0x13, 31}));
+
+  // Naming every odd value leaves nothing to warn about, strict or not.
+  const CliRun named = RunCli({"settings", "--port", sim.PortName(), "--strict", "--set",
+                               "trigger=100", "--set", "sampling=3", "--set", "manual_zero=0"});
+  EXPECT_EQ(named.status, 0) << named.err.toStdString();
+  EXPECT_TRUE(named.err.isEmpty()) << named.err.toStdString();
+  EXPECT_EQ(named.out, QStringLiteral("Setup OK\n"));
 }
 
 TEST(CliSettingsSafety, UpperBitsOfTheSamplingByteSurviveAndLimitsNameTheKey) {

@@ -1,4 +1,4 @@
-// The three programs print the project's version.
+// The three programs print the project's version and the licence.
 #include <gtest/gtest.h>
 
 #include <QProcess>
@@ -20,14 +20,23 @@ QString VersionLine(const QString& program) {
   return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-TEST(ProgramVersion, EveryProgramPrintsTheProjectVersion) {
+TEST(ProgramVersion, EveryProgramPrintsTheProjectVersionAndTheLicence) {
   const QString version = QStringLiteral(HYPSOR_PROJECT_VERSION);
   EXPECT_EQ(hypsor::ProgramVersion(), version);
-  EXPECT_EQ(VersionLine(hypsor::test::CliPath()), QStringLiteral("hypsor-cli ") + version + '\n');
-  EXPECT_EQ(VersionLine(hypsor::test::SimulatorPath()),
-            QStringLiteral("hypsor-sim ") + version + '\n');
-  EXPECT_EQ(VersionLine(qEnvironmentVariable("HYPSOR_GUI")),
-            QStringLiteral("hypsor ") + version + '\n');
+  const struct {
+    QString name, path;
+  } programs[] = {
+      {QStringLiteral("hypsor-cli"), hypsor::test::CliPath()},
+      {QStringLiteral("hypsor-sim"), hypsor::test::SimulatorPath()},
+      {QStringLiteral("hypsor"), qEnvironmentVariable("HYPSOR_GUI")},
+  };
+  for (const auto& p : programs) {
+    const QString text = VersionLine(p.path);
+    EXPECT_TRUE(text.startsWith(p.name + QLatin1Char(' ') + version + QLatin1Char('\n')))
+        << text.toStdString();
+    EXPECT_EQ(text, hypsor::VersionText(p.name));
+    EXPECT_TRUE(text.contains(QStringLiteral("GPL-3.0-or-later"))) << text.toStdString();
+  }
 }
 
 }  // namespace

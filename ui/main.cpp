@@ -24,7 +24,10 @@ int main(int argc, char** argv) {
   // settings file, and a port to use in it.
   QCommandLineParser parser;
   parser.addHelpOption();
-  parser.addVersionOption();
+  // Qt's own version option prints no licence.
+  QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                   QStringLiteral("Show the version and the licence."));
+  parser.addOption(versionOption);
   QCommandLineOption settingsOption(QStringLiteral("settings"),
                                     QStringLiteral("Settings file to use instead of hypsor.par."),
                                     QStringLiteral("FILE"));
@@ -39,6 +42,10 @@ int main(int argc, char** argv) {
                                QStringLiteral("Flight file to compare it with."),
                                QStringLiteral("[COMPARISON]]"));
   parser.process(app);
+  if (parser.isSet(versionOption)) {
+    std::fputs(qPrintable(hypsor::VersionText(QStringLiteral("hypsor"))), stdout);
+    return 0;
+  }
 
   // A port the program could not open later is refused now, before any window.
   QString port;
