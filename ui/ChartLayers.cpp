@@ -91,33 +91,100 @@ QRect CursorLayer::clipRect() const {
   return plot_->axisRect()->rect();
 }
 
-void CursorLayer::draw(QCPPainter* painter) {
+CursorPaintLayer::CursorPaintLayer(ChartPlot* plot, const QString& name) : QCPLayer(plot, name) {}
+
+bool CursorPaintLayer::RedrawPart(const QRegion& dirty) {
+  const QSharedPointer<QCPAbstractPaintBuffer> buffer = mPaintBuffer.toStrongRef();
+  if (mode() != lmBuffered || !buffer || buffer->invalidated()) return false;
+  QCPPainter* painter = buffer->startPainting();
+  if (!painter) return false;
+  if (painter->isActive()) {
+    // Only the part of the picture the cursor leaves or enters is cleared and drawn again.
+    painter->setClipRegion(dirty);
+    painter->setCompositionMode(QPainter::CompositionMode_Source);
+    for (const QRect& r : dirty) painter->fillRect(r, Qt::transparent);
+    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    draw(painter);
+  }
+  delete painter;
+  buffer->donePainting();
+  return true;
+}
+
+void CursorLayer::SetCursor(std::optional<double> x, const QString& text) {
+  cursorX_ = x;
+  if (text == text_) return;
+  text_ = text;
+  const QFont font = SmallFont(false);
+  const QFontMetricsF metrics(font);
+  lines_.clear();
+  textSize_ = QSizeF();
+  if (text_.isEmpty()) return;
+  for (const QString& line : text_.split(QLatin1Char('\n'))) {
+    QStaticText& t = lines_.emplace_back(line);
+    t.setTextFormat(Qt::PlainText);
+    t.prepare(QTransform(), font);
+    textSize_.setWidth(std::max(textSize_.width(), t.size().width()));
+  }
+  textSize_.setHeight(metrics.lineSpacing() * static_cast<double>(lines_.size()));
+}
+
+QRegion CursorLayer::Shapes::Extent() const {
+  QRegion r;
+  for (const std::optional<QLineF>& line : {reference, cursor})
+    if (line) r |= QRectF(line->p1(), line->p2()).normalized().adjusted(-2, -2, 2, 2).toAlignedRect();
+  if (box) r |= box->adjusted(-2, -2, 2, 2).toAlignedRect();
+  return r;
+}
+
+CursorLayer::Shapes CursorLayer::Place() const {
+  Shapes s;
   const QRect area = plot_->axisRect()->rect();
   auto pixel = [this](double x) { return plot_->xAxis->coordToPixel(x); };
   if (referenceX_) {
     const double x = pixel(*referenceX_);
-    painter->setPen(QPen(QColor(0, 90, 0), 1, Qt::DashLine));
-    painter->drawLine(QLineF(x, area.top(), x, area.bottom()));
+    s.reference = QLineF(x, area.top(), x, area.bottom());
   }
-  if (!cursorX_) return;
+  if (!cursorX_) return s;
   const double x = pixel(*cursorX_);
-  if (x < area.left() || x > area.right()) return;
-  painter->setPen(QPen(QColor(60, 60, 60), 1));
-  painter->drawLine(QLineF(x, area.top(), x, area.bottom()));
-  if (text_.isEmpty()) return;
+  if (x < area.left() || x > area.right()) return s;
+  s.cursor = QLineF(x, area.top(), x, area.bottom());
+  if (text_.isEmpty()) return s;
   // Beside the line at the top of the plot, on the side with room.
-  const QFont font = SmallFont(false);
-  painter->setFont(font);
-  const QSizeF text = QFontMetricsF(font).boundingRect(QRectF(0, 0, 1e6, 1e6), 0, text_).size();
+  const QSizeF text = textSize_;
   double left = x + 8;
   if (left + text.width() + 6 > area.right()) left = x - 8 - text.width() - 6;
   left = std::max(left, static_cast<double>(area.left()));
-  const QRectF box(left, area.top() + 2, text.width() + 6, text.height() + 6);
-  painter->setPen(QPen(QColor(120, 120, 120), 1));
-  painter->setBrush(QColor(255, 255, 255, 225));
-  painter->drawRect(box);
-  painter->setPen(Qt::black);
-  painter->drawText(box.adjusted(3, 3, -3, -3), Qt::AlignLeft | Qt::AlignTop, text_);
+  s.box = QRectF(left, area.top() + 2, text.width() + 6, text.height() + 6);
+  return s;
+}
+
+QRegion CursorLayer::Extent() const {
+  return Place().Extent();
+}
+
+void CursorLayer::draw(QCPPainter* painter) {
+  const Shapes s = Place();
+  drawn_ = s.Extent();
+  if (s.reference) {
+    painter->setPen(QPen(QColor(0, 90, 0), 1, Qt::DashLine));
+    painter->drawLine(*s.reference);
+  }
+  if (s.cursor) {
+    painter->setPen(QPen(QColor(60, 60, 60), 1));
+    painter->drawLine(*s.cursor);
+  }
+  if (s.box) {
+    painter->setPen(QPen(QColor(120, 120, 120), 1));
+    painter->setBrush(QColor(255, 255, 255, 225));
+    painter->drawRect(*s.box);
+    painter->setPen(Qt::black);
+    painter->setFont(SmallFont(false));
+    const double lineSpacing = textSize_.height() / static_cast<double>(lines_.size());
+    for (std::size_t i = 0; i < lines_.size(); ++i)
+      painter->drawStaticText(s.box->topLeft() + QPointF(3, 3 + lineSpacing * static_cast<double>(i)),
+                              lines_[i]);
+  }
 }
 
 }  // namespace hypsor

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include <QStaticText>
 #include <qcustomplot.h>
 
 #include "session/FlightWorkspace.h"
@@ -33,19 +34,28 @@ class MarkerLayer : public QCPLayerable {
   std::vector<ChartMarker> markers_;
 };
 
-// The cursor line with its readout box, and the reference line. It lives on a layer of its own
-// with its own picture, so a mouse move redraws this layer only.
+// The layer the cursor lives on: it has a picture of its own, and a move of the cursor redraws
+// only the part of that picture the cursor left or enters.
+class CursorPaintLayer : public QCPLayer {
+ public:
+  CursorPaintLayer(ChartPlot* plot, const QString& name);
+  // Redraws the layer's picture inside dirty. False when the picture is out of date as a whole
+  // (the caller then redraws everything).
+  bool RedrawPart(const QRegion& dirty);
+};
+
+// The cursor line with its readout box, and the reference line.
 class CursorLayer : public QCPLayerable {
  public:
   CursorLayer(ChartPlot* plot, const QString& layer);
-  void SetCursor(std::optional<double> x, const QString& text) {
-    cursorX_ = x;
-    text_ = text;
-  }
+  void SetCursor(std::optional<double> x, const QString& text);
   void SetReference(std::optional<double> x) { referenceX_ = x; }
   std::optional<double> CursorX() const { return cursorX_; }
   const QString& Text() const { return text_; }
   bool ReferenceShown() const { return referenceX_.has_value(); }
+  // Where the cursor, its box and the reference line stand now, and where they were drawn last.
+  QRegion Extent() const;
+  QRegion DrawnExtent() const { return drawn_; }
 
  protected:
   void applyDefaultAntialiasingHint(QCPPainter* painter) const override;
@@ -57,6 +67,17 @@ class CursorLayer : public QCPLayerable {
   std::optional<double> cursorX_;
   std::optional<double> referenceX_;
   QString text_;
+  // The readout's lines laid out once when the text is set, and the size they take.
+  std::vector<QStaticText> lines_;
+  QSizeF textSize_;
+  QRegion drawn_;
+
+  struct Shapes {
+    std::optional<QLineF> reference, cursor;
+    std::optional<QRectF> box;
+    QRegion Extent() const;
+  };
+  Shapes Place() const;
 };
 
 }  // namespace hypsor

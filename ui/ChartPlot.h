@@ -12,6 +12,7 @@
 namespace hypsor {
 
 class CursorLayer;
+class CursorPaintLayer;
 class MarkerLayer;
 class SecondsTicker;
 class StepTicker;
@@ -100,6 +101,7 @@ class ChartPlot : public QCustomPlot {
 
  private:
   void ApplyRanges(const ChartRanges& r);
+  void DropCursor();
   void RescaleToData();
   void ApplyTitles();
   std::optional<Curve> CurveAt(QPoint at) const;
@@ -113,6 +115,7 @@ class ChartPlot : public QCustomPlot {
   QSharedPointer<StepTicker> rightTicker_;
   MarkerLayer* markerLayer_ = nullptr;
   CursorLayer* cursorLayer_ = nullptr;
+  CursorPaintLayer* cursorPaintLayer_ = nullptr;
   std::vector<ChartRanges> zoomStack_;  // the ranges before each zoom step
   std::optional<QPoint> leftPressAt_;
   bool dirty_ = true;
