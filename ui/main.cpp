@@ -9,6 +9,7 @@
 #include "platform/Version.h"
 #include "platform/widgets/QtContestDialogs.h"
 #include "platform/widgets/QtPlatform.h"
+#include "platform/widgets/StartupProbe.h"
 #include "ui/AppWindows.h"
 
 int main(int argc, char** argv) {
@@ -76,6 +77,7 @@ int main(int argc, char** argv) {
   if (!files.isEmpty()) windows->main->OpenFlightFile(files[0], hypsor::FlightSlot::Main);
   if (files.size() > 1) windows->main->OpenFlightFile(files[1], hypsor::FlightSlot::Comparison);
   windows->main->showMaximized();
+  hypsor::StartupProbe::Arm(*windows->main);
   app.exec();
   return 0;
 }
