@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <optional>
 
 #include <QStringList>
@@ -7,6 +8,8 @@
 #include "cli/CommandOptions.h"
 #include "flight/Filters.h"
 #include "flight/FlightData.h"
+
+class QCoreApplication;
 
 namespace hypsor {
 struct DecodedFlight;
@@ -67,7 +70,7 @@ void PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* 
 int RunStats(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // ui/PlotCommand.cpp: plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART
-// (needs a QApplication; main.cpp creates one on the offscreen platform for it).
+// (needs a QApplication). It runs in the drawing module, reached through DrawPlot.
 int RunPlot(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // DeviceCommands.cpp: the altimeter's exchanges (PORT as the window names it, or a path).
@@ -82,8 +85,16 @@ int DownloadIntoSession(const QString& folder, const Flight& flight, std::int32_
                         QTextStream& out, QTextStream& err);
 
 // ui/ReportCommand.cpp: report FILE [--compare FILE2] --out PDF [--contest NAME] [--language L].
-// Needs a QApplication (main.cpp makes one for this command).
+// Needs a QApplication; runs in the drawing module, reached through DrawReport.
 int RunReport(const QStringList& args, QTextStream& out, QTextStream& err);
+
+// DrawLoader.cpp: the drawing module (hypsor-draw, cli/DrawModule.h), loaded for plot and report
+// only. MakeDrawingApplication loads it and makes its QApplication instead of the tool's
+// QCoreApplication (nullptr and error when the module cannot be loaded); DrawPlot and DrawReport
+// then run RunPlot and RunReport in it.
+std::unique_ptr<QCoreApplication> MakeDrawingApplication(int& argc, char** argv, QString* error);
+int DrawPlot(const QStringList& args, QTextStream& out, QTextStream& err);
+int DrawReport(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // ExampleCommands.cpp (hidden): writes the sample flights of examples/ into a folder.
 int RunMakeExample(const QStringList& args, QTextStream& out, QTextStream& err);

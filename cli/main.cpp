@@ -1,5 +1,4 @@
 // hypsor-cli: dispatches on the first argument to the subcommands declared in Commands.h.
-#include <QApplication>
 #include <QCoreApplication>
 #include <QIODevice>
 #include <QStringList>
@@ -32,10 +31,10 @@ constexpr Command kCommands[] = {
     {"info", RunInfo, "header fields, extremes and SHA-256 of a flight file"},
     {"export", RunExport, "altitude and acceleration curve as CSV, optionally smoothed"},
     {"stats", RunStats, "launch, apogee, landing, times and rates of a flight"},
-    {"plot", RunPlot, "the window's chart of a flight as PNG, SVG or PDF, without a display",
+    {"plot", DrawPlot, "the window's chart of a flight as PNG, SVG or PDF, without a display",
      "plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART.png|.svg|.pdf"},
     {"results", RunResults, "ranking of a contest folder's competitors by best apogee"},
-    {"report", RunReport, "the one-page flight report as PDF, without a display",
+    {"report", DrawReport, "the one-page flight report as PDF, without a display",
      "report FILE [--compare FILE2] --out REPORT.pdf [--contest NAME] [--language en|pl]"},
     {"download", RunDeviceDownload,
      "fetch the altimeter's last flight into a file or a contest folder"},
@@ -108,28 +107,26 @@ int Run(QStringList args, QTextStream& out, QTextStream& err) {
   return c->run(rest, out, err);
 }
 
-// The offscreen platform's notes about what it cannot do are no news to a command-line user.
-void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-  if (type == QtWarningMsg &&
-      (text.startsWith(QLatin1String("This plugin does not support")) ||
-       text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))))
-    return;
-  std::fputs(qPrintable(qFormatLogMessage(type, context, text) + QLatin1Char('\n')), stderr);
+// The command named on the command line: its first argument that is not an option.
+const char* CommandName(int argc, char** argv) {
+  for (int k = 1; k < argc; ++k)
+    if (argv[k][0] != '-') return argv[k];
+  return "";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Drawing a chart needs the widgets; without a display they run on the offscreen platform.
-  const bool widgets =
-      argc > 1 && (std::strcmp(argv[1], "plot") == 0 || std::strcmp(argv[1], "report") == 0);
-  if (widgets && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-      qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Drawing a chart needs the widgets: the drawing module brings them and their application.
+  const char* command = CommandName(argc, argv);
   std::unique_ptr<QCoreApplication> application;
-  if (widgets) {
-    qInstallMessageHandler(QuietOffscreenNotes);
-    application = std::make_unique<QApplication>(argc, argv);
+  if (std::strcmp(command, "plot") == 0 || std::strcmp(command, "report") == 0) {
+    QString error;
+    application = MakeDrawingApplication(argc, argv, &error);
+    if (!application) {
+      QTextStream(stderr) << "hypsor-cli: cannot load the drawing module: " << error << '\n';
+      return ExitFile;
+    }
   } else {
     application = std::make_unique<QCoreApplication>(argc, argv);
   }
