@@ -145,7 +145,9 @@ DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecor
            {sendButton_, "sendButton"}})
     w->setObjectName(QString::fromLatin1(name));
 
-  FillPortList();
+  // The devices present are read when the window opens (ReadBeforeShow): reading them takes
+  // tens of milliseconds that the program's start does not need.
+  FillPortList(false);
 
   connect(portCombo_, &QComboBox::activated, this, [this] { onPortChosen(); });
   connect(portCombo_->lineEdit(), &QLineEdit::editingFinished, this, [this] { PortTextEdited(); });
@@ -167,10 +169,12 @@ void DeviceSettingsWindow::Show(const SessionMessage& message) {
               message.success ? BoxKind::Success : BoxKind::Problem);
 }
 
-void DeviceSettingsWindow::FillPortList() {
+void DeviceSettingsWindow::FillPortList(bool withDevices) {
   const QSignalBlocker block(portCombo_);
   portCombo_->clear();
-  for (const PortChoice& c : PortChoices(SerialDevicesPresent(), PortNameText(settings_)))
+  const QList<SerialDeviceInfo> devices =
+      withDevices ? SerialDevicesPresent() : QList<SerialDeviceInfo>();
+  for (const PortChoice& c : PortChoices(devices, PortNameText(settings_)))
     portCombo_->addItem(c.label, c.name);
   // The field is narrow; the open list is as wide as its longest entry.
   portCombo_->view()->setMinimumWidth(portCombo_->view()->sizeHintForColumn(0) + 24);

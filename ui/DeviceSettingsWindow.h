@@ -58,8 +58,9 @@ class DeviceSettingsWindow : public QDialog {
   void FillFields(const DeviceSettings& s);
   void TypingCheck(QLineEdit* field, unsigned limit);
   void PortTextEdited();
-  // Reads the serial devices present and fills the port list, then shows the stored port.
-  void FillPortList();
+  // Fills the port list (the serial devices present first, when withDevices), then shows the
+  // stored port.
+  void FillPortList(bool withDevices = true);
   void ShowPortName();
   // The name of the port in the list's edit part: an entry's name, or the text typed.
   QString ChosenPortName() const;
