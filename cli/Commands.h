@@ -64,7 +64,9 @@ std::optional<FilterOutput> Smooth(const Flight& flight, const DecodedFlight& d,
 void PrintFlightInfo(const Flight& flight, QTextStream& out, const FilterParams* filter = nullptr);
 // The CSV of `export`: header line and one row per point of the altitude curve; with filter a
 // last column `filtered_dm`.
-void PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* filter = nullptr);
+// Returns false when a filter was asked for and the flight is too short for it: the filtered
+// column is then empty.
+bool PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* filter = nullptr);
 
 // StatsCommands.cpp: stats FILE [--json] [--temperature T] [--filter ...]
 int RunStats(const QStringList& args, QTextStream& out, QTextStream& err);

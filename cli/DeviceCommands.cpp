@@ -3,6 +3,7 @@
 #include <span>
 
 #include <QDir>
+#include <QFileDevice>
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryFile>
@@ -92,7 +93,10 @@ bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QSt
   out.flush();
   QIODevice* device = out.device();
   const auto size = static_cast<qint64>(bytes.size());
-  if (device && device->write(reinterpret_cast<const char*>(bytes.data()), size) == size)
+  // Flushed here, so a full disk is found before the summary says the flight is out.
+  auto* file = qobject_cast<QFileDevice*>(device);
+  if (device && device->write(reinterpret_cast<const char*>(bytes.data()), size) == size &&
+      (!file || file->flush()))
     return true;
   if (error)
     *error = QStringLiteral("Cannot write the flight to standard output: %1")
@@ -157,9 +161,9 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   }
   if (!session.isEmpty()) {
     const int status = DownloadIntoSession(session, *r.flight, r.DownloadByteCount, out, err);
-    if (status != ExitOk || r.endMarkerSeen) return status;
-    err << "warning: " << IncompleteFlightMessage(r).Text(kEnglish) << '\n';
-    return ExitIncomplete;
+    if (status == ExitOk && IncompleteFlightMessage(r).show)
+      err << "warning: " << IncompleteFlightMessage(r).Text(kEnglish) << '\n';
+    return status != ExitOk || r.endMarkerSeen ? status : ExitIncomplete;
   }
   // The file is what the window's Save writes: the bytes of the download, calibration included.
   const std::span<const std::uint8_t> bytes(r.flight->bytes.data(),
@@ -170,8 +174,9 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   }
   // With the flight on standard output, its summary goes to standard error.
   PrintFlightInfo(*r.flight, toStdout ? err : out);
+  if (IncompleteFlightMessage(r).show)
+    err << "warning: " << IncompleteFlightMessage(r).Text(kEnglish) << '\n';
   if (r.endMarkerSeen) return ExitOk;
-  err << "warning: " << IncompleteFlightMessage(r).Text(kEnglish) << '\n';
   if (r.bytesArrived > r.DownloadByteCount)
     err << "hypsor-cli: " << r.bytesArrived << " bytes arrived; "
         << r.bytesArrived - r.DownloadByteCount << " did not fit the receive buffer\n";

@@ -115,7 +115,7 @@ void PrintFlightInfo(const Flight& flight, QTextStream& out, const FilterParams*
   out << "min: " << (min ? FormatAltitude(*min, point) : QString()) << '\n';
 }
 
-void PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* filter) {
+bool PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* filter) {
   const DecodedFlight d = DecodeFlight(flight, flight.SampleCount, DecodeOptions{true, true});
   std::optional<FilterOutput> smooth;
   auto work = std::make_unique<FilterTables>();
@@ -130,12 +130,13 @@ void PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* 
     out << ',' << d.AltitudeTable[k] << ',' << Number9(d.altitude[k]) << ','
         << Number9(d.acceleration[k]);
     if (filter) {
-      // A flight too short to filter stays as it is, as in the window.
-      const bool filtered = smooth && k < static_cast<std::size_t>(smooth->count);
-      out << ',' << (filtered ? smooth->filtered[k] : d.AltitudeTable[k]);
+      // A flight too short to filter has no filtered values: the column stays empty.
+      out << ',';
+      if (smooth && k < static_cast<std::size_t>(smooth->count)) out << smooth->filtered[k];
     }
     out << '\n';
   }
+  return !filter || smooth.has_value();
 }
 
 int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -174,7 +175,9 @@ int RunExport(const QStringList& args, QTextStream& out, QTextStream& err) {
   Flight flight;
   if (const int status = LoadForCli(o.path, flight, err); status != ExitOk) return status;
   if (o.temperature) flight.GroundTemperature = static_cast<float>(*o.temperature);
-  PrintFlightCsv(flight, out, o.filter ? &*o.filter : nullptr);
+  if (!PrintFlightCsv(flight, out, o.filter ? &*o.filter : nullptr))
+    err << "hypsor-cli: the flight has " << flight.SampleCount << " samples, too few to filter (at least "
+        << FilterMinimumSamples << "); the filtered_dm column is empty\n";
   return ExitOk;
 }
 

@@ -22,7 +22,10 @@ SessionMessage Success(Txt text, Txt caption) {
 
 QString SessionMessage::Text(int languageIndex) const {
   QString s = ownText.isEmpty() ? hypsor::Text(text, languageIndex) : ownText;
-  if (!argument.isEmpty()) s = s.arg(argument);
+  if (byteCount >= 0)
+    s = s.arg(CountText(Txt::ByteCount, byteCount, languageIndex));
+  else if (!argument.isEmpty())
+    s = s.arg(argument);
   s += suffix;
   QStringList sentences;
   for (const Detail& d : details) {
@@ -79,9 +82,15 @@ SessionMessage PortOpenMessage(const PortFailure& failure) {
 }
 
 SessionMessage IncompleteFlightMessage(const DownloadResult& result) {
-  if (result.outcome != DownloadOutcome::Ok || result.endMarkerSeen) return {};
+  if (result.outcome != DownloadOutcome::Ok) return {};
+  if (result.endMarkerSeen) {
+    if (result.bytesAfterEndMarker <= 0) return {};
+    SessionMessage m = Box(Txt::DataAfterEndMarker);
+    m.byteCount = result.bytesAfterEndMarker;
+    return m;
+  }
   SessionMessage m = Box(Txt::IncompleteFlight);
-  m.argument = QString::number(result.DownloadByteCount);
+  m.byteCount = result.DownloadByteCount;
   return m;
 }
 

@@ -15,6 +15,7 @@ struct SessionMessage {
   Txt text = Txt::CommunicationError;
   Txt caption = Txt::ErrorCaption;
   QString argument;  // put into the text's %1
+  qint64 byteCount = -1;  // when not negative: put into %1 as a count of bytes in the language
   QString suffix;    // appended to the text (the port name)
   QString ownText;   // a text not in the table, used instead of `text`
   // A second paragraph of sentences from the table, each with its %1: why a port did not open.
@@ -34,8 +35,9 @@ struct SessionMessage {
 // a name outside /dev, or the system's own text.
 SessionMessage PortOpenMessage(const PortFailure& failure);
 
-// The warning for a flight taken without its end marker (nothing for a whole flight). Not a
-// box: the window shows it as a line, the command-line tool as a warning.
+// The warning for a flight taken without its end marker, or for one whose marker came with
+// more data after it (nothing for a whole flight). Not a box: the window shows it as a line, the
+// command-line tool as a warning.
 SessionMessage IncompleteFlightMessage(const DownloadResult& result);
 
 // Ok gives the acknowledged box, Refused the refused one, NoAnswer nothing.

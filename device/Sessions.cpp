@@ -112,6 +112,16 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
       break;
     }
   }
+  // The marker may stand before more data (a device that sends on after its flight): the
+  // flight is whole, and ends there.
+  if (!result.endMarkerSeen && total >= FlightHeaderSize) {
+    const int marker = EndMarkerOffset(std::span<const std::uint8_t>(
+        channel.RxBuffer.data(), static_cast<std::size_t>(std::min(total, RxBufferSize))));
+    if (marker >= 0) {
+      result.endMarkerSeen = true;
+      result.bytesAfterEndMarker = total - marker - 2;
+    }
+  }
   result.DownloadByteCount = total;
   result.bytesArrived = total + channel.DiscardedCount;
   channel.Note(QStringLiteral("flight: %1 bytes stored, %2 arrived, %3 polls, end marker %4")

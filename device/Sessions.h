@@ -53,6 +53,9 @@ struct DownloadResult {
   std::uint32_t CalibrationFactor = 10000;
   bool flightRequested = false;  // false: the failure came before the flight was asked for
   bool endMarkerSeen = false;    // false: polling ended by its limit or a full buffer
+  // Bytes that came after the end marker (the marker itself not counted); the flight ends at
+  // the marker and endMarkerSeen is true.
+  std::int32_t bytesAfterEndMarker = 0;
   // Bytes that arrived for the flight, also those thrown away once the buffer was full.
   std::int64_t bytesArrived = 0;
   int polls = 0;

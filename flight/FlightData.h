@@ -57,6 +57,10 @@ bool SetFlightBytes(Flight& flight, std::span<const std::uint8_t> data);
 inline constexpr int EndMarkerWindow = 12;
 bool EndMarkerInTail(std::span<const std::uint8_t> bytes);
 
+// Where the end marker of a flight's bytes starts: the first 0xFF 0xFF on a sample's word after
+// the header; -1 when there is none.
+int EndMarkerOffset(std::span<const std::uint8_t> bytes);
+
 // Interprets header bytes 2-9 of flight.bytes: competitor, serial, calibration, temperature
 // (also into GroundTemperature), sampling code with mask, full scale and label step.
 void ApplyFlightHeader(Flight& flight);

@@ -180,7 +180,19 @@ QByteArray FlightWorkspace::DataCsv() const {
     return n;
   };
   const std::size_t mainRows = length(main), comparisonRows = length(comparison);
-  auto number = [](double v) { return QByteArray::number(v, 'g', 9); };
+  // Each value with the precision it has: metres to 0.1 as the panel shows them, the
+  // acceleration to 0.01 as the statistics' rates, seconds to the sampling's step.
+  auto metres = [](double v) {
+    const QByteArray text = QByteArray::number(v, 'f', 1);
+    return text == "-0.0" ? QByteArray("0.0") : text;
+  };
+  auto rate = [](double v) { return QByteArray::number(v, 'f', 2); };
+  auto secondsDecimals = [](double step) {
+    int d = 0;
+    while (d < 4 && std::abs(step * std::pow(10.0, d) - std::round(step * std::pow(10.0, d))) > 1e-6)
+      ++d;
+    return d;
+  };
 
   QByteArray csv;
   if (!main.empty()) csv += "index,time_s";
@@ -199,10 +211,17 @@ QByteArray FlightWorkspace::DataCsv() const {
       if (cols.empty()) return;
       const bool here = i < rows;
       fields << (here ? QByteArray::number(static_cast<qulonglong>(i)) : QByteArray())
-             << (here ? number(static_cast<double>(i) * step) : QByteArray());
+             << (here ? QByteArray::number(static_cast<double>(i) * step, 'f',
+                                           secondsDecimals(step))
+                      : QByteArray());
       for (const Column& c : cols) {
         const std::vector<float>& v = chart_[c.curve];
-        fields << (i < v.size() ? number(static_cast<double>(v[i])) : QByteArray());
+        if (i >= v.size()) {
+          fields << QByteArray();
+          continue;
+        }
+        const double value = static_cast<double>(v[i]);
+        fields << (c.curve == Curve::Acceleration ? rate(value) : metres(value));
       }
     };
     cells(main, mainRows, mainStep);

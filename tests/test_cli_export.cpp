@@ -263,10 +263,18 @@ TEST(CliExport, FilterLeavesShortFlightsAndRefusesBadValues) {
   const QString path = WriteFlight(dir, "short.hyp", words);
   const CliRun r = RunCli({QStringLiteral("export"), path, QStringLiteral("--filter")});
   ASSERT_EQ(r.status, 0);
+  // No filtered values, and a word why: never the unfiltered ones under the filtered name.
+  EXPECT_EQ(Lines(r.out).size(), 31);
   for (const QString& row : Lines(r.out).mid(1)) {
     const QStringList cells = row.split(QLatin1Char(','));
-    EXPECT_EQ(cells[6], cells[3]);
+    ASSERT_EQ(cells.size(), 7);
+    EXPECT_TRUE(cells[6].isEmpty()) << row.toStdString();
   }
+  EXPECT_TRUE(r.err.contains(QStringLiteral("too few to filter"))) << r.err.toStdString();
+  // A long enough flight says nothing.
+  EXPECT_TRUE(RunCli({QStringLiteral("export"), Example("sample-flight.hyp"),
+                      QStringLiteral("--filter")})
+                  .err.isEmpty());
 
   EXPECT_EQ(RunCli({QStringLiteral("export"), path, QStringLiteral("--filter"),
                     QStringLiteral("--precut"), QStringLiteral("ten")})

@@ -112,6 +112,23 @@ TEST(CliDownload, StandardOutputLinksAndSpecialTargets) {
   full.start(test::CliPath(), {"download", "--port", sim.PortName(), "--out", "-"});
   ASSERT_TRUE(full.waitForFinished(60000));
   EXPECT_EQ(full.exitCode(), 2);
+  // The reason, and no summary as if the flight were out.
+  const QString fullErr = QString::fromUtf8(full.readAllStandardError());
+  EXPECT_TRUE(fullErr.contains(QStringLiteral("No space left on device"))) << fullErr.toStdString();
+  EXPECT_FALSE(fullErr.contains(QStringLiteral("calibration:"))) << fullErr.toStdString();
+}
+
+TEST(CliDownload, DataAfterTheEndMarkerIsAWholeFlightWithAWarning) {
+  ASSERT_FALSE(test::CliPath().isEmpty());
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("flight.hyp"));
+  SimProcess sim({"--no-pacing", "--fault", "garbage-after"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  const test::CliRun r = test::RunCli({"download", "--port", sim.PortName(), "--out", out});
+  EXPECT_EQ(r.status, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains(QStringLiteral("data after the end marker (300 bytes)")))
+      << r.err.toStdString();
+  EXPECT_FALSE(r.err.contains(QStringLiteral("no end marker"))) << r.err.toStdString();
 }
 
 TEST(CliReset, NeedsConfirmationAndReportsTheAnswer) {

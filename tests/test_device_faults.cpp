@@ -29,12 +29,14 @@ TEST(DeviceFaults, DownloadEndsClearlyWhateverTheDeviceDoes) {
     DownloadOutcome outcome;
     int bytes;  // expected DownloadByteCount; -1: not checked
     bool marker;
+    int afterMarker;
   };
   // The other fault modes run on a scripted device; these prove the real port's own bounds.
   const Case cases[] = {
       // A stream that never ends is not a reply, however fast it pours in.
-      {"endless", DownloadOutcome::CommunicationError, -1, false},
-      {"garbage-after", DownloadOutcome::Ok, static_cast<int>(file.size()) + 300, false},
+      {"endless", DownloadOutcome::CommunicationError, -1, false, 0},
+      // The flight and its marker, then noise: whole, and the noise counted.
+      {"garbage-after", DownloadOutcome::Ok, static_cast<int>(file.size()) + 300, true, 300},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
@@ -47,6 +49,7 @@ TEST(DeviceFaults, DownloadEndsClearlyWhateverTheDeviceDoes) {
     EXPECT_EQ(r.outcome, c.outcome);
     EXPECT_EQ(r.flight.has_value(), c.outcome == DownloadOutcome::Ok);
     EXPECT_EQ(r.endMarkerSeen, c.marker);
+    EXPECT_EQ(r.bytesAfterEndMarker, c.afterMarker);
     if (c.bytes >= 0) EXPECT_EQ(r.DownloadByteCount, c.bytes);
     EXPECT_FALSE(channel.IsOpen());
     if (std::string_view(c.mode) == "endless") EXPECT_NE(r.fault, ChannelFault::None);

@@ -281,3 +281,36 @@ TEST(ChartDrawn, LegendTitlesAreDrawnInBothLanguagesAtEverySize) {
   EXPECT_GT(f.Chart().CurvePoints(Curve::Altitude).size(), 0);
   EXPECT_FALSE(f.Chart().ReferenceShown());
 }
+
+TEST(ChartDrawn, MarkersOfFlightsThatLaunchTogetherStayReadable) {
+  for (const QSize size : {QSize(800, 600), QSize(1920, 1080)}) {
+    SCOPED_TRACE(size.width());
+    ChartFixture f;
+    f.Show(size.width(), size.height());
+    if (f.Chart().Markers().empty()) {
+      f.Open(ExamplePath("sample-flight.hyp"));
+      if (f.Chart().Markers().empty()) f.Trigger("markersAction");
+    }
+    // The same flight twice: every marker of one stands on a marker of the other.
+    f.Open(ExamplePath("sample-flight.hyp"));
+    f.Compare(ExamplePath("sample-flight.hyp"));
+    const auto labels = f.Chart().VisibleMarkerLabels();
+    const auto dots = f.Chart().VisibleMarkerPositions();
+    ASSERT_EQ(labels.size(), 6u);
+    ASSERT_EQ(dots[0].second, dots[3].second);
+    const QImage image = f.Grab();
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      const QRect r = labels[i].second;
+      EXPECT_TRUE(f.Area().adjusted(-1, -1, 1, 1).contains(r)) << labels[i].first.toStdString();
+      // Its text is painted where it says, and no other label or dot is there.
+      EXPECT_GT(Count(image, r, Dark), 2) << labels[i].first.toStdString();
+      for (std::size_t j = 0; j < labels.size(); ++j) {
+        if (j != i) {
+          EXPECT_FALSE(r.intersects(labels[j].second))
+              << labels[i].first.toStdString() << " and " << labels[j].first.toStdString();
+        }
+        EXPECT_FALSE(r.contains(dots[j].second)) << labels[i].first.toStdString();
+      }
+    }
+  }
+}

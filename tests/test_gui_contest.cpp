@@ -89,10 +89,30 @@ struct ContestFixture : test::MainWindowFixture {
   }
 };
 
+TEST(ContestWindow, ASessionThatCannotStartSaysWhyInTheLanguageInUse) {
+  ContestFixture f;
+  f.Create();
+  // A folder that cannot be made: its parent is a file.
+  const QString file = QDir(f.folder.path()).filePath(QStringLiteral("plain"));
+  ASSERT_TRUE(test::WriteFile(file, "x"));
+  for (const char* language : {"polishAction", "englishAction"}) {
+    f.Trigger(language);
+    f.boxes.boxes.clear();
+    f.contest.answers.append({file + QStringLiteral("/contest"), "Puchar"});
+    f.Trigger("contestSessionAction");
+    ASSERT_EQ(f.boxes.boxes.size(), 1) << language;
+    const QString text = f.boxes.boxes[0].text;
+    const bool polish = QLatin1String(language) == QLatin1String("polishAction");
+    EXPECT_EQ(text.contains(QStringLiteral("Nie można utworzyć folderu")), polish)
+        << text.toStdString();
+    EXPECT_EQ(text.contains(QStringLiteral("Cannot create folder")), !polish) << text.toStdString();
+  }
+}
+
 TEST(ContestWindow, KeepsEveryDownloadShowsTheSessionAndRanks) {
   ContestFixture f;
   f.Create();
-  auto* line = f.Control<QLabel>("contestLine");
+  auto* line = f.Control<QLabel>("contestLine");  // its tooltip holds the whole line
   auto* bar = f.Control<QToolBar>("contestBar");
   auto* dock = f.Control<QDockWidget>("resultsDock");
   auto* table = f.Control<QTableWidget>("rankingTable");
@@ -107,9 +127,9 @@ TEST(ContestWindow, KeepsEveryDownloadShowsTheSessionAndRanks) {
   f.Trigger("contestSessionAction");
   ASSERT_TRUE(bar->isVisible());
   EXPECT_TRUE(dock->isVisible());
-  EXPECT_TRUE(line->text().contains("Puchar Wiosny")) << line->text().toStdString();
-  EXPECT_TRUE(line->text().contains(QDir::toNativeSeparators(f.folder.path())));
-  EXPECT_TRUE(line->text().endsWith(": 0")) << line->text().toStdString();
+  EXPECT_TRUE(line->toolTip().contains("Puchar Wiosny")) << line->toolTip().toStdString();
+  EXPECT_TRUE(line->toolTip().contains(QDir::toNativeSeparators(f.folder.path())));
+  EXPECT_TRUE(line->toolTip().endsWith(": 0")) << line->toolTip().toStdString();
 
   {
     SimProcess sim({"--no-pacing", "--built-in-flight", "--competitor", "12", "--serial", "345"});
@@ -126,7 +146,7 @@ TEST(ContestWindow, KeepsEveryDownloadShowsTheSessionAndRanks) {
   ASSERT_TRUE(when);
   EXPECT_LE(std::abs(when->secsTo(QDateTime::currentDateTime())), 60);
   EXPECT_EQ(f.Workspace().FlightPath(FlightSlot::Main), QDir(f.folder.path()).filePath(first));
-  EXPECT_TRUE(line->text().contains(first));
+  EXPECT_TRUE(line->toolTip().contains(first));
   EXPECT_EQ(table->rowCount(), 1);
 
   // A download without its end marker is kept too, marked incomplete.
@@ -142,9 +162,9 @@ TEST(ContestWindow, KeepsEveryDownloadShowsTheSessionAndRanks) {
   EXPECT_EQ(rows[0].file, first);
   EXPECT_TRUE(rows[0].complete);
   EXPECT_FALSE(rows[1].complete);
-  EXPECT_TRUE(line->text().contains(rows[1].file));
-  EXPECT_TRUE(line->text().endsWith(QStringLiteral("(brak znacznika końca).")))
-      << line->text().toStdString();
+  EXPECT_TRUE(line->toolTip().contains(rows[1].file));
+  EXPECT_TRUE(line->toolTip().endsWith(QStringLiteral("(brak znacznika końca).")))
+      << line->toolTip().toStdString();
 
   // Double click on a ranking row opens that competitor's best flight as the main flight.
   ASSERT_EQ(table->rowCount(), 2);
@@ -186,8 +206,8 @@ TEST(ContestWindow, KeepsEveryDownloadShowsTheSessionAndRanks) {
   f.contest.answers.append({f.folder.path(), QString()});
   f.Trigger("contestSessionAction");
   EXPECT_EQ(f.contest.suggestions.last().name, "Puchar Wiosny");
-  EXPECT_TRUE(line->text().contains("Puchar Wiosny"));
-  EXPECT_TRUE(line->text().endsWith(": 2")) << line->text().toStdString();
+  EXPECT_TRUE(line->toolTip().contains("Puchar Wiosny"));
+  EXPECT_TRUE(line->toolTip().endsWith(": 2")) << line->toolTip().toStdString();
 }
 
 TEST(ContestWindow, FlightReportAndPrintingInTheLanguageInUse) {
@@ -201,7 +221,7 @@ TEST(ContestWindow, FlightReportAndPrintingInTheLanguageInUse) {
   const QString flight = test::ExamplePath("sample-flight.hyp");
   ASSERT_TRUE(f.Workspace().OpenMainFlight(flight, nullptr));
   f.Trigger("englishAction");
-  EXPECT_EQ(f.Control<QMenu>("fileMenu")->title(), "File");
+  EXPECT_EQ(f.Control<QMenu>("fileMenu")->title().remove('&'), "File");
   const QString pdf = QDir(f.dir.path()).filePath("report.pdf");
   f.dialogs.saveNames = {pdf};
   f.Trigger("flightReportAction");
@@ -246,8 +266,8 @@ TEST(ContestWindow, FlightReportAndPrintingInTheLanguageInUse) {
   f.Trigger("flightReportAction");
   EXPECT_EQ(ReadFile(pdf), before);
   f.Trigger("polishAction");
-  EXPECT_EQ(f.Control<QMenu>("fileMenu")->title(), "Plik");
-  EXPECT_EQ(f.Control<QAction>("flightReportAction")->text(), "Raport lotu…");
+  EXPECT_EQ(f.Control<QMenu>("fileMenu")->title().remove('&'), "Plik");
+  EXPECT_EQ(f.Control<QAction>("flightReportAction")->text().remove('&'), "Raport lotu…");
 }
 
 // Pixels of a curve's colour: the curve is drawn, not just the frame around it.

@@ -182,11 +182,10 @@ TEST(MainWindowDownload, AFlightWithoutEndMarkerIsTakenWithAWarningLine) {
             QStringLiteral("no end marker; the flight may be incomplete (%1 bytes)")
                 .arg(sample.size() - 2));
 
-  // The line follows the language.
+  // The line follows the language, with the Polish form of the number (1802: "bajty").
   f.Trigger("polishAction");
-  EXPECT_EQ(warning->text(),
-            QStringLiteral("brak znacznika końca; lot może być niepełny (%1 bajtów)")
-                .arg(sample.size() - 2));
+  ASSERT_EQ(sample.size() - 2, 1802);
+  EXPECT_EQ(warning->text(), QStringLiteral("brak znacznika końca; lot może być niepełny (1802 bajty)"));
   EXPECT_TRUE(warning->isVisible());
 
   // The log of that download can be saved from the Setup menu.
@@ -199,6 +198,23 @@ TEST(MainWindowDownload, AFlightWithoutEndMarkerIsTakenWithAWarningLine) {
       << text.left(400).toStdString();
   EXPECT_TRUE(text.contains("end marker missing"));
   EXPECT_TRUE(f.boxes.boxes.isEmpty());
+}
+
+TEST(MainWindowDownload, DataAfterTheEndMarkerIsSaidAsSuchAndTheFlightIsWhole) {
+  START_SIM(sim, "--no-pacing", "--fault", "garbage-after");
+  Attached f(sim);
+  f.Trigger("englishAction");
+  f.Click("readButton");
+  EXPECT_TRUE(f.boxes.boxes.isEmpty());
+  auto* warning = f.Control<QLabel>("downloadWarning");
+  ASSERT_NE(warning, nullptr);
+  EXPECT_EQ(warning->text(),
+            QStringLiteral("data after the end marker (300 bytes); the flight ends at the marker"));
+  f.Trigger("polishAction");
+  EXPECT_EQ(warning->text(), QStringLiteral("po znaczniku końca przyszły jeszcze dane (300 bajtów); "
+                                            "lot kończy się na znaczniku"));
+  // The flight is the sample's, whole: as many points as it has samples.
+  EXPECT_EQ(f.Workspace().Chart()[Curve::Altitude].size(), 885u);
 }
 
 TEST(MainWindowDownload, AWholeFlightShowsNoWarningAndAnEmptyLogIsSaidSo) {

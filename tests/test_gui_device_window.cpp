@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "device/DeviceChannel.h"
+#include "device/SessionMessages.h"
 #include "files/SettingsFile.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/MainWindowFixture.h"
@@ -368,6 +369,29 @@ TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
   EXPECT_EQ(c.competitorField->text(), QStringLiteral("33"));
   QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
   EXPECT_FALSE(f.channel.IsOpen());
+}
+
+TEST(DeviceWindow, AFailedPortChangeLeavesNothingToSendToAnotherAltimeter) {
+  START_SIM(sim, "--no-pacing", "--competitor", "33");
+  Fixture f(sim.PortName());
+  const Controls& c = f.c;
+  ASSERT_TRUE(f.window->ReadBeforeShow());
+  f.Show();
+  ASSERT_EQ(c.competitorField->text(), QStringLiteral("33"));
+  ASSERT_FALSE(c.serialField->text().isEmpty());
+
+  // The new port does not open: the first altimeter's values go, and Send refuses.
+  f.ChoosePort(QStringLiteral("ttyQQ8"));
+  for (QLineEdit* field : {c.competitorField, c.serialField, c.triggerField, c.calibrationField})
+    EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
+  f.boxes.boxes.clear();
+  const qsizetype frames = sim.ReceivedFrames().size();
+  QTest::mouseClick(c.sendButton, Qt::LeftButton);
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_EQ(f.boxes.boxes[0].text, FieldEmptyMessage().Text(1));
+  EXPECT_EQ(sim.ReceivedFrames().size(), frames);
+  EXPECT_TRUE(f.window->isVisible());
+  f.window->reject();
 }
 
 TEST(DeviceWindow, DeviceGoneWhileTheWindowIsOpen) {

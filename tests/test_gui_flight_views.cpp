@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QUrl>
 #include <QtTest/QTest>
 
@@ -278,4 +279,75 @@ TEST(FlightViews, DroppedFilesOpenAsMainOrWithShiftAsComparison) {
       f.Window().OpenFlightFile(f.dir.filePath(QStringLiteral("missing.hyp")), FlightSlot::Main));
   EXPECT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.Control<QGroupBox>("mainPanel")->title(), "sample-flight.hyp");
+}
+
+TEST(FlightViews, ANameTypedWithoutSuffixIsAskedAboutBeforeItIsReplaced) {
+  Shown f;
+  f.Open("sample-flight.hyp");
+  // The dialog asked about "x"; "x.png" and "x.csv" are what would be replaced.
+  for (const char* suffix : {"png", "csv"}) {
+    SCOPED_TRACE(suffix);
+    const QString existing = f.dir.filePath(QStringLiteral("x.") + QLatin1String(suffix));
+    ASSERT_TRUE(hypsor::test::WriteFile(existing, "kept"));
+    const char* action = QLatin1String(suffix) == QLatin1String("png") ? "exportChartAction"
+                                                                       : "exportDataAction";
+    f.boxes.boxes.clear();
+    f.boxes.answers = {BoxResult::Cancel};
+    f.dialogs.saveNames << f.dir.filePath(QStringLiteral("x"));
+    f.Trigger(action);
+    ASSERT_EQ(f.boxes.boxes.size(), 1);
+    EXPECT_EQ(f.boxes.boxes[0].text, f.Workspace().T(Txt::FileExists));
+    EXPECT_EQ(ReadFile(existing), "kept");
+    // Answered yes: replaced.
+    f.boxes.boxes.clear();
+    f.dialogs.saveNames << f.dir.filePath(QStringLiteral("x"));
+    f.Trigger(action);
+    EXPECT_EQ(f.boxes.boxes.size(), 1);
+    EXPECT_NE(ReadFile(existing), "kept");
+  }
+  // A new name asks nothing more than the dialog did.
+  f.boxes.boxes.clear();
+  f.dialogs.saveNames << f.dir.filePath(QStringLiteral("new"));
+  f.Trigger("exportDataAction");
+  EXPECT_TRUE(f.boxes.boxes.isEmpty());
+  EXPECT_TRUE(QFile::exists(f.dir.filePath(QStringLiteral("new.csv"))));
+}
+
+TEST(FlightViews, FileNamesTheWindowTitleAndTheStatisticsHeadersKeepThem) {
+  Shown f;
+  EXPECT_EQ(f.Window().windowTitle(), "Hypsor");
+  f.Open("sample-flight.hyp");
+  f.Compare("flight-1hz.hyp");
+  EXPECT_EQ(f.Window().windowTitle(), QStringLiteral("sample-flight.hyp \u2014 Hypsor"));
+  auto* table = f.Control<QTableWidget>("statisticsTable");
+  ASSERT_NE(table, nullptr);
+  auto headers = [table] {
+    return QStringList{table->horizontalHeaderItem(0)->text(),
+                       table->horizontalHeaderItem(1)->text()};
+  };
+  EXPECT_EQ(headers(), QStringList({"sample-flight.hyp", "flight-1hz.hyp"}));
+  // The panels go back to their own captions with the language; our views keep the names.
+  for (const char* language : {"englishAction", "polishAction"}) {
+    f.Trigger(language);
+    EXPECT_EQ(headers(), QStringList({"sample-flight.hyp", "flight-1hz.hyp"})) << language;
+    EXPECT_EQ(f.Window().windowTitle(), QStringLiteral("sample-flight.hyp \u2014 Hypsor"));
+  }
+}
+
+TEST(FlightViews, AWrongTemperatureLeavesTheFieldAtTheOneTheCurveUses) {
+  Shown f;
+  f.Open("sample-flight.hyp");
+  auto* field = f.Control<QLineEdit>("mainTemperatureField");
+  const QString used = field->text();
+  ASSERT_FALSE(used.isEmpty());
+  const std::vector<float> curve = f.Workspace().Chart()[Curve::Altitude];
+  field->setFocus();
+  field->selectAll();
+  QTest::keyClick(field, Qt::Key_Delete);
+  ASSERT_TRUE(field->text().isEmpty());
+  QTest::keyClick(field, Qt::Key_Return);
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_EQ(f.boxes.boxes[0].text, f.Workspace().T(Txt::WrongTemperature));
+  EXPECT_EQ(field->text(), used);
+  EXPECT_EQ(f.Workspace().Chart()[Curve::Altitude], curve);
 }

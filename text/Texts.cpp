@@ -1,6 +1,10 @@
 #include "text/Texts.h"
 
+#include <algorithm>
 #include <array>
+
+#include <QRegularExpression>
+#include <QStringList>
 #include <utility>
 
 namespace hypsor {
@@ -138,8 +142,8 @@ constexpr Entry kEntries[] = {
       "with \"/\" or contain \"..\".",
       0}},
     {IncompleteFlight,
-     {"brak znacznika końca; lot może być niepełny (%1 bajtów)",
-      "no end marker; the flight may be incomplete (%1 bytes)", 0}},
+     {"brak znacznika końca; lot może być niepełny (%1)",
+      "no end marker; the flight may be incomplete (%1)", 0}},
     {SaveCommunicationLogAction, {"Zapisz dziennik komunikacji", "Save communication log", 0}},
     {NoCommunicationLog,
      {"Dziennik komunikacji jest pusty: nie było jeszcze wymiany z wysokościomierzem.",
@@ -231,6 +235,18 @@ constexpr Entry kEntries[] = {
     {RankingExportPdf, {"Eksport PDF…", "Export PDF…", 0}},
     {RankingTitle, {"Klasyfikacja", "Ranking", 0}},
     {StatisticsSha256, {"SHA-256", "SHA-256", 0}},
+    {ByteCount, {"%1 bajt|%1 bajty|%1 bajtów", "%1 byte|%1 bytes", 0}},
+    {DataAfterEndMarker,
+     {"po znaczniku końca przyszły jeszcze dane (%1); lot kończy się na znaczniku",
+      "data after the end marker (%1); the flight ends at the marker", 0}},
+    {HelpOpenFailed,
+     {"Nie udało się otworzyć przewodnika %1: system nie ma programu, który go pokaże.",
+      "Could not open the guide %1: the system has no program to show it.", 0}},
+    {OpenFlightAction, {"Otwórz lot…", "Open flight…", 0}},
+    {SaveFlightAction, {"Zapisz lot…", "Save flight…", 0}},
+    {QuitAction, {"Zakończ", "Quit", 0}},
+    {ClearReferenceAction,
+     {"Usuń punkt odniesienia i odczyt", "Clear the reference point and readout", 0}},
 };
 
 constexpr auto kCount = static_cast<std::size_t>(Txt::Count);
@@ -255,6 +271,23 @@ QString Text(Txt id, int languageIndex) {
   return QString::fromUtf8(languageIndex != 0 ? p.english : p.polish);
 }
 
+QString CountText(Txt id, qint64 count, int languageIndex) {
+  const QStringList forms = Text(id, languageIndex).split(QLatin1Char('|'));
+  qsizetype form = 0;
+  if (languageIndex != 0) {
+    form = count == 1 ? 0 : 1;
+  } else {
+    const qint64 units = count % 10, tens = count % 100;
+    if (count == 1)
+      form = 0;
+    else if (units >= 2 && units <= 4 && (tens < 12 || tens > 14))
+      form = 1;
+    else
+      form = 2;
+  }
+  return forms.value(std::min(form, forms.size() - 1)).arg(count);
+}
+
 QString LocalizedFileMessage(const QString& english, int languageIndex) {
   if (languageIndex != 0) return english;
   // The phrases the file layer builds its messages from.
@@ -265,8 +298,20 @@ QString LocalizedFileMessage(const QString& english, int languageIndex) {
       {"Cannot create file ", "Nie można utworzyć pliku "},
       {"it is not a regular file", "to nie jest zwykły plik"},
       {" (left as it is)", " (pozostawiony bez zmian)"},
+      {"Cannot create folder ", "Nie można utworzyć folderu "},
+      {"No contest session is on", "Sesja zawodów nie jest rozpoczęta"},
+      {"The download is too short for a flight", "Pobrane dane są za krótkie na lot"},
+      {": the name is taken", ": ta nazwa jest już zajęta"},
   };
   QString text = english;
+  // "File F is too short for a flight (N bytes)", with the Polish form of N.
+  static const QRegularExpression kTooShort(
+      QStringLiteral("File (.*) is too short for a flight \\((\\d+) bytes\\)"));
+  const QRegularExpressionMatch m = kTooShort.match(text);
+  if (m.hasMatch())
+    text.replace(m.capturedStart(), m.capturedLength(),
+                 QStringLiteral("Plik %1 jest za krótki na lot (%2)")
+                     .arg(m.captured(1), CountText(Txt::ByteCount, m.captured(2).toLongLong(), 0)));
   for (const auto& [en, pl] : kPhrases) text.replace(QString::fromUtf8(en), QString::fromUtf8(pl));
   return text;
 }

@@ -189,6 +189,13 @@ enum class Txt {
   RankingExportPdf,
   RankingTitle,
   StatisticsSha256,
+  ByteCount,             // a count of bytes: Polish forms one|few|many, English one|other
+  DataAfterEndMarker,    // %1: the bytes after the marker, as ByteCount
+  HelpOpenFailed,
+  OpenFlightAction,
+  SaveFlightAction,
+  QuitAction,
+  ClearReferenceAction,
   Count
 };
 
@@ -200,6 +207,10 @@ struct TextPair {
 
 const TextPair& TextPairOf(Txt id);
 QString Text(Txt id, int languageIndex);
+
+// A text with a number, in the form the number takes: the entry holds its forms separated by "|"
+// (Polish: one, few, many; English: one, other) and %1 stands for the number.
+QString CountText(Txt id, qint64 count, int languageIndex);
 
 // A message the file layer composes in English ("Cannot open file F: it is not a regular file")
 // in the given language; the system's own reason stays as the system gave it.

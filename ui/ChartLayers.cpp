@@ -26,17 +26,62 @@ struct MarkerPlace {
   QRectF label;
 };
 
-std::optional<MarkerPlace> PlaceMarker(const ChartPlot& plot, const ChartMarker& m,
-                                       const QFontMetricsF& metrics) {
+// Every marker's place, in the order given; nothing for a marker outside the plot area. A label
+// never covers another label or another marker's dot: it tries the places beside its dot (right
+// and left, above and below), then the same farther up and down, one line at a time.
+std::vector<std::optional<MarkerPlace>> PlaceMarkers(const ChartPlot& plot,
+                                                     const std::vector<ChartMarker>& markers,
+                                                     const QFontMetricsF& metrics) {
   const QRectF area = plot.axisRect()->rect();
-  const QPointF dot(plot.xAxis->coordToPixel(m.at.x()), plot.yAxis->coordToPixel(m.at.y()));
-  if (!area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(dot)) return std::nullopt;
-  const QSizeF text(metrics.horizontalAdvance(m.label) + 2, metrics.height());
-  double left = dot.x() + kSymbolRadius + 2;
-  if (left + text.width() > area.right()) left = dot.x() - kSymbolRadius - 2 - text.width();
-  double top = dot.y() - kSymbolRadius - text.height();
-  if (top < area.top()) top = dot.y() + kSymbolRadius;
-  return MarkerPlace{dot, QRectF(QPointF(left, top), text)};
+  std::vector<std::optional<QPointF>> dots;
+  for (const ChartMarker& m : markers) {
+    const QPointF dot(plot.xAxis->coordToPixel(m.at.x()), plot.yAxis->coordToPixel(m.at.y()));
+    dots.push_back(area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(dot) ? std::optional(dot)
+                                                                      : std::nullopt);
+  }
+  std::vector<QRectF> taken;
+  for (const auto& dot : dots)
+    if (dot)
+      taken.emplace_back(*dot - QPointF(kSymbolRadius, kSymbolRadius),
+                         QSizeF(2 * kSymbolRadius, 2 * kSymbolRadius));
+  std::vector<std::optional<MarkerPlace>> out;
+  for (std::size_t i = 0; i < markers.size(); ++i) {
+    if (!dots[i]) {
+      out.emplace_back();
+      continue;
+    }
+    const QPointF dot = *dots[i];
+    const QSizeF text(metrics.horizontalAdvance(markers[i].label) + 2, metrics.height());
+    const double right = dot.x() + kSymbolRadius + 2;
+    const double left = dot.x() - kSymbolRadius - 2 - text.width();
+    const double above = dot.y() - kSymbolRadius - text.height();
+    const double below = dot.y() + kSymbolRadius;
+    auto fits = [&](const QRectF& r) {
+      if (r.left() < area.left() || r.right() > area.right() || r.top() < area.top() ||
+          r.bottom() > area.bottom())
+        return false;
+      return std::none_of(taken.begin(), taken.end(),
+                          [&r](const QRectF& t) { return t.intersects(r); });
+    };
+    std::optional<QRectF> chosen;
+    const int lines = static_cast<int>(area.height() / std::max(1.0, text.height()));
+    for (int step = 0; step <= lines && !chosen; ++step) {
+      const double shift = step * (text.height() + 1);
+      for (double x : {right, left})
+        for (double y : {above - shift, below + shift}) {
+          const QRectF r(QPointF(x, y), text);
+          if (!chosen && fits(r)) chosen = r;
+        }
+    }
+    // No free place at all (a crowded, tiny chart): beside the dot, as room allows.
+    if (!chosen)
+      chosen = QRectF(QPointF(right + text.width() > area.right() ? left : right,
+                              above < area.top() ? below : above),
+                      text);
+    taken.push_back(*chosen);
+    out.push_back(MarkerPlace{dot, *chosen});
+  }
+  return out;
 }
 
 }  // namespace
@@ -56,10 +101,17 @@ QRect MarkerLayer::clipRect() const {
 
 std::vector<std::pair<QString, QPoint>> MarkerLayer::VisiblePositions() const {
   std::vector<std::pair<QString, QPoint>> out;
-  const QFontMetricsF metrics(SmallFont(true));
-  for (const ChartMarker& m : markers_)
-    if (const auto place = PlaceMarker(*plot_, m, metrics))
-      out.emplace_back(m.label, place->dot.toPoint());
+  const auto places = PlaceMarkers(*plot_, markers_, QFontMetricsF(SmallFont(true)));
+  for (std::size_t i = 0; i < markers_.size(); ++i)
+    if (places[i]) out.emplace_back(markers_[i].label, places[i]->dot.toPoint());
+  return out;
+}
+
+std::vector<std::pair<QString, QRect>> MarkerLayer::VisibleLabels() const {
+  std::vector<std::pair<QString, QRect>> out;
+  const auto places = PlaceMarkers(*plot_, markers_, QFontMetricsF(SmallFont(true)));
+  for (std::size_t i = 0; i < markers_.size(); ++i)
+    if (places[i]) out.emplace_back(markers_[i].label, places[i]->label.toAlignedRect());
   return out;
 }
 
@@ -67,8 +119,10 @@ void MarkerLayer::draw(QCPPainter* painter) {
   const QFont font = SmallFont(true);
   const QFontMetricsF metrics(font);
   painter->setFont(font);
-  for (const ChartMarker& m : markers_) {
-    const auto place = PlaceMarker(*plot_, m, metrics);
+  const auto places = PlaceMarkers(*plot_, markers_, metrics);
+  for (std::size_t i = 0; i < markers_.size(); ++i) {
+    const ChartMarker& m = markers_[i];
+    const auto& place = places[i];
     if (!place) continue;
     painter->setPen(QPen(Qt::black, 1));
     painter->setBrush(plot_->GraphOf(m.curve)->pen().color());

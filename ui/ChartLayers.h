@@ -15,7 +15,8 @@ namespace hypsor {
 
 class ChartPlot;
 
-// Launch, apogee and landing marks: a dot in the curve's colour and a short label beside it.
+// Launch, apogee and landing marks: a dot in the curve's colour and a short label beside it,
+// placed where no other label or dot is.
 class MarkerLayer : public QCPLayerable {
  public:
   MarkerLayer(ChartPlot* plot, const QString& layer);
@@ -23,6 +24,8 @@ class MarkerLayer : public QCPLayerable {
   const std::vector<ChartMarker>& Markers() const { return markers_; }
   // Where each marker inside the plot area stands now, in the plot widget's pixels.
   std::vector<std::pair<QString, QPoint>> VisiblePositions() const;
+  // Where each of those markers' labels stands; no two overlap, nor cover a marker's dot.
+  std::vector<std::pair<QString, QRect>> VisibleLabels() const;
 
  protected:
   void applyDefaultAntialiasingHint(QCPPainter* painter) const override;

@@ -229,13 +229,17 @@ bool DeviceSettingsWindow::ReadBeforeShow() {
   }
   if (!ok) {
     Show(ReadFailedMessage());
-    competitorField_->clear();
-    triggerField_->clear();
-    calibrationField_->clear();
-    samplingCombo_->setCurrentIndex(2);
-    manualZeroCombo_->setCurrentIndex(0);
+    ClearFields();
   }
   return ok;
+}
+
+void DeviceSettingsWindow::ClearFields() {
+  competitorField_->clear();
+  triggerField_->clear();
+  calibrationField_->clear();
+  samplingCombo_->setCurrentIndex(2);
+  manualZeroCombo_->setCurrentIndex(0);
 }
 
 void DeviceSettingsWindow::ApplyTexts() {
@@ -317,6 +321,7 @@ void DeviceSettingsWindow::onPortChosen() {
     const SessionMessage m = PortOpenMessage(channel_.LastOpenFailure());
     Show(m);
     Show(m);
+    ForgetPreviousAltimeter();
     return;
   }
   const SettingsReadResult r = ReadDeviceSettings(channel_);
@@ -325,7 +330,15 @@ void DeviceSettingsWindow::onPortChosen() {
     manualZeroCombo_->setCurrentIndex(r.settings.manualZeroing);
   } else {
     Show(ReadFailedMessage());
+    ForgetPreviousAltimeter();
   }
+}
+
+void DeviceSettingsWindow::ForgetPreviousAltimeter() {
+  // Empty fields cannot be sent: no altimeter gets the values read from another one, and its
+  // serial number is not shown as if it were this port's.
+  ClearFields();
+  serialField_->clear();
 }
 
 void DeviceSettingsWindow::TypingCheck(QLineEdit* field, unsigned limit) {

@@ -56,6 +56,8 @@ class DeviceSettingsWindow : public QDialog {
   int CheckEmptyFields();
   void Show(const SessionMessage& message);
   void FillFields(const DeviceSettings& s);
+  void ClearFields();
+  void ForgetPreviousAltimeter();
   void TypingCheck(QLineEdit* field, unsigned limit);
   void PortTextEdited();
   // Fills the port list (the serial devices present first, when withDevices), then shows the

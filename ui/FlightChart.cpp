@@ -149,6 +149,11 @@ std::vector<std::pair<QString, QPoint>> FlightChart::VisibleMarkerPositions() co
   return plot_->Markers().VisiblePositions();
 }
 
+std::vector<std::pair<QString, QRect>> FlightChart::VisibleMarkerLabels() const {
+  plot_->EnsureDrawn();
+  return plot_->Markers().VisibleLabels();
+}
+
 void FlightChart::EnableReadout() {
   plot_->EnableReadout();
 }

@@ -70,6 +70,7 @@ class FlightChart : public QWidget {
   // Where the markers are drawn now, in PlotWidget coordinates; hidden ones (zoomed away) are
   // left out.
   std::vector<std::pair<QString, QPoint>> VisibleMarkerPositions() const;
+  std::vector<std::pair<QString, QRect>> VisibleMarkerLabels() const;
   // Reports the cursor over the plot area (CursorMoved, CursorLeft, EmptyClicked) from now on.
   void EnableReadout();
   // A vertical line at time-axis position x with the readout text beside it; Hide removes both.

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include "files/FlightFile.h"
 #include "device/DeviceChannel.h"
 #include "platform/DocumentOpener.h"
 #include "platform/ExecutablePath.h"
@@ -22,6 +23,7 @@
 #include "ui/InfoWindow.h"
 #include "ui/MainLayout.h"
 #include "ui/MainWindowViews.h"
+#include "ui/WindowRoom.h"
 
 namespace hypsor {
 
@@ -45,6 +47,7 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
   chart_->SetCurve(Curve::Altitude, {});
   // The views we add to the designed window.
   views_ = new FlightViews(*this);
+  new WindowRoom(*this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -75,8 +78,11 @@ void MainWindow::ApplyLanguage() {
   compareButton_->setText(T(Txt::CompareButton));
   mainPanel_->setTitle(T(Txt::MainFlightGroup));
   comparisonPanel_->setTitle(T(Txt::ComparisonGroup));
-  setWindowTitle(T(Txt::WindowCaption));
+  ShowWindowTitle();
   setupMenu_->setTitle(T(Txt::SetupMenu));
+  openAction_->setText(T(Txt::OpenFlightAction));
+  saveAction_->setText(T(Txt::SaveFlightAction));
+  quitAction_->setText(T(Txt::QuitAction));
   deviceSettingsAction_->setText(T(Txt::DeviceSettingsAction));
   chartsMenu_->setTitle(T(Txt::ChartsMenu));
   accelerationAction_->setText(T(Txt::AccelerationAction));
@@ -116,6 +122,13 @@ void MainWindow::onEnglishChosen() {
   workspace_.TakeChanges();
   ApplyLanguage();
   SaveSettingsNow();
+}
+
+void MainWindow::ShowWindowTitle() {
+  // The main flight's file first, as desktop programs name their document.
+  const QString file = FlightFileCaption(workspace_.FlightPath(FlightSlot::Main));
+  setWindowTitle(file.isEmpty() ? T(Txt::WindowCaption)
+                                : file + QStringLiteral(" \u2014 ") + T(Txt::WindowCaption));
 }
 
 bool MainWindow::SaveSettingsNow() {
@@ -200,8 +213,10 @@ void MainWindow::onHelp() {
   // The guide shipped with the program, in the language in use; Help and F1 open the same.
   const int language = workspace_.LanguageIndex();
   const QString guide = FindUserGuide(language);
-  if (guide.isEmpty() || !platform_.documents.Open(guide))
-    ShowError(T(Txt::HelpMissing).arg(guide.isEmpty() ? UserGuideFileName(language) : guide));
+  if (guide.isEmpty())
+    ShowError(T(Txt::HelpMissing).arg(UserGuideFileName(language)));
+  else if (!platform_.documents.Open(guide))
+    ShowError(T(Txt::HelpOpenFailed).arg(QDir::toNativeSeparators(guide)));
 }
 
 }  // namespace hypsor

@@ -81,7 +81,9 @@ class MainWindow : public QMainWindow {
   void BuildControls();
   void BuildPanels();
   void BuildMenu();
+  void SetTabOrder();
   void ApplyLanguage();
+  void ShowWindowTitle();
   void LayOut();
   void Redraw();
   void DrawPanel(FlightSlot slot);
@@ -170,6 +172,10 @@ class MainWindow : public QMainWindow {
   QAction* englishAction_;
   QAction* infoAction_;
   QAction* helpAction_;
+  // Window commands with keys (Ctrl+O, Ctrl+S, Ctrl+Q); the File menu lists them.
+  QAction* openAction_;
+  QAction* saveAction_;
+  QAction* quitAction_;
 };
 
 }  // namespace hypsor

@@ -15,6 +15,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "ui/ContestResultsView.h"
+#include "ui/ElidedLabel.h"
 #include "ui/FlightChart.h"
 #include "ui/FlightReport.h"
 #include "ui/MainWindow.h"
@@ -53,6 +54,11 @@ ContestControls::ContestControls(MainWindow* window, ContestDialogService* dialo
   fileMenu_->addSeparator();
   reportAction_ = add("flightReportAction", &ContestControls::onFlightReport);
   printAction_ = add("printReportAction", &ContestControls::onPrintReport);
+  // The window's own file commands lead the menu and Quit ends it, with their keys shown.
+  fileMenu_->insertActions(startAction_, {w_->openAction_, w_->saveAction_});
+  fileMenu_->insertSeparator(startAction_);
+  fileMenu_->addSeparator();
+  fileMenu_->addAction(w_->quitAction_);
   connect(results_, &ContestResultsView::OpenFlightRequested, this, &ContestControls::onOpenFlight);
   connect(results_, &ContestResultsView::ExportCsvRequested, this, &ContestControls::onExportCsv);
   connect(results_, &ContestResultsView::ExportPdfRequested, this, &ContestControls::onExportPdf);
@@ -62,7 +68,7 @@ ContestControls::ContestControls(MainWindow* window, ContestDialogService* dialo
   bar_->setObjectName(QStringLiteral("contestBar"));
   bar_->setMovable(false);
   bar_->setFloatable(false);
-  line_ = new QLabel(bar_);
+  line_ = new ElidedLabel(bar_);
   line_->setObjectName(QStringLiteral("contestLine"));
   bar_->addWidget(line_);
   w_->addToolBar(Qt::TopToolBarArea, bar_);
@@ -110,12 +116,14 @@ void ContestControls::Refresh() {
                      .arg(session_.Name(), QDir::toNativeSeparators(session_.Folder()))
                      .arg(session_.FlightCount());
   if (!lastKept_.isEmpty()) text += QStringLiteral(" · ") + lastKept_;
-  line_->setText(text);
+  line_->SetFullText(text);
   results_->ShowRanking(RankCompetitors(session_.Flights()));
 }
 
 void ContestControls::ShowError(const QString& text) {
-  w_->platform_.boxes.Show(text, T(Txt::ErrorCaption), BoxButtons::Ok);
+  // The session's own messages come in English, like the file layer's.
+  w_->platform_.boxes.Show(LocalizedFileMessage(text, w_->workspace_.LanguageIndex()),
+                           T(Txt::ErrorCaption), BoxButtons::Ok);
 }
 
 void ContestControls::KeepDownload(const DownloadResult& r) {

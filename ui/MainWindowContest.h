@@ -16,6 +16,7 @@ namespace hypsor {
 
 class MainWindow;
 class ContestResultsView;
+class ElidedLabel;
 struct DownloadResult;
 
 // The main window's contest session and flight report: the File menu entries, the session line
@@ -63,7 +64,7 @@ class ContestControls : public QObject {
   QAction* reportAction_;
   QAction* printAction_;
   QToolBar* bar_;
-  QLabel* line_;
+  ElidedLabel* line_;  // the session line: as much as the window's width shows
   QDockWidget* dock_;
   ContestResultsView* results_;
 };

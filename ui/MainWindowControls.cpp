@@ -12,6 +12,7 @@
 
 #include "platform/widgets/ProgramIcon.h"
 #include "ui/FlightChart.h"
+#include "ui/Mnemonics.h"
 #include "ui/TemperatureValidator.h"
 
 namespace hypsor {
@@ -107,6 +108,7 @@ void MainWindow::BuildControls() {
   downloadProgress_->setGeometry(336, 170, 177, 18);
   downloadProgress_->hide();
   BuildPanels();
+  SetTabOrder();
 
   for (auto [w, name] : std::initializer_list<std::pair<QWidget*, const char*>>{
            {client_, "client"},
@@ -150,7 +152,7 @@ void MainWindow::BuildPanels() {
   };
   for (const Columns& k :
        {Columns{mainPanel_, main_, "main", 4, 49, 149, 69, 60},
-        Columns{comparisonPanel_, comparison_, "comparison", 8, 57, 157, 60, 60}}) {
+        Columns{comparisonPanel_, comparison_, "comparison", 8, 57, 157, 69, 60}}) {
     QGroupBox* g = k.box;
     PanelControls& c = k.c;
     const bool isMain = g == mainPanel_;
@@ -168,8 +170,10 @@ void MainWindow::BuildPanels() {
     c.temperatureField = Field(g, {k.rightLeft, 32, k.temperatureWidth, 24});
     c.temperatureUnit = Label(g, QStringLiteral("C"), {k.rightLeft + 64, 35});
     c.samplingLabel = Label(g, {}, {k.rightLeft, 58}, 12);
+    // The rate's text ("25 pom/sek") takes the smaller face, and the comparison's field the
+    // main one's width, so the whole rate shows.
     c.samplingField = isMain ? Field(g, {148, 72, 69, 22}, true, 11)
-                             : Field(g, {k.rightLeft, 72, k.rightWidth, 24});
+                             : Field(g, {k.rightLeft, 72, k.rightWidth, 24}, true, 11);
     // Labels and fields keep black text under the coloured caption.
     for (QWidget* w : g->findChildren<QWidget*>()) w->setStyleSheet(QStringLiteral("color: black"));
     c.temperatureField->installEventFilter(this);
@@ -187,7 +191,6 @@ void MainWindow::BuildPanels() {
     c.temperatureField->setObjectName(p + QStringLiteral("TemperatureField"));
     c.samplingField->setObjectName(p + QStringLiteral("SamplingField"));
   }
-  main_.maximumField->setText(QStringLiteral("561,1"));
 }
 
 void MainWindow::BuildMenu() {
@@ -228,16 +231,22 @@ void MainWindow::BuildMenu() {
   AddCommunicationLogAction();
   setupMenu_->setObjectName(QStringLiteral("setupMenu"));
 
-  // Keys for the commands used most; the captions stay as they are. F10 opens the menu bar, from
-  // where the arrow keys reach every menu.
-  auto key = [this](QKeySequence sequence, auto handler) {
-    auto* s = new QShortcut(sequence, this);
-    connect(s, &QShortcut::activated, this, handler);
+  // Keys for the commands used most. They belong to the window, so they work whatever menus
+  // there are; the File menu shows them. F10 opens the menu bar, from where the arrow keys reach
+  // every menu.
+  auto command = [this](const char* name, QKeySequence sequence, auto handler) {
+    auto* a = new QAction(this);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setShortcut(sequence);
+    addAction(a);
+    connect(a, &QAction::triggered, this, handler);
+    return a;
   };
-  key(QKeySequence(Qt::CTRL | Qt::Key_O), [this] { onLoad(); });
-  key(QKeySequence(Qt::CTRL | Qt::Key_S), [this] { onSave(); });
-  key(QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
-  key(QKeySequence(Qt::Key_F10), [this] {
+  openAction_ = command("openAction", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { onLoad(); });
+  saveAction_ = command("saveAction", QKeySequence(Qt::CTRL | Qt::Key_S), [this] { onSave(); });
+  quitAction_ = command("quitAction", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(f10, &QShortcut::activated, this, [this] {
     QMenuBar* bar = menuBar();
     if (bar->actions().isEmpty()) return;
     bar->setFocus(Qt::ShortcutFocusReason);
@@ -245,6 +254,21 @@ void MainWindow::BuildMenu() {
   });
   chartsMenu_->setObjectName(QStringLiteral("chartsMenu"));
   languageMenu_->setObjectName(QStringLiteral("languageMenu"));
+  KeepMnemonics(bar);
+}
+
+void MainWindow::SetTabOrder() {
+  // Left to right along the top row, each panel's fields top to bottom and column by column,
+  // then the chart.
+  auto panel = [](const PanelControls& c) {
+    return QList<QWidget*>{c.maximumField, c.minimumField, c.competitorField,
+                           c.serialField,  c.temperatureField, c.samplingField};
+  };
+  QList<QWidget*> chain{readButton_, zeroButton_, mainFilterButton_};
+  chain += panel(main_);
+  chain << saveButton_ << loadButton_ << compareButton_ << comparisonFilterButton_;
+  chain += panel(comparison_);
+  for (qsizetype i = 1; i < chain.size(); ++i) setTabOrder(chain[i - 1], chain[i]);
 }
 
 }  // namespace hypsor

@@ -22,6 +22,7 @@
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowContest.h"
+#include "ui/MainWindowViews.h"
 
 namespace hypsor {
 
@@ -146,7 +147,11 @@ void MainWindow::onRead() {
   // Only a whole download replaces the flight that Save writes.
   const bool taken = workspace_.ApplyDownload(r);
   Redraw();
-  if (taken && contest_) contest_->KeepDownload(r);
+  if (taken && contest_) {
+    contest_->KeepDownload(r);
+    ShowWindowTitle();  // the kept file's name
+    if (views_) views_->Update();
+  }
   if (!taken) ShowSessionMessage(MessageFor(r));
   const SessionMessage incomplete = IncompleteFlightMessage(r);
   if (taken && incomplete.show) {

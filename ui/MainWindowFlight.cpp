@@ -28,6 +28,7 @@ void MainWindow::Redraw() {
   if (c.labels) chart_->SetTimeLabels(content.labelSeconds);
   if (c.leftAxis) chart_->SetLeftAxis(content.leftAxis);
   if (c.mainPanel) DrawPanel(FlightSlot::Main);
+  ShowWindowTitle();
   if (c.comparisonPanel) DrawPanel(FlightSlot::Comparison);
   if (views_) views_->Update();
 }
@@ -37,13 +38,16 @@ void MainWindow::DrawPanel(FlightSlot slot) {
   const bool isMain = slot == FlightSlot::Main;
   PanelControls& c = isMain ? main_ : comparison_;
   QGroupBox* box = isMain ? mainPanel_ : comparisonPanel_;
-  box->setTitle(!p.caption.isEmpty() ? p.caption
-                                     : T(isMain ? Txt::MainFlightGroup : Txt::ComparisonGroup));
+  // A file name longer than the panel shows its start and end around an ellipsis; the whole
+  // name is the panel's tooltip.
+  const QString title =
+      !p.caption.isEmpty() ? p.caption : T(isMain ? Txt::MainFlightGroup : Txt::ComparisonGroup);
+  box->setTitle(box->fontMetrics().elidedText(title, Qt::ElideMiddle, box->width() - 16));
+  box->setToolTip(p.caption);
   c.maximumField->setText(p.maximum);
   c.minimumField->setText(p.minimum);
   c.competitorField->setText(p.competitor);
   c.serialField->setText(p.serial);
-  // A typed temperature stays as the user left it.
   if (c.temperatureField->text() != p.temperature) c.temperatureField->setText(p.temperature);
   c.temperatureField->setReadOnly(!p.temperatureEditable);
   if (c.samplingField->text() != p.sampling) {
@@ -140,6 +144,8 @@ bool MainWindow::TemperatureKey(QLineEdit* field, QKeyEvent* event) {
     return false;
   if (text.size() != 1) return true;
   const QChar c = text.at(0);
+  // Tab, Esc and the like carry a control character: they move on, they type nothing.
+  if (!c.isPrint()) return false;
   if (c == QLatin1Char('-')) return false;
   if (c.isDigit() && c.unicode() < 128 && field->text().size() < 3) return false;
   return true;  // refused: the field never sees it
@@ -150,6 +156,8 @@ void MainWindow::onTemperatureEntered(FlightSlot slot) {
       slot == FlightSlot::Main ? main_.temperatureField : comparison_.temperatureField;
   if (!workspace_.EnterTemperature(slot, field->text())) {
     ShowError(T(Txt::WrongTemperature));
+    // The curve stays computed at the last temperature taken: the field says which.
+    DrawPanel(slot);
     return;
   }
   Redraw();

@@ -11,7 +11,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 
+#include "files/FlightFile.h"
 #include "platform/FileDialogs.h"
+#include "platform/MessageBox.h"
 #include "ui/ChartExport.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
@@ -117,6 +119,8 @@ void FlightViews::BuildMenus() {
   clearReadoutAction_->setShortcut(Qt::Key_Escape);
   clearReadoutAction_->setShortcutContext(Qt::WindowShortcut);
   window_.addAction(clearReadoutAction_);
+  viewMenu_->addSeparator();
+  viewMenu_->addAction(clearReadoutAction_);
   connect(clearReadoutAction_, &QAction::triggered, this, &FlightViews::onClearReadout);
 }
 
@@ -129,6 +133,7 @@ void FlightViews::ApplyLanguage() {
   exportChartAction_->setText(T(Txt::ExportChartAction));
   exportDataAction_->setText(T(Txt::ExportDataAction));
   copyChartAction_->setText(T(Txt::CopyChartAction));
+  clearReadoutAction_->setText(T(Txt::ClearReferenceAction));
   Update();  // the panel's rows and the markers' labels are texts too
 }
 
@@ -204,10 +209,20 @@ void FlightViews::onAlignToggled(bool on) {
 QString FlightViews::SuggestedPath(const char* suffix) const {
   const QString folder =
       preferences_.exportFolder.isEmpty() ? QDir::homePath() : preferences_.exportFolder;
-  QString name = window_.workspace_.Panel(FlightSlot::Main).caption;
+  QString name = FlightFileCaption(window_.workspace_.FlightPath(FlightSlot::Main));
   if (name.isEmpty()) name = QStringLiteral("hypsor");
   return QDir(folder).filePath(QFileInfo(name).completeBaseName() + QLatin1Char('.') +
                                QLatin1String(suffix));
+}
+
+bool FlightViews::WithSuffix(QString& path, const char* suffix) const {
+  if (path.isEmpty()) return false;
+  if (!QFileInfo(path).suffix().isEmpty()) return true;  // the dialog asked about this name
+  path += QLatin1Char('.') + QLatin1String(suffix);
+  // The dialog asked about the name without the suffix; this one may exist.
+  return !QFileInfo::exists(path) ||
+         window_.platform_.boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
+                                      BoxButtons::OkCancel) == BoxResult::Ok;
 }
 
 void FlightViews::RememberFolder(const QString& path) {
@@ -222,8 +237,7 @@ void FlightViews::onExportChart() {
                               {QStringLiteral("PNG (*.png)"), QStringLiteral("SVG (*.svg)"),
                                QStringLiteral("PDF (*.pdf)")},
                               SuggestedPath("png")});
-  if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".png");
+  if (!WithSuffix(path, "png")) return;
   if (!ChartFormatOf(path)) {
     window_.ShowError(T(Txt::ChartFormatUnknown));
     return;
@@ -243,8 +257,7 @@ void FlightViews::onExportChart() {
 void FlightViews::onExportData() {
   QString path = window_.platform_.dialogs.ExportFileName(
       {T(Txt::ExportDataAction), {QStringLiteral("CSV (*.csv)")}, SuggestedPath("csv")});
-  if (path.isEmpty()) return;
-  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".csv");
+  if (!WithSuffix(path, "csv")) return;
   QString error;
   if (!window_.workspace_.ExportData(path, &error)) {
     window_.ShowError(T(Txt::ExportFailed) + QLatin1Char('\n') + error);

@@ -36,6 +36,9 @@ class FlightViews : public QObject {
   void RefreshReadout();
   QString SuggestedPath(const char* suffix) const;
   void RememberFolder(const QString& path);
+  // Puts the suffix on a name typed without one, asking before that name is replaced; false
+  // when there is no name or the user keeps the file.
+  bool WithSuffix(QString& path, const char* suffix) const;
 
   void onCursorMoved(double x);
   void onCursorLeft();

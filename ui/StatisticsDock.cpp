@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QTableWidget>
 
+#include "files/FlightFile.h"
 #include "session/FlightWorkspace.h"
 #include "ui/FlightReport.h"
 
@@ -49,6 +50,8 @@ StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(ne
   table_->setRowCount(kRowCount + 1);  // and the digest of each flight's file
   table_->setColumnCount(2);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // One Tab stop: the arrow keys move inside, Tab moves on.
+  table_->setTabKeyNavigation(false);
   table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   // A long file name shows its start; the whole name is the header's tooltip.
@@ -74,9 +77,11 @@ void StatisticsDock::Show(const FlightWorkspace& w) {
   table_->setVerticalHeaderLabels(rows);
   const bool mainShown = !w.Chart()[Curve::Altitude].empty();
   const bool comparisonShown = !w.Chart()[Curve::Comparison].empty();
+  // The file's name, whatever the language: the panels' captions go back to their own words
+  // when it changes.
   auto caption = [&w](FlightSlot slot, Txt own) {
-    const QString& c = w.Panel(slot).caption;
-    return c.isEmpty() ? w.T(own) : c;
+    const QString name = FlightFileCaption(w.FlightPath(slot));
+    return name.isEmpty() ? w.T(own) : name;
   };
   table_->setHorizontalHeaderLabels({caption(FlightSlot::Main, Txt::MainFlightGroup),
                                      caption(FlightSlot::Comparison, Txt::ComparisonGroup)});
