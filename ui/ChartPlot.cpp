@@ -330,9 +330,11 @@ void ChartPlot::paintEvent(QPaintEvent* event) {
   QCustomPlot::paintEvent(event);
 }
 
-void ChartPlot::resizeEvent(QResizeEvent* event) {
-  dirty_ = false;  // the library draws the new size at once
-  QCustomPlot::resizeEvent(event);
+void ChartPlot::resizeEvent(QResizeEvent*) {
+  // The new size is drawn when it is painted: a window resized twice before it first shows
+  // (restored, then maximised) draws its chart once.
+  setViewport(rect());
+  Invalidate();
 }
 
 QPoint ChartPlot::PixelOf(Curve curve, QPointF value) const {
