@@ -45,18 +45,24 @@ hypsor::DownloadResult LongestDownload() {
   return r;
 }
 
-void BM_MouseMoveWithReadout(benchmark::State& state) {
-  hypsor::FlightWorkspace workspace;
+// The longest flight on a shown chart, and again as the comparison: two curves of 7999 points.
+void ShowTwoLongCurves(hypsor::FlightWorkspace& workspace, hypsor::FlightChart& chart) {
   if (!workspace.ApplyDownload(LongestDownload())) std::abort();
   const hypsor::ChartContent& content = workspace.Chart();
-  hypsor::FlightChart chart;
+  if (content[hypsor::Curve::Altitude].size() != 7999) std::abort();
   chart.resize(1265, 680);
   chart.show();
   chart.SetTimeLabels(content.labelSeconds);
   chart.SetCurve(hypsor::Curve::Altitude, content[hypsor::Curve::Altitude]);
-  // The second curve of 7999 points: the same flight as the comparison.
   chart.SetCurve(hypsor::Curve::Comparison, content[hypsor::Curve::Altitude]);
   chart.SetMarkers(workspace.Markers());
+}
+
+void BM_MouseMoveWithReadout(benchmark::State& state) {
+  hypsor::FlightWorkspace workspace;
+  hypsor::FlightChart chart;
+  ShowTwoLongCurves(workspace, chart);
+  const hypsor::ChartContent& content = workspace.Chart();
   chart.EnableReadout();
   const std::optional<double> reference = 1000.0;
   chart.SetReference(reference);
@@ -64,7 +70,6 @@ void BM_MouseMoveWithReadout(benchmark::State& state) {
     chart.ShowReadout(x, workspace.ReadoutText(workspace.ReadoutAt(x, reference)));
   });
   QApplication::processEvents();
-  if (content[hypsor::Curve::Altitude].size() != 7999) std::abort();
 
   QWidget* plot = chart.PlotWidget();
   const QRect area = chart.PlotArea();
@@ -91,15 +96,8 @@ BENCHMARK(BM_MouseMoveWithReadout)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond
 // Everything drawn afresh: curves, axes, labels, legend and markers, then painted.
 void BM_FullReplot(benchmark::State& state) {
   hypsor::FlightWorkspace workspace;
-  if (!workspace.ApplyDownload(LongestDownload())) std::abort();
-  const hypsor::ChartContent& content = workspace.Chart();
   hypsor::FlightChart chart;
-  chart.resize(1265, 680);
-  chart.show();
-  chart.SetTimeLabels(content.labelSeconds);
-  chart.SetCurve(hypsor::Curve::Altitude, content[hypsor::Curve::Altitude]);
-  chart.SetCurve(hypsor::Curve::Comparison, content[hypsor::Curve::Altitude]);
-  chart.SetMarkers(workspace.Markers());
+  ShowTwoLongCurves(workspace, chart);
   QApplication::processEvents();
   for (auto _ : state) {
     chart.Repaint();
