@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli: dispatches on the first argument to the subcommands declared in Commands.h.
 #include <QCoreApplication>
 #include <QIODevice>
@@ -22,20 +23,15 @@ struct Command {
   const char* name;
   CommandFunction run;
   const char* summary;  // nullptr: hidden from --help
-  // The usage of a command that does not read its options through CommandOptions yet, printed
-  // here for its --help.
-  const char* ownUsage = nullptr;
 };
 
 constexpr Command kCommands[] = {
     {"info", RunInfo, "header fields, extremes and SHA-256 of a flight file"},
     {"export", RunExport, "altitude and acceleration curve as CSV, optionally smoothed"},
     {"stats", RunStats, "launch, apogee, landing, times and rates of a flight"},
-    {"plot", DrawPlot, "the window's chart of a flight as PNG, SVG or PDF, without a display",
-     "plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART.png|.svg|.pdf"},
+    {"plot", DrawPlot, "the window's chart of a flight as PNG, SVG or PDF, without a display"},
     {"results", RunResults, "ranking of a contest folder's competitors by best apogee"},
-    {"report", DrawReport, "the one-page flight report as PDF, without a display",
-     "report FILE [--compare FILE2] --out REPORT.pdf [--contest NAME] [--language en|pl]"},
+    {"report", DrawReport, "the one-page flight report as PDF, without a display"},
     {"download", RunDeviceDownload,
      "fetch the altimeter's last flight into a file or a contest folder"},
     {"reset", RunDeviceReset, "zero the altimeter"},
@@ -99,18 +95,14 @@ int Run(QStringList args, QTextStream& out, QTextStream& err) {
   }
   const Command* c = FindCommand(name);
   if (!c) return o.Fail(err, QStringLiteral("unknown command '%1'").arg(name));
-  if (c->ownUsage &&
-      (rest.contains(QLatin1String("--help")) || rest.contains(QLatin1String("-h")))) {
-    out << "Usage: hypsor-cli " << c->ownUsage << '\n';
-    return ExitOk;
-  }
   return c->run(rest, out, err);
 }
 
-// The command named on the command line: its first argument that is not an option.
+// The command named on the command line: its first argument that is not an option ("help plot"
+// names plot, whose help comes from the drawing module).
 const char* CommandName(int argc, char** argv) {
   for (int k = 1; k < argc; ++k)
-    if (argv[k][0] != '-') return argv[k];
+    if (argv[k][0] != '-' && std::strcmp(argv[k], "help") != 0) return argv[k];
   return "";
 }
 

@@ -20,6 +20,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "ui/FlightChart.h"
+#include "platform/Version.h"
 #include "ui/InfoWindow.h"
 
 using namespace hypsor;
@@ -287,18 +288,24 @@ TEST(MainWindow, InfoShowsTheVersionInBothLanguages) {
   MainWindow& w = f.Window();
   for (QAction* language : {C<QAction>(w, "polishAction"), C<QAction>(w, "englishAction")}) {
     language->trigger();
-    QString seen, caption;
+    QString seen, caption, licence;
     QTimer::singleShot(50, [&] {
       for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* info = qobject_cast<InfoWindow*>(top); info && info->isVisible()) {
           seen = hypsor::test::Child<QLabel>(info, "versionLabel")->text();
           caption = info->windowTitle();
+          auto* label = hypsor::test::Child<QLabel>(info, "licenceLabel");
+          // Drawn whole inside the window, under the contact lines.
+          if (label->isVisible() && info->rect().contains(label->geometry()) &&
+              label->fontMetrics().horizontalAdvance(label->text()) <= label->width())
+            licence = label->text();
           info->close();
         }
     });
     C<QAction>(w, "infoAction")->trigger();
     EXPECT_EQ(seen, "Ver. 08.2010");
     EXPECT_EQ(caption, "Hypsor");
+    EXPECT_EQ(licence, "Hypsor " + hypsor::ProgramVersion() + " \u00b7 GPL-3.0-or-later");
   }
 }
 

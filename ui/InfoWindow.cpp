@@ -1,7 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/InfoWindow.h"
 
 #include <QFont>
 #include <QLabel>
+
+#include "platform/Licence.h"
+#include "platform/Version.h"
 
 namespace hypsor {
 namespace {
@@ -48,6 +52,14 @@ InfoWindow::InfoWindow(QWidget* parent) : QDialog(parent) {
   phoneLabel_ = MakeLabel(this, QStringLiteral("tel: +48 12 000 00 00"), {88, 208, 165, 23},
                           QStringLiteral("Times New Roman"), 21);
   phoneLabel_->setObjectName(QStringLiteral("phoneLabel"));
+  // Below the contact lines: the program's own version and the licence it is distributed under,
+  // an identifier that reads the same in both languages.
+  licenceLabel_ = MakeLabel(this,
+                            QStringLiteral("Hypsor %1 \u00b7 %2")
+                                .arg(ProgramVersion(), QLatin1String(kLicenceId)),
+                            {48, 246, 227, 20}, QStringLiteral("Times New Roman"), 15);
+  licenceLabel_->setObjectName(QStringLiteral("licenceLabel"));
+  licenceLabel_->setToolTip(QString::fromLatin1(kLicenceNotice).trimmed());
 }
 
 }  // namespace hypsor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QDialog>
 
@@ -6,7 +7,7 @@ class QLabel;
 namespace hypsor {
 
 // The information window: the program's version and the maker's contact lines. Its texts are
-// the same in both languages.
+// the same in both languages. Below them, the program's version and licence.
 class InfoWindow : public QDialog {
   Q_OBJECT
  public:
@@ -19,6 +20,7 @@ class InfoWindow : public QDialog {
   QLabel* webLabel_;      // web address
   QLabel* mailLabel_;     // e-mail
   QLabel* phoneLabel_;    // telephone
+  QLabel* licenceLabel_;  // program version and licence
 };
 
 }  // namespace hypsor

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli plot: the window's chart of a flight (and a comparison) drawn offscreen into an
 // image file. It draws with the window's own chart, so it lives with the windows; the tool's
 // dispatcher (cli/main.cpp) reaches it through cli/Commands.h.
@@ -18,73 +19,53 @@ struct PlotOptions {
   QSize size{1280, 720};
 };
 
-int ParsePlotOptions(const QStringList& args, PlotOptions& o, QTextStream& err) {
-  const QString usage = QStringLiteral(
-      "hypsor-cli: usage: hypsor-cli plot FILE [--compare FILE2] [--filter] [--align] "
-      "[--size WxH] --out CHART.png|.svg|.pdf\n");
-  for (qsizetype k = 0; k < args.size(); ++k) {
-    QString a = args[k];
-    QString value;
-    const qsizetype eq = a.indexOf(QLatin1Char('='));
-    const bool valued = a.startsWith(QLatin1String("--")) && eq > 0;
-    if (valued) value = a.mid(eq + 1), a = a.left(eq);
-    auto takeValue = [&]() -> bool {
-      if (valued) return true;
-      if (k + 1 >= args.size()) {
-        err << "hypsor-cli: " << a << " needs a value\n";
-        return false;
-      }
-      value = args[++k];
-      return true;
-    };
-    if (a == QLatin1String("--filter")) {
-      o.filter = true;
-    } else if (a == QLatin1String("--align")) {
-      o.align = true;
-    } else if (a == QLatin1String("--compare")) {
-      if (!takeValue()) return ExitUsage;
-      o.comparison = value;
-    } else if (a == QLatin1String("--out")) {
-      if (!takeValue()) return ExitUsage;
-      o.out = value;
-    } else if (a == QLatin1String("--size")) {
-      if (!takeValue()) return ExitUsage;
-      static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
-      const QRegularExpressionMatch m = pattern.match(value);
-      const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
-      const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
-      if (w < 16 || h < 16 || w > 16384 || h > 16384) {
-        err << "hypsor-cli: wrong size '" << value << "' (WIDTHxHEIGHT, 16 to 16384 pixels)\n";
-        return ExitUsage;
-      }
-      o.size = QSize(w, h);
-    } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-      err << "hypsor-cli: unknown option '" << args[k] << "'\n";
-      return ExitUsage;
-    } else if (o.path.isEmpty()) {
-      o.path = args[k];
-    } else {
-      err << usage;
-      return ExitUsage;
-    }
+std::optional<int> ParsePlotOptions(const QStringList& args, PlotOptions& o, QTextStream& out,
+                                    QTextStream& err) {
+  CommandOptions options(
+      QStringLiteral("plot"),
+      QStringLiteral("FILE [--compare FILE2] [--filter] [--align] [--size WxH] "
+                     "--out CHART.png|.svg|.pdf"),
+      QStringLiteral("Draw the window's chart of a flight (and a comparison) into an image file, "
+                     "without a display."));
+  options.AddPositional(QStringLiteral("FILE"), QStringLiteral("The flight file to draw."));
+  options.AddValue(QStringLiteral("compare"), QStringLiteral("FILE2"),
+                   QStringLiteral("Draw a second flight over the first."));
+  options.AddFlag(QStringLiteral("filter"), QStringLiteral("Smooth the curves first."));
+  options.AddFlag(QStringLiteral("align"),
+                  QStringLiteral("Shift the comparison so both launches coincide."));
+  options.AddValue(QStringLiteral("size"), QStringLiteral("WxH"),
+                   QStringLiteral("Image size in pixels (default 1280x720)."));
+  options.AddValue(QStringLiteral("out"), QStringLiteral("CHART"),
+                   QStringLiteral("The image to write: .png, .svg or .pdf."));
+  if (const auto status = options.Parse(args, out, err)) return status;
+  o.path = options.Positional().value(0);
+  o.comparison = options.Value(QStringLiteral("compare"));
+  o.out = options.Value(QStringLiteral("out"));
+  o.filter = options.IsSet(QStringLiteral("filter"));
+  o.align = options.IsSet(QStringLiteral("align"));
+  if (options.IsSet(QStringLiteral("size"))) {
+    const QString value = options.Value(QStringLiteral("size"));
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
+    const QRegularExpressionMatch m = pattern.match(value);
+    const int w = m.hasMatch() ? m.captured(1).toInt() : 0;
+    const int h = m.hasMatch() ? m.captured(2).toInt() : 0;
+    if (w < 16 || h < 16 || w > 16384 || h > 16384)
+      return options.Fail(
+          err, QStringLiteral("wrong size '%1' (WIDTHxHEIGHT, 16 to 16384 pixels)").arg(value));
+    o.size = QSize(w, h);
   }
-  if (o.path.isEmpty() || o.out.isEmpty()) {
-    err << usage;
-    return ExitUsage;
-  }
-  if (!ChartFormatOf(o.out)) {
-    err << "hypsor-cli: the output must end in .png, .svg or .pdf: '" << o.out << "'\n";
-    return ExitUsage;
-  }
-  return ExitOk;
+  if (o.out.isEmpty()) return options.Fail(err, QStringLiteral("--out missing"));
+  if (!ChartFormatOf(o.out))
+    return options.Fail(
+        err, QStringLiteral("the output must end in .png, .svg or .pdf: '%1'").arg(o.out));
+  return std::nullopt;
 }
 
 }  // namespace
 
 int RunPlot(const QStringList& args, QTextStream& out, QTextStream& err) {
-  Q_UNUSED(out);
   PlotOptions o;
-  if (const int status = ParsePlotOptions(args, o, err); status != ExitOk) return status;
+  if (const auto status = ParsePlotOptions(args, o, out, err)) return *status;
 
   // The flights go through the workspace as the window's Load, Compare and Filter buttons do.
   FlightWorkspace workspace;
