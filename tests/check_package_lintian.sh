@@ -12,5 +12,5 @@ trap 'rm -rf "$out"' EXIT
 (cd "$build" && cpack -G DEB -B "$out" >/dev/null)
 debs=("$out"/*.deb)
 [ -f "${debs[0]}" ] || { echo "cpack made no package"; exit 1; }
-dpkg-deb -c "${debs[0]}" | grep -q './usr/share/doc/hypsor/copyright$' || { echo "no copyright file"; exit 1; }
+dpkg-deb -c "${debs[0]}" | grep './usr/share/doc/hypsor/copyright$' >/dev/null || { echo "no copyright file"; exit 1; }
 "$root/scripts/check-package" "${debs[0]}"
