@@ -1,5 +1,7 @@
 #include "device/SessionMessages.h"
 
+#include "platform/SerialDevices.h"
+
 namespace hypsor {
 
 namespace {
@@ -63,8 +65,11 @@ SessionMessage PortOpenMessage(const PortFailure& failure) {
         m.details.append({Txt::ModemManagerHint, {}});
       break;
     case PortOpenError::Permission:
-      m.details.append({Txt::PortPermissionHint,
-                        failure.group.isEmpty() ? QStringLiteral("dialout") : failure.group});
+      if (PortAccessByGroup())
+        m.details.append({Txt::PortPermissionHint,
+                          failure.group.isEmpty() ? QStringLiteral("dialout") : failure.group});
+      else
+        m.details.append({Txt::PortPermissionNoGroup, {}});
       break;
     case PortOpenError::NotASerialPort:
       m.details.append({Txt::NotASerialPort, failure.location});

@@ -39,4 +39,8 @@ QString DeviceNodeGroup([[maybe_unused]] const QString& path) {
 #endif
 }
 
+bool PortAccessByGroup() {
+  return true;
+}
+
 }  // namespace hypsor

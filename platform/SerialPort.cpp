@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include <QDeadlineTimer>
-#include <QRegularExpression>
 #include <QSerialPort>
 #include <QThread>
 
@@ -78,26 +77,6 @@ SerialPort::SerialPort() = default;
 
 SerialPort::~SerialPort() {
   Close();
-}
-
-QString SerialPort::SystemLocation(const QString& name) {
-#ifdef Q_OS_WIN
-  // Names from COM10 on only open through the device namespace.
-  return name.size() >= 5 ? QStringLiteral("\\\\.\\") + name : name;
-#else
-  if (name.startsWith(QLatin1Char('/'))) return name;
-  static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]*)$"));
-  const QRegularExpressionMatch m = comName.match(name);
-  if (m.hasMatch()) return QStringLiteral("/dev/ttyS%1").arg(m.captured(1).toInt() - 1);
-  return QStringLiteral("/dev/") + name;
-#endif
-}
-
-bool SerialPort::RelativeNameAllowed(const QString& name) {
-  if (name.isEmpty() || name.startsWith(QLatin1Char('/'))) return false;
-  for (const QStringView segment : QStringView(name).split(QLatin1Char('/')))
-    if (segment == QLatin1String("..")) return false;
-  return true;
 }
 
 bool SerialPort::Open(const QString& name) {

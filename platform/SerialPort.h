@@ -2,16 +2,20 @@
 #include <cstdint>
 #include <memory>
 
+#include <QByteArray>
 #include <QString>
 
 #include "platform/SerialLine.h"
 
+#ifndef Q_OS_WIN
 class QSerialPort;
+#endif
 
 namespace hypsor {
 
 // The altimeter's serial line: 115200 baud, 8 data bits, no parity, two stop bits, no flow
-// control, DTR and RTS off. A thin layer over QSerialPort.
+// control, DTR and RTS off. A thin layer over QSerialPort; on Windows over the Win32 API
+// (win32/SerialPort.cpp), as Qt's serial module is not built there.
 class SerialPort final : public SerialLine {
  public:
   SerialPort();
@@ -46,7 +50,14 @@ class SerialPort final : public SerialLine {
   bool CheckGone();
   bool DrainOutput(int timeoutMs);
 
+#ifdef Q_OS_WIN
+  // Takes what the system holds into buffer_ until `enough` bytes are there or none are left.
+  void Pump(std::int64_t enough);
+  void* handle_ = nullptr;  // the port's HANDLE; nullptr when closed
+  QByteArray buffer_;       // received, not yet read
+#else
   std::unique_ptr<QSerialPort> port_;
+#endif
   PortOpenError openError_ = PortOpenError::None;
   QString errorText_;
   QString location_;

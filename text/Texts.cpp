@@ -65,6 +65,9 @@ constexpr Entry kEntries[] = {
       "No permission to use the port: add your user to the %1 group (sudo adduser $USER %1) "
       "and log in again.",
       0}},
+    {PortPermissionNoGroup,
+     {"Brak uprawnień do portu: poproś administratora komputera o dostęp do niego.",
+      "No permission to use the port: ask the computer's administrator for access to it.", 0}},
     {ViewMenu, {"Widok", "View", 0}},
     {StatisticsAction, {"Statystyki lotu", "Flight statistics", 0}},
     {MarkersAction,
@@ -81,6 +84,7 @@ constexpr Entry kEntries[] = {
     {ExportFailed, {"Nie udało się zapisać pliku", "The file could not be written", 0}},
     {ChartFormatUnknown,
      {"Wybierz plik .png, .svg lub .pdf", "Choose a .png, .svg or .pdf file", 0}},
+    {ChartFormatUnknownNoSvg, {"Wybierz plik .png lub .pdf", "Choose a .png or .pdf file", 0}},
     {StatisticsPanel, {"Statystyki", "Statistics", 0}},
     {StatApogee, {"Apogeum [m]", "Apogee [m]", 0}},
     {StatLaunch, {"Start [s]", "Launch [s]", 0}},

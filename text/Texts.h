@@ -51,6 +51,7 @@ enum class Txt {
   FileTooShort,
   PortNameTooLong,
   PortPermissionHint,
+  PortPermissionNoGroup,
   // Views we add to the main window: the View and Export menus, the chart size question, the
   // statistics panel (the rows in the order of StatisticFields, then landing recorded) and the
   // markers on the curves.
@@ -68,6 +69,7 @@ enum class Txt {
   ChartHeight,
   ExportFailed,
   ChartFormatUnknown,
+  ChartFormatUnknownNoSvg,
   StatisticsPanel,
   StatApogee,
   StatLaunch,

@@ -6,9 +6,9 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include "platform/AtomicFile.h"
+#include "platform/widgets/SvgDrawing.h"
 #include "session/FlightWorkspace.h"
 
 namespace hypsor {
@@ -34,9 +34,20 @@ void DrawOn(QPaintDevice& device, QSize size, const ChartPrint& print, bool vect
 std::optional<ChartFormat> ChartFormatOf(const QString& path) {
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix == QLatin1String("png")) return ChartFormat::Png;
-  if (suffix == QLatin1String("svg")) return ChartFormat::Svg;
+  if (suffix == QLatin1String("svg") && SvgDrawingAvailable()) return ChartFormat::Svg;
   if (suffix == QLatin1String("pdf")) return ChartFormat::Pdf;
   return std::nullopt;
+}
+
+QString ChartSuffixes() {
+  return SvgDrawingAvailable() ? QStringLiteral(".png, .svg or .pdf")
+                               : QStringLiteral(".png or .pdf");
+}
+
+QStringList ChartFileFilters() {
+  QStringList filters{QStringLiteral("PNG (*.png)")};
+  if (SvgDrawingAvailable()) filters << QStringLiteral("SVG (*.svg)");
+  return filters << QStringLiteral("PDF (*.pdf)");
 }
 
 QString ChartTitle(const FlightWorkspace& w) {
@@ -87,16 +98,11 @@ QByteArray RenderChart(const ChartPrint& print, QSize size, ChartFormat format) 
     case ChartFormat::Png:
       ChartImage(print, size).save(&buffer, "PNG");
       break;
-    case ChartFormat::Svg: {
-      QSvgGenerator svg;
-      svg.setOutputDevice(&buffer);
-      svg.setSize(size);
-      svg.setViewBox(QRect(QPoint(0, 0), size));
-      svg.setResolution(kDotsPerInch);
-      svg.setTitle(print.title.isEmpty() ? QStringLiteral("Hypsor") : print.title);
-      DrawOn(svg, size, print, true);
+    case ChartFormat::Svg:
+      DrawSvg(buffer, size, kDotsPerInch,
+              print.title.isEmpty() ? QStringLiteral("Hypsor") : print.title,
+              [&](QPaintDevice& svg) { DrawOn(svg, size, print, true); });
       break;
-    }
     case ChartFormat::Pdf: {
       QPdfWriter pdf(&buffer);
       pdf.setResolution(kDotsPerInch);
@@ -115,7 +121,7 @@ QByteArray RenderChart(const ChartPrint& print, QSize size, ChartFormat format) 
 bool ExportChart(const ChartPrint& print, const QString& path, QSize size, QString* error) {
   const std::optional<ChartFormat> format = ChartFormatOf(path);
   if (!format) {
-    if (error) *error = QStringLiteral("%1: not a .png, .svg or .pdf file").arg(path);
+    if (error) *error = QStringLiteral("%1: not a %2 file").arg(path, ChartSuffixes());
     return false;
   }
   // Refuse a target that cannot be replaced before spending time on the drawing.

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include "ui/ChartPlot.h"
 
@@ -15,8 +16,13 @@ class FlightWorkspace;
 
 enum class ChartFormat { Png, Svg, Pdf };
 
-// By the file name's suffix (.png, .svg, .pdf, any case); nothing for another one.
+// By the file name's suffix (.png, .svg, .pdf, any case); nothing for another one, and nothing
+// for .svg in a build without SVG (Windows).
 std::optional<ChartFormat> ChartFormatOf(const QString& path);
+// The suffixes ChartFormatOf takes, as a sentence says them (".png, .svg or .pdf").
+QString ChartSuffixes();
+// The file dialog's filters for them.
+QStringList ChartFileFilters();
 
 // The title a drawn chart carries: the main flight's file name, and the comparison's.
 QString ChartTitle(const FlightWorkspace& workspace);

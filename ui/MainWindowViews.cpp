@@ -14,6 +14,7 @@
 #include "files/FlightFile.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
+#include "platform/widgets/SvgDrawing.h"
 #include "ui/ChartExport.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
@@ -233,13 +234,11 @@ void FlightViews::RememberFolder(const QString& path) {
 void FlightViews::onExportChart() {
   FileDialogService& dialogs = window_.platform_.dialogs;
   QString path =
-      dialogs.ExportFileName({T(Txt::ExportChartAction),
-                              {QStringLiteral("PNG (*.png)"), QStringLiteral("SVG (*.svg)"),
-                               QStringLiteral("PDF (*.pdf)")},
-                              SuggestedPath("png")});
+      dialogs.ExportFileName({T(Txt::ExportChartAction), ChartFileFilters(), SuggestedPath("png")});
   if (!WithSuffix(path, "png")) return;
   if (!ChartFormatOf(path)) {
-    window_.ShowError(T(Txt::ChartFormatUnknown));
+    window_.ShowError(
+        T(SvgDrawingAvailable() ? Txt::ChartFormatUnknown : Txt::ChartFormatUnknownNoSvg));
     return;
   }
   const std::optional<QSize> size =

@@ -57,7 +57,7 @@ std::optional<int> ParsePlotOptions(const QStringList& args, PlotOptions& o, QTe
   if (o.out.isEmpty()) return options.Fail(err, QStringLiteral("--out missing"));
   if (!ChartFormatOf(o.out))
     return options.Fail(
-        err, QStringLiteral("the output must end in .png, .svg or .pdf: '%1'").arg(o.out));
+        err, QStringLiteral("the output must end in %1: '%2'").arg(ChartSuffixes(), o.out));
   return std::nullopt;
 }
 
