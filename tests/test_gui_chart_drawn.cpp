@@ -9,6 +9,8 @@
 #include <QDockWidget>
 #include <QImage>
 #include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
 #include <QToolBar>
 #include <QtTest/QTest>
 #include <algorithm>
@@ -39,6 +41,15 @@ struct ChartFixture : MainWindowFixture {
     return Chart().PlotWidget()->grab().toImage();
   }
   QRect Area() { return Chart().PlotArea(); }
+  // What the screen shows of the plot: the parts each paint covered, laid over what was there.
+  QImage OnScreen() {
+    QApplication::processEvents();
+    QWidget* plot = Chart().PlotWidget();
+    const QPoint at = plot->mapTo(plot->window(), QPoint(0, 0));
+    return plot->screen()
+        ->grabWindow(plot->window()->winId(), at.x(), at.y(), plot->width(), plot->height())
+        .toImage();
+  }
 };
 
 int Count(const QImage& image, QRect r, const ColourTest& is) {
@@ -201,6 +212,46 @@ TEST(ChartDrawn, ZoomDrawsTheZoomedCurvesAndUndoGivesBackTheFirstPicture) {
   ASSERT_EQ(f.Chart().ZoomDepth(), 0);
   EXPECT_TRUE(f.Chart().ReadoutText().isEmpty());
   EXPECT_EQ(f.Grab(), first);
+}
+
+// Moves of the cursor paint only where the cursor and its readout were and go; the reference
+// line is left alone unless they pass over it. On screen, after every move, the picture is the
+// one a whole new drawing makes, and the reference line stands whole once they have passed.
+TEST(ChartDrawn, TheCursorPassesTheReferenceLineWithoutLeavingPixels) {
+  ChartFixture f;
+  f.Show(1280, 800);
+  f.Trigger("accelerationAction");  // off: nothing near the bottom of the plot but the ground
+  f.Open(ExamplePath("sample-flight.hyp"));
+  QWidget* plot = f.Chart().PlotWidget();
+  const QRect area = f.Area();
+  const FlightStatistics s = f.Workspace().Statistics(FlightSlot::Main);
+  const int x = f.Chart().PlotPosition(Curve::Altitude, QPointF(s.apogeeIndex, 0)).x();
+  // A click under the apogee, far from the curve, sets the reference point there.
+  QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(x, area.bottom() - 20));
+  ASSERT_TRUE(f.Chart().ReferenceShown());
+  auto referencePixels = [&](const QImage& image) {
+    return Count(image, QRect(x - 1, area.top(), 3, area.height()), [](QColor c) {
+      return c.green() > 60 && c.green() < 120 && c.red() < 30 && c.blue() < 30;
+    });
+  };
+  const int whole = referencePixels(f.OnScreen());
+  EXPECT_GT(whole, area.height() / 4) << "the dashed reference line is drawn";
+  // From the left of the line, the box passing over it, across it, and away to the right.
+  for (int dx : {-400, -300, -150, -40, -9, -1, 0, 2, 30, 250, -200, 300}) {
+    QTest::mouseMove(plot, QPoint(std::clamp(x + dx, area.left() + 2, area.right() - 2),
+                                  area.center().y()));
+    const QImage moved = f.OnScreen();
+    ASSERT_FALSE(f.Chart().ReadoutText().isEmpty());
+    f.Chart().Repaint();
+    EXPECT_EQ(f.OnScreen(), moved) << "pixels left behind after the move to " << dx;
+  }
+  EXPECT_EQ(referencePixels(f.OnScreen()), whole) << "the reference line is whole again";
+  // Esc clears both: nothing of them stays on screen.
+  f.Trigger("clearReadoutAction");
+  EXPECT_EQ(referencePixels(f.OnScreen()), 0);
+  const QImage cleared = f.OnScreen();
+  f.Chart().Repaint();
+  EXPECT_EQ(f.OnScreen(), cleared);
 }
 
 TEST(ChartDrawn, ACurveClickRemovesTheCurveAndItsPanel) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QTextLayout>
+
 #include "ui/ChartPlot.h"
 
 namespace hypsor {
@@ -135,7 +137,7 @@ void MarkerLayer::draw(QCPPainter* painter) {
 // ---------------------------------------------------------------- cursor and reference
 
 CursorLayer::CursorLayer(ChartPlot* plot, const QString& layer)
-    : QCPLayerable(plot, layer), plot_(plot) {}
+    : QCPLayerable(plot, layer), plot_(plot), rawFont_(QRawFont::fromFont(SmallFont(false))) {}
 
 void CursorLayer::applyDefaultAntialiasingHint(QCPPainter* painter) const {
   applyAntialiasingHint(painter, false, QCP::aeItems);
@@ -147,47 +149,99 @@ QRect CursorLayer::clipRect() const {
 
 CursorPaintLayer::CursorPaintLayer(ChartPlot* plot, const QString& name) : QCPLayer(plot, name) {}
 
-bool CursorPaintLayer::RedrawPart(const QRegion& dirty) {
+bool CursorPaintLayer::RedrawPart(const QRegion& dirty, CursorLayer& cursor) {
   const QSharedPointer<QCPAbstractPaintBuffer> buffer = mPaintBuffer.toStrongRef();
   if (mode() != lmBuffered || !buffer || buffer->invalidated()) return false;
   QCPPainter* painter = buffer->startPainting();
   if (!painter) return false;
-  if (painter->isActive()) {
-    // Only the part of the picture the cursor leaves or enters is cleared and drawn again.
-    painter->setClipRegion(dirty);
-    painter->setCompositionMode(QPainter::CompositionMode_Source);
-    for (const QRect& r : dirty) painter->fillRect(r, Qt::transparent);
-    painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    draw(painter);
-  }
+  if (painter->isActive()) cursor.DrawPart(painter, dirty);
   delete painter;
   buffer->donePainting();
   return true;
 }
 
+const QCPAbstractPaintBuffer* CursorPaintLayer::Picture() const {
+  const QSharedPointer<QCPAbstractPaintBuffer> buffer = mPaintBuffer.toStrongRef();
+  return buffer && !buffer->invalidated() ? buffer.data() : nullptr;
+}
+
+namespace {
+
+// Text whose characters stand one glyph each, side by side, as the font's own table gives them:
+// the letters of the languages the program speaks, digits and signs. Anything else (joined or
+// combining scripts, right to left) is shaped by the full text layout.
+bool PlainGlyphs(const QString& text) {
+  return std::all_of(text.begin(), text.end(), [](QChar c) {
+    const QChar::Script s = c.script();
+    return !c.isSurrogate() && c.direction() != QChar::DirR && c.direction() != QChar::DirAL &&
+           (s == QChar::Script_Common || s == QChar::Script_Latin || s == QChar::Script_Greek);
+  });
+}
+
+}  // namespace
+
 void CursorLayer::SetCursor(std::optional<double> x, const QString& text) {
   cursorX_ = x;
   if (text == text_) return;
   text_ = text;
-  const QFont font = SmallFont(false);
-  const QFontMetricsF metrics(font);
-  lines_.clear();
+  glyphs_.clear();
   textSize_ = QSizeF();
   if (text_.isEmpty()) return;
-  for (const QString& line : text_.split(QLatin1Char('\n'))) {
-    QStaticText& t = lines_.emplace_back(line);
-    t.setTextFormat(Qt::PlainText);
-    t.prepare(QTransform(), font);
-    textSize_.setWidth(std::max(textSize_.width(), t.size().width()));
+  // The readout changes at nearly every move: its lines are placed straight from the font's
+  // glyph and kerning tables where that is all they need, a general text layout otherwise.
+  const QFont font = SmallFont(false);
+  const QFontMetricsF metrics(font);
+  const QStringList lines = text_.split(QLatin1Char('\n'));
+  const double ascent = metrics.ascent();
+  double top = 0;
+  for (const QString& line : lines) {
+    QList<quint32> indexes;
+    if (rawFont_.isValid() && PlainGlyphs(line)) indexes = rawFont_.glyphIndexesForString(line);
+    double width = 0;
+    if (!indexes.isEmpty() && !indexes.contains(0u)) {
+      const QList<QPointF> advances =
+          rawFont_.advancesForGlyphIndexes(indexes, QRawFont::KernedAdvances);
+      QList<QPointF> positions(indexes.size());
+      for (qsizetype i = 0; i < indexes.size(); ++i) {
+        positions[i] = QPointF(width, top + ascent);
+        width += advances[i].x();
+      }
+      QGlyphRun& run = glyphs_.emplace_back();
+      run.setRawFont(rawFont_);
+      run.setGlyphIndexes(indexes);
+      run.setPositions(positions);
+    } else if (!line.isEmpty()) {
+      QTextLayout layout(line, font);
+      layout.beginLayout();
+      QTextLine l = layout.createLine();
+      l.setPosition(QPointF(0, top));
+      layout.endLayout();
+      width = l.naturalTextWidth();
+      for (const QGlyphRun& run : layout.glyphRuns()) glyphs_.push_back(run);
+    }
+    textSize_.setWidth(std::max(textSize_.width(), width));
+    top += metrics.lineSpacing();
   }
-  textSize_.setHeight(metrics.lineSpacing() * static_cast<double>(lines_.size()));
+  textSize_.setHeight(top);
 }
+
+namespace {
+
+QRect LineExtent(const QLineF& line) {
+  return QRectF(line.p1(), line.p2()).normalized().adjusted(-2, -2, 2, 2).toAlignedRect();
+}
+
+QRect BoxExtent(const QRectF& box) {
+  return box.adjusted(-2, -2, 2, 2).toAlignedRect();
+}
+
+}  // namespace
 
 QRegion CursorLayer::Shapes::Extent() const {
   QRegion r;
   for (const std::optional<QLineF>& line : {reference, cursor})
-    if (line) r |= QRectF(line->p1(), line->p2()).normalized().adjusted(-2, -2, 2, 2).toAlignedRect();
-  if (box) r |= box->adjusted(-2, -2, 2, 2).toAlignedRect();
+    if (line) r |= LineExtent(*line);
+  if (box) r |= BoxExtent(*box);
   return r;
 }
 
@@ -210,34 +264,79 @@ CursorLayer::Shapes CursorLayer::Place() const {
   if (left + text.width() + 6 > area.right()) left = x - 8 - text.width() - 6;
   left = std::max(left, static_cast<double>(area.left()));
   s.box = QRectF(left, area.top() + 2, text.width() + 6, text.height() + 6);
+  s.text = text_;
   return s;
 }
 
-QRegion CursorLayer::Extent() const {
-  return Place().Extent();
+QRegion CursorLayer::Damage() const {
+  const Shapes now = Place();
+  const Shapes& was = drawn_;
+  QRegion r;
+  std::vector<QRect> kept;  // the shapes that stand as they were drawn
+  for (auto line : {&Shapes::reference, &Shapes::cursor}) {
+    if (now.*line == was.*line) {
+      if (now.*line) kept.push_back(LineExtent(*(now.*line)));
+      continue;
+    }
+    if (was.*line) r |= LineExtent(*(was.*line));
+    if (now.*line) r |= LineExtent(*(now.*line));
+  }
+  if (now.box != was.box || now.text != was.text) {
+    if (was.box) r |= BoxExtent(*was.box);
+    if (now.box) r |= BoxExtent(*now.box);
+  } else if (now.box) {
+    kept.push_back(BoxExtent(*now.box));
+  }
+  // A shape that stays but reaches into the part cleared is cleared and drawn whole again:
+  // every shape is then drawn whole or not at all, without a clip (the costly kind for a
+  // region of several rectangles) and never twice over itself (the box is translucent).
+  for (bool grew = !r.isEmpty(); grew;) {
+    grew = false;
+    for (QRect& k : kept)
+      if (!k.isNull() && r.intersects(k)) {
+        r |= k;
+        k = QRect();
+        grew = true;
+      }
+  }
+  return r;
 }
 
 void CursorLayer::draw(QCPPainter* painter) {
   const Shapes s = Place();
-  drawn_ = s.Extent();
-  if (s.reference) {
+  Draw(painter, s, nullptr);
+  drawn_ = s;
+}
+
+void CursorLayer::DrawPart(QCPPainter* painter, const QRegion& damage) {
+  painter->setCompositionMode(QPainter::CompositionMode_Source);
+  for (const QRect& r : damage) painter->fillRect(r, Qt::transparent);
+  painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  painter->setClipRect(clipRect().translated(0, -1));  // as the layer clips a full drawing
+  applyDefaultAntialiasingHint(painter);
+  const Shapes s = Place();
+  Draw(painter, s, &damage);
+  drawn_ = s;
+}
+
+void CursorLayer::Draw(QCPPainter* painter, const Shapes& s, const QRegion* damage) {
+  // Inside a partial redraw only the shapes in the cleared part are drawn (Damage() leaves
+  // each shape wholly inside it or wholly outside).
+  auto needed = [damage](const QRect& extent) { return !damage || damage->intersects(extent); };
+  if (s.reference && needed(LineExtent(*s.reference))) {
     painter->setPen(QPen(QColor(0, 90, 0), 1, Qt::DashLine));
     painter->drawLine(*s.reference);
   }
-  if (s.cursor) {
+  if (s.cursor && needed(LineExtent(*s.cursor))) {
     painter->setPen(QPen(QColor(60, 60, 60), 1));
     painter->drawLine(*s.cursor);
   }
-  if (s.box) {
+  if (s.box && needed(BoxExtent(*s.box))) {
     painter->setPen(QPen(QColor(120, 120, 120), 1));
     painter->setBrush(QColor(255, 255, 255, 225));
     painter->drawRect(*s.box);
     painter->setPen(Qt::black);
-    painter->setFont(SmallFont(false));
-    const double lineSpacing = textSize_.height() / static_cast<double>(lines_.size());
-    for (std::size_t i = 0; i < lines_.size(); ++i)
-      painter->drawStaticText(s.box->topLeft() + QPointF(3, 3 + lineSpacing * static_cast<double>(i)),
-                              lines_[i]);
+    for (const QGlyphRun& run : glyphs_) painter->drawGlyphRun(s.box->topLeft() + QPointF(3, 3), run);
   }
 }
 

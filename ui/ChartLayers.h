@@ -6,7 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include <QStaticText>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <qcustomplot.h>
 
 #include "session/FlightWorkspace.h"
@@ -37,14 +38,18 @@ class MarkerLayer : public QCPLayerable {
   std::vector<ChartMarker> markers_;
 };
 
+class CursorLayer;
+
 // The layer the cursor lives on: it has a picture of its own, and a move of the cursor redraws
 // only the part of that picture the cursor left or enters.
 class CursorPaintLayer : public QCPLayer {
  public:
   CursorPaintLayer(ChartPlot* plot, const QString& name);
-  // Redraws the layer's picture inside dirty. False when the picture is out of date as a whole
-  // (the caller then redraws everything).
-  bool RedrawPart(const QRegion& dirty);
+  // Redraws the cursor's part of the layer's picture inside dirty. False when the picture is
+  // out of date as a whole (the caller then redraws everything).
+  bool RedrawPart(const QRegion& dirty, CursorLayer& cursor);
+  // The picture of the layer, or none while it is out of date.
+  const QCPAbstractPaintBuffer* Picture() const;
 };
 
 // The cursor line with its readout box, and the reference line.
@@ -56,9 +61,13 @@ class CursorLayer : public QCPLayerable {
   std::optional<double> CursorX() const { return cursorX_; }
   const QString& Text() const { return text_; }
   bool ReferenceShown() const { return referenceX_.has_value(); }
-  // Where the cursor, its box and the reference line stand now, and where they were drawn last.
-  QRegion Extent() const;
-  QRegion DrawnExtent() const { return drawn_; }
+  // What a redraw must cover: where the shapes that changed since the last drawing stood and
+  // now stand (a reference line that stays is left alone), and any shape reaching into that.
+  QRegion Damage() const;
+  // Where the layer drew last: outside it the layer's picture is empty.
+  QRegion DrawnExtent() const { return drawn_.Extent(); }
+  // Clears the damage in the layer's picture and draws the shapes standing in it.
+  void DrawPart(QCPPainter* painter, const QRegion& damage);
 
  protected:
   void applyDefaultAntialiasingHint(QCPPainter* painter) const override;
@@ -70,17 +79,21 @@ class CursorLayer : public QCPLayerable {
   std::optional<double> cursorX_;
   std::optional<double> referenceX_;
   QString text_;
-  // The readout's lines laid out once when the text is set, and the size they take.
-  std::vector<QStaticText> lines_;
+  // The readout laid out once when the text is set (glyphs placed from the box's inside top
+  // left), and the size it takes.
+  QRawFont rawFont_;
+  std::vector<QGlyphRun> glyphs_;
   QSizeF textSize_;
-  QRegion drawn_;
 
   struct Shapes {
     std::optional<QLineF> reference, cursor;
     std::optional<QRectF> box;
+    QString text;  // the readout in the box
     QRegion Extent() const;
   };
   Shapes Place() const;
+  void Draw(QCPPainter* painter, const Shapes& s, const QRegion* damage);
+  Shapes drawn_;
 };
 
 }  // namespace hypsor

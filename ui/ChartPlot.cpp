@@ -45,19 +45,89 @@ QFont UnitFont(int pixelSize) {
   return f;
 }
 
-void Extent(const std::vector<float>& values, double& lo, double& hi) {
+// The lowest and highest value of a curve; lo > hi for an empty one.
+std::pair<double, double> Extent(const std::vector<float>& values) {
+  double lo = std::numeric_limits<double>::infinity(), hi = -lo;
   for (float v : values) {
     lo = std::min(lo, static_cast<double>(v));
     hi = std::max(hi, static_cast<double>(v));
   }
+  return {lo, hi};
 }
+
+// A curve whose solid line, drawn segment by segment on screen, goes to the painter in one call:
+// the same segments in the same order as one call each, without the cost of a call per segment
+// (a 7999-point curve makes over two thousand).
+class ChartGraph : public QCPGraph {
+ public:
+  using QCPGraph::QCPGraph;
+
+ protected:
+  void drawLinePlot(QCPPainter* painter, const QVector<QPointF>& points) const override {
+    const bool bySegment = mParentPlot->plottingHints().testFlag(QCP::phFastPolylines) &&
+                           painter->pen().style() == Qt::SolidLine &&
+                           !painter->modes().testFlag(QCPPainter::pmVectorized) &&
+                           !painter->modes().testFlag(QCPPainter::pmNoCaching);
+    if (!bySegment || painter->pen().color().alpha() == 0) {
+      QCPGraph::drawLinePlot(painter, points);
+      return;
+    }
+    applyDefaultAntialiasingHint(painter);
+    // As the library draws it: a 1 px line with the (faster) cosmetic pen.
+    if (qFuzzyCompare(painter->pen().widthF(), 1.0)) {
+      QPen pen = painter->pen();
+      pen.setWidth(0);
+      painter->setPen(pen);
+    }
+    // Segments between consecutive points; a point that is not a number breaks the line.
+    segments_.clear();
+    segments_.reserve(points.size());
+    for (qsizetype i = 1; i < points.size(); ++i) {
+      const QPointF& a = points[i - 1];
+      const QPointF& b = points[i];
+      if (!qIsNaN(a.x()) && !qIsNaN(a.y()) && !qIsNaN(b.x()) && !qIsNaN(b.y()))
+        segments_.append(QLineF(a, b));
+    }
+    if (painter->antialiasing()) {
+      painter->drawLines(segments_);
+    } else {
+      // Without antialiasing the painter puts each end on a whole pixel.
+      QVector<QLine> whole;
+      whole.reserve(segments_.size());
+      for (const QLineF& l : std::as_const(segments_)) whole.append(l.toLine());
+      painter->drawLines(whole);
+    }
+  }
+
+ private:
+  mutable QVector<QLineF> segments_;  // only the memory is kept from one drawing to the next
+};
+
+// The screen's background, drawn first into the picture of the layers under the cursor's: that
+// picture is then opaque and is copied to the screen rather than blended over a fill.
+class BackgroundFill : public QCPLayerable {
+ public:
+  explicit BackgroundFill(QCustomPlot* plot) : QCPLayerable(plot) {
+    moveToLayer(plot->layer(QStringLiteral("background")), true);
+  }
+
+ protected:
+  void applyDefaultAntialiasingHint(QCPPainter*) const override {}
+  void draw(QCPPainter* painter) override { painter->fillRect(mParentPlot->viewport(), kBackground); }
+};
 
 }  // namespace
 
 ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) {
+  // The library queues a drawing of the new plot; this one draws when it is first painted (or
+  // printed), so that drawing would only be done twice, the first time for nothing.
+  QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+  mReplotQueued = false;
+  extents_.fill(Extent({}));
   // Axis numbers in the user's locale, thousands grouped ("1,234" or "1 234").
   setLocale(QLocale());
-  setBackground(kBackground);
+  // On screen the background is part of the layers' picture (BackgroundFill).
+  setBackground(use_ == Use::Screen ? QBrush(Qt::NoBrush) : QBrush(kBackground));
   setSelectionTolerance(static_cast<int>(kClickTolerance));
   setNoAntialiasingOnDrag(true);
   setAntialiasedElements(QCP::aePlottables | QCP::aeItems | QCP::aeLegendItems);
@@ -95,7 +165,8 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
 
   for (int i = 0; i < CurveCount; ++i) {
     const CurveStyle& s = kStyles[static_cast<std::size_t>(i)];
-    QCPGraph* g = addGraph(xAxis, i == static_cast<int>(Curve::Acceleration) ? yAxis2 : yAxis);
+    QCPGraph* g =
+        new ChartGraph(xAxis, i == static_cast<int>(Curve::Acceleration) ? yAxis2 : yAxis);
     g->setPen(QPen(s.colour, s.width, s.style));
     g->setSelectable(QCP::stNone);
     if (!s.inLegend) g->removeFromLegend();
@@ -111,7 +182,13 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
     updateLayerIndices();
     cursorPaintLayer_->setMode(QCPLayer::lmBuffered);
     setupPaintBuffers();
+    backgroundFill_ = new BackgroundFill(this);
     cursorLayer_ = new CursorLayer(this, QStringLiteral("cursor"));
+    // The zoom rectangle is drawn on the cursor's layer: one picture less to lay over the
+    // plot at every paint.
+    selectionRect()->setLayer(cursorPaintLayer_);
+    removeLayer(layer(QStringLiteral("overlay")));
+    setupPaintBuffers();
     setSelectionRectMode(QCP::srmZoom);
     selectionRect()->setPen(QPen(Qt::black, 1, Qt::DashLine));
     selectionRect()->setBrush(QColor(0, 0, 255, 40));
@@ -127,6 +204,7 @@ ChartPlot::~ChartPlot() = default;
 void ChartPlot::SetCurve(Curve curve, const std::vector<float>& values) {
   const auto i = static_cast<std::size_t>(curve);
   state_.curves[i] = values;
+  extents_[i] = Extent(values);  // with the values, so the others need no new look
   QVector<QCPGraphData> points(static_cast<qsizetype>(values.size()));
   for (std::size_t k = 0; k < values.size(); ++k)
     points[static_cast<qsizetype>(k)] = {state_.placement[i].X(static_cast<double>(k)),
@@ -236,8 +314,10 @@ void ChartPlot::RescaleToData() {
   constexpr double inf = std::numeric_limits<double>::infinity();
   double lo = inf, hi = -inf;
   for (int i = 0; i < CurveCount; ++i)
-    if (i != static_cast<int>(Curve::Acceleration))
-      Extent(state_.curves[static_cast<std::size_t>(i)], lo, hi);
+    if (i != static_cast<int>(Curve::Acceleration)) {
+      lo = std::min(lo, extents_[static_cast<std::size_t>(i)].first);
+      hi = std::max(hi, extents_[static_cast<std::size_t>(i)].second);
+    }
   const bool hasData = lo <= hi;
   const LeftAxisRequest& a = state_.axis;
   double y0 = a.minimum, y1 = a.maximum;
@@ -249,8 +329,7 @@ void ChartPlot::RescaleToData() {
 
   // Without an acceleration curve the right axis keeps the scale it had.
   const ChartRanges now = zoomStack_.empty() ? Ranges() : zoomStack_.front();
-  double r0 = inf, r1 = -inf;
-  Extent(state_.curves[static_cast<std::size_t>(Curve::Acceleration)], r0, r1);
+  auto [r0, r1] = extents_[static_cast<std::size_t>(Curve::Acceleration)];
   if (!(r0 <= r1)) r0 = now.r0, r1 = now.r1;
   if (!(r1 > r0)) r0 -= 1, r1 += 1;
 
@@ -304,9 +383,9 @@ void ChartPlot::RedrawCursor() {
     return;
   }
   // Where the cursor was drawn and where it goes: only that is drawn and painted again.
-  const QRegion dirty = cursorLayer_->DrawnExtent() | cursorLayer_->Extent();
+  const QRegion dirty = cursorLayer_->Damage();
   if (dirty.isEmpty()) return;
-  if (hasInvalidatedPaintBuffers() || !cursorPaintLayer_->RedrawPart(dirty)) {
+  if (hasInvalidatedPaintBuffers() || !cursorPaintLayer_->RedrawPart(dirty, *cursorLayer_)) {
     replot(rpQueuedRefresh);
     return;
   }
@@ -326,8 +405,40 @@ void ChartPlot::updateLayout() {
 }
 
 void ChartPlot::paintEvent(QPaintEvent* event) {
-  EnsureDrawn();
-  QCustomPlot::paintEvent(event);
+  if (dirty_) {
+    EnsureDrawn();
+    // The drawing asks for a paint of the whole plot, to follow this one: when this one is
+    // that paint already, a second would only compose the same pictures again.
+    if ((QRegion(rect()) - event->region()).isEmpty())
+      QCoreApplication::removePostedEvents(this, QEvent::UpdateLater);
+  }
+  QCPPainter painter(this);
+  if (!painter.isActive()) return;
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (mBackgroundBrush.style() != Qt::NoBrush) painter.fillRect(mViewport, mBackgroundBrush);
+  drawBackground(&painter);
+  const QCPAbstractPaintBuffer* cursor = cursorPaintLayer_ ? cursorPaintLayer_->Picture() : nullptr;
+  for (const QSharedPointer<QCPAbstractPaintBuffer>& buffer : std::as_const(mPaintBuffers)) {
+    // The lowest picture starts with the opaque background: a copy, not a blend.
+    if (backgroundFill_ && buffer == mPaintBuffers.first() && backgroundFill_->realVisibility()) {
+      painter.setCompositionMode(QPainter::CompositionMode_Source);
+      buffer->draw(&painter);
+      painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      continue;
+    }
+    // The cursor's picture is empty but where the cursor was drawn or a zoom rectangle is
+    // dragged: only that part of it is laid over the rest.
+    if (buffer.data() == cursor && !selectionRect()->isActive()) {
+      const QRegion drawn = cursorLayer_->DrawnExtent();
+      if (!drawn.intersects(event->region())) continue;
+      painter.save();
+      painter.setClipRegion(drawn, Qt::IntersectClip);
+      buffer->draw(&painter);
+      painter.restore();
+      continue;
+    }
+    buffer->draw(&painter);
+  }
 }
 
 void ChartPlot::resizeEvent(QResizeEvent*) {

@@ -3,6 +3,7 @@
 // The plotting library's side of the flight chart; only the chart's own units include this.
 #include <array>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include <qcustomplot.h>
@@ -110,12 +111,15 @@ class ChartPlot : public QCustomPlot {
   Use use_;
   ChartState state_;
   std::array<QCPGraph*, CurveCount> graphs_{};
+  // Lowest and highest value of each curve, found when the curve is set.
+  std::array<std::pair<double, double>, CurveCount> extents_;
   QSharedPointer<SecondsTicker> secondsTicker_;
   QSharedPointer<StepTicker> leftTicker_;
   QSharedPointer<StepTicker> rightTicker_;
   MarkerLayer* markerLayer_ = nullptr;
   CursorLayer* cursorLayer_ = nullptr;
   CursorPaintLayer* cursorPaintLayer_ = nullptr;
+  QCPLayerable* backgroundFill_ = nullptr;  // screen only
   std::vector<ChartRanges> zoomStack_;  // the ranges before each zoom step
   std::optional<QPoint> leftPressAt_;
   bool dirty_ = true;
