@@ -77,8 +77,7 @@ FlightViews::FlightViews(MainWindow& window)
   window_.installEventFilter(this);
 
   window_.workspace_.SetComparisonAligned(preferences_.alignComparison);
-  ApplyLanguage();
-  Update();
+  ApplyLanguage();  // texts, then everything shown (Update)
 }
 
 QString FlightViews::T(Txt id) const {

@@ -74,7 +74,14 @@ void StatisticsDock::Show(const FlightWorkspace& w) {
   QStringList rows;
   for (Txt t : kRows) rows << w.T(t);
   rows << w.T(Txt::StatisticsSha256);
-  table_->setVerticalHeaderLabels(rows);
+  // Each new row title sizes the header to its contents again: only changed titles are set.
+  for (int r = 0; r < rows.size(); ++r) {
+    QTableWidgetItem* title = table_->verticalHeaderItem(r);
+    if (!title)
+      table_->setVerticalHeaderItem(r, new QTableWidgetItem(rows[r]));
+    else if (title->text() != rows[r])
+      title->setText(rows[r]);
+  }
   const bool mainShown = !w.Chart()[Curve::Altitude].empty();
   const bool comparisonShown = !w.Chart()[Curve::Comparison].empty();
   // The file's name, whatever the language: the panels' captions go back to their own words
