@@ -71,6 +71,10 @@ bool PrintFlightCsv(const Flight& flight, QTextStream& out, const FilterParams* 
 // StatsCommands.cpp: stats FILE [--json] [--temperature T] [--filter ...]
 int RunStats(const QStringList& args, QTextStream& out, QTextStream& err);
 
+// SimulationCommands.cpp: compare FILE SIMULATION.csv [--json] [--time-column C
+// --altitude-column C [--feet]] [--temperature T] [--filter ...]
+int RunCompare(const QStringList& args, QTextStream& out, QTextStream& err);
+
 // ui/PlotCommand.cpp: plot FILE [--compare FILE2] [--filter] [--align] [--size WxH] --out CHART
 // (needs a QApplication). It runs in the drawing module, reached through DrawPlot.
 int RunPlot(const QStringList& args, QTextStream& out, QTextStream& err);

@@ -1,9 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // stats: the statistics of a flight file, as `key: value` lines or one JSON object.
 #include <memory>
 
 #include "cli/Commands.h"
 #include "flight/Decode.h"
+#include "flight/FlightQuality.h"
 #include "flight/FlightStatistics.h"
+#include "session/QualityText.h"
 
 namespace hypsor::cli {
 
@@ -12,8 +15,8 @@ namespace {
 // The statistics as the window computes them: of the decoded table with the panel's maximum, or
 // of the smoothed table with the smoothed maximum when --filter is given and the flight is long
 // enough to be filtered.
-FlightStatistics FlightFileStatistics(const Flight& flight, const FileOptions& o) {
-  const DecodedFlight d = DecodeFlight(flight, flight.SampleCount, DecodeOptions{true, false});
+FlightStatistics FlightFileStatistics(const Flight& flight, const DecodedFlight& d,
+                                      const FileOptions& o) {
   if (o.filter) {
     auto work = std::make_unique<FilterTables>();
     if (const auto smooth = Smooth(flight, d, *o.filter, *work)) {
@@ -24,14 +27,69 @@ FlightStatistics FlightFileStatistics(const Flight& flight, const FileOptions& o
   return ComputeStatistics(d.AltitudeTable, d.tableCount, flight.TimeLabelStep, d.MaxAltitude);
 }
 
-void PrintText(const FlightStatistics& s, QTextStream& out) {
+// The apogee before and after the filter, and the flags, as `key` and text value (empty: none).
+// They follow the older keys, so readers of those keep working.
+std::vector<std::pair<QString, QString>> QualityFields(const FlightQuality& q) {
+  const QChar point = QLatin1Char('.');
+  const ExplainedApogee& a = q.apogee;
+  auto when = [](bool set, const QString& v) { return set ? v : QString(); };
+  return {
+      {QStringLiteral("raw_apogee_m"), when(a.valid, FormatAltitude(a.rawM, point))},
+      {QStringLiteral("raw_apogee_s"), when(a.valid, FormatFixed(a.rawS, 2, point))},
+      {QStringLiteral("raw_apogee_sample"), when(a.valid, QString::number(a.rawIndex))},
+      {QStringLiteral("filtered_apogee_m"), when(a.filtered, FormatAltitude(a.filteredM, point))},
+      {QStringLiteral("filtered_apogee_s"), when(a.filtered, FormatFixed(a.filteredS, 2, point))},
+      {QStringLiteral("filtered_apogee_sample"),
+       when(a.filtered, QString::number(a.filteredIndex))},
+      {QStringLiteral("apogee_difference_m"),
+       when(a.filtered, FormatAltitude(a.differenceM, point))},
+  };
+}
+
+void PrintText(const FlightStatistics& s, const FlightQuality& q, int step, QTextStream& out) {
   for (const StatisticField& f : StatisticFields(s, QLatin1Char('.')))
     out << f.key << ": " << (f.value.isEmpty() ? QStringLiteral("-") : f.value) << '\n';
   out << "landed: " << (!s.launched ? "-" : s.landed ? "yes" : "no") << '\n';
   if (!s.enoughSamples) out << "note: fewer than 2 samples, no statistics\n";
+  for (const auto& [key, value] : QualityFields(q))
+    out << key << ": " << (value.isEmpty() ? QStringLiteral("-") : value) << '\n';
+  QStringList codes;
+  for (const QualityFlag& f : q.flags) codes << QLatin1String(QualityCodeName(f.code));
+  out << "flags: " << (codes.isEmpty() ? QStringLiteral("-") : codes.join(QLatin1Char(' ')))
+      << '\n';
+  for (const QualityFlag& f : q.flags)
+    out << "flag " << QualityCodeName(f.code) << ": "
+        << QualityFlagText(f, step, 1, QLatin1Char('.')) << '\n';
+  const QString why = ApogeeExplanation(q, 1, QLatin1Char('.'));
+  if (!why.isEmpty()) out << "apogee_explained: " << why << '\n';
 }
 
-void PrintJson(const FlightStatistics& s, QTextStream& out) {
+QString JsonString(const QString& text) {
+  QString escaped = text;
+  escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+  escaped.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+  return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+QString JsonFlag(const QualityFlag& f, int step) {
+  QStringList samples, times;
+  for (int i : f.samples) {
+    samples << QString::number(i);
+    times << FormatFixed(SampleTime(i, step), 2, QLatin1Char('.'));
+  }
+  QStringList members = {
+      QStringLiteral("\"code\": %1").arg(JsonString(QLatin1String(QualityCodeName(f.code)))),
+      QStringLiteral("\"text\": %1").arg(JsonString(QualityFlagText(f, step, 1, QLatin1Char('.')))),
+      QStringLiteral("\"samples\": [%1]").arg(samples.join(QStringLiteral(", "))),
+      QStringLiteral("\"times_s\": [%1]").arg(times.join(QStringLiteral(", "))),
+      QStringLiteral("\"value\": %1").arg(FormatFixed(f.value, 2, QLatin1Char('.')))};
+  if (f.code == QualityCode::Spike)
+    members << QStringLiteral("\"apogee_replaced\": %1")
+                   .arg(QLatin1String(f.apogeeReplaced ? "true" : "false"));
+  return QLatin1Char('{') + members.join(QStringLiteral(", ")) + QLatin1Char('}');
+}
+
+void PrintJson(const FlightStatistics& s, const FlightQuality& q, int step, QTextStream& out) {
   // Numbers go out as the text lines show them (one or two decimals), not as binary doubles.
   QStringList members;
   for (const StatisticField& f : StatisticFields(s, QLatin1Char('.'))) {
@@ -42,6 +100,15 @@ void PrintJson(const FlightStatistics& s, QTextStream& out) {
                  .arg(!s.launched ? QStringLiteral("null")
                                   : QLatin1String(s.landed ? "true" : "false"));
   if (!s.enoughSamples) members << QStringLiteral("\"note\": \"fewer than 2 samples\"");
+  for (const auto& [key, value] : QualityFields(q))
+    members << QStringLiteral("\"%1\": %2")
+                   .arg(key, value.isEmpty() ? QStringLiteral("null") : value);
+  QStringList flags;
+  for (const QualityFlag& f : q.flags) flags << JsonFlag(f, step);
+  members << QStringLiteral("\"flags\": [%1]").arg(flags.join(QStringLiteral(", ")));
+  const QString why = ApogeeExplanation(q, 1, QLatin1Char('.'));
+  members << QStringLiteral("\"apogee_explained\": %1")
+                 .arg(why.isEmpty() ? QStringLiteral("null") : JsonString(why));
   out << '{' << members.join(QStringLiteral(", ")) << "}\n";
 }
 
@@ -62,11 +129,15 @@ int RunStats(const QStringList& args, QTextStream& out, QTextStream& err) {
   Flight flight;
   if (const int status = LoadForCli(o.path, flight, err); status != ExitOk) return status;
   if (o.temperature) flight.GroundTemperature = static_cast<float>(*o.temperature);
-  const FlightStatistics s = FlightFileStatistics(flight, o);
+  const DecodedFlight d = DecodeFlight(flight, flight.SampleCount, DecodeOptions{true, false});
+  const FlightStatistics s = FlightFileStatistics(flight, d, o);
+  // The flags with the filter settings given, or the window's defaults.
+  auto work = std::make_unique<FilterTables>();
+  const FlightQuality q = AssessFlight(flight, d, o.filter.value_or(FilterParams{}), *work);
   if (json) {
-    PrintJson(s, out);
+    PrintJson(s, q, flight.TimeLabelStep, out);
   } else {
-    PrintText(s, out);
+    PrintText(s, q, flight.TimeLabelStep, out);
   }
   return ExitOk;
 }

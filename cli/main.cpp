@@ -36,6 +36,7 @@ constexpr Command kCommands[] = {
      "fetch the altimeter's last flight into a file or a contest folder"},
     {"reset", RunDeviceReset, "zero the altimeter"},
     {"settings", RunDeviceSettings, "show or change the altimeter's settings"},
+    {"compare", RunCompare, "a flight against its simulation exported as CSV"},
     {"make-example", RunMakeExample, nullptr},
 };
 

@@ -76,7 +76,8 @@ std::int32_t EffectiveFinalFilterWindow(std::int32_t window, int n) {
 }
 
 void SlopeCut(const AltitudeTableArray& source, int n, const FilterParams& params,
-              AltitudeTableArray& result) {
+              AltitudeTableArray& result, std::vector<int>* replaced) {
+  if (replaced) replaced->clear();
   n = ClampCount(n);
   CopyWithMarker(source, n, result);
   auto at = [&result](int i) -> std::int32_t& { return result[static_cast<std::size_t>(i)]; };
@@ -90,6 +91,8 @@ void SlopeCut(const AltitudeTableArray& source, int n, const FilterParams& param
     const std::int64_t change = std::int64_t{at(k)} - at(j);
     if (Abs64(change) < increment * d) {
       if (d > 1) {
+        if (replaced)
+          for (int m = j + 1; m < k; ++m) replaced->push_back(m);
         const std::int64_t slope = change / d;
         for (int m = j + 1; m <= k; ++m) at(m) = static_cast<std::int32_t>(at(m - 1) + slope);
       }
@@ -199,9 +202,10 @@ void ReferenceCut(const AltitudeTableArray& source, const AltitudeTableArray& re
   }
 }
 
-void FilterChain(FilterTables& tables, int n, const FilterParams& params) {
+void FilterChain(FilterTables& tables, int n, const FilterParams& params,
+                 std::vector<int>* slopeCutReplaced) {
   n = ClampCount(n);
-  SlopeCut(tables.FilterSource, n, params, tables.FilterResult);
+  SlopeCut(tables.FilterSource, n, params, tables.FilterResult, slopeCutReplaced);
   for (int pass = 0; pass < FilterPasses; ++pass) {
     WindowAverage(tables.FilterResult, n, params, tables.StageOneAverage);
     RampedAverage(tables.StageOneAverage, n, params, tables.ReferenceCurve);

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include <QList>
 #include <QPointF>
@@ -55,8 +56,10 @@ std::int32_t EffectiveFinalFilterWindow(std::int32_t window, int n);
 
 // result := source, then cut samples whose mean change since the last accepted one is not below
 // PreCutCm / 10 dm per sample (the allowance grows by 3 dm per sample at every restart).
+// replaced, when given, receives the samples the cut put on a straight line (not the accepted
+// samples that end each line), in increasing order.
 void SlopeCut(const AltitudeTableArray& source, int n, const FilterParams& params,
-              AltitudeTableArray& result);
+              AltitudeTableArray& result, std::vector<int>* replaced = nullptr);
 // Moving mean over [i - w, i + ahead - 1], ahead = w + w/2 - w/5; entries below w copied.
 void WindowAverage(const AltitudeTableArray& input, int n, const FilterParams& params,
                    AltitudeTableArray& stageOne);
@@ -71,7 +74,9 @@ void ReferenceCut(const AltitudeTableArray& source, const AltitudeTableArray& re
 
 // SlopeCut, then nine rounds of WindowAverage, RampedAverage and ReferenceCut (FinalCutCm / 5
 // in the first, FinalCutCm / 10 in the others), on tables.FilterSource's first n entries.
-void FilterChain(FilterTables& tables, int n, const FilterParams& params);
+// slopeCutReplaced as for SlopeCut.
+void FilterChain(FilterTables& tables, int n, const FilterParams& params,
+                 std::vector<int>* slopeCutReplaced = nullptr);
 
 // What a filter button draws. The spans point into the caller's FilterTables and stay valid
 // until the tables are run again or destroyed.

@@ -227,7 +227,7 @@ TEST_F(CliManners, TheCommandListIsOneAlignedColumnAndVersionSaysTheLicence) {
     EXPECT_EQ(m.capturedStart(2), column) << line.toStdString();
   }
   EXPECT_EQ(names, (QStringList{"info", "export", "stats", "plot", "results", "report", "download",
-                                "reset", "settings"}));
+                                "reset", "settings", "compare"}));
 
   const CliRun none = RunCli({});
   EXPECT_EQ(none.status, 1);

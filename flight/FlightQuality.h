@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <optional>
+#include <vector>
+
+#include "flight/Decode.h"
+#include "flight/Filters.h"
+#include "flight/FlightData.h"
+#include "flight/FlightStatistics.h"
+
+namespace hypsor {
+
+// What a jury must know about a flight's data before it trusts a number read from it: flags for
+// the things that make a recording doubtful, and the apogee before and after the filter.
+
+// The thresholds of the flags, with why they are where they are.
+namespace quality {
+// spike: the filter's first cut also puts stretches of a fast climb on straight lines (at 5
+// samples a second a climb of 17.5 m/s is already 3.5 m a sample), far from the curve at low
+// rates. A transient is a short run of samples (at most 3: a gust or an ejection charge lasts
+// well under a second at the fast rates) that the cut replaced, 10 m or more from its line and
+// 10 m or more beyond both samples around the run. A smooth curve never does that: a climbing
+// or falling sample lies between its neighbours, and the top stands at most g dt² / 2 above
+// them (4.9 m at 1 sample a second).
+inline constexpr int kSpikeMinimumJumpDm = 100;
+inline constexpr int kSpikeLongestRun = 3;
+// pad-drift: the ground is the mean of the first second and of the last second before the launch;
+// one second of samples averages the sensor's noise (about a metre) away. A move of 2 m, two
+// thirds of the 3 m that count as a launch, shifts the launch time and every height measured
+// from the zero.
+inline constexpr int kPadDriftDm = 20;
+// stuck: in the air the altitude changes all the time: even at the apogee it falls by 4.9 m in
+// the first second, many steps of the sensor (0.2 m, 0.8 m at the fast rates). Identical raw
+// readings for 2 s, and at least 10 of them (at 1 sample a second two equal readings are
+// normal), between launch and landing mean the reading stuck.
+inline constexpr double kStuckSeconds = 2.0;
+inline constexpr int kStuckMinimumSamples = 10;
+// late-launch: the altimeter starts recording at its trigger height; a launch after half of the
+// recording leaves the flight less room than the wait before it and points at a false trigger.
+inline constexpr double kLateLaunchShare = 0.5;
+// short: the filter needs FilterMinimumSamples samples; with fewer the filtered apogee and the
+// spike check do not exist.
+inline constexpr int kShortSamples = FilterMinimumSamples;
+}  // namespace quality
+
+enum class QualityCode { Spike, PadDrift, Stuck, Incomplete, NoLaunch, NoLanding, LateLaunch, Short };
+
+// The stable code of a flag, as files, hypsor-cli and scripts spell it ("spike", "pad-drift").
+const char* QualityCodeName(QualityCode code);
+
+// One flag and what it concerns.
+struct QualityFlag {
+  QualityCode code;
+  // The samples concerned: spike, the replaced samples; stuck, the first and last sample of the
+  // longest run; pad-drift, the first sample and the launch; late-launch, the launch; the
+  // others none.
+  std::vector<int> samples;
+  // spike: the largest jump (metres from the line that replaced it); pad-drift: the ground's
+  // move in metres; stuck: the run's length in seconds; late-launch: the launch's share of the
+  // recording in percent; incomplete: 1 when the end marker is missing, 2 when the recording
+  // filled the file before landing.
+  double value = 0.0;
+  // spike only: the unfiltered apogee is one of the replaced samples.
+  bool apogeeReplaced = false;
+};
+
+// The apogee before and after the filter, each with its sample and time.
+struct ExplainedApogee {
+  bool valid = false;     // the flight has at least 2 samples
+  bool filtered = false;  // it was long enough to filter; the filtered values are set
+  float rawM = 0.0f;      // as the panel shows the decoded maximum
+  int rawIndex = 0;
+  double rawS = 0.0;
+  float filteredM = 0.0f;
+  int filteredIndex = 0;
+  double filteredS = 0.0;
+  float differenceM = 0.0f;  // raw - filtered
+};
+
+struct FlightQuality {
+  std::vector<QualityFlag> flags;  // in the order of QualityCode
+  ExplainedApogee apogee;
+  const QualityFlag* Find(QualityCode code) const;
+};
+
+// Assesses a decoded flight with the filter settings in use. work holds the filter run after
+// the call (the filtered curve in work.FilterResult when apogee.filtered). The flight's bytes
+// give the raw samples and whether the end marker came.
+FlightQuality AssessFlight(const Flight& flight, const DecodedFlight& decoded,
+                           const FilterParams& params, FilterTables& work);
+
+// The same for a flight whose table and raw words are given directly (the assessment itself,
+// shared with the benchmark and the tests). raw holds the masked 16-bit samples, one per entry
+// of table; endMarker whether the recording ended with its marker; filledFile whether its
+// samples took all the room a flight file has.
+struct QualityInput {
+  const AltitudeTableArray* table = nullptr;
+  int count = 0;
+  std::vector<std::uint16_t> raw;
+  int timeLabelStep = 1;
+  std::optional<float> rawMaximum;  // the decoded maximum as the panel shows it
+  bool endMarker = true;
+  bool filledFile = false;
+};
+FlightQuality AssessQuality(const QualityInput& input, const FilterParams& params,
+                            FilterTables& work);
+
+// The samples of a flight's bytes, masked, for at most count entries (up to the end marker).
+std::vector<std::uint16_t> RawSamples(const Flight& flight, int count);
+
+}  // namespace hypsor
