@@ -51,6 +51,25 @@ std::vector<std::uint16_t> RawSamples(const Flight& flight, int count) {
   return raw;
 }
 
+void ExplainFilteredApogee(FlightQuality& q, const AltitudeTableArray& a, int count, int step,
+                           const FilterParams& params, FilterTables& work) {
+  const int n = std::clamp(count, 0, AltitudeTableSize - 1);
+  if (!q.apogee.valid || n < quality::kShortSamples) return;
+  std::copy_n(a.begin(), n, work.FilterSource.begin());
+  work.FilterSource[static_cast<std::size_t>(n)] = AltitudeEndMarker;
+  FilterChain(work, n, params);
+  int top = 0;
+  for (int i = 1; i < n; ++i)
+    if (work.FilterResult[static_cast<std::size_t>(i)] >
+        work.FilterResult[static_cast<std::size_t>(top)])
+      top = i;
+  q.apogee.filtered = true;
+  q.apogee.filteredIndex = top;
+  q.apogee.filteredM = static_cast<float>(work.FilterResult[static_cast<std::size_t>(top)] / 10.0);
+  q.apogee.filteredS = SampleTime(top, step);
+  q.apogee.differenceM = q.apogee.rawM - q.apogee.filteredM;
+}
+
 FlightQuality AssessFlight(const Flight& flight, const DecodedFlight& decoded,
                            const FilterParams& params, FilterTables& work) {
   QualityInput in;
@@ -65,7 +84,10 @@ FlightQuality AssessFlight(const Flight& flight, const DecodedFlight& decoded,
   // bytes, so samples that end there filled it.
   const int samplesEnd = in.endMarker ? decoded.ReadPosition : flight.FlightByteCount;
   in.filledFile = samplesEnd >= FileReadCap;
-  return AssessQuality(in, params, work);
+  FlightQuality q = AssessQuality(in, params, work);
+  ExplainFilteredApogee(q, decoded.AltitudeTable, decoded.tableCount, flight.TimeLabelStep,
+                        params, work);
+  return q;
 }
 
 FlightQuality AssessQuality(const QualityInput& in, const FilterParams& params,
@@ -76,7 +98,7 @@ FlightQuality AssessQuality(const QualityInput& in, const FilterParams& params,
   const int step = std::max(1, in.timeLabelStep);
   const FlightStatistics s = ComputeStatistics(a, n, step, in.rawMaximum);
 
-  // The apogee before the filter, and after it when the flight is long enough.
+  // The apogee before the filter; after it, ExplainFilteredApogee.
   std::vector<int> replaced;
   if (s.enoughSamples) {
     q.apogee.valid = true;
@@ -84,23 +106,8 @@ FlightQuality AssessQuality(const QualityInput& in, const FilterParams& params,
     q.apogee.rawM = s.apogeeM;
     q.apogee.rawS = SampleTime(s.apogeeIndex, step);
   }
-  if (n >= quality::kShortSamples) {
-    std::copy_n(a.begin(), n, work.FilterSource.begin());
-    work.FilterSource[static_cast<std::size_t>(n)] = AltitudeEndMarker;
-    FilterChain(work, n, params);
-    int top = 0;
-    for (int i = 1; i < n; ++i)
-      if (work.FilterResult[static_cast<std::size_t>(i)] > work.FilterResult[static_cast<std::size_t>(top)])
-        top = i;
-    q.apogee.filtered = true;
-    q.apogee.filteredIndex = top;
-    q.apogee.filteredM = static_cast<float>(work.FilterResult[static_cast<std::size_t>(top)] / 10.0);
-    q.apogee.filteredS = SampleTime(top, step);
-    q.apogee.differenceM = q.apogee.rawM - q.apogee.filteredM;
-    // The first cut once more on its own, for the lines it drew (the chain's later passes
-    // overwrite them); the reference table is free again after the chain.
-    SlopeCut(work.FilterSource, n, params, work.ReferenceCurve, &replaced);
-  }
+  // The first cut on its own, for the samples it replaces and the lines it puts in their place.
+  if (n >= quality::kShortSamples) SlopeCut(a, n, params, work.ReferenceCurve, &replaced);
 
   // spike: what the first cut replaced, where the sample stood far from the line put in its
   // place and, in a run of at most a few such samples, beyond both samples around the run. At

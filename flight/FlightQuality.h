@@ -83,9 +83,10 @@ struct FlightQuality {
   const QualityFlag* Find(QualityCode code) const;
 };
 
-// Assesses a decoded flight with the filter settings in use. work holds the filter run after
-// the call (the filtered curve in work.FilterResult when apogee.filtered). The flight's bytes
-// give the raw samples and whether the end marker came.
+// Assesses a decoded flight with the filter settings in use: the flags, and the apogee before
+// and after the filter. work holds the filter run after the call (the filtered curve in
+// work.FilterResult when apogee.filtered). The flight's bytes give the raw samples and whether
+// the end marker came.
 FlightQuality AssessFlight(const Flight& flight, const DecodedFlight& decoded,
                            const FilterParams& params, FilterTables& work);
 
@@ -102,8 +103,13 @@ struct QualityInput {
   bool endMarker = true;
   bool filledFile = false;
 };
+// The flags and the apogee before the filter (the filter's first cut only; work is scratch).
 FlightQuality AssessQuality(const QualityInput& input, const FilterParams& params,
                             FilterTables& work);
+// The apogee after the filter: runs the whole filter on the flight's table (count entries,
+// decimetres) when it is long enough, and sets quality.apogee's filtered values.
+void ExplainFilteredApogee(FlightQuality& quality, const AltitudeTableArray& table, int count,
+                           int timeLabelStep, const FilterParams& params, FilterTables& work);
 
 // The samples of a flight's bytes, masked, for at most count entries (up to the end marker).
 std::vector<std::uint16_t> RawSamples(const Flight& flight, int count);

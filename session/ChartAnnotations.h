@@ -16,7 +16,9 @@ struct CurvePlacement {
   bool operator==(const CurvePlacement&) const = default;
 };
 
-enum class MarkerKind { Launch, Apogee, Landing };
+// OtherApogee: the apogee before the filter while it is on, after it while it is off, marked
+// when the two differ.
+enum class MarkerKind { Launch, Apogee, Landing, OtherApogee };
 
 // A launch, apogee or landing mark on a flight's curve, where the chart draws it.
 struct ChartMarker {

@@ -151,6 +151,7 @@ void FlightWorkspace::DecodeMainFlight() {
   mainTables_.Decoded(d.MaxAltitude);
   mainPanel_.minimum = d.MinAltitude ? FormatMetres(*d.MinAltitude) : QString();
   changes_.mainPanel = true;
+  PlaceSimulation();
 }
 
 void FlightWorkspace::DecodeComparison() {
@@ -306,6 +307,7 @@ void FlightWorkspace::FilterMain() {
   mainTables_.Filtered(out.filtered, static_cast<float>(out.maxDm * 0.1));
   mainPanel_.minimum = FormatMetres(static_cast<float>(out.minDm * 0.1));
   changes_.mainPanel = true;
+  PlaceSimulation();
 }
 
 void FlightWorkspace::FilterComparison() {

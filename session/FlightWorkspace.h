@@ -13,7 +13,9 @@
 
 #include "files/SettingsFile.h"
 #include "flight/FlightData.h"
+#include "flight/FlightQuality.h"
 #include "flight/FlightStatistics.h"
+#include "flight/Simulation.h"
 #include "session/ChartAnnotations.h"
 #include "text/Texts.h"
 
@@ -31,8 +33,9 @@ enum class Curve {
   Spare,                 // green; nothing draws it, actions only clear it
   UnfilteredAltitude,    // the main flight before its filter run (dashed)
   UnfilteredComparison,  // the comparison before its filter run (dashed)
+  Simulation,            // a flight simulation on the main flight's seconds (dashed)
 };
-inline constexpr int CurveCount = 6;
+inline constexpr int CurveCount = 7;
 
 // The two flights the window shows side by side.
 enum class FlightSlot { Main, Comparison };
@@ -175,6 +178,23 @@ class FlightWorkspace {
   QByteArray DataCsv() const;
   bool ExportData(const QString& path, QString* error) const;
 
+  // --- Data quality and the simulation (WorkspaceQuality.cpp).
+  // A flight's flags and its apogee before and after the filter, with the filter settings in
+  // use now; empty while the flight's curve is not shown.
+  FlightQuality Quality(FlightSlot slot) const;
+  // Reads a simulation CSV. NeedColumns (with *read holding the header's names) when the file's
+  // columns must be chosen: call again with them. Failed with *error naming the line; nothing
+  // of a file that fails is kept.
+  enum class SimulationStatus { Opened, Failed, NeedColumns };
+  SimulationStatus OpenSimulation(const QString& path,
+                                  const std::optional<SimulationColumns>& columns, QString* error,
+                                  SimulationRead* read = nullptr);
+  bool HasSimulation() const { return simulation_.has_value(); }
+  const QString& SimulationPath() const { return simulationPath_; }
+  // The main flight against the simulation, as the statistics panel shows it (from the filtered
+  // curve while the filter is on); nothing without both or without their launches.
+  std::optional<SimulationComparison> CompareSimulation() const;
+
  private:
   // What a flight's statistics are computed from besides its altitude table.
   struct SlotTables {
@@ -186,6 +206,9 @@ class FlightWorkspace {
     void Filtered(std::span<const std::int32_t> table, float max);
   };
   double SecondsPerSample(Curve curve) const;
+  // Draws the simulation on the main flight's samples, aligned on the launches (after every
+  // change of the main flight's curve).
+  void PlaceSimulation();
 
   void ShowMainFlight(const Flight& flight);
   void DecodeMainFlight();
@@ -221,6 +244,10 @@ class FlightWorkspace {
   SlotTables mainTables_;
   SlotTables comparisonTables_;
   bool comparisonAligned_ = false;
+
+  std::optional<SimulationData> simulation_;
+  QString simulationPath_;
+  CurvePlacement simulationPlacement_;
 
   ChartContent chart_;
   PanelTexts mainPanel_;

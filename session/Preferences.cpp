@@ -1,5 +1,6 @@
 #include "session/Preferences.h"
 
+#include <QCryptographicHash>
 #include <QSettings>
 
 namespace hypsor {
@@ -9,6 +10,13 @@ const QString kStatisticsPanel = QStringLiteral("view/statisticsPanel");
 const QString kMarkers = QStringLiteral("view/markers");
 const QString kAlignComparison = QStringLiteral("view/alignComparison");
 const QString kExportFolder = QStringLiteral("folders/export");
+
+// A header line may hold any character; its digest makes a key of it.
+QString SimulationKey(const QString& layoutKey) {
+  return QStringLiteral("simulationColumns/") +
+         QString::fromLatin1(
+             QCryptographicHash::hash(layoutKey.toUtf8(), QCryptographicHash::Sha256).toHex());
+}
 }  // namespace
 
 QString PreferencesFilePath() {
@@ -35,6 +43,27 @@ bool SaveViewPreferences(const QString& path, const ViewPreferences& p) {
   s.setValue(kMarkers, p.markers);
   s.setValue(kAlignComparison, p.alignComparison);
   s.setValue(kExportFolder, p.exportFolder);
+  s.sync();
+  return s.status() == QSettings::NoError;
+}
+
+std::optional<SimulationColumns> RememberedSimulationColumns(const QString& path,
+                                                             const QString& layoutKey) {
+  const QSettings s(path, QSettings::IniFormat);
+  const QStringList v = s.value(SimulationKey(layoutKey)).toStringList();
+  if (v.size() != 3) return std::nullopt;
+  bool timeOk = false, altitudeOk = false;
+  SimulationColumns c{v[0].toInt(&timeOk), v[1].toInt(&altitudeOk), v[2] == QLatin1String("ft")};
+  if (!timeOk || !altitudeOk || c.time < 0 || c.altitude < 0) return std::nullopt;
+  return c;
+}
+
+bool RememberSimulationColumns(const QString& path, const QString& layoutKey,
+                               const SimulationColumns& c) {
+  QSettings s(path, QSettings::IniFormat);
+  s.setValue(SimulationKey(layoutKey),
+             QStringList{QString::number(c.time), QString::number(c.altitude),
+                         QLatin1String(c.feet ? "ft" : "m")});
   s.sync();
   return s.status() == QSettings::NoError;
 }

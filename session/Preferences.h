@@ -1,5 +1,9 @@
 #pragma once
+#include <optional>
+
 #include <QString>
+
+#include "flight/Simulation.h"
 
 namespace hypsor {
 
@@ -21,5 +25,12 @@ QString PreferencesFilePath();
 ViewPreferences LoadViewPreferences(const QString& path);
 // False when the file could not be written.
 bool SaveViewPreferences(const QString& path, const ViewPreferences& preferences);
+
+// The columns chosen once for a simulation CSV of no known layout, by its header line; nothing
+// when none was chosen for it.
+std::optional<SimulationColumns> RememberedSimulationColumns(const QString& path,
+                                                             const QString& layoutKey);
+bool RememberSimulationColumns(const QString& path, const QString& layoutKey,
+                               const SimulationColumns& columns);
 
 }  // namespace hypsor

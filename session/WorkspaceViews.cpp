@@ -13,6 +13,9 @@ namespace hypsor {
 
 namespace {
 
+// Below this difference the two apogees' marks would cover each other on any chart.
+constexpr double kApogeesApartM = 1.0;
+
 bool IsComparisonCurve(Curve c) {
   return c == Curve::Comparison || c == Curve::UnfilteredComparison;
 }
@@ -63,11 +66,13 @@ double FlightWorkspace::SecondsPerSample(Curve curve) const {
 }
 
 CurvePlacement FlightWorkspace::Placement(Curve curve) const {
+  if (curve == Curve::Simulation) return simulationPlacement_;
   if (!comparisonAligned_) return {};
   return RealTimePlacement(curve);
 }
 
 CurvePlacement FlightWorkspace::RealTimePlacement(Curve curve) const {
+  if (curve == Curve::Simulation) return simulationPlacement_;
   if (!IsComparisonCurve(curve)) return {};
   // The chart's axis counts the main flight's samples; without a main flight, the comparison's.
   const int axisStep = hasMainFlight_ && !chart_[Curve::Altitude].empty()
@@ -104,6 +109,22 @@ std::vector<ChartMarker> FlightWorkspace::Markers(bool realTime) const {
         T(Txt::MarkerApogee) + QLatin1Char(' ') + FormatAltitude(s.apogeeM, point) +
             QStringLiteral(" m"));
     if (s.launched) add(MarkerKind::Landing, s.landingIndex, T(Txt::MarkerLanding));
+    // The other apogee, when it differs: before the filter on the dashed unfiltered curve
+    // while the filter is on, after it on the curve while it is off.
+    const ExplainedApogee a = Quality(slot).apogee;
+    if (!a.filtered || std::abs(a.differenceM) < kApogeesApartM) continue;
+    const SlotTables& t = slot == FlightSlot::Main ? mainTables_ : comparisonTables_;
+    const Curve unfiltered =
+        slot == FlightSlot::Main ? Curve::UnfilteredAltitude : Curve::UnfilteredComparison;
+    const bool rawOnDashed = t.filterOn && !chart_[unfiltered].empty();
+    const int index = rawOnDashed ? a.rawIndex : a.filteredIndex;
+    const float metres = rawOnDashed ? a.rawM : a.filteredM;
+    if (!t.filterOn || rawOnDashed) {
+      out.push_back({rawOnDashed ? unfiltered : curve, MarkerKind::OtherApogee, index,
+                     QPointF(place.X(index), static_cast<double>(metres)),
+                     T(rawOnDashed ? Txt::MarkerApogeeUnfiltered : Txt::MarkerApogeeFiltered) +
+                         QLatin1Char(' ') + FormatAltitude(metres, point) + QStringLiteral(" m")});
+    }
   }
   return out;
 }

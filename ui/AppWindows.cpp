@@ -5,6 +5,7 @@
 #include "ui/FilterSettingsWindow.h"
 #include "ui/InfoWindow.h"
 #include "ui/MainWindowContest.h"
+#include "ui/MainWindowSimulation.h"
 
 namespace hypsor {
 
@@ -30,6 +31,7 @@ std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
       std::make_unique<FilterSettingsWindow>(ws.Settings(), ws.LanguageIndex(), save, main);
   main->SetOtherWindows(w->deviceSettings.get(), w->info.get(), w->filterSettings.get());
   new ContestControls(main, platform.contest, platform.printer);  // a child of the main window
+  new SimulationControls(main);  // after the File menu that it adds to
   return w;
 }
 

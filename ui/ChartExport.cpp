@@ -69,6 +69,7 @@ ChartPrint WorkspacePrint(const FlightWorkspace& w, bool markers, bool realTime)
   s.titles[static_cast<std::size_t>(Curve::Altitude)] = w.T(Txt::AltitudeCurveTitle);
   s.titles[static_cast<std::size_t>(Curve::Acceleration)] = w.T(Txt::AccelerationCurveTitle);
   s.titles[static_cast<std::size_t>(Curve::Comparison)] = w.T(Txt::ComparisonCurveTitle);
+  s.titles[static_cast<std::size_t>(Curve::Simulation)] = w.T(Txt::SimulationCurveTitle);
   for (int i = 0; i < CurveCount; ++i) {
     const auto curve = static_cast<Curve>(i);
     const auto k = static_cast<std::size_t>(i);

@@ -37,6 +37,7 @@ const std::array<CurveStyle, CurveCount> kStyles = {{
     {Qt::green, 2, Qt::SolidLine, false},
     {QColor(255, 0, 255), 1, Qt::DashLine, false},
     {QColor(255, 255, 128), 1, Qt::DashLine, false},
+    {QColor(0, 110, 160), 2, Qt::DashLine, false},
 }};
 
 QFont UnitFont(int pixelSize) {

@@ -12,7 +12,9 @@
 #include "files/FileDigest.h"
 #include "platform/AtomicFile.h"
 #include "platform/Version.h"
+#include "flight/Decode.h"
 #include "session/FlightWorkspace.h"
+#include "session/QualityText.h"
 #include "text/Texts.h"
 #include "ui/ChartExport.h"
 
@@ -70,6 +72,13 @@ class PageWriter {
     }
     y_ += LineHeight();
   }
+  // Text wrapped at the page's width.
+  void Paragraph(const QString& text) {
+    const QRectF room(page_.left(), y_, page_.width(), page_.bottom() - y_);
+    const QRectF used = p_.boundingRect(room, Qt::AlignLeft | Qt::TextWordWrap, text);
+    p_.drawText(room, Qt::AlignLeft | Qt::TextWordWrap, text);
+    y_ += std::max(used.height(), LineHeight()) + LineHeight() * 0.15;
+  }
   void Space(double lines) { y_ += LineHeight() * lines; }
   double Y() const { return y_; }
   void SetY(double y) { y_ = y; }
@@ -107,10 +116,79 @@ ReportContent GatherReport(const FlightWorkspace& w, const QString& contest) {
     c.comparisonStatistics = w.Statistics(FlightSlot::Comparison);
   }
   c.statistics = w.Statistics(FlightSlot::Main);
+  c.quality = w.Quality(FlightSlot::Main);
+  c.timeLabelStep = w.MainFlight().TimeLabelStep;
+  if (c.comparison) {
+    c.comparisonQuality = w.Quality(FlightSlot::Comparison);
+    c.comparisonTimeLabelStep = w.ComparisonFlight().TimeLabelStep;
+  }
+  if (w.HasSimulation()) {
+    c.simulationFile = QFileInfo(w.SimulationPath()).fileName();
+    c.simulation = w.CompareSimulation();
+  }
   c.chart = ChartImage(WorkspacePrint(w, true, true), kReportChartSize, kReportChartScale);
   c.version = ProgramVersion();
   c.created = QDateTime::currentDateTime();
   return c;
+}
+
+std::vector<ReportLine> ReportDataLines(const ReportContent& c) {
+  std::vector<ReportLine> lines;
+  auto T = [&c](Txt id) { return Text(id, c.language); };
+  const QChar point = QLocale().decimalPoint().at(0);
+  struct Reported {
+    const FlightQuality* quality;
+    int step;
+    QString name;
+  };
+  std::vector<Reported> flights = {{&c.quality, c.timeLabelStep, T(Txt::ReportMainFlight)}};
+  if (c.comparisonQuality)
+    flights.push_back(
+        {&*c.comparisonQuality, c.comparisonTimeLabelStep, T(Txt::ReportComparisonFlight)});
+  const bool named = flights.size() > 1;
+  auto prefix = [named](const Reported& f) {
+    return named ? f.name + QStringLiteral(": ") : QString();
+  };
+
+  // The apogee before and after the filter, and which one the data support.
+  lines.push_back({true, T(Txt::ReportApogeeExplained)});
+  for (const Reported& f : flights) {
+    const ExplainedApogee& a = f.quality->apogee;
+    if (!a.valid) continue;
+    QString text = prefix(f) + T(Txt::StatRawApogee) + QStringLiteral(" ") +
+                   ApogeeAtText(a.rawM, a.rawS, a.rawIndex, c.language, point);
+    if (a.filtered)
+      text += QStringLiteral("; ") + T(Txt::StatFilteredApogee) + QStringLiteral(" ") +
+              ApogeeAtText(a.filteredM, a.filteredS, a.filteredIndex, c.language, point) +
+              QStringLiteral("; ") + T(Txt::StatApogeeDifference) + QStringLiteral(" ") +
+              FormatAltitude(a.differenceM, point);
+    lines.push_back({false, text});
+    lines.push_back({false, ApogeeExplanation(*f.quality, c.language, point)});
+  }
+
+  lines.push_back({true, T(Txt::ReportQuality)});
+  for (const Reported& f : flights) {
+    const QStringList flags = QualityTexts(*f.quality, f.step, c.language, point);
+    if (flags.isEmpty()) lines.push_back({false, prefix(f) + T(Txt::StatQualityNone)});
+    for (const QString& flag : flags) lines.push_back({false, prefix(f) + flag});
+  }
+
+  if (!c.simulationFile.isEmpty()) {
+    lines.push_back({true, T(Txt::StatSimulation) + QStringLiteral(": ") + c.simulationFile});
+    if (!c.simulation) {
+      lines.push_back({false, T(Txt::SimulationNoLaunch)});
+    } else {
+      const SimulationComparison& s = *c.simulation;
+      lines.push_back({false, T(Txt::StatSimApogeeError) + QStringLiteral(": ") +
+                                  FormatFixed(s.apogeeErrorM, 1, point) + QStringLiteral(" m, ") +
+                                  FormatFixed(s.apogeeErrorPercent, 1, point) +
+                                  QStringLiteral(" %; ") + T(Txt::StatSimTimeToApogeeError) +
+                                  QStringLiteral(": ") + FormatFixed(s.timeToApogeeErrorS, 2, point) +
+                                  QStringLiteral("; ") + T(Txt::StatSimRmsAscent) +
+                                  QStringLiteral(": ") + FormatFixed(s.rmsAscentM, 2, point)});
+    }
+  }
+  return lines;
 }
 
 void PaintReport(QPagedPaintDevice& device, const ReportContent& c) {
@@ -184,6 +262,12 @@ void PaintReport(QPagedPaintDevice& device, const ReportContent& c) {
   if (notLaunched(c.statistics)) out.Line(T(Txt::ReportNotLaunched));
   if (notLaunched(c.comparisonStatistics))
     out.Line(T(Txt::ReportComparisonFlight) + QStringLiteral(": ") + T(Txt::ReportNotLaunched));
+  out.Space(0.3);
+
+  for (const ReportLine& line : ReportDataLines(c)) {
+    out.Font(line.heading ? 10 : 9, line.heading);
+    out.Paragraph(line.text);
+  }
   out.Space(0.5);
 
   // The chart as drawn, as wide as the page, leaving room for the footer.

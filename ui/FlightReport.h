@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <vector>
 
 #include <QDateTime>
 #include <QImage>
@@ -34,6 +35,14 @@ struct ReportContent {
   std::optional<ReportFlight> comparison;
   FlightStatistics statistics;  // of the main flight, as the statistics panel shows them
   std::optional<FlightStatistics> comparisonStatistics;
+  // The data-quality flags and the apogee before and after the filter, of each flight.
+  FlightQuality quality;
+  std::optional<FlightQuality> comparisonQuality;
+  int timeLabelStep = 1;
+  int comparisonTimeLabelStep = 1;
+  // The main flight against its simulation, when one is open.
+  QString simulationFile;
+  std::optional<SimulationComparison> simulation;
   QImage chart;  // both flights whole, on real time, as the chart draws them
   QString version;
   QDateTime created;
@@ -46,6 +55,14 @@ QString FlightSha256(const FlightWorkspace& workspace, FlightSlot slot);
 
 // Gathers the report of the workspace's main flight (and its comparison, when one is shown).
 ReportContent GatherReport(const FlightWorkspace& workspace, const QString& contest);
+
+// The report's lines about the data: the apogee explained, the flags of each flight and the
+// simulation's errors, in the report's language. PaintReport writes them under the statistics.
+struct ReportLine {
+  bool heading = false;
+  QString text;
+};
+std::vector<ReportLine> ReportDataLines(const ReportContent& content);
 
 // Paints the report on one page of device (a PDF writer or a printer).
 void PaintReport(QPagedPaintDevice& device, const ReportContent& content);

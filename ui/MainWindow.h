@@ -77,6 +77,7 @@ class MainWindow : public QMainWindow {
   friend class ExchangeGuard;
   friend class FlightViews;  // the views we add: statistics, markers, readout, exports
   friend class ContestControls;  // the contest session and report entries (MainWindowContest.cpp)
+  friend class SimulationControls;  // File → Open simulation… (MainWindowSimulation.cpp)
   QString T(Txt id) const { return workspace_.T(id); }
   void BuildControls();
   void BuildPanels();

@@ -140,7 +140,7 @@ void FlightViews::ApplyLanguage() {
 void FlightViews::Update() {
   const FlightWorkspace& w = window_.workspace_;
   FlightChart& chart = *window_.chart_;
-  for (Curve c : {Curve::Comparison, Curve::UnfilteredComparison})
+  for (Curve c : {Curve::Comparison, Curve::UnfilteredComparison, Curve::Simulation})
     chart.SetCurvePlacement(c, w.Placement(c));
   chart.SetMarkers(preferences_.markers ? w.Markers() : std::vector<ChartMarker>{});
   dock_->Show(w);

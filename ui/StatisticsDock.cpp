@@ -5,7 +5,9 @@
 #include <QTableWidget>
 
 #include "files/FlightFile.h"
+#include "flight/Decode.h"
 #include "session/FlightWorkspace.h"
+#include "session/QualityText.h"
 #include "ui/FlightReport.h"
 
 namespace hypsor {
@@ -18,6 +20,46 @@ constexpr Txt kRows[] = {Txt::StatApogee,  Txt::StatLaunch,      Txt::StatTimeTo
                          Txt::StatMaxSink, Txt::StatMeanDescent, Txt::StatLanded};
 constexpr int kRowCount = static_cast<int>(std::size(kRows));
 static_assert(kRowCount == StatisticFieldCount + 1);
+// The rows after them, in the order of StatisticsDock::ExtraRow.
+constexpr Txt kExtraRows[] = {Txt::StatRawApogee,        Txt::StatFilteredApogee,
+                              Txt::StatApogeeDifference, Txt::StatQuality,
+                              Txt::StatSimulation,       Txt::StatSimApogeeError,
+                              Txt::StatSimTimeToApogeeError, Txt::StatSimRmsAscent};
+constexpr int kExtraCount = static_cast<int>(std::size(kExtraRows));
+static_assert(StatisticsDock::Sha256Row == kRowCount + kExtraCount);
+
+// The apogees and the flags of one flight's column.
+QStringList QualityColumn(const FlightWorkspace& w, FlightSlot slot, bool shown) {
+  QStringList cells;
+  const FlightQuality q = shown ? w.Quality(slot) : FlightQuality{};
+  const ExplainedApogee& a = q.apogee;
+  const QChar point = QLocale().decimalPoint().at(0);
+  const int language = w.LanguageIndex();
+  const Flight& f = slot == FlightSlot::Main ? w.MainFlight() : w.ComparisonFlight();
+  cells << (a.valid ? ApogeeAtText(a.rawM, a.rawS, a.rawIndex, language, point) : QString());
+  cells << (a.filtered ? ApogeeAtText(a.filteredM, a.filteredS, a.filteredIndex, language, point)
+                       : QString());
+  cells << (a.filtered ? FormatAltitude(a.differenceM, point) : QString());
+  const QStringList flags = QualityTexts(q, f.TimeLabelStep, language, point);
+  cells << (!shown ? QString()
+                   : flags.isEmpty() ? w.T(Txt::StatQualityNone) : flags.join(QLatin1Char('\n')));
+  return cells;
+}
+
+// The main flight against its simulation (the comparison's column stays empty).
+QStringList SimulationColumn(const FlightWorkspace& w) {
+  QStringList cells;
+  if (!w.HasSimulation()) return {QString(), QString(), QString(), QString()};
+  const QChar point = QLocale().decimalPoint().at(0);
+  cells << FlightFileCaption(w.SimulationPath());
+  const std::optional<SimulationComparison> c = w.CompareSimulation();
+  if (!c) return cells << w.T(Txt::SimulationNoLaunch) << QString() << QString();
+  cells << FormatFixed(c->apogeeErrorM, 1, point) + QStringLiteral(" m (") +
+               FormatFixed(c->apogeeErrorPercent, 1, point) + QStringLiteral(" %)");
+  cells << FormatFixed(c->timeToApogeeErrorS, 2, point);
+  cells << FormatFixed(c->rmsAscentM, 2, point);
+  return cells;
+}
 
 // The column of one flight: empty without a flight, words where a value does not exist.
 QStringList Column(const FlightWorkspace& w, const FlightStatistics& s, bool shown) {
@@ -47,7 +89,7 @@ QStringList Column(const FlightWorkspace& w, const FlightStatistics& s, bool sho
 StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(new QTableWidget) {
   setObjectName(QStringLiteral("statisticsDock"));
   table_->setObjectName(QStringLiteral("statisticsTable"));
-  table_->setRowCount(kRowCount + 1);  // and the digest of each flight's file
+  table_->setRowCount(Sha256Row + 1);  // and the digest of each flight's file
   table_->setColumnCount(2);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   // One Tab stop: the arrow keys move inside, Tab moves on.
@@ -58,7 +100,7 @@ StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(ne
   table_->horizontalHeader()->setTextElideMode(Qt::ElideRight);
   table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  for (int r = 0; r <= kRowCount; ++r)
+  for (int r = 0; r <= Sha256Row; ++r)
     for (int c = 0; c < 2; ++c) {
       auto* item = new QTableWidgetItem;
       item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -73,6 +115,7 @@ void StatisticsDock::Show(const FlightWorkspace& w) {
   setWindowTitle(w.T(Txt::StatisticsPanel));
   QStringList rows;
   for (Txt t : kRows) rows << w.T(t);
+  for (Txt t : kExtraRows) rows << w.T(t);
   rows << w.T(Txt::StatisticsSha256);
   // Each new row title sizes the header to its contents again: only changed titles are set.
   for (int r = 0; r < rows.size(); ++r) {
@@ -100,11 +143,21 @@ void StatisticsDock::Show(const FlightWorkspace& w) {
                                   Column(w, w.Statistics(FlightSlot::Comparison), comparisonShown)};
   for (int c = 0; c < 2; ++c)
     for (int r = 0; r < kRowCount; ++r) table_->item(r, c)->setText(columns[c][r]);
+  const QStringList extra[2] = {
+      QualityColumn(w, FlightSlot::Main, mainShown) + SimulationColumn(w),
+      QualityColumn(w, FlightSlot::Comparison, comparisonShown) +
+          QStringList{QString(), QString(), QString(), QString()}};
+  for (int c = 0; c < 2; ++c)
+    for (int r = 0; r < kExtraCount; ++r) {
+      QTableWidgetItem* item = table_->item(kRowCount + r, c);
+      item->setText(extra[c][r]);
+      item->setToolTip(extra[c][r]);
+    }
   // The SHA-256 the report and `hypsor-cli info` give: of the file as stored.
   const FlightSlot flightOf[2] = {FlightSlot::Main, FlightSlot::Comparison};
   const bool shown[2] = {mainShown, comparisonShown};
   for (int c = 0; c < 2; ++c) {
-    QTableWidgetItem* item = table_->item(kRowCount, c);
+    QTableWidgetItem* item = table_->item(Sha256Row, c);
     item->setText(shown[c] ? FlightSha256(w, flightOf[c]) : QString());
     item->setToolTip(item->text());
   }

@@ -17,8 +17,22 @@ class StatisticsDock : public QDockWidget {
   explicit StatisticsDock(QWidget* parent = nullptr);
   // Reads both flights' statistics and captions from the workspace, in its language.
   void Show(const FlightWorkspace& workspace);
-  // The text in a row (0 apogee ... 8 landing recorded) of a flight's column.
+  // The text in a row (0 apogee ... 8 landing recorded, then the rows below, then the file's
+  // SHA-256) of a flight's column.
   QString Value(int row, int column) const;
+  // The rows after the statistics: the apogee before and after the filter and their
+  // difference, the data-quality flags, and the main flight against its simulation.
+  enum ExtraRow {
+    RawApogeeRow = 9,
+    FilteredApogeeRow,
+    ApogeeDifferenceRow,
+    QualityRow,
+    SimulationRow,
+    SimulationApogeeRow,
+    SimulationTimeToApogeeRow,
+    SimulationRmsRow,
+    Sha256Row
+  };
 
  private:
   QTableWidget* table_;

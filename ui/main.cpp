@@ -11,6 +11,8 @@
 #include "platform/widgets/QtPlatform.h"
 #include "platform/widgets/StartupProbe.h"
 #include "ui/AppWindows.h"
+#include "ui/MainWindow.h"
+#include "ui/MainWindowSimulation.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -35,8 +37,13 @@ int main(int argc, char** argv) {
   QCommandLineOption portOption(QStringLiteral("port"),
                                 QStringLiteral("Serial port to use (stored in the settings file)."),
                                 QStringLiteral("NAME"));
+  QCommandLineOption simulationOption(
+      QStringLiteral("simulation"),
+      QStringLiteral("Flight simulation (CSV) to draw beside the flight and compare it with."),
+      QStringLiteral("CSV"));
   parser.addOption(settingsOption);
   parser.addOption(portOption);
+  parser.addOption(simulationOption);
   parser.addPositionalArgument(QStringLiteral("FLIGHT"), QStringLiteral("Flight file to open."),
                                QStringLiteral("[FLIGHT"));
   parser.addPositionalArgument(QStringLiteral("COMPARISON"),
@@ -76,6 +83,10 @@ int main(int argc, char** argv) {
   const QStringList files = parser.positionalArguments();
   if (!files.isEmpty()) windows->main->OpenFlightFile(files[0], hypsor::FlightSlot::Main);
   if (files.size() > 1) windows->main->OpenFlightFile(files[1], hypsor::FlightSlot::Comparison);
+  if (parser.isSet(simulationOption)) {
+    if (auto* simulation = windows->main->findChild<hypsor::SimulationControls*>())
+      simulation->OpenSimulationFile(parser.value(simulationOption));
+  }
   windows->main->showMaximized();
   hypsor::StartupProbe::Arm(*windows->main);
   app.exec();

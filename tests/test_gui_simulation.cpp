@@ -1,0 +1,230 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The data-quality flags, the explained apogee and a flight simulation in the main window,
+// driven through its real widgets and menu: the statistics panel, the report's lines, the
+// dashed curve as drawn, and the column dialog of a CSV of no known layout.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLocale>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include "session/Preferences.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/TestPaths.h"
+#include "ui/ChartExport.h"
+#include "ui/FlightReport.h"
+#include "ui/MainWindowSimulation.h"
+#include "ui/StatisticsDock.h"
+
+using namespace hypsor;
+using hypsor::test::ExamplePath;
+using hypsor::test::MainWindowFixture;
+
+namespace {
+
+struct Window : MainWindowFixture {
+  Window() {
+    Create();
+    MainWindow& w = MainWindowFixture::Window();
+    w.resize(1400, 850);
+    w.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+  }
+  StatisticsDock* Dock() { return Control<StatisticsDock>("statisticsDock"); }
+  void OpenExample(const char* name) {
+    Open(ExamplePath(QString::fromLatin1(name)));
+    QApplication::processEvents();
+  }
+  void OpenSimulation(const QString& path) {
+    dialogs.openNames << path;
+    Trigger("openSimulationAction");
+    QApplication::processEvents();
+  }
+  // The main flight's curve as a simulation file: time shifted and altitude scaled, under
+  // header.
+  QString WriteSimulation(const char* name, const QByteArray& header, double shift, double scale,
+                          char separator = ',') {
+    const std::vector<float>& curve = Workspace().Chart()[Curve::Altitude];
+    const double step = SampleTime(1, Workspace().MainFlight().TimeLabelStep);
+    QByteArray csv = header;
+    for (std::size_t i = 0; i < curve.size(); ++i)
+      csv += QByteArray::number(i * step + shift, 'f', 3) + separator +
+             QByteArray::number(curve[i] * scale, 'f', 3) + '\n';
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(csv);
+    return path;
+  }
+};
+
+QString Point() {
+  return QLocale().decimalPoint();
+}
+
+// Pixels of the simulation's colour in the window's chart drawn as an image.
+int SimulationPixels(const FlightWorkspace& w) {
+  const QImage image = ChartImage(WorkspacePrint(w, false, false), QSize(900, 500));
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.red() - 0) < 40 && std::abs(c.green() - 110) < 40 &&
+          std::abs(c.blue() - 160) < 40)
+        ++n;
+    }
+  return n;
+}
+
+}  // namespace
+
+TEST(SimulationWindow, PanelAndReportNameTheSpikeAndBothApogees) {
+  Window f;
+  f.OpenExample("flight-spike.hyp");
+  StatisticsDock* dock = f.Dock();
+  ASSERT_NE(dock, nullptr);
+  const QString flags = dock->Value(StatisticsDock::QualityRow, 0);
+  EXPECT_TRUE(flags.contains("24" + Point() + "00, 25" + Point() + "40 s")) << flags.toStdString();
+  EXPECT_TRUE(flags.startsWith(QStringLiteral("skok"))) << flags.toStdString();
+  const FlightQuality q = f.Workspace().Quality(FlightSlot::Main);
+  ASSERT_TRUE(q.apogee.filtered);
+  EXPECT_TRUE(dock->Value(StatisticsDock::RawApogeeRow, 0)
+                  .startsWith(FormatAltitude(q.apogee.rawM, Point().at(0)) + " m"));
+  EXPECT_TRUE(dock->Value(StatisticsDock::FilteredApogeeRow, 0)
+                  .startsWith(FormatAltitude(q.apogee.filteredM, Point().at(0)) + " m"));
+  // The SHA-256 stays the last row.
+  EXPECT_EQ(dock->Value(StatisticsDock::Sha256Row, 0).size(), 64);
+  EXPECT_TRUE(dock->Value(StatisticsDock::SimulationRow, 0).isEmpty());
+
+  // English, and the report's lines: the spike with its times, both apogees and the verdict.
+  f.Trigger("englishAction");
+  EXPECT_TRUE(dock->Value(StatisticsDock::QualityRow, 0).startsWith(QStringLiteral("spike:")));
+  const ReportContent report = GatherReport(f.Workspace(), QString());
+  QStringList lines;
+  for (const ReportLine& l : ReportDataLines(report)) lines << l.text;
+  const QString all = lines.join('\n');
+  EXPECT_TRUE(all.contains("spike: the filter's first cut replaced the samples at 24" + Point() +
+                           "00, 25" + Point() + "40 s"))
+      << all.toStdString();
+  EXPECT_TRUE(all.contains(QStringLiteral("Apogee before the filter ") +
+                           FormatAltitude(q.apogee.rawM, Point().at(0)) + " m at"));
+  EXPECT_TRUE(all.contains(QStringLiteral("Apogee after the filter ") +
+                           FormatAltitude(q.apogee.filteredM, Point().at(0)) + " m at"));
+  EXPECT_TRUE(all.contains(QStringLiteral("the data support it")));
+  // A clean flight: no flags, said so.
+  f.OpenExample("sample-flight.hyp");
+  EXPECT_EQ(dock->Value(StatisticsDock::QualityRow, 0), "no flags");
+}
+
+TEST(SimulationWindow, OpenSimulationDrawsItDashedAndGivesTheErrors) {
+  Window f;
+  f.OpenExample("sample-flight.hyp");
+  EXPECT_EQ(SimulationPixels(f.Workspace()), 0);
+  f.Trigger("englishAction");
+  const QString sim = f.WriteSimulation(
+      "sim.csv", "# Time (s),Altitude (m)\n# Event LAUNCH occurred at t=4.2 seconds\n", 3.0, 1.1);
+  // The LAUNCH event names the moment the curve is aligned on.
+  const FlightStatistics s = f.Workspace().Statistics(FlightSlot::Main);
+  f.OpenSimulation(sim);
+  EXPECT_TRUE(f.boxes.boxes.isEmpty());
+  ASSERT_TRUE(f.Workspace().HasSimulation());
+  EXPECT_FALSE(f.Workspace().Chart()[Curve::Simulation].empty());
+  EXPECT_GT(SimulationPixels(f.Workspace()), 200);
+  StatisticsDock* dock = f.Dock();
+  EXPECT_EQ(dock->Value(StatisticsDock::SimulationRow, 0), "sim.csv");
+  // 1/1.1 - 1 = -9.1 %.
+  EXPECT_TRUE(dock->Value(StatisticsDock::SimulationApogeeRow, 0)
+                  .endsWith("(-9" + Point() + "1 %)"))
+      << dock->Value(StatisticsDock::SimulationApogeeRow, 0).toStdString();
+  const std::optional<SimulationComparison> c = f.Workspace().CompareSimulation();
+  ASSERT_TRUE(c);
+  EXPECT_NEAR(c->shiftS, 4.2 - s.launchS, 1e-9);
+  // The curve on the flight's samples: the simulation's row at the flight's launch time...
+  const CurvePlacement p = f.Workspace().Placement(Curve::Simulation);
+  const auto& curve = f.Workspace().Chart()[Curve::Simulation];
+  const int k = static_cast<int>(std::lround(s.apogeeIndex - p.offset));
+  ASSERT_GE(k, 0);
+  ASSERT_LT(k, static_cast<int>(curve.size()));
+  // ... so the flight's apogee sample meets the simulation 1.2 s after its top.
+  const double simAtApogee = curve[static_cast<std::size_t>(k)];
+  EXPECT_LT(simAtApogee, 1.1 * s.apogeeM);
+  EXPECT_GT(simAtApogee, 0.8 * s.apogeeM);
+  // The report gives the same errors.
+  QStringList lines;
+  for (const ReportLine& l : ReportDataLines(GatherReport(f.Workspace(), QString())))
+    lines << l.text;
+  EXPECT_TRUE(lines.join('\n').contains(QStringLiteral("Simulation: sim.csv")));
+  EXPECT_TRUE(lines.join('\n').contains("-9" + Point() + "1 %"));
+
+  // A file with a bad line: a message naming it, and the simulation drawn before stays as it was.
+  const std::vector<float> before = curve;
+  QFile bad(f.dir.filePath(QStringLiteral("bad.csv")));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("# Time (s),Altitude (m)\n0,0\n1,10\n2\n3,30\n");
+  bad.close();
+  f.OpenSimulation(bad.fileName());
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_EQ(f.boxes.boxes[0].text, "bad.csv, line 4: expected 2 fields, found 1.");
+  EXPECT_EQ(f.Workspace().Chart()[Curve::Simulation], before);
+  EXPECT_EQ(dock->Value(StatisticsDock::SimulationRow, 0), "sim.csv");
+}
+
+TEST(SimulationWindow, ColumnsOfAnotherCsvAreAskedOnceAndRemembered) {
+  Window f;
+  f.OpenExample("sample-flight.hyp");
+  const QString sim = f.WriteSimulation("plain.csv", "seconds;height above pad\n", 0, 1.0, ';');
+  // The dialog, clicked like a user: time in the first column, altitude in the second.
+  int asked = 0;
+  QTimer clicker;
+  QObject::connect(&clicker, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<SimulationColumnsDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    ++asked;
+    auto* time = dialog->findChild<QComboBox*>(QStringLiteral("simulationTimeColumn"));
+    auto* altitude = dialog->findChild<QComboBox*>(QStringLiteral("simulationAltitudeColumn"));
+    ASSERT_TRUE(time && altitude);
+    EXPECT_EQ(time->count(), 2);
+    EXPECT_EQ(altitude->currentText(), "height above pad");  // guessed from the name
+    time->setCurrentIndex(0);
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    QTest::mouseClick(buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);
+  });
+  clicker.start(20);
+  f.OpenSimulation(sim);
+  EXPECT_EQ(asked, 1);
+  ASSERT_TRUE(f.Workspace().HasSimulation());
+  const std::optional<SimulationComparison> c = f.Workspace().CompareSimulation();
+  ASSERT_TRUE(c);
+  EXPECT_NEAR(c->apogeeErrorM, 0.0, 0.06);
+  const auto remembered = RememberedSimulationColumns(f.PreferencesPath(),
+                                                      QStringLiteral("seconds;height above pad"));
+  ASSERT_TRUE(remembered);
+  EXPECT_EQ(remembered->time, 0);
+  EXPECT_EQ(remembered->altitude, 1);
+
+  // The second time the same layout is read without asking.
+  const QString again = f.WriteSimulation("again.csv", "seconds;height above pad\n", 1, 1.2, ';');
+  f.OpenSimulation(again);
+  EXPECT_EQ(asked, 1);
+  ASSERT_TRUE(f.Workspace().CompareSimulation());
+  EXPECT_NEAR(f.Workspace().CompareSimulation()->apogeeErrorPercent, 100.0 * (1 / 1.2 - 1), 0.05);
+  clicker.stop();
+
+  // Cancelled: nothing changes.
+  QTimer canceller;
+  QObject::connect(&canceller, &QTimer::timeout, [] {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) dialog->reject();
+  });
+  canceller.start(20);
+  f.OpenSimulation(f.WriteSimulation("other.csv", "a,b,c\n", 0, 1.0));
+  canceller.stop();
+  EXPECT_TRUE(f.boxes.boxes.isEmpty());
+  EXPECT_EQ(f.Workspace().SimulationPath(), again);
+}
