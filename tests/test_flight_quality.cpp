@@ -136,6 +136,12 @@ TEST(FlightQuality, SpikeInTheDescentIsNamedWithItsTimeAndJump) {
   EXPECT_LT(q.apogee.differenceM, 4.0f);
   EXPECT_TRUE(ApogeeExplanation(q, 1, QLatin1Char('.')).contains(QStringLiteral("support it")));
 
+  // Two samples in a row, 40 m up: one transient of two samples.
+  const FlightQuality pair =
+      Assess(Model(80, 5, [](int i, double h) { return i == 400 || i == 401 ? h + 40 : h; }));
+  ASSERT_NE(pair.Find(QualityCode::Spike), nullptr);
+  EXPECT_EQ(pair.Find(QualityCode::Spike)->samples, (std::vector<int>{400, 401}));
+
   // A small step of 5 m is noise for the jury, not a spike.
   const FlightQuality small =
       Assess(Model(80, 5, [](int i, double h) { return i == 300 ? h + 5 : h; }));
@@ -211,7 +217,8 @@ TEST(FlightQuality, StuckReadingInTheAirButNotOnThePadOrInShortPlateaus) {
 TEST(FlightQuality, IncompleteWithoutEndMarkerOrWhenTheFileFilledInTheAir) {
   MadeFlight cut = Model(80, 5);
   cut.endMarker = false;
-  const QualityFlag* f = Assess(cut).Find(QualityCode::Incomplete);
+  const FlightQuality noMarker = Assess(cut);
+  const QualityFlag* f = noMarker.Find(QualityCode::Incomplete);
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->value, 1);
 

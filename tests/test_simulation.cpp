@@ -127,7 +127,9 @@ TEST(SimulationCsv, BadFilesNameTheLineAndWhatWasExpectedAndGiveNothing) {
     EXPECT_TRUE(english.contains(QString::fromUtf8(c.english))) << english.toStdString();
     const QString polish = SimulationProblemText(r, QStringLiteral("sim.csv"), 0);
     EXPECT_NE(polish, english);
-    if (c.line > 0) EXPECT_TRUE(polish.contains(QStringLiteral("wiersz %1").arg(c.line)));
+    if (c.line > 0) {
+      EXPECT_TRUE(polish.contains(QStringLiteral("wiersz %1").arg(c.line)));
+    }
   }
 }
 
