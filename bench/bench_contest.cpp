@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A contest folder at the end of a long day: 1000 flight files. Reading them all into the ranking
 // (what `hypsor-cli results` and "Rebuild results" do) has to stay under 1 s, and keeping one more
 // download with its results row under 50 ms, in a Release build.

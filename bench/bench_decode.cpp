@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Decoding the largest flight a file holds: 9000 bytes, 4484 samples (the 50-per-second example
 // with its end marker replaced by one more sample), with and without the acceleration curve.
 // Target: well below 1 ms per decoding in a Release build.

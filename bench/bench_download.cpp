@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole download of the largest flight a file holds (9000 bytes) from the simulated altimeter
 // at the real line rate (11 bits a byte at 115200 baud: 0.86 s on the wire): the session alone,
 // and from the press of "Read Hypsor" to the drawn curve. The protocol's own waits set a floor:

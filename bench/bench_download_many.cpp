@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A thousand downloads of the 9000-byte sample flight in one process from the simulated altimeter
 // without pacing: every one must succeed, and the process's peak memory after the last may be at
 // most 1 MB above its peak after the tenth (nothing kept per download, nothing leaked).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The filter buttons run the whole chain on the user-interface thread: on the largest flight a
 // table holds (7999 samples) it has to stay below 2 ms in a Release build.
 #include <benchmark/benchmark.h>

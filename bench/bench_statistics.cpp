@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The statistics panel recomputes on every curve change: on the largest flight a table holds
 // (7999 samples) one run has to stay below 0.2 ms in a Release build.
 #include <benchmark/benchmark.h>

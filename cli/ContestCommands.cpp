@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // results and download --session: a contest folder from the command line, with the same core as
 // the window's contest session.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // download, reset and settings: the window's exchanges with the altimeter, from the command line.
 // They run the same sessions and report with the same (English) texts.
 #include <span>

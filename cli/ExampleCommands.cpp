@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // make-example (hidden): writes the sample flights of examples/ from a simple flight model and the
 // standard atmosphere. Deterministic: the same build writes the same bytes.
 //   hypsor-cli make-example DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // info and export: a flight file read, decoded (optionally smoothed) and printed.
 #include <optional>
 

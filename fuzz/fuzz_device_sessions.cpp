@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the device sessions against a device that answers whatever the input says.
 // The first 8 bytes are the settings an upload writes; the rest is the device's script, one
 // reply per frame it receives:

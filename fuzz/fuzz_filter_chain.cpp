@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the smoothing filters with any parameters and any table of up to 8000 entries.
 // Input layout: 16 bytes of parameters (four little-endian 32-bit values), 2 bytes of sample
 // count (taken modulo 8001), 1 byte choosing 2- or 4-byte entries, then the entries; a short

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any bytes as a flight file (LoadFlightFile reads at most 9000) and as a download
 // (SetFlightBytes takes up to 20000), decoded with every option; the results must keep the
 // table's shape whatever the input.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any UTF-8 text through the one integer rule, against a plain second reading of the
 // same rule written for clarity rather than speed.
 #include <QString>

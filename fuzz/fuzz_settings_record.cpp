@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: any bytes as a settings file. Reading it gives what decoding the same bytes gives;
 // saving that record and reading it back gives the same record, byte for byte, in 40 bytes.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the fuzz target once on every file named, or in a folder named, on the command line: the
 // g++ build's stand-in for libFuzzer, so the seeds run in CTest under the sanitizers.
 #include <QDir>

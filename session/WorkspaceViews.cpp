@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workspace's views beyond the flight panels: statistics, markers, the comparison's
 // placement on real time, the cursor readout and the data export.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The altimeter's side of the serial protocol: assembling command frames and deciding what goes
 // back on the line. No I/O here; main.cpp moves the bytes and Transmitter paces them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Diagnostics on stderr, capped: a harness that never reads our stderr pipe must not be able to
 // block the device once the pipe is full, however much odd input it feeds us.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Puts replies on the line at the pace of a real serial link. Each byte of a reply has a due time
 // on a clock-based schedule (start + index x spacing); the caller writes whatever is due in one

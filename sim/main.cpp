@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-sim: a simulated altimeter on a pseudo-terminal.
 //
 // Prints the port name (relative to /dev, e.g. "pts/3") as the only line on stdout, then answers

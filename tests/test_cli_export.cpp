@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli info and export, run as the real program (HYPSOR_CLI, set by CTest).
 //
 // Golden CSVs: tests/data/<example>.csv are reference exports of examples/<example>.hyp. When a

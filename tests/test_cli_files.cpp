@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli with hostile files and outputs: a full standard output, a FIFO to read, special
 // files and links to write, and typed numbers in every spelling the one integer rule accepts.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli results, info's sha256 line and download --session, run as the real programs
 // (HYPSOR_CLI, HYPSOR_SIM set by CTest).
 #include <gtest/gtest.h>

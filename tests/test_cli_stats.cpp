@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli stats, run as the real program (HYPSOR_CLI, set by CTest).
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Contest folders: the naming rule, keeping downloads without ever replacing a file, results.csv
 // appended and rebuilt from the files, the ranking.
 #include <gtest/gtest.h>

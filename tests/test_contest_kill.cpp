@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A contest folder survives a kill at any moment: a child process keeps downloads as fast as it
 // can and is killed at random points; every flight file is whole and results.csv is always a
 // readable table of whole flight files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sample decoding: the worked examples, labels, end markers, extremes, truncation,
 // temperature scaling, the acceleration curve and the table's capacity. The expected figures are
 // restated from the worked examples, not computed with the code under test.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli download, reset and settings, run as a process against the simulated altimeter:
 // exit statuses, printed texts, the flight file written and the frames the device received.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli against the simulated altimeter: it changes only the settings a user names, never
 // replaces a flight file by accident, flags flights without their end marker, reports true
 // counts and keeps a log of the exchange on request.

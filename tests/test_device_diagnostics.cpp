@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a port did not open, in words a user can act on; which names may be opened at all; the
 // port list of the device window; and the communication log's bound.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Downloads from a misbehaving altimeter over a real pseudo-terminal: a stream that never ends, a
 // flight larger than the buffer and a device that vanishes end with a clear outcome and the port
 // closed. The protocol's other faults run on a scripted device (test_device_protocol_download).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the serial port: which device a name opens, what an open failure says, and that an
 // open port is not reopened.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zeroing and download against a scripted altimeter on virtual time: the protocol's outcomes,
 // the bytes kept and the waits it would spend on a real line, in milliseconds of test time.
 #include <gtest/gtest.h>

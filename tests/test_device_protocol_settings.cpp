@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and uploading the altimeter's settings against a scripted altimeter on virtual time:
 // values decoded, limits checked before anything is sent, refusals, silence and a device that
 // goes away or never stops talking.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Zeroing and download against the simulated altimeter in its own process, over a real
 // pseudo-terminal: the flight that comes back and the exact frames the device receives. The
 // protocol's other cases run on a scripted device (test_device_protocol_*).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing the altimeter's own settings against the simulated altimeter over a real
 // pseudo-terminal: the values read, the frames sent, refusals and misbehaving devices. Limits,
 // silence, short and slow replies run on a scripted device (test_device_protocol_settings).

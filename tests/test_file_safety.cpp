@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files under hostile conditions: a saving process killed at random points, a full disk, targets
 // that are FIFOs, devices, folders and symbolic links, and special files offered for reading.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Flight file: reading at most 9000 bytes, refusing a file without a header, the
 // header rules and their edge values, saving atomically and the caption.
 #include <gtest/gtest.h>

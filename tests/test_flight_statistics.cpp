@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Flight statistics on hand-made tables. Expected values are worked out by hand from the
 // definitions in flight/FlightStatistics.h (the arithmetic is in the comments).
 #include <gtest/gtest.h>

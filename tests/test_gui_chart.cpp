@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flight chart as drawn: whole-second labels that are really painted at every width and
 // zoom, label steps that never repeat a label, axes that hold every curve, and zoom steps that
 // only a dragged rectangle makes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contest session in the main window: File menu, session line, keeping every download from
 // the simulated altimeter, the results dock (ranking, double click, exports) and the flight report
 // (PDF and printing through the platform's print service).

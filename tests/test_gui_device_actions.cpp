@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's exchanges with the simulated altimeter on a pseudo-terminal: zeroing,
 // downloading, and what the window keeps when a download fails.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows' side of the device link's explanations: the port list, typing checks on values
 // read from the altimeter, one box for a refused upload, the reason a port did not open, the
 // warning for a flight without end marker and the saved communication log.

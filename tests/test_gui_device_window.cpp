@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device settings window driven through its real widgets against the simulated altimeter;
 // message boxes go to the recording double.
 #include <gtest/gtest.h>

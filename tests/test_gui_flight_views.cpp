@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The views added to the main window, driven through its real widgets: the statistics panel,
 // markers, the cursor readout with its reference point, the comparison on real time, exports,
 // the clipboard copy and dropped files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flight actions of the main window, driven through its real widgets: opening a flight,
 // the comparison flight, temperature entry, saving, the acceleration switch and chart clicks.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as the user meets it: start-up state, the proportional layout, language
 // switching and its persistence, help and info, and the shutdown that writes the settings.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The toolkit's message box as the program uses it: the icon says whether a box reports a
 // problem or a success, and the answers come back as the program expects them.
 #include <gtest/gtest.h>

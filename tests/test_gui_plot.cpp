@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli plot, run as the real program without a display, against the window's own chart.
 #include <gtest/gtest.h>
 

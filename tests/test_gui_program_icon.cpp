@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's icon loads without any image plugin and the main window carries it once shown.
 #include <gtest/gtest.h>
 

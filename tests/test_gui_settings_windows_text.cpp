@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The device and filter settings windows hold every one of their texts whole, in both languages:
 // nothing is cut to "..." or clipped by its control.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one rule for typed integers, at its edges: blanks, signs, "$" hexadecimal as a 32-bit
 // pattern, the signed decimal range, and everything else refused. The device settings window,
 // the filter window and the command-line tool all call it, so one table covers them.

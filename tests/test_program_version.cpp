@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three programs print the project's version and the licence.
 #include <gtest/gtest.h>
 

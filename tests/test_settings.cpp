@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: its 40-byte little-endian layout, its defaults, damaged files, where it
 // lives and that saving never leaves a torn file.
 #include <gtest/gtest.h>

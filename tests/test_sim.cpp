@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the simulated altimeter, driven over its pseudo-terminal with plain POSIX calls rather
 // than the program's own device code, and with the protocol's byte values written out here, so
 // the test equipment is checked independently of what it will be used to test.

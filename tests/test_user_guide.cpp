@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the user guide where a built and an installed program keep it.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flight workspace without any window: the user's actions on flights and what they leave
 // for the chart and the panels to show.
 #include <gtest/gtest.h>

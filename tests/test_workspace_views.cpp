@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The workspace's views beyond the panels, without any window: statistics per flight, the
 // comparison on real time, markers, the cursor readout and the data export.
 #include <gtest/gtest.h>

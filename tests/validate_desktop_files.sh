@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # validate_desktop_files.sh DESKTOP_ENTRY METAINFO MIME_XML
 # Runs the desktop's own validators on the desktop entry and the AppStream metainfo, and builds
 # a throw-away MIME database from the MIME type to see that it maps *.hyp and names its icon.

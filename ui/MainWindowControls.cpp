@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controls and menu, placed as designed.
 #include "ui/MainWindow.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's exchanges with the altimeter: zeroing, downloading and opening the device
 // settings window. While one runs the window stays painted but takes no input, and no second
 // exchange can start.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's flight actions: opening and saving flight files, the comparison flight,
 // temperature entries, the filters, the acceleration switch and the chart clicks. Each asks the
 // workspace and then draws what changed.
