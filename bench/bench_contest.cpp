@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A contest folder at the end of a long day: 1000 flight files. Reading them all into the ranking
-// (what `hypsor-cli results` and "Rebuild results" do) has to stay under 1 s, and keeping one more
-// download with its results row under 50 ms, in a Release build.
+// (what `hypsor-cli results` and "Rebuild results" do) and verifying the folder (every file's
+// digest against the log, results.csv against both) have to stay under 1 s, and keeping one more
+// download with its log record and results row under 50 ms, in a Release build.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -11,7 +12,9 @@
 
 #include "contest/ContestNames.h"
 #include "contest/ContestSession.h"
+#include "contest/FolderCheck.h"
 #include "contest/Ranking.h"
+#include "flight/Filters.h"
 
 using namespace hypsor;
 
@@ -56,6 +59,32 @@ void BM_ResultsOf1000Files(benchmark::State& state) {
 }
 BENCHMARK(BM_ResultsOf1000Files)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// `hypsor-cli verify` of the folder once every flight is in its log and results.csv.
+void BM_Verify1000(benchmark::State& state) {
+  QTemporaryDir dir;
+  FillFolder(dir.path());
+  {
+    // An empty log: the rebuild records every flight in it.
+    QFile log(QDir(dir.path()).filePath(QLatin1String(ContestLogFileName)));
+    if (!log.open(QIODevice::WriteOnly)) std::abort();
+  }
+  ContestSession session;
+  QString error;
+  if (!session.Start(dir.path(), QStringLiteral("Bench Cup"), &error) ||
+      !session.RebuildResults(&error))
+    std::abort();
+  FilterTables work;
+  for (auto _ : state) {
+    const ContestCheck check = CheckContestFolder(dir.path(), work, true);
+    if (check.flights.size() != kFiles || !check.notes.empty())
+      state.SkipWithError("not every flight was checked");
+    FlightLevel worst = FlightLevel::Valid;
+    benchmark::DoNotOptimize(VerifyReport(check, &worst));
+  }
+  state.SetItemsProcessed(state.iterations() * kFiles);
+}
+BENCHMARK(BM_Verify1000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
 // One download kept in a folder that already holds 1000 flights and their table: the flight file
 // and the rewritten results.csv, both flushed to the disk.
 void BM_KeepDownloadBeside1000(benchmark::State& state) {
@@ -70,7 +99,8 @@ void BM_KeepDownloadBeside1000(benchmark::State& state) {
   QDateTime when(QDate(2026, 5, 18), QTime(8, 0, 0));
   for (auto _ : state) {
     when = when.addSecs(1);
-    if (!session.KeepDownload(span, when, nullptr, &error)) state.SkipWithError("keep failed");
+    if (session.KeepDownload(span, when, nullptr, &error) != KeepOutcome::Kept)
+      state.SkipWithError("keep failed");
   }
 }
 BENCHMARK(BM_KeepDownloadBeside1000)->Unit(benchmark::kMillisecond)->Iterations(50);

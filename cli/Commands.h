@@ -2,6 +2,7 @@
 #pragma once
 #include <memory>
 #include <optional>
+#include <span>
 
 #include <QStringList>
 #include <QTextStream>
@@ -14,6 +15,7 @@ class QCoreApplication;
 
 namespace hypsor {
 struct DecodedFlight;
+class ContestSession;
 }
 
 // The subcommands of hypsor-cli. main.cpp only dispatches: it looks the first argument up in its
@@ -29,6 +31,9 @@ enum ExitCode : int {
   ExitPort = 3,        // the serial port cannot be opened
   ExitDevice = 4,      // the altimeter did not answer properly, or refused
   ExitIncomplete = 5,  // a flight saved without its end marker: it may be incomplete
+  ExitUnrecorded = 6,  // a flight kept in a contest folder whose log or table it is not in yet
+  ExitVerifyWarnings = 7,  // verify: no flight invalid, some with warnings
+  ExitVerifyInvalid = 8,   // verify: something invalid
 };
 
 // Every subcommand: args are the arguments after the subcommand's name; results go to out,
@@ -85,11 +90,18 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
 int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err);
 int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& err);
 
-// ContestCommands.cpp: results DIR [--csv] [--flights]; the session part of download.
+// ContestCommands.cpp: results DIR [--csv] [--flights] [--all] [--html OUT], verify DIR, the
+// session part of download and the hidden keep-file DIR FILE (a file kept as a download is).
 int RunResults(const QStringList& args, QTextStream& out, QTextStream& err);
-// Keeps a downloaded flight in a contest folder and prints the saved file's path.
-int DownloadIntoSession(const QString& folder, const Flight& flight, std::int32_t byteCount,
-                        QTextStream& out, QTextStream& err);
+int RunVerify(const QStringList& args, QTextStream& out, QTextStream& err);
+int RunKeepFile(const QStringList& args, QTextStream& out, QTextStream& err);
+// Opens a contest folder for a keep and checks it takes one (writable, its lock free), before the
+// altimeter is asked: ExitOk, or the status after one line on err.
+int OpenSessionForKeep(const QString& folder, ContestSession& session, QTextStream& err);
+// Keeps downloaded bytes in the session's folder and prints the kept file's path: ExitOk,
+// ExitUnrecorded when the file is kept but its record is not, ExitFile when nothing is kept.
+int KeepIntoSession(ContestSession& session, std::span<const std::uint8_t> bytes,
+                    QTextStream& out, QTextStream& err);
 
 // ui/ReportCommand.cpp: report FILE [--compare FILE2] --out PDF [--contest NAME] [--language L].
 // Needs a QApplication; runs in the drawing module, reached through DrawReport.

@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// results and download --session: a contest folder from the command line, with the same core as
-// the window's contest session.
+// results, verify and download --session: a contest folder from the command line, with the same
+// core as the window's contest session.
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 
 #include "cli/Commands.h"
 #include "contest/ContestSession.h"
+#include "contest/FolderCheck.h"
 #include "contest/Ranking.h"
 #include "contest/ResultsTable.h"
+#include "platform/AtomicFile.h"
 
 namespace hypsor::cli {
 
@@ -39,30 +42,53 @@ void PrintAligned(const QByteArray& csv, QTextStream& out) {
 }  // namespace
 
 int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
-  CommandOptions options(QStringLiteral("results"), QStringLiteral("DIR [--csv] [--flights]"),
+  CommandOptions options(QStringLiteral("results"),
+                         QStringLiteral("DIR [--csv] [--flights] [--all] [--html OUT]"),
                          QStringLiteral("Rank the competitors by best apogee from the flight "
-                                        "files of a contest folder."));
+                                        "files and the log of a contest folder. Only whole "
+                                        "flights that are as they were kept are ranked; the "
+                                        "others follow without a rank, with their status."));
   options.AddPositional(QStringLiteral("DIR"), QStringLiteral("The contest folder."));
   options.AddFlag(QStringLiteral("csv"), QStringLiteral("Print CSV instead of aligned columns."));
   options.AddFlag(QStringLiteral("flights"),
                   QStringLiteral("Print the table of flights instead of the ranking."));
+  options.AddFlag(QStringLiteral("all"),
+                  QStringLiteral("Rank every flight that has a file, its status marking it."));
+  options.AddValue(QStringLiteral("html"), QStringLiteral("OUT"),
+                   QStringLiteral("Write the ranking as one self-contained HTML page to OUT."));
   if (const auto status = options.Parse(args, out, err)) return *status;
   const QString folder = options.Positional().value(0);
   const bool csv = options.IsSet(QStringLiteral("csv"));
   const bool flights = options.IsSet(QStringLiteral("flights"));
+  const QString html = options.Value(QStringLiteral("html"));
   if (!QFileInfo(folder).isDir()) {
     err << "hypsor-cli: " << folder << " is not a folder\n";
     return ExitFile;
   }
-  FolderScan scan = ScanContestFolder(folder);
-  for (const QString& problem : scan.problems) err << "hypsor-cli: skipped: " << problem << '\n';
-  if (scan.flights.empty()) {
+  FilterTables work;
+  const ContestCheck check = CheckContestFolder(folder, work, false);
+  if (!check.readable) {
+    err << "hypsor-cli: " << check.error << '\n';
+    return ExitFile;
+  }
+  for (const QString& problem : check.unreadable) err << "hypsor-cli: skipped: " << problem << '\n';
+  if (check.flights.empty()) {
     err << "hypsor-cli: no flight file could be read in " << folder << '\n';
     return ExitFile;
   }
-  // The scan lists the flights by file name.
-  const QByteArray table =
-      flights ? FlightTableCsv(scan.flights) : RankingCsv(RankCompetitors(scan.flights));
+  const std::vector<RankingRow> ranking =
+      RankCompetitors(check.flights, options.IsSet(QStringLiteral("all")));
+  if (!html.isEmpty()) {
+    QString error;
+    if (!WriteFileAtomically(
+            html, RankingHtml(ranking, StoredContestName(folder), QDateTime::currentDateTime()),
+            &error)) {
+      err << "hypsor-cli: " << error << '\n';
+      return ExitFile;
+    }
+    return ExitOk;
+  }
+  const QByteArray table = flights ? check.Table() : RankingCsv(ranking);
   if (csv)
     out << QString::fromUtf8(table);
   else
@@ -70,25 +96,85 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   return ExitOk;
 }
 
-int DownloadIntoSession(const QString& folder, const Flight& flight, std::int32_t byteCount,
-                        QTextStream& out, QTextStream& err) {
-  ContestSession session;
+int RunVerify(const QStringList& args, QTextStream& out, QTextStream& err) {
+  CommandOptions options(
+      QStringLiteral("verify"), QStringLiteral("DIR"),
+      QStringLiteral("Check a contest folder's flight files, its log and results.csv against each "
+                     "other: one line per flight (valid, warning or invalid, with the reasons), "
+                     "then a summary."));
+  options.AddPositional(QStringLiteral("DIR"), QStringLiteral("The contest folder."));
+  options.AppendHelp(QStringLiteral(
+      "\nReasons: changed, missing, not-in-log, name-header-mismatch, incomplete, broken-chain,\n"
+      "results-disagree, late (recorded after its download), no-log (a folder without a log).\n"
+      "\nExit status: 0 every flight valid, 7 warnings only, 8 something invalid,\n"
+      "2 the folder or its log cannot be read.\n"));
+  if (const auto status = options.Parse(args, out, err)) return *status;
+  const QString folder = options.Positional().value(0);
+  FilterTables work;
+  const ContestCheck check = CheckContestFolder(folder, work, true);
+  if (!check.readable) {
+    err << "hypsor-cli: " << check.error << '\n';
+    return ExitFile;
+  }
+  FlightLevel worst = FlightLevel::Valid;
+  out << VerifyReport(check, &worst);
+  switch (worst) {
+    case FlightLevel::Valid: return ExitOk;
+    case FlightLevel::Warning: return ExitVerifyWarnings;
+    case FlightLevel::Invalid: break;
+  }
+  return ExitVerifyInvalid;
+}
+
+int OpenSessionForKeep(const QString& folder, ContestSession& session, QTextStream& err) {
   QString error;
-  if (!session.Start(folder, QString(), &error)) {
+  if (!session.Start(folder, QString(), &error) || !session.CheckReady(&error)) {
     err << "hypsor-cli: " << error << '\n';
     return ExitFile;
   }
+  return ExitOk;
+}
+
+int KeepIntoSession(ContestSession& session, std::span<const std::uint8_t> bytes,
+                    QTextStream& out, QTextStream& err) {
   FlightRecord kept;
-  const std::span<const std::uint8_t> bytes(flight.bytes.data(),
-                                            static_cast<std::size_t>(byteCount));
-  if (!session.KeepDownload(bytes, QDateTime::currentDateTime(), &kept, &error)) {
+  QString error;
+  const KeepOutcome outcome =
+      session.KeepDownload(bytes, QDateTime::currentDateTime(), &kept, &error);
+  if (outcome == KeepOutcome::Failed) {
     err << "hypsor-cli: " << error << '\n';
     return ExitFile;
+  }
+  out << QDir(session.Folder()).filePath(kept.file) << '\n';
+  if (outcome == KeepOutcome::KeptUnrecorded) {
+    err << "hypsor-cli: " << error << "; the next keep or rebuild records it\n";
+    return ExitUnrecorded;
   }
   if (!kept.complete)
     err << "hypsor-cli: kept without its end marker, marked incomplete in results.csv\n";
-  out << QDir(folder).filePath(kept.file) << '\n';
   return ExitOk;
+}
+
+int RunKeepFile(const QStringList& args, QTextStream& out, QTextStream& err) {
+  CommandOptions options(QStringLiteral("keep-file"), QStringLiteral("DIR FILE"),
+                         QStringLiteral("Keep a flight file in a contest folder as a download "
+                                        "would be kept."));
+  options.AddPositional(QStringLiteral("DIR"), QStringLiteral("The contest folder."));
+  options.AddPositional(QStringLiteral("FILE"), QStringLiteral("The flight file."));
+  if (const auto status = options.Parse(args, out, err)) return *status;
+  QFile file(options.Positional().value(1));
+  if (!file.open(QIODevice::ReadOnly)) {
+    err << "hypsor-cli: cannot read " << file.fileName() << ": " << file.errorString() << '\n';
+    return ExitFile;
+  }
+  const QByteArray bytes = file.readAll();
+  ContestSession session;
+  if (const int status = OpenSessionForKeep(options.Positional().value(0), session, err))
+    return status;
+  return KeepIntoSession(session,
+                         {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                          static_cast<std::size_t>(bytes.size())},
+                         out, err);
 }
 
 }  // namespace hypsor::cli

@@ -10,6 +10,7 @@
 #include <QTemporaryFile>
 
 #include "cli/Commands.h"
+#include "contest/ContestSession.h"
 #include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
 #include "device/SessionMessages.h"
@@ -119,7 +120,8 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   o.AddFlag(QStringLiteral("force"), QStringLiteral("Replace an existing FILE."));
   o.AddValue(QStringLiteral("session"), QStringLiteral("DIR"),
              QStringLiteral("Keep the flight in the contest folder DIR as "
-                            "C<competitor>_S<serial>_<time>.hyp, added to results.csv."));
+                            "C<competitor>_S<serial>_<time>.hyp, recorded in its contest.log and "
+                            "results.csv. Exit status 6: kept, but not recorded yet."));
   if (const auto status = o.Parse(args, out, err)) return *status;
   const QString path = o.Value(QStringLiteral("out"));
   const QString session = o.Value(QStringLiteral("session"));
@@ -151,6 +153,12 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
     return ExitFile;
   }
 
+  // A contest folder that could not keep the flight is found before the altimeter is asked.
+  ContestSession contest;
+  if (!session.isEmpty()) {
+    if (const int status = OpenSessionForKeep(session, contest, err)) return status;
+  }
+
   Link link(o.Value(QStringLiteral("log")));
   const DownloadResult r = RunDownload(link.channel, port);
   link.SaveLog(err);
@@ -161,8 +169,10 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
     return r.outcome == DownloadOutcome::PortOpenFailed ? ExitPort : ExitDevice;
   }
   if (!session.isEmpty()) {
-    const int status = DownloadIntoSession(session, *r.flight, r.DownloadByteCount, out, err);
-    if (status == ExitOk && IncompleteFlightMessage(r).show)
+    const int status = KeepIntoSession(
+        contest, {r.flight->bytes.data(), static_cast<std::size_t>(r.DownloadByteCount)}, out,
+        err);
+    if (status != ExitFile && IncompleteFlightMessage(r).show)
       err << "warning: " << IncompleteFlightMessage(r).Text(kEnglish) << '\n';
     return status != ExitOk || r.endMarkerSeen ? status : ExitIncomplete;
   }

@@ -31,6 +31,7 @@ constexpr Command kCommands[] = {
     {"stats", RunStats, "launch, apogee, landing, times and rates of a flight"},
     {"plot", DrawPlot, "the window's chart of a flight as PNG, SVG or PDF, without a display"},
     {"results", RunResults, "ranking of a contest folder's competitors by best apogee"},
+    {"verify", RunVerify, "check a contest folder's flights, log and results.csv"},
     {"report", DrawReport, "the one-page flight report as PDF, without a display"},
     {"download", RunDeviceDownload,
      "fetch the altimeter's last flight into a file or a contest folder"},
@@ -38,6 +39,7 @@ constexpr Command kCommands[] = {
     {"settings", RunDeviceSettings, "show or change the altimeter's settings"},
     {"compare", RunCompare, "a flight against its simulation exported as CSV"},
     {"make-example", RunMakeExample, nullptr},
+    {"keep-file", RunKeepFile, nullptr},
 };
 
 // The commands, their summaries in one column.
@@ -76,7 +78,8 @@ int Run(QStringList args, QTextStream& out, QTextStream& err) {
           "\n'hypsor-cli COMMAND --help' shows a command's options.\n"
           "\nExit status: 0 success, 1 usage error, 2 file that cannot be read or is refused,\n"
           "3 port that cannot be opened, 4 altimeter that does not answer or refuses,\n"
-          "5 flight saved without its end marker (it may be incomplete).\n"));
+          "5 flight saved without its end marker (it may be incomplete), 6 flight kept in a\n"
+          "contest folder but not recorded yet; verify: 7 warnings, 8 invalid.\n"));
   if (const auto status = o.Parse(args, out, err)) return *status;
   if (o.IsSet(QStringLiteral("version"))) {
     out << hypsor::VersionText(QStringLiteral("hypsor-cli"));

@@ -43,6 +43,20 @@ std::optional<QDateTime> ContestFileTime(QStringView fileName) {
   return t;
 }
 
+std::optional<NamedNumbers> ContestFileNumbers(QStringView fileName) {
+  const QRegularExpressionMatch m = ContestNamePattern().match(fileName.toString());
+  if (!m.hasMatch()) return std::nullopt;
+  const QString stem = m.captured(1);  // C<competitor>_S<serial>_<time>
+  const qsizetype s = stem.indexOf(QLatin1String("_S"));
+  const qsizetype t = stem.indexOf(QLatin1Char('_'), s + 2);
+  bool ok1 = false, ok2 = false;
+  NamedNumbers n;
+  n.competitor = stem.mid(1, s - 1).toUInt(&ok1);
+  n.serial = stem.mid(s + 2, t - s - 2).toUInt(&ok2);
+  if (!ok1 || !ok2) return std::nullopt;
+  return n;
+}
+
 bool IsFlightFileName(QStringView fileName) {
   return fileName.size() > 4 && fileName.endsWith(u".hyp", Qt::CaseInsensitive) &&
          !IsTemporarySaveName(fileName);

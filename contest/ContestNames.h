@@ -11,6 +11,8 @@ namespace hypsor {
 // The names of a contest folder's files.
 inline constexpr char ResultsFileName[] = "results.csv";
 inline constexpr char ContestSettingsFileName[] = "contest.ini";
+inline constexpr char ContestLogFileName[] = "contest.log";
+inline constexpr char ContestLockFileName[] = "contest.lock";
 
 // The name a download is kept under: C<competitor>_S<serial>_<YYYYMMDD-HHMMSS>.hyp for the
 // first attempt, with -2, -3, ... before the extension for later attempts (the name was taken).
@@ -18,6 +20,13 @@ QString ContestFileName(unsigned competitor, unsigned serial, const QDateTime& l
 
 // The download time a contest file name carries (local time), or nothing for another name.
 std::optional<QDateTime> ContestFileTime(QStringView fileName);
+
+// The competitor and serial number a contest file name carries, or nothing for another name.
+struct NamedNumbers {
+  unsigned competitor = 0;
+  unsigned serial = 0;
+};
+std::optional<NamedNumbers> ContestFileNumbers(QStringView fileName);
 
 // Orders the files of one download time as they were kept: a contest name's attempts by number
 // (C.._140309.hyp before C.._140309-2.hyp before ...-10.hyp), other names as they are.

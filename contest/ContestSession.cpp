@@ -6,10 +6,13 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QSettings>
+#include <QTemporaryFile>
 
 #include <algorithm>
 
 #include "contest/ContestNames.h"
+#include "contest/FolderCheck.h"
+#include "contest/FolderLock.h"
 #include "contest/ResultsTable.h"
 #include "files/FileDigest.h"
 #include "flight/Filters.h"
@@ -27,24 +30,22 @@ QString ResultsPath(const QString& folder) {
   return QDir(folder).filePath(QLatin1String(ResultsFileName));
 }
 
-QStringList FlightFileNames(const QString& folder) {
-  QStringList names;
-  const QDir dir(folder);
-  for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)) {
-    if (IsFlightFileName(name)) names << name;
-  }
-  std::sort(names.begin(), names.end());
-  return names;
+QString LocalIso(const QDateTime& t) {
+  return t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODate);
 }
 
-void NumberByDownload(std::vector<FlightRecord>& flights) {
-  std::vector<FlightRecord*> order;
-  for (FlightRecord& f : flights) order.push_back(&f);
-  std::sort(order.begin(), order.end(), [](const FlightRecord* a, const FlightRecord* b) {
-    if (a->downloaded != b->downloaded) return a->downloaded < b->downloaded;
-    return DownloadOrderKey(a->file) < DownloadOrderKey(b->file);
-  });
-  for (std::size_t k = 0; k < order.size(); ++k) order[k]->flight = static_cast<int>(k) + 1;
+LogRecord RecordOf(const FlightRecord& f, qint64 size, bool late) {
+  LogRecord r;
+  r.file = f.file;
+  r.sha256 = f.sha256;
+  r.size = size;
+  r.competitor = f.competitor;
+  r.serial = f.serial;
+  r.time = LocalIso(QDateTime::currentDateTime());
+  r.station = StationName();
+  r.complete = f.complete;
+  r.late = late;
+  return r;
 }
 
 }  // namespace
@@ -103,14 +104,17 @@ bool ContestSession::Start(const QString& folder, const QString& name, QString* 
   folder_ = absolute;
   name_ = contest;
   // A table that is missing, unreadable or out of step with the files (a kill between a flight
-  // file and its row) is rebuilt from the files.
+  // file and its row) is rebuilt from the files and the log.
   std::vector<FlightRecord> rows;
   if (LoadTable(rows) && ListsFolder(rows, {})) {
     flightCount_ = static_cast<int>(rows.size());
-  } else if (!RebuildResults(error)) {
-    folder_.clear();
-    name_.clear();
-    return false;
+  } else {
+    FolderLock lock(folder_);
+    if (!lock.Acquire(lockTimeoutMs_, error) || !WriteDerivedTable(error, nullptr)) {
+      folder_.clear();
+      name_.clear();
+      return false;
+    }
   }
   active_ = true;
   return true;
@@ -121,6 +125,22 @@ void ContestSession::End() {
   folder_.clear();
   name_.clear();
   flightCount_ = 0;
+}
+
+bool ContestSession::CheckReady(QString* error) {
+  if (!active_) {
+    if (error) *error = QStringLiteral("No contest session is on");
+    return false;
+  }
+  QTemporaryFile probe(QDir(folder_).filePath(QStringLiteral(".hypsor-probe-XXXXXX")));
+  if (!probe.open()) {
+    if (error)
+      *error = QStringLiteral("Cannot write into %1: %2")
+                   .arg(QDir::toNativeSeparators(folder_), probe.errorString());
+    return false;
+  }
+  FolderLock lock(folder_);
+  return lock.Acquire(lockTimeoutMs_, error);
 }
 
 bool ContestSession::LoadTable(std::vector<FlightRecord>& rows) const {
@@ -137,39 +157,83 @@ bool ContestSession::ListsFolder(const std::vector<FlightRecord>& rows,
   for (const FlightRecord& r : rows) listed << r.file;
   if (!extra.isEmpty()) listed << extra;
   std::sort(listed.begin(), listed.end());
-  return listed == FlightFileNames(folder_);
+  // A file too short for a flight is never in the table; it must not make every keep rebuild.
+  QStringList files;
+  const QDir dir(folder_);
+  for (const QString& name : FlightFileNames(folder_))
+    if (name == extra || QFileInfo(dir.filePath(name)).size() >= FlightHeaderSize) files << name;
+  return listed == files;
 }
 
-bool ContestSession::RebuildResults(QString* error, QStringList* problems) {
-  FolderScan scan = ScanContestFolder(folder_);
-  if (problems) *problems = scan.problems;
-  const int count = static_cast<int>(scan.flights.size());
-  if (!WriteResultsTable(folder_, std::move(scan.flights), error)) return false;
-  flightCount_ = count;
+bool ContestSession::RecordUnlogged(ContestLog& log, const QString& skip, bool create, bool* added,
+                                    QString* error) {
+  *added = false;
+  if (!log.exists && !create) return true;
+  QSet<QString> logged;
+  for (const LogRecord& r : log.records) logged.insert(r.file);
+  std::vector<FlightRecord> late;
+  const QDir dir(folder_);
+  for (const QString& name : FlightFileNames(folder_)) {
+    if (name == skip || logged.contains(name)) continue;
+    FlightRecord f;
+    if (ReadFlightRecord(dir.filePath(name), f, *work_, nullptr)) late.push_back(std::move(f));
+  }
+  NumberByDownload(late);
+  std::vector<LogRecord> records;
+  int next = static_cast<int>(log.records.size());
+  for (const FlightRecord& f : late) {
+    records.push_back(RecordOf(f, QFileInfo(dir.filePath(f.file)).size(), true));
+    records.back().flight = ++next;
+  }
+  if (!AppendLogRecords(folder_, log, std::move(records), error)) return false;
+  *added = !late.empty();
   return true;
 }
 
-std::vector<FlightRecord> ContestSession::Flights(QString* error) {
-  std::vector<FlightRecord> rows;
-  if (LoadTable(rows)) return rows;
-  FolderScan scan = ScanContestFolder(folder_);
-  if (!WriteResultsTable(folder_, scan.flights, error)) return scan.flights;
-  flightCount_ = static_cast<int>(scan.flights.size());
-  return scan.flights;
+bool ContestSession::WriteDerivedTable(QString* error, QStringList* problems, const QString& file,
+                                       int* flight) {
+  const ContestCheck check = CheckContestFolder(folder_, *work_, false);
+  if (!check.readable) {
+    if (error) *error = check.error;
+    return false;
+  }
+  for (const FlightRecord& r : check.flights)
+    if (flight && r.file == file) *flight = r.flight;
+  if (problems) *problems = check.unreadable;
+  if (!WriteFileAtomically(ResultsPath(folder_), check.Table(), error)) return false;
+  flightCount_ = static_cast<int>(check.flights.size());
+  return true;
 }
 
-bool ContestSession::KeepDownload(std::span<const std::uint8_t> bytes, const QDateTime& when,
-                                  FlightRecord* kept, QString* error) {
+bool ContestSession::RebuildResults(QString* error, QStringList* problems) {
+  FolderLock lock(folder_);
+  if (!lock.Acquire(lockTimeoutMs_, error)) return false;
+  ContestLog log;
+  bool added = false;
+  if (!ReadContestLog(folder_, log, error) || !RecordUnlogged(log, {}, false, &added, error))
+    return false;
+  return WriteDerivedTable(error, problems);
+}
+
+std::vector<FlightRecord> ContestSession::Flights(QString* error) {
+  ContestCheck check = CheckContestFolder(folder_, *work_, false);
+  if (!check.readable && error) *error = check.error;
+  return std::move(check.flights);
+}
+
+KeepOutcome ContestSession::KeepDownload(std::span<const std::uint8_t> bytes,
+                                         const QDateTime& when, FlightRecord* kept,
+                                         QString* error) {
   if (!active_) {
     if (error) *error = QStringLiteral("No contest session is on");
-    return false;
+    return KeepOutcome::Failed;
   }
   FlightRecord record;
   const std::span<const std::uint8_t> head =
       bytes.first(std::min<std::size_t>(bytes.size(), FileReadCap));
   if (!RecordFromBytes(head, EndMarkerInTail(bytes), record, *work_)) {
     if (error) *error = QStringLiteral("The download is too short for a flight");
-    return false;
+    return KeepOutcome::Failed;
   }
   // The name's time has whole seconds; the record says what the name says.
   const QDateTime local = when.toLocalTime();
@@ -178,34 +242,54 @@ bool ContestSession::KeepDownload(std::span<const std::uint8_t> bytes, const QDa
   const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                         static_cast<qsizetype>(bytes.size()));
   record.sha256 = Sha256Hex(data);
+  if (!record.complete) record.reasons |= ReasonIncomplete;
 
+  // The flight first, needing no lock: whatever happens to the log or the table, it is kept.
   const QDir dir(folder_);
   WriteFailure failure = WriteFailure::Exists;
   for (int attempt = 1; attempt <= kMaxNameAttempts && failure == WriteFailure::Exists; ++attempt) {
     record.file = ContestFileName(record.competitor, record.serial, record.downloaded, attempt);
     if (CreateFileAtomically(dir.filePath(record.file), data, error, &failure)) break;
   }
-  if (failure != WriteFailure::None) return false;
+  if (failure != WriteFailure::None) return KeepOutcome::Failed;
+  if (kept) *kept = record;
 
-  // Append to the table when it lists exactly the folder's other files; else rebuild it.
+  auto unrecorded = [&](const QString& why) {
+    if (error)
+      *error = QStringLiteral("Flight kept as %1, but not recorded: %2")
+                   .arg(QDir::toNativeSeparators(dir.filePath(record.file)), why);
+    return KeepOutcome::KeptUnrecorded;
+  };
+  QString why;
+  FolderLock lock(folder_);
+  if (!lock.Acquire(lockTimeoutMs_, &why)) return unrecorded(why);
+  ContestLog log;
+  bool added = false;
+  if (!ReadContestLog(folder_, log, &why) ||
+      !RecordUnlogged(log, record.file, true, &added, &why))
+    return unrecorded(why);
+  LogRecord own = RecordOf(record, data.size(), false);
+  own.flight = static_cast<int>(log.records.size()) + 1;
+  own.time = LocalIso(when);
+  if (!AppendLogRecords(folder_, log, {own}, &why)) return unrecorded(why);
+  record.recordSha256 = log.records.back().lineSha256;
+
+  // Add the row to a table that lists exactly the folder's other files; else rebuild it.
   std::vector<FlightRecord> rows;
-  if (LoadTable(rows) && ListsFolder(rows, record.file)) {
-    int last = 0;
-    for (const FlightRecord& r : rows) last = std::max(last, r.flight);
-    record.flight = last + 1;
+  if (!added && LoadTable(rows) && ListsFolder(rows, record.file)) {
     rows.push_back(record);
-    if (!WriteResultsTable(folder_, rows, error)) return false;
+    NumberByDownload(rows);
+    SortByFlight(rows);
+    for (const FlightRecord& r : rows)
+      if (r.file == record.file) record.flight = r.flight;
+    if (!WriteFileAtomically(ResultsPath(folder_), FlightTableCsv(rows), &why))
+      return unrecorded(why);
     flightCount_ = static_cast<int>(rows.size());
   } else {
-    FolderScan scan = ScanContestFolder(folder_);
-    for (const FlightRecord& r : scan.flights)
-      if (r.file == record.file) record.flight = r.flight;
-    const int count = static_cast<int>(scan.flights.size());
-    if (!WriteResultsTable(folder_, std::move(scan.flights), error)) return false;
-    flightCount_ = count;
+    if (!WriteDerivedTable(&why, nullptr, record.file, &record.flight)) return unrecorded(why);
   }
   if (kept) *kept = record;
-  return true;
+  return KeepOutcome::Kept;
 }
 
 }  // namespace hypsor

@@ -9,7 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "contest/ContestLog.h"
 #include "contest/FlightRecord.h"
+#include "contest/FolderLock.h"
 
 namespace hypsor {
 
@@ -23,6 +25,14 @@ struct FolderScan {
   QStringList problems;
 };
 FolderScan ScanContestFolder(const QString& folder);
+
+// What became of a download given to ContestSession::KeepDownload.
+enum class KeepOutcome {
+  Failed,          // nothing kept (no session, too short for a flight, no file could be made)
+  KeptUnrecorded,  // the flight file is kept, but its log record or results row is not written:
+                   // the next keep or rebuild completes them (marked late)
+  Kept,
+};
 
 // Writes results.csv of a folder from records (in flight-number order) through a temporary file
 // and a rename, so the table is whole at every moment. False with *error.
@@ -50,30 +60,48 @@ class ContestSession {
   const QString& Folder() const { return folder_; }
   const QString& Name() const { return name_; }
   int FlightCount() const { return flightCount_; }
+  // How long a keep or rebuild waits for another station's lock.
+  void SetLockTimeout(int ms) { lockTimeoutMs_ = ms; }
 
-  // Keeps the bytes of a download made at local time `when`: a new file
+  // Whether a download could be kept now: the folder takes a new file and its lock can be had.
+  // Asked before the altimeter is, so a flight is never fetched into a folder that refuses it.
+  bool CheckReady(QString* error);
+
+  // Keeps the bytes of a download made at local time `when`: first a new file
   // C<competitor>_S<serial>_<time>.hyp (-2, -3, ... when the name is taken; an existing file is
-  // never replaced), written atomically, then its row added to results.csv (the table is rebuilt
-  // instead when it is missing or does not list the folder's files). On success *kept holds the
-  // record (file name, values, completeness). False with *error; the flight file may then exist
-  // while the table lacks it, which the next keep or rebuild mends.
-  bool KeepDownload(std::span<const std::uint8_t> bytes, const QDateTime& when, FlightRecord* kept,
-                    QString* error);
+  // never replaced), written atomically; then, under the folder's lock, its record appended to
+  // contest.log (with late records for flight files the log lacks, such as those kept before the
+  // log began) and its row to results.csv (rebuilt instead when it does not list the folder's
+  // files). *kept holds the record (file name, values, completeness) once the file is kept.
+  // *error says what failed, for Failed and KeptUnrecorded.
+  KeepOutcome KeepDownload(std::span<const std::uint8_t> bytes, const QDateTime& when,
+                           FlightRecord* kept, QString* error);
 
-  // Rebuilds results.csv from the folder's flight files; the unreadable ones go to *problems.
+  // Rebuilds results.csv from the folder's flight files and its log, under the folder's lock.
+  // In a folder with a log, flight files it lacks are recorded first, marked late; a file that
+  // no longer matches its record keeps the recorded digest and is marked. The unreadable files
+  // go to *problems.
   bool RebuildResults(QString* error, QStringList* problems = nullptr);
 
-  // The flights as results.csv lists them (rebuilt first when it is missing or unreadable).
+  // The flights as the files and the log say, each with its reasons.
   std::vector<FlightRecord> Flights(QString* error = nullptr);
 
  private:
   bool LoadTable(std::vector<FlightRecord>& rows) const;
-  // Whether rows (and the file extra) name exactly the folder's flight files.
+  // Whether rows (and the file extra) name exactly the folder's flight files that can hold one.
   bool ListsFolder(const std::vector<FlightRecord>& rows, const QString& extra) const;
+  // Under the lock: late records for the flight files the log lacks (but skip), when there is a
+  // log or create is set.
+  bool RecordUnlogged(ContestLog& log, const QString& skip, bool create, bool* added,
+                      QString* error);
+  // results.csv as the files and the log say; *flight gets the number of file.
+  bool WriteDerivedTable(QString* error, QStringList* problems, const QString& file = {},
+                         int* flight = nullptr);
   bool active_ = false;
   QString folder_;
   QString name_;
   int flightCount_ = 0;
+  int lockTimeoutMs_ = FolderLockTimeoutMs;
   std::unique_ptr<FilterTables> work_;
 };
 

@@ -2,6 +2,7 @@
 #include "contest/FlightRecord.h"
 
 #include <QFileInfo>
+#include <QStringList>
 
 #include <algorithm>
 
@@ -12,6 +13,62 @@
 #include "flight/FlightStatistics.h"
 
 namespace hypsor {
+
+namespace {
+
+const char* const kReasonCodes[FlightReasonCount] = {
+    "changed",    "missing",          "not-in-log", "name-header-mismatch", "incomplete",
+    "broken-chain", "results-disagree", "late",       "no-log"};
+
+}  // namespace
+
+QString ReasonCode(FlightReason reason) {
+  for (int k = 0; k < FlightReasonCount; ++k)
+    if (reason == (1u << k)) return QString::fromLatin1(kReasonCodes[k]);
+  return {};
+}
+
+QString StatusText(unsigned reasons) {
+  if (reasons == 0) return QStringLiteral("valid");
+  QStringList codes;
+  for (int k = 0; k < FlightReasonCount; ++k)
+    if (reasons & (1u << k)) codes << QString::fromLatin1(kReasonCodes[k]);
+  return codes.join(QLatin1Char(';'));
+}
+
+bool ParseStatus(const QString& text, unsigned& reasons) {
+  unsigned r = 0;
+  if (text != QLatin1String("valid")) {
+    for (const QString& code : text.split(QLatin1Char(';'))) {
+      int k = 0;
+      while (k < FlightReasonCount && code != QLatin1String(kReasonCodes[k])) ++k;
+      if (k == FlightReasonCount) return false;
+      r |= 1u << k;
+    }
+  }
+  reasons = r;
+  return true;
+}
+
+FlightLevel LevelOf(unsigned reasons) {
+  if (reasons & (ReasonChanged | ReasonMissing | ReasonNotInLog | ReasonBrokenChain))
+    return FlightLevel::Invalid;
+  return reasons ? FlightLevel::Warning : FlightLevel::Valid;
+}
+
+QString LevelCode(FlightLevel level) {
+  switch (level) {
+    case FlightLevel::Valid: return QStringLiteral("valid");
+    case FlightLevel::Warning: return QStringLiteral("warning");
+    case FlightLevel::Invalid: break;
+  }
+  return QStringLiteral("invalid");
+}
+
+bool Rankable(unsigned reasons) {
+  return LevelOf(reasons) != FlightLevel::Invalid &&
+         !(reasons & (ReasonIncomplete | ReasonNameHeader));
+}
 
 bool RecordFromBytes(std::span<const std::uint8_t> head, bool tailHasEndMarker,
                      FlightRecord& record, FilterTables& work) {

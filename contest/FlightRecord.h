@@ -11,6 +11,32 @@ namespace hypsor {
 
 struct FilterTables;
 
+// Why a flight of a contest folder is not simply valid: a set of these.
+enum FlightReason : unsigned {
+  ReasonChanged = 1u << 0,       // the file is not what its record says was kept
+  ReasonMissing = 1u << 1,       // a record whose file is gone
+  ReasonNotInLog = 1u << 2,      // a flight file the folder's log does not record
+  ReasonNameHeader = 1u << 3,    // the name's competitor or serial is not the header's
+  ReasonIncomplete = 1u << 4,    // no end marker
+  ReasonBrokenChain = 1u << 5,   // its record does not follow the log's line before
+  ReasonResults = 1u << 6,       // results.csv disagrees with the files and the log
+  ReasonLate = 1u << 7,          // recorded after its download (by a later keep or a rebuild)
+  ReasonNoLog = 1u << 8,         // a folder without a log: nothing is recorded
+};
+inline constexpr int FlightReasonCount = 9;
+enum class FlightLevel { Valid, Warning, Invalid };
+
+// "valid", or the reasons' codes joined by ';' (changed;results-disagree), and back (false for
+// an unknown code).
+QString StatusText(unsigned reasons);
+bool ParseStatus(const QString& text, unsigned& reasons);
+QString ReasonCode(FlightReason reason);
+FlightLevel LevelOf(unsigned reasons);
+QString LevelCode(FlightLevel level);  // valid, warning, invalid
+// Whether a flight with these reasons is ranked by default: its file is what was kept, whole,
+// and named after its header.
+bool Rankable(unsigned reasons);
+
 // What the results table says about one flight file of a contest folder. Every value is derived
 // from the file's bytes (and, for `downloaded`, its name), so the table can always be rebuilt.
 struct FlightRecord {
@@ -23,7 +49,9 @@ struct FlightRecord {
   std::optional<double> timeToApogeeS;   // from the launch; none when the flight never launched
   bool complete = false;                 // the bytes end in the end marker
   QString file;                          // the name in the folder
-  QString sha256;                        // of the whole file as stored
+  QString sha256;                        // as recorded at download; else of the file as stored
+  unsigned reasons = 0;                  // FlightReason set; 0 is valid
+  QString recordSha256;                  // of its line in the log; empty when not recorded
 };
 
 // The record of a flight from its stored bytes: head is what a flight file read takes (at most

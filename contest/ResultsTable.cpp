@@ -20,9 +20,14 @@ const QStringList& Columns() {
                                        QStringLiteral("time_to_apogee_s"),
                                        QStringLiteral("complete"),
                                        QStringLiteral("file"),
-                                       QStringLiteral("sha256")};
+                                       QStringLiteral("sha256"),
+                                       QStringLiteral("status"),
+                                       QStringLiteral("record_sha256")};
   return kColumns;
 }
+
+// The columns of tables written before the log: read as they are, with no status.
+constexpr qsizetype kLegacyColumns = 10;
 
 QString Metres(const std::optional<float>& m) {
   return m ? FormatAltitude(*m, QLatin1Char('.')) : QString();
@@ -139,11 +144,20 @@ QString FlightTableHeader() {
 }
 
 QString FlightTableRow(const FlightRecord& r) {
-  return CsvLine({QString::number(r.flight), QString::number(r.competitor),
+  return CsvLine(FlightTableFields(r));
+}
+
+QStringList FlightTableFields(const FlightRecord& r) {
+  return QStringList({QString::number(r.flight), QString::number(r.competitor),
                   QString::number(r.serial), r.downloaded.toString(QLatin1String(kTimeFormat)),
                   Metres(r.apogeeM), Metres(r.filteredApogeeM),
                   r.timeToApogeeS ? FormatFixed(*r.timeToApogeeS, 2, QLatin1Char('.')) : QString(),
-                  r.complete ? QStringLiteral("yes") : QStringLiteral("no"), r.file, r.sha256});
+                  r.complete ? QStringLiteral("yes") : QStringLiteral("no"), r.file, r.sha256,
+                  StatusText(r.reasons & ~ReasonResults), r.recordSha256});
+}
+
+qsizetype FlightTableColumns() {
+  return Columns().size();
 }
 
 QByteArray FlightTableCsv(const std::vector<FlightRecord>& rows) {
@@ -154,14 +168,16 @@ QByteArray FlightTableCsv(const std::vector<FlightRecord>& rows) {
 
 bool ParseFlightTable(const QByteArray& text, std::vector<FlightRecord>& rows) {
   std::vector<QStringList> records;
-  if (!SplitCsv(QString::fromUtf8(text), records) || records.empty() ||
-      records.front() != Columns())
+  if (!SplitCsv(QString::fromUtf8(text), records) || records.empty()) return false;
+  const qsizetype columns = records.front().size();
+  if (records.front() != Columns().mid(0, columns) ||
+      (columns != Columns().size() && columns != kLegacyColumns))
     return false;
   std::vector<FlightRecord> parsed;
   parsed.reserve(records.size() - 1);
   for (std::size_t k = 1; k < records.size(); ++k) {
     const QStringList& f = records[k];
-    if (f.size() != Columns().size()) return false;
+    if (f.size() != columns) return false;
     FlightRecord r;
     const auto flight = Unsigned(f[0]), competitor = Unsigned(f[1]), serial = Unsigned(f[2]);
     if (!flight || !competitor || !serial) return false;
@@ -177,6 +193,10 @@ bool ParseFlightTable(const QByteArray& text, std::vector<FlightRecord>& rows) {
     r.complete = f[7] == QLatin1String("yes");
     r.file = f[8];
     r.sha256 = f[9];
+    if (columns > kLegacyColumns) {
+      if (!ParseStatus(f[10], r.reasons)) return false;
+      r.recordSha256 = f[11];
+    }
     parsed.push_back(std::move(r));
   }
   rows = std::move(parsed);

@@ -13,9 +13,13 @@ namespace hypsor {
 // results.csv: a header line and one row per flight file, fields separated by commas, a field
 // holding a comma, a quote or a line break quoted with quotes doubled. Metres with one decimal,
 // seconds with two, '.' as decimal point; an absent value is an empty field; complete is yes/no;
-// downloaded is local time as 2026-05-17T14:03:09.
-QString FlightTableHeader();  // flight,competitor,serial,downloaded,apogee_m,...,sha256
+// downloaded is local time as 2026-05-17T14:03:09. The last two columns, status and
+// record_sha256 (the SHA-256 of the flight's line in contest.log), came with the log; older
+// tables without them are still read.
+QString FlightTableHeader();  // flight,competitor,serial,...,sha256,status,record_sha256
 QString FlightTableRow(const FlightRecord& r);  // without a line break
+QStringList FlightTableFields(const FlightRecord& r);  // the row's fields, unquoted
+qsizetype FlightTableColumns();
 QByteArray FlightTableCsv(const std::vector<FlightRecord>& rows);
 
 // Reads the text of a results.csv back. False (rows unchanged) when the header is not ours or a

@@ -15,6 +15,8 @@ class FileDialogService {
   virtual ~FileDialogService() = default;
   virtual QString OpenFileName() = 0;
   virtual QString SaveFileName() = 0;
+  // An existing folder; the base version has none to offer.
+  virtual QString FolderName() { return {}; }
 
   // The file an export goes to: the dialog shows the caption and the filters ("PNG (*.png)")
   // and starts at suggestedPath; it asks before replacing a file. The base version asks as

@@ -10,6 +10,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
+#include "contest/FolderLock.h"
 #include "contest/ResultsTable.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/SimProcess.h"
@@ -56,11 +59,12 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
   const test::CliRun r = test::RunCli({"results", dir.path(), "--csv"});
   EXPECT_EQ(r.status, 0);
   const QString sha = Sha256(WithCompetitor(mid, 4));
-  EXPECT_EQ(r.out, QStringLiteral("rank,competitor,best_apogee_m,flights,file,sha256\n"
-                                  "1,30,690.4,1,d.HYP,%1\n"
-                                  "2,4,380.5,2,b.hyp,%2\n"
-                                  "2,20,380.5,1,a.hyp,%3\n"
-                                  "4,2,277.7,1,e.hyp,%4\n")
+  // A folder without a log: ranked as the files say, each marked as unrecorded.
+  EXPECT_EQ(r.out, QStringLiteral("rank,competitor,best_apogee_m,flights,file,sha256,status\n"
+                                  "1,30,690.4,1,d.HYP,%1,no-log\n"
+                                  "2,4,380.5,2,b.hyp,%2,no-log\n"
+                                  "2,20,380.5,1,a.hyp,%3,no-log\n"
+                                  "4,2,277.7,1,e.hyp,%4,no-log\n")
                        .arg(Sha256(WithCompetitor(high, 30)), sha, Sha256(WithCompetitor(mid, 20)),
                             Sha256(WithCompetitor(low, 2))));
   EXPECT_TRUE(r.err.contains("broken.hyp")) << r.err.toStdString();
@@ -142,6 +146,96 @@ TEST(CliDownload, KeepsEachDownloadInTheContestFolderCompleteOrNot) {
   EXPECT_EQ(
       test::RunCli({"download", "--port", "pts/99", "--session", folder, "--out", "x"}).status, 1);
   EXPECT_EQ(test::RunCli({"download", "--port", "pts/99", "--session", first}).status, 2);
+
+  // Both downloads are recorded: verify finds the folder valid but for the incomplete one.
+  const test::CliRun v = test::RunCli({"verify", folder});
+  EXPECT_EQ(v.status, 7) << v.out.toStdString();
+  EXPECT_TRUE(v.out.contains("valid    " + QFileInfo(first).fileName() + "\n")) << v.out.toStdString();
+  EXPECT_TRUE(v.out.contains("  incomplete\n")) << v.out.toStdString();
+  EXPECT_TRUE(v.out.endsWith("2 flights: 1 valid, 1 with warnings, 0 invalid; 0 folder problems\n"));
+}
+
+TEST(CliDownload, AFolderThatCannotKeepTheFlightIsRefusedBeforeTheAltimeterIsAsked) {
+  ASSERT_FALSE(test::SimulatorPath().isEmpty());
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  QTemporaryDir dir;
+  const QString folder = QDir(dir.path()).filePath("cup");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+  test::SimProcess sim({"--no-pacing"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  const test::CliRun r = test::RunCli({"download", "--port", sim.PortName(), "--session", folder});
+  QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  EXPECT_EQ(r.status, 2) << r.err.toStdString();
+  EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST(CliDownload, AFolderLockedByAnotherStationIsRefusedBeforeTheAltimeterIsAsked) {
+  ASSERT_FALSE(test::SimulatorPath().isEmpty());
+  QTemporaryDir dir;
+  // A lock held by a live process on this machine: this test's own.
+  FolderLock other(dir.path());
+  QString error;
+  ASSERT_TRUE(other.Acquire(1000, &error));
+  test::SimProcess sim({"--no-pacing"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  const test::CliRun r =
+      test::RunCli({"download", "--port", sim.PortName(), "--session", dir.path()});
+  EXPECT_EQ(r.status, 2) << r.err.toStdString();
+  EXPECT_TRUE(r.err.contains("locked by another station")) << r.err.toStdString();
+  // The altimeter was not asked: the next download fetches its flight as usual.
+  other.Release();
+  const test::CliRun again =
+      test::RunCli({"download", "--port", sim.PortName(), "--session", dir.path()});
+  EXPECT_EQ(again.status, 0) << again.err.toStdString();
+}
+
+TEST(CliVerify, ExitStatusAndReportForEachKindOfFolderAndTheHtmlPage) {
+  QTemporaryDir dir;
+  const QDir d(dir.path());
+  const QString high = test::ExamplePath("flight-1hz.hyp");
+  const QString mid = test::ExamplePath("sample-flight.hyp");
+  ASSERT_EQ(test::RunCli({"keep-file", dir.path(), high}).status, 0);
+  const test::CliRun kept = test::RunCli({"keep-file", dir.path(), mid});
+  ASSERT_EQ(kept.status, 0) << kept.err.toStdString();
+  const QString midFile = kept.out.trimmed();
+  test::CliRun v = test::RunCli({"verify", dir.path()});
+  EXPECT_EQ(v.status, 0) << v.out.toStdString();
+
+  // One byte of a kept flight changed: verify names it, results no longer ranks it.
+  QByteArray bytes = ReadFile(midFile);
+  bytes[232] = static_cast<char>(bytes[232] ^ 0x10);
+  ASSERT_TRUE(test::WriteFile(midFile, bytes));
+  v = test::RunCli({"verify", dir.path()});
+  EXPECT_EQ(v.status, 8);
+  EXPECT_TRUE(v.out.contains("invalid  " + QFileInfo(midFile).fileName() + "  changed\n"))
+      << v.out.toStdString();
+  const test::CliRun ranked = test::RunCli({"results", dir.path(), "--csv"});
+  EXPECT_EQ(ranked.status, 0);
+  const QStringList lines = ranked.out.split('\n', Qt::SkipEmptyParts);
+  ASSERT_EQ(lines.size(), 3);
+  EXPECT_TRUE(lines[1].startsWith("1,")) << lines[1].toStdString();
+  EXPECT_TRUE(lines[2].startsWith(",")) << lines[2].toStdString();
+  EXPECT_TRUE(lines[2].endsWith(",changed")) << lines[2].toStdString();
+  const test::CliRun all = test::RunCli({"results", dir.path(), "--csv", "--all"});
+  EXPECT_TRUE(all.out.split('\n', Qt::SkipEmptyParts).value(2).startsWith("2,"));
+
+  // The HTML page: the same ranking, on one page that needs nothing else.
+  const QString html = d.filePath("ranking.html");
+  ASSERT_EQ(test::RunCli({"results", dir.path(), "--html", html}).status, 0);
+  const QString page = QString::fromUtf8(ReadFile(html));
+  EXPECT_TRUE(page.startsWith("<!DOCTYPE html>"));
+  EXPECT_TRUE(page.contains(QFileInfo(midFile).fileName()));
+  EXPECT_TRUE(page.contains(">changed<"));
+  EXPECT_FALSE(page.contains("<script", Qt::CaseInsensitive));
+  EXPECT_FALSE(page.contains("<link", Qt::CaseInsensitive));
+
+  // Warnings only: a folder without a log. Unreadable: no folder.
+  QTemporaryDir old;
+  ASSERT_TRUE(QFile::copy(high, QDir(old.path()).filePath("a.hyp")));
+  EXPECT_EQ(test::RunCli({"verify", old.path()}).status, 7);
+  EXPECT_EQ(test::RunCli({"verify", d.filePath("none")}).status, 2);
+  EXPECT_EQ(test::RunCli({"verify"}).status, 1);
 }
 
 // The title as the PDF's information dictionary stores it: UTF-16, big end first.

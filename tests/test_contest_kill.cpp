@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A contest folder survives a kill at any moment: a child process keeps downloads as fast as it
-// can and is killed at random points; every flight file is whole and results.csv is always a
-// readable table of whole flight files.
+// can and is killed at random points; every flight file is whole, results.csv is always a
+// readable table of whole flight files, and the log a chain of records of whole files.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -17,8 +17,10 @@
 
 #include "contest/ContestNames.h"
 #include "contest/ContestSession.h"
+#include "contest/FolderCheck.h"
 #include "contest/ResultsTable.h"
 #include "files/FileDigest.h"
+#include "flight/Filters.h"
 #include "platform/AtomicFile.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
@@ -49,7 +51,8 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
     QString error;
     ASSERT_TRUE(session.Start(folder, "Kill Cup", &error)) << error.toStdString();
     for (int k = 0; k < 4; ++k)
-      ASSERT_TRUE(session.KeepDownload(Span(k % 2 ? a : b), when, nullptr, &error));
+      ASSERT_EQ(session.KeepDownload(Span(k % 2 ? a : b), when, nullptr, &error),
+                KeepOutcome::Kept);
   }
   const long keepUs = std::max<long>(100, static_cast<long>(timer.nsecsElapsed() / 4000));
 
@@ -87,6 +90,17 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
           << r.file.toStdString();
       EXPECT_EQ(digest.sha256, r.sha256);
     }
+    // The log: every line a record, chained, of a whole file it names. A kill after the file
+    // and before its record leaves the file unrecorded, never a record of nothing.
+    FilterTables work;
+    const ContestCheck check = CheckContestFolder(folder, work, false);
+    ASSERT_TRUE(check.readable);
+    EXPECT_TRUE(check.log.damage.isEmpty()) << "kill " << kill << ": "
+                                            << check.log.damage.join('\n').toStdString();
+    for (const FlightRecord& f : check.flights)
+      EXPECT_EQ(f.reasons & ~unsigned(ReasonNotInLog | ReasonLate), 0u)
+          << "kill " << kill << ": " << f.file.toStdString() << " "
+          << StatusText(f.reasons).toStdString();
   }
   // Whatever a kill left (a temporary, a file without its row), resuming puts in order: the
   // table lists every flight file, and only those.
@@ -99,9 +113,19 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
     if (IsFlightFileName(name)) files << name;
   EXPECT_EQ(session.FlightCount(), files.size());
   EXPECT_GT(files.size(), 4);
+  // A rebuild records what a kill left unrecorded; then everything verifies but for being late.
+  ASSERT_TRUE(session.RebuildResults(&error)) << error.toStdString();
+  FilterTables work;
+  const ContestCheck check = CheckContestFolder(folder, work, true);
+  EXPECT_EQ(check.flights.size(), static_cast<std::size_t>(files.size()));
+  EXPECT_TRUE(check.notes.empty());
+  for (const FlightRecord& f : check.flights)
+    EXPECT_EQ(f.reasons & ~unsigned(ReasonLate), 0u)
+        << f.file.toStdString() << " " << StatusText(f.reasons).toStdString();
   for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden)) {
     if (!IsFlightFileName(name) && name != QLatin1String(ResultsFileName) &&
-        name != QLatin1String(ContestSettingsFileName)) {
+        name != QLatin1String(ContestSettingsFileName) &&
+        name != QLatin1String(ContestLogFileName) && name != QLatin1String(ContestLockFileName)) {
       EXPECT_TRUE(IsTemporarySaveName(name)) << name.toStdString();
     }
   }

@@ -6,7 +6,11 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDialog>
 #include <QDockWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScreen>
 #include <QLabel>
 #include <QMenu>
 #include <QPdfWriter>
@@ -14,17 +18,22 @@
 #include <QToolBar>
 
 #include "contest/ContestNames.h"
+#include "contest/FolderCheck.h"
+#include "contest/FolderLock.h"
 #include "contest/Ranking.h"
 #include "contest/ResultsTable.h"
 #include "files/FileDigest.h"
 #include "files/SettingsFile.h"
 #include "flight/Decode.h"
+#include "flight/Filters.h"
+#include "tests/support/CliProcess.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "ui/FlightChart.h"
 #include "ui/FlightReport.h"
+#include "ui/ContestResultsView.h"
 #include "ui/MainWindowContest.h"
 
 namespace hypsor {
@@ -305,6 +314,185 @@ TEST(ContestWindow, TheReportsChartIsTheDrawnChartInTheWindowAndOffScreen) {
   EXPECT_EQ(offScreen->comparison->file, "flight-spike.hyp");
   EXPECT_EQ(offScreen->contest, "Cup");
   EXPECT_FALSE(FileReport(f.dir.filePath("none.hyp"), QString(), QString(), 0, &error));
+}
+
+// Rows of the board's table and the status shown on each.
+QStringList BoardColumn(QTableWidget* table, int column) {
+  QStringList cells;
+  for (int r = 0; r < table->rowCount(); ++r)
+    cells << (table->item(r, column) ? table->item(r, column)->text() : QString());
+  return cells;
+}
+
+TEST(ContestWindow, TheResultsBoardFollowsAnyStationAndTellsWhenTheResultsAreFinal) {
+  ContestFixture f;
+  f.Create();
+  EXPECT_FALSE(f.Control<QAction>("resultsBoardAction")->isEnabled());
+  f.contest.answers.append({f.folder.path(), "Puchar Lata"});
+  f.Trigger("contestSessionAction");
+  f.Trigger("englishAction");
+  f.Trigger("resultsBoardAction");
+  auto* board = f.Window().findChild<QWidget*>("resultsBoard");
+  ASSERT_TRUE(board);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(board));
+  auto* table = test::Child<QTableWidget>(board, "boardTable");
+  auto* provisional = test::Child<QLabel>(board, "boardProvisional");
+  auto* title = test::Child<QLabel>(board, "boardTitle");
+  EXPECT_TRUE(title->text().contains("Puchar Lata"));
+  EXPECT_EQ(provisional->text(), "PROVISIONAL");
+  EXPECT_EQ(table->rowCount(), 0);
+
+  // Another station (a process of its own) keeps a flight: the board shows it within 2 s.
+  QByteArray bytes = ReadFile(test::ExamplePath("flight-1hz.hyp"));
+  bytes[2] = 33;
+  const QString input = QDir(f.dir.path()).filePath("in.hyp");
+  ASSERT_TRUE(test::WriteFile(input, bytes));
+  const test::CliRun kept = test::RunCli({"keep-file", f.folder.path(), input});
+  ASSERT_EQ(kept.status, 0) << kept.err.toStdString();
+  QTRY_COMPARE_WITH_TIMEOUT(table->rowCount(), 1, 2000);
+  EXPECT_EQ(BoardColumn(table, 1), QStringList({"33"}));
+  EXPECT_EQ(BoardColumn(table, 0), QStringList({"1"}));
+  EXPECT_EQ(BoardColumn(table, 3), QStringList({"valid"}));
+  auto* last = test::Child<QLabel>(board, "boardLastFlight");
+  EXPECT_TRUE(last->text().contains("competitor 33")) << last->text().toStdString();
+  // Read across a tent: every row at least 1/20 of the screen's height.
+  const int screenHeight = board->screen()->geometry().height();
+  EXPECT_GE(table->rowHeight(0) * 20, screenHeight);
+
+  // One byte of the kept flight changed in place: the board marks it and no longer ranks it.
+  const QString path = kept.out.trimmed();
+  QByteArray changed = ReadFile(path);
+  changed[232] = static_cast<char>(changed[232] ^ 0x10);
+  {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.write(changed) == changed.size());
+  }
+  QTRY_COMPARE_WITH_TIMEOUT(BoardColumn(table, 0), QStringList({""}), 2000);
+  EXPECT_EQ(BoardColumn(table, 3), QStringList({"changed since download"}));
+
+  // The session ends: the results are final.
+  f.Trigger("endContestAction");
+  EXPECT_TRUE(provisional->text().isEmpty());
+  board->close();
+}
+
+TEST(ContestWindow, VerifyShowsTheFolderReportInTheLanguageInUse) {
+  ContestFixture f;
+  f.Create();
+  // No session: the folder is asked for; a cancelled question does nothing.
+  f.Trigger("verifyFolderAction");
+  EXPECT_FALSE(f.Window().findChild<QDialog*>("verifyWindow"));
+  const QDir folder(f.folder.path());
+  for (const char* name : {"flight-1hz.hyp", "sample-flight.hyp"})
+    ASSERT_EQ(test::RunCli({"keep-file", folder.path(), test::ExamplePath(name)}).status, 0);
+  QString changedFile;
+  for (const QString& name : f.FlightFiles()) changedFile = name;
+  QByteArray bytes = ReadFile(folder.filePath(changedFile));
+  bytes[100] = static_cast<char>(bytes[100] ^ 1);
+  ASSERT_TRUE(test::WriteFile(folder.filePath(changedFile), bytes));
+  ASSERT_TRUE(test::WriteFile(folder.filePath("extra.hyp"), ReadFile(test::ExamplePath("flight-spike.hyp"))));
+
+  f.dialogs.folderNames = {folder.path()};
+  f.Trigger("verifyFolderAction");
+  auto* window = f.Window().findChild<QDialog*>("verifyWindow");
+  ASSERT_TRUE(window);
+  EXPECT_TRUE(window->isVisible());
+  const QString report = test::Child<QPlainTextEdit>(window, "verifyReport")->toPlainText();
+  EXPECT_TRUE(report.contains("invalid  " + changedFile + "  changed\n")) << report.toStdString();
+  EXPECT_TRUE(report.contains("invalid  extra.hyp  not-in-log\n")) << report.toStdString();
+  FilterTables work;
+  EXPECT_EQ(report, VerifyReport(CheckContestFolder(folder.path(), work, true)));
+  EXPECT_EQ(test::Child<QLabel>(window, "verifySummary")->text(),
+            QStringLiteral("Loty: 3 · ważne: 1 · z ostrzeżeniami: 0 · nieważne: 2"));
+
+  // With a session on, its folder is the one checked, in English now.
+  f.Trigger("englishAction");
+  f.contest.answers.append({folder.path(), "Cup"});
+  f.Trigger("contestSessionAction");
+  f.Trigger("verifyFolderAction");
+  EXPECT_EQ(test::Child<QLabel>(window, "verifySummary")->text(),
+            QStringLiteral("Flights: 3 · valid: 1 · with warnings: 0 · invalid: 2"));
+  EXPECT_TRUE(f.dialogs.folderNames.isEmpty());
+  // The dock shows the status too, the changed flight without a rank.
+  auto* ranking = f.Control<QTableWidget>("rankingTable");
+  ASSERT_EQ(ranking->rowCount(), 3);
+  EXPECT_EQ(BoardColumn(ranking, 0), QStringList({"1", "", ""}));
+  EXPECT_TRUE(BoardColumn(ranking, 4).contains("changed since download"));
+}
+
+TEST(ContestWindow, AFolderThatCannotKeepTheFlightStopsTheDownloadBeforeTheAltimeter) {
+  ContestFixture f;
+  f.Create();
+  f.contest.answers.append({f.folder.path(), "Cup"});
+  f.Trigger("contestSessionAction");
+  f.Trigger("englishAction");
+  FolderLock other(f.folder.path());
+  QString error;
+  ASSERT_TRUE(other.Acquire(1000, &error));
+  SimProcess sim({"--no-pacing"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  f.Read(sim);
+  ASSERT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_TRUE(f.boxes.boxes[0].text.contains("the altimeter was not asked"))
+      << f.boxes.boxes[0].text.toStdString();
+  EXPECT_FALSE(f.Workspace().HasMainFlight());
+  EXPECT_TRUE(f.FlightFiles().isEmpty());
+  // Free again: the same altimeter's flight is fetched and kept.
+  other.Release();
+  f.boxes.boxes.clear();
+  f.Read(sim);
+  EXPECT_TRUE(f.boxes.boxes.isEmpty());
+  EXPECT_EQ(f.FlightFiles().size(), 1);
+}
+
+TEST(ContestWindow, TheRankingPdfPrintsTheContestNameAndRankingInFullAboveTheTable) {
+  RankingRow row;
+  row.rank = 1;
+  row.competitor = 7;
+  row.bestApogeeM = 380.5f;
+  row.flights = 1;
+  row.file = "C7_S1_20260517-140309.hyp";
+  const QSize page(1000, 1400);
+  auto draw = [&](const QString& contest) {
+    QImage image(page, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    PaintRankingPages(p, QSizeF(page), [] {}, {row}, contest, 1);
+    return image;
+  };
+  // Rows of the page that hold ink, and how far right the ink of a band of rows reaches.
+  auto inked = [](const QImage& image, int y) {
+    for (int x = 0; x < image.width(); ++x)
+      if (qGray(image.pixel(x, y)) < 128) return true;
+    return false;
+  };
+  auto rightmost = [](const QImage& image, int top, int bottom) {
+    int right = -1;
+    for (int y = top; y < bottom; ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (qGray(image.pixel(x, y)) < 128) right = std::max(right, x);
+    return right;
+  };
+  // Bands of ink from the top: the contest's name, "Ranking", the column heads, the row.
+  auto bandsOf = [&](const QImage& image) {
+    std::vector<std::pair<int, int>> bands;
+    for (int y = 0; y < page.height(); ++y) {
+      if (!inked(image, y)) continue;
+      if (bands.empty() || y > bands.back().second + 1)
+        bands.push_back({y, y});
+      else
+        bands.back().second = y;
+    }
+    return bands;
+  };
+  const QImage image = draw("Puchar Polski Modeli Rakiet 2026");
+  const auto bands = bandsOf(image);
+  ASSERT_EQ(bands.size(), 4u);
+  // The name runs well past the rank column (8% of the width): it is there whole.
+  EXPECT_GT(rightmost(image, bands[0].first, bands[0].second + 1), page.width() / 3);
+  // Without a name: "Ranking", the heads, the row.
+  EXPECT_EQ(bandsOf(draw(QString())).size(), 3u);
 }
 
 }  // namespace

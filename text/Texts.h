@@ -243,6 +243,28 @@ enum class Txt {
   SaveFlightAction,
   QuitAction,
   ClearReferenceAction,
+  // The contest folder's record: keeping, verifying, the status of a flight, the results board.
+  ContestKeptUnrecorded,
+  ContestNotReady,
+  VerifyFolderAction,
+  VerifyCaption,
+  VerifySummary,
+  VerifyFailed,
+  RankingStatus,
+  StatusValid,
+  StatusChanged,  // the reasons in FlightReason order
+  StatusMissing,
+  StatusNotInLog,
+  StatusNameHeader,
+  StatusIncomplete,
+  StatusBrokenChain,
+  StatusResults,
+  StatusLate,
+  StatusNoLog,
+  ResultsBoardAction,
+  BoardProvisional,
+  BoardLastFlight,
+  BoardFullScreen,
   Count
 };
 

@@ -10,6 +10,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "contest/FlightRecord.h"
 #include "flight/Decode.h"
 #include "platform/AtomicFile.h"
 #include "text/Texts.h"
@@ -18,17 +19,26 @@ namespace hypsor {
 
 namespace {
 
-constexpr int kColumns = 5;
-const Txt kHeaders[kColumns] = {Txt::RankingRank, Txt::RankingCompetitor, Txt::RankingBestApogee,
-                                Txt::RankingFlights, Txt::RankingFile};
+constexpr int kColumns = 6;
+const Txt kHeaders[kColumns] = {Txt::RankingRank,    Txt::RankingCompetitor, Txt::RankingBestApogee,
+                                Txt::RankingFlights, Txt::RankingStatus,     Txt::RankingFile};
 
-QStringList Cells(const RankingRow& r) {
-  return {QString::number(r.rank), QString::number(r.competitor),
+QStringList Cells(const RankingRow& r, int language) {
+  return {r.rank ? QString::number(r.rank) : QString(), QString::number(r.competitor),
           r.bestApogeeM ? FormatAltitude(*r.bestApogeeM, QLatin1Char('.')) : QString(),
-          QString::number(r.flights), r.file};
+          QString::number(r.flights), StatusLabel(r.reasons, language), r.file};
 }
 
 }  // namespace
+
+QString StatusLabel(unsigned reasons, int language) {
+  if (reasons == 0) return Text(Txt::StatusValid, language);
+  QStringList parts;
+  for (int k = 0; k < FlightReasonCount; ++k)
+    if (reasons & (1u << k))
+      parts << Text(static_cast<Txt>(static_cast<int>(Txt::StatusChanged) + k), language);
+  return parts.join(QStringLiteral(", "));
+}
 
 ContestResultsView::ContestResultsView(QWidget* parent) : QWidget(parent) {
   table_ = new QTableWidget(0, kColumns, this);
@@ -61,10 +71,14 @@ void ContestResultsView::ShowRanking(std::vector<RankingRow> rows) {
   rows_ = std::move(rows);
   table_->setRowCount(static_cast<int>(rows_.size()));
   for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
-    const QStringList cells = Cells(rows_[static_cast<std::size_t>(r)]);
+    const RankingRow& row = rows_[static_cast<std::size_t>(r)];
+    const QStringList cells = Cells(row, language_);
     for (int c = 0; c < kColumns; ++c) {
       auto* item = new QTableWidgetItem(cells[c]);
       if (c < 4) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      if (LevelOf(row.reasons) != FlightLevel::Valid)
+        item->setForeground(LevelOf(row.reasons) == FlightLevel::Invalid ? QColor(0xb0, 0, 0)
+                                                                          : QColor(0x8a, 0x5a, 0));
       table_->setItem(r, c, item);
     }
   }
@@ -78,14 +92,22 @@ void ContestResultsView::ApplyLanguage(int language) {
   table_->setHorizontalHeaderLabels(headers);
   exportCsvButton_->setText(Text(Txt::RankingExportCsv, language));
   exportPdfButton_->setText(Text(Txt::RankingExportPdf, language));
+  ShowRanking(std::move(rows_));  // the status is a text too
 }
 
 void PaintRanking(QPagedPaintDevice& device, const std::vector<RankingRow>& rows,
                   const QString& contest, int language) {
   QPainter p(&device);
   const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiX());
-  const QRectF area(0, 0, page.width(), page.height());
-  const double at[kColumns] = {0.0, 0.1, 0.25, 0.45, 0.55};
+  PaintRankingPages(p, QSizeF(page.width(), page.height()), [&device] { device.newPage(); }, rows,
+                    contest, language);
+}
+
+void PaintRankingPages(QPainter& p, const QSizeF& size, const std::function<void()>& newPage,
+                       const std::vector<RankingRow>& rows, const QString& contest,
+                       int language) {
+  const QRectF area(QPointF(0, 0), size);
+  const double at[kColumns] = {0.0, 0.08, 0.2, 0.36, 0.44, 0.66};
   QFont font(QStringLiteral("DejaVu Sans"));
   auto setFont = [&](double points, bool bold) {
     font.setPointSizeF(points);
@@ -105,10 +127,15 @@ void PaintRanking(QPagedPaintDevice& device, const std::vector<RankingRow>& rows
     y += h;
   };
   auto header = [&] {
+    // The title spans the page, above the columns: the contest's name on its own lines (as many
+    // as it needs), then "Ranking".
     setFont(14, true);
     const QString title = Text(Txt::RankingTitle, language);
-    line({contest.isEmpty() ? title : contest + QStringLiteral(" — ") + title});
-    y += p.fontMetrics().height() * 0.5;
+    const QString heading = contest.isEmpty() ? title : contest + QLatin1Char('\n') + title;
+    const QRectF box = p.boundingRect(QRectF(0, y, area.width(), area.height()),
+                                      Qt::AlignLeft | Qt::TextWordWrap, heading);
+    p.drawText(box, Qt::AlignLeft | Qt::TextWordWrap, heading);
+    y = box.bottom() + p.fontMetrics().height() * 0.5;
     setFont(9, true);
     QStringList heads;
     for (Txt id : kHeaders) heads << Text(id, language);
@@ -118,11 +145,11 @@ void PaintRanking(QPagedPaintDevice& device, const std::vector<RankingRow>& rows
   header();
   for (const RankingRow& r : rows) {
     if (y + p.fontMetrics().height() * 1.3 > area.bottom()) {
-      device.newPage();
+      newPage();
       y = 0;
       header();
     }
-    line(Cells(r));
+    line(Cells(r, language));
   }
 }
 

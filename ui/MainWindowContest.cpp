@@ -2,6 +2,11 @@
 #include "ui/MainWindowContest.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
@@ -10,6 +15,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include "contest/FolderCheck.h"
 #include "contest/Ranking.h"
 #include "device/Sessions.h"
 #include "platform/AtomicFile.h"
@@ -20,6 +26,8 @@
 #include "ui/FlightChart.h"
 #include "ui/FlightReport.h"
 #include "ui/MainWindow.h"
+#include "ui/ResultsBoard.h"
+#include "flight/Filters.h"
 
 namespace hypsor {
 
@@ -41,6 +49,7 @@ ContestControls::ContestControls(MainWindow* window, ContestDialogService* dialo
   startAction_ = add("contestSessionAction", &ContestControls::onStart);
   endAction_ = add("endContestAction", &ContestControls::onEnd);
   rebuildAction_ = add("rebuildResultsAction", &ContestControls::onRebuild);
+  verifyAction_ = add("verifyFolderAction", &ContestControls::onVerify);
 
   // The ranking, in a dock beside the chart; shown when a session starts.
   dock_ = new QDockWidget(w_);
@@ -74,6 +83,15 @@ ContestControls::ContestControls(MainWindow* window, ContestDialogService* dialo
   bar_->addWidget(line_);
   w_->addToolBar(Qt::TopToolBarArea, bar_);
 
+  // The results board, for a second screen: in the View menu.
+  boardAction_ = new QAction(this);
+  boardAction_->setObjectName(QStringLiteral("resultsBoardAction"));
+  connect(boardAction_, &QAction::triggered, this, &ContestControls::onBoard);
+  if (auto* view = w_->findChild<QMenu*>(QStringLiteral("viewMenu")))
+    view->addAction(boardAction_);
+  else
+    fileMenu_->addAction(boardAction_);
+
   // Retold in the new language after the language's own handler.
   for (const char* name : {"polishAction", "englishAction"}) {
     if (auto* a = w_->findChild<QAction*>(QString::fromLatin1(name)))
@@ -94,6 +112,9 @@ void ContestControls::ApplyLanguage() {
   startAction_->setText(T(Txt::ContestSessionAction));
   endAction_->setText(T(Txt::EndContestAction));
   rebuildAction_->setText(T(Txt::RebuildResultsAction));
+  verifyAction_->setText(T(Txt::VerifyFolderAction));
+  boardAction_->setText(T(Txt::ResultsBoardAction));
+  if (board_) board_->ApplyLanguage(w_->workspace_.LanguageIndex());
   resultsAction_->setText(T(Txt::ResultsViewAction));
   reportAction_->setText(T(Txt::FlightReportAction));
   printAction_->setText(T(Txt::PrintReportAction));
@@ -107,6 +128,7 @@ void ContestControls::Refresh() {
   endAction_->setEnabled(on);
   rebuildAction_->setEnabled(on);
   resultsAction_->setEnabled(on);
+  boardAction_->setEnabled(on);
   bar_->setVisible(on);
   if (!on) {
     dock_->hide();
@@ -133,16 +155,83 @@ void ContestControls::KeepDownload(const DownloadResult& r) {
                                             static_cast<std::size_t>(r.DownloadByteCount));
   FlightRecord kept;
   QString error;
-  if (!session_.KeepDownload(bytes, QDateTime::currentDateTime(), &kept, &error)) {
+  const KeepOutcome outcome =
+      session_.KeepDownload(bytes, QDateTime::currentDateTime(), &kept, &error);
+  if (outcome == KeepOutcome::Failed) {
     lastKept_.clear();
     Refresh();
     ShowError(T(Txt::ContestKeepFailed).arg(error));
     return;
   }
   // The flight on screen is now that file: the report and digest name it.
-  w_->workspace_.SetMainFlightPath(QDir(session_.Folder()).filePath(kept.file));
+  const QString path = QDir(session_.Folder()).filePath(kept.file);
+  w_->workspace_.SetMainFlightPath(path);
   lastKept_ = T(kept.complete ? Txt::ContestKept : Txt::ContestKeptIncomplete).arg(kept.file);
   Refresh();
+  if (outcome == KeepOutcome::KeptUnrecorded)
+    ShowError(T(Txt::ContestKeptUnrecorded).arg(QDir::toNativeSeparators(path), error));
+}
+
+bool ContestControls::ReadyForDownload() {
+  if (!session_.Active()) return true;
+  QString error;
+  if (session_.CheckReady(&error)) return true;
+  ShowError(T(Txt::ContestNotReady).arg(error));
+  return false;
+}
+
+void ContestControls::onVerify() {
+  QString folder = session_.Active() ? session_.Folder() : w_->platform_.dialogs.FolderName();
+  if (folder.isEmpty()) return;
+  FilterTables work;
+  const ContestCheck check = CheckContestFolder(folder, work, true);
+  if (!check.readable) {
+    ShowError(T(Txt::VerifyFailed).arg(check.error));
+    return;
+  }
+  int counts[3] = {};
+  for (const FlightRecord& f : check.flights) ++counts[static_cast<int>(LevelOf(f.reasons))];
+  auto* window = w_->findChild<QDialog*>(QStringLiteral("verifyWindow"));
+  if (!window) {
+    window = new QDialog(w_);
+    window->setObjectName(QStringLiteral("verifyWindow"));
+    auto* summary = new QLabel(window);
+    summary->setObjectName(QStringLiteral("verifySummary"));
+    summary->setWordWrap(true);
+    auto* report = new QPlainTextEdit(window);
+    report->setObjectName(QStringLiteral("verifyReport"));
+    report->setReadOnly(true);
+    report->setLineWrapMode(QPlainTextEdit::NoWrap);
+    report->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, window);
+    connect(buttons, &QDialogButtonBox::rejected, window, &QDialog::hide);
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(summary);
+    layout->addWidget(report, 1);
+    layout->addWidget(buttons);
+    window->resize(760, 420);
+  }
+  window->setWindowTitle(T(Txt::VerifyCaption) + QStringLiteral(" — ") +
+                         QDir::toNativeSeparators(folder));
+  window->findChild<QLabel*>(QStringLiteral("verifySummary"))
+      ->setText(T(Txt::VerifySummary)
+                    .arg(check.flights.size())
+                    .arg(counts[0])
+                    .arg(counts[1])
+                    .arg(counts[2]));
+  window->findChild<QPlainTextEdit*>(QStringLiteral("verifyReport"))
+      ->setPlainText(VerifyReport(check));
+  window->show();
+  window->raise();
+}
+
+void ContestControls::onBoard() {
+  if (!session_.Active()) return;
+  if (!board_) board_ = new ResultsBoard(w_);
+  board_->ApplyLanguage(w_->workspace_.LanguageIndex());
+  board_->ShowFolder(session_.Folder(), session_.Name());
+  board_->show();
+  board_->raise();
 }
 
 void ContestControls::onStart() {
@@ -164,6 +253,7 @@ void ContestControls::onStart() {
 
 void ContestControls::onEnd() {
   session_.End();
+  if (board_) board_->SetProvisional(false);
   lastKept_.clear();
   Refresh();
 }

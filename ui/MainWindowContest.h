@@ -18,6 +18,7 @@ namespace hypsor {
 class MainWindow;
 class ContestResultsView;
 class ElidedLabel;
+class ResultsBoard;
 struct DownloadResult;
 
 // The main window's contest session and flight report: the File menu entries, the session line
@@ -33,6 +34,9 @@ class ContestControls : public QObject {
   // session is on, the bytes are kept in the folder and the table updated. A failure to keep
   // them is shown in a box; the flight stays in the window either way.
   void KeepDownload(const DownloadResult& result);
+  // Whether a download may start: with a session on, its folder must take a flight (writable,
+  // its lock free); else a box says why and the altimeter is not asked.
+  bool ReadyForDownload();
   ContestSession& Session() { return session_; }
 
  private:
@@ -50,6 +54,8 @@ class ContestControls : public QObject {
   void onOpenFlight(const QString& fileName);
   void onExportCsv();
   void onExportPdf();
+  void onVerify();
+  void onBoard();
 
   MainWindow* w_;
   ContestDialogService* dialog_;
@@ -61,6 +67,8 @@ class ContestControls : public QObject {
   QAction* startAction_;
   QAction* endAction_;
   QAction* rebuildAction_;
+  QAction* verifyAction_;
+  QAction* boardAction_;
   QAction* resultsAction_;
   QAction* reportAction_;
   QAction* printAction_;
@@ -68,6 +76,7 @@ class ContestControls : public QObject {
   ElidedLabel* line_;  // the session line: as much as the window's width shows
   QDockWidget* dock_;
   ContestResultsView* results_;
+  ResultsBoard* board_ = nullptr;  // made when first asked for
 };
 
 }  // namespace hypsor

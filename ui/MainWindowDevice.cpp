@@ -115,6 +115,8 @@ void MainWindow::onZero() {
 
 void MainWindow::onRead() {
   if (exchangeRunning_) return;
+  // A contest folder that cannot keep the flight is found before the altimeter is asked.
+  if (contest_ && !contest_->ReadyForDownload()) return;
   ExchangeLog();
   ExchangeGuard guard(this);
 

@@ -40,6 +40,10 @@ QString QtFileDialogs::SaveFileName() {
                                       QFileDialog::DontConfirmOverwrite);
 }
 
+QString QtFileDialogs::FolderName() {
+  return QFileDialog::getExistingDirectory();
+}
+
 QString QtFileDialogs::ExportFileName(const ExportRequest& request) {
   QString selected = request.filters.value(0);
   return QFileDialog::getSaveFileName(nullptr, request.caption, request.suggestedPath,

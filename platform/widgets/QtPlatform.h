@@ -17,6 +17,7 @@ class QtFileDialogs : public FileDialogService {
  public:
   QString OpenFileName() override;
   QString SaveFileName() override;
+  QString FolderName() override;
   QString ExportFileName(const ExportRequest& request) override;
   std::optional<QSize> ChartSize(const SizeRequest& request) override;
 };

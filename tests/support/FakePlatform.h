@@ -19,6 +19,10 @@ class FakeFileDialogs : public FileDialogService {
     ++saveAsked;
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
   }
+  QString FolderName() override {
+    return folderNames.isEmpty() ? QString() : folderNames.takeFirst();
+  }
+  QStringList folderNames;
   // Exports answer from saveNames too; the chart size is the window's unless scripted.
   QString ExportFileName(const ExportRequest& request) override {
     exportRequests.append(request);

@@ -1,0 +1,222 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "contest/FolderCheck.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+
+#include "contest/ContestNames.h"
+#include "contest/ResultsTable.h"
+#include "platform/RegularFile.h"
+
+namespace hypsor {
+
+QStringList FlightFileNames(const QString& folder) {
+  QStringList names;
+  const QDir dir(folder);
+  for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot)) {
+    if (IsFlightFileName(name)) names << name;
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void NumberByDownload(std::vector<FlightRecord>& flights) {
+  std::vector<FlightRecord*> order;
+  order.reserve(flights.size());
+  for (FlightRecord& f : flights) order.push_back(&f);
+  std::sort(order.begin(), order.end(), [](const FlightRecord* a, const FlightRecord* b) {
+    if (a->downloaded != b->downloaded) return a->downloaded < b->downloaded;
+    return DownloadOrderKey(a->file) < DownloadOrderKey(b->file);
+  });
+  for (std::size_t k = 0; k < order.size(); ++k) order[k]->flight = static_cast<int>(k) + 1;
+}
+
+void SortByFlight(std::vector<FlightRecord>& flights) {
+  std::sort(flights.begin(), flights.end(),
+            [](const FlightRecord& a, const FlightRecord& b) { return a.flight < b.flight; });
+}
+
+namespace {
+
+// Columns that say what was recorded rather than what a file holds now: all a row of a flight
+// whose file changed or is gone can be held against.
+constexpr qsizetype kRecordColumns[] = {0, 8, 9, 11};
+
+void CompareResults(const QString& folder, ContestCheck& check) {
+  const QString path = QDir(folder).filePath(QLatin1String(ResultsFileName));
+  QFile file;
+  QByteArray text;
+  bool read = OpenRegularFileForReading(file, path).status == ReadOpenStatus::Ok;
+  if (read) {
+    text = file.readAll();
+    read = file.error() == QFileDevice::NoError;
+  }
+  const QByteArray expected = check.Table();
+  if (read && text == expected) return;
+  std::vector<FlightRecord> rows;
+  if (!read || !ParseFlightTable(text, rows)) {
+    check.notes.push_back({QLatin1String(ResultsFileName), ReasonResults,
+                           read ? QStringLiteral("not a results table")
+                                : QStringLiteral("missing or unreadable")});
+    for (FlightRecord& f : check.flights) f.reasons |= ReasonResults;
+    return;
+  }
+  // A table from before the log has no status: held against the columns it has.
+  const qsizetype header = text.left(text.indexOf('\n')).count(',') + 1;
+  const qsizetype columns = std::min(header, FlightTableColumns());
+  QHash<QString, const FlightRecord*> byFile;
+  for (const FlightRecord& r : rows) {
+    if (byFile.contains(r.file) ||
+        std::none_of(check.flights.begin(), check.flights.end(),
+                     [&](const FlightRecord& f) { return f.file == r.file; }))
+      check.notes.push_back({QLatin1String(ResultsFileName), ReasonResults,
+                             QStringLiteral("lists %1, which is no flight of the folder").arg(r.file)});
+    byFile.insert(r.file, &r);
+  }
+  bool any = false;
+  for (FlightRecord& f : check.flights) {
+    const FlightRecord* row = byFile.value(f.file);
+    // A file the log lacks: the table agrees with the log when it lacks it too.
+    bool differs = row == nullptr && !(f.reasons & ReasonNotInLog);
+    if (row) {
+      const QStringList want = FlightTableFields(f), have = FlightTableFields(*row);
+      if (f.reasons & (ReasonChanged | ReasonMissing)) {
+        for (qsizetype c : kRecordColumns)
+          if (c < columns && want[c] != have[c]) differs = true;
+      } else {
+        differs = want.mid(0, columns) != have.mid(0, columns);
+      }
+    }
+    if (differs) {
+      f.reasons |= ReasonResults;
+      any = true;
+    }
+  }
+  // Every row as it should be, yet the bytes differ: quoting, line ends, order, the header.
+  if (!any && columns == FlightTableColumns() && FlightTableCsv(rows) != text)
+    check.notes.push_back(
+        {QLatin1String(ResultsFileName), ReasonResults, QStringLiteral("not as it was written")});
+  else if (!any && columns == FlightTableColumns() && rows.size() == check.flights.size() &&
+           text != expected)
+    check.notes.push_back(
+        {QLatin1String(ResultsFileName), ReasonResults, QStringLiteral("rows out of order")});
+}
+
+}  // namespace
+
+QByteArray ContestCheck::Table() const {
+  return FlightTableCsv(flights);  // kept in flight-number order
+}
+
+ContestCheck CheckContestFolder(const QString& folder, FilterTables& work, bool compareResults) {
+  ContestCheck check;
+  if (!QFileInfo(folder).isDir()) {
+    check.error = QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(folder));
+    return check;
+  }
+  if (!ReadContestLog(folder, check.log, &check.error)) return check;
+  check.readable = true;
+  const bool logged = check.log.exists;
+
+  // The last record of each file (a name is never kept twice; a log edited by hand may say so).
+  QHash<QString, const LogRecord*> records;
+  for (const LogRecord& r : check.log.records) records.insert(r.file, &r);
+  auto applyRecord = [](FlightRecord& f, const LogRecord& r) {
+    f.recordSha256 = r.lineSha256;
+    if (!r.chained) f.reasons |= ReasonBrokenChain;
+    if (r.late) f.reasons |= ReasonLate;
+  };
+
+  const QDir dir(folder);
+  QSet<QString> present;
+  for (const QString& name : FlightFileNames(folder)) {
+    FlightRecord f;
+    QString error;
+    const LogRecord* r = records.value(name);
+    if (!ReadFlightRecord(dir.filePath(name), f, work, &error)) {
+      if (!r) {
+        check.unreadable << error;
+        check.notes.push_back({name, logged ? ReasonNotInLog : ReasonNoLog, error});
+        continue;
+      }
+      // A kept flight that is no flight any more: as good as gone.
+      f.file = name;
+      f.competitor = r->competitor;
+      f.serial = r->serial;
+      f.complete = r->complete;
+      f.downloaded = ContestFileTime(name).value_or(QFileInfo(dir.filePath(name)).lastModified());
+      f.sha256 = QString();
+      f.reasons |= ReasonChanged;
+    }
+    present.insert(name);
+    if (!r) {
+      f.reasons |= logged ? ReasonNotInLog : ReasonNoLog;
+    } else {
+      if (f.sha256 != r->sha256) f.reasons |= ReasonChanged;
+      f.sha256 = r->sha256;  // never re-recorded
+      applyRecord(f, *r);
+    }
+    if (!f.complete) f.reasons |= ReasonIncomplete;
+    const std::optional<NamedNumbers> named = ContestFileNumbers(name);
+    if (named && (named->competitor != f.competitor || named->serial != f.serial))
+      f.reasons |= ReasonNameHeader;
+    check.flights.push_back(std::move(f));
+  }
+  for (auto it = records.cbegin(); it != records.cend(); ++it) {
+    if (present.contains(it.key())) continue;
+    const LogRecord& r = *it.value();
+    FlightRecord f;
+    f.file = r.file;
+    f.competitor = r.competitor;
+    f.serial = r.serial;
+    f.complete = r.complete;
+    f.sha256 = r.sha256;
+    f.downloaded = ContestFileTime(r.file).value_or(
+        QDateTime::fromString(r.time, Qt::ISODate).toLocalTime());
+    f.reasons |= ReasonMissing;
+    if (!f.complete) f.reasons |= ReasonIncomplete;
+    applyRecord(f, r);
+    check.flights.push_back(std::move(f));
+  }
+  NumberByDownload(check.flights);
+  SortByFlight(check.flights);
+  for (const QString& damage : check.log.damage)
+    check.notes.push_back({QLatin1String(ContestLogFileName), ReasonBrokenChain, damage});
+  if (compareResults) CompareResults(folder, check);
+  return check;
+}
+
+QString VerifyReport(const ContestCheck& check, FlightLevel* worst) {
+  QString text;
+  int counts[3] = {};
+  FlightLevel w = FlightLevel::Valid;
+  auto line = [&](FlightLevel level, const QString& what, const QString& why) {
+    w = std::max(w, level);
+    text += LevelCode(level).leftJustified(9) + what;
+    if (!why.isEmpty()) text += QStringLiteral("  ") + why;
+    text += QLatin1Char('\n');
+  };
+  for (const FlightRecord& f : check.flights) {
+    const FlightLevel level = LevelOf(f.reasons);
+    ++counts[static_cast<int>(level)];
+    line(level, f.file, f.reasons ? StatusText(f.reasons) : QString());
+  }
+  for (const FolderNote& n : check.notes)
+    line(LevelOf(n.reasons), n.what, StatusText(n.reasons) + QStringLiteral(" (") + n.detail +
+                                         QLatin1Char(')'));
+  text += QStringLiteral("%1 flights: %2 valid, %3 with warnings, %4 invalid; %5 folder problems\n")
+              .arg(check.flights.size())
+              .arg(counts[0])
+              .arg(counts[1])
+              .arg(counts[2])
+              .arg(check.notes.size());
+  if (worst) *worst = w;
+  return text;
+}
+
+}  // namespace hypsor

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <memory>
+
+#include <QString>
+
+class QLockFile;
+
+namespace hypsor {
+
+// The lock of a contest folder ("contest.lock" in it): every process that changes the folder's
+// log or results.csv holds it meanwhile, so stations sharing a folder take turns. A lock left by
+// a killed process (on this machine, or older than the stale time) is taken over.
+class FolderLock {
+ public:
+  explicit FolderLock(const QString& folder);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+  // Tries for up to timeoutMs. False with *error saying why (held by another station, or the
+  // folder takes no lock file).
+  bool Acquire(int timeoutMs, QString* error);
+  void Release();
+  bool Held() const { return held_; }
+
+ private:
+  QString path_;
+  std::unique_ptr<QLockFile> lock_;
+  bool held_ = false;
+};
+
+// How long a keep waits for another station before it keeps the flight unrecorded.
+inline constexpr int FolderLockTimeoutMs = 5000;
+
+}  // namespace hypsor
