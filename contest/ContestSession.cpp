@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QSettings>
 #include <QTemporaryFile>
@@ -25,6 +26,8 @@ namespace {
 
 constexpr int kMaxNameAttempts = 1000;  // C.._S.._time-1000.hyp: a clock gone wrong, not a contest
 constexpr char kNameKey[] = "contest/name";
+// Beyond the lock's wait: the time a station takes from its flight file to its log record.
+constexpr int kRecordingGraceMs = 5000;
 
 QString ResultsPath(const QString& folder) {
   return QDir(folder).filePath(QLatin1String(ResultsFileName));
@@ -106,7 +109,8 @@ bool ContestSession::Start(const QString& folder, const QString& name, QString* 
   // A table that is missing, unreadable or out of step with the files (a kill between a flight
   // file and its row) is rebuilt from the files and the log.
   std::vector<FlightRecord> rows;
-  if (LoadTable(rows) && ListsFolder(rows, {})) {
+  ContestLog log;
+  if (LoadTable(rows) && ReadContestLog(folder_, log, nullptr) && TableCurrent(rows, log, {})) {
     flightCount_ = static_cast<int>(rows.size());
   } else {
     FolderLock lock(folder_);
@@ -151,18 +155,36 @@ bool ContestSession::LoadTable(std::vector<FlightRecord>& rows) const {
   return file.error() == QFileDevice::NoError && ParseFlightTable(text, rows);
 }
 
-bool ContestSession::ListsFolder(const std::vector<FlightRecord>& rows,
-                                 const QString& extra) const {
-  QStringList listed;
-  for (const FlightRecord& r : rows) listed << r.file;
-  if (!extra.isEmpty()) listed << extra;
-  std::sort(listed.begin(), listed.end());
-  // A file too short for a flight is never in the table; it must not make every keep rebuild.
-  QStringList files;
+bool ContestSession::TableCurrent(const std::vector<FlightRecord>& rows, const ContestLog& log,
+                                  const QString& extra) const {
   const QDir dir(folder_);
-  for (const QString& name : FlightFileNames(folder_))
-    if (name == extra || QFileInfo(dir.filePath(name)).size() >= FlightHeaderSize) files << name;
-  return listed == files;
+  if (!log.exists) {
+    // No log: the table lists exactly the folder's files. One too short for a flight is never
+    // in it; it must not make every keep rebuild.
+    QStringList listed;
+    for (const FlightRecord& r : rows) listed << r.file;
+    if (!extra.isEmpty()) listed << extra;
+    std::sort(listed.begin(), listed.end());
+    QStringList files;
+    for (const QString& name : FlightFileNames(folder_))
+      if (name == extra || QFileInfo(dir.filePath(name)).size() >= FlightHeaderSize) files << name;
+    return listed == files;
+  }
+  // With a log: every record has its row naming its line, and every other row a file. A flight
+  // file another station has kept and not yet recorded is its business, not a reason to rebuild.
+  QHash<QString, QString> recorded;
+  for (const LogRecord& r : log.records) recorded.insert(r.file, r.lineSha256);
+  QSet<QString> listed;
+  for (const FlightRecord& row : rows) {
+    listed.insert(row.file);
+    const auto it = recorded.constFind(row.file);
+    if (it != recorded.cend() ? row.recordSha256 != *it
+                              : !QFileInfo::exists(dir.filePath(row.file)))
+      return false;
+  }
+  for (auto it = recorded.cbegin(); it != recorded.cend(); ++it)
+    if (it.key() != extra && !listed.contains(it.key())) return false;
+  return true;
 }
 
 bool ContestSession::RecordUnlogged(ContestLog& log, const QString& skip, bool create, bool* added,
@@ -173,8 +195,13 @@ bool ContestSession::RecordUnlogged(ContestLog& log, const QString& skip, bool c
   for (const LogRecord& r : log.records) logged.insert(r.file);
   std::vector<FlightRecord> late;
   const QDir dir(folder_);
+  // A file younger than a station's longest wait for the lock may be one that station is about
+  // to record itself.
+  const QDateTime settled =
+      QDateTime::currentDateTimeUtc().addMSecs(-(lockTimeoutMs_ + kRecordingGraceMs));
   for (const QString& name : FlightFileNames(folder_)) {
     if (name == skip || logged.contains(name)) continue;
+    if (QFileInfo(dir.filePath(name)).lastModified().toUTC() > settled) continue;
     FlightRecord f;
     if (ReadFlightRecord(dir.filePath(name), f, *work_, nullptr)) late.push_back(std::move(f));
   }
@@ -265,18 +292,26 @@ KeepOutcome ContestSession::KeepDownload(std::span<const std::uint8_t> bytes,
   if (!lock.Acquire(lockTimeoutMs_, &why)) return unrecorded(why);
   ContestLog log;
   bool added = false;
-  if (!ReadContestLog(folder_, log, &why) ||
-      !RecordUnlogged(log, record.file, true, &added, &why))
-    return unrecorded(why);
-  LogRecord own = RecordOf(record, data.size(), false);
-  own.flight = static_cast<int>(log.records.size()) + 1;
-  own.time = LocalIso(when);
-  if (!AppendLogRecords(folder_, log, {own}, &why)) return unrecorded(why);
-  record.recordSha256 = log.records.back().lineSha256;
+  if (!ReadContestLog(folder_, log, &why)) return unrecorded(why);
+  const bool logged = log.exists;
+  if (!RecordUnlogged(log, record.file, true, &added, &why)) return unrecorded(why);
+  // Recorded already when another station's rebuild took it for one left unrecorded.
+  const auto earlier = std::find_if(log.records.begin(), log.records.end(),
+                                    [&](const LogRecord& r) { return r.file == record.file; });
+  if (earlier != log.records.end()) {
+    record.recordSha256 = earlier->lineSha256;
+    if (earlier->late) record.reasons |= ReasonLate;
+  } else {
+    LogRecord own = RecordOf(record, data.size(), false);
+    own.flight = static_cast<int>(log.records.size()) + 1;
+    own.time = LocalIso(when);
+    if (!AppendLogRecords(folder_, log, {own}, &why)) return unrecorded(why);
+    record.recordSha256 = log.records.back().lineSha256;
+  }
 
-  // Add the row to a table that lists exactly the folder's other files; else rebuild it.
+  // Add the row to a table that is current with the log; else rebuild it.
   std::vector<FlightRecord> rows;
-  if (!added && LoadTable(rows) && ListsFolder(rows, record.file)) {
+  if (logged && !added && LoadTable(rows) && TableCurrent(rows, log, record.file)) {
     rows.push_back(record);
     NumberByDownload(rows);
     SortByFlight(rows);

@@ -71,14 +71,15 @@ class ContestSession {
   // C<competitor>_S<serial>_<time>.hyp (-2, -3, ... when the name is taken; an existing file is
   // never replaced), written atomically; then, under the folder's lock, its record appended to
   // contest.log (with late records for flight files the log lacks, such as those kept before the
-  // log began) and its row to results.csv (rebuilt instead when it does not list the folder's
-  // files). *kept holds the record (file name, values, completeness) once the file is kept.
+  // log began, but not those a few seconds old) and its row to results.csv (rebuilt instead when
+  // it does not list the folder's files). *kept holds the record (file name, values, completeness) once the file is kept.
   // *error says what failed, for Failed and KeptUnrecorded.
   KeepOutcome KeepDownload(std::span<const std::uint8_t> bytes, const QDateTime& when,
                            FlightRecord* kept, QString* error);
 
   // Rebuilds results.csv from the folder's flight files and its log, under the folder's lock.
-  // In a folder with a log, flight files it lacks are recorded first, marked late; a file that
+  // In a folder with a log, flight files it lacks are recorded first, marked late (unless they
+  // are a few seconds old: their own station may be about to record them); a file that
   // no longer matches its record keeps the recorded digest and is marked. The unreadable files
   // go to *problems.
   bool RebuildResults(QString* error, QStringList* problems = nullptr);
@@ -88,10 +89,12 @@ class ContestSession {
 
  private:
   bool LoadTable(std::vector<FlightRecord>& rows) const;
-  // Whether rows (and the file extra) name exactly the folder's flight files that can hold one.
-  bool ListsFolder(const std::vector<FlightRecord>& rows, const QString& extra) const;
-  // Under the lock: late records for the flight files the log lacks (but skip), when there is a
-  // log or create is set.
+  // Whether rows are the table of the folder as far as the log goes (without a log: they and the
+  // file extra name exactly the folder's flight files that can hold one); extra has no row yet.
+  bool TableCurrent(const std::vector<FlightRecord>& rows, const ContestLog& log,
+                    const QString& extra) const;
+  // Under the lock: late records for the flight files the log lacks (but skip, and those so
+  // new that their own station may still record them), when there is a log or create is set.
   bool RecordUnlogged(ContestLog& log, const QString& skip, bool create, bool* added,
                       QString* error);
   // results.csv as the files and the log say; *flight gets the number of file.

@@ -91,7 +91,8 @@ TEST(ContestSession, KeepsEveryDownloadUnderItsOwnNameAndTheTableMatchesARebuild
   ASSERT_NE(cut.right(2), QByteArray("\xFF\xFF", 2));
   FlightRecord kept;
   for (const QByteArray* bytes : {&a, &b, &cut}) {
-    ASSERT_TRUE(session.KeepDownload(Span(*bytes), kWhen, &kept, &error)) << error.toStdString();
+    ASSERT_EQ(session.KeepDownload(Span(*bytes), kWhen, &kept, &error), KeepOutcome::Kept)
+        << error.toStdString();
   }
   // Same competitor, serial and second: the later ones get -2 and -3, and the table says which
   // is incomplete.
@@ -127,7 +128,7 @@ TEST(ContestSession, KeepsEveryDownloadUnderItsOwnNameAndTheTableMatchesARebuild
   // A file already holding a later attempt's name is left alone: the next free name is used.
   const QString taken = QDir(folder).filePath("C7_S1234_20260517-140309-4.hyp");
   ASSERT_TRUE(test::WriteFile(taken, "not ours"));
-  ASSERT_TRUE(session.KeepDownload(Span(a), kWhen, &kept, &error));
+  ASSERT_EQ(session.KeepDownload(Span(a), kWhen, &kept, &error), KeepOutcome::Kept);
   EXPECT_EQ(kept.file, "C7_S1234_20260517-140309-5.hyp");
   EXPECT_EQ(ReadFile(taken), "not ours");
 }
@@ -139,7 +140,8 @@ TEST(ContestSession, ResumesAFolderAndRebuildsAMissingOrStaleTable) {
   {
     ContestSession session;
     ASSERT_TRUE(session.Start(folder, "Cup", &error));
-    ASSERT_TRUE(session.KeepDownload(Span(Example("sample-flight.hyp")), kWhen, nullptr, &error));
+    ASSERT_EQ(session.KeepDownload(Span(Example("sample-flight.hyp")), kWhen, nullptr, &error),
+              KeepOutcome::Kept);
     session.End();
     EXPECT_FALSE(session.Active());
   }
@@ -170,8 +172,9 @@ TEST(ContestSession, ResumesAFolderAndRebuildsAMissingOrStaleTable) {
   EXPECT_EQ(session.Flights().size(), 2u);  // rebuilt when missing
   ASSERT_TRUE(QFile::copy(test::ExamplePath("flight-25hz-plateaus.hyp"),
                           QDir(folder).filePath("C3_S877_20260517-120000.hyp")));
-  ASSERT_TRUE(
-      session.KeepDownload(Span(Example("flight-1hz.hyp")), kWhen.addSecs(60), nullptr, &error));
+  ASSERT_EQ(
+      session.KeepDownload(Span(Example("flight-1hz.hyp")), kWhen.addSecs(60), nullptr, &error),
+      KeepOutcome::Kept);
   const std::vector<FlightRecord> rows = TableOf(folder);
   ASSERT_EQ(rows.size(), 4u);
   // Numbered in the order of download: the times in the names.
@@ -219,9 +222,10 @@ TEST(Ranking, CompetitionRanksTiesByCompetitorNumberAndBestFlightPerCompetitor) 
   EXPECT_EQ(rows[3].file, "0.hyp");
   EXPECT_EQ(rows[3].sha256, "0.HYP");
   EXPECT_FALSE(rows[5].bestApogeeM);
-  EXPECT_EQ(RankingCsv(rows).split('\n')[0], "rank,competitor,best_apogee_m,flights,file,sha256");
-  EXPECT_EQ(RankingCsv(rows).split('\n')[2], "1,12,310.2,2,d.hyp,D.HYP");
-  EXPECT_EQ(RankingCsv(rows).split('\n')[6], "6,4,,1,f.hyp,F.HYP");
+  EXPECT_EQ(RankingCsv(rows).split('\n')[0],
+            "rank,competitor,best_apogee_m,flights,file,sha256,status");
+  EXPECT_EQ(RankingCsv(rows).split('\n')[2], "1,12,310.2,2,d.hyp,D.HYP,valid");
+  EXPECT_EQ(RankingCsv(rows).split('\n')[6], "6,4,,1,f.hyp,F.HYP,valid");
 }
 
 TEST(ResultsTable, RoundTripsOddNamesAndRefusesForeignTables) {

@@ -41,6 +41,14 @@ std::span<const std::uint8_t> Span(const QByteArray& b) {
 
 const QDateTime kWhen(QDate(2026, 5, 17), QTime(10, 0, 0));
 
+// A file as left a minute ago: no station is about to record it any more.
+void Age(const QString& path) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+  ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                               QFileDevice::FileModificationTime));
+}
+
 ContestCheck Check(const QString& folder) {
   FilterTables work;
   return CheckContestFolder(folder, work, true);
@@ -132,8 +140,12 @@ TEST(ContestRecord, VerifyFindsAnySingleByteChangedAddedOrRemoved) {
   for (const char* name : {"contest.log", "results.csv"}) {
     const QByteArray original = ReadFile(kept.Path(QString::fromLatin1(name)));
     ASSERT_FALSE(original.isEmpty());
-    // Every third position, and the last ones, each in three ways.
-    for (qsizetype at = 0; at < original.size(); at += (at + 3 >= original.size() ? 1 : 3)) {
+    // Positions spread over the file (its first record, its middle, its last record and line
+    // break), each in three ways.
+    QList<qsizetype> positions;
+    for (int k = 0; k < 10; ++k) positions << original.size() * k / 10 + k;
+    positions << original.size() - 70 << original.size() - 2 << original.size() - 1;
+    for (qsizetype at : positions) {
       for (int kind = 0; kind < 3; ++kind) {
         QByteArray changed = original;
         if (kind == 0) changed[at] = static_cast<char>(changed[at] ^ 0x01);
@@ -214,11 +226,19 @@ TEST(ContestRecord, ARebuildNeverReRecordsAChangedFileAndRecordsFilesKeptBeforeT
   std::vector<FlightRecord> before;
   ASSERT_TRUE(ParseFlightTable(ReadFile(kept.Path("results.csv")), before));
 
-  // One flight overwritten by another's bytes, one file added: the rebuild keeps the recorded
-  // digest of the first and records the second as late, never as kept at download.
+  // One flight overwritten by another's bytes (whose header names another competitor), one file
+  // added: the rebuild keeps the recorded digest of the first and records the second as late,
+  // never as kept at download.
   ASSERT_TRUE(WriteFile(kept.Path(kept.files[1]), ReadFile(kept.Path(kept.files[0]))));
   ASSERT_TRUE(
       WriteFile(kept.Path("extra.hyp"), WithCompetitor(Example("flight-25hz-plateaus.hyp"), 21)));
+  // Just written, it may be a station's own that it is about to record: left alone.
+  ContestSession early;
+  QString why;
+  ASSERT_TRUE(early.Start(folder, QString(), &why));
+  ASSERT_TRUE(early.RebuildResults(&why));
+  EXPECT_EQ(ReadFile(kept.Path("contest.log")), log);
+  Age(kept.Path("extra.hyp"));
   ContestSession session;
   QString error;
   ASSERT_TRUE(session.Start(folder, QString(), &error));
@@ -235,7 +255,7 @@ TEST(ContestRecord, ARebuildNeverReRecordsAChangedFileAndRecordsFilesKeptBeforeT
     EXPECT_EQ(it->recordSha256, b.recordSha256);
   }
   const ContestCheck c = Check(folder);
-  EXPECT_EQ(Find(c, kept.files[1])->reasons, unsigned(ReasonChanged));
+  EXPECT_EQ(Find(c, kept.files[1])->reasons, unsigned(ReasonChanged | ReasonNameHeader));
   EXPECT_EQ(Find(c, "extra.hyp")->reasons, unsigned(ReasonLate));
   EXPECT_EQ(Find(c, kept.files[0])->reasons, 0u);
   // The changed flight is not ranked; the late one is, marked.
@@ -243,7 +263,7 @@ TEST(ContestRecord, ARebuildNeverReRecordsAChangedFileAndRecordsFilesKeptBeforeT
   ASSERT_EQ(ranking.size(), 4u);
   EXPECT_EQ(ranking.back().rank, 0);
   EXPECT_EQ(ranking.back().file, kept.files[1]);
-  EXPECT_TRUE(RankingCsv(ranking).contains(",changed\n"));
+  EXPECT_TRUE(RankingCsv(ranking).contains(",changed;name-header-mismatch\n"));
   // A second rebuild changes nothing.
   const QByteArray table = ReadFile(kept.Path("results.csv"));
   ASSERT_TRUE(session.RebuildResults(&error));
@@ -253,10 +273,18 @@ TEST(ContestRecord, ARebuildNeverReRecordsAChangedFileAndRecordsFilesKeptBeforeT
 TEST(ContestRecord, AFolderWithoutALogIsReadAsBeforeAndItsLogStartsWithTheNextKeep) {
   QTemporaryDir dir;
   const QDir d(dir.path());
-  ASSERT_TRUE(WriteFile(d.filePath("C3_S1_20260517-090000.hyp"),
-                        WithCompetitor(Example("sample-flight.hyp"), 3)));
-  ASSERT_TRUE(WriteFile(d.filePath("C4_S1_20260517-091000.hyp"),
-                        WithCompetitor(Example("flight-1hz.hyp"), 4)));
+  // Named as a session names them: competitor and serial from the header.
+  const QByteArray first = WithCompetitor(Example("sample-flight.hyp"), 3);
+  const QByteArray second = WithCompetitor(Example("flight-1hz.hyp"), 4);
+  auto serial = [](const QByteArray& b) {
+    return unsigned(std::uint8_t(b[3])) | unsigned(std::uint8_t(b[4])) << 8;
+  };
+  const QString firstName = ContestFileName(3, serial(first), kWhen.addSecs(-3600), 1);
+  const QString secondName = ContestFileName(4, serial(second), kWhen.addSecs(-3000), 1);
+  ASSERT_TRUE(WriteFile(d.filePath(firstName), first));
+  ASSERT_TRUE(WriteFile(d.filePath(secondName), second));
+  Age(d.filePath(firstName));
+  Age(d.filePath(secondName));
   // A results.csv as written before the log: read as it is.
   std::vector<FlightRecord> old;
   {
@@ -284,8 +312,8 @@ TEST(ContestRecord, AFolderWithoutALogIsReadAsBeforeAndItsLogStartsWithTheNextKe
             KeepOutcome::Kept);
   const ContestCheck c = Check(dir.path());
   EXPECT_EQ(Find(c, kept.file)->reasons, 0u);
-  EXPECT_EQ(Find(c, "C3_S1_20260517-090000.hyp")->reasons, unsigned(ReasonLate));
-  EXPECT_EQ(Find(c, "C4_S1_20260517-091000.hyp")->reasons, unsigned(ReasonLate));
+  EXPECT_EQ(Find(c, firstName)->reasons, unsigned(ReasonLate));
+  EXPECT_EQ(Find(c, secondName)->reasons, unsigned(ReasonLate));
   EXPECT_EQ(Worst(c), FlightLevel::Warning);
   EXPECT_EQ(RankCompetitors(c.flights).size(), 3u);
   for (const RankingRow& r : RankCompetitors(c.flights)) EXPECT_GT(r.rank, 0);
@@ -313,6 +341,7 @@ TEST(ContestRecord, AFlightArrivedIsKeptWhenItsRecordCannotBeWrittenAndRecordedL
     EXPECT_EQ(ReadFile(kept.Path(first.file)), bytes);
     EXPECT_EQ(Find(Check(folder), first.file)->reasons & ReasonNotInLog, unsigned(ReasonNotInLog));
   }
+  Age(kept.Path(first.file));
   // results.csv that cannot be replaced (a folder in its place): the flight and its log record
   // are kept, the table is not.
   ASSERT_TRUE(QFile::remove(kept.Path("results.csv")));
