@@ -76,7 +76,7 @@ void ResultsBoard::ShowFolder(const QString& folder, const QString& contest) {
   folder_ = folder;
   contest_ = contest;
   provisional_ = true;
-  Reload();
+  ApplyLanguage(language_);  // the title names the contest; reads the folder
 }
 
 void ResultsBoard::SetProvisional(bool provisional) {
