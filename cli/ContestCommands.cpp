@@ -105,8 +105,8 @@ int RunVerify(const QStringList& args, QTextStream& out, QTextStream& err) {
   options.AddPositional(QStringLiteral("DIR"), QStringLiteral("The contest folder."));
   options.AppendHelp(QStringLiteral(
       "\nReasons: changed, missing, not-in-log, name-header-mismatch, incomplete,\n"
-      "broken-chain, results-disagree, late (recorded after its download), no-log (a folder\n"
-      "without a log).\n"
+      "broken-chain, results-disagree, late (recorded after its download),\n"
+      "no-log (a folder without a log).\n"
       "\nExit status: 0 every flight valid, 7 warnings only, 8 something invalid,\n"
       "2 the folder or its log cannot be read.\n"));
   if (const auto status = options.Parse(args, out, err)) return *status;
