@@ -168,7 +168,6 @@ TEST_F(CliManners, EveryCommandFailsAlikeAndExplainsItself) {
       {"stats", {flight}, "--finalfilter"},
       {"plot", {flight, "--out", "x.png"}, "--compare"},
       {"results", {test::ExamplesDir()}, "--html"},
-      {"verify", {test::ExamplesDir()}, nullptr},
       {"report", {flight, "--out", "x.pdf"}, "--language"},
       {"download", {"--port", "ttyQQ9", "--out", "x.hyp"}, "--session"},
       {"reset", {"--port", "ttyQQ9", "--yes"}, "--log"},
@@ -227,8 +226,8 @@ TEST_F(CliManners, TheCommandListIsOneAlignedColumnAndVersionSaysTheLicence) {
     if (column < 0) column = m.capturedStart(2);
     EXPECT_EQ(m.capturedStart(2), column) << line.toStdString();
   }
-  EXPECT_EQ(names, (QStringList{"info", "export", "stats", "plot", "results", "report", "download",
-                                "reset", "settings", "compare"}));
+  EXPECT_EQ(names, (QStringList{"info", "export", "stats", "plot", "results", "verify", "report",
+                                "download", "reset", "settings", "compare"}));
 
   const CliRun none = RunCli({});
   EXPECT_EQ(none.status, 1);
