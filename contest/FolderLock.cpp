@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "contest/FolderLock.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QRandomGenerator>
 #include <QThread>
@@ -16,6 +18,7 @@ namespace {
 // A holder keeps the lock for a keep or a rebuild, well under a second; one that has held it
 // this long is gone (a killed process on another machine sharing the folder).
 constexpr int kStaleMs = 30000;
+constexpr qint64 kUnreadableStaleMs = 2000;
 
 }  // namespace
 
@@ -40,6 +43,14 @@ bool FolderLock::Acquire(int timeoutMs, QString* error) {
       return true;
     }
     if (lock_->error() != QLockFile::LockFailedError || deadline.hasExpired()) break;
+    // A holder killed between creating the lock file and writing its process into it leaves a
+    // file nobody can read: QLockFile would wait out the whole stale time for it. Writing takes
+    // microseconds, so an unreadable lock a few seconds old has no holder.
+    qint64 pid = 0;
+    QString host, app;
+    if (!lock_->getLockInfo(&pid, &host, &app) &&
+        QFileInfo(path_).lastModified().msecsTo(QDateTime::currentDateTime()) > kUnreadableStaleMs)
+      lock_->removeStaleLockFile();
     QThread::msleep(2 + QRandomGenerator::global()->bounded(8));
   }
   if (error) {

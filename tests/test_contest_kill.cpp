@@ -108,7 +108,7 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
   // table lists every flight file, and only those.
   ContestSession session;
   QString error;
-  ASSERT_TRUE(session.Start(folder, QString(), &error));
+  ASSERT_TRUE(session.Start(folder, QString(), &error)) << error.toStdString();
   EXPECT_EQ(session.Name(), "Kill Cup");
   QStringList files;
   for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
