@@ -20,6 +20,16 @@ namespace {
 constexpr int kStaleMs = 30000;
 constexpr qint64 kUnreadableStaleMs = 2000;
 
+void RemoveUnreadableLock(const QString& path) {
+  QLockFile file(path);
+  qint64 pid = 0;
+  QString host, app;
+  if (file.getLockInfo(&pid, &host, &app)) return;
+  const QFileInfo info(path);
+  if (info.exists() && info.lastModified().msecsTo(QDateTime::currentDateTime()) > kUnreadableStaleMs)
+    file.removeStaleLockFile();
+}
+
 }  // namespace
 
 FolderLock::FolderLock(const QString& folder)
@@ -43,14 +53,18 @@ bool FolderLock::Acquire(int timeoutMs, QString* error) {
       return true;
     }
     if (lock_->error() != QLockFile::LockFailedError || deadline.hasExpired()) break;
-    // A holder killed between creating the lock file and writing its process into it leaves a
-    // file nobody can read: QLockFile would wait out the whole stale time for it. Writing takes
-    // microseconds, so an unreadable lock a few seconds old has no holder.
-    qint64 pid = 0;
-    QString host, app;
-    if (!lock_->getLockInfo(&pid, &host, &app) &&
-        QFileInfo(path_).lastModified().msecsTo(QDateTime::currentDateTime()) > kUnreadableStaleMs)
-      lock_->removeStaleLockFile();
+    // A holder killed between creating a lock file and writing its process into it leaves a
+    // file nobody can read, and QLockFile would wait out the whole stale time for it. That
+    // holds for the lock and for the guard QLockFile takes while it removes a stale lock
+    // ("contest.lock.rmlock"): a process killed there blocks every takeover. Writing takes
+    // microseconds, so an unreadable file a few seconds old has no holder.
+    RemoveUnreadableLock(path_);
+    QString guard = path_;
+    for (int depth = 0; depth < 3; ++depth) {
+      guard += QLatin1String(".rmlock");
+      if (!QFileInfo::exists(guard)) break;
+      RemoveUnreadableLock(guard);
+    }
     QThread::msleep(2 + QRandomGenerator::global()->bounded(8));
   }
   if (error) {

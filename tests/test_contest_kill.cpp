@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -20,6 +21,7 @@
 #include "contest/ContestNames.h"
 #include "contest/ContestSession.h"
 #include "contest/FolderCheck.h"
+#include "contest/FolderLock.h"
 #include "contest/ResultsTable.h"
 #include "files/FileDigest.h"
 #include "flight/Filters.h"
@@ -142,6 +144,51 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
     }
   }
   RecordProperty("flights_kept", static_cast<int>(files.size()));
+}
+
+// What a station killed at each step of taking the lock leaves behind: the lock with its dead
+// process, an empty lock (killed before writing it), and an empty takeover guard (killed while
+// removing someone else's stale lock). Each is taken over well within the keep's wait; an empty
+// lock just created belongs to a station writing it and is not.
+TEST(ContestKilled, ALockLeftAtAnyStepOfTakingItIsTakenOver) {
+  const pid_t dead = fork();
+  ASSERT_GE(dead, 0);
+  if (dead == 0) _exit(0);
+  ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+  const QByteArray deadHolder = QByteArray::number(dead) + "\nhypsor-cli\n" +
+                                QSysInfo::machineHostName().toUtf8() + "\n" +
+                                QSysInfo::machineUniqueId() + "\n" + QSysInfo::bootUniqueId() + "\n";
+  const QDateTime old = QDateTime::currentDateTimeUtc().addSecs(-3);
+  auto put = [&](const QString& path, const QByteArray& bytes, bool aged) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+    if (aged) ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
+  };
+  struct Case {
+    const char* what;
+    QByteArray lock;
+    bool guard;
+  };
+  for (const Case& c : {Case{"dead holder", deadHolder, false}, Case{"empty lock", {}, false},
+                        Case{"empty guard", deadHolder, true}}) {
+    QTemporaryDir dir;
+    const QString lockPath = QDir(dir.path()).filePath(ContestLockFileName);
+    put(lockPath, c.lock, true);
+    if (c.guard) put(lockPath + ".rmlock", {}, true);
+    FolderLock lock(dir.path());
+    QElapsedTimer timer;
+    timer.start();
+    QString error;
+    EXPECT_TRUE(lock.Acquire(FolderLockTimeoutMs, &error)) << c.what << ": " << error.toStdString();
+    EXPECT_LT(timer.elapsed(), 1000) << c.what;
+  }
+  QTemporaryDir dir;
+  put(QDir(dir.path()).filePath(ContestLockFileName), {}, false);
+  FolderLock lock(dir.path());
+  QString error;
+  EXPECT_FALSE(lock.Acquire(300, &error));
+  EXPECT_TRUE(error.contains("locked")) << error.toStdString();
 }
 
 }  // namespace
