@@ -39,6 +39,15 @@ void PrintAligned(const QByteArray& csv, QTextStream& out) {
   }
 }
 
+// The table of flights as results.csv holds it, and each flight's data-quality flags last.
+QByteArray TableWithFlags(const std::vector<FlightRecord>& flights) {
+  QString text = FlightTableHeader() + QStringLiteral(",flags\n");
+  for (const FlightRecord& f : flights)
+    text += CsvLine(FlightTableFields(f) << f.qualityFlags.join(QLatin1Char(' '))) +
+            QLatin1Char('\n');
+  return text.toUtf8();
+}
+
 }  // namespace
 
 int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -51,7 +60,7 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   options.AddPositional(QStringLiteral("DIR"), QStringLiteral("The contest folder."));
   options.AddFlag(QStringLiteral("csv"), QStringLiteral("Print CSV instead of aligned columns."));
   options.AddFlag(QStringLiteral("flights"),
-                  QStringLiteral("Print the table of flights instead of the ranking."));
+                  QStringLiteral("Print the table of flights, each with its data-quality flags last, instead of the ranking."));
   options.AddFlag(QStringLiteral("all"),
                   QStringLiteral("Rank every flight that has a file, its status marking it."));
   options.AddValue(QStringLiteral("html"), QStringLiteral("OUT"),
@@ -88,7 +97,7 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
     }
     return ExitOk;
   }
-  const QByteArray table = flights ? check.Table() : RankingCsv(ranking);
+  const QByteArray table = flights ? TableWithFlags(check.flights) : RankingCsv(ranking);
   if (csv)
     out << QString::fromUtf8(table);
   else
@@ -107,6 +116,8 @@ int RunVerify(const QStringList& args, QTextStream& out, QTextStream& err) {
       "\nReasons: changed, missing, not-in-log, name-header-mismatch, incomplete,\n"
       "broken-chain, results-disagree, late (recorded after its download),\n"
       "no-log (a folder without a log).\n"
+      "Data-quality flags (spike, pad-drift, stuck, incomplete, no-launch, no-landing,\n"
+      "late-launch, short; see stats) are warnings.\n"
       "\nExit status: 0 every flight valid, 7 warnings only, 8 something invalid,\n"
       "2 the folder or its log cannot be read.\n"));
   if (const auto status = options.Parse(args, out, err)) return *status;

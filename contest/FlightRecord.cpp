@@ -10,6 +10,7 @@
 #include "files/FileDigest.h"
 #include "flight/Decode.h"
 #include "flight/Filters.h"
+#include "flight/FlightQuality.h"
 #include "flight/FlightStatistics.h"
 
 namespace hypsor {
@@ -92,6 +93,9 @@ bool RecordFromBytes(std::span<const std::uint8_t> head, bool tailHasEndMarker,
     const FilterOutput f = RunFilterChain(d.AltitudeTable, d.tableCount, FilterParams{}, work);
     if (f.ran) record.filteredApogeeM = static_cast<float>(f.maxDm * 0.1);
   }
+  record.qualityFlags.clear();
+  for (const QualityFlag& q : AssessFlight(flight, d, FilterParams{}, work).flags)
+    record.qualityFlags << QLatin1String(QualityCodeName(q.code));
   return true;
 }
 

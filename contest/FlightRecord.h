@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 namespace hypsor {
 
@@ -52,6 +53,9 @@ struct FlightRecord {
   QString sha256;                        // as recorded at download; else of the file as stored
   unsigned reasons = 0;                  // FlightReason set; 0 is valid
   QString recordSha256;                  // of its line in the log; empty when not recorded
+  // The codes of the flight's data-quality flags with the default filter ("spike"). Derived
+  // from the bytes for reports; results.csv does not hold them.
+  QStringList qualityFlags;
 };
 
 // The record of a flight from its stored bytes: head is what a flight file read takes (at most

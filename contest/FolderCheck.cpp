@@ -201,6 +201,19 @@ ContestCheck CheckContestFolder(const QString& folder, FilterTables& work, bool 
   return check;
 }
 
+QStringList VerifyFlags(const FlightRecord& f) {
+  // An incomplete flight already says so in its reasons.
+  QStringList flags = f.qualityFlags;
+  if (f.reasons & ReasonIncomplete) flags.removeAll(QStringLiteral("incomplete"));
+  return flags;
+}
+
+FlightLevel VerifyLevel(const FlightRecord& f) {
+  // The data-quality flags are warnings: the record is sound, the data asks for a look.
+  return std::max(LevelOf(f.reasons),
+                  VerifyFlags(f).isEmpty() ? FlightLevel::Valid : FlightLevel::Warning);
+}
+
 QString VerifyReport(const ContestCheck& check, FlightLevel* worst) {
   QString text;
   int counts[3] = {};
@@ -212,9 +225,13 @@ QString VerifyReport(const ContestCheck& check, FlightLevel* worst) {
     text += QLatin1Char('\n');
   };
   for (const FlightRecord& f : check.flights) {
-    const FlightLevel level = LevelOf(f.reasons);
+    const QStringList flags = VerifyFlags(f);
+    const FlightLevel level = VerifyLevel(f);
     ++counts[static_cast<int>(level)];
-    line(level, f.file, f.reasons ? StatusText(f.reasons) : QString());
+    QStringList why;
+    if (f.reasons) why << StatusText(f.reasons);
+    if (!flags.isEmpty()) why << QStringLiteral("flags: ") + flags.join(QLatin1Char(' '));
+    line(level, f.file, why.join(QStringLiteral("  ")));
   }
   for (const FolderNote& n : check.notes)
     line(LevelOf(n.reasons), n.what, StatusText(n.reasons) + QStringLiteral(" (") + n.detail +

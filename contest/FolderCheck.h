@@ -46,8 +46,13 @@ QStringList FlightFileNames(const QString& folder);
 void NumberByDownload(std::vector<FlightRecord>& flights);
 void SortByFlight(std::vector<FlightRecord>& flights);
 
-// The report of `verify`: a line per flight (level, file, reasons) and per note, then a summary
-// line; the worst level in *worst.
+// What verify says of a flight: its level (the reasons', or a warning for data-quality flags)
+// and the flags it names.
+FlightLevel VerifyLevel(const FlightRecord& f);
+QStringList VerifyFlags(const FlightRecord& f);
+
+// The report of `verify`: a line per flight (level, file, reasons, data-quality flags, which
+// are warnings) and per note, then a summary line; the worst level in *worst.
 QString VerifyReport(const ContestCheck& check, FlightLevel* worst = nullptr);
 
 }  // namespace hypsor

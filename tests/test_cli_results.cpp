@@ -74,13 +74,21 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
   EXPECT_EQ(text.status, 0);
   EXPECT_TRUE(text.out.startsWith("rank  competitor  best_apogee_m")) << text.out.toStdString();
   EXPECT_EQ(text.out.count('\n'), 5);
+  // It is results.csv's table with each flight's data-quality flags last: the spike of the
+  // low flight.
   const test::CliRun flights = test::RunCli({"results", dir.path(), "--flights", "--csv"});
   EXPECT_EQ(flights.status, 0);
+  QStringList table, flags;
+  for (const QString& line : flights.out.split('\n', Qt::SkipEmptyParts)) {
+    table << line.section(',', 0, -2);
+    flags << line.section(',', -1);
+  }
   std::vector<FlightRecord> rows;
-  ASSERT_TRUE(ParseFlightTable(flights.out.toUtf8(), rows)) << flights.out.toStdString();
+  ASSERT_TRUE(ParseFlightTable((table.join('\n') + '\n').toUtf8(), rows)) << flights.out.toStdString();
   QStringList files;
   for (const FlightRecord& f : rows) files << f.file;
   EXPECT_EQ(files, QStringList({"a.hyp", "b.hyp", "c.hyp", "d.HYP", "e.hyp"}));
+  EXPECT_EQ(flags, QStringList({"flags", "", "", "spike", "", "spike"}));
 
   QTemporaryDir empty;
   ASSERT_TRUE(test::WriteFile(QDir(empty.path()).filePath("x.hyp"), "no"));

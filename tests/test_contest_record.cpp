@@ -66,6 +66,14 @@ FlightLevel Worst(const ContestCheck& c) {
   return worst;
 }
 
+// The worst the record says, leaving out the flights' data-quality flags.
+FlightLevel RecordWorst(const ContestCheck& c) {
+  FlightLevel worst = FlightLevel::Valid;
+  for (const FlightRecord& f : c.flights) worst = std::max(worst, LevelOf(f.reasons));
+  for (const FolderNote& n : c.notes) worst = std::max(worst, LevelOf(n.reasons));
+  return worst;
+}
+
 // Three flights kept by a session, all whole: the folder every change below starts from.
 struct KeptFolder {
   QTemporaryDir dir;
@@ -101,9 +109,18 @@ TEST(ContestRecord, AKeptFolderIsValidAndItsLogIsAChain) {
   ASSERT_EQ(c.flights.size(), 3u);
   for (const FlightRecord& f : c.flights) EXPECT_EQ(f.reasons, 0u) << f.file.toStdString();
   EXPECT_TRUE(c.notes.empty());
-  EXPECT_EQ(Worst(c), FlightLevel::Valid);
-  EXPECT_TRUE(VerifyReport(c).endsWith("3 flights: 3 valid, 0 with warnings, 0 invalid; "
-                                       "0 folder problems\n"));
+  // The record is sound; the third flight's data has a spike, which verify warns about.
+  EXPECT_EQ(RecordWorst(c), FlightLevel::Valid);
+  EXPECT_EQ(Worst(c), FlightLevel::Warning);
+  const QString report = VerifyReport(c);
+  EXPECT_TRUE(report.contains("valid    " + kept.files[0] + "\n")) << report.toStdString();
+  EXPECT_TRUE(report.contains("warning  " + kept.files[2] + "  flags: spike\n"))
+      << report.toStdString();
+  EXPECT_TRUE(report.endsWith("3 flights: 2 valid, 1 with warnings, 0 invalid; "
+                              "0 folder problems\n"))
+      << report.toStdString();
+  EXPECT_EQ(c.flights[2].qualityFlags, QStringList{"spike"});
+  EXPECT_TRUE(c.flights[0].qualityFlags.isEmpty());
 
   // The log: one line per keep, each naming the line before; results.csv names each line.
   const QList<QByteArray> lines = ReadFile(kept.Path("contest.log")).split('\n');
@@ -121,7 +138,9 @@ TEST(ContestRecord, AKeptFolderIsValidAndItsLogIsAChain) {
     EXPECT_TRUE(r.station.contains(" hypsor "));
     EXPECT_TRUE(r.complete);
     EXPECT_FALSE(r.late);
-    if (k > 0) EXPECT_EQ(r.prev, log.records[static_cast<std::size_t>(k - 1)].lineSha256);
+    if (k > 0) {
+      EXPECT_EQ(r.prev, log.records[static_cast<std::size_t>(k - 1)].lineSha256);
+    }
     EXPECT_EQ(Find(c, r.file)->recordSha256, r.lineSha256);
   }
   EXPECT_EQ(log.records[1].competitor, 5u);
@@ -154,7 +173,7 @@ TEST(ContestRecord, VerifyFindsAnySingleByteChangedAddedOrRemoved) {
         QTemporaryDir copy;
         const QString folder = kept.Copy(copy);
         ASSERT_TRUE(WriteFile(QDir(folder).filePath(QString::fromLatin1(name)), changed));
-        EXPECT_NE(Worst(Check(folder)), FlightLevel::Valid)
+        EXPECT_NE(RecordWorst(Check(folder)), FlightLevel::Valid)
             << name << " byte " << at << " kind " << kind;
       }
     }

@@ -190,7 +190,7 @@ void ContestControls::onVerify() {
     return;
   }
   int counts[3] = {};
-  for (const FlightRecord& f : check.flights) ++counts[static_cast<int>(LevelOf(f.reasons))];
+  for (const FlightRecord& f : check.flights) ++counts[static_cast<int>(VerifyLevel(f))];
   auto* window = w_->findChild<QDialog*>(QStringLiteral("verifyWindow"));
   if (!window) {
     window = new QDialog(w_);
