@@ -34,6 +34,7 @@ enum ExitCode : int {
   ExitUnrecorded = 6,  // a flight kept in a contest folder whose log or table it is not in yet
   ExitVerifyWarnings = 7,  // verify: no flight invalid, some with warnings
   ExitVerifyInvalid = 8,   // verify: something invalid
+  ExitInterrupted = 130,   // Ctrl+C cancelled an exchange with the altimeter
 };
 
 // Every subcommand: args are the arguments after the subcommand's name; results go to out,

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // download, reset and settings: the window's exchanges with the altimeter, from the command line.
 // They run the same sessions and report with the same (English) texts.
+#include <atomic>
+#include <csignal>
 #include <span>
 
 #include <QDir>
@@ -11,6 +13,7 @@
 
 #include "cli/Commands.h"
 #include "contest/ContestSession.h"
+#include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
 #include "device/SessionMessages.h"
@@ -18,6 +21,7 @@
 #include "files/FlightFile.h"
 #include "files/SettingsFile.h"
 #include "platform/AtomicFile.h"
+#include "session/DeviceController.h"
 
 namespace hypsor::cli {
 
@@ -59,15 +63,16 @@ void Report(QTextStream& stream, const SessionMessage& m) {
   if (m.show) stream << m.Text(kEnglish) << '\n';
 }
 
-// A channel for one command; with --log it records the exchange.
+// The link of one command: the program's device controller, and the file its log goes to.
 struct Link {
-  CommunicationLog log;
-  DeviceChannel channel;
+  DeviceController device;
+  DeviceChannel& channel;
+  CommunicationLog& log;
   QString logPath;
 
-  explicit Link(QString path) : logPath(std::move(path)) {
-    channel.AcceptPaths = true;
-    if (!logPath.isEmpty()) channel.Log = &log;
+  explicit Link(QString path)
+      : channel(device.Channel()), log(device.Log()), logPath(std::move(path)) {
+    device.AcceptPaths(true);
   }
   // Writes the log, if one was asked for; a failure to write it is reported but does not change
   // what the command did with the altimeter.
@@ -78,6 +83,27 @@ struct Link {
       err << "hypsor-cli: cannot write the log: " << error << '\n';
   }
 };
+
+// Ctrl+C during an exchange cancels it, as the window's Cancel does: the port is closed within
+// a wait step and nothing is written. The handler only sets the controller's atomic flag.
+std::atomic<DeviceController*> interruptible{nullptr};
+
+extern "C" void CancelOnInterrupt(int) {
+  if (DeviceController* d = interruptible.load()) d->Cancel();
+}
+
+// Runs one exchange of the controller to its end and returns its result.
+template <class Result, class Signal, class Start>
+Result RunToEnd(DeviceController& device, Signal finished, Start start) {
+  Result result{};
+  QObject::connect(&device, finished, &device, [&result](const Result& r) { result = r; });
+  interruptible.store(&device);
+  const auto previous = std::signal(SIGINT, CancelOnInterrupt);
+  if (start()) device.WaitForEnd();
+  std::signal(SIGINT, previous);
+  interruptible.store(nullptr);
+  return result;
+}
 
 // The folder of FILE takes a new file: tried with a temporary file, so a read-only mount or a
 // missing folder is found before the altimeter is asked anything.
@@ -160,8 +186,14 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   }
 
   Link link(o.Value(QStringLiteral("log")));
-  const DownloadResult r = RunDownload(link.channel, port);
+  const DownloadResult r = RunToEnd<DownloadResult>(
+      link.device, &DeviceController::downloadFinished,
+      [&] { return link.device.StartDownload(port); });
   link.SaveLog(err);
+  if (r.outcome == DownloadOutcome::Cancelled) {
+    err << "hypsor-cli: cancelled; nothing written\n";
+    return ExitInterrupted;
+  }
   if (r.outcome != DownloadOutcome::Ok || !r.flight) {
     Report(err, MessageFor(r));
     if (r.outcome == DownloadOutcome::CommunicationError && r.flightRequested)
@@ -207,7 +239,9 @@ int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err) 
     return o.Fail(err, QStringLiteral("reset zeroes the altimeter; confirm with --yes"));
 
   Link link(o.Value(QStringLiteral("log")));
-  const ZeroingResult r = RunZeroing(link.channel, *port);
+  const ZeroingResult r = RunToEnd<ZeroingResult>(
+      link.device, &DeviceController::zeroingFinished,
+      [&] { return link.device.StartZeroing(*port); });
   link.SaveLog(err);
   switch (r.outcome) {
     case ZeroingOutcome::Ok:
@@ -216,6 +250,9 @@ int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err) 
     case ZeroingOutcome::PortOpenFailed:
       Report(err, MessageFor(r));
       return ExitPort;
+    case ZeroingOutcome::Cancelled:
+      err << "hypsor-cli: cancelled; the zeroing is not confirmed\n";
+      return ExitInterrupted;
     case ZeroingOutcome::NoAnswer:
       // The window stays silent here; a script needs to know the zeroing is not confirmed.
       err << Text(Txt::CommunicationError, kEnglish) << '\n';

@@ -21,6 +21,10 @@ QString FaultName(ChannelFault fault) {
       return QStringLiteral("more bytes than the receive buffer holds");
     case ChannelFault::Endless:
       return QStringLiteral("a reply that does not end");
+    case ChannelFault::Cancelled:
+      return QStringLiteral("cancelled by the user");
+    case ChannelFault::WriteFailed:
+      return QStringLiteral("a frame could not be sent");
   }
   return {};
 }
@@ -74,6 +78,21 @@ void DeviceChannel::SetFault(ChannelFault fault) {
   Note(QStringLiteral("fault: ") + FaultName(fault));
 }
 
+bool DeviceChannel::CheckCancelled() {
+  if (fault_ == ChannelFault::Cancelled) return true;
+  if (!cancel_ || !cancel_->load()) return false;
+  SetFault(ChannelFault::Cancelled);
+  return true;
+}
+
+void DeviceChannel::Wait(int ms) {
+  while (ms > 0 && !CheckCancelled()) {
+    const int step = std::min(ms, kWaitStepMs);
+    clock_->Pause(step);
+    ms -= step;
+  }
+}
+
 void DeviceChannel::DeviceGone() {
   SetFault(ChannelFault::DeviceGone);
   ClosePort();
@@ -84,7 +103,10 @@ int DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
   const bool sent = port_->WriteAndWait(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   if (Log) Log->Sent(bytes, sent);
   if (sent) return 1;
-  if (port_->DeviceGone()) DeviceGone();
+  if (port_->DeviceGone())
+    DeviceGone();
+  else
+    SetFault(ChannelFault::WriteFailed);
   return 0;
 }
 
@@ -153,7 +175,8 @@ bool DeviceChannel::SettleWait() {
   std::int64_t last = QueryPending();
   if (last < 0) return false;
   for (;;) {
-    clock_->Pause(SettleStepMs);
+    Wait(SettleStepMs);
+    if (fault_ == ChannelFault::Cancelled) return false;
     const std::int64_t now = QueryPending();
     if (now < 0) return false;
     if (now <= last) return true;
@@ -182,7 +205,8 @@ int DeviceChannel::SendCommand(std::uint8_t code) {
 }
 
 int DeviceChannel::QueryDevice(std::uint8_t code) {
-  SendCommand(code);
+  // A frame that did not go out gets no reply worth waiting for.
+  if (!SendCommand(code)) return 0;
   SettleWait();
   return ReadPending();
 }

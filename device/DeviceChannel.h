@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -36,6 +37,8 @@ enum class ChannelFault {
   DeviceGone,  // the system reported the device gone; the port has been closed
   Overflow,    // more bytes came than the receive buffer holds; the excess was discarded
   Endless,     // a reply kept growing past the settle limit or the buffer's room
+  Cancelled,   // the user cancelled the exchange
+  WriteFailed,  // a frame could not be sent: nothing is waited for after it
 };
 
 // The serial channel to the altimeter: one port, one persistent command frame, one receive
@@ -95,6 +98,14 @@ class DeviceChannel {
 
   // Every wait of an exchange goes through this clock.
   Clock& Time() const { return *clock_; }
+  // Waits ms on the clock in short steps and returns early once the exchange is cancelled (the
+  // fault is then Cancelled): a Cancel ends any wait within kWaitStepMs.
+  void Wait(int ms);
+  static constexpr int kWaitStepMs = 50;
+  // The flag a Cancel sets, from any thread; the channel's waits look at it. Null: none.
+  void SetCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
+  // True (and the fault set to Cancelled) when the exchange has been cancelled.
+  bool CheckCancelled();
 
   ChannelFault Fault() const { return fault_; }
   void ClearFault() { fault_ = ChannelFault::None; }
@@ -114,6 +125,7 @@ class DeviceChannel {
   Clock* clock_;
   PortFailure openFailure_;
   ChannelFault fault_ = ChannelFault::None;
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 }  // namespace hypsor

@@ -33,7 +33,7 @@ void BeginWrite(DeviceChannel& channel, std::uint8_t code) {
 
 // Sends the frame and collects the answer; -1 when the channel failed meanwhile.
 int WriteAndCollect(DeviceChannel& channel) {
-  channel.SendFrame(channel.CommandFrame);
+  if (!channel.SendFrame(channel.CommandFrame)) return -1;
   channel.SettleWait();
   const int n = channel.ReadPending();
   return channel.Fault() == ChannelFault::None ? n : -1;

@@ -112,6 +112,8 @@ SessionMessage MessageFor(const ZeroingResult& result) {
       return PortOpenMessage(result.port);
     case ZeroingOutcome::CommunicationError:
       return Box(Txt::CommunicationError);
+    case ZeroingOutcome::Cancelled:  // the user knows
+      return {};
   }
   return {};
 }
@@ -124,6 +126,8 @@ SessionMessage MessageFor(const DownloadResult& result) {
       return PortOpenMessage(result.port);
     case DownloadOutcome::CommunicationError:
       return Box(Txt::CommunicationError);
+    case DownloadOutcome::Cancelled:
+      return {};
   }
   return {};
 }

@@ -39,12 +39,15 @@ ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
   channel.CommandFrame[1] = '2';
   channel.CommandFrame[2] = '2';
   channel.CommandFrame[3] = '3';
-  channel.SendFrame(channel.CommandFrame);
-  channel.SettleWait();
-  channel.ReadPending();
+  if (channel.SendFrame(channel.CommandFrame)) {
+    channel.SettleWait();
+    channel.ReadPending();
+  }
   result.replyBytes = channel.RxCount;
 
-  if (channel.Fault() != ChannelFault::None) {
+  if (channel.Fault() == ChannelFault::Cancelled) {
+    result.outcome = ZeroingOutcome::Cancelled;
+  } else if (channel.Fault() != ChannelFault::None) {
     result.outcome = ZeroingOutcome::CommunicationError;
   } else if (channel.RxCount > 2) {
     const bool acknowledged = channel.RxBuffer[1] == 0xAA && channel.RxBuffer[2] == 0xAA;
@@ -52,7 +55,8 @@ ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
   } else {
     result.outcome = ZeroingOutcome::NoAnswer;
   }
-  static const char* const kNames[] = {"acknowledged", "refused", "no answer", "", "failed"};
+  static const char* const kNames[] = {"acknowledged", "refused", "no answer", "", "failed",
+                                       "cancelled"};
   channel.Note(QStringLiteral("zeroing: %1 (%2 reply bytes)")
                    .arg(QLatin1String(kNames[static_cast<int>(result.outcome)]))
                    .arg(result.replyBytes));
@@ -72,8 +76,9 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   if (callbacks.started) callbacks.started();
 
   auto fail = [&]() {
-    result.outcome = DownloadOutcome::CommunicationError;
     result.fault = channel.Fault();
+    result.outcome = result.fault == ChannelFault::Cancelled ? DownloadOutcome::Cancelled
+                                                             : DownloadOutcome::CommunicationError;
     channel.Note(QStringLiteral("download failed"));
     channel.ClosePort();
     return result;
@@ -99,11 +104,13 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   channel.RxCount = 0;
   channel.DiscardedCount = 0;
   result.flightRequested = true;
-  channel.SendFrame(channel.CommandFrame);
+  // A request that did not go out gets no flight: no reason to poll for one.
+  if (!channel.SendFrame(channel.CommandFrame)) return fail();
 
   int total = 0;
   for (int poll = 1; poll <= polling.polls; ++poll) {
-    channel.Time().Pause(polling.intervalMs);
+    channel.Wait(polling.intervalMs);
+    if (channel.CheckCancelled()) break;
     total += channel.ReadPending();
     result.polls = poll;
     if (callbacks.progress) callbacks.progress(total, polling.polls - poll);

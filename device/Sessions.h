@@ -30,6 +30,7 @@ enum class ZeroingOutcome {
   NoAnswer,  // 2 bytes or fewer: nothing is reported to the user
   PortOpenFailed,
   CommunicationError,  // device gone or a reply that never ended
+  Cancelled,           // the user cancelled it; the port is closed
 };
 
 struct ZeroingResult {
@@ -43,7 +44,8 @@ struct ZeroingResult {
 ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
                          const SessionCallbacks& callbacks = {});
 
-enum class DownloadOutcome { Ok, PortOpenFailed, CommunicationError };
+// Cancelled: the user cancelled it; the port is closed and nothing was taken.
+enum class DownloadOutcome { Ok, PortOpenFailed, CommunicationError, Cancelled };
 
 struct DownloadResult {
   DownloadOutcome outcome = DownloadOutcome::CommunicationError;

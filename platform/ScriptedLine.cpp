@@ -98,6 +98,7 @@ bool ScriptedLine::WriteAndWait(const std::uint8_t* data, std::int64_t length, i
   if (!open_) return false;
   Advance();
   if (gone_) return false;
+  if (failWritesFrom_ >= 0 && static_cast<int>(frames_.size()) >= failWritesFrom_) return false;
   partialFrame_.append(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
   while (partialFrame_.size() >= 8) {
     Frame frame;

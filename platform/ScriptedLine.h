@@ -47,6 +47,9 @@ class ScriptedLine final : public SerialLine {
   void SetResponder(Responder responder) { responder_ = std::move(responder); }
   // Answers the next frame that has no earlier queued reply.
   void QueueReply(ScriptedReply reply) { queued_.push_back(std::move(reply)); }
+  // Writes fail from the frame with this number on (0: the first), while the line stays: a
+  // stalled adapter. -1: they never fail.
+  void FailWritesFrom(int frame) { failWritesFrom_ = frame; }
   // Every following Open() fails this way, until cleared with PortOpenError::None.
   void RefuseOpen(PortOpenError error, const QString& text = {});
 
@@ -88,6 +91,7 @@ class ScriptedLine final : public SerialLine {
   bool open_ = false;
   bool gone_ = false;
   int opens_ = 0;
+  int failWritesFrom_ = -1;
   PortOpenError refusal_ = PortOpenError::None;
   QString refusalText_;
   PortOpenError openError_ = PortOpenError::None;

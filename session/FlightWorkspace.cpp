@@ -238,6 +238,7 @@ void FlightWorkspace::ToggleComparison() {
 // ---------------------------------------------------------------- downloads
 
 void FlightWorkspace::BeginDownload() {
+  captionBeforeDownload_ = mainPanel_.caption;
   mainPanel_.caption.clear();
   changes_.mainPanel = true;
 }
@@ -258,6 +259,12 @@ bool FlightWorkspace::ApplyDownload(const DownloadResult& result) {
   mainPath_.clear();
   ShowMainFlight(*result.flight);
   return true;
+}
+
+void FlightWorkspace::RestoreMainFlight() {
+  mainPanel_.caption = captionBeforeDownload_;
+  changes_.mainPanel = true;
+  if (hasMainFlight_) DecodeMainFlight();
 }
 
 bool FlightWorkspace::SaveDownload(const QString& path, QString* error) const {

@@ -120,6 +120,9 @@ class FlightWorkspace {
   // A successful download becomes the main flight and what Save writes; a failed one changes
   // nothing. True when the flight was taken.
   bool ApplyDownload(const DownloadResult& result);
+  // After a cancelled download: the main flight shown before it, drawn again as it was decoded
+  // (its panel's caption included).
+  void RestoreMainFlight();
   bool HasDownload() const { return downloadByteCount_ != 0; }
   std::int32_t DownloadByteCount() const { return downloadByteCount_; }
   // Writes the bytes of the last download (never those of a file opened since).
@@ -230,6 +233,7 @@ class FlightWorkspace {
   Flight comparisonFlight_;
   Flight downloadedFlight_;
   bool hasMainFlight_ = false;
+  QString captionBeforeDownload_;
   bool comparisonEnabled_ = true;
   std::int32_t downloadByteCount_ = 0;
   QString mainPath_;

@@ -168,6 +168,28 @@ TEST(ScriptedDownload, HangUpMidFlightEndsAtOnceAndTheLineIsGone) {
   EXPECT_EQ(again.port.error, PortOpenError::NotFound);
 }
 
+// A frame that does not go out (a stalled adapter) ends the exchange at once: no wait for a
+// reply that cannot come, no thirty polls for a flight never asked for.
+TEST(ScriptedDownload, AFrameThatCannotBeSentEndsTheExchangeAtOnce) {
+  for (int failing = 0; failing < 3; ++failing) {
+    ScriptedDevice d;
+    d.altimeter.flight = Samples(40, true);
+    d.line.FailWritesFrom(failing);
+    const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(r.outcome, DownloadOutcome::CommunicationError) << failing;
+    EXPECT_EQ(r.fault, ChannelFault::WriteFailed) << failing;
+    EXPECT_EQ(r.polls, 0) << failing;
+    EXPECT_FALSE(d.channel.IsOpen());
+    // Only the settle waits of the queries that went out.
+    EXPECT_EQ(d.clock.NowMs(), 2 * failing * SettleStepMs) << failing;
+  }
+  ScriptedDevice z;
+  z.line.FailWritesFrom(0);
+  EXPECT_EQ(RunZeroing(z.channel, QStringLiteral("ttyUSB0")).outcome,
+            ZeroingOutcome::CommunicationError);
+  EXPECT_EQ(z.clock.NowMs(), 0);
+}
+
 TEST(ScriptedDownload, MisbehavingDevicesEndClearly) {
   {
     ScriptedDevice d;

@@ -371,6 +371,10 @@ constexpr Entry kEntries[] = {
     {BoardLastFlight,
      {"Ostatni lot: zawodnik %1 · %2 m · %3", "Last flight: competitor %1 · %2 m · %3", 0}},
     {BoardFullScreen, {"Pełny ekran", "Full screen", 0}},
+    {CancelExchange, {"Przerwij", "Cancel", 0}},
+    {CancelExchangeTip,
+     {"Przerwij wymianę z wysokościomierzem; poprzedni lot zostaje (Esc)",
+      "Stop the exchange with the altimeter; the previous flight stays (Esc)", 0}},
 };
 
 constexpr auto kCount = static_cast<std::size_t>(Txt::Count);

@@ -265,6 +265,8 @@ enum class Txt {
   BoardProvisional,
   BoardLastFlight,
   BoardFullScreen,
+  CancelExchange,
+  CancelExchangeTip,
   Count
 };
 

@@ -14,6 +14,7 @@
 
 #include "files/FlightFile.h"
 #include "device/DeviceChannel.h"
+#include "session/DeviceController.h"
 #include "platform/DocumentOpener.h"
 #include "platform/ExecutablePath.h"
 #include "platform/FileDialogs.h"
@@ -30,10 +31,15 @@ namespace hypsor {
 
 MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& settings,
                        QWidget* parent)
-    : QMainWindow(parent), platform_(platform), channel_(std::make_unique<DeviceChannel>()) {
+    : QMainWindow(parent),
+      platform_(platform),
+      device_(platform.line && platform.lineClock
+                  ? std::make_unique<DeviceController>(*platform.line, *platform.lineClock)
+                  : std::make_unique<DeviceController>()) {
   // 1. The window and its controls as designed.
   BuildControls();
   BuildMenu();
+  ConnectDevice();
   // 2. Settings.
   QString error;
   if (!workspace_.LoadSettingsFile(settings, &error)) ShowError(error);
@@ -53,6 +59,10 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
 
 MainWindow::~MainWindow() = default;
 
+DeviceChannel& MainWindow::Channel() {
+  return device_->Channel();
+}
+
 void MainWindow::SetOtherWindows(DeviceSettingsWindow* deviceSettings, InfoWindow* info,
                                  FilterSettingsWindow* filterSettings) {
   deviceSettings_ = deviceSettings;
@@ -65,6 +75,8 @@ void MainWindow::SetOtherWindows(DeviceSettingsWindow* deviceSettings, InfoWindo
 void MainWindow::ApplyLanguage() {
   zeroButton_->setText(T(Txt::ZeroButton));
   readButton_->setText(T(Txt::ReadButton));
+  cancelExchangeButton_->setText(T(Txt::CancelExchange));
+  cancelExchangeButton_->setToolTip(T(Txt::CancelExchangeTip));
   filePanel_->setTitle(T(Txt::FileGroup));
   saveButton_->setText(T(Txt::SaveButton));
   loadButton_->setText(T(Txt::LoadButton));
@@ -187,7 +199,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::CloseAndSave() {
-  channel_->ClosePort();
+  device_->Channel().ClosePort();
   QString error;
   if (workspace_.SaveSettingsFile(&error)) return true;
   // Never a window that cannot be closed: the user may leave without saving.

@@ -2,7 +2,9 @@
 #pragma once
 #include <memory>
 
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 
 #include "device/SessionMessages.h"
@@ -20,10 +22,13 @@ class QPushButton;
 
 namespace hypsor {
 
+class Clock;
 class CommunicationLog;
 class ContestControls;
 class ContestDialogService;
 class DeviceChannel;
+class DeviceController;
+class SerialLine;
 class DeviceSettingsWindow;
 class DocumentOpener;
 class FileDialogService;
@@ -42,6 +47,10 @@ struct PlatformServices {
   // The contest session dialog and the print dialog; without them their menu entries do nothing.
   ContestDialogService* contest = nullptr;
   PrintService* printer = nullptr;
+  // The altimeter's serial line and the clock its exchanges wait on; without them the real
+  // serial port and the system clock.
+  SerialLine* line = nullptr;
+  Clock* lineClock = nullptr;
 };
 
 // The main window: the chart, the action buttons, the panels of the main and the comparison
@@ -59,8 +68,9 @@ class MainWindow : public QMainWindow {
   void SetOtherWindows(DeviceSettingsWindow* deviceSettings, InfoWindow* info,
                        FilterSettingsWindow* filterSettings);
   FlightWorkspace& Workspace() { return workspace_; }
-  // The serial channel; the device settings window shares it.
-  DeviceChannel& Channel() { return *channel_; }
+  // The link to the altimeter; the device settings window shares its channel.
+  DeviceController& Device() { return *device_; }
+  DeviceChannel& Channel();
   FlightChart& Chart() { return *chart_; }
   // Writes the settings file; reports a failure in a box.
   bool SaveSettingsNow();
@@ -75,7 +85,6 @@ class MainWindow : public QMainWindow {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  friend class ExchangeGuard;
   friend class FlightViews;  // the views we add: statistics, markers, readout, exports
   friend class ContestControls;  // the contest session and report entries (MainWindowContest.cpp)
   friend class SimulationControls;  // File → Open simulation… (MainWindowSimulation.cpp)
@@ -112,6 +121,18 @@ class MainWindow : public QMainWindow {
   void onFilterMain();
   void onFilterComparison();
   void onDeviceSettings();
+  void onCancelExchange();
+  // The device controller's reports (MainWindowDevice.cpp).
+  void ConnectDevice();
+  void onExchangeStarted();
+  void onFlightRequested();
+  void onDownloadProgress(int bytes, int pollsLeft);
+  void onZeroingFinished(const ZeroingResult& result);
+  void onDownloadFinished(const DownloadResult& result);
+  void onExchangeEnded();
+  // While an exchange runs, everything that could start another or change the flights is
+  // disabled; what was enabled comes back after it.
+  void SetExchangeRunning(bool running);
   void onFilterSettings();
   // Setup menu: "Save communication log" (MainWindowDevice.cpp).
   void AddCommunicationLogAction();
@@ -123,13 +144,13 @@ class MainWindow : public QMainWindow {
   PlatformServices platform_;
   ContestControls* contest_ = nullptr;  // keeps downloads while a contest session is on
   FlightWorkspace workspace_;
-  std::unique_ptr<DeviceChannel> channel_;
-  std::unique_ptr<CommunicationLog> exchangeLog_;
+  std::unique_ptr<DeviceController> device_;
   DeviceSettingsWindow* deviceSettings_ = nullptr;
   InfoWindow* info_ = nullptr;
   FilterSettingsWindow* filterSettings_ = nullptr;
   bool exchangeRunning_ = false;  // an exchange with the altimeter holds the port
   bool closeRequested_ = false;   // a close that came during an exchange, done after it
+  QList<QPointer<QObject>> disabledForExchange_;
   FlightViews* views_ = nullptr;
 
   // Controls.
@@ -153,6 +174,7 @@ class MainWindow : public QMainWindow {
   QLabel* downloadWarning_ = nullptr;  // below the banner after a flight without end marker
   SessionMessage incompleteWarning_;   // what it says (nothing shown when empty)
   QLineEdit* waitBanner_;
+  QPushButton* cancelExchangeButton_;  // below the progress bar while an exchange runs
   // One panel per flight, the same fields in each.
   struct PanelControls {
     QLabel *maximumLabel, *maximumUnit, *minimumLabel, *minimumUnit;

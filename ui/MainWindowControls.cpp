@@ -110,6 +110,10 @@ void MainWindow::BuildControls() {
   downloadProgress_ = new QProgressBar(client_);
   downloadProgress_->setGeometry(336, 170, 177, 18);
   downloadProgress_->hide();
+  cancelExchangeButton_ = new QPushButton(client_);
+  cancelExchangeButton_->setGeometry(336, 192, 177, 28);
+  cancelExchangeButton_->setShortcut(Qt::Key_Escape);
+  cancelExchangeButton_->hide();
   BuildPanels();
   SetTabOrder();
 
@@ -131,11 +135,13 @@ void MainWindow::BuildControls() {
            {accelerationLabel_, "accelerationLabel"},
            {downloadBanner_, "downloadBanner"},
            {downloadProgress_, "downloadProgress"},
-           {waitBanner_, "waitBanner"}})
+           {waitBanner_, "waitBanner"},
+           {cancelExchangeButton_, "cancelExchangeButton"}})
     w->setObjectName(QString::fromLatin1(name));
 
   connect(readButton_, &QPushButton::clicked, this, &MainWindow::onRead);
   connect(zeroButton_, &QPushButton::clicked, this, &MainWindow::onZero);
+  connect(cancelExchangeButton_, &QPushButton::clicked, this, &MainWindow::onCancelExchange);
   connect(mainFilterButton_, &QPushButton::clicked, this, &MainWindow::onFilterMain);
   connect(saveButton_, &QPushButton::clicked, this, &MainWindow::onSave);
   connect(loadButton_, &QPushButton::clicked, this, &MainWindow::onLoad);

@@ -16,6 +16,7 @@
 #include "device/DeviceChannel.h"
 #include "device/SessionMessages.h"
 #include "device/Sessions.h"
+#include "session/DeviceController.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
@@ -27,37 +28,6 @@
 
 namespace hypsor {
 
-// Marks an exchange as running for its lifetime; a close asked for meanwhile happens after it.
-class ExchangeGuard {
- public:
-  explicit ExchangeGuard(MainWindow* w) : w_(w) {
-    w_->exchangeRunning_ = true;
-    w_->menuBar()->setEnabled(false);
-  }
-  ~ExchangeGuard() {
-    w_->exchangeRunning_ = false;
-    w_->menuBar()->setEnabled(true);
-    if (w_->closeRequested_) {
-      w_->closeRequested_ = false;
-      QMetaObject::invokeMethod(w_, &QWidget::close, Qt::QueuedConnection);
-    }
-  }
-  ExchangeGuard(const ExchangeGuard&) = delete;
-  ExchangeGuard& operator=(const ExchangeGuard&) = delete;
-
- private:
-  MainWindow* w_;
-};
-
-namespace {
-
-// Lays out and paints what changed at once: the exchange is about to wait.
-void PaintNow() {
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-}
-
-}  // namespace
-
 void MainWindow::ShowSessionMessage(const SessionMessage& message) {
   if (!message.show) return;
   const int language = workspace_.LanguageIndex();
@@ -66,10 +36,9 @@ void MainWindow::ShowSessionMessage(const SessionMessage& message) {
 }
 
 CommunicationLog& MainWindow::ExchangeLog() {
-  if (!exchangeLog_) exchangeLog_ = std::make_unique<CommunicationLog>();
-  // Every exchange of the window, the device settings window's included, goes through channel_.
-  channel_->Log = exchangeLog_.get();
-  return *exchangeLog_;
+  // Every exchange of the window, the device settings window's included, goes through the
+  // controller's channel and its log.
+  return device_->Log();
 }
 
 void MainWindow::AddCommunicationLogAction() {
@@ -102,53 +71,101 @@ void MainWindow::ShowDownloadWarning() {
   downloadWarning_->setVisible(incompleteWarning_.show);
 }
 
+void MainWindow::ConnectDevice() {
+  DeviceController* d = device_.get();
+  connect(d, &DeviceController::started, this, &MainWindow::onExchangeStarted);
+  connect(d, &DeviceController::flightRequested, this, &MainWindow::onFlightRequested);
+  connect(d, &DeviceController::progress, this, &MainWindow::onDownloadProgress);
+  connect(d, &DeviceController::zeroingFinished, this, &MainWindow::onZeroingFinished);
+  connect(d, &DeviceController::downloadFinished, this, &MainWindow::onDownloadFinished);
+  connect(d, &DeviceController::idle, this, &MainWindow::onExchangeEnded);
+}
+
+void MainWindow::SetExchangeRunning(bool running) {
+  exchangeRunning_ = running;
+  if (running) {
+    // Every action (menus, keys, the views' and the contest's entries), every control and dock:
+    // nothing may start a second exchange or change the flights the download replaces.
+    disabledForExchange_.clear();
+    auto disable = [this](auto* object) {
+      if (!object->isEnabled()) return;
+      object->setEnabled(false);
+      disabledForExchange_.append(object);
+    };
+    for (QAction* a : findChildren<QAction*>()) disable(a);
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (w != client_ && !w->isWindow()) disable(w);
+    for (QWidget* w : client_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (w != cancelExchangeButton_ && w != downloadBanner_ && w != downloadProgress_ &&
+          w != waitBanner_)
+        disable(w);
+    cancelExchangeButton_->setEnabled(true);
+    cancelExchangeButton_->show();
+    cancelExchangeButton_->raise();
+    return;
+  }
+  cancelExchangeButton_->hide();
+  for (const QPointer<QObject>& object : std::as_const(disabledForExchange_)) {
+    if (auto* a = qobject_cast<QAction*>(object.data())) a->setEnabled(true);
+    if (auto* w = qobject_cast<QWidget*>(object.data())) w->setEnabled(true);
+  }
+  disabledForExchange_.clear();
+}
+
 void MainWindow::onZero() {
   if (exchangeRunning_) return;
-  ExchangeLog();
   if (platform_.boxes.Show(T(Txt::ResetQuestion), T(Txt::ResetQuestionCaption),
                            BoxButtons::OkCancel) != BoxResult::Ok)
     return;
-  ExchangeGuard guard(this);
-  const ZeroingResult r = RunZeroing(*channel_, PortNameText(workspace_.Settings()));
-  ShowSessionMessage(MessageFor(r));
+  if (device_->StartZeroing(PortNameText(workspace_.Settings()))) SetExchangeRunning(true);
 }
 
 void MainWindow::onRead() {
   if (exchangeRunning_) return;
   // A contest folder that cannot keep the flight is found before the altimeter is asked.
   if (contest_ && !contest_->ReadyForDownload()) return;
-  ExchangeLog();
-  ExchangeGuard guard(this);
+  if (device_->StartDownload(PortNameText(workspace_.Settings()))) SetExchangeRunning(true);
+}
 
-  SessionCallbacks callbacks;
-  callbacks.started = [this] {
-    downloadBanner_->setText(T(Txt::DownloadBanner));
-    downloadBanner_->show();
-    downloadProgress_->setRange(0, DownloadPolls);
-    downloadProgress_->setValue(0);
-    downloadProgress_->setFormat(QString());
-    downloadProgress_->show();
-    incompleteWarning_ = {};
-    ShowDownloadWarning();
-    workspace_.BeginDownload();
-    Redraw();
-    PaintNow();
-  };
-  callbacks.beforeFlightRequest = [this] {
-    workspace_.PrepareForFlightData();
-    Redraw();
-    PaintNow();
-  };
-  callbacks.progress = [this](int bytes, int pollsLeft) {
-    downloadProgress_->setValue(DownloadPolls - pollsLeft);
-    downloadProgress_->setFormat(QStringLiteral("%1 B").arg(bytes));
-  };
+void MainWindow::onCancelExchange() {
+  device_->Cancel();
+}
 
-  const DownloadResult r = RunDownload(*channel_, PortNameText(workspace_.Settings()), callbacks);
+void MainWindow::onExchangeStarted() {
+  if (device_->Running() != Exchange::Download) return;
+  downloadBanner_->setText(T(Txt::DownloadBanner));
+  downloadBanner_->show();
+  downloadProgress_->setRange(0, DownloadPolls);
+  downloadProgress_->setValue(0);
+  downloadProgress_->setFormat(QString());
+  downloadProgress_->show();
+  incompleteWarning_ = {};
+  ShowDownloadWarning();
+  workspace_.BeginDownload();
+  Redraw();
+}
+
+void MainWindow::onFlightRequested() {
+  workspace_.PrepareForFlightData();
+  Redraw();
+}
+
+void MainWindow::onDownloadProgress(int bytes, int pollsLeft) {
+  downloadProgress_->setValue(DownloadPolls - pollsLeft);
+  downloadProgress_->setFormat(QStringLiteral("%1 B").arg(bytes));
+}
+
+void MainWindow::onZeroingFinished(const ZeroingResult& result) {
+  ShowSessionMessage(MessageFor(result));
+}
+
+void MainWindow::onDownloadFinished(const DownloadResult& r) {
   downloadBanner_->hide();
   downloadProgress_->hide();
-  // Only a whole download replaces the flight that Save writes.
+  // Only a whole download replaces the flight that Save writes; a cancelled one brings back the
+  // flight that was shown.
   const bool taken = workspace_.ApplyDownload(r);
+  if (r.outcome == DownloadOutcome::Cancelled) workspace_.RestoreMainFlight();
   Redraw();
   if (taken && contest_) {
     contest_->KeepDownload(r);
@@ -174,16 +191,31 @@ void MainWindow::onRead() {
   }
 }
 
+void MainWindow::onExchangeEnded() {
+  SetExchangeRunning(false);
+  // A close asked for during the exchange happens now.
+  if (closeRequested_) {
+    closeRequested_ = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
+}
+
 void MainWindow::onDeviceSettings() {
   if (exchangeRunning_ || !deviceSettings_) return;
-  ExchangeLog();
-  {
-    ExchangeGuard guard(this);
-    waitBanner_->setText(T(Txt::WaitBanner));
-    waitBanner_->show();
-    PaintNow();
-    deviceSettings_->ReadBeforeShow();
-    waitBanner_->hide();
+  // The settings are read on this thread, the window painted between the waits.
+  exchangeRunning_ = true;
+  menuBar()->setEnabled(false);
+  waitBanner_->setText(T(Txt::WaitBanner));
+  waitBanner_->show();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  deviceSettings_->ReadBeforeShow();
+  waitBanner_->hide();
+  menuBar()->setEnabled(true);
+  exchangeRunning_ = false;
+  if (closeRequested_) {
+    closeRequested_ = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    return;
   }
   deviceSettings_->exec();
 }

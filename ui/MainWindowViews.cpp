@@ -46,6 +46,7 @@ QAction* Toggle(QObject* parent, const char* name, bool on) {
 // ---------------------------------------------------------------- the window's side
 
 bool MainWindow::OpenFlightFile(const QString& path, FlightSlot slot) {
+  if (exchangeRunning_) return false;  // the download about to land would replace it
   QString error;
   const bool ok = slot == FlightSlot::Main ? workspace_.OpenMainFlight(path, &error)
                                            : workspace_.OpenComparison(path, &error);
@@ -281,13 +282,15 @@ bool FlightViews::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == &window_ && event->type() == QEvent::DragEnter) {
     auto* e = static_cast<QDragEnterEvent*>(event);
-    if (!DroppedFile(e->mimeData()).isEmpty()) e->acceptProposedAction();
+    // A file dropped during an exchange would change the flights the download replaces.
+    if (!window_.ExchangeRunning() && !DroppedFile(e->mimeData()).isEmpty())
+      e->acceptProposedAction();
     return true;
   }
   if (watched == &window_ && event->type() == QEvent::Drop) {
     auto* e = static_cast<QDropEvent*>(event);
     const QString path = DroppedFile(e->mimeData());
-    if (path.isEmpty()) return true;
+    if (path.isEmpty() || window_.ExchangeRunning()) return true;
     e->acceptProposedAction();
     // Shift held: the file becomes the comparison.
     const bool comparison = e->modifiers().testFlag(Qt::ShiftModifier);

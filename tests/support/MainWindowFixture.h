@@ -30,6 +30,9 @@ struct MainWindowFixture {
   FakeFileDialogs dialogs;
   FakeDocumentOpener documents;
   std::unique_ptr<AppWindows> windows;
+  // The altimeter's line and its clock, when a test gives a scripted one.
+  SerialLine* line = nullptr;
+  Clock* lineClock = nullptr;
 
   QString SettingsPath() const { return dir.filePath(QStringLiteral("hypsor.par")); }
   // The per-user file the window falls back to when the settings file cannot be read.
@@ -40,8 +43,10 @@ struct MainWindowFixture {
   // The window's own preferences file lives in the test's folder too.
   void Create() {
     qputenv("HYPSOR_PREFERENCES", PreferencesPath().toLocal8Bit());
-    windows = CreateWindows({boxes, dialogs, documents},
-                            SettingsPaths{SettingsPath(), SettingsPath(), FallbackPath()});
+    PlatformServices services{boxes, dialogs, documents};
+    services.line = line;
+    services.lineClock = lineClock;
+    windows = CreateWindows(services, SettingsPaths{SettingsPath(), SettingsPath(), FallbackPath()});
   }
   template <class T>
   T* Control(const char* name) {
@@ -63,9 +68,15 @@ struct MainWindowFixture {
     dialogs.openNames << path;
     Click("compareButton");
   }
-  // Clicks a button of the main window by its object name.
+  // Clicks a button of the main window by its object name; an exchange with the altimeter it
+  // starts runs to its end first.
   void Click(const char* name) {
     if (auto* b = Control<QAbstractButton>(name)) QTest::mouseClick(b, Qt::LeftButton);
+    WaitForExchange();
+  }
+  void WaitForExchange() {
+    if (!windows) return;
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !Window().ExchangeRunning(); }, 60000));
   }
   // Triggers a menu action of the main window by its object name.
   void Trigger(const char* name) {

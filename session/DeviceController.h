@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <atomic>
+#include <memory>
+
+#include <QObject>
+#include <QString>
+
+#include "device/Sessions.h"
+
+class QThread;
+
+namespace hypsor {
+
+class Clock;
+class CommunicationLog;
+class DeviceChannel;
+class SerialLine;
+
+// What the controller is doing with the altimeter.
+enum class Exchange { None, Zeroing, Download };
+
+// The program's link to the altimeter, without widgets: it owns the line, the channel and the
+// communication log, and runs zeroing and downloads on a thread of their own, so whoever shows
+// them (the window, hypsor-cli) only asks and listens. One exchange at a time; Cancel ends a
+// running one within a wait step with the port closed. Signals arrive on the controller's
+// thread.
+class DeviceController : public QObject {
+  Q_OBJECT
+ public:
+  // The real serial port and the system clock.
+  explicit DeviceController(QObject* parent = nullptr);
+  // The given line and clock (a scripted altimeter on a virtual clock); both must outlive the
+  // controller.
+  DeviceController(SerialLine& line, Clock& clock, QObject* parent = nullptr);
+  ~DeviceController() override;  // cancels a running exchange and waits for its end
+
+  // The channel, for exchanges run on the caller's thread (the device settings window). Only
+  // while no exchange runs.
+  DeviceChannel& Channel() { return *channel_; }
+  CommunicationLog& Log() { return *log_; }
+  // Names absolute paths accepted as ports (the command line's).
+  void AcceptPaths(bool accept);
+
+  Exchange Running() const { return running_; }
+  bool Busy() const { return running_ != Exchange::None; }
+  // Start an exchange unless one runs (false then). The port is opened by the exchange; its
+  // failure comes back in the result.
+  bool StartZeroing(const QString& portName);
+  bool StartDownload(const QString& portName, const DownloadPolling& polling = {});
+  // Asks the running exchange to stop; safe from any thread and from a signal handler.
+  void Cancel() { cancel_.store(true); }
+  // Blocks the calling thread until the running exchange has ended and its result signal has
+  // been emitted (for the command line, which has nothing to show meanwhile).
+  void WaitForEnd();
+
+ signals:
+  // The port is open and the exchange begins.
+  void started(hypsor::Exchange exchange);
+  // A download is about to ask for the flight: the chart makes room for it.
+  void flightRequested();
+  // After every poll of a download: bytes received so far and polls left.
+  void progress(int bytesReceived, int pollsLeft);
+  void zeroingFinished(const hypsor::ZeroingResult& result);
+  void downloadFinished(const hypsor::DownloadResult& result);
+  // After the result's signal: Busy() is false again.
+  void idle();
+
+ private:
+  template <class Work>
+  bool Start(Exchange exchange, Work work);
+  void Finish();
+
+  std::unique_ptr<CommunicationLog> log_;
+  std::unique_ptr<DeviceChannel> channel_;
+  std::atomic<bool> cancel_{false};
+  Exchange running_ = Exchange::None;
+  QThread* thread_ = nullptr;
+};
+
+}  // namespace hypsor
+
+Q_DECLARE_METATYPE(hypsor::ZeroingResult)
+Q_DECLARE_METATYPE(hypsor::DownloadResult)

@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The device controller runs exchanges on its own thread against a scripted altimeter: what it
+// reports and in which order, one exchange at a time, and a Cancel that ends any wait at once
+// with the port closed and nothing taken.
+#include <gtest/gtest.h>
+
+#include <QThread>
+#include <QtTest/QTest>
+
+#include <thread>
+
+#include "device/CommunicationLog.h"
+#include "device/DeviceChannel.h"
+#include "device/SessionMessages.h"
+#include "session/DeviceController.h"
+#include "tests/support/GateClock.h"
+#include "tests/support/ScriptedDevice.h"
+#include "tests/support/TestFlights.h"
+
+namespace hypsor {
+namespace {
+
+using test::GateClock;
+using test::ScriptedAltimeter;
+
+QByteArray Samples(int n, bool endMarker) {
+  QByteArray f = test::MakeFlight({}).left(32);
+  for (int k = 0; k < n; ++k) f.append(char((1000 + k) & 0xFF)).append(char((1000 + k) >> 8));
+  if (endMarker) f.append("\xFF\xFF", 2);
+  return f;
+}
+
+struct Rig {
+  ScriptedAltimeter altimeter;
+  GateClock clock;
+  ScriptedLine line{clock, [this](const ScriptedLine::Frame& f) { return altimeter(f); }};
+  DeviceController device{line, clock};
+
+  QList<QByteArray> Frames() const {
+    QList<QByteArray> out;
+    for (const ScriptedLine::Frame& f : line.Frames())
+      out.append(QByteArray(reinterpret_cast<const char*>(f.data()), 8));
+    return out;
+  }
+  // Waits (handling nothing) until the exchange stands at the clock's stop.
+  bool WaitForStop() {
+    for (int k = 0; k < 2000 && !clock.Reached(); ++k) QThread::msleep(5);
+    return clock.Reached();
+  }
+};
+
+TEST(DeviceController, RunsADownloadOnItsOwnThreadAndReportsItInOrder) {
+  Rig rig;
+  rig.altimeter.flight = Samples(300, true);
+  QStringList events;
+  DownloadResult result;
+  bool onCallersThread = true;
+  const auto note = [&](const char* what) {
+    events << what;
+    onCallersThread &= QThread::currentThread() == rig.device.thread();
+  };
+  DeviceController& d = rig.device;
+  QObject::connect(&d, &DeviceController::started, &d, [&] { note("started"); });
+  QObject::connect(&d, &DeviceController::flightRequested, &d, [&] { note("flight"); });
+  QObject::connect(&d, &DeviceController::progress, &d, [&](int bytes, int) {
+    if (events.last() != "progress") note("progress");
+    EXPECT_GT(bytes, 0);
+  });
+  QObject::connect(&d, &DeviceController::downloadFinished, &d, [&](const DownloadResult& r) {
+    note("finished");
+    result = r;
+    EXPECT_TRUE(d.Busy()) << "busy until its result has been handled";
+  });
+  QObject::connect(&d, &DeviceController::idle, &d, [&] { note("idle"); });
+
+  ASSERT_TRUE(d.StartDownload(QStringLiteral("ttyUSB0")));
+  EXPECT_EQ(d.Running(), Exchange::Download);
+  // One exchange at a time.
+  EXPECT_FALSE(d.StartDownload(QStringLiteral("ttyUSB0")));
+  EXPECT_FALSE(d.StartZeroing(QStringLiteral("ttyUSB0")));
+  d.WaitForEnd();
+  EXPECT_FALSE(d.Busy());
+  EXPECT_EQ(events, QStringList({"started", "flight", "progress", "finished", "idle"}));
+  EXPECT_TRUE(onCallersThread);
+  ASSERT_EQ(result.outcome, DownloadOutcome::Ok);
+  EXPECT_EQ(result.DownloadByteCount, 32 + 602);
+  EXPECT_FALSE(rig.line.IsOpen());
+
+  // The same frames as the session run directly on the caller's thread.
+  test::ScriptedDevice direct;
+  direct.altimeter.flight = rig.altimeter.flight;
+  ASSERT_EQ(RunDownload(direct.channel, QStringLiteral("ttyUSB0")).outcome, DownloadOutcome::Ok);
+  EXPECT_EQ(rig.Frames(), direct.Frames());
+  EXPECT_EQ(rig.clock.NowMs(), direct.clock.NowMs());
+}
+
+TEST(DeviceController, CancelEndsADownloadWithinAWaitStepAndTheNextOneWorks) {
+  Rig rig;
+  // A flight that trickles in: 16 bytes every 100 ms, far longer than the polls last.
+  rig.altimeter.flight = Samples(2000, true);
+  rig.altimeter.chunkMs = 100;
+  // Stopped in the third poll, well after the flight was asked for.
+  rig.clock.StopAt(4 * SettleStepMs + 2 * DownloadPollMs + 120);
+  DownloadResult result;
+  QObject::connect(&rig.device, &DeviceController::downloadFinished, &rig.device,
+                   [&](const DownloadResult& r) { result = r; });
+  ASSERT_TRUE(rig.device.StartDownload(QStringLiteral("ttyUSB0")));
+  ASSERT_TRUE(rig.WaitForStop());
+  rig.device.Cancel();
+  const std::int64_t cancelledAt = rig.clock.NowMs();
+  rig.clock.Go();
+  rig.device.WaitForEnd();
+
+  EXPECT_EQ(result.outcome, DownloadOutcome::Cancelled);
+  EXPECT_EQ(result.fault, ChannelFault::Cancelled);
+  EXPECT_TRUE(result.flightRequested);
+  EXPECT_FALSE(result.flight);
+  EXPECT_FALSE(rig.line.IsOpen()) << "the port is released";
+  EXPECT_LE(rig.clock.NowMs() - cancelledAt, DeviceChannel::kWaitStepMs);
+  EXPECT_FALSE(MessageFor(result).show) << "the user knows; no box";
+  EXPECT_TRUE(rig.device.Log().Text().contains("cancelled by the user"));
+
+  // The next exchange starts afresh: not cancelled, the port opened again.
+  rig.altimeter.flight = Samples(40, true);
+  rig.altimeter.chunkMs = 2;
+  ASSERT_TRUE(rig.device.StartDownload(QStringLiteral("ttyUSB0")));
+  rig.device.WaitForEnd();
+  EXPECT_EQ(result.outcome, DownloadOutcome::Ok);
+  EXPECT_EQ(rig.line.Opens(), 2);
+}
+
+TEST(DeviceController, CancelEndsAZeroingAndADestroyedControllerEndsItsExchange) {
+  {
+    Rig rig;
+    rig.clock.StopAt(100);  // inside the wait for the zeroing's reply
+    ZeroingResult result;
+    QObject::connect(&rig.device, &DeviceController::zeroingFinished, &rig.device,
+                     [&](const ZeroingResult& r) { result = r; });
+    ASSERT_TRUE(rig.device.StartZeroing(QStringLiteral("ttyUSB0")));
+    ASSERT_TRUE(rig.WaitForStop());
+    rig.device.Cancel();
+    rig.clock.Go();
+    rig.device.WaitForEnd();
+    EXPECT_EQ(result.outcome, ZeroingOutcome::Cancelled);
+    EXPECT_FALSE(MessageFor(result).show);
+    EXPECT_FALSE(rig.line.IsOpen());
+    ASSERT_EQ(rig.Frames().size(), 1);
+    EXPECT_EQ(rig.Frames()[0], test::Bytes({'e', '2', '2', '3', 0, 0, 0, 0}));
+  }
+  // A window closed by force mid-download: the controller cancels, waits and closes the port.
+  ScriptedAltimeter altimeter;
+  altimeter.flight = Samples(2000, true);
+  altimeter.chunkMs = 100;
+  GateClock clock;
+  clock.StopAt(4 * SettleStepMs + DownloadPollMs + 50);
+  ScriptedLine line(clock, [&](const ScriptedLine::Frame& f) { return altimeter(f); });
+  auto device = std::make_unique<DeviceController>(line, clock);
+  ASSERT_TRUE(device->StartDownload(QStringLiteral("ttyUSB0")));
+  for (int k = 0; k < 2000 && !clock.Reached(); ++k) QThread::msleep(5);
+  ASSERT_TRUE(clock.Reached());
+  std::thread release([&] { clock.Go(); });
+  device.reset();
+  release.join();
+  EXPECT_FALSE(line.IsOpen());
+}
+
+}  // namespace
+}  // namespace hypsor
