@@ -8,6 +8,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <QThread>
+
+#include <csignal>
+
 #include <sys/stat.h>
 
 #include "tests/support/CliProcess.h"
@@ -65,6 +69,29 @@ TEST(CliDownload, WritesTheFlightFileAndReportsFailuresWithoutTouchingIt) {
   EXPECT_EQ(ReadFile(out), before);
   EXPECT_EQ(test::RunCli({"download", "--port", "ttyQQ9"}).status, 1);
   EXPECT_EQ(test::RunCli({"download", "--port", "ttyUSB10", "--out", out}).status, 1);
+}
+
+// Ctrl+C while the flight trickles in: the exchange ends, the port is closed, nothing is
+// written, and the exit status says the command was interrupted.
+TEST(CliDownload, CtrlCCancelsTheDownloadAndWritesNothing) {
+  ASSERT_FALSE(test::CliPath().isEmpty());
+  SimProcess sim({"--fault", "stall"});
+  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
+  QTemporaryDir dir;
+  const QString out = dir.filePath(QStringLiteral("flight.hyp"));
+  QProcess cli;
+  cli.start(test::CliPath(), {"download", "--port", sim.PortName(), "--out", out});
+  ASSERT_TRUE(cli.waitForStarted());
+  // Interrupted once the flight has been asked for.
+  const QByteArray request = Frame({'e', '1', 0, 0, 0, 0, 0, 0});
+  for (int k = 0; k < 600 && !sim.ReceivedFrames().contains(request); ++k) QThread::msleep(20);
+  ASSERT_TRUE(sim.ReceivedFrames().contains(request));
+  ::kill(static_cast<pid_t>(cli.processId()), SIGINT);
+  ASSERT_TRUE(cli.waitForFinished(30000));
+  EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(cli.exitCode(), 130);
+  EXPECT_TRUE(QString::fromUtf8(cli.readAllStandardError()).contains("cancelled"));
+  EXPECT_FALSE(QFileInfo::exists(out));
 }
 
 TEST(CliDownload, StandardOutputLinksAndSpecialTargets) {

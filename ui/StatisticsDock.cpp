@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/StatisticsDock.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QLocale>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include "files/FlightFile.h"
@@ -162,6 +165,15 @@ void StatisticsDock::Show(const FlightWorkspace& w) {
     item->setText(shown[c] ? FlightSha256(w, flightOf[c]) : QString());
     item->setToolTip(item->text());
   }
+}
+
+QSize StatisticsDock::sizeHint() const {
+  // The row titles as they need, and for each flight's column a number with its decimals on
+  // one line, so values do not start out squeezed to "3…".
+  const int value = table_->fontMetrics().horizontalAdvance(QStringLiteral("00000.00")) + 16;
+  const int width = table_->verticalHeader()->sizeHint().width() + 2 * value +
+                    table_->verticalScrollBar()->sizeHint().width() + 2 * table_->frameWidth();
+  return {std::max(width, QDockWidget::sizeHint().width()), QDockWidget::sizeHint().height()};
 }
 
 QString StatisticsDock::Value(int row, int column) const {

@@ -21,6 +21,9 @@ class StatisticsDock : public QDockWidget {
   // The text in a row (0 apogee ... 8 landing recorded, then the rows below, then the file's
   // SHA-256) of a flight's column.
   QString Value(int row, int column) const;
+  // The panel starts wide enough for its titles and both flights' numbers; the user may
+  // narrow it.
+  QSize sizeHint() const override;
   // The rows after the statistics: the apogee before and after the filter and their
   // difference, the data-quality flags, and the main flight against its simulation.
   enum ExtraRow {

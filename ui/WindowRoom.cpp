@@ -72,14 +72,21 @@ void WindowRoom::Arrange() {
   arranging_ = true;
   QList<QDockWidget*> docked, shown;
   int width = kDockWidth;
+  int wanted = kDockWidth;
   for (QDockWidget* d : window_.findChildren<QDockWidget*>(Qt::FindDirectChildrenOnly)) {
     Watch(d);
     if (d->isFloating()) continue;
     docked << d;
     if (!d->isHidden()) shown << d;
     width = std::max(width, d->minimumSizeHint().width());
+    if (!d->isHidden()) wanted = std::max(wanted, d->sizeHint().width());
   }
   const bool right = FitsBeside(window_.width(), width);
+  // Beside the chart the docks get the width their contents ask for (the statistics' numbers
+  // whole), as far as the top row keeps its room and the chart most of the window.
+  if (right)
+    width = std::clamp(std::min(wanted, kWidestDock), width,
+                       std::max(width, window_.width() - kDockFrame - TopRowWidth()));
   const Qt::DockWidgetArea area = right ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea;
   for (QDockWidget* d : docked) {
     if (window_.dockWidgetArea(d) == area) continue;

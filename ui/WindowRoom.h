@@ -20,6 +20,7 @@ class WindowRoom : public QObject {
   static int TopRowWidth();
   static constexpr int kDockWidth = 320;
   static constexpr int kDockFrame = 12;
+  static constexpr int kWidestDock = 480;
   // Whether a window this wide has room for the top row and a dock this wide beside it.
   static bool FitsBeside(int windowWidth, int dockWidth);
   // The height of the docks below the chart.
