@@ -16,7 +16,7 @@
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
-#include "device/SessionMessages.h"
+#include "session/SessionMessages.h"
 #include "device/Sessions.h"
 #include "files/FlightFile.h"
 #include "files/SettingsFile.h"

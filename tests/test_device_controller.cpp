@@ -11,7 +11,7 @@
 
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
-#include "device/SessionMessages.h"
+#include "session/SessionMessages.h"
 #include "session/DeviceController.h"
 #include "tests/support/GateClock.h"
 #include "tests/support/ScriptedDevice.h"

@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "device/DeviceChannel.h"
-#include "device/SessionMessages.h"
+#include "session/SessionMessages.h"
 #include "files/SettingsFile.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/MainWindowFixture.h"

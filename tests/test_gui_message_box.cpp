@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "device/SessionMessages.h"
+#include "session/SessionMessages.h"
 #include "platform/widgets/QtPlatform.h"
 
 using namespace hypsor;

@@ -14,7 +14,7 @@
 #include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
 #include "device/PortChoices.h"
-#include "device/SessionMessages.h"
+#include "session/SessionMessages.h"
 #include "files/SettingsFile.h"
 #include "platform/MessageBox.h"
 #include "platform/SerialDevices.h"

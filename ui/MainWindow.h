@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "device/SessionMessages.h"
+#include "session/SessionMessages.h"
 #include "session/FlightWorkspace.h"
 #include "text/Texts.h"
 

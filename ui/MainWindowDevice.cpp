@@ -14,7 +14,7 @@
 
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
-#include "device/SessionMessages.h"
+#include "session/SessionMessages.h"
 #include "device/Sessions.h"
 #include "session/DeviceController.h"
 #include "platform/AtomicFile.h"

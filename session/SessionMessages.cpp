@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "device/SessionMessages.h"
+#include "session/SessionMessages.h"
 
 #include "platform/SerialDevices.h"
 
