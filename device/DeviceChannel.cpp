@@ -194,13 +194,17 @@ void DeviceChannel::FlushOutput() {
   if (!port_->FlushOutput() && port_->DeviceGone()) DeviceGone();
 }
 
-int DeviceChannel::SendCommand(std::uint8_t code) {
+void DeviceChannel::BeginCommand(std::uint8_t code) {
   RxCount = 0;
   ReadPosition = 0;
   DiscardedCount = 0;
   FlushOutput();
   CommandFrame[0] = 'e';
   CommandFrame[1] = code;
+}
+
+int DeviceChannel::SendCommand(std::uint8_t code) {
+  BeginCommand(code);
   return SendFrame(CommandFrame);
 }
 

@@ -91,7 +91,10 @@ class DeviceChannel {
   bool SettleWait();
   // Waits until everything written has been sent; received bytes stay.
   void FlushOutput();
-  // The opening of a short exchange: counters reset, output flushed, frame bytes 0-1 set, sent.
+  // The opening of every command: counters reset, output flushed, frame bytes 0-1 set ("e" and
+  // the code); bytes 2-7 stay as earlier commands left them.
+  void BeginCommand(std::uint8_t code);
+  // BeginCommand and the frame sent.
   int SendCommand(std::uint8_t code);
   // SendCommand, SettleWait, ReadPending. A complete query reply is exactly 8 bytes.
   int QueryDevice(std::uint8_t code);

@@ -23,14 +23,6 @@ bool Acknowledged(const DeviceChannel& channel, int n) {
   return n == kAckSize && channel.RxBuffer[1] == kAck;
 }
 
-void BeginWrite(DeviceChannel& channel, std::uint8_t code) {
-  channel.RxCount = 0;
-  channel.ReadPosition = 0;
-  channel.FlushOutput();
-  channel.CommandFrame[0] = 'e';
-  channel.CommandFrame[1] = code;
-}
-
 // Sends the frame and collects the answer; -1 when the channel failed meanwhile.
 int WriteAndCollect(DeviceChannel& channel) {
   if (!channel.SendFrame(channel.CommandFrame)) return -1;
@@ -55,7 +47,7 @@ UploadResult WriteSettingsFrames(DeviceChannel& channel, std::uint8_t zeroing) {
   result.settingsWriteRefused = first == kAckSize && channel.RxBuffer[1] != kAck;
 
   // Bytes 3-7 stay as the settings write set them.
-  BeginWrite(channel, kZeroingWrite);
+  channel.BeginCommand(kZeroingWrite);
   channel.CommandFrame[2] = zeroing;
   const int second = WriteAndCollect(channel);
   if (second < 0) return lost();
@@ -125,7 +117,7 @@ UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& 
     return result;
   }
 
-  BeginWrite(channel, kSettingsWrite);
+  channel.BeginCommand(kSettingsWrite);
   // Each value goes into the frame as soon as it passes; a refusal leaves the earlier ones.
   struct Check {
     SettingsField field;
@@ -245,7 +237,7 @@ UploadResult UploadRawSettings(DeviceChannel& channel, const RawSettings& raw) {
   UploadResult result;
   channel.ClearFault();
   if (!channel.IsOpen()) return result;
-  BeginWrite(channel, kSettingsWrite);
+  channel.BeginCommand(kSettingsWrite);
   std::copy(raw.settings.begin(), raw.settings.end(), channel.CommandFrame.begin() + 2);
   return WriteSettingsFrames(channel, raw.zeroing);
 }

@@ -31,12 +31,8 @@ ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
   }
   if (callbacks.started) callbacks.started();
 
-  channel.FlushOutput();
-  channel.RxCount = 0;
-  channel.ReadPosition = 0;
   // Bytes 4-7 stay as earlier commands left them.
-  channel.CommandFrame[0] = 'e';
-  channel.CommandFrame[1] = '2';
+  channel.BeginCommand('2');
   channel.CommandFrame[2] = '2';
   channel.CommandFrame[3] = '3';
   if (channel.SendFrame(channel.CommandFrame)) {
@@ -99,10 +95,7 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   channel.FlushOutput();
   if (callbacks.beforeFlightRequest) callbacks.beforeFlightRequest();
 
-  channel.CommandFrame[0] = 'e';
-  channel.CommandFrame[1] = kFlight;
-  channel.RxCount = 0;
-  channel.DiscardedCount = 0;
+  channel.BeginCommand(kFlight);
   result.flightRequested = true;
   // A request that did not go out gets no flight: no reason to poll for one.
   if (!channel.SendFrame(channel.CommandFrame)) return fail();
