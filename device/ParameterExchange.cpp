@@ -19,6 +19,27 @@ unsigned Word(const DeviceChannel& channel, int offset) {
   return channel.RxBuffer[offset] | (static_cast<unsigned>(channel.RxBuffer[offset + 1]) << 8);
 }
 
+// The settings as the "5" frame carries them (bytes 2-7) and the "4" report gives them: each
+// value's first byte in both, its width (low byte first), the window's limit and its name on
+// the command line. The report's bytes 1-2 hold the serial number, which is never written.
+struct SettingsFrameField {
+  const char* key;
+  SettingsField field;  // the window's field; None for a list choice
+  std::uint32_t limit;
+  int frame;
+  int report;
+  int width;
+};
+constexpr SettingsFrameField kCompetitor{"competitor", SettingsField::Competitor,
+                                         CompetitorLimit, 2, 0, 1};
+constexpr SettingsFrameField kCalibration{"calibration", SettingsField::Calibration,
+                                          CalibrationUploadLimit, 3, 3, 2};
+constexpr SettingsFrameField kTrigger{"trigger", SettingsField::Trigger, TriggerLimit, 5, 5, 2};
+// The window offers sampling codes 0-7; the device keeps more bits in the byte.
+constexpr SettingsFrameField kSampling{"sampling", SettingsField::None, 7, 7, 7, 1};
+constexpr SettingsFrameField kSettingsFrame[] = {kCompetitor, kCalibration, kTrigger, kSampling};
+constexpr int kFirstSettingsByte = 2;  // RawSettings::settings[0] is frame byte 2
+
 bool Acknowledged(const DeviceChannel& channel, int n) {
   return n == kAckSize && channel.RxBuffer[1] == kAck;
 }
@@ -79,11 +100,11 @@ SettingsReadResult ReadDeviceSettings(DeviceChannel& channel) {
   const int n = channel.QueryDevice(kSettingsReport);
   if (failed() || n != kReportSize) return result;
   DeviceSettings& s = result.settings;
-  s.competitor = channel.RxBuffer[0];
+  s.competitor = channel.RxBuffer[kCompetitor.report];
   s.serial = Word(channel, 1);
-  s.calibration = Word(channel, 3);
-  s.trigger = Word(channel, 5);
-  s.samplingCode = channel.RxBuffer[7] & 0x0Fu;
+  s.calibration = Word(channel, kCalibration.report);
+  s.trigger = Word(channel, kTrigger.report);
+  s.samplingCode = channel.RxBuffer[kSampling.report] & 0x0Fu;
   std::copy_n(channel.RxBuffer.begin(), kReportSize, s.report.begin());
   result.reportRead = true;
 
@@ -118,64 +139,60 @@ UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& 
   }
 
   channel.BeginCommand(kSettingsWrite);
-  // Each value goes into the frame as soon as it passes; a refusal leaves the earlier ones.
-  struct Check {
-    SettingsField field;
-    const QString* text;
-    std::uint32_t limit;
-    int offset;
-    int width;
+  // Each value goes into the frame as soon as it passes, in this order; a refusal leaves the
+  // earlier ones.
+  const std::pair<const SettingsFrameField*, const QString*> checks[] = {
+      {&kCalibration, &values.calibration},
+      {&kTrigger, &values.trigger},
+      {&kCompetitor, &values.competitor},
   };
-  const Check checks[] = {
-      {SettingsField::Calibration, &values.calibration, CalibrationUploadLimit, 3, 2},
-      {SettingsField::Trigger, &values.trigger, TriggerLimit, 5, 2},
-      {SettingsField::Competitor, &values.competitor, CompetitorLimit, 2, 1},
-  };
-  for (const Check& check : checks) {
-    const std::optional<std::int32_t> value = ParseIntegerText(*check.text);
+  for (const auto& [f, text] : checks) {
+    const std::optional<std::int32_t> value = ParseIntegerText(*text);
     if (!value) {
       result.outcome = UploadOutcome::NotANumber;
-      result.field = check.field;
-      result.badText = *check.text;
+      result.field = f->field;
+      result.badText = *text;
       return result;
     }
-    if (AboveLimit(*value, check.limit)) {
+    if (AboveLimit(*value, f->limit)) {
       result.outcome = UploadOutcome::TooLarge;
-      result.field = check.field;
+      result.field = f->field;
       return result;
     }
     const auto v = static_cast<std::uint32_t>(*value);
-    channel.CommandFrame[check.offset] = static_cast<std::uint8_t>(v & 0xFF);
-    if (check.width == 2)
-      channel.CommandFrame[check.offset + 1] = static_cast<std::uint8_t>(v >> 8);
+    for (int b = 0; b < f->width; ++b)
+      channel.CommandFrame[static_cast<std::size_t>(f->frame + b)] =
+          static_cast<std::uint8_t>((v >> (8 * b)) & 0xFF);
   }
-  channel.CommandFrame[7] = static_cast<std::uint8_t>(values.samplingIndex & 0xFF);
+  channel.CommandFrame[kSampling.frame] = static_cast<std::uint8_t>(values.samplingIndex & 0xFF);
   return WriteSettingsFrames(channel, static_cast<std::uint8_t>(values.zeroingIndex & 0xFF));
 }
 
 RawSettings RawSettingsOf(const DeviceSettings& read) {
   RawSettings raw;
-  raw.settings = {read.report[0], read.report[3], read.report[4],
-                  read.report[5], read.report[6], read.report[7]};
+  for (const SettingsFrameField& f : kSettingsFrame)
+    for (int b = 0; b < f.width; ++b)
+      raw.settings[static_cast<std::size_t>(f.frame - kFirstSettingsByte + b)] =
+          read.report[static_cast<std::size_t>(f.report + b)];
   raw.zeroing = read.zeroingReport[0];
   return raw;
 }
 
 namespace {
 
-// The keys of a named upload with the window's limits: sampling and manual zeroing are list
-// choices there, so only their entries exist.
+// The keys of a named upload with the window's limits: the settings frame's values, and the
+// manual-zeroing mode of the "C" frame (a list choice of two in the window).
 struct SettingKey {
   const char* name;
   std::uint32_t limit;
   int offset;  // into RawSettings::settings; -1 for the zeroing byte
   int width;
 };
+constexpr SettingKey KeyOf(const SettingsFrameField& f) {
+  return {f.key, f.limit, f.frame - kFirstSettingsByte, f.width};
+}
 constexpr SettingKey kSettingKeys[] = {
-    {"competitor", CompetitorLimit, 0, 1},
-    {"calibration", CalibrationUploadLimit, 1, 2},
-    {"trigger", TriggerLimit, 3, 2},
-    {"sampling", 7, 5, 1},
+    KeyOf(kCompetitor), KeyOf(kCalibration), KeyOf(kTrigger), KeyOf(kSampling),
     {"manual_zero", 1, -1, 1},
 };
 
