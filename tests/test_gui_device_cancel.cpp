@@ -17,9 +17,7 @@
 #include "files/SettingsFile.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
-#include "tests/support/GateClock.h"
-#include "tests/support/MainWindowFixture.h"
-#include "tests/support/ScriptedAltimeter.h"
+#include "tests/support/ScriptedWindowFixture.h"
 #include "tests/support/SeriesValues.h"
 #include "tests/support/TestFlights.h"
 #include "tests/support/TestPaths.h"
@@ -33,15 +31,7 @@ QByteArray Samples(int n) {
   return f.append("\xFF\xFF", 2);
 }
 
-struct Scripted : test::MainWindowFixture {
-  test::ScriptedAltimeter altimeter;
-  test::GateClock clock;
-  ScriptedLine scripted{clock, [this](const ScriptedLine::Frame& f) { return altimeter(f); }};
-  Scripted() {
-    line = &scripted;
-    lineClock = &clock;
-    Show(1000, 700);
-  }
+struct Scripted : test::ScriptedWindowFixture {
   // Drops a file on the window; true when the window took it.
   bool Drop(const QString& path) {
     QMimeData data;
