@@ -152,11 +152,20 @@ TEST(CliDownload, DataAfterTheEndMarkerIsAWholeFlightWithAWarning) {
   const QString out = dir.filePath(QStringLiteral("flight.hyp"));
   SimProcess sim({"--no-pacing", "--fault", "garbage-after"});
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  const test::CliRun r = test::RunCli({"download", "--port", sim.PortName(), "--out", out});
+  // The marker is not among the last bytes, so every poll runs: short ones for a simulator
+  // that sends at once. Out of range, the interval is a usage error.
+  const test::CliRun r = test::RunCli(
+      {"download", "--port", sim.PortName(), "--out", out, "--poll-ms", "30"});
   EXPECT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(r.err.contains(QStringLiteral("data after the end marker (300 bytes)")))
       << r.err.toStdString();
   EXPECT_FALSE(r.err.contains(QStringLiteral("no end marker"))) << r.err.toStdString();
+  for (const char* ms : {"0", "301", "x"})
+    EXPECT_EQ(test::RunCli({"download", "--port", sim.PortName(), "--out", out, "--force",
+                            "--poll-ms", ms})
+                  .status,
+              1)
+        << ms;
 }
 
 TEST(CliReset, NeedsConfirmationAndReportsTheAnswer) {

@@ -167,7 +167,9 @@ TEST(CliDownloadSafety, FlightsWithoutEndMarkerAreSavedAndExitFive) {
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("flight.hyp"));
     START_SIM(sim, "--no-pacing", "--fault", fault);
-    const CliRun r = RunCli({"download", "--port", sim.PortName(), "--out", out});
+    // The simulator sends at once: all thirty polls for the missing marker take a second.
+    const CliRun r =
+        RunCli({"download", "--port", sim.PortName(), "--out", out, "--poll-ms", "30"});
     EXPECT_EQ(r.status, 5) << r.err.toStdString();
     const qint64 saved = QFileInfo(out).size();
     EXPECT_GE(saved, 32);
