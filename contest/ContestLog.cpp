@@ -7,9 +7,8 @@
 #include <QSysInfo>
 #include <QUrl>
 
-#include <unistd.h>
-
 #include "contest/ContestNames.h"
+#include "platform/AtomicFile.h"
 #include "platform/Version.h"
 
 namespace hypsor {
@@ -167,7 +166,7 @@ bool AppendLogRecords(const QString& folder, ContestLog& log, std::vector<LogRec
   }
   // One write, so stations that share the folder over a file system without our lock still
   // never see half a record; flushed to the disk before the table names the flights.
-  if (file.write(text) != text.size() || !file.flush() || ::fsync(file.handle()) != 0) return fail();
+  if (file.write(text) != text.size() || !file.flush() || !SyncFile(file)) return fail();
   file.close();
   log.exists = true;
   log.lastLineSha256 = prev;

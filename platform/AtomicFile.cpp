@@ -15,6 +15,8 @@
 #include <cstring>
 #else
 #include <QSaveFile>
+
+#include <io.h>
 #endif
 
 namespace hypsor {
@@ -232,5 +234,13 @@ bool CreateFileAtomically(const QString& path, const QByteArray& data, QString* 
 }
 
 #endif
+
+bool SyncFile(QFileDevice& file) {
+#ifdef Q_OS_UNIX
+  return ::fsync(file.handle()) == 0;
+#else
+  return ::_commit(file.handle()) == 0;
+#endif
+}
 
 }  // namespace hypsor

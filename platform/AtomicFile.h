@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 #include <QStringView>
 
@@ -34,6 +35,9 @@ bool CreateFileAtomically(const QString& path, const QByteArray& data, QString* 
 // The refusals of WriteFileAtomically that need no writing: a link loop, or a target that exists
 // and is not a regular file. Lets a caller refuse before it spends time producing the data.
 bool CheckSaveTarget(const QString& path, QString* error);
+
+// Waits until what has been written to the open file (and flushed) is on the disk.
+bool SyncFile(QFileDevice& file);
 
 // Whether a folder entry is one of the temporary files of WriteFileAtomically:
 // ".NAME.tmp" followed by six letters or digits. A kill before the rename leaves one behind;
