@@ -41,8 +41,13 @@ bool PortNameAccepted(const QString& port, QTextStream& err) {
 // --port and --log, which every exchange takes.
 void AddPortOptions(CommandOptions& options) {
   options.AddValue(QStringLiteral("port"), QStringLiteral("PORT"),
+#ifdef Q_OS_WIN
+                   QStringLiteral("The altimeter's serial port: COM1 to COM25, or another COM "
+                                  "port of at most 7 characters."));
+#else
                    QStringLiteral("The altimeter's serial port: COM1 to COM25, a name under "
                                   "/dev of at most 7 characters (ttyUSB0, pts/3) or a path."));
+#endif
   options.AddValue(QStringLiteral("log"), QStringLiteral("LOG"),
                    QStringLiteral("Record every frame sent and every read, with its time, into "
                                   "LOG (for a support request)."));

@@ -29,7 +29,11 @@ constexpr Command kCommands[] = {
     {"info", RunInfo, "header fields, extremes and SHA-256 of a flight file"},
     {"export", RunExport, "altitude and acceleration curve as CSV, optionally smoothed"},
     {"stats", RunStats, "launch, apogee, landing, times and rates of a flight"},
+#ifdef Q_OS_WIN
+    {"plot", DrawPlot, "the window's chart of a flight as PNG or PDF, without a display"},
+#else
     {"plot", DrawPlot, "the window's chart of a flight as PNG, SVG or PDF, without a display"},
+#endif
     {"results", RunResults, "ranking of a contest folder's competitors by best apogee"},
     {"verify", RunVerify, "check a contest folder's flights, log and results.csv"},
     {"report", DrawReport, "the one-page flight report as PDF, without a display"},

@@ -228,12 +228,21 @@ constexpr Entry kEntries[] = {
       0}},
     {NotASerialPort, {"%1 nie jest portem szeregowym.", "%1 is not a serial port.", 0}},
     {SystemReason, {"System podaje: %1", "The system says: %1", 0}},
+#ifdef Q_OS_WIN
+    {PortNameRefused,
+     {"Nazwa portu to nazwa portu COM (np. COM3): nie może zaczynać się od \"/\" ani "
+      "zawierać \"..\".",
+      "A port name is the name of a COM port (such as COM3): it may not start with \"/\" or "
+      "contain \"..\".",
+      0}},
+#else
     {PortNameRefused,
      {"Nazwa portu to nazwa urządzenia w /dev (np. ttyUSB0 lub pts/3): nie może zaczynać się "
       "od \"/\" ani zawierać \"..\".",
       "A port name is the name of a device in /dev (such as ttyUSB0 or pts/3): it may not start "
       "with \"/\" or contain \"..\".",
       0}},
+#endif
     {IncompleteFlight,
      {"brak znacznika końca; lot może być niepełny (%1)",
       "no end marker; the flight may be incomplete (%1)", 0}},

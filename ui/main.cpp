@@ -61,10 +61,17 @@ int main(int argc, char** argv) {
   if (parser.isSet(portOption)) {
     port = hypsor::StorablePortName(parser.value(portOption));
     if (port.isEmpty()) {
+#ifdef Q_OS_WIN
+      std::fprintf(stderr,
+                   "hypsor: cannot use the port \"%s\": a port is a COM port named with at most "
+                   "7 characters (COM3, COM12)\n",
+                   qPrintable(parser.value(portOption)));
+#else
       std::fprintf(stderr,
                    "hypsor: cannot use the port \"%s\": a port is a device under /dev, named "
                    "with at most 7 characters (ttyUSB0, pts/3 or /dev/pts/3), without \"..\"\n",
                    qPrintable(parser.value(portOption)));
+#endif
       return 2;
     }
   }
