@@ -77,6 +77,7 @@ void FlightWorkspace::SetLanguage(int languageIndex) {
   mainPanel_.caption.clear();
   comparisonPanel_.caption.clear();
   changes_.mainPanel = changes_.comparisonPanel = true;
+  emit languageChanged(languageIndex_);
 }
 
 FilterParams FlightWorkspace::CurrentFilterParams() const {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include <QByteArray>
-
+#include <QObject>
 #include <QString>
 
 #include "files/SettingsFile.h"
@@ -84,13 +84,13 @@ struct WorkspaceChanges {
 // and the language, the main flight, the comparison flight and the last successful download,
 // their altitude tables, the filter's working tables and the temperature typed for each flight.
 // Each action updates the chart content and the panels; the window then draws what
-// TakeChanges() reports. Errors come back as texts in the current language.
-class FlightWorkspace {
+// TakeChanges() reports. Errors come back as texts in the current language; every window and
+// view follows the language through languageChanged.
+class FlightWorkspace : public QObject {
+  Q_OBJECT
  public:
   FlightWorkspace();
-  ~FlightWorkspace();
-  FlightWorkspace(const FlightWorkspace&) = delete;
-  FlightWorkspace& operator=(const FlightWorkspace&) = delete;
+  ~FlightWorkspace() override;
 
   // --- Settings and language.
   // Reads the settings (defaults when the file is missing). A file that exists but cannot be
@@ -101,9 +101,10 @@ class FlightWorkspace {
   const QString& SettingsFilePath() const { return settingsPath_; }
   SettingsRecord& Settings() { return settings_; }
   const SettingsRecord& Settings() const { return settings_; }
-  // The live language (0 Polish, 1 English); windows keep a reference and read it when shown.
-  const int& LanguageIndex() const { return languageIndex_; }
-  // Switches the language; both panels go back to their own captions.
+  // The language in use (0 Polish, 1 English).
+  int LanguageIndex() const { return languageIndex_; }
+  // Switches the language; both panels go back to their own captions. Emits languageChanged
+  // also when the language stays, as choosing it again retells every text.
   void SetLanguage(int languageIndex);
   QString T(Txt id) const { return Text(id, languageIndex_); }
 
@@ -198,6 +199,9 @@ class FlightWorkspace {
   // The main flight against the simulation, as the statistics panel shows it (from the filtered
   // curve while the filter is on); nothing without both or without their launches.
   std::optional<SimulationComparison> CompareSimulation() const;
+
+ signals:
+  void languageChanged(int languageIndex);
 
  private:
   // What a flight's statistics are computed from besides its altitude table.

@@ -2,7 +2,11 @@
 #include "session/Preferences.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
+
+#include "files/FlightFile.h"
 
 namespace hypsor {
 
@@ -46,6 +50,43 @@ bool SaveViewPreferences(const QString& path, const ViewPreferences& p) {
   s.setValue(kExportFolder, p.exportFolder);
   s.sync();
   return s.status() == QSettings::NoError;
+}
+
+ViewPreferencesStore::ViewPreferencesStore(QString path)
+    : path_(std::move(path)), preferences_(LoadViewPreferences(path_)) {}
+
+void ViewPreferencesStore::Save() const {
+  SaveViewPreferences(path_, preferences_);
+}
+
+void ViewPreferencesStore::SetStatisticsPanel(bool on) {
+  preferences_.statisticsPanel = on;
+  Save();
+}
+
+void ViewPreferencesStore::SetMarkers(bool on) {
+  preferences_.markers = on;
+  Save();
+}
+
+void ViewPreferencesStore::SetAlignComparison(bool on) {
+  preferences_.alignComparison = on;
+  Save();
+}
+
+void ViewPreferencesStore::RememberExportFolder(const QString& exportedFile) {
+  preferences_.exportFolder = QFileInfo(exportedFile).absolutePath();
+  Save();
+}
+
+QString ViewPreferencesStore::SuggestedExportPath(const QString& flightPath,
+                                                  const char* suffix) const {
+  const QString folder =
+      preferences_.exportFolder.isEmpty() ? QDir::homePath() : preferences_.exportFolder;
+  QString name = FlightFileCaption(flightPath);
+  if (name.isEmpty()) name = QStringLiteral("hypsor");
+  return QDir(folder).filePath(QFileInfo(name).completeBaseName() + QLatin1Char('.') +
+                               QLatin1String(suffix));
 }
 
 std::optional<SimulationColumns> RememberedSimulationColumns(const QString& path,

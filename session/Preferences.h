@@ -27,6 +27,27 @@ ViewPreferences LoadViewPreferences(const QString& path);
 // False when the file could not be written.
 bool SaveViewPreferences(const QString& path, const ViewPreferences& preferences);
 
+// The view preferences in use, written to their file at every change. A preference that cannot
+// be stored only lasts until the program ends: nothing to report.
+class ViewPreferencesStore {
+ public:
+  explicit ViewPreferencesStore(QString path = PreferencesFilePath());
+  const ViewPreferences& Get() const { return preferences_; }
+  void SetStatisticsPanel(bool on);
+  void SetMarkers(bool on);
+  void SetAlignComparison(bool on);
+  // The folder of a file just exported, where the next export is suggested.
+  void RememberExportFolder(const QString& exportedFile);
+  // An export of the flight from flightPath: named after its file ("hypsor" without one) with
+  // the suffix, in the last export's folder or the home folder.
+  QString SuggestedExportPath(const QString& flightPath, const char* suffix) const;
+
+ private:
+  void Save() const;
+  QString path_;
+  ViewPreferences preferences_;
+};
+
 // The columns chosen once for a simulation CSV of no known layout, by its header line; nothing
 // when none was chosen for it.
 std::optional<SimulationColumns> RememberedSimulationColumns(const QString& path,

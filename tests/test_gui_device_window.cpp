@@ -168,10 +168,10 @@ TEST(DeviceWindow, OpensWithTheDevicesSettingsAndItsLayout) {
     EXPECT_EQ(column[i]->width(), list ? 91 : 81) << i;
   }
 
-  // Captions follow the language at each showing.
+  // Captions follow the language.
   w.close();
   EXPECT_FALSE(f.channel.IsOpen());
-  f.languageIndex = 0;
+  w.SetLanguage(0);
   f.Show();
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Ustawienia"));
   EXPECT_EQ(c.portLabel->text(), QStringLiteral("Wybierz Port"));

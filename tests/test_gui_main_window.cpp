@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -20,6 +21,8 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
+#include "ui/DeviceSettingsWindow.h"
+#include "ui/FilterSettingsWindow.h"
 #include "ui/FlightChart.h"
 #include "platform/Version.h"
 #include "ui/InfoWindow.h"
@@ -167,6 +170,45 @@ TEST(MainWindow, EnglishSwitchesEveryCaptionPersistsAndSurvivesARestart) {
   C<QAction>(w, "polishAction")->trigger();
   EXPECT_EQ(C<QPushButton>(w, "compareButton")->text(), "Porówn");
   EXPECT_EQ(ReadFile(f.SettingsPath()).mid(16, 4), QByteArray("\0\0\0\0", 4));
+}
+
+TEST(MainWindow, OneLanguageSwitchRetellsTheOpenSettingsWindowsAndTheAddedViews) {
+  MainWindowFixture f;
+  f.Create();
+  MainWindow& w = f.Window();
+  // Both settings windows stay open across the switches (shown without their modal loops).
+  DeviceSettingsWindow& device = *f.windows->deviceSettings;
+  FilterSettingsWindow& filter = *f.windows->filterSettings;
+  device.show();
+  filter.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&device));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&filter));
+  // Joined, so that a failure reads as text.
+  auto texts = [&] {
+    using hypsor::test::Child;
+    return QStringList{device.windowTitle(),
+                       Child<QLabel>(&device, "portLabel")->text(),
+                       Child<QLabel>(&filter, "preCutLabel")->text(),
+                       C<QMenu>(w, "viewMenu")->title().remove('&'),
+                       C<QAction>(w, "statisticsAction")->text().remove('&'),
+                       C<QMenu>(w, "fileMenu")->title().remove('&'),
+                       C<QAction>(w, "openSimulationAction")->text().remove('&'),
+                       C<QDockWidget>(w, "resultsDock")->windowTitle()}
+        .join(" | ")
+        .toStdString();
+  };
+  const std::string polish =
+      "Ustawienia | Wybierz Port | Obciecie wstepne[cm] | Widok | Statystyki lotu | Plik | "
+      "Otwórz symulację… | Klasyfikacja";
+  EXPECT_EQ(texts(), polish);
+  C<QAction>(w, "englishAction")->trigger();
+  EXPECT_EQ(texts(),
+            "Setup | Select Port | Pre-cut [cm] | View | Flight statistics | File | "
+            "Open simulation… | Ranking");
+  C<QAction>(w, "polishAction")->trigger();
+  EXPECT_EQ(texts(), polish);
+  device.close();
+  filter.close();
 }
 
 TEST(MainWindow, StoredEnglishWithoutAccelerationStartsThatWay) {

@@ -5,8 +5,6 @@
 #include "ui/DeviceSettingsWindow.h"
 #include "ui/FilterSettingsWindow.h"
 #include "ui/InfoWindow.h"
-#include "ui/MainWindowContest.h"
-#include "ui/MainWindowSimulation.h"
 
 namespace hypsor {
 
@@ -27,12 +25,14 @@ std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
   auto save = [main] { return main->SaveSettingsNow(); };
   w->deviceSettings = std::make_unique<DeviceSettingsWindow>(
       main->Channel(), ws.Settings(), ws.LanguageIndex(), platform.boxes, save, main);
-  w->info = std::make_unique<InfoWindow>(main);
+  w->info = std::make_unique<InfoWindow>(main);  // the same in both languages
   w->filterSettings =
       std::make_unique<FilterSettingsWindow>(ws.Settings(), ws.LanguageIndex(), save, main);
+  QObject::connect(&ws, &FlightWorkspace::languageChanged, w->deviceSettings.get(),
+                   &DeviceSettingsWindow::SetLanguage);
+  QObject::connect(&ws, &FlightWorkspace::languageChanged, w->filterSettings.get(),
+                   &FilterSettingsWindow::SetLanguage);
   main->SetOtherWindows(w->deviceSettings.get(), w->info.get(), w->filterSettings.get());
-  new ContestControls(main, platform.contest, platform.printer);  // a child of the main window
-  new SimulationControls(main);  // after the File menu that it adds to
   return w;
 }
 

@@ -62,7 +62,7 @@ const char* const kSamplingTexts[] = {"50 pom/sek",  "25 pom/sek",  "15 pom/sek"
 }  // namespace
 
 DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecord& settings,
-                                           const int& languageIndex, MessageBoxService& boxes,
+                                           int languageIndex, MessageBoxService& boxes,
                                            std::function<bool()> saveSettings, QWidget* parent)
     : QDialog(parent),
       channel_(channel),
@@ -163,6 +163,11 @@ DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecor
 }
 
 DeviceSettingsWindow::~DeviceSettingsWindow() = default;
+
+void DeviceSettingsWindow::SetLanguage(int languageIndex) {
+  languageIndex_ = languageIndex;
+  ApplyTexts();
+}
 
 void DeviceSettingsWindow::Show(const SessionMessage& message) {
   if (!message.show) return;

@@ -26,10 +26,12 @@ class DeviceSettingsWindow : public QDialog {
   Q_OBJECT
  public:
   // saveSettings writes the settings record to its file (called when the port changes).
-  DeviceSettingsWindow(DeviceChannel& channel, SettingsRecord& settings, const int& languageIndex,
+  DeviceSettingsWindow(DeviceChannel& channel, SettingsRecord& settings, int languageIndex,
                        MessageBoxService& boxes, std::function<bool()> saveSettings,
                        QWidget* parent = nullptr);
   ~DeviceSettingsWindow() override;
+  // The program's language changed: the captions follow at once.
+  void SetLanguage(int languageIndex);
 
   // Before the window is shown: opens the port and reads the device. On failure reports it,
   // blanks the editable fields and selects the defaults. True when the device answered.
@@ -70,7 +72,7 @@ class DeviceSettingsWindow : public QDialog {
 
   DeviceChannel& channel_;
   SettingsRecord& settings_;
-  const int& languageIndex_;
+  int languageIndex_;
   MessageBoxService& boxes_;
   std::function<bool()> saveSettings_;
   bool busy_ = false;

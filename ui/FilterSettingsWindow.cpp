@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/FilterSettingsWindow.h"
 
-#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,7 +34,7 @@ std::int32_t FieldValue(const QLineEdit* field, std::int32_t fallback) {
 
 }  // namespace
 
-FilterSettingsWindow::FilterSettingsWindow(SettingsRecord& settings, const int& languageIndex,
+FilterSettingsWindow::FilterSettingsWindow(SettingsRecord& settings, int languageIndex,
                                            std::function<bool()> saveSettings, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
@@ -57,7 +56,7 @@ FilterSettingsWindow::FilterSettingsWindow(SettingsRecord& settings, const int& 
     field->setObjectName(QString::fromLatin1(fieldName));
     field->setGeometry(kLeft, top + 18, kFieldWidth, 21);
   };
-  // Design texts; the captions are replaced at every activation, the fields by FillFromSettings.
+  // Design texts; the captions are replaced when shown, the fields by FillFromSettings.
   row(0, "Obciecie wstepne w [cm]", "350", preCutLabel_, preCutField_, "preCutLabel",
       "preCutField");
   row(1, "Filtr wstepny [4 - 20]", "8", preWindowLabel_, preWindowField_, "preWindowLabel",
@@ -98,6 +97,11 @@ void FilterSettingsWindow::FillFromSettings() {
   finalWindowField_->setText(QString::number(settings_.FinalFilterWindow));
 }
 
+void FilterSettingsWindow::SetLanguage(int languageIndex) {
+  languageIndex_ = languageIndex;
+  ApplyTexts();
+}
+
 void FilterSettingsWindow::ApplyTexts() {
   const int lang = languageIndex_;
   preCutLabel_->setText(Text(Txt::FilterPreCut, lang));
@@ -129,11 +133,6 @@ void FilterSettingsWindow::onSaveClicked() {
 void FilterSettingsWindow::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   ApplyTexts();
-}
-
-void FilterSettingsWindow::changeEvent(QEvent* event) {
-  QDialog::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow()) ApplyTexts();
 }
 
 }  // namespace hypsor

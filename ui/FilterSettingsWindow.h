@@ -4,7 +4,6 @@
 
 #include <QDialog>
 
-class QEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -16,21 +15,22 @@ struct SettingsRecord;
 
 // The filter settings window: the four smoothing-filter parameters of the settings record.
 // Shown modally from the main window's menu. Its fields are filled once, when it is created;
-// "Zapisz"/"Save" stores them into the record, writes the settings file and closes.
+// "Zapisz"/"Save" stores them into the record, writes the settings file and closes. Its captions
+// are the language's from the first showing on.
 class FilterSettingsWindow : public QDialog {
   Q_OBJECT
  public:
-  // languageIndex refers to the program's live language, read whenever the window activates.
   // saveSettings writes the settings file and reports its own failure; it returns false then.
-  FilterSettingsWindow(SettingsRecord& settings, const int& languageIndex,
+  FilterSettingsWindow(SettingsRecord& settings, int languageIndex,
                        std::function<bool()> saveSettings, QWidget* parent = nullptr);
+  // The program's language changed: the captions follow at once.
+  void SetLanguage(int languageIndex);
 
   // The fields again from the settings record.
   void FillFromSettings();
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
   void ApplyTexts();        // captions in the current language
@@ -50,7 +50,7 @@ class FilterSettingsWindow : public QDialog {
   QPushButton* defaultButton_;   // "Domyslne" / "Default"
 
   SettingsRecord& settings_;
-  const int& languageIndex_;
+  int languageIndex_;
   std::function<bool()> saveSettings_;
 };
 

@@ -24,6 +24,8 @@
 #include "ui/FlightChart.h"
 #include "ui/InfoWindow.h"
 #include "ui/MainLayout.h"
+#include "ui/MainWindowContest.h"
+#include "ui/MainWindowSimulation.h"
 #include "ui/MainWindowViews.h"
 #include "ui/WindowRoom.h"
 
@@ -40,6 +42,8 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
   BuildControls();
   BuildMenu();
   ConnectDevice();
+  // The window retells itself first, then the windows and views that connect after it.
+  connect(&workspace_, &FlightWorkspace::languageChanged, this, &MainWindow::onLanguageChanged);
   // 2. Settings.
   QString error;
   if (!workspace_.LoadSettingsFile(settings, &error)) ShowError(error);
@@ -53,8 +57,11 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
   // 7. An empty chart.
   chart_->SetCurve(Curve::Altitude, {});
   // The views we add to the designed window.
-  views_ = new FlightViews(*this);
+  workspace_.SetComparisonAligned(viewPreferences_.Get().alignComparison);
+  views_ = new FlightViews(*this, viewPreferences_);
   new WindowRoom(*this);
+  contest_ = new ContestControls(*this, contestState_, views_->ViewMenu());
+  simulation_ = new SimulationControls(*this, contest_->FileMenu());  // under its Open
 }
 
 MainWindow::~MainWindow() = default;
@@ -68,6 +75,10 @@ void MainWindow::SetOtherWindows(DeviceSettingsWindow* deviceSettings, InfoWindo
   deviceSettings_ = deviceSettings;
   info_ = info;
   filterSettings_ = filterSettings;
+}
+
+WindowCommands MainWindow::Commands() const {
+  return {openAction_, saveAction_, quitAction_, infoAction_};
 }
 
 // ---------------------------------------------------------------- language
@@ -116,25 +127,23 @@ void MainWindow::ApplyLanguage() {
     w->setToolTip(T(tip));
   // The toolkit's own dialogs and buttons in the same language.
   UseToolkitLanguage(workspace_.LanguageIndex());
-  if (views_) views_->ApplyLanguage();
 }
 
 void MainWindow::onPolishChosen() {
-  polishAction_->setChecked(true);
-  englishAction_->setChecked(false);
   workspace_.SetLanguage(0);
-  workspace_.TakeChanges();  // the panels' captions are the language's own: ApplyLanguage sets them
-  ApplyLanguage();
   SaveSettingsNow();
 }
 
 void MainWindow::onEnglishChosen() {
-  polishAction_->setChecked(false);
-  englishAction_->setChecked(true);
   workspace_.SetLanguage(1);
-  workspace_.TakeChanges();
-  ApplyLanguage();
   SaveSettingsNow();
+}
+
+void MainWindow::onLanguageChanged(int languageIndex) {
+  polishAction_->setChecked(languageIndex == 0);
+  englishAction_->setChecked(languageIndex != 0);
+  workspace_.TakeChanges();  // the panels' captions are the language's own: ApplyLanguage sets them
+  ApplyLanguage();
 }
 
 void MainWindow::ShowWindowTitle() {

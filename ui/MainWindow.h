@@ -7,9 +7,12 @@
 #include <QPointer>
 #include <QString>
 
-#include "session/SessionMessages.h"
+#include "session/ContestState.h"
 #include "session/FlightWorkspace.h"
+#include "session/Preferences.h"
+#include "session/SessionMessages.h"
 #include "text/Texts.h"
+#include "ui/WindowHost.h"
 
 class QAction;
 class QGroupBox;
@@ -22,42 +25,23 @@ class QPushButton;
 
 namespace hypsor {
 
-class Clock;
 class CommunicationLog;
 class ContestControls;
-class ContestDialogService;
 class DeviceChannel;
 class DeviceController;
-class SerialLine;
 class DeviceSettingsWindow;
-class DocumentOpener;
-class FileDialogService;
 class FilterSettingsWindow;
 class FlightViews;
 class FlightChart;
 class InfoWindow;
-class MessageBoxService;
-class PrintService;
-
-// The services the windows reach the system through; tests pass doubles.
-struct PlatformServices {
-  MessageBoxService& boxes;
-  FileDialogService& dialogs;
-  DocumentOpener& documents;
-  // The contest session dialog and the print dialog; without them their menu entries do nothing.
-  ContestDialogService* contest = nullptr;
-  PrintService* printer = nullptr;
-  // The altimeter's serial line and the clock its exchanges wait on; without them the real
-  // serial port and the system clock.
-  SerialLine* line = nullptr;
-  Clock* lineClock = nullptr;
-};
+class SimulationControls;
 
 // The main window: the chart, the action buttons, the panels of the main and the comparison
 // flight, and the menu. The flights and settings live in its FlightWorkspace; the window reads
-// its widgets, calls the workspace and draws what comes back. Tests find the controls by object
-// name (the member name without the trailing "_").
-class MainWindow : public QMainWindow {
+// its widgets, calls the workspace and draws what comes back. The views, the contest controls
+// and the simulation entry it adds reach it as their WindowHost. Tests find the controls by
+// object name (the member name without the trailing "_").
+class MainWindow : public QMainWindow, public WindowHost {
   Q_OBJECT
  public:
   MainWindow(const PlatformServices& platform, const SettingsPaths& settings,
@@ -67,17 +51,19 @@ class MainWindow : public QMainWindow {
   // The windows created after this one; the start-up hands them over.
   void SetOtherWindows(DeviceSettingsWindow* deviceSettings, InfoWindow* info,
                        FilterSettingsWindow* filterSettings);
-  FlightWorkspace& Workspace() { return workspace_; }
+  FlightWorkspace& Workspace() override { return workspace_; }
   // The link to the altimeter; the device settings window shares its channel.
   DeviceController& Device() { return *device_; }
   DeviceChannel& Channel();
-  FlightChart& Chart() { return *chart_; }
+  FlightChart& Chart() override { return *chart_; }
   // Writes the settings file; reports a failure in a box.
   bool SaveSettingsNow();
-  bool ExchangeRunning() const { return exchangeRunning_; }
+  bool ExchangeRunning() const override { return exchangeRunning_; }
   // Opens a flight file as the main flight or the comparison, as the Load and Compare buttons
   // do, and draws it; an unreadable file is reported in a box (command line, dropped files).
-  bool OpenFlightFile(const QString& path, FlightSlot slot);
+  bool OpenFlightFile(const QString& path, FlightSlot slot) override;
+  // File → Open simulation… (command line).
+  SimulationControls& Simulation() { return *simulation_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -85,9 +71,13 @@ class MainWindow : public QMainWindow {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  friend class FlightViews;  // the views we add: statistics, markers, readout, exports
-  friend class ContestControls;  // the contest session and report entries (MainWindowContest.cpp)
-  friend class SimulationControls;  // File → Open simulation… (MainWindowSimulation.cpp)
+  // The rest of WindowHost, for the parts added to the window only.
+  QMainWindow& Frame() override { return *this; }
+  const PlatformServices& Platform() const override { return platform_; }
+  WindowCommands Commands() const override;
+  void Redraw() override;
+  void ShowError(const QString& text) override;
+
   QString T(Txt id) const { return workspace_.T(id); }
   void BuildControls();
   void BuildPanels();
@@ -96,9 +86,7 @@ class MainWindow : public QMainWindow {
   void ApplyLanguage();
   void ShowWindowTitle();
   void LayOut();
-  void Redraw();
   void DrawPanel(FlightSlot slot);
-  void ShowError(const QString& text);
   void ShowSessionMessage(const SessionMessage& message);
   bool TemperatureKey(QLineEdit* field, QKeyEvent* event);
   bool CloseAndSave();  // false when the settings could not be written (window stays)
@@ -106,6 +94,7 @@ class MainWindow : public QMainWindow {
   // Handlers.
   void onPolishChosen();
   void onEnglishChosen();
+  void onLanguageChanged(int languageIndex);
   void onInfo();
   void onHelp();
   void onSave();
@@ -142,8 +131,11 @@ class MainWindow : public QMainWindow {
   void ShowDownloadWarning();
 
   PlatformServices platform_;
-  ContestControls* contest_ = nullptr;  // keeps downloads while a contest session is on
   FlightWorkspace workspace_;
+  ViewPreferencesStore viewPreferences_;
+  ContestState contestState_;
+  ContestControls* contest_ = nullptr;  // keeps downloads while a contest session is on
+  SimulationControls* simulation_ = nullptr;
   std::unique_ptr<DeviceController> device_;
   DeviceSettingsWindow* deviceSettings_ = nullptr;
   InfoWindow* info_ = nullptr;

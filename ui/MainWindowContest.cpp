@@ -4,40 +4,43 @@
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFontDatabase>
-#include <QPlainTextEdit>
-#include <QVBoxLayout>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QToolBar>
+#include <QVBoxLayout>
 
 #include "contest/FolderCheck.h"
 #include "contest/Ranking.h"
-#include "device/Sessions.h"
+#include "flight/Filters.h"
 #include "platform/AtomicFile.h"
+#include "platform/ContestDialogs.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
+#include "session/ContestState.h"
 #include "ui/ContestResultsView.h"
 #include "ui/ElidedLabel.h"
-#include "ui/FlightChart.h"
 #include "ui/FlightReport.h"
-#include "ui/MainWindow.h"
 #include "ui/ResultsBoard.h"
-#include "flight/Filters.h"
+#include "ui/WindowHost.h"
 
 namespace hypsor {
 
-ContestControls::ContestControls(MainWindow* window, ContestDialogService* dialog,
-                                 PrintService* printer)
-    : QObject(window), w_(window), dialog_(dialog), printer_(printer) {
-  w_->contest_ = this;
-  QMenuBar* bar = w_->menuBar();
+ContestControls::ContestControls(WindowHost& host, ContestState& state, QMenu& viewMenu)
+    : QObject(&host.Frame()),
+      host_(host),
+      window_(host.Frame()),
+      state_(state),
+      language_(host.Workspace().LanguageIndex()) {
+  QMenuBar* bar = window_.menuBar();
   // File comes first in the menu bar.
-  fileMenu_ = new QMenu(w_);
+  fileMenu_ = new QMenu(&window_);
   fileMenu_->setObjectName(QStringLiteral("fileMenu"));
   bar->insertMenu(bar->actions().isEmpty() ? nullptr : bar->actions().first(), fileMenu_);
   auto add = [this](const char* name, void (ContestControls::*handler)()) {
@@ -52,11 +55,11 @@ ContestControls::ContestControls(MainWindow* window, ContestDialogService* dialo
   verifyAction_ = add("verifyFolderAction", &ContestControls::onVerify);
 
   // The ranking, in a dock beside the chart; shown when a session starts.
-  dock_ = new QDockWidget(w_);
+  dock_ = new QDockWidget(&window_);
   dock_->setObjectName(QStringLiteral("resultsDock"));
   results_ = new ContestResultsView(dock_);
   dock_->setWidget(results_);
-  w_->addDockWidget(Qt::RightDockWidgetArea, dock_);
+  window_.addDockWidget(Qt::RightDockWidgetArea, dock_);
   dock_->hide();
   resultsAction_ = dock_->toggleViewAction();
   resultsAction_->setObjectName(QStringLiteral("resultsViewAction"));
@@ -65,66 +68,60 @@ ContestControls::ContestControls(MainWindow* window, ContestDialogService* dialo
   reportAction_ = add("flightReportAction", &ContestControls::onFlightReport);
   printAction_ = add("printReportAction", &ContestControls::onPrintReport);
   // The window's own file commands lead the menu and Quit ends it, with their keys shown.
-  fileMenu_->insertActions(startAction_, {w_->openAction_, w_->saveAction_});
+  const WindowCommands commands = host_.Commands();
+  fileMenu_->insertActions(startAction_, {commands.open, commands.save});
   fileMenu_->insertSeparator(startAction_);
   fileMenu_->addSeparator();
-  fileMenu_->addAction(w_->quitAction_);
+  fileMenu_->addAction(commands.quit);
   connect(results_, &ContestResultsView::OpenFlightRequested, this, &ContestControls::onOpenFlight);
   connect(results_, &ContestResultsView::ExportCsvRequested, this, &ContestControls::onExportCsv);
   connect(results_, &ContestResultsView::ExportPdfRequested, this, &ContestControls::onExportPdf);
 
   // The session line, right under the menu.
-  bar_ = new QToolBar(w_);
+  bar_ = new QToolBar(&window_);
   bar_->setObjectName(QStringLiteral("contestBar"));
   bar_->setMovable(false);
   bar_->setFloatable(false);
   line_ = new ElidedLabel(bar_);
   line_->setObjectName(QStringLiteral("contestLine"));
   bar_->addWidget(line_);
-  w_->addToolBar(Qt::TopToolBarArea, bar_);
+  window_.addToolBar(Qt::TopToolBarArea, bar_);
 
   // The results board, for a second screen: in the View menu.
   boardAction_ = new QAction(this);
   boardAction_->setObjectName(QStringLiteral("resultsBoardAction"));
   connect(boardAction_, &QAction::triggered, this, &ContestControls::onBoard);
-  if (auto* view = w_->findChild<QMenu*>(QStringLiteral("viewMenu")))
-    view->addAction(boardAction_);
-  else
-    fileMenu_->addAction(boardAction_);
+  viewMenu.addAction(boardAction_);
 
-  // Retold in the new language after the language's own handler.
-  for (const char* name : {"polishAction", "englishAction"}) {
-    if (auto* a = w_->findChild<QAction*>(QString::fromLatin1(name)))
-      connect(a, &QAction::triggered, this, &ContestControls::ApplyLanguage);
-  }
-  ApplyLanguage();
+  connect(&state_, &ContestState::changed, this, &ContestControls::Refresh);
+  connect(&host_.Workspace(), &FlightWorkspace::languageChanged, this,
+          &ContestControls::ApplyLanguage);
+  ApplyLanguage(language_);
 }
 
 // Deleted as a child of the window, after the window's own members: it touches nothing of it.
 ContestControls::~ContestControls() = default;
 
-QString ContestControls::T(Txt id) const {
-  return w_->T(id);
-}
-
-void ContestControls::ApplyLanguage() {
+void ContestControls::ApplyLanguage(int language) {
+  language_ = language;
   fileMenu_->setTitle(T(Txt::FileMenu));
   startAction_->setText(T(Txt::ContestSessionAction));
   endAction_->setText(T(Txt::EndContestAction));
   rebuildAction_->setText(T(Txt::RebuildResultsAction));
   verifyAction_->setText(T(Txt::VerifyFolderAction));
   boardAction_->setText(T(Txt::ResultsBoardAction));
-  if (board_) board_->ApplyLanguage(w_->workspace_.LanguageIndex());
+  if (board_) board_->ApplyLanguage(language_);
   resultsAction_->setText(T(Txt::ResultsViewAction));
   reportAction_->setText(T(Txt::FlightReportAction));
   printAction_->setText(T(Txt::PrintReportAction));
   dock_->setWindowTitle(T(Txt::RankingTitle));
-  results_->ApplyLanguage(w_->workspace_.LanguageIndex());
+  results_->ApplyLanguage(language_);
   Refresh();
 }
 
 void ContestControls::Refresh() {
-  const bool on = session_.Active();
+  const ContestSession& session = state_.Session();
+  const bool on = session.Active();
   endAction_->setEnabled(on);
   rebuildAction_->setEnabled(on);
   resultsAction_->setEnabled(on);
@@ -136,52 +133,39 @@ void ContestControls::Refresh() {
     return;
   }
   QString text = T(Txt::ContestLine)
-                     .arg(session_.Name(), QDir::toNativeSeparators(session_.Folder()))
-                     .arg(session_.FlightCount());
-  if (!lastKept_.isEmpty()) text += QStringLiteral(" · ") + lastKept_;
+                     .arg(session.Name(), QDir::toNativeSeparators(session.Folder()))
+                     .arg(session.FlightCount());
+  if (const std::optional<ContestState::Kept>& kept = state_.LastKept())
+    text += QStringLiteral(" · ") +
+            T(kept->complete ? Txt::ContestKept : Txt::ContestKeptIncomplete).arg(kept->file);
   line_->SetFullText(text);
-  results_->ShowRanking(RankCompetitors(session_.Flights()));
+  results_->ShowRanking(RankCompetitors(state_.Flights()));
 }
 
 void ContestControls::ShowError(const QString& text) {
-  // The session's own messages come in English, like the file layer's.
-  w_->platform_.boxes.Show(LocalizedFileMessage(text, w_->workspace_.LanguageIndex()),
-                           T(Txt::ErrorCaption), BoxButtons::Ok);
+  // The session's own messages come in English, like the file layer's: the host tells them.
+  host_.ShowError(text);
 }
 
 void ContestControls::KeepDownload(const DownloadResult& r) {
-  if (!session_.Active() || !r.flight) return;
-  const std::span<const std::uint8_t> bytes(r.flight->bytes.data(),
-                                            static_cast<std::size_t>(r.DownloadByteCount));
-  FlightRecord kept;
   QString error;
-  const KeepOutcome outcome =
-      session_.KeepDownload(bytes, QDateTime::currentDateTime(), &kept, &error);
-  if (outcome == KeepOutcome::Failed) {
-    lastKept_.clear();
-    Refresh();
-    ShowError(T(Txt::ContestKeepFailed).arg(error));
-    return;
-  }
-  // The flight on screen is now that file: the report and digest name it.
-  const QString path = QDir(session_.Folder()).filePath(kept.file);
-  w_->workspace_.SetMainFlightPath(path);
-  lastKept_ = T(kept.complete ? Txt::ContestKept : Txt::ContestKeptIncomplete).arg(kept.file);
-  Refresh();
+  const std::optional<KeepOutcome> outcome = state_.KeepDownload(r, host_.Workspace(), &error);
+  if (outcome == KeepOutcome::Failed) ShowError(T(Txt::ContestKeepFailed).arg(error));
   if (outcome == KeepOutcome::KeptUnrecorded)
-    ShowError(T(Txt::ContestKeptUnrecorded).arg(QDir::toNativeSeparators(path), error));
+    ShowError(T(Txt::ContestKeptUnrecorded)
+                  .arg(QDir::toNativeSeparators(state_.LastKeptPath()), error));
 }
 
 bool ContestControls::ReadyForDownload() {
-  if (!session_.Active()) return true;
   QString error;
-  if (session_.CheckReady(&error)) return true;
+  if (state_.ReadyForDownload(&error)) return true;
   ShowError(T(Txt::ContestNotReady).arg(error));
   return false;
 }
 
 void ContestControls::onVerify() {
-  QString folder = session_.Active() ? session_.Folder() : w_->platform_.dialogs.FolderName();
+  QString folder =
+      state_.Active() ? state_.Session().Folder() : host_.Platform().dialogs.FolderName();
   if (folder.isEmpty()) return;
   FilterTables work;
   const ContestCheck check = CheckContestFolder(folder, work, true);
@@ -191,9 +175,9 @@ void ContestControls::onVerify() {
   }
   int counts[3] = {};
   for (const FlightRecord& f : check.flights) ++counts[static_cast<int>(VerifyLevel(f))];
-  auto* window = w_->findChild<QDialog*>(QStringLiteral("verifyWindow"));
+  auto* window = window_.findChild<QDialog*>(QStringLiteral("verifyWindow"));
   if (!window) {
-    window = new QDialog(w_);
+    window = new QDialog(&window_);
     window->setObjectName(QStringLiteral("verifyWindow"));
     auto* summary = new QLabel(window);
     summary->setObjectName(QStringLiteral("verifySummary"));
@@ -226,87 +210,82 @@ void ContestControls::onVerify() {
 }
 
 void ContestControls::onBoard() {
-  if (!session_.Active()) return;
-  if (!board_) board_ = new ResultsBoard(w_);
-  board_->ApplyLanguage(w_->workspace_.LanguageIndex());
-  board_->ShowFolder(session_.Folder(), session_.Name());
+  if (!state_.Active()) return;
+  if (!board_) board_ = new ResultsBoard(&window_);
+  board_->ApplyLanguage(language_);
+  board_->ShowFolder(state_.Session().Folder(), state_.Session().Name());
   board_->show();
   board_->raise();
 }
 
 void ContestControls::onStart() {
-  if (!dialog_) return;
-  const std::optional<ContestChoice> choice =
-      dialog_->AskContest(last_, w_->workspace_.LanguageIndex());
+  ContestDialogService* dialog = host_.Platform().contest;
+  if (!dialog) return;
+  const std::optional<ContestChoice> choice = dialog->AskContest(state_.Suggestion(), language_);
   if (!choice) return;
   QString error;
-  lastKept_.clear();
-  if (!session_.Start(choice->folder, choice->name, &error)) {
-    Refresh();
+  if (!state_.Start(*choice, &error)) {
     ShowError(T(Txt::ContestStartFailed).arg(error));
     return;
   }
-  last_ = {session_.Folder(), session_.Name()};
-  Refresh();
   dock_->show();
 }
 
 void ContestControls::onEnd() {
-  session_.End();
+  state_.End();
   if (board_) board_->SetProvisional(false);
-  lastKept_.clear();
-  Refresh();
 }
 
 void ContestControls::onRebuild() {
-  if (!session_.Active()) return;
+  if (!state_.Active()) return;
   QString error;
   QStringList problems;
-  if (!session_.RebuildResults(&error, &problems)) ShowError(error);
-  Refresh();
+  if (!state_.RebuildResults(&error, &problems)) ShowError(error);
   if (!problems.isEmpty())
     ShowError(T(Txt::ContestSkippedFiles).arg(problems.join(QLatin1Char('\n'))));
 }
 
 void ContestControls::onOpenFlight(const QString& fileName) {
   QString error;
-  if (!w_->workspace_.OpenMainFlight(QDir(session_.Folder()).filePath(fileName), &error))
+  if (!host_.Workspace().OpenMainFlight(QDir(state_.Session().Folder()).filePath(fileName),
+                                       &error))
     ShowError(error);
-  w_->Redraw();
+  host_.Redraw();
 }
 
 QString ContestControls::AskTarget() {
-  const QString path = w_->platform_.dialogs.SaveFileName();
+  const QString path = host_.Platform().dialogs.SaveFileName();
   if (path.isEmpty()) return {};
   if (QFileInfo::exists(path) &&
-      w_->platform_.boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
+      host_.Platform().boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
                                BoxButtons::OkCancel) != BoxResult::Ok)
     return {};
   return path;
 }
 
 void ContestControls::onFlightReport() {
-  if (!w_->workspace_.HasMainFlight()) {
+  if (!host_.Workspace().HasMainFlight()) {
     ShowError(T(Txt::NoData));
     return;
   }
   const QString path = AskTarget();
   if (path.isEmpty()) return;
   const ReportContent report =
-      GatherReport(w_->workspace_, session_.Active() ? session_.Name() : QString());
+      GatherReport(host_.Workspace(), state_.Active() ? state_.Session().Name() : QString());
   QString error;
   if (!WriteReportPdf(report, path, &error)) ShowError(T(Txt::ReportWriteFailed).arg(error));
 }
 
 void ContestControls::onPrintReport() {
-  if (!printer_) return;
-  if (!w_->workspace_.HasMainFlight()) {
+  PrintService* printer = host_.Platform().printer;
+  if (!printer) return;
+  if (!host_.Workspace().HasMainFlight()) {
     ShowError(T(Txt::NoData));
     return;
   }
   const ReportContent report =
-      GatherReport(w_->workspace_, session_.Active() ? session_.Name() : QString());
-  printer_->Print(T(Txt::ReportTitle),
+      GatherReport(host_.Workspace(), state_.Active() ? state_.Session().Name() : QString());
+  printer->Print(T(Txt::ReportTitle),
                   [&report](QPagedPaintDevice& device) { PaintReport(device, report); });
 }
 
@@ -321,8 +300,7 @@ void ContestControls::onExportPdf() {
   const QString path = AskTarget();
   if (path.isEmpty()) return;
   QString error;
-  if (!WriteRankingPdf(results_->Rows(), session_.Name(), w_->workspace_.LanguageIndex(), path,
-                       &error))
+  if (!WriteRankingPdf(results_->Rows(), state_.Session().Name(), language_, path, &error))
     ShowError(error);
 }
 

@@ -3,31 +3,32 @@
 #include <QObject>
 #include <QString>
 
-#include "contest/ContestSession.h"
-#include "platform/ContestDialogs.h"
 #include "text/Texts.h"
 
 class QAction;
 class QDockWidget;
 class QLabel;
+class QMainWindow;
 class QMenu;
 class QToolBar;
 
 namespace hypsor {
 
-class MainWindow;
 class ContestResultsView;
+class ContestState;
 class ElidedLabel;
 class ResultsBoard;
+class WindowHost;
 struct DownloadResult;
 
-// The main window's contest session and flight report: the File menu entries, the session line
-// under the menu, the results dock, and keeping every download while a session is on. It lives
-// beside the window (a child of it) and uses the window's workspace, chart and platform.
+// The main window's contest session and flight report: the File menu (with the window's own
+// file commands), the session line under the menu, the results dock, and keeping every download
+// while a session is on. It shows the contest state and asks it; it lives beside the window (a
+// child of it) and uses the host's workspace and platform. The results board goes in viewMenu.
 class ContestControls : public QObject {
   Q_OBJECT
  public:
-  ContestControls(MainWindow* window, ContestDialogService* dialog, PrintService* printer);
+  ContestControls(WindowHost& host, ContestState& state, QMenu& viewMenu);
   ~ContestControls() override;
 
   // The window's download handler calls this for a download it took as the main flight: while a
@@ -37,11 +38,12 @@ class ContestControls : public QObject {
   // Whether a download may start: with a session on, its folder must take a flight (writable,
   // its lock free); else a box says why and the altimeter is not asked.
   bool ReadyForDownload();
-  ContestSession& Session() { return session_; }
+  // The File menu, which others add their entries to.
+  QMenu& FileMenu() { return *fileMenu_; }
 
  private:
-  QString T(Txt id) const;
-  void ApplyLanguage();
+  QString T(Txt id) const { return Text(id, language_); }
+  void ApplyLanguage(int language);
   void Refresh();
   void ShowError(const QString& text);
   QString AskTarget();  // a file to write, confirmed when it exists; empty to stop
@@ -57,12 +59,10 @@ class ContestControls : public QObject {
   void onVerify();
   void onBoard();
 
-  MainWindow* w_;
-  ContestDialogService* dialog_;
-  PrintService* printer_;
-  ContestSession session_;
-  ContestChoice last_;  // what the dialog suggests next
-  QString lastKept_;    // the line's note on the last download kept
+  WindowHost& host_;
+  QMainWindow& window_;  // the host's frame: menus, bars, docks and the dialogs' parent
+  ContestState& state_;
+  int language_ = 0;
   QMenu* fileMenu_;
   QAction* startAction_;
   QAction* endAction_;

@@ -182,9 +182,9 @@ void MainWindow::onDownloadFinished(const DownloadResult& r) {
       downloadWarning_->setWordWrap(true);
       downloadWarning_->setStyleSheet(QStringLiteral("color: #b00000;"));
       downloadWarning_->setGeometry(downloadBanner_->x(), downloadProgress_->y(), 360, 36);
-      // Retold in the new language when the language changes (after the language's handler).
-      for (QAction* language : {polishAction_, englishAction_})
-        connect(language, &QAction::triggered, downloadWarning_, [this] { ShowDownloadWarning(); });
+      // Retold in the new language when the language changes.
+      connect(&workspace_, &FlightWorkspace::languageChanged, downloadWarning_,
+              [this] { ShowDownloadWarning(); });
     }
     incompleteWarning_ = incomplete;
     ShowDownloadWarning();

@@ -59,6 +59,17 @@ void MainWindow::DrawPanel(FlightSlot slot) {
 
 // ---------------------------------------------------------------- flight files
 
+bool MainWindow::OpenFlightFile(const QString& path, FlightSlot slot) {
+  if (exchangeRunning_) return false;  // the download about to land would replace it
+  QString error;
+  const bool ok = slot == FlightSlot::Main ? workspace_.OpenMainFlight(path, &error)
+                                           : workspace_.OpenComparison(path, &error);
+  if (!ok) ShowError(error);
+  comparisonAction_->setChecked(workspace_.ComparisonEnabled());
+  Redraw();
+  return ok;
+}
+
 void MainWindow::onSave() {
   if (!workspace_.HasDownload()) {
     ShowError(T(Txt::NoData));

@@ -6,11 +6,12 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QMainWindow>
 #include <QMenu>
 
 #include "platform/FileDialogs.h"
 #include "session/Preferences.h"
-#include "ui/MainWindow.h"
+#include "ui/WindowHost.h"
 
 namespace hypsor {
 
@@ -43,37 +44,35 @@ SimulationColumns SimulationColumnsDialog::Chosen() const {
   return {time_->currentIndex(), altitude_->currentIndex(), feet_->isChecked()};
 }
 
-SimulationControls::SimulationControls(MainWindow* window)
-    : QObject(window), w_(window), openAction_(new QAction(window)) {
+SimulationControls::SimulationControls(WindowHost& host, QMenu& fileMenu)
+    : QObject(&host.Frame()),
+      host_(host),
+      language_(host.Workspace().LanguageIndex()),
+      openAction_(new QAction(&host.Frame())) {
   openAction_->setObjectName(QStringLiteral("openSimulationAction"));
   connect(openAction_, &QAction::triggered, this, &SimulationControls::onOpen);
-  // In the File menu, under the window's own Open.
-  if (auto* file = w_->findChild<QMenu*>(QStringLiteral("fileMenu"))) {
-    const QList<QAction*> actions = file->actions();
-    const qsizetype open = actions.indexOf(w_->openAction_);
-    file->insertAction(open >= 0 && open + 1 < actions.size() ? actions[open + 1] : nullptr,
-                       openAction_);
-  } else {
-    w_->addAction(openAction_);
-  }
-  for (const char* name : {"polishAction", "englishAction"}) {
-    if (auto* a = w_->findChild<QAction*>(QString::fromLatin1(name)))
-      connect(a, &QAction::triggered, this, &SimulationControls::ApplyLanguage);
-  }
-  ApplyLanguage();
+  // Under the window's own Open.
+  const QList<QAction*> actions = fileMenu.actions();
+  const qsizetype open = actions.indexOf(host_.Commands().open);
+  fileMenu.insertAction(open >= 0 && open + 1 < actions.size() ? actions[open + 1] : nullptr,
+                        openAction_);
+  connect(&host_.Workspace(), &FlightWorkspace::languageChanged, this,
+          &SimulationControls::ApplyLanguage);
+  ApplyLanguage(language_);
 }
 
-void SimulationControls::ApplyLanguage() {
-  openAction_->setText(w_->T(Txt::OpenSimulationAction));
+void SimulationControls::ApplyLanguage(int language) {
+  language_ = language;
+  openAction_->setText(Text(Txt::OpenSimulationAction, language));
 }
 
 void SimulationControls::onOpen() {
-  const QString path = w_->platform_.dialogs.OpenFileName();
+  const QString path = host_.Platform().dialogs.OpenFileName();
   if (!path.isEmpty()) OpenSimulationFile(path);
 }
 
 bool SimulationControls::OpenSimulationFile(const QString& path) {
-  FlightWorkspace& ws = w_->workspace_;
+  FlightWorkspace& ws = host_.Workspace();
   QString error;
   SimulationRead read;
   auto status = ws.OpenSimulation(path, std::nullopt, &error, &read);
@@ -83,7 +82,7 @@ bool SimulationControls::OpenSimulationFile(const QString& path) {
     std::optional<SimulationColumns> columns =
         RememberedSimulationColumns(preferences, read.layoutKey);
     if (!columns) {
-      SimulationColumnsDialog dialog(read, ws.LanguageIndex(), w_);
+      SimulationColumnsDialog dialog(read, language_, &host_.Frame());
       if (dialog.exec() != QDialog::Accepted) return false;
       columns = dialog.Chosen();
     }
@@ -92,10 +91,10 @@ bool SimulationControls::OpenSimulationFile(const QString& path) {
       RememberSimulationColumns(preferences, read.layoutKey, *columns);
   }
   if (status != FlightWorkspace::SimulationStatus::Opened) {
-    w_->ShowError(error);
+    host_.ShowError(error);
     return false;
   }
-  w_->Redraw();
+  host_.Redraw();
   return true;
 }
 

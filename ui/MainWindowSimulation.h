@@ -12,10 +12,11 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QMenu;
 
 namespace hypsor {
 
-class MainWindow;
+class WindowHost;
 
 // The small dialog that asks which columns of a simulation CSV hold the time and the altitude,
 // and whether the altitude is in feet. It starts at the columns guessed from their names.
@@ -33,20 +34,21 @@ class SimulationColumnsDialog : public QDialog {
 
 // File → Open simulation…: reads a flight simulation exported as CSV and draws it beside the
 // main flight. The columns of a CSV of no known layout are asked once and remembered in the
-// per-user preferences. A child of the main window.
+// per-user preferences. A child of the main window; its entry goes under Open in fileMenu.
 class SimulationControls : public QObject {
   Q_OBJECT
  public:
-  explicit SimulationControls(MainWindow* window);
+  SimulationControls(WindowHost& host, QMenu& fileMenu);
   // Opens path as the simulation and draws it; a file that cannot be read is reported in a box.
   // False when nothing was opened (also when the column dialog was cancelled).
   bool OpenSimulationFile(const QString& path);
 
  private:
-  void ApplyLanguage();
+  void ApplyLanguage(int language);
   void onOpen();
 
-  MainWindow* w_;
+  WindowHost& host_;
+  int language_ = 0;
   QAction* openAction_;
 };
 

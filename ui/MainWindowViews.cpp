@@ -3,23 +3,23 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 
-#include "files/FlightFile.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/SvgDrawing.h"
+#include "session/Preferences.h"
 #include "ui/ChartExport.h"
 #include "ui/FlightChart.h"
-#include "ui/MainWindow.h"
 #include "ui/StatisticsDock.h"
+#include "ui/WindowHost.h"
 
 namespace hypsor {
 
@@ -43,33 +43,21 @@ QAction* Toggle(QObject* parent, const char* name, bool on) {
 
 }  // namespace
 
-// ---------------------------------------------------------------- the window's side
-
-bool MainWindow::OpenFlightFile(const QString& path, FlightSlot slot) {
-  if (exchangeRunning_) return false;  // the download about to land would replace it
-  QString error;
-  const bool ok = slot == FlightSlot::Main ? workspace_.OpenMainFlight(path, &error)
-                                           : workspace_.OpenComparison(path, &error);
-  if (!ok) ShowError(error);
-  comparisonAction_->setChecked(workspace_.ComparisonEnabled());
-  Redraw();
-  return ok;
-}
-
 // ---------------------------------------------------------------- views
 
-FlightViews::FlightViews(MainWindow& window)
-    : QObject(&window),
-      window_(window),
-      dock_(new StatisticsDock(&window)),
-      preferencesPath_(PreferencesFilePath()),
-      preferences_(LoadViewPreferences(preferencesPath_)) {
+FlightViews::FlightViews(WindowHost& host, ViewPreferencesStore& preferences)
+    : QObject(&host.Frame()),
+      host_(host),
+      window_(host.Frame()),
+      preferences_(preferences),
+      language_(host.Workspace().LanguageIndex()),
+      dock_(new StatisticsDock(&window_)) {
   window_.addDockWidget(Qt::RightDockWidgetArea, dock_);
-  dock_->setVisible(preferences_.statisticsPanel);
+  dock_->setVisible(preferences_.Get().statisticsPanel);
   dock_->installEventFilter(this);
   BuildMenus();
 
-  FlightChart& chart = *window_.chart_;
+  FlightChart& chart = host_.Chart();
   chart.EnableReadout();
   chart.PassDropsToWindow();
   connect(&chart, &FlightChart::CursorMoved, this, &FlightViews::onCursorMoved);
@@ -78,30 +66,29 @@ FlightViews::FlightViews(MainWindow& window)
   window_.setAcceptDrops(true);
   window_.installEventFilter(this);
 
-  window_.workspace_.SetComparisonAligned(preferences_.alignComparison);
-  ApplyLanguage();  // texts, then everything shown (Update)
-}
-
-QString FlightViews::T(Txt id) const {
-  return window_.workspace_.T(id);
+  connect(&host_.Workspace(), &FlightWorkspace::languageChanged, this,
+          &FlightViews::ApplyLanguage);
+  ApplyLanguage(language_);  // texts, then everything shown (Update)
 }
 
 void FlightViews::BuildMenus() {
   QMenuBar* bar = window_.menuBar();
   // Between the designed menus and the Info and Help entries at the end of the bar.
+  QAction* info = host_.Commands().info;
   viewMenu_ = new QMenu(&window_);
-  bar->insertMenu(window_.infoAction_, viewMenu_);
+  bar->insertMenu(info, viewMenu_);
   viewMenu_->setObjectName(QStringLiteral("viewMenu"));
-  statisticsAction_ = Toggle(this, "statisticsAction", preferences_.statisticsPanel);
-  markersAction_ = Toggle(this, "markersAction", preferences_.markers);
-  alignAction_ = Toggle(this, "alignAction", preferences_.alignComparison);
+  const ViewPreferences& p = preferences_.Get();
+  statisticsAction_ = Toggle(this, "statisticsAction", p.statisticsPanel);
+  markersAction_ = Toggle(this, "markersAction", p.markers);
+  alignAction_ = Toggle(this, "alignAction", p.alignComparison);
   viewMenu_->addActions({statisticsAction_, markersAction_, alignAction_});
   connect(statisticsAction_, &QAction::triggered, this, &FlightViews::onStatisticsToggled);
   connect(markersAction_, &QAction::triggered, this, &FlightViews::onMarkersToggled);
   connect(alignAction_, &QAction::triggered, this, &FlightViews::onAlignToggled);
 
   exportMenu_ = new QMenu(&window_);
-  bar->insertMenu(window_.infoAction_, exportMenu_);
+  bar->insertMenu(info, exportMenu_);
   exportMenu_->setObjectName(QStringLiteral("exportMenu"));
   exportChartAction_ = new QAction(this);
   exportChartAction_->setObjectName(QStringLiteral("exportChartAction"));
@@ -126,7 +113,8 @@ void FlightViews::BuildMenus() {
   connect(clearReadoutAction_, &QAction::triggered, this, &FlightViews::onClearReadout);
 }
 
-void FlightViews::ApplyLanguage() {
+void FlightViews::ApplyLanguage(int language) {
+  language_ = language;
   viewMenu_->setTitle(T(Txt::ViewMenu));
   statisticsAction_->setText(T(Txt::StatisticsAction));
   markersAction_->setText(T(Txt::MarkersAction));
@@ -140,26 +128,21 @@ void FlightViews::ApplyLanguage() {
 }
 
 void FlightViews::Update() {
-  const FlightWorkspace& w = window_.workspace_;
-  FlightChart& chart = *window_.chart_;
+  const FlightWorkspace& w = host_.Workspace();
+  FlightChart& chart = host_.Chart();
   for (Curve c : {Curve::Comparison, Curve::UnfilteredComparison, Curve::Simulation})
     chart.SetCurvePlacement(c, w.Placement(c));
-  chart.SetMarkers(preferences_.markers ? w.Markers() : std::vector<ChartMarker>{});
+  chart.SetMarkers(preferences_.Get().markers ? w.Markers() : std::vector<ChartMarker>{});
   dock_->Show(w);
   RefreshReadout();
-}
-
-void FlightViews::SavePreferences() {
-  // A preference that cannot be stored only lasts until the program ends: nothing to report.
-  SaveViewPreferences(preferencesPath_, preferences_);
 }
 
 // ---------------------------------------------------------------- cursor readout
 
 void FlightViews::RefreshReadout() {
   if (!cursor_) return;
-  const FlightWorkspace& w = window_.workspace_;
-  window_.chart_->ShowReadout(*cursor_, w.ReadoutText(w.ReadoutAt(*cursor_, reference_)));
+  const FlightWorkspace& w = host_.Workspace();
+  host_.Chart().ShowReadout(*cursor_, w.ReadoutText(w.ReadoutAt(*cursor_, reference_)));
 }
 
 void FlightViews::onCursorMoved(double x) {
@@ -169,52 +152,44 @@ void FlightViews::onCursorMoved(double x) {
 
 void FlightViews::onCursorLeft() {
   cursor_.reset();
-  window_.chart_->HideReadout();
+  host_.Chart().HideReadout();
 }
 
 void FlightViews::onEmptyClicked(double x) {
   reference_ = x;
-  window_.chart_->SetReference(x);
+  host_.Chart().SetReference(x);
   RefreshReadout();
 }
 
 void FlightViews::onClearReadout() {
   reference_.reset();
   cursor_.reset();
-  window_.chart_->SetReference(std::nullopt);
-  window_.chart_->HideReadout();
+  host_.Chart().SetReference(std::nullopt);
+  host_.Chart().HideReadout();
 }
 
 // ---------------------------------------------------------------- View menu
 
 void FlightViews::onStatisticsToggled(bool on) {
   dock_->setVisible(on);
-  preferences_.statisticsPanel = on;
-  SavePreferences();
+  preferences_.SetStatisticsPanel(on);
 }
 
 void FlightViews::onMarkersToggled(bool on) {
-  preferences_.markers = on;
-  SavePreferences();
+  preferences_.SetMarkers(on);
   Update();
 }
 
 void FlightViews::onAlignToggled(bool on) {
-  preferences_.alignComparison = on;
-  SavePreferences();
-  window_.workspace_.SetComparisonAligned(on);
-  window_.Redraw();
+  preferences_.SetAlignComparison(on);
+  host_.Workspace().SetComparisonAligned(on);
+  host_.Redraw();
 }
 
 // ---------------------------------------------------------------- exports
 
 QString FlightViews::SuggestedPath(const char* suffix) const {
-  const QString folder =
-      preferences_.exportFolder.isEmpty() ? QDir::homePath() : preferences_.exportFolder;
-  QString name = FlightFileCaption(window_.workspace_.FlightPath(FlightSlot::Main));
-  if (name.isEmpty()) name = QStringLiteral("hypsor");
-  return QDir(folder).filePath(QFileInfo(name).completeBaseName() + QLatin1Char('.') +
-                               QLatin1String(suffix));
+  return preferences_.SuggestedExportPath(host_.Workspace().FlightPath(FlightSlot::Main), suffix);
 }
 
 bool FlightViews::WithSuffix(QString& path, const char* suffix) const {
@@ -223,52 +198,47 @@ bool FlightViews::WithSuffix(QString& path, const char* suffix) const {
   path += QLatin1Char('.') + QLatin1String(suffix);
   // The dialog asked about the name without the suffix; this one may exist.
   return !QFileInfo::exists(path) ||
-         window_.platform_.boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
+         host_.Platform().boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
                                       BoxButtons::OkCancel) == BoxResult::Ok;
 }
 
-void FlightViews::RememberFolder(const QString& path) {
-  preferences_.exportFolder = QFileInfo(path).absolutePath();
-  SavePreferences();
-}
-
 void FlightViews::onExportChart() {
-  FileDialogService& dialogs = window_.platform_.dialogs;
+  FileDialogService& dialogs = host_.Platform().dialogs;
   QString path =
       dialogs.ExportFileName({T(Txt::ExportChartAction), ChartFileFilters(), SuggestedPath("png")});
   if (!WithSuffix(path, "png")) return;
   if (!ChartFormatOf(path)) {
-    window_.ShowError(
+    host_.ShowError(
         T(SvgDrawingAvailable() ? Txt::ChartFormatUnknown : Txt::ChartFormatUnknownNoSvg));
     return;
   }
   const std::optional<QSize> size =
       dialogs.ChartSize({T(Txt::ChartSizeCaption), T(Txt::ChartSizeWindow), T(Txt::ChartWidth),
-                         T(Txt::ChartHeight), window_.chart_->size()});
+                         T(Txt::ChartHeight), host_.Chart().size()});
   if (!size || size->isEmpty()) return;
   QString error;
-  if (!ExportChart(window_.chart_->Print(ChartTitle(window_.workspace_)), path, *size, &error)) {
-    window_.ShowError(T(Txt::ExportFailed) + QLatin1Char('\n') + error);
+  if (!ExportChart(host_.Chart().Print(ChartTitle(host_.Workspace())), path, *size, &error)) {
+    host_.ShowError(T(Txt::ExportFailed) + QLatin1Char('\n') + error);
     return;
   }
-  RememberFolder(path);
+  preferences_.RememberExportFolder(path);
 }
 
 void FlightViews::onExportData() {
-  QString path = window_.platform_.dialogs.ExportFileName(
+  QString path = host_.Platform().dialogs.ExportFileName(
       {T(Txt::ExportDataAction), {QStringLiteral("CSV (*.csv)")}, SuggestedPath("csv")});
   if (!WithSuffix(path, "csv")) return;
   QString error;
-  if (!window_.workspace_.ExportData(path, &error)) {
-    window_.ShowError(T(Txt::ExportFailed) + QLatin1Char('\n') + error);
+  if (!host_.Workspace().ExportData(path, &error)) {
+    host_.ShowError(T(Txt::ExportFailed) + QLatin1Char('\n') + error);
     return;
   }
-  RememberFolder(path);
+  preferences_.RememberExportFolder(path);
 }
 
 void FlightViews::onCopyChart() {
   QGuiApplication::clipboard()->setImage(
-      ChartImage(window_.chart_->Print(ChartTitle(window_.workspace_)), window_.chart_->size()));
+      ChartImage(host_.Chart().Print(ChartTitle(host_.Workspace())), host_.Chart().size()));
 }
 
 // ---------------------------------------------------------------- events
@@ -277,24 +247,23 @@ bool FlightViews::eventFilter(QObject* watched, QEvent* event) {
   if (watched == dock_ && event->type() == QEvent::Close) {
     // Closed with its own button: the View menu's tick and the preference follow.
     statisticsAction_->setChecked(false);
-    preferences_.statisticsPanel = false;
-    SavePreferences();
+    preferences_.SetStatisticsPanel(false);
   }
   if (watched == &window_ && event->type() == QEvent::DragEnter) {
     auto* e = static_cast<QDragEnterEvent*>(event);
     // A file dropped during an exchange would change the flights the download replaces.
-    if (!window_.ExchangeRunning() && !DroppedFile(e->mimeData()).isEmpty())
+    if (!host_.ExchangeRunning() && !DroppedFile(e->mimeData()).isEmpty())
       e->acceptProposedAction();
     return true;
   }
   if (watched == &window_ && event->type() == QEvent::Drop) {
     auto* e = static_cast<QDropEvent*>(event);
     const QString path = DroppedFile(e->mimeData());
-    if (path.isEmpty() || window_.ExchangeRunning()) return true;
+    if (path.isEmpty() || host_.ExchangeRunning()) return true;
     e->acceptProposedAction();
     // Shift held: the file becomes the comparison.
     const bool comparison = e->modifiers().testFlag(Qt::ShiftModifier);
-    window_.OpenFlightFile(path, comparison ? FlightSlot::Comparison : FlightSlot::Main);
+    host_.OpenFlightFile(path, comparison ? FlightSlot::Comparison : FlightSlot::Main);
     return true;
   }
   return QObject::eventFilter(watched, event);

@@ -4,39 +4,40 @@
 
 #include <QObject>
 
-#include "session/Preferences.h"
 #include "text/Texts.h"
 
 class QAction;
+class QMainWindow;
 class QMenu;
 
 namespace hypsor {
 
-class MainWindow;
 class StatisticsDock;
+class ViewPreferencesStore;
+class WindowHost;
 
 // The main window's views beyond its designed form: the statistics panel, the markers, the
 // cursor readout, the comparison on real time (View menu), the chart and data exports with
 // the clipboard copy (Export menu) and flight files dropped on the window. The window calls
-// Update after every redraw and ApplyLanguage with its own; the rest runs on its own signals.
+// Update after every redraw; the rest runs on signals. What the user chose about them lives in
+// the preferences store.
 class FlightViews : public QObject {
   Q_OBJECT
  public:
-  explicit FlightViews(MainWindow& window);
-  void ApplyLanguage();
+  FlightViews(WindowHost& host, ViewPreferencesStore& preferences);
   void Update();
-  const ViewPreferences& Preferences() const { return preferences_; }
+  // The View menu, which others add their views to.
+  QMenu& ViewMenu() { return *viewMenu_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QString T(Txt id) const;
+  QString T(Txt id) const { return Text(id, language_); }
+  void ApplyLanguage(int language);
   void BuildMenus();
-  void SavePreferences();
   void RefreshReadout();
   QString SuggestedPath(const char* suffix) const;
-  void RememberFolder(const QString& path);
   // Puts the suffix on a name typed without one, asking before that name is replaced; false
   // when there is no name or the user keeps the file.
   bool WithSuffix(QString& path, const char* suffix) const;
@@ -52,10 +53,11 @@ class FlightViews : public QObject {
   void onExportData();
   void onCopyChart();
 
-  MainWindow& window_;
+  WindowHost& host_;
+  QMainWindow& window_;  // the host's frame: docks, menus, drops
+  ViewPreferencesStore& preferences_;
+  int language_ = 0;
   StatisticsDock* dock_;
-  QString preferencesPath_;
-  ViewPreferences preferences_;
   std::optional<double> cursor_;
   std::optional<double> reference_;
 

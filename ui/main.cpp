@@ -91,10 +91,8 @@ int main(int argc, char** argv) {
   const QStringList files = parser.positionalArguments();
   if (!files.isEmpty()) windows->main->OpenFlightFile(files[0], hypsor::FlightSlot::Main);
   if (files.size() > 1) windows->main->OpenFlightFile(files[1], hypsor::FlightSlot::Comparison);
-  if (parser.isSet(simulationOption)) {
-    if (auto* simulation = windows->main->findChild<hypsor::SimulationControls*>())
-      simulation->OpenSimulationFile(parser.value(simulationOption));
-  }
+  if (parser.isSet(simulationOption))
+    windows->main->Simulation().OpenSimulationFile(parser.value(simulationOption));
   windows->main->showMaximized();
   hypsor::StartupProbe::Arm(*windows->main);
   app.exec();
