@@ -71,12 +71,11 @@ void Report(QTextStream& stream, const SessionMessage& m) {
 // The link of one command: the program's device controller, and the file its log goes to.
 struct Link {
   DeviceController device;
-  DeviceChannel& channel;
   CommunicationLog& log;
   QString logPath;
 
   explicit Link(QString path)
-      : channel(device.Channel()), log(device.Log()), logPath(std::move(path)) {
+      : log(device.Log()), logPath(std::move(path)) {
     device.AcceptPaths(true);
   }
   // Writes the log, if one was asked for; a failure to write it is reported but does not change
@@ -92,8 +91,10 @@ struct Link {
 // Ctrl+C during an exchange cancels it, as the window's Cancel does: the port is closed within
 // a wait step and nothing is written. The handler only sets the controller's atomic flag.
 std::atomic<DeviceController*> interruptible{nullptr};
+std::atomic<bool> interrupted{false};
 
 extern "C" void CancelOnInterrupt(int) {
+  interrupted.store(true);
   if (DeviceController* d = interruptible.load()) d->Cancel();
 }
 
@@ -310,22 +311,33 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
   }
 
   Link link(o.Value(QStringLiteral("log")));
-  DeviceChannel& channel = link.channel;
-  if (!channel.OpenPort(port)) {
+  DeviceController& device = link.device;
+  // Ctrl+C ends the exchange at its next wait; nothing more is sent after it.
+  auto cancelled = [&] {
+    if (!interrupted.load()) return false;
+    device.ClosePort();
     link.SaveLog(err);
-    Report(err, PortOpenMessage(channel.LastOpenFailure()));
+    err << "hypsor-cli: cancelled\n";
+    return true;
+  };
+  const SettingsReadReport report = RunToEnd<SettingsReadReport>(
+      device, &DeviceController::settingsRead, [&] { return device.StartSettingsRead(port); });
+  if (cancelled()) return ExitInterrupted;
+  if (!report.opened) {
+    link.SaveLog(err);
+    Report(err, PortOpenMessage(report.openFailure));
     return ExitPort;
   }
-  const SettingsReadResult read = ReadDeviceSettings(channel);
+  const SettingsReadResult& read = report.result;
   if (read.outcome != SettingsReadOutcome::Ok) {
-    channel.ClosePort();
+    device.ClosePort();
     link.SaveLog(err);
     Report(err, MessageFor(read));
     return ExitDevice;
   }
   const DeviceSettings& s = read.settings;
   if (sets.isEmpty()) {
-    channel.ClosePort();
+    device.ClosePort();
     link.SaveLog(err);
     out << "competitor: " << s.competitor << '\n';
     out << "serial: " << s.serial << '\n';
@@ -348,12 +360,14 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
         << (strict ? "; nothing written (--strict)\n" : "; written back unchanged\n");
   }
   if (strict && !odd.empty()) {
-    channel.ClosePort();
+    device.ClosePort();
     link.SaveLog(err);
     return ExitUsage;
   }
-  const UploadResult r = UploadRawSettings(channel, raw);
-  channel.ClosePort();
+  const UploadResult r = RunToEnd<UploadResult>(device, &DeviceController::settingsUploaded,
+                                                [&] { return device.StartSettingsUpload(raw); });
+  device.ClosePort();
+  if (cancelled()) return ExitInterrupted;
   link.SaveLog(err);
   // A refused settings write is one "Setup failed", like any other refusal.
   if (r.outcome == UploadOutcome::Accepted) {

@@ -5,7 +5,6 @@
 #include <QThread>
 
 #include "device/CommunicationLog.h"
-#include "device/DeviceChannel.h"
 #include "platform/SerialLine.h"
 
 namespace hypsor {
@@ -16,6 +15,7 @@ DeviceController::DeviceController(QObject* parent)
       channel_(std::make_unique<DeviceChannel>()) {
   channel_->Log = log_.get();
   channel_->SetCancelFlag(&cancel_);
+  StartThread();
 }
 
 DeviceController::DeviceController(SerialLine& line, Clock& clock, QObject* parent)
@@ -24,14 +24,28 @@ DeviceController::DeviceController(SerialLine& line, Clock& clock, QObject* pare
       channel_(std::make_unique<DeviceChannel>(line, clock)) {
   channel_->Log = log_.get();
   channel_->SetCancelFlag(&cancel_);
+  StartThread();
+}
+
+void DeviceController::StartThread() {
+  thread_ = new QThread;
+  thread_->setObjectName(QStringLiteral("altimeter"));
+  worker_ = new QObject;
+  worker_->moveToThread(thread_);
+  thread_->start();
 }
 
 DeviceController::~DeviceController() {
-  if (!thread_) return;
   Cancel();
+  // After the running exchange (cancelled) and whatever is queued: the port closed on the
+  // thread that opened it, then the thread ends.
+  QMetaObject::invokeMethod(worker_, [this] {
+    channel_->ClosePort();
+    QThread::currentThread()->quit();
+  });
   thread_->wait();
+  delete worker_;
   delete thread_;
-  channel_->ClosePort();
 }
 
 void DeviceController::AcceptPaths(bool accept) {
@@ -45,21 +59,24 @@ bool DeviceController::Start(Exchange exchange, Work work) {
   cancel_.store(false);
   // The exchange owns the channel until Finish: the thread touches nothing else, and its
   // signals reach this object's thread queued.
-  thread_ = QThread::create([this, work] {
+  QMetaObject::invokeMethod(worker_, [this, work] {
     work();
     QMetaObject::invokeMethod(this, &DeviceController::Finish, Qt::QueuedConnection);
   });
-  thread_->start();
   return true;
 }
 
 void DeviceController::Finish() {
-  if (!thread_) return;
-  thread_->wait();
-  delete thread_;
-  thread_ = nullptr;
+  if (!Busy()) return;
   running_ = Exchange::None;
   emit idle();
+}
+
+bool DeviceController::ClosePort() {
+  if (Busy()) return false;
+  QMetaObject::invokeMethod(worker_, [this] { channel_->ClosePort(); },
+                            Qt::BlockingQueuedConnection);
+  return true;
 }
 
 bool DeviceController::StartZeroing(const QString& portName) {
@@ -79,6 +96,38 @@ bool DeviceController::StartDownload(const QString& portName, const DownloadPoll
     callbacks.progress = [this](int bytes, int pollsLeft) { emit progress(bytes, pollsLeft); };
     const DownloadResult r = RunDownload(*channel_, portName, callbacks, polling);
     emit downloadFinished(r);
+  });
+}
+
+bool DeviceController::StartSettingsRead(const QString& portName) {
+  return Start(Exchange::SettingsRead, [this, portName] {
+    SettingsReadReport report;
+    channel_->ClosePort();
+    report.opened = channel_->OpenPort(portName);
+    if (report.opened) {
+      emit started(Exchange::SettingsRead);
+      report.result = ReadDeviceSettings(*channel_);
+    } else {
+      report.openFailure = channel_->LastOpenFailure();
+    }
+    report.manualZeroingMode = channel_->ManualZeroingMode;
+    emit settingsRead(report);
+  });
+}
+
+bool DeviceController::StartSettingsUpload(const SettingsUpload& values) {
+  return Start(Exchange::SettingsUpload, [this, values] {
+    emit started(Exchange::SettingsUpload);
+    const UploadResult r = UploadDeviceSettings(*channel_, values);
+    emit settingsUploaded(r);
+  });
+}
+
+bool DeviceController::StartSettingsUpload(const RawSettings& raw) {
+  return Start(Exchange::SettingsUpload, [this, raw] {
+    emit started(Exchange::SettingsUpload);
+    const UploadResult r = UploadRawSettings(*channel_, raw);
+    emit settingsUploaded(r);
   });
 }
 

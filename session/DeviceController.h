@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include "device/DeviceChannel.h"
+#include "device/ParameterExchange.h"
 #include "device/Sessions.h"
 
 class QThread;
@@ -14,17 +16,25 @@ namespace hypsor {
 
 class Clock;
 class CommunicationLog;
-class DeviceChannel;
 class SerialLine;
 
 // What the controller is doing with the altimeter.
-enum class Exchange { None, Zeroing, Download };
+enum class Exchange { None, Zeroing, Download, SettingsRead, SettingsUpload };
+
+// A settings read: the port (re)opened, or why not, and what the altimeter answered.
+struct SettingsReadReport {
+  bool opened = false;
+  PortFailure openFailure;  // when not opened
+  SettingsReadResult result;
+  int manualZeroingMode = 0;  // the mode last read successfully, also after a failed read
+};
 
 // The program's link to the altimeter, without widgets: it owns the line, the channel and the
-// communication log, and runs zeroing and downloads on a thread of their own, so whoever shows
-// them (the window, hypsor-cli) only asks and listens. One exchange at a time; Cancel ends a
-// running one within a wait step with the port closed. Signals arrive on the controller's
-// thread.
+// communication log, and runs every exchange on a thread of its own, so whoever shows them (the
+// windows, hypsor-cli) only asks and listens. That thread lives as long as the controller: a
+// port the settings exchanges keep open between them stays with the thread that opened it. One
+// exchange at a time; Cancel ends a running one within a wait step with the port closed.
+// Signals arrive on the controller's thread.
 class DeviceController : public QObject {
   Q_OBJECT
  public:
@@ -35,8 +45,8 @@ class DeviceController : public QObject {
   DeviceController(SerialLine& line, Clock& clock, QObject* parent = nullptr);
   ~DeviceController() override;  // cancels a running exchange and waits for its end
 
-  // The channel, for exchanges run on the caller's thread (the device settings window). Only
-  // while no exchange runs.
+  // The channel, for exchanges run on the caller's thread (hypsor-cli settings). Only while no
+  // exchange runs.
   DeviceChannel& Channel() { return *channel_; }
   CommunicationLog& Log() { return *log_; }
   // Names absolute paths accepted as ports (the command line's).
@@ -48,6 +58,16 @@ class DeviceController : public QObject {
   // failure comes back in the result.
   bool StartZeroing(const QString& portName);
   bool StartDownload(const QString& portName, const DownloadPolling& polling = {});
+  // Closes any open port, opens the named one and reads the settings; the port stays open for
+  // an upload (settingsRead).
+  bool StartSettingsRead(const QString& portName);
+  // Uploads the typed values over the port the read left open (settingsUploaded).
+  bool StartSettingsUpload(const SettingsUpload& values);
+  // Writes the settings as they are (hypsor-cli's named values over what the device reported).
+  bool StartSettingsUpload(const RawSettings& raw);
+  // Closes the port the settings exchanges keep open; waits for the exchange thread, so only
+  // while no exchange runs (false otherwise).
+  bool ClosePort();
   // Asks the running exchange to stop; safe from any thread and from a signal handler.
   void Cancel() { cancel_.store(true); }
   // Blocks the calling thread until the running exchange has ended and its result signal has
@@ -63,22 +83,28 @@ class DeviceController : public QObject {
   void progress(int bytesReceived, int pollsLeft);
   void zeroingFinished(const hypsor::ZeroingResult& result);
   void downloadFinished(const hypsor::DownloadResult& result);
+  void settingsRead(const hypsor::SettingsReadReport& report);
+  void settingsUploaded(const hypsor::UploadResult& result);
   // After the result's signal: Busy() is false again.
   void idle();
 
  private:
   template <class Work>
   bool Start(Exchange exchange, Work work);
+  void StartThread();
   void Finish();
 
   std::unique_ptr<CommunicationLog> log_;
   std::unique_ptr<DeviceChannel> channel_;
   std::atomic<bool> cancel_{false};
   Exchange running_ = Exchange::None;
-  QThread* thread_ = nullptr;
+  QThread* thread_ = nullptr;   // runs the exchanges, one after another
+  QObject* worker_ = nullptr;   // lives on thread_: what is posted to it runs there
 };
 
 }  // namespace hypsor
 
 Q_DECLARE_METATYPE(hypsor::ZeroingResult)
 Q_DECLARE_METATYPE(hypsor::DownloadResult)
+Q_DECLARE_METATYPE(hypsor::SettingsReadReport)
+Q_DECLARE_METATYPE(hypsor::UploadResult)

@@ -129,6 +129,68 @@ TEST(DeviceController, CancelEndsADownloadWithinAWaitStepAndTheNextOneWorks) {
   EXPECT_EQ(rig.line.Opens(), 2);
 }
 
+TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {
+  Rig rig;
+  rig.altimeter.manualZero = 1;
+  DeviceController& d = rig.device;
+  SettingsReadReport report;
+  UploadResult upload;
+  QStringList events;
+  QObject::connect(&d, &DeviceController::started, &d, [&](Exchange e) {
+    events << (e == Exchange::SettingsRead ? "read started" : "upload started");
+  });
+  QObject::connect(&d, &DeviceController::settingsRead, &d, [&](const SettingsReadReport& r) {
+    events << "read";
+    report = r;
+  });
+  QObject::connect(&d, &DeviceController::settingsUploaded, &d, [&](const UploadResult& r) {
+    events << "uploaded";
+    upload = r;
+  });
+  QObject::connect(&d, &DeviceController::idle, &d, [&] { events << "idle"; });
+
+  ASSERT_TRUE(d.StartSettingsRead(QStringLiteral("ttyUSB0")));
+  EXPECT_EQ(d.Running(), Exchange::SettingsRead);
+  EXPECT_FALSE(d.ClosePort()) << "not while an exchange runs";
+  d.WaitForEnd();
+  ASSERT_TRUE(report.opened);
+  ASSERT_EQ(report.result.outcome, SettingsReadOutcome::Ok);
+  EXPECT_EQ(report.result.settings.competitor, 7u);
+  EXPECT_EQ(report.manualZeroingMode, 1);
+  EXPECT_TRUE(rig.line.IsOpen()) << "kept for the upload";
+
+  SettingsUpload values;
+  values.trigger = QStringLiteral("50");
+  values.calibration = QStringLiteral("20");
+  values.competitor = QStringLiteral("9");
+  values.samplingIndex = 4;
+  values.zeroingIndex = 0;
+  ASSERT_TRUE(d.StartSettingsUpload(values));
+  d.WaitForEnd();
+  EXPECT_EQ(upload.outcome, UploadOutcome::Accepted);
+  EXPECT_EQ(events, QStringList({"read started", "read", "idle", "upload started", "uploaded",
+                                 "idle"}));
+  EXPECT_EQ(rig.line.Opens(), 1);
+  EXPECT_TRUE(d.ClosePort());
+  EXPECT_FALSE(rig.line.IsOpen());
+
+  // The same frames as both exchanges run directly on the caller's thread.
+  test::ScriptedDevice direct;
+  direct.altimeter.manualZero = 1;
+  ASSERT_TRUE(direct.channel.OpenPort(QStringLiteral("ttyUSB0")));
+  ASSERT_EQ(ReadDeviceSettings(direct.channel).outcome, SettingsReadOutcome::Ok);
+  ASSERT_EQ(UploadDeviceSettings(direct.channel, values).outcome, UploadOutcome::Accepted);
+  EXPECT_EQ(rig.Frames(), direct.Frames());
+
+  // A port that does not open comes back with its reason, and nothing is read.
+  rig.line.RefuseOpen(PortOpenError::Busy);
+  ASSERT_TRUE(d.StartSettingsRead(QStringLiteral("ttyUSB0")));
+  d.WaitForEnd();
+  EXPECT_FALSE(report.opened);
+  EXPECT_EQ(report.openFailure.error, PortOpenError::Busy);
+  EXPECT_EQ(report.manualZeroingMode, 1) << "the mode last read stays";
+}
+
 TEST(DeviceController, CancelEndsAZeroingAndADestroyedControllerEndsItsExchange) {
   {
     Rig rig;

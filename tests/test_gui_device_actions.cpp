@@ -198,7 +198,15 @@ TEST(DeviceActions, DeviceSettingsReadTheAltimeterBeforeShowingTheirWindow) {
   });
   look.start(50);
   f.Trigger("deviceSettingsAction");
+  // The read runs on the controller's thread; meanwhile the banner waits and nothing starts.
+  EXPECT_TRUE(f.Control<QLineEdit>("waitBanner")->isVisible());
+  EXPECT_FALSE(f.Control<QPushButton>("readButton")->isEnabled());
+  EXPECT_FALSE(f.Control<QAction>("deviceSettingsAction")->isEnabled());
+  EXPECT_FALSE(f.Control<QPushButton>("cancelExchangeButton")->isVisible())
+      << "a settings read is not cancelled";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !caption.isEmpty(); }, 30000));
   look.stop();
+  EXPECT_TRUE(f.Control<QPushButton>("readButton")->isEnabled());
   EXPECT_EQ(competitor, "42");
   EXPECT_EQ(trigger, "120");
   EXPECT_EQ(caption, "Setup");

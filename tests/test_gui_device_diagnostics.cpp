@@ -14,6 +14,7 @@
 
 #include "device/DeviceChannel.h"
 #include "files/SettingsFile.h"
+#include "tests/support/DeviceWindowExchange.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/ScriptedWindowFixture.h"
@@ -33,13 +34,13 @@ using test::SimProcess;
   SimProcess sim(QStringList{__VA_ARGS__}); \
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString()
 
-// The device window as the program builds it, with its own channel and settings.
+// The device window as the program builds it, with its own controller and settings.
 struct DeviceWindow {
   explicit DeviceWindow(const QString& port, int language = 1) : languageIndex(language) {
     settings = DefaultSettings();
     SetPortName(settings, port);
     settings.PortIndex = -1;
-    window = std::make_unique<DeviceSettingsWindow>(channel, settings, languageIndex, boxes,
+    window = std::make_unique<DeviceSettingsWindow>(device, settings, languageIndex, boxes,
                                                     [] { return true; });
   }
   QComboBox* Ports() { return Child<QComboBox>(window.get(), "portCombo"); }
@@ -54,7 +55,7 @@ struct DeviceWindow {
     return t;
   }
 
-  DeviceChannel channel;
+  DeviceController device;
   SettingsRecord settings;
   int languageIndex;
   FakeMessageBox boxes;
@@ -69,7 +70,7 @@ TEST(DeviceWindowPorts, ListIsReadAtEveryOpeningWithThePseudoTerminalFirst) {
   EXPECT_FALSE(w.PortNames().contains(first.PortName()));
 
   SetPortName(w.settings, first.PortName());
-  ASSERT_TRUE(w.window->ReadBeforeShow()) << w.BoxTexts().join('|').toStdString();
+  ASSERT_TRUE(test::ReadBeforeShowing(*w.window)) << w.BoxTexts().join('|').toStdString();
   QStringList names = w.PortNames();
   const qsizetype present = names.indexOf(first.PortName());
   ASSERT_GE(present, 0);
@@ -87,7 +88,7 @@ TEST(DeviceWindowPorts, ListIsReadAtEveryOpeningWithThePseudoTerminalFirst) {
   // Another device appears: the next opening lists it.
   START_SIM(second, "--no-pacing");
   SetPortName(w.settings, second.PortName());
-  ASSERT_TRUE(w.window->ReadBeforeShow());
+  ASSERT_TRUE(test::ReadBeforeShowing(*w.window));
   EXPECT_TRUE(w.PortNames().contains(second.PortName()));
   EXPECT_EQ(w.Ports()->currentData().toString(), second.PortName());
   w.window->reject();
@@ -97,7 +98,7 @@ TEST(DeviceWindowChecks, ValuesReadFromTheAltimeterAreCheckedLikeTypedOnes) {
   {
     START_SIM(sim, "--no-pacing", "--temp-calibration", "100", "--trigger", "300");
     DeviceWindow w(sim.PortName());
-    EXPECT_TRUE(w.window->ReadBeforeShow());
+    EXPECT_TRUE(test::ReadBeforeShowing(*w.window));
     // One box per field over its limit, as the field is filled.
     EXPECT_EQ(w.BoxTexts(), QStringList({"Too large value", "Too large value"}));
     EXPECT_EQ(Child<QLineEdit>(w.window.get(), "calibrationField")->text(), "100");
@@ -107,14 +108,14 @@ TEST(DeviceWindowChecks, ValuesReadFromTheAltimeterAreCheckedLikeTypedOnes) {
     // 60 is within the typing limit of the calibration (the upload refuses it later).
     START_SIM(sim, "--no-pacing", "--temp-calibration", "60", "--trigger", "200");
     DeviceWindow w(sim.PortName(), 0);
-    EXPECT_TRUE(w.window->ReadBeforeShow());
+    EXPECT_TRUE(test::ReadBeforeShowing(*w.window));
     EXPECT_TRUE(w.BoxTexts().isEmpty()) << w.BoxTexts().join('|').toStdString();
     w.window->reject();
   }
   {
     START_SIM(sim, "--no-pacing", "--competitor", "255", "--trigger", "201");
     DeviceWindow w(sim.PortName(), 0);
-    EXPECT_TRUE(w.window->ReadBeforeShow());
+    EXPECT_TRUE(test::ReadBeforeShowing(*w.window));
     EXPECT_EQ(w.BoxTexts(), QStringList({"Za duza wartosc"}));
     w.window->reject();
   }
@@ -123,19 +124,20 @@ TEST(DeviceWindowChecks, ValuesReadFromTheAltimeterAreCheckedLikeTypedOnes) {
 TEST(DeviceWindowChecks, ARefusedUploadIsOneBox) {
   START_SIM(sim, "--no-pacing", "--fault", "refuse-writes");
   DeviceWindow w(sim.PortName());
-  ASSERT_TRUE(w.window->ReadBeforeShow());
+  ASSERT_TRUE(test::ReadBeforeShowing(*w.window));
   w.window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
   QTest::mouseClick(Child<QPushButton>(w.window.get(), "sendButton"), Qt::LeftButton);
+  test::WaitForExchangeEnd(*w.window, w.device);
   EXPECT_EQ(w.BoxTexts(), QStringList({"Setup failed"}));
   EXPECT_EQ(sim.ReceivedFrames().size(), 4);
-  EXPECT_FALSE(w.channel.IsOpen());
+  EXPECT_FALSE(w.device.Channel().IsOpen());
 }
 
 TEST(DeviceWindowChecks, APortThatDoesNotOpenSaysWhy) {
   for (int language : {1, 0}) {
     DeviceWindow w(QStringLiteral("ttyQQ9"), language);
-    EXPECT_FALSE(w.window->ReadBeforeShow());
+    EXPECT_FALSE(test::ReadBeforeShowing(*w.window));
     ASSERT_EQ(w.boxes.boxes.size(), 2);
     const QStringList paragraphs = w.boxes.boxes[0].text.split("\n\n");
     ASSERT_EQ(paragraphs.size(), 2);

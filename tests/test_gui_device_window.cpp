@@ -8,11 +8,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "device/DeviceChannel.h"
+#include "session/DeviceController.h"
 #include "session/SessionMessages.h"
 #include "files/SettingsFile.h"
+#include "tests/support/DeviceWindowExchange.h"
 #include "tests/support/FakeMessageBox.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/SimProcess.h"
@@ -66,12 +67,12 @@ struct Controls {
   QPushButton* sendButton;
 };
 
-// One window as the program builds it, with its own channel, settings and language.
+// One window as the program builds it, with its own controller, settings and language.
 struct Fixture {
   explicit Fixture(const QString& port, int language = 1)
       : settings(PortSettings(port)),
         languageIndex(language),
-        window(std::make_unique<DeviceSettingsWindow>(channel, settings, languageIndex, boxes,
+        window(std::make_unique<DeviceSettingsWindow>(device, settings, languageIndex, boxes,
                                                       [this] {
                                                         ++saves;
                                                         return true;
@@ -92,18 +93,29 @@ struct Fixture {
     field->clear();
     QTest::keyClicks(field, text);
   }
+  bool Read() { return test::ReadBeforeShowing(*window); }
+  void WaitIdle() { test::WaitForExchangeEnd(*window, device); }
   void ChoosePort(const QString& name) {
     QLineEdit* edit = c.portCombo->lineEdit();
     edit->setText(name);
     QTest::keyClick(edit, Qt::Key_Return);
   }
+  void ChoosePortAndWait(const QString& name) {
+    ChoosePort(name);
+    WaitIdle();
+  }
+  void Send() {
+    QTest::mouseClick(c.sendButton, Qt::LeftButton);
+    WaitIdle();
+  }
+  bool PortOpen() { return device.Channel().IsOpen(); }
   QStringList BoxTexts() const {
     QStringList t;
     for (const auto& b : boxes.boxes) t << b.text;
     return t;
   }
 
-  DeviceChannel channel;
+  DeviceController device;
   SettingsRecord settings;
   int languageIndex;
   FakeMessageBox boxes;
@@ -122,7 +134,7 @@ TEST(DeviceWindow, OpensWithTheDevicesSettingsAndItsLayout) {
   Fixture f(sim.PortName());
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
-  ASSERT_TRUE(w.ReadBeforeShow());
+  ASSERT_TRUE(f.Read());
   f.Show();
   EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.BoxTexts().join('|').toStdString();
   EXPECT_EQ(c.competitorField->text(), QStringLiteral("12"));
@@ -134,7 +146,7 @@ TEST(DeviceWindow, OpensWithTheDevicesSettingsAndItsLayout) {
   EXPECT_EQ(c.manualZeroCombo->currentText(), QStringLiteral("Yes"));
   EXPECT_EQ(c.portCombo->currentText(), sim.PortName());
   // The port stays open while the window is shown.
-  EXPECT_TRUE(f.channel.IsOpen());
+  EXPECT_TRUE(f.PortOpen());
 
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Setup"));
   EXPECT_EQ(c.portLabel->text(), QStringLiteral("Select Port"));
@@ -170,7 +182,7 @@ TEST(DeviceWindow, OpensWithTheDevicesSettingsAndItsLayout) {
 
   // Captions follow the language.
   w.close();
-  EXPECT_FALSE(f.channel.IsOpen());
+  EXPECT_FALSE(f.PortOpen());
   w.SetLanguage(0);
   f.Show();
   EXPECT_EQ(w.windowTitle(), QStringLiteral("Ustawienia"));
@@ -185,7 +197,7 @@ TEST(DeviceWindow, WithoutADeviceTheFieldsAreBlankAndTwoBoxesSaySo) {
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
   c.serialField->setText(QStringLiteral("777"));
-  EXPECT_FALSE(w.ReadBeforeShow());
+  EXPECT_FALSE(f.Read());
   f.Show();
   ASSERT_EQ(f.boxes.boxes.size(), 2);
   EXPECT_TRUE(f.boxes.boxes[0].text.startsWith(QStringLiteral("Communication Error: ttyQQ9\n\n")));
@@ -210,7 +222,7 @@ TEST(DeviceWindow, WithoutADeviceTheFieldsAreBlankAndTwoBoxesSaySo) {
   c.calibrationField->setText(QStringLiteral("1"));
   c.competitorField->setText(QStringLiteral("1"));
   f.boxes.boxes.clear();
-  QTest::mouseClick(c.sendButton, Qt::LeftButton);
+  f.Send();
   EXPECT_TRUE(f.boxes.boxes.isEmpty());
   EXPECT_TRUE(w.isVisible());
 }
@@ -220,7 +232,7 @@ TEST(DeviceWindow, TypingChecksAndTheUploadLimits) {
   Fixture f(sim.PortName());
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
-  ASSERT_TRUE(w.ReadBeforeShow());
+  ASSERT_TRUE(f.Read());
   f.Show();
   const int readFrames = static_cast<int>(sim.ReceivedFrames().size());
 
@@ -241,12 +253,12 @@ TEST(DeviceWindow, TypingChecksAndTheUploadLimits) {
   EXPECT_EQ(f.boxes.boxes.size(), 1);
   f.Retype(c.calibrationField, QStringLiteral("51"));
   f.boxes.boxes.clear();
-  QTest::mouseClick(c.sendButton, Qt::LeftButton);
+  f.Send();
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Too large value"));
   EXPECT_EQ(sim.ReceivedFrames().size(), readFrames);
   EXPECT_TRUE(w.isVisible());
-  EXPECT_TRUE(f.channel.IsOpen());
+  EXPECT_TRUE(f.PortOpen());
 
   // Leaving a field while another is empty.
   f.boxes.boxes.clear();
@@ -262,7 +274,7 @@ TEST(DeviceWindow, SaveUploadsClosesAndTheFramesCarryTheValues) {
   Fixture f(sim.PortName());
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
-  ASSERT_TRUE(w.ReadBeforeShow());
+  ASSERT_TRUE(f.Read());
   f.Show();
   f.Retype(c.calibrationField, QStringLiteral("20"));
   f.Retype(c.triggerField, QStringLiteral("50"));
@@ -271,23 +283,19 @@ TEST(DeviceWindow, SaveUploadsClosesAndTheFramesCarryTheValues) {
   c.manualZeroCombo->setCurrentIndex(1);
   // A second exchange asked for while this one runs does nothing: neither another upload nor a
   // port change (the typed name is put back so that nothing picks it up later).
-  int tries = 0;
-  QTimer::singleShot(100, &w, [&] {
-    ++tries;
-    EXPECT_TRUE(w.ExchangeRunning());
-    QTest::mouseClick(c.sendButton, Qt::LeftButton);
-    f.ChoosePort(QStringLiteral("COM3"));
-    c.portCombo->setEditText(sim.PortName());
-  });
   QTest::mouseClick(c.sendButton, Qt::LeftButton);
-  EXPECT_EQ(tries, 1);
+  EXPECT_TRUE(w.ExchangeRunning());
+  QTest::mouseClick(c.sendButton, Qt::LeftButton);
+  f.ChoosePort(QStringLiteral("COM3"));
+  c.portCombo->setEditText(sim.PortName());
+  f.WaitIdle();
   EXPECT_EQ(f.saves, 0);
   EXPECT_EQ(PortNameText(f.settings), sim.PortName());
   ASSERT_EQ(f.boxes.boxes.size(), 1) << f.BoxTexts().join('|').toStdString();
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Setup OK"));
   EXPECT_EQ(f.boxes.boxes[0].caption, QStringLiteral("Setup"));
   EXPECT_FALSE(w.isVisible());
-  EXPECT_FALSE(f.channel.IsOpen());
+  EXPECT_FALSE(f.PortOpen());
   EXPECT_EQ(w.result(), QDialog::Accepted);
   const QList<QByteArray> frames = sim.ReceivedFrames();
   ASSERT_EQ(frames.size(), 4);
@@ -300,15 +308,15 @@ TEST(DeviceWindow, RefusedUploadReportsAndClosesAllTheSame) {
   Fixture f(sim.PortName());
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
-  ASSERT_TRUE(w.ReadBeforeShow());
+  ASSERT_TRUE(f.Read());
   f.Show();
   f.Retype(c.calibrationField, QStringLiteral("10"));
-  QTest::mouseClick(c.sendButton, Qt::LeftButton);
+  f.Send();
   // Both writes were refused: one box says so.
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Setup failed"));
   EXPECT_FALSE(w.isVisible());
-  EXPECT_FALSE(f.channel.IsOpen());
+  EXPECT_FALSE(f.PortOpen());
 }
 
 TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
@@ -316,7 +324,7 @@ TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
   Fixture f(QStringLiteral("ttyQQ9"));
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
-  w.ReadBeforeShow();
+  f.Read();
   f.Show();
   f.boxes.boxes.clear();
 
@@ -330,7 +338,7 @@ TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
 
   // A list name: stored with its position, saved, and reported twice when it cannot be opened.
   f.boxes.boxes.clear();
-  f.ChoosePort(QStringLiteral("COM12"));
+  f.ChoosePortAndWait(QStringLiteral("COM12"));
   EXPECT_EQ(PortNameText(f.settings), QStringLiteral("COM12"));
   EXPECT_EQ(f.settings.PortIndex, 11);
   EXPECT_EQ(f.saves, 1);
@@ -341,48 +349,47 @@ TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
   f.boxes.boxes.clear();
   c.portCombo->setFocus();
   QTest::keyClick(c.portCombo, Qt::Key_Down);
+  f.WaitIdle();
   EXPECT_EQ(PortNameText(f.settings), QStringLiteral("COM13"));
   EXPECT_EQ(f.settings.PortIndex, 12);
   EXPECT_EQ(f.saves, 2);
 
   // The simulator's pseudo-terminal: opened and read, fields filled, no box.
   f.boxes.boxes.clear();
-  f.ChoosePort(sim.PortName());
+  f.ChoosePortAndWait(sim.PortName());
   EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.BoxTexts().join('|').toStdString();
   EXPECT_EQ(PortNameText(f.settings), sim.PortName());
   EXPECT_EQ(f.settings.PortIndex, -1);
   EXPECT_EQ(f.saves, 3);
-  EXPECT_TRUE(f.channel.IsOpen());
+  EXPECT_TRUE(f.PortOpen());
   EXPECT_EQ(c.competitorField->text(), QStringLiteral("33"));
 
   // Closing the window while a port change reads the device: it closes when the read is done.
-  f.ChoosePort(QStringLiteral("ttyQQ8"));
+  f.ChoosePortAndWait(QStringLiteral("ttyQQ8"));
   f.boxes.boxes.clear();
   c.competitorField->clear();
-  bool closeAsked = false;
-  QTimer::singleShot(100, &w, [&] {
-    closeAsked = true;
-    w.close();
-  });
   f.ChoosePort(sim.PortName());
-  EXPECT_TRUE(closeAsked);
+  ASSERT_TRUE(w.ExchangeRunning());
+  w.close();
+  EXPECT_TRUE(w.isVisible()) << "the close waits for the read";
+  f.WaitIdle();
   EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.BoxTexts().join('|').toStdString();
   EXPECT_EQ(c.competitorField->text(), QStringLiteral("33"));
   QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
-  EXPECT_FALSE(f.channel.IsOpen());
+  EXPECT_FALSE(f.PortOpen());
 }
 
 TEST(DeviceWindow, AFailedPortChangeLeavesNothingToSendToAnotherAltimeter) {
   START_SIM(sim, "--no-pacing", "--competitor", "33");
   Fixture f(sim.PortName());
   const Controls& c = f.c;
-  ASSERT_TRUE(f.window->ReadBeforeShow());
+  ASSERT_TRUE(f.Read());
   f.Show();
   ASSERT_EQ(c.competitorField->text(), QStringLiteral("33"));
   ASSERT_FALSE(c.serialField->text().isEmpty());
 
   // The new port does not open: the first altimeter's values go, and Send refuses.
-  f.ChoosePort(QStringLiteral("ttyQQ8"));
+  f.ChoosePortAndWait(QStringLiteral("ttyQQ8"));
   for (QLineEdit* field : {c.competitorField, c.serialField, c.triggerField, c.calibrationField})
     EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
   f.boxes.boxes.clear();
@@ -400,14 +407,13 @@ TEST(DeviceWindow, DeviceGoneWhileTheWindowIsOpen) {
   ASSERT_TRUE(sim->Started());
   Fixture f(sim->PortName());
   DeviceSettingsWindow& w = *f.window;
-  const Controls& c = f.c;
-  ASSERT_TRUE(w.ReadBeforeShow());
+  ASSERT_TRUE(f.Read());
   f.Show();
   sim->Kill();
-  QTest::mouseClick(c.sendButton, Qt::LeftButton);
+  f.Send();
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Communication Error"));
-  EXPECT_FALSE(f.channel.IsOpen());
+  EXPECT_FALSE(f.PortOpen());
   EXPECT_FALSE(w.isVisible());
 }
 

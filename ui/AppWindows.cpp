@@ -24,7 +24,7 @@ std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
   FlightWorkspace& ws = main->Workspace();
   auto save = [main] { return main->SaveSettingsNow(); };
   w->deviceSettings = std::make_unique<DeviceSettingsWindow>(
-      main->Channel(), ws.Settings(), ws.LanguageIndex(), platform.boxes, save, main);
+      main->Device(), ws.Settings(), ws.LanguageIndex(), platform.boxes, save, main);
   w->info = std::make_unique<InfoWindow>(main);  // the same in both languages
   w->filterSettings =
       std::make_unique<FilterSettingsWindow>(ws.Settings(), ws.LanguageIndex(), save, main);

@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
-#include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
 #include "device/PortChoices.h"
+#include "session/DeviceController.h"
 #include "session/SessionMessages.h"
 #include "files/SettingsFile.h"
 #include "platform/MessageBox.h"
@@ -23,24 +23,6 @@
 #include "ui/DesignFont.h"
 
 namespace hypsor {
-
-// Marks an exchange as running; a close asked for meanwhile happens when it ends.
-class ExchangeScope {
- public:
-  explicit ExchangeScope(DeviceSettingsWindow* w) : w_(w) { w_->busy_ = true; }
-  ~ExchangeScope() {
-    w_->busy_ = false;
-    if (w_->closeRequested_) {
-      w_->closeRequested_ = false;
-      QMetaObject::invokeMethod(w_, &QDialog::reject, Qt::QueuedConnection);
-    }
-  }
-  ExchangeScope(const ExchangeScope&) = delete;
-  ExchangeScope& operator=(const ExchangeScope&) = delete;
-
- private:
-  DeviceSettingsWindow* w_;
-};
 
 namespace {
 
@@ -61,11 +43,11 @@ const char* const kSamplingTexts[] = {"50 pom/sek",  "25 pom/sek",  "15 pom/sek"
 
 }  // namespace
 
-DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecord& settings,
+DeviceSettingsWindow::DeviceSettingsWindow(DeviceController& device, SettingsRecord& settings,
                                            int languageIndex, MessageBoxService& boxes,
                                            std::function<bool()> saveSettings, QWidget* parent)
     : QDialog(parent),
-      channel_(channel),
+      device_(device),
       settings_(settings),
       languageIndex_(languageIndex),
       boxes_(boxes),
@@ -158,6 +140,10 @@ DeviceSettingsWindow::DeviceSettingsWindow(DeviceChannel& channel, SettingsRecor
   for (QLineEdit* e : {triggerField_, calibrationField_, competitorField_})
     e->installEventFilter(this);
   connect(sendButton_, &QPushButton::clicked, this, [this] { onSendClicked(); });
+  connect(&device_, &DeviceController::settingsRead, this, &DeviceSettingsWindow::onSettingsRead);
+  connect(&device_, &DeviceController::settingsUploaded, this,
+          &DeviceSettingsWindow::onSettingsUploaded);
+  connect(&device_, &DeviceController::idle, this, &DeviceSettingsWindow::onExchangeEnded);
 
   ApplyTexts();
 }
@@ -219,25 +205,65 @@ void DeviceSettingsWindow::FillFields(const DeviceSettings& s) {
                                       : -1);
 }
 
-bool DeviceSettingsWindow::ReadBeforeShow() {
+bool DeviceSettingsWindow::StartReading() {
   if (busy_) return false;
   // Devices come and go, and the port may have been chosen elsewhere since the window was built
   // (start-up options): the list is read afresh at every opening.
   FillPortList();
-  ExchangeScope scope(this);
-  bool ok = false;
-  if (!channel_.OpenPort(PortNameText(settings_))) {
-    Show(PortOpenMessage(channel_.LastOpenFailure()));
-  } else {
-    const SettingsReadResult r = ReadDeviceSettings(channel_);
-    if (r.reportRead) FillFields(r.settings);
-    ok = r.outcome == SettingsReadOutcome::Ok;
+  return StartExchange(Pending::Opening,
+                       [this] { return device_.StartSettingsRead(PortNameText(settings_)); });
+}
+
+bool DeviceSettingsWindow::StartExchange(Pending what, const std::function<bool()>& start) {
+  if (!start()) return false;
+  busy_ = true;
+  pending_ = what;
+  uploadEnd_.reset();
+  readOk_ = false;
+  return true;
+}
+
+void DeviceSettingsWindow::onExchangeEnded() {
+  const Pending what = pending_;
+  if (what == Pending::None) return;  // not ours
+  busy_ = false;
+  pending_ = Pending::None;
+  if (what == Pending::Upload && uploadEnd_) {
+    // A completed upload closes the window, accepted or not.
+    closeRequested_ = false;
+    done(*uploadEnd_);
+    return;
   }
+  // A close asked for during the exchange happens now.
+  if (closeRequested_) {
+    closeRequested_ = false;
+    QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+  }
+  if (what == Pending::Opening) emit readFinished(readOk_);
+}
+
+void DeviceSettingsWindow::onSettingsRead(const SettingsReadReport& report) {
+  const Pending what = pending_;
+  if (what != Pending::Opening && what != Pending::PortChange) return;  // not ours
+  manualZeroing_ = report.manualZeroingMode;
+  const SettingsReadResult& r = report.result;
+  const bool ok = report.opened && r.outcome == SettingsReadOutcome::Ok;
+  if (!report.opened) {
+    const SessionMessage m = PortOpenMessage(report.openFailure);
+    Show(m);
+    // A port change has always been reported twice: by the open and by the change.
+    if (what == Pending::PortChange) Show(m);
+  } else if (r.reportRead) {
+    FillFields(r.settings);
+  }
+  if (ok && what == Pending::PortChange) manualZeroCombo_->setCurrentIndex(r.settings.manualZeroing);
+  // A port change that could not open says so only by the open's box.
+  if (!ok && (report.opened || what == Pending::Opening)) Show(ReadFailedMessage());
   if (!ok) {
-    Show(ReadFailedMessage());
-    ClearFields();
+    if (what == Pending::Opening) ClearFields();
+    else ForgetPreviousAltimeter();
   }
-  return ok;
+  readOk_ = ok;
 }
 
 void DeviceSettingsWindow::ClearFields() {
@@ -262,7 +288,7 @@ void DeviceSettingsWindow::ApplyTexts() {
   serialLabel_->setText(t(Txt::SerialNumberLabel));
   sendButton_->setText(t(Txt::SendButton));
   // The mode last read successfully, also after a failed read.
-  manualZeroCombo_->setCurrentIndex(channel_.ManualZeroingMode == 1 ? 1 : 0);
+  manualZeroCombo_->setCurrentIndex(manualZeroing_ == 1 ? 1 : 0);
 }
 
 void DeviceSettingsWindow::showEvent(QShowEvent* event) {
@@ -278,7 +304,7 @@ void DeviceSettingsWindow::hideEvent(QHideEvent* event) {
 }
 
 void DeviceSettingsWindow::ClosePort() {
-  channel_.ClosePort();
+  device_.ClosePort();
 }
 
 void DeviceSettingsWindow::done(int result) {
@@ -311,33 +337,16 @@ void DeviceSettingsWindow::onPortChosen() {
     ShowPortName();
     return;
   }
-  ExchangeScope scope(this);
   // COMn keeps its place in the list of the 25 COM ports whatever else is present.
   static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]?)$"));
   const QRegularExpressionMatch com = comName.match(name);
   changed.PortIndex =
       com.hasMatch() && com.captured(1).toInt() <= 25 ? com.captured(1).toInt() - 1 : -1;
-  channel_.ClosePort();
+  if (!StartExchange(Pending::PortChange, [this, name] { return device_.StartSettingsRead(name); }))
+    return;
   settings_ = changed;
   // The port choice is kept at once.
   if (saveSettings_) saveSettings_();
-
-  if (!channel_.OpenPort(name)) {
-    // Reported twice, as the window always has: by the open and by the port change.
-    const SessionMessage m = PortOpenMessage(channel_.LastOpenFailure());
-    Show(m);
-    Show(m);
-    ForgetPreviousAltimeter();
-    return;
-  }
-  const SettingsReadResult r = ReadDeviceSettings(channel_);
-  if (r.reportRead) FillFields(r.settings);
-  if (r.outcome == SettingsReadOutcome::Ok) {
-    manualZeroCombo_->setCurrentIndex(r.settings.manualZeroing);
-  } else {
-    Show(ReadFailedMessage());
-    ForgetPreviousAltimeter();
-  }
 }
 
 void DeviceSettingsWindow::ForgetPreviousAltimeter() {
@@ -394,25 +403,25 @@ bool DeviceSettingsWindow::eventFilter(QObject* watched, QEvent* event) {
 void DeviceSettingsWindow::onSendClicked() {
   if (busy_) return;
   if (CheckEmptyFields() == 1) return;
-  UploadOutcome outcome;
-  {
-    ExchangeScope scope(this);
-    SettingsUpload u;
-    u.trigger = triggerField_->text();
-    u.calibration = calibrationField_->text();
-    u.competitor = competitorField_->text();
-    u.samplingIndex = samplingCombo_->currentIndex();
-    u.zeroingIndex = manualZeroCombo_->currentIndex();
-    const UploadResult r = UploadDeviceSettings(channel_, u);
-    // A refused settings write ends as Refused: one "Setup failed" box says it.
-    Show(MessageFor(r));
-    outcome = r.outcome;
-  }
-  // A completed upload closes the window, accepted or not; a value to correct keeps it.
-  if (outcome == UploadOutcome::Accepted) {
-    accept();
-  } else if (outcome == UploadOutcome::Refused || outcome == UploadOutcome::CommunicationError) {
-    reject();
+  SettingsUpload u;
+  u.trigger = triggerField_->text();
+  u.calibration = calibrationField_->text();
+  u.competitor = competitorField_->text();
+  u.samplingIndex = samplingCombo_->currentIndex();
+  u.zeroingIndex = manualZeroCombo_->currentIndex();
+  StartExchange(Pending::Upload, [this, &u] { return device_.StartSettingsUpload(u); });
+}
+
+void DeviceSettingsWindow::onSettingsUploaded(const UploadResult& r) {
+  if (pending_ != Pending::Upload) return;
+  // A refused settings write ends as Refused: one "Setup failed" box says it.
+  Show(MessageFor(r));
+  // A value to correct keeps the window open.
+  if (r.outcome == UploadOutcome::Accepted) {
+    uploadEnd_ = QDialog::Accepted;
+  } else if (r.outcome == UploadOutcome::Refused ||
+             r.outcome == UploadOutcome::CommunicationError) {
+    uploadEnd_ = QDialog::Rejected;
   }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <functional>
+#include <optional>
 
 #include <QDialog>
 #include <QString>
@@ -12,33 +13,40 @@ class QPushButton;
 
 namespace hypsor {
 
-class DeviceChannel;
+class DeviceController;
 class MessageBoxService;
 struct SessionMessage;
+struct SettingsReadReport;
+struct UploadResult;
 struct SettingsRecord;
 struct DeviceSettings;
 
 // The device settings window: the serial port and the altimeter's own settings. The port is open
-// while the window is shown; the opening read, a port change and the upload talk to the device.
-// Exchanges keep the window painted; input waits until they end and a second one never starts
-// while one runs.
+// while the window is shown; the opening read, a port change and the upload talk to the device
+// through the controller, off this thread. A second exchange never starts while one runs, and a
+// close asked for meanwhile waits for its end.
 class DeviceSettingsWindow : public QDialog {
   Q_OBJECT
  public:
   // saveSettings writes the settings record to its file (called when the port changes).
-  DeviceSettingsWindow(DeviceChannel& channel, SettingsRecord& settings, int languageIndex,
+  DeviceSettingsWindow(DeviceController& device, SettingsRecord& settings, int languageIndex,
                        MessageBoxService& boxes, std::function<bool()> saveSettings,
                        QWidget* parent = nullptr);
   ~DeviceSettingsWindow() override;
   // The program's language changed: the captions follow at once.
   void SetLanguage(int languageIndex);
 
-  // Before the window is shown: opens the port and reads the device. On failure reports it,
-  // blanks the editable fields and selects the defaults. True when the device answered.
-  bool ReadBeforeShow();
+  // Before the window is shown: opens the port and reads the device; readFinished says how it
+  // went. On failure the window reports it, blanks the editable fields and selects the
+  // defaults. False when an exchange runs already.
+  bool StartReading();
 
   bool ExchangeRunning() const { return busy_; }
   void done(int result) override;
+
+ signals:
+  // The read StartReading began has ended; ok when the device answered.
+  void readFinished(bool ok);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -46,7 +54,12 @@ class DeviceSettingsWindow : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  friend class ExchangeScope;
+  // The exchange this window waits for.
+  enum class Pending { None, Opening, PortChange, Upload };
+  bool StartExchange(Pending what, const std::function<bool()>& start);
+  void onExchangeEnded();
+  void onSettingsRead(const SettingsReadReport& report);
+  void onSettingsUploaded(const UploadResult& result);
   void ApplyTexts();
   void ClosePort();
   void onPortChosen();
@@ -70,13 +83,17 @@ class DeviceSettingsWindow : public QDialog {
   // The name of the port in the list's edit part: an entry's name, or the text typed.
   QString ChosenPortName() const;
 
-  DeviceChannel& channel_;
+  DeviceController& device_;
   SettingsRecord& settings_;
   int languageIndex_;
   MessageBoxService& boxes_;
   std::function<bool()> saveSettings_;
   bool busy_ = false;
+  Pending pending_ = Pending::None;
   bool closeRequested_ = false;
+  int manualZeroing_ = 0;  // the mode last read successfully
+  bool readOk_ = false;   // the last read's outcome, reported when the exchange has ended
+  std::optional<int> uploadEnd_;  // how an upload that ended closes the window
 
   // Controls, top to bottom; tests find them by object name (the member name without "_").
   QLabel* portLabel_;

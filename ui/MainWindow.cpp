@@ -15,6 +15,7 @@
 #include "files/FlightFile.h"
 #include "device/DeviceChannel.h"
 #include "session/DeviceController.h"
+#include "ui/DeviceSettingsWindow.h"
 #include "platform/DocumentOpener.h"
 #include "platform/ExecutablePath.h"
 #include "platform/FileDialogs.h"
@@ -73,6 +74,10 @@ DeviceChannel& MainWindow::Channel() {
 void MainWindow::SetOtherWindows(DeviceSettingsWindow* deviceSettings, InfoWindow* info,
                                  FilterSettingsWindow* filterSettings) {
   deviceSettings_ = deviceSettings;
+  // Queued: the settings window is shown (modal) once its report of the read has returned.
+  if (deviceSettings_)
+    connect(deviceSettings_, &DeviceSettingsWindow::readFinished, this,
+            &MainWindow::onDeviceSettingsRead, Qt::QueuedConnection);
   info_ = info;
   filterSettings_ = filterSettings;
 }
@@ -208,7 +213,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::CloseAndSave() {
-  device_->Channel().ClosePort();
+  device_->ClosePort();
   QString error;
   if (workspace_.SaveSettingsFile(&error)) return true;
   // Never a window that cannot be closed: the user may leave without saving.

@@ -121,7 +121,8 @@ class MainWindow : public QMainWindow, public WindowHost {
   void onExchangeEnded();
   // While an exchange runs, everything that could start another or change the flights is
   // disabled; what was enabled comes back after it.
-  void SetExchangeRunning(bool running);
+  void SetExchangeRunning(bool running, bool cancellable = true);
+  void onDeviceSettingsRead();
   void onFilterSettings();
   // Setup menu: "Save communication log" (MainWindowDevice.cpp).
   void AddCommunicationLogAction();
@@ -141,6 +142,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   InfoWindow* info_ = nullptr;
   FilterSettingsWindow* filterSettings_ = nullptr;
   bool exchangeRunning_ = false;  // an exchange with the altimeter holds the port
+  bool readingDeviceSettings_ = false;  // the device settings window's opening read
   bool closeRequested_ = false;   // a close that came during an exchange, done after it
   QList<QPointer<QObject>> disabledForExchange_;
   FlightViews* views_ = nullptr;

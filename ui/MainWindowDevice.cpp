@@ -81,7 +81,7 @@ void MainWindow::ConnectDevice() {
   connect(d, &DeviceController::idle, this, &MainWindow::onExchangeEnded);
 }
 
-void MainWindow::SetExchangeRunning(bool running) {
+void MainWindow::SetExchangeRunning(bool running, bool cancellable) {
   exchangeRunning_ = running;
   if (running) {
     // Every action (menus, keys, the views' and the contest's entries), every control and dock:
@@ -99,9 +99,11 @@ void MainWindow::SetExchangeRunning(bool running) {
       if (w != cancelExchangeButton_ && w != downloadBanner_ && w != downloadProgress_ &&
           w != waitBanner_)
         disable(w);
-    cancelExchangeButton_->setEnabled(true);
-    cancelExchangeButton_->show();
-    cancelExchangeButton_->raise();
+    if (cancellable) {
+      cancelExchangeButton_->setEnabled(true);
+      cancelExchangeButton_->show();
+      cancelExchangeButton_->raise();
+    }
     return;
   }
   cancelExchangeButton_->hide();
@@ -192,6 +194,9 @@ void MainWindow::onDownloadFinished(const DownloadResult& r) {
 }
 
 void MainWindow::onExchangeEnded() {
+  // The settings read ends with the device settings window's report (onDeviceSettingsRead); the
+  // window's own exchanges run while this one is blocked by it.
+  if (!exchangeRunning_ || readingDeviceSettings_) return;
   SetExchangeRunning(false);
   // A close asked for during the exchange happens now.
   if (closeRequested_) {
@@ -202,16 +207,19 @@ void MainWindow::onExchangeEnded() {
 
 void MainWindow::onDeviceSettings() {
   if (exchangeRunning_ || !deviceSettings_) return;
-  // The settings are read on this thread, the window painted between the waits.
-  exchangeRunning_ = true;
-  menuBar()->setEnabled(false);
+  // The settings are read before the window shows; this window waits with the banner.
+  if (!deviceSettings_->StartReading()) return;
+  readingDeviceSettings_ = true;
+  SetExchangeRunning(true, false);
   waitBanner_->setText(T(Txt::WaitBanner));
   waitBanner_->show();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  deviceSettings_->ReadBeforeShow();
+}
+
+void MainWindow::onDeviceSettingsRead() {
+  if (!readingDeviceSettings_) return;
+  readingDeviceSettings_ = false;
   waitBanner_->hide();
-  menuBar()->setEnabled(true);
-  exchangeRunning_ = false;
+  SetExchangeRunning(false);
   if (closeRequested_) {
     closeRequested_ = false;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

@@ -19,6 +19,8 @@ struct ScriptedWindowFixture : MainWindowFixture {
     lineClock = &clock;
     Show(1000, 700);
   }
+  // The windows' controller uses the line to its end: they go first.
+  ~ScriptedWindowFixture() { windows.reset(); }
 };
 
 }  // namespace hypsor::test
