@@ -317,7 +317,7 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
     if (!interrupted.load()) return false;
     device.ClosePort();
     link.SaveLog(err);
-    err << "hypsor-cli: cancelled\n";
+    err << "hypsor-cli: cancelled; nothing more sent\n";
     return true;
   };
   const SettingsReadReport report = RunToEnd<SettingsReadReport>(
