@@ -281,6 +281,9 @@ TEST(DeviceWindow, SaveUploadsClosesAndTheFramesCarryTheValues) {
   f.Retype(c.competitorField, QStringLiteral("7"));
   c.samplingCombo->setCurrentIndex(4);
   c.manualZeroCombo->setCurrentIndex(1);
+  // The "Setup OK" box runs its own loop, in which the exchange's end arrives: the window still
+  // closes after it.
+  f.boxes.modalMs = 150;
   // A second exchange asked for while this one runs does nothing: neither another upload nor a
   // port change (the typed name is put back so that nothing picks it up later).
   QTest::mouseClick(c.sendButton, Qt::LeftButton);

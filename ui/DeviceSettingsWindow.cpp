@@ -220,12 +220,18 @@ bool DeviceSettingsWindow::StartExchange(Pending what, const std::function<bool(
   pending_ = what;
   uploadEnd_.reset();
   readOk_ = false;
+  endDeferred_ = false;
   return true;
 }
 
 void DeviceSettingsWindow::onExchangeEnded() {
   const Pending what = pending_;
   if (what == Pending::None) return;  // not ours
+  // A box of the report is still open (its loop delivered this): the end follows the report.
+  if (reporting_) {
+    endDeferred_ = true;
+    return;
+  }
   busy_ = false;
   pending_ = Pending::None;
   if (what == Pending::Upload && uploadEnd_) {
@@ -242,9 +248,17 @@ void DeviceSettingsWindow::onExchangeEnded() {
   if (what == Pending::Opening) emit readFinished(readOk_);
 }
 
+void DeviceSettingsWindow::EndReport() {
+  reporting_ = false;
+  if (!endDeferred_) return;
+  endDeferred_ = false;
+  onExchangeEnded();
+}
+
 void DeviceSettingsWindow::onSettingsRead(const SettingsReadReport& report) {
   const Pending what = pending_;
   if (what != Pending::Opening && what != Pending::PortChange) return;  // not ours
+  reporting_ = true;
   manualZeroing_ = report.manualZeroingMode;
   const SettingsReadResult& r = report.result;
   const bool ok = report.opened && r.outcome == SettingsReadOutcome::Ok;
@@ -264,6 +278,7 @@ void DeviceSettingsWindow::onSettingsRead(const SettingsReadReport& report) {
     else ForgetPreviousAltimeter();
   }
   readOk_ = ok;
+  EndReport();
 }
 
 void DeviceSettingsWindow::ClearFields() {
@@ -414,8 +429,7 @@ void DeviceSettingsWindow::onSendClicked() {
 
 void DeviceSettingsWindow::onSettingsUploaded(const UploadResult& r) {
   if (pending_ != Pending::Upload) return;
-  // A refused settings write ends as Refused: one "Setup failed" box says it.
-  Show(MessageFor(r));
+  reporting_ = true;
   // A value to correct keeps the window open.
   if (r.outcome == UploadOutcome::Accepted) {
     uploadEnd_ = QDialog::Accepted;
@@ -423,6 +437,9 @@ void DeviceSettingsWindow::onSettingsUploaded(const UploadResult& r) {
              r.outcome == UploadOutcome::CommunicationError) {
     uploadEnd_ = QDialog::Rejected;
   }
+  // A refused settings write ends as Refused: one "Setup failed" box says it.
+  Show(MessageFor(r));
+  EndReport();
 }
 
 }  // namespace hypsor

@@ -60,6 +60,8 @@ class DeviceSettingsWindow : public QDialog {
   void onExchangeEnded();
   void onSettingsRead(const SettingsReadReport& report);
   void onSettingsUploaded(const UploadResult& result);
+  // After a report's boxes: the exchange's end, if it came while one was open.
+  void EndReport();
   void ApplyTexts();
   void ClosePort();
   void onPortChosen();
@@ -94,6 +96,8 @@ class DeviceSettingsWindow : public QDialog {
   int manualZeroing_ = 0;  // the mode last read successfully
   bool readOk_ = false;   // the last read's outcome, reported when the exchange has ended
   std::optional<int> uploadEnd_;  // how an upload that ended closes the window
+  bool reporting_ = false;        // a result is being shown (its boxes run their own loops)
+  bool endDeferred_ = false;      // the exchange ended meanwhile
 
   // Controls, top to bottom; tests find them by object name (the member name without "_").
   QLabel* portLabel_;

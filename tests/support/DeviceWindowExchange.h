@@ -21,10 +21,14 @@ inline bool ReadBeforeShowing(DeviceSettingsWindow& window) {
   return finished.at(0).at(0).toBool();
 }
 
-// Until the exchange a click or a port choice started has ended.
-inline void WaitForExchangeEnd(DeviceSettingsWindow& window, const DeviceController& device) {
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return !window.ExchangeRunning() && !device.Busy(); }, 30000));
+// Until the exchange a click or a port choice started has ended. The wait runs an event loop
+// of its own, as the program does, so boxes shown meanwhile nest in it as they would there.
+inline void WaitForExchangeEnd(DeviceSettingsWindow& window, DeviceController& device) {
+  if (device.Busy()) {
+    QSignalSpy idle(&device, &DeviceController::idle);
+    EXPECT_TRUE(idle.wait(30000));
+  }
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !window.ExchangeRunning(); }, 30000));
 }
 
 }  // namespace hypsor::test

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QList>
 #include <QString>
+#include <QTimer>
 
 #include "platform/MessageBox.h"
 
@@ -20,12 +23,20 @@ class FakeMessageBox : public MessageBoxService {
   BoxResult Show(const QString& text, const QString& caption, BoxButtons buttons,
                  BoxKind kind) override {
     boxes.append({text, caption, buttons, kind});
+    if (modalMs > 0) {
+      // As a real box does: its own event loop runs while it is shown.
+      QEventLoop loop;
+      QTimer::singleShot(modalMs, &loop, &QEventLoop::quit);
+      QCoreApplication::sendPostedEvents();
+      loop.exec();
+    }
     if (!answers.isEmpty()) return answers.takeFirst();
     return BoxResult::Ok;
   }
 
   QList<Box> boxes;
   QList<BoxResult> answers;  // consumed in order; OK once exhausted
+  int modalMs = 0;           // each box stays up this long, handling events meanwhile
 };
 
 }  // namespace hypsor::test
