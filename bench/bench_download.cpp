@@ -89,7 +89,7 @@ void BM_DownloadSessionLogged(benchmark::State& state) {
   Simulator sim;
   hypsor::DeviceChannel channel;
   hypsor::CommunicationLog log;
-  channel.Log = &log;
+  channel.SetLog(&log);
   double totalMs = 0;
   int polls = 0, runs = 0;
   for (auto _ : state) {

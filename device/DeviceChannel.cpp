@@ -2,6 +2,7 @@
 #include "device/DeviceChannel.h"
 
 #include <algorithm>
+#include <cassert>
 #include <limits>
 
 #include "platform/SerialDevices.h"
@@ -31,6 +32,23 @@ QString FaultName(ChannelFault fault) {
 
 }  // namespace
 
+CommandBytes& CommandBytes::Set(int index, std::uint8_t value) {
+  assert(index >= 2 && index < CommandFrameSize);
+  bytes_[static_cast<std::size_t>(index)] = value;
+  set_[static_cast<std::size_t>(index)] = true;
+  return *this;
+}
+
+CommandBytes& CommandBytes::Set(int first, std::span<const std::uint8_t> values) {
+  for (std::uint8_t v : values) Set(first++, v);
+  return *this;
+}
+
+void CommandBytes::WriteInto(std::array<std::uint8_t, CommandFrameSize>& frame) const {
+  for (std::size_t i = 0; i < frame.size(); ++i)
+    if (set_[i]) frame[i] = bytes_[i];
+}
+
 DeviceChannel::DeviceChannel()
     : ownPort_(std::make_unique<SerialPort>()), port_(ownPort_.get()), clock_(&SystemClock()) {}
 
@@ -44,13 +62,13 @@ bool DeviceChannel::OpenPort(const QString& portName) {
   failure.portName = portName;
   failure.location = SerialPort::SystemLocation(portName);
   const bool allowed = portName.startsWith(QLatin1Char('/'))
-                           ? AcceptPaths
+                           ? AcceptPaths_
                            : SerialPort::RelativeNameAllowed(portName);
   if (!allowed) {
     failure.error = PortOpenError::BadName;
   } else if (port_->Open(portName)) {
     openFailure_ = {};
-    if (Log) Log->PortOpened(portName, port_->Location());
+    if (Log_) Log_->PortOpened(portName, port_->Location());
     return true;
   } else {
     failure.error = port_->OpenError();
@@ -61,15 +79,15 @@ bool DeviceChannel::OpenPort(const QString& portName) {
   if (failure.error == PortOpenError::NotFound)
     for (const SerialDeviceInfo& d : SerialDevicesPresent()) failure.devicesPresent << d.name;
   openFailure_ = failure;
-  if (Log)
-    Log->OpenFailed(portName, failure.systemText.isEmpty() ? failure.location : failure.systemText);
+  if (Log_)
+    Log_->OpenFailed(portName, failure.systemText.isEmpty() ? failure.location : failure.systemText);
   return false;
 }
 
 int DeviceChannel::ClosePort() {
   if (!port_->IsOpen()) return 0;
   port_->Close();
-  if (Log) Log->PortClosed();
+  if (Log_) Log_->PortClosed();
   return 1;
 }
 
@@ -101,7 +119,7 @@ void DeviceChannel::DeviceGone() {
 int DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
   if (!port_->IsOpen()) return 0;
   const bool sent = port_->WriteAndWait(bytes.data(), static_cast<std::int64_t>(bytes.size()));
-  if (Log) Log->Sent(bytes, sent);
+  if (Log_) Log_->Sent(bytes, sent);
   if (sent) return 1;
   if (port_->DeviceGone())
     DeviceGone();
@@ -111,41 +129,39 @@ int DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
 }
 
 std::int64_t DeviceChannel::QueryPending() {
-  const std::int64_t room = RxBufferSize - RxCount;
+  const std::int64_t room = RxBufferSize - RxCount_;
   const std::int64_t waiting = port_->BytesWaiting(std::max<std::int64_t>(room, ReadCap) + 1);
   if (waiting < 0) {
     DeviceGone();
     return -1;
   }
-  PendingCount = static_cast<std::uint32_t>(
+  PendingCount_ = static_cast<std::uint32_t>(
       std::min<std::int64_t>(waiting, std::numeric_limits<std::uint32_t>::max()));
   return waiting;
 }
 
 int DeviceChannel::ReadPending() {
   if (!port_->IsOpen()) return 0;
-  RxBuffer[0] = 0;
-  // The count is ours to keep in range, whoever set it last.
-  RxCount = std::clamp<std::int32_t>(RxCount, 0, RxBufferSize);
-  const std::int32_t start = RxCount;
+  RxBuffer_[0] = 0;
+  const std::int32_t start = RxCount_;
   const std::int64_t waiting = QueryPending();
   if (waiting <= 0) {
-    if (Log && waiting == 0) Log->Read({}, 0, 0);
+    if (Log_ && waiting == 0) Log_->Read({}, 0, 0);
     return 0;
   }
 
-  const std::int64_t take = std::min<std::int64_t>(PendingCount, ReadCap);
-  const std::int64_t room = RxBufferSize - RxCount;
+  const std::int64_t take = std::min<std::int64_t>(PendingCount_, ReadCap);
+  const std::int64_t room = RxBufferSize - RxCount_;
   const std::int64_t keep = std::min(take, room);
   std::int64_t stored = 0;
   if (keep > 0) {
-    stored = port_->Read(RxBuffer.data() + RxCount, keep);
+    stored = port_->Read(RxBuffer_.data() + RxCount_, keep);
     if (stored < 0) {
-      if (Log) Log->Read({}, waiting, 0);
+      if (Log_) Log_->Read({}, waiting, 0);
       if (port_->DeviceGone()) DeviceGone();
       return 0;
     }
-    RxCount += static_cast<std::int32_t>(stored);
+    RxCount_ += static_cast<std::int32_t>(stored);
   }
   std::int64_t discarded = 0;
   if (take > keep) {
@@ -159,11 +175,11 @@ int DeviceChannel::ReadPending() {
       left -= n;
       discarded += n;
     }
-    DiscardedCount += discarded;
+    DiscardedCount_ += discarded;
   }
-  if (Log)
-    Log->Read(
-        std::span<const std::uint8_t>(RxBuffer.data() + start, static_cast<std::size_t>(stored)),
+  if (Log_)
+    Log_->Read(
+        std::span<const std::uint8_t>(RxBuffer_.data() + start, static_cast<std::size_t>(stored)),
         waiting, discarded);
   if (take > keep) SetFault(ChannelFault::Overflow);
   return static_cast<int>(stored);
@@ -182,7 +198,7 @@ bool DeviceChannel::SettleWait() {
     if (now <= last) return true;
     last = now;
     // A reply that fills the buffer or is still growing after seconds is no reply we know.
-    if (now >= RxBufferSize - RxCount || clock_->NowMs() - started >= SettleLimitMs) {
+    if (now >= RxBufferSize - RxCount_ || clock_->NowMs() - started >= SettleLimitMs) {
       SetFault(ChannelFault::Endless);
       return false;
     }
@@ -194,18 +210,19 @@ void DeviceChannel::FlushOutput() {
   if (!port_->FlushOutput() && port_->DeviceGone()) DeviceGone();
 }
 
-void DeviceChannel::BeginCommand(std::uint8_t code) {
-  RxCount = 0;
-  ReadPosition = 0;
-  DiscardedCount = 0;
+void DeviceChannel::BeginCommand(std::uint8_t code, const CommandBytes& bytes) {
+  RxCount_ = 0;
+  ReadPosition_ = 0;
+  DiscardedCount_ = 0;
   FlushOutput();
-  CommandFrame[0] = 'e';
-  CommandFrame[1] = code;
+  CommandFrame_[0] = 'e';
+  CommandFrame_[1] = code;
+  bytes.WriteInto(CommandFrame_);
 }
 
-int DeviceChannel::SendCommand(std::uint8_t code) {
-  BeginCommand(code);
-  return SendFrame(CommandFrame);
+int DeviceChannel::SendCommand(std::uint8_t code, const CommandBytes& bytes) {
+  BeginCommand(code, bytes);
+  return SendFrame(CommandFrame_);
 }
 
 int DeviceChannel::QueryDevice(std::uint8_t code) {

@@ -41,6 +41,21 @@ enum class ChannelFault {
   WriteFailed,  // a frame could not be sent: nothing is waited for after it
 };
 
+// Parameter bytes 2-7 of a command frame. A command writes only the bytes set here; the others
+// keep what earlier commands left in the frame.
+class CommandBytes {
+ public:
+  // Sets frame byte `index` (2-7).
+  CommandBytes& Set(int index, std::uint8_t value);
+  // Sets frame bytes from `first` on, one for each value.
+  CommandBytes& Set(int first, std::span<const std::uint8_t> values);
+  void WriteInto(std::array<std::uint8_t, CommandFrameSize>& frame) const;
+
+ private:
+  std::array<std::uint8_t, CommandFrameSize> bytes_{};
+  std::array<bool, CommandFrameSize> set_{};
+};
+
 // The serial channel to the altimeter: one port, one persistent command frame, one receive
 // buffer. One object serves the whole program (the main window and the device window share it).
 // By default it drives the real serial port and waits on the real clock, which keeps windows
@@ -54,23 +69,11 @@ class DeviceChannel {
   DeviceChannel(const DeviceChannel&) = delete;
   DeviceChannel& operator=(const DeviceChannel&) = delete;
 
-  // Every command sends all 8 bytes; a command writes only its own bytes, the others keep what
-  // earlier commands left (a zeroing after an upload carries the upload's bytes 4-7).
-  std::array<std::uint8_t, CommandFrameSize> CommandFrame{};
-  std::array<std::uint8_t, RxBufferSize> RxBuffer{};
-  std::int32_t RxCount = 0;        // bytes appended to RxBuffer since the last reset
-  std::int32_t ReadPosition = 0;   // reset with RxCount
-  std::uint32_t PendingCount = 0;  // bytes waiting in the input queue, as last seen
-  // The manual-zeroing mode last read from the device (0 until a read succeeds).
-  std::int32_t ManualZeroingMode = 0;
-  // Bytes taken off the input queue and thrown away because RxBuffer was full, since the last
-  // reset by an exchange.
-  std::int64_t DiscardedCount = 0;
   // Absolute paths are the command line's: names from the window or the settings file stay
   // under /dev.
-  bool AcceptPaths = false;
-  // When set, every open, frame, read and close is recorded here.
-  CommunicationLog* Log = nullptr;
+  void SetAcceptPaths(bool accept) { AcceptPaths_ = accept; }
+  // When set, every open, frame, read and close is recorded there.
+  void SetLog(CommunicationLog* log) { Log_ = log; }
 
   // Opens the named port unless one is open already. False if it could not be opened;
   // LastOpenFailure() then says why.
@@ -80,8 +83,6 @@ class DeviceChannel {
   bool IsOpen() const { return port_->IsOpen(); }
   const PortFailure& LastOpenFailure() const { return openFailure_; }
 
-  // Writes the bytes and waits until they have been sent. 1 on success, 0 on failure.
-  int SendFrame(std::span<const std::uint8_t> bytes);
   // Appends what waits in the input queue (at most ReadCap bytes) to RxBuffer at RxCount and
   // returns the number of bytes stored. Byte 0 of RxBuffer is cleared on every call with an open
   // port. Bytes that do not fit into RxBuffer are discarded and flagged as Overflow.
@@ -92,12 +93,28 @@ class DeviceChannel {
   // Waits until everything written has been sent; received bytes stay.
   void FlushOutput();
   // The opening of every command: counters reset, output flushed, frame bytes 0-1 set ("e" and
-  // the code); bytes 2-7 stay as earlier commands left them.
-  void BeginCommand(std::uint8_t code);
-  // BeginCommand and the frame sent.
-  int SendCommand(std::uint8_t code);
+  // the code) and the given parameter bytes written. Not followed by SendCommand, it leaves
+  // those bytes to the commands after it (an upload stopped at a bad value).
+  void BeginCommand(std::uint8_t code, const CommandBytes& bytes = {});
+  // BeginCommand and the whole frame sent. 1 once it has gone out; 0 at once when it could not
+  // be sent (the fault says why, and nothing should be waited for).
+  int SendCommand(std::uint8_t code, const CommandBytes& bytes = {});
   // SendCommand, SettleWait, ReadPending. A complete query reply is exactly 8 bytes.
   int QueryDevice(std::uint8_t code);
+
+  // The bytes received since the last reset: the first RxCount bytes of RxBuffer. Valid until
+  // the next read or command.
+  std::span<const std::uint8_t> Received() const {
+    return {RxBuffer_.data(), static_cast<std::size_t>(RxCount_)};
+  }
+  std::int32_t RxCount() const { return RxCount_; }
+  // Bytes taken off the input queue and thrown away because RxBuffer was full, since the last
+  // reset by a command.
+  std::int64_t DiscardedCount() const { return DiscardedCount_; }
+  // The manual-zeroing mode last read from the device (0 until a read succeeds); the settings
+  // read sets it.
+  std::int32_t ManualZeroingMode() const { return ManualZeroingMode_; }
+  void SetManualZeroingMode(std::int32_t mode) { ManualZeroingMode_ = mode; }
 
   // Every wait of an exchange goes through this clock.
   Clock& Time() const { return *clock_; }
@@ -114,14 +131,28 @@ class DeviceChannel {
   void ClearFault() { fault_ = ChannelFault::None; }
   // Adds a line to the log, if there is one.
   void Note(const QString& text) {
-    if (Log) Log->Note(text);
+    if (Log_) Log_->Note(text);
   }
 
  private:
+  // Writes the bytes and waits until they have been sent. 1 on success, 0 on failure.
+  int SendFrame(std::span<const std::uint8_t> bytes);
   void DeviceGone();
   void SetFault(ChannelFault fault);
   // Bytes waiting, pumped until more than the buffer's room is seen; -1 if the device is gone.
   std::int64_t QueryPending();
+
+  // Every command sends all 8 bytes; a command writes only its own bytes, the others keep what
+  // earlier commands left (a zeroing after an upload carries the upload's bytes 4-7).
+  std::array<std::uint8_t, CommandFrameSize> CommandFrame_{};
+  std::array<std::uint8_t, RxBufferSize> RxBuffer_{};
+  std::int32_t RxCount_ = 0;        // bytes appended to RxBuffer since the last reset
+  std::int32_t ReadPosition_ = 0;   // reset with RxCount
+  std::uint32_t PendingCount_ = 0;  // bytes waiting in the input queue, as last seen
+  std::int32_t ManualZeroingMode_ = 0;
+  std::int64_t DiscardedCount_ = 0;
+  bool AcceptPaths_ = false;
+  CommunicationLog* Log_ = nullptr;
 
   std::unique_ptr<SerialLine> ownPort_;
   SerialLine* port_;

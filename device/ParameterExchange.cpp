@@ -15,8 +15,8 @@ constexpr int kReportSize = 8;
 constexpr int kAckSize = 2;
 constexpr std::uint8_t kAck = 0xA5;
 
-unsigned Word(const DeviceChannel& channel, int offset) {
-  return channel.RxBuffer[offset] | (static_cast<unsigned>(channel.RxBuffer[offset + 1]) << 8);
+unsigned Word(std::span<const std::uint8_t> reply, int offset) {
+  return reply[offset] | (static_cast<unsigned>(reply[offset + 1]) << 8);
 }
 
 // The settings as the "5" frame carries them (bytes 2-7) and the "4" report gives them: each
@@ -41,20 +41,21 @@ constexpr SettingsFrameField kSettingsFrame[] = {kCompetitor, kCalibration, kTri
 constexpr int kFirstSettingsByte = 2;  // RawSettings::settings[0] is frame byte 2
 
 bool Acknowledged(const DeviceChannel& channel, int n) {
-  return n == kAckSize && channel.RxBuffer[1] == kAck;
+  return n == kAckSize && channel.Received()[1] == kAck;
 }
 
-// Sends the frame and collects the answer; -1 when the channel failed meanwhile.
-int WriteAndCollect(DeviceChannel& channel) {
-  if (!channel.SendFrame(channel.CommandFrame)) return -1;
+// Sends the command and collects the answer; -1 when the channel failed meanwhile.
+int WriteAndCollect(DeviceChannel& channel, std::uint8_t code, const CommandBytes& bytes) {
+  if (!channel.SendCommand(code, bytes)) return -1;
   channel.SettleWait();
   const int n = channel.ReadPending();
   return channel.Fault() == ChannelFault::None ? n : -1;
 }
 
-// The two writes of an upload, with bytes 2-7 of the "5" frame already in place: "5", then "C"
-// with the zeroing byte and bytes 3-7 as "5" left them. The port is closed at the end.
-UploadResult WriteSettingsFrames(DeviceChannel& channel, std::uint8_t zeroing) {
+// The two writes of an upload: "5" with the given settings bytes, then "C" with the zeroing byte
+// and bytes 3-7 as "5" left them. The port is closed at the end.
+UploadResult WriteSettingsFrames(DeviceChannel& channel, const CommandBytes& settings,
+                                 std::uint8_t zeroing) {
   UploadResult result;
   auto lost = [&] {
     channel.ClosePort();
@@ -62,15 +63,13 @@ UploadResult WriteSettingsFrames(DeviceChannel& channel, std::uint8_t zeroing) {
     return result;
   };
 
-  const int first = WriteAndCollect(channel);
+  const int first = WriteAndCollect(channel, kSettingsWrite, settings);
   if (first < 0) return lost();
   // Only a 2-byte answer is judged here; the zeroing-mode write follows in any case.
-  result.settingsWriteRefused = first == kAckSize && channel.RxBuffer[1] != kAck;
+  result.settingsWriteRefused = first == kAckSize && channel.Received()[1] != kAck;
 
   // Bytes 3-7 stay as the settings write set them.
-  channel.BeginCommand(kZeroingWrite);
-  channel.CommandFrame[2] = zeroing;
-  const int second = WriteAndCollect(channel);
+  const int second = WriteAndCollect(channel, kZeroingWrite, CommandBytes().Set(2, zeroing));
   if (second < 0) return lost();
   // A refused settings write is not undone by an acknowledged zeroing-mode write.
   result.outcome = Acknowledged(channel, second) && !result.settingsWriteRefused
@@ -100,19 +99,21 @@ SettingsReadResult ReadDeviceSettings(DeviceChannel& channel) {
   const int n = channel.QueryDevice(kSettingsReport);
   if (failed() || n != kReportSize) return result;
   DeviceSettings& s = result.settings;
-  s.competitor = channel.RxBuffer[kCompetitor.report];
-  s.serial = Word(channel, 1);
-  s.calibration = Word(channel, kCalibration.report);
-  s.trigger = Word(channel, kTrigger.report);
-  s.samplingCode = channel.RxBuffer[kSampling.report] & 0x0Fu;
-  std::copy_n(channel.RxBuffer.begin(), kReportSize, s.report.begin());
+  const std::span<const std::uint8_t> report = channel.Received();
+  s.competitor = report[kCompetitor.report];
+  s.serial = Word(report, 1);
+  s.calibration = Word(report, kCalibration.report);
+  s.trigger = Word(report, kTrigger.report);
+  s.samplingCode = report[kSampling.report] & 0x0Fu;
+  std::copy_n(report.begin(), kReportSize, s.report.begin());
   result.reportRead = true;
 
   const int m = channel.QueryDevice(kZeroingReport);
   if (failed() || m != kReportSize) return result;
-  s.manualZeroing = channel.RxBuffer[0] & 1;
-  std::copy_n(channel.RxBuffer.begin(), kReportSize, s.zeroingReport.begin());
-  channel.ManualZeroingMode = s.manualZeroing;
+  const std::span<const std::uint8_t> zeroingReport = channel.Received();
+  s.manualZeroing = zeroingReport[0] & 1;
+  std::copy_n(zeroingReport.begin(), kReportSize, s.zeroingReport.begin());
+  channel.SetManualZeroingMode(s.manualZeroing);
   result.outcome = SettingsReadOutcome::Ok;
   return result;
 }
@@ -138,9 +139,15 @@ UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& 
     return result;
   }
 
-  channel.BeginCommand(kSettingsWrite);
   // Each value goes into the frame as soon as it passes, in this order; a refusal leaves the
-  // earlier ones.
+  // earlier ones there for later commands.
+  CommandBytes settings;
+  auto stop = [&](UploadOutcome outcome, SettingsField field) {
+    channel.BeginCommand(kSettingsWrite, settings);
+    result.outcome = outcome;
+    result.field = field;
+    return result;
+  };
   const std::pair<const SettingsFrameField*, const QString*> checks[] = {
       {&kCalibration, &values.calibration},
       {&kTrigger, &values.trigger},
@@ -149,23 +156,17 @@ UploadResult UploadDeviceSettings(DeviceChannel& channel, const SettingsUpload& 
   for (const auto& [f, text] : checks) {
     const std::optional<std::int32_t> value = ParseIntegerText(*text);
     if (!value) {
-      result.outcome = UploadOutcome::NotANumber;
-      result.field = f->field;
       result.badText = *text;
-      return result;
+      return stop(UploadOutcome::NotANumber, f->field);
     }
-    if (AboveLimit(*value, f->limit)) {
-      result.outcome = UploadOutcome::TooLarge;
-      result.field = f->field;
-      return result;
-    }
+    if (AboveLimit(*value, f->limit)) return stop(UploadOutcome::TooLarge, f->field);
     const auto v = static_cast<std::uint32_t>(*value);
     for (int b = 0; b < f->width; ++b)
-      channel.CommandFrame[static_cast<std::size_t>(f->frame + b)] =
-          static_cast<std::uint8_t>((v >> (8 * b)) & 0xFF);
+      settings.Set(f->frame + b, static_cast<std::uint8_t>((v >> (8 * b)) & 0xFF));
   }
-  channel.CommandFrame[kSampling.frame] = static_cast<std::uint8_t>(values.samplingIndex & 0xFF);
-  return WriteSettingsFrames(channel, static_cast<std::uint8_t>(values.zeroingIndex & 0xFF));
+  settings.Set(kSampling.frame, static_cast<std::uint8_t>(values.samplingIndex & 0xFF));
+  return WriteSettingsFrames(channel, settings,
+                             static_cast<std::uint8_t>(values.zeroingIndex & 0xFF));
 }
 
 RawSettings RawSettingsOf(const DeviceSettings& read) {
@@ -254,9 +255,8 @@ UploadResult UploadRawSettings(DeviceChannel& channel, const RawSettings& raw) {
   UploadResult result;
   channel.ClearFault();
   if (!channel.IsOpen()) return result;
-  channel.BeginCommand(kSettingsWrite);
-  std::copy(raw.settings.begin(), raw.settings.end(), channel.CommandFrame.begin() + 2);
-  return WriteSettingsFrames(channel, raw.zeroing);
+  return WriteSettingsFrames(channel, CommandBytes().Set(kFirstSettingsByte, raw.settings),
+                             raw.zeroing);
 }
 
 }  // namespace hypsor

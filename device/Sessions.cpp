@@ -13,9 +13,7 @@ constexpr std::uint8_t kCalibration = 'D';
 constexpr std::uint8_t kFlight = '1';
 constexpr int kQueryReplySize = 8;
 bool EndMarkerReceived(const DeviceChannel& channel) {
-  const int n = std::clamp<int>(channel.RxCount, 0, RxBufferSize);
-  return EndMarkerInTail(
-      std::span<const std::uint8_t>(channel.RxBuffer.data(), static_cast<std::size_t>(n)));
+  return EndMarkerInTail(channel.Received());
 }
 
 }  // namespace
@@ -32,21 +30,19 @@ ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
   if (callbacks.started) callbacks.started();
 
   // Bytes 4-7 stay as earlier commands left them.
-  channel.BeginCommand('2');
-  channel.CommandFrame[2] = '2';
-  channel.CommandFrame[3] = '3';
-  if (channel.SendFrame(channel.CommandFrame)) {
+  if (channel.SendCommand('2', CommandBytes().Set(2, '2').Set(3, '3'))) {
     channel.SettleWait();
     channel.ReadPending();
   }
-  result.replyBytes = channel.RxCount;
+  const std::span<const std::uint8_t> reply = channel.Received();
+  result.replyBytes = channel.RxCount();
 
   if (channel.Fault() == ChannelFault::Cancelled) {
     result.outcome = ZeroingOutcome::Cancelled;
   } else if (channel.Fault() != ChannelFault::None) {
     result.outcome = ZeroingOutcome::CommunicationError;
-  } else if (channel.RxCount > 2) {
-    const bool acknowledged = channel.RxBuffer[1] == 0xAA && channel.RxBuffer[2] == 0xAA;
+  } else if (reply.size() > 2) {
+    const bool acknowledged = reply[1] == 0xAA && reply[2] == 0xAA;
     result.outcome = acknowledged ? ZeroingOutcome::Ok : ZeroingOutcome::Refused;
   } else {
     result.outcome = ZeroingOutcome::NoAnswer;
@@ -87,7 +83,8 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   // Calibration word: a missing or out-of-range answer means the nominal 10000.
   std::uint32_t calibration = 10000;
   if (channel.QueryDevice(kCalibration) == kQueryReplySize) {
-    calibration = CheckedCalibration(channel.RxBuffer[2] | (channel.RxBuffer[3] << 8));
+    const std::span<const std::uint8_t> reply = channel.Received();
+    calibration = CheckedCalibration(reply[2] | (reply[3] << 8));
   }
   if (channel.Fault() != ChannelFault::None) return fail();
   result.CalibrationFactor = calibration;
@@ -95,10 +92,9 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   channel.FlushOutput();
   if (callbacks.beforeFlightRequest) callbacks.beforeFlightRequest();
 
-  channel.BeginCommand(kFlight);
   result.flightRequested = true;
   // A request that did not go out gets no flight: no reason to poll for one.
-  if (!channel.SendFrame(channel.CommandFrame)) return fail();
+  if (!channel.SendCommand(kFlight)) return fail();
 
   int total = 0;
   for (int poll = 1; poll <= polling.polls; ++poll) {
@@ -116,15 +112,14 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   // The marker may stand before more data (a device that sends on after its flight): the
   // flight is whole, and ends there.
   if (!result.endMarkerSeen && total >= FlightHeaderSize) {
-    const int marker = EndMarkerOffset(std::span<const std::uint8_t>(
-        channel.RxBuffer.data(), static_cast<std::size_t>(std::min(total, RxBufferSize))));
+    const int marker = EndMarkerOffset(channel.Received());
     if (marker >= 0) {
       result.endMarkerSeen = true;
       result.bytesAfterEndMarker = total - marker - 2;
     }
   }
   result.DownloadByteCount = total;
-  result.bytesArrived = total + channel.DiscardedCount;
+  result.bytesArrived = total + channel.DiscardedCount();
   channel.Note(QStringLiteral("flight: %1 bytes stored, %2 arrived, %3 polls, end marker %4")
                    .arg(total)
                    .arg(result.bytesArrived)
@@ -141,8 +136,7 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   channel.ClosePort();
 
   Flight& flight = result.flight.emplace();
-  SetFlightBytes(flight, std::span<const std::uint8_t>(channel.RxBuffer.data(),
-                                                       static_cast<std::size_t>(total)));
+  SetFlightBytes(flight, channel.Received());
   // The flight carries the calibration it is to be decoded with, whatever the device sent there.
   flight.bytes[8] = static_cast<std::uint8_t>(calibration & 0xFF);
   flight.bytes[9] = static_cast<std::uint8_t>((calibration >> 8) & 0xFF);

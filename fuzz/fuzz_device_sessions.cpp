@@ -62,7 +62,7 @@ class Script {
 constexpr std::int64_t kSettleBoundMs = hypsor::SettleLimitMs + 2 * hypsor::SettleStepMs;
 
 void CheckBuffer(const hypsor::DeviceChannel& channel) {
-  Check(channel.RxCount >= 0 && channel.RxCount <= hypsor::RxBufferSize);
+  Check(channel.RxCount() >= 0 && channel.RxCount() <= hypsor::RxBufferSize);
 }
 
 }  // namespace
@@ -80,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                             [&](const hypsor::ScriptedLine::Frame&) { return script.Reply(); });
   hypsor::DeviceChannel channel(line, clock);
   hypsor::CommunicationLog log;
-  if (choices & 1) channel.Log = &log;
+  const bool logged = choices & 1;
+  if (logged) channel.SetLog(&log);
   const QString port = QStringLiteral("ttyFUZZ0");
 
   // A device that hung up is gone for good, and opening it again would only have the system list
@@ -92,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(!channel.IsOpen());
   CheckBuffer(channel);
   Check(clock.NowMs() - start <= kSettleBoundMs);
-  Check(zeroing.replyBytes == channel.RxCount);
+  Check(zeroing.replyBytes == channel.RxCount());
   if (zeroing.outcome == hypsor::ZeroingOutcome::Ok ||
       zeroing.outcome == hypsor::ZeroingOutcome::Refused)
     Check(zeroing.replyBytes > 2);
@@ -132,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (read.outcome == hypsor::SettingsReadOutcome::Ok) {
       Check(read.reportRead);
       Check(read.settings.manualZeroing == (read.settings.zeroingReport[0] & 1));
-      Check(channel.ManualZeroingMode == read.settings.manualZeroing);
+      Check(channel.ManualZeroingMode() == read.settings.manualZeroing);
     }
     if (read.reportRead) {
       Check(read.settings.samplingCode < 16);
@@ -172,6 +173,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           upload.outcome != hypsor::UploadOutcome::FieldEmpty);
     channel.ClosePort();
   }
-  if (channel.Log) Check(!log.Text().isEmpty());
+  if (logged) Check(!log.Text().isEmpty());
   return 0;
 }

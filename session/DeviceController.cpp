@@ -13,7 +13,7 @@ DeviceController::DeviceController(QObject* parent)
     : QObject(parent),
       log_(std::make_unique<CommunicationLog>()),
       channel_(std::make_unique<DeviceChannel>()) {
-  channel_->Log = log_.get();
+  channel_->SetLog(log_.get());
   channel_->SetCancelFlag(&cancel_);
   StartThread();
 }
@@ -22,7 +22,7 @@ DeviceController::DeviceController(SerialLine& line, Clock& clock, QObject* pare
     : QObject(parent),
       log_(std::make_unique<CommunicationLog>()),
       channel_(std::make_unique<DeviceChannel>(line, clock)) {
-  channel_->Log = log_.get();
+  channel_->SetLog(log_.get());
   channel_->SetCancelFlag(&cancel_);
   StartThread();
 }
@@ -49,7 +49,7 @@ DeviceController::~DeviceController() {
 }
 
 void DeviceController::AcceptPaths(bool accept) {
-  channel_->AcceptPaths = accept;
+  channel_->SetAcceptPaths(accept);
 }
 
 template <class Work>
@@ -110,7 +110,7 @@ bool DeviceController::StartSettingsRead(const QString& portName) {
     } else {
       report.openFailure = channel_->LastOpenFailure();
     }
-    report.manualZeroingMode = channel_->ManualZeroingMode;
+    report.manualZeroingMode = channel_->ManualZeroingMode();
     emit settingsRead(report);
   });
 }

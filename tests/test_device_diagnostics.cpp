@@ -110,7 +110,7 @@ TEST(PortNames, OnlyTerminalsUnderDevOpen) {
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
 
   DeviceChannel cli;
-  cli.AcceptPaths = true;
+  cli.SetAcceptPaths(true);
   for (const QString& path : {file, fifo, QStringLiteral("/dev/null"), dir.path()}) {
     SCOPED_TRACE(path.toStdString());
     EXPECT_FALSE(cli.OpenPort(path));

@@ -96,7 +96,7 @@ TEST(DeviceFaults, FlightLargerThanTheReceiveBufferIsCutAtTheBufferAndFlagged) {
     EXPECT_EQ(r.DownloadByteCount, 20000);
     EXPECT_GT(r.bytesArrived, 20000);
     EXPECT_LE(r.bytesArrived, 25000);
-    EXPECT_EQ(channel.RxCount, 20000);
+    EXPECT_EQ(channel.RxCount(), 20000);
     EXPECT_EQ(r.flight->bytes[19999], 0x11);
     EXPECT_FALSE(channel.IsOpen());
   }

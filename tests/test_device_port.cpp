@@ -69,7 +69,7 @@ TEST(SerialPortOpen, AnOpenPortIsKeptAndPathsWork) {
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
   DeviceChannel channel;
   // Paths are the command line's.
-  channel.AcceptPaths = true;
+  channel.SetAcceptPaths(true);
   ASSERT_TRUE(channel.OpenPort(QStringLiteral("/dev/") + sim.PortName()));
   // Asking again, even for another name, keeps the port that is open.
   EXPECT_TRUE(channel.OpenPort(QStringLiteral("ttyQQ9")));

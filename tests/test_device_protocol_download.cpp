@@ -131,6 +131,7 @@ TEST(ScriptedDownload, AFlightLargerThanTheBufferIsCutThereAndFlagged) {
 TEST(ScriptedDownload, ReadsTakeAtMostNineThousandBytesAndAppend) {
   QByteArray flight(12000, '\0');
   for (int i = 0; i < flight.size(); ++i) flight[i] = static_cast<char>(i % 251);
+  flight[0] = 0x55;
   ScriptedDevice d;
   d.altimeter.flight = flight;
   d.altimeter.chunk = 12000;
@@ -138,16 +139,26 @@ TEST(ScriptedDownload, ReadsTakeAtMostNineThousandBytesAndAppend) {
   d.channel.SendCommand('1');
   EXPECT_TRUE(d.channel.SettleWait());
   EXPECT_EQ(d.channel.ReadPending(), ReadCap);
+  EXPECT_EQ(d.channel.Received()[0], 0x55);
+  // Every read clears byte 0, also one that appends behind it.
   EXPECT_EQ(d.channel.ReadPending(), 3000);
-  EXPECT_EQ(d.channel.RxCount, 12000);
-  EXPECT_EQ(d.channel.RxBuffer[0], 0);
+  const std::span<const std::uint8_t> received = d.channel.Received();
+  ASSERT_EQ(received.size(), 12000u);
+  EXPECT_EQ(d.channel.RxCount(), 12000);
+  EXPECT_EQ(received[0], 0);
   for (int i = 1; i < 12000; ++i)
-    ASSERT_EQ(d.channel.RxBuffer[i], static_cast<std::uint8_t>(flight[i])) << "byte " << i;
-  d.channel.RxBuffer[0] = 0x55;
-  EXPECT_EQ(d.channel.ReadPending(), 0);
-  EXPECT_EQ(d.channel.RxBuffer[0], 0);
+    ASSERT_EQ(received[i], static_cast<std::uint8_t>(flight[i])) << "byte " << i;
   EXPECT_EQ(d.channel.ClosePort(), 1);
   EXPECT_EQ(d.channel.ClosePort(), 0);
+
+  // A read that finds nothing queued clears it as well.
+  d.line.QueueReply(ScriptedReply::Whole(Bytes({0x55, 1, 2, 3, 4, 5, 6, 7})));
+  ASSERT_TRUE(d.channel.OpenPort(QStringLiteral("ttyUSB0")));
+  EXPECT_EQ(d.channel.QueryDevice('4'), 8);
+  EXPECT_EQ(d.channel.Received()[0], 0x55);
+  EXPECT_EQ(d.channel.ReadPending(), 0);
+  EXPECT_EQ(d.channel.RxCount(), 8);
+  EXPECT_EQ(d.channel.Received()[0], 0);
 }
 
 TEST(ScriptedDownload, HangUpMidFlightEndsAtOnceAndTheLineIsGone) {

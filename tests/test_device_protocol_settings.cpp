@@ -53,7 +53,7 @@ TEST(ScriptedSettingsRead, WholeAndByteByByteRepliesDecodeTheSame) {
     EXPECT_EQ(r.settings.trigger, 513u);
     EXPECT_EQ(r.settings.samplingCode, 3u);
     EXPECT_EQ(r.settings.manualZeroing, 1);
-    EXPECT_EQ(d.channel.ManualZeroingMode, 1);
+    EXPECT_EQ(d.channel.ManualZeroingMode(), 1);
     EXPECT_TRUE(d.channel.IsOpen());
     EXPECT_EQ(d.Frames(), (QList<QByteArray>{Bytes({'e', '4', 0, 0, 0, 0, 0, 0}),
                                              Bytes({'e', 'B', 0, 0, 0, 0, 0, 0})}));
@@ -207,6 +207,16 @@ TEST(ScriptedSettingsUpload, WhatWasReadIsWrittenBackByteForByteAndCarriedIntoLa
   EXPECT_EQ(frames[2], Bytes({'e', '5', 9, 45, 0, 0x2C, 0x01, 0xF5}));
   EXPECT_EQ(frames[3], Bytes({'e', 'C', 1, 45, 0, 0x2C, 0x01, 0xF5}));
   EXPECT_EQ(frames[4], Bytes({'e', '2', '2', '3', 0, 0x2C, 0x01, 0xF5}));
+
+  // An upload stopped at a bad value sends nothing, but the values checked before it stay in
+  // the frame for later commands.
+  ScriptedDevice stopped;
+  ASSERT_TRUE(stopped.channel.OpenPort(QStringLiteral("ttyUSB0")));
+  EXPECT_EQ(UploadDeviceSettings(stopped.channel, Values("50", "200", "256")).outcome,
+            UploadOutcome::TooLarge);
+  EXPECT_TRUE(stopped.Frames().isEmpty());
+  EXPECT_EQ(RunZeroing(stopped.channel, QStringLiteral("ttyUSB0")).outcome, ZeroingOutcome::Ok);
+  EXPECT_EQ(stopped.Frames(), QList<QByteArray>{Bytes({'e', '2', '2', '3', 0, 200, 0, 0})});
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ TEST(DeviceSettingsRead, ReportAndZeroingModeAreDecoded) {
   EXPECT_EQ(r.settings.trigger, 513u);
   EXPECT_EQ(r.settings.samplingCode, 3u);
   EXPECT_EQ(r.settings.manualZeroing, 1);  // bit 0 of 3
-  EXPECT_EQ(channel.ManualZeroingMode, 1);
+  EXPECT_EQ(channel.ManualZeroingMode(), 1);
   EXPECT_FALSE(MessageFor(r).show);
   // The window keeps the port open after reading.
   EXPECT_TRUE(channel.IsOpen());
