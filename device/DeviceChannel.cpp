@@ -80,7 +80,8 @@ bool DeviceChannel::OpenPort(const QString& portName) {
     for (const SerialDeviceInfo& d : SerialDevicesPresent()) failure.devicesPresent << d.name;
   openFailure_ = failure;
   if (Log_)
-    Log_->OpenFailed(portName, failure.systemText.isEmpty() ? failure.location : failure.systemText);
+    Log_->OpenFailed(portName,
+                     failure.systemText.isEmpty() ? failure.location : failure.systemText);
   return false;
 }
 

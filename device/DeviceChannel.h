@@ -102,8 +102,8 @@ class DeviceChannel {
   // SendCommand, SettleWait, ReadPending. A complete query reply is exactly 8 bytes.
   int QueryDevice(std::uint8_t code);
 
-  // The bytes received since the last reset: the first RxCount bytes of RxBuffer. Valid until
-  // the next read or command.
+  // The bytes received since the last reset: the first RxCount bytes of RxBuffer, whose byte 0
+  // every read clears before it appends. Valid until the next read or command.
   std::span<const std::uint8_t> Received() const {
     return {RxBuffer_.data(), static_cast<std::size_t>(RxCount_)};
   }
