@@ -15,7 +15,9 @@ class QCoreApplication;
 
 namespace hypsor {
 struct DecodedFlight;
+class Clock;
 class ContestSession;
+class SerialLine;
 }
 
 // The subcommands of hypsor-cli. main.cpp only dispatches: it looks the first argument up in its
@@ -90,6 +92,9 @@ int RunPlot(const QStringList& args, QTextStream& out, QTextStream& err);
 int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& err);
 int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err);
 int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& err);
+// The line (and its clock) the three run on instead of the serial port, until called again;
+// nullptr: the port PORT names, on the system clock. Both must outlive the commands run on them.
+void UseLine(SerialLine* line, Clock* clock);
 
 // ContestCommands.cpp: results DIR [--csv] [--flights] [--all] [--html OUT], verify DIR, the
 // session part of download and the hidden keep-file DIR FILE (a file kept as a download is).

@@ -3,6 +3,7 @@
 // They run the same sessions and report with the same (English) texts.
 #include <atomic>
 #include <csignal>
+#include <memory>
 #include <span>
 
 #include <QDir>
@@ -68,9 +69,19 @@ void Report(QTextStream& stream, const SessionMessage& m) {
   if (m.show) stream << m.Text(kEnglish) << '\n';
 }
 
+// The line the exchanges use instead of the serial port, with its clock; none: the real port.
+SerialLine* givenLine = nullptr;
+Clock* givenClock = nullptr;
+
+std::unique_ptr<DeviceController> MakeController() {
+  if (givenLine && givenClock) return std::make_unique<DeviceController>(*givenLine, *givenClock);
+  return std::make_unique<DeviceController>();
+}
+
 // The link of one command: the program's device controller, and the file its log goes to.
 struct Link {
-  DeviceController device;
+  std::unique_ptr<DeviceController> controller = MakeController();
+  DeviceController& device = *controller;
   CommunicationLog& log;
   QString logPath;
 
@@ -139,6 +150,11 @@ bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QSt
 }
 
 }  // namespace
+
+void UseLine(SerialLine* line, Clock* clock) {
+  givenLine = line;
+  givenClock = clock;
+}
 
 int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
   CommandOptions o(QStringLiteral("download"),

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// hypsor-cli against the simulated altimeter: it changes only the settings a user names, never
-// replaces a flight file by accident, flags flights without their end marker, reports true
-// counts and keeps a log of the exchange on request.
+// hypsor-cli's device commands, run in-process against a scripted altimeter on virtual time: they
+// change only the settings a user names, never replace a flight file by accident, flag flights
+// without their end marker, report true counts and keep a log of the exchange on request.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -9,8 +9,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include "tests/support/CliProcess.h"
-#include "tests/support/SimProcess.h"
+#include "tests/support/ScriptedCli.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 
@@ -19,30 +18,32 @@ namespace {
 
 using test::CliRun;
 using test::ReadFile;
-using test::RunCli;
-using test::SimProcess;
-
-QByteArray Frame(std::initializer_list<int> bytes) {
-  QByteArray out;
-  for (int b : bytes) out.append(static_cast<char>(b));
-  return out;
-}
+using test::Bytes;
+using test::ScriptedCli;
 
 QByteArray SampleFlight() {
   return ReadFile(test::ExamplePath(QStringLiteral("sample-flight.hyp")));
 }
 
-#define START_SIM(sim, ...)                 \
-  SimProcess sim(QStringList{__VA_ARGS__}); \
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString()
+// The flight up to its end marker, the first 0xFFFF sample word.
+QByteArray WithoutEndMarker(const QByteArray& flight) {
+  for (qsizetype at = 32; at + 1 < flight.size(); at += 2)
+    if (flight[at] == '\xff' && flight[at + 1] == '\xff') return flight.left(at);
+  return flight;
+}
+
+// About half the flight, cut at a sample boundary.
+QByteArray FirstHalf(const QByteArray& flight) {
+  return flight.left((flight.size() / 2) & ~qsizetype{1});
+}
 
 TEST(CliSettingsSafety, UnnamedValuesAreWrittenBackByteForByte) {
-  ASSERT_FALSE(test::CliPath().isEmpty());
   // Sampling code 9 is no entry of the window's list, manual-zero byte 2 has more than bit 0,
   // calibration 60 is above the upload limit: none of them may change or block the upload.
-  START_SIM(sim, "--no-pacing", "--sampling", "9", "--manual-zero", "2", "--temp-calibration", "60",
-            "--trigger", "50", "--competitor", "7");
-  const CliRun r = RunCli({"settings", "--port", sim.PortName(), "--set", "competitor=5"});
+  ScriptedCli cli;
+  cli.altimeter.Report(7, 1234, 60, 50, 9);
+  cli.altimeter.manualZero = 2;
+  const CliRun r = cli.Run({"settings", "--port", "ttyS0", "--set", "competitor=5"});
   EXPECT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_EQ(r.out, QStringLiteral("Setup OK\n"));
   // Each of them is named on its way back; trigger 50 is within the window's limit.
@@ -53,21 +54,23 @@ TEST(CliSettingsSafety, UnnamedValuesAreWrittenBackByteForByte) {
                        "unchanged\n"
                        "warning: manual_zero 2 reported by the altimeter is above 1; written back "
                        "unchanged\n"));
-  const QList<QByteArray> frames = sim.ReceivedFrames();
+  const QList<QByteArray> frames = cli.Frames();
   ASSERT_EQ(frames.size(), 4);
-  EXPECT_EQ(frames[0], Frame({0x65, '4', 0, 0, 0, 0, 0, 0}));
-  EXPECT_EQ(frames[1], Frame({0x65, 'B', 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(frames[0], Bytes({0x65, '4', 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(frames[1], Bytes({0x65, 'B', 0, 0, 0, 0, 0, 0}));
   // competitor 5; calibration 60 = 3c 00; trigger 50 = 32 00; sampling 9 as reported.
-  EXPECT_EQ(frames[2], Frame({0x65, 0x35, 0x05, 0x3c, 0x00, 0x32, 0x00, 0x09}));
+  EXPECT_EQ(frames[2], Bytes({0x65, 0x35, 0x05, 0x3c, 0x00, 0x32, 0x00, 0x09}));
   // The manual-zero byte goes back as 2, bytes 3-7 repeat the settings write.
-  EXPECT_EQ(frames[3], Frame({0x65, 0x43, 0x02, 0x3c, 0x00, 0x32, 0x00, 0x09}));
+  EXPECT_EQ(frames[3], Bytes({0x65, 0x43, 0x02, 0x3c, 0x00, 0x32, 0x00, 0x09}));
 }
 
 TEST(CliSettingsSafety, StrictRefusesToWriteBackWhatTheWindowWouldNotOffer) {
-  START_SIM(sim, "--no-pacing", "--temp-calibration", "999", "--trigger", "5000", "--sampling",
-            "31", "--manual-zero", "255");
+  ScriptedCli cli;
+  cli.altimeter.Report(7, 1234, 999, 5000, 31);
+  cli.altimeter.manualZero = 255;
+  cli.altimeter.keepsWrites = true;
   const CliRun strict =
-      RunCli({"settings", "--port", sim.PortName(), "--set", "calibration=20", "--strict"});
+      cli.Run({"settings", "--port", "ttyS0", "--set", "calibration=20", "--strict"});
   EXPECT_EQ(strict.status, 1);
   EXPECT_TRUE(strict.out.isEmpty()) << strict.out.toStdString();
   // The named calibration replaces the reported 999, so only the other three are refused.
@@ -77,20 +80,20 @@ TEST(CliSettingsSafety, StrictRefusesToWriteBackWhatTheWindowWouldNotOffer) {
                            "manual_zero 255 reported by the altimeter is above 1; nothing written"})
     EXPECT_TRUE(strict.err.contains(QLatin1String(line))) << strict.err.toStdString();
   // The settings were read, nothing was written.
-  ASSERT_EQ(sim.ReceivedFrames().size(), 2);
+  ASSERT_EQ(cli.Frames().size(), 2);
 
   // Without --strict the same upload goes through, with one warning per value.
-  const CliRun lenient = RunCli({"settings", "--port", sim.PortName(), "--set", "calibration=20"});
+  const CliRun lenient = cli.Run({"settings", "--port", "ttyS0", "--set", "calibration=20"});
   EXPECT_EQ(lenient.status, 0) << lenient.err.toStdString();
   EXPECT_EQ(lenient.err.count(QStringLiteral("; written back unchanged\n")), 3)
       << lenient.err.toStdString();
-  ASSERT_EQ(sim.ReceivedFrames().size(), 6);
+  ASSERT_EQ(cli.Frames().size(), 6);
   // 5000 = 0x1388.
-  EXPECT_EQ(sim.ReceivedFrames()[4], Frame({0x65, 0x35, 7, 20, 0, 0x88, 0x13, 31}));
-  EXPECT_EQ(sim.ReceivedFrames()[5], Frame({0x65, 0x43, 255, 20, 0, 0x88, 0x13, 31}));
+  EXPECT_EQ(cli.Frames()[4], Bytes({0x65, 0x35, 7, 20, 0, 0x88, 0x13, 31}));
+  EXPECT_EQ(cli.Frames()[5], Bytes({0x65, 0x43, 255, 20, 0, 0x88, 0x13, 31}));
 
   // Naming every odd value leaves nothing to warn about, strict or not.
-  const CliRun named = RunCli({"settings", "--port", sim.PortName(), "--strict", "--set",
+  const CliRun named = cli.Run({"settings", "--port", "ttyS0", "--strict", "--set",
                                "trigger=100", "--set", "sampling=3", "--set", "manual_zero=0"});
   EXPECT_EQ(named.status, 0) << named.err.toStdString();
   EXPECT_TRUE(named.err.isEmpty()) << named.err.toStdString();
@@ -98,11 +101,12 @@ TEST(CliSettingsSafety, StrictRefusesToWriteBackWhatTheWindowWouldNotOffer) {
 }
 
 TEST(CliSettingsSafety, UpperBitsOfTheSamplingByteSurviveAndLimitsNameTheKey) {
-  START_SIM(sim, "--no-pacing", "--sampling", "19", "--temp-calibration", "30");
-  const CliRun r = RunCli({"settings", "--port", sim.PortName(), "--set", "trigger=200"});
+  ScriptedCli cli;
+  cli.altimeter.Report(7, 1234, 30, 50, 19);
+  const CliRun r = cli.Run({"settings", "--port", "ttyS0", "--set", "trigger=200"});
   EXPECT_EQ(r.status, 0) << r.err.toStdString();
-  ASSERT_EQ(sim.ReceivedFrames().size(), 4);
-  EXPECT_EQ(sim.ReceivedFrames()[2], Frame({0x65, 0x35, 7, 30, 0, 200, 0, 0x13}));
+  ASSERT_EQ(cli.Frames().size(), 4);
+  EXPECT_EQ(cli.Frames()[2], Bytes({0x65, 0x35, 7, 30, 0, 200, 0, 0x13}));
 
   // Named values are checked, before the port is opened.
   const struct {
@@ -118,16 +122,17 @@ TEST(CliSettingsSafety, UpperBitsOfTheSamplingByteSurviveAndLimitsNameTheKey) {
       {"trigger=abc", "trigger: 'abc' is not a number"},
   };
   for (const auto& c : refused) {
-    const CliRun bad = RunCli({"settings", "--port", sim.PortName(), "--set", c.set});
+    const CliRun bad = cli.Run({"settings", "--port", "ttyS0", "--set", c.set});
     EXPECT_EQ(bad.status, 1) << c.set;
     EXPECT_TRUE(bad.err.contains(QString::fromLatin1(c.message))) << bad.err.toStdString();
   }
-  EXPECT_EQ(sim.ReceivedFrames().size(), 4);
+  EXPECT_EQ(cli.Frames().size(), 4);
 }
 
 TEST(CliSettingsSafety, ARefusedWriteIsOneSetupFailed) {
-  START_SIM(sim, "--no-pacing", "--fault", "refuse-writes");
-  const CliRun r = RunCli({"settings", "--port", sim.PortName(), "--set", "trigger=10"});
+  ScriptedCli cli;
+  cli.altimeter.refuseWrites = true;
+  const CliRun r = cli.Run({"settings", "--port", "ttyS0", "--set", "trigger=10"});
   EXPECT_EQ(r.status, 4);
   EXPECT_EQ(r.err.count(QStringLiteral("Setup failed")), 1) << r.err.toStdString();
 }
@@ -136,25 +141,26 @@ TEST(CliDownloadSafety, AnExistingFileIsReplacedOnlyWithForce) {
   QTemporaryDir dir;
   const QString out = dir.filePath(QStringLiteral("flight.hyp"));
   ASSERT_TRUE(test::WriteFile(out, "my earlier flight"));
-  START_SIM(sim, "--no-pacing");
+  ScriptedCli cli;
+  cli.altimeter.flight = SampleFlight();
 
-  const CliRun refused = RunCli({"download", "--port", sim.PortName(), "--out", out});
+  const CliRun refused = cli.Run({"download", "--port", "ttyS0", "--out", out});
   EXPECT_EQ(refused.status, 1);
   EXPECT_TRUE(refused.err.contains(QStringLiteral("exists; give --force")))
       << refused.err.toStdString();
   EXPECT_EQ(ReadFile(out), QByteArray("my earlier flight"));
   // Refused before the altimeter was asked anything.
-  EXPECT_TRUE(sim.ReceivedFrames().isEmpty());
+  EXPECT_TRUE(cli.Frames().isEmpty());
 
   // A folder that cannot take the file is found before the download, not after it.
   const CliRun noFolder =
-      RunCli({"download", "--port", sim.PortName(), "--out", dir.filePath("missing/flight.hyp")});
+      cli.Run({"download", "--port", "ttyS0", "--out", dir.filePath("missing/flight.hyp")});
   EXPECT_EQ(noFolder.status, 2);
   EXPECT_TRUE(noFolder.err.contains(QStringLiteral("cannot write into")))
       << noFolder.err.toStdString();
-  EXPECT_TRUE(sim.ReceivedFrames().isEmpty());
+  EXPECT_TRUE(cli.Frames().isEmpty());
 
-  const CliRun forced = RunCli({"download", "--port", sim.PortName(), "--out", out, "--force"});
+  const CliRun forced = cli.Run({"download", "--port", "ttyS0", "--out", out, "--force"});
   EXPECT_EQ(forced.status, 0) << forced.err.toStdString();
   EXPECT_EQ(ReadFile(out).size(), SampleFlight().size());
 }
@@ -166,10 +172,18 @@ TEST(CliDownloadSafety, FlightsWithoutEndMarkerAreSavedAndExitFive) {
     SCOPED_TRACE(fault);
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("flight.hyp"));
-    START_SIM(sim, "--no-pacing", "--fault", fault);
-    // The simulator sends at once: all thirty polls for the missing marker take a second.
+    ScriptedCli cli;
+    if (std::string_view(fault) == "stall") {
+      cli.altimeter.flight = FirstHalf(sample);
+    } else if (std::string_view(fault) == "no-end-marker") {
+      cli.altimeter.flight = WithoutEndMarker(sample);
+    } else {
+      // More than the receive buffer takes within the polls.
+      cli.altimeter.flight = WithoutEndMarker(sample) + test::Noise(30000);
+      cli.altimeter.chunk = 512;
+    }
     const CliRun r =
-        RunCli({"download", "--port", sim.PortName(), "--out", out, "--poll-ms", "30"});
+        cli.Run({"download", "--port", "ttyS0", "--out", out, "--poll-ms", "30"});
     EXPECT_EQ(r.status, 5) << r.err.toStdString();
     const qint64 saved = QFileInfo(out).size();
     EXPECT_GE(saved, 32);
@@ -195,8 +209,11 @@ TEST(CliDownloadSafety, CountsAreTheBytesThatArrived) {
   const QString out = dir.filePath(QStringLiteral("flight.hyp"));
   {
     // The device hangs up after the first half of the flight, cut at a sample boundary.
-    START_SIM(sim, "--no-pacing", "--fault", "hangup");
-    const CliRun r = RunCli({"download", "--port", sim.PortName(), "--out", out});
+    ScriptedCli cli;
+    cli.altimeter.flight = FirstHalf(sample);
+    // Once all of it has arrived.
+    cli.altimeter.hangUpInFlightMs = 1000;
+    const CliRun r = cli.Run({"download", "--port", "ttyS0", "--out", out});
     EXPECT_EQ(r.status, 4);
     const qsizetype half = (sample.size() / 2) & ~qsizetype{1};
     EXPECT_TRUE(r.err.contains(QStringLiteral("%1 bytes of the flight received").arg(half)))
@@ -204,8 +221,10 @@ TEST(CliDownloadSafety, CountsAreTheBytesThatArrived) {
   }
   {
     // A probe that is not answered says nothing about a flight that was never asked for.
-    START_SIM(sim, "--no-pacing", "--fault", "silent");
-    const CliRun r = RunCli({"download", "--port", sim.PortName(), "--out", out});
+    ScriptedCli cli;
+    cli.altimeter.flight = sample;
+    cli.altimeter.silent = true;
+    const CliRun r = cli.Run({"download", "--port", "ttyS0", "--out", out});
     EXPECT_EQ(r.status, 4);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Communication Error"))) << r.err.toStdString();
     EXPECT_FALSE(r.err.contains(QStringLiteral("bytes"))) << r.err.toStdString();
@@ -218,8 +237,9 @@ TEST(CliLog, RecordsEveryFrameAndReadOfADownload) {
   QTemporaryDir dir;
   const QString out = dir.filePath(QStringLiteral("flight.hyp"));
   const QString log = dir.filePath(QStringLiteral("exchange.log"));
-  START_SIM(sim, "--no-pacing");
-  const CliRun r = RunCli({"download", "--port", sim.PortName(), "--out", out, "--log", log});
+  ScriptedCli cli;
+  cli.altimeter.flight = sample;
+  const CliRun r = cli.Run({"download", "--port", "ttyS0", "--out", out, "--log", log});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   const QStringList lines = QString::fromUtf8(ReadFile(log)).split('\n', Qt::SkipEmptyParts);
   ASSERT_FALSE(lines.isEmpty());

@@ -18,18 +18,7 @@ struct ScriptedDevice {
   ScriptedLine line{clock, [this](const ScriptedLine::Frame& f) { return altimeter(f); }};
   DeviceChannel channel{line, clock};
 
-  QList<QByteArray> Frames() const {
-    QList<QByteArray> out;
-    for (const ScriptedLine::Frame& f : line.Frames())
-      out.append(QByteArray(reinterpret_cast<const char*>(f.data()), 8));
-    return out;
-  }
+  QList<QByteArray> Frames() const { return ReceivedFrames(line); }
 };
-
-inline QByteArray Bytes(std::initializer_list<int> bytes) {
-  QByteArray out;
-  for (int b : bytes) out.append(static_cast<char>(b));
-  return out;
-}
 
 }  // namespace hypsor::test
