@@ -97,7 +97,8 @@ TEST(CliDownload, WritesTheFlightFileAndReportsFailuresWithoutTouchingIt) {
   cli.altimeter.silent = true;
   const test::CliRun silent = cli.Run({"download", "--port", "ttyS0", "--out", out, "--force"});
   EXPECT_EQ(silent.status, 4);
-  EXPECT_TRUE(silent.err.contains(QStringLiteral("Communication Error"))) << silent.err.toStdString();
+  EXPECT_TRUE(silent.err.contains(QStringLiteral("Communication Error")))
+      << silent.err.toStdString();
   EXPECT_EQ(ReadFile(out), before);
 
   cli.line.RefuseOpen(PortOpenError::NotFound, QStringLiteral("No such file or directory"));
@@ -120,7 +121,8 @@ TEST(CliDownload, StandardOutputLinksAndSpecialTargets) {
 
   // "--out -": the same bytes on standard output, the summary on standard error.
   QBuffer stdoutBytes;
-  const test::CliRun toStdout = cli.Run({"download", "--port", "ttyS0", "--out", "-"}, &stdoutBytes);
+  const test::CliRun toStdout =
+      cli.Run({"download", "--port", "ttyS0", "--out", "-"}, &stdoutBytes);
   EXPECT_EQ(toStdout.status, 0);
   EXPECT_EQ(stdoutBytes.data(), ReadFile(file));
   EXPECT_EQ(toStdout.err, toFile.out);
@@ -166,8 +168,7 @@ TEST(CliDownload, DataAfterTheEndMarkerIsAWholeFlightWithAWarning) {
   cli.altimeter.flight = SampleFlight() + test::Noise(300);
   // The marker is not among the last bytes, so every poll runs. Out of range, the interval is a
   // usage error.
-  const test::CliRun r =
-      cli.Run({"download", "--port", "ttyS0", "--out", out, "--poll-ms", "30"});
+  const test::CliRun r = cli.Run({"download", "--port", "ttyS0", "--out", out, "--poll-ms", "30"});
   EXPECT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(r.err.contains(QStringLiteral("data after the end marker (300 bytes)")))
       << r.err.toStdString();

@@ -16,9 +16,9 @@
 namespace hypsor {
 namespace {
 
+using test::Bytes;
 using test::CliRun;
 using test::ReadFile;
-using test::Bytes;
 using test::ScriptedCli;
 
 QByteArray SampleFlight() {
@@ -93,8 +93,8 @@ TEST(CliSettingsSafety, StrictRefusesToWriteBackWhatTheWindowWouldNotOffer) {
   EXPECT_EQ(cli.Frames()[5], Bytes({0x65, 0x43, 255, 20, 0, 0x88, 0x13, 31}));
 
   // Naming every odd value leaves nothing to warn about, strict or not.
-  const CliRun named = cli.Run({"settings", "--port", "ttyS0", "--strict", "--set",
-                               "trigger=100", "--set", "sampling=3", "--set", "manual_zero=0"});
+  const CliRun named = cli.Run({"settings", "--port", "ttyS0", "--strict", "--set", "trigger=100",
+                                "--set", "sampling=3", "--set", "manual_zero=0"});
   EXPECT_EQ(named.status, 0) << named.err.toStdString();
   EXPECT_TRUE(named.err.isEmpty()) << named.err.toStdString();
   EXPECT_EQ(named.out, QStringLiteral("Setup OK\n"));
@@ -182,8 +182,7 @@ TEST(CliDownloadSafety, FlightsWithoutEndMarkerAreSavedAndExitFive) {
       cli.altimeter.flight = WithoutEndMarker(sample) + test::Noise(30000);
       cli.altimeter.chunk = 512;
     }
-    const CliRun r =
-        cli.Run({"download", "--port", "ttyS0", "--out", out, "--poll-ms", "30"});
+    const CliRun r = cli.Run({"download", "--port", "ttyS0", "--out", out, "--poll-ms", "30"});
     EXPECT_EQ(r.status, 5) << r.err.toStdString();
     const qint64 saved = QFileInfo(out).size();
     EXPECT_GE(saved, 32);

@@ -21,14 +21,8 @@ namespace hypsor {
 namespace {
 
 using test::GateClock;
+using test::Samples;
 using test::ScriptedAltimeter;
-
-QByteArray Samples(int n, bool endMarker) {
-  QByteArray f = test::MakeFlight({}).left(32);
-  for (int k = 0; k < n; ++k) f.append(char((1000 + k) & 0xFF)).append(char((1000 + k) >> 8));
-  if (endMarker) f.append("\xFF\xFF", 2);
-  return f;
-}
 
 struct Rig {
   ScriptedAltimeter altimeter;
@@ -36,12 +30,7 @@ struct Rig {
   ScriptedLine line{clock, [this](const ScriptedLine::Frame& f) { return altimeter(f); }};
   DeviceController device{line, clock};
 
-  QList<QByteArray> Frames() const {
-    QList<QByteArray> out;
-    for (const ScriptedLine::Frame& f : line.Frames())
-      out.append(QByteArray(reinterpret_cast<const char*>(f.data()), 8));
-    return out;
-  }
+  QList<QByteArray> Frames() const { return test::ReceivedFrames(line); }
   // Waits (handling nothing) until the exchange stands at the clock's stop.
   bool WaitForStop() {
     for (int k = 0; k < 2000 && !clock.Reached(); ++k) QThread::msleep(5);

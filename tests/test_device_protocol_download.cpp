@@ -13,15 +13,8 @@ namespace hypsor {
 namespace {
 
 using test::Bytes;
-using test::MakeFlight;
+using test::Samples;
 using test::ScriptedDevice;
-
-QByteArray Samples(int n, bool endMarker) {
-  QByteArray f = MakeFlight({}).left(32);
-  for (int k = 0; k < n; ++k) f.append(char((1000 + k) & 0xFF)).append(char((1000 + k) >> 8));
-  if (endMarker) f.append("\xFF\xFF", 2);
-  return f;
-}
 
 TEST(ScriptedDownload, FlightComesBackWithItsCalibrationAndTheRealWaits) {
   ScriptedDevice d;

@@ -25,11 +25,7 @@
 namespace hypsor {
 namespace {
 
-QByteArray Samples(int n) {
-  QByteArray f = test::MakeFlight({}).left(32);
-  for (int k = 0; k < n; ++k) f.append(char((1000 + k) & 0xFF)).append(char((1000 + k) >> 8));
-  return f.append("\xFF\xFF", 2);
-}
+using test::Samples;
 
 struct Scripted : test::ScriptedWindowFixture {
   // Drops a file on the window; true when the window took it.

@@ -30,10 +30,14 @@ struct ScriptedAltimeter {
 
   // The report's fields by name.
   void Report(int competitor, int serial, int temperatureCalibration, int trigger, int sampling) {
-    report = {std::uint8_t(competitor),           std::uint8_t(serial & 0xFF),
-              std::uint8_t(serial >> 8),          std::uint8_t(temperatureCalibration & 0xFF),
-              std::uint8_t(temperatureCalibration >> 8), std::uint8_t(trigger & 0xFF),
-              std::uint8_t(trigger >> 8),         std::uint8_t(sampling)};
+    report = {std::uint8_t(competitor),
+              std::uint8_t(serial & 0xFF),
+              std::uint8_t(serial >> 8),
+              std::uint8_t(temperatureCalibration & 0xFF),
+              std::uint8_t(temperatureCalibration >> 8),
+              std::uint8_t(trigger & 0xFF),
+              std::uint8_t(trigger >> 8),
+              std::uint8_t(sampling)};
   }
 
   ScriptedReply operator()(const ScriptedLine::Frame& f) {

@@ -21,4 +21,13 @@ inline QByteArray MakeFlight(std::initializer_list<int> samples, int code = 3,
   return b;
 }
 
+// A flight of n samples counting up from 1000 under MakeFlight's header, with or without the end
+// marker after them.
+inline QByteArray Samples(int n, bool endMarker = true) {
+  QByteArray f = MakeFlight({}).left(32);
+  for (int k = 0; k < n; ++k) f.append(char((1000 + k) & 0xFF)).append(char((1000 + k) >> 8));
+  if (endMarker) f.append("\xFF\xFF", 2);
+  return f;
+}
+
 }  // namespace hypsor::test
