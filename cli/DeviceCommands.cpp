@@ -113,12 +113,15 @@ extern "C" void CancelOnInterrupt(int) {
 template <class Result, class Signal, class Start>
 Result RunToEnd(DeviceController& device, Signal finished, Start start) {
   Result result{};
-  QObject::connect(&device, finished, &device, [&result](const Result& r) { result = r; });
+  const QMetaObject::Connection taken =
+      QObject::connect(&device, finished, &device, [&result](const Result& r) { result = r; });
+  interrupted.store(false);
   interruptible.store(&device);
   const auto previous = std::signal(SIGINT, CancelOnInterrupt);
   if (start()) device.WaitForEnd();
   std::signal(SIGINT, previous);
   interruptible.store(nullptr);
+  QObject::disconnect(taken);
   return result;
 }
 
