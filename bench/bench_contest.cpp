@@ -69,7 +69,7 @@ void BM_Verify1000(benchmark::State& state) {
     if (!log.open(QIODevice::WriteOnly)) std::abort();
   }
   ContestSession session;
-  QString error;
+  Failure error;
   if (!session.Start(dir.path(), QStringLiteral("Bench Cup"), &error) ||
       !session.RebuildResults(&error))
     std::abort();
@@ -91,7 +91,7 @@ void BM_KeepDownloadBeside1000(benchmark::State& state) {
   QTemporaryDir dir;
   FillFolder(dir.path());
   ContestSession session;
-  QString error;
+  Failure error;
   if (!session.Start(dir.path(), QStringLiteral("Bench Cup"), &error)) std::abort();
   const QByteArray bytes = Example("sample-flight.hyp");
   const std::span<const std::uint8_t> span(reinterpret_cast<const std::uint8_t*>(bytes.data()),

@@ -13,6 +13,7 @@
 #include "contest/Ranking.h"
 #include "contest/ResultsTable.h"
 #include "platform/AtomicFile.h"
+#include "text/FailureText.h"
 
 namespace hypsor::cli {
 
@@ -77,10 +78,11 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   FilterTables work;
   const ContestCheck check = CheckContestFolder(folder, work, false);
   if (!check.readable) {
-    err << "hypsor-cli: " << check.error << '\n';
+    err << "hypsor-cli: " << FailureText(check.failure, kEnglish) << '\n';
     return ExitFile;
   }
-  for (const QString& problem : check.unreadable) err << "hypsor-cli: skipped: " << problem << '\n';
+  for (const Failure& problem : check.unreadable)
+    err << "hypsor-cli: skipped: " << FailureText(problem, kEnglish) << '\n';
   if (check.flights.empty()) {
     err << "hypsor-cli: no flight file could be read in " << folder << '\n';
     return ExitFile;
@@ -88,11 +90,11 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   const std::vector<RankingRow> ranking =
       RankCompetitors(check.flights, options.IsSet(QStringLiteral("all")));
   if (!html.isEmpty()) {
-    QString error;
+    Failure error;
     if (!WriteFileAtomically(
             html, RankingHtml(ranking, StoredContestName(folder), QDateTime::currentDateTime()),
             &error)) {
-      err << "hypsor-cli: " << error << '\n';
+      err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
       return ExitFile;
     }
     return ExitOk;
@@ -125,7 +127,7 @@ int RunVerify(const QStringList& args, QTextStream& out, QTextStream& err) {
   FilterTables work;
   const ContestCheck check = CheckContestFolder(folder, work, true);
   if (!check.readable) {
-    err << "hypsor-cli: " << check.error << '\n';
+    err << "hypsor-cli: " << FailureText(check.failure, kEnglish) << '\n';
     return ExitFile;
   }
   FlightLevel worst = FlightLevel::Valid;
@@ -139,9 +141,9 @@ int RunVerify(const QStringList& args, QTextStream& out, QTextStream& err) {
 }
 
 int OpenSessionForKeep(const QString& folder, ContestSession& session, QTextStream& err) {
-  QString error;
+  Failure error;
   if (!session.Start(folder, QString(), &error) || !session.CheckReady(&error)) {
-    err << "hypsor-cli: " << error << '\n';
+    err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
     return ExitFile;
   }
   return ExitOk;
@@ -150,16 +152,17 @@ int OpenSessionForKeep(const QString& folder, ContestSession& session, QTextStre
 int KeepIntoSession(ContestSession& session, std::span<const std::uint8_t> bytes,
                     QTextStream& out, QTextStream& err) {
   FlightRecord kept;
-  QString error;
+  Failure error;
   const KeepOutcome outcome =
       session.KeepDownload(bytes, QDateTime::currentDateTime(), &kept, &error);
   if (outcome == KeepOutcome::Failed) {
-    err << "hypsor-cli: " << error << '\n';
+    err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
     return ExitFile;
   }
   out << QDir(session.Folder()).filePath(kept.file) << '\n';
   if (outcome == KeepOutcome::KeptUnrecorded) {
-    err << "hypsor-cli: " << error << "; the next keep or rebuild records it\n";
+    err << "hypsor-cli: " << FailureText(error, kEnglish)
+        << "; the next keep or rebuild records it\n";
     return ExitUnrecorded;
   }
   if (!kept.complete)

@@ -23,12 +23,12 @@
 #include "files/SettingsFile.h"
 #include "platform/AtomicFile.h"
 #include "session/DeviceController.h"
+#include "text/FailureText.h"
 
 namespace hypsor::cli {
 
 namespace {
 
-constexpr int kEnglish = 1;
 
 // The window takes names of at most 7 characters; a path is the command line's own extra.
 bool PortNameAccepted(const QString& port, QTextStream& err) {
@@ -93,9 +93,9 @@ struct Link {
   // what the command did with the altimeter.
   void SaveLog(QTextStream& err) {
     if (logPath.isEmpty()) return;
-    QString error;
+    Failure error;
     if (!WriteFileAtomically(logPath, log.Text(), &error))
-      err << "hypsor-cli: cannot write the log: " << error << '\n';
+      err << "hypsor-cli: cannot write the log: " << FailureText(error, kEnglish) << '\n';
   }
 };
 
@@ -127,13 +127,12 @@ Result RunToEnd(DeviceController& device, Signal finished, Start start) {
 
 // The folder of FILE takes a new file: tried with a temporary file, so a read-only mount or a
 // missing folder is found before the altimeter is asked anything.
-bool FolderTakesFiles(const QString& path, QString* error) {
+bool FolderTakesFiles(const QString& path, Failure* error) {
   const QString folder = QFileInfo(path).absolutePath();
   QTemporaryFile probe(folder + QStringLiteral("/.hypsor-probe-XXXXXX"));
   if (probe.open()) return true;
-  *error = QStringLiteral("cannot write into %1: %2")
-               .arg(QDir::toNativeSeparators(folder), probe.errorString());
-  return false;
+  return Fail(error, Failure::System(FailureKind::WriteIntoFolder, QDir::toNativeSeparators(folder),
+                                     probe.errorString()));
 }
 
 // "--out -": the flight's bytes go to standard output, after whatever out already holds.
@@ -193,14 +192,14 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   const bool toStdout = path == QLatin1String("-");
   // A target that would be refused is refused before the altimeter is asked: a special file, a
   // flight file that exists (unless --force), a folder that takes no new file.
-  QString error;
+  Failure error;
   if (!session.isEmpty() && QFileInfo::exists(session) && !QFileInfo(session).isDir()) {
     err << "hypsor-cli: " << session << " is not a folder\n";
     return ExitFile;
   }
   if (session.isEmpty() && !toStdout) {
     if (!CheckSaveTarget(path, &error)) {
-      err << "hypsor-cli: " << error << '\n';
+      err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
       return ExitFile;
     }
     if (QFileInfo::exists(path) && !o.IsSet(QStringLiteral("force"))) {
@@ -209,7 +208,7 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
     }
   }
   if (session.isEmpty() && !toStdout && !FolderTakesFiles(path, &error)) {
-    err << "hypsor-cli: " << error << '\n';
+    err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
     return ExitFile;
   }
 
@@ -245,8 +244,9 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   // The file is what the window's Save writes: the bytes of the download, calibration included.
   const std::span<const std::uint8_t> bytes(r.flight->bytes.data(),
                                             static_cast<std::size_t>(r.DownloadByteCount));
-  if (toStdout ? !WriteToOut(out, bytes, &error) : !SaveFlightFile(path, bytes, &error)) {
-    err << "hypsor-cli: " << error << '\n';
+  QString notWritten;
+  if (toStdout ? !WriteToOut(out, bytes, &notWritten) : !SaveFlightFile(path, bytes, &error)) {
+    err << "hypsor-cli: " << (toStdout ? notWritten : FailureText(error, kEnglish)) << '\n';
     return ExitFile;
   }
   // With the flight on standard output, its summary goes to standard error.

@@ -11,6 +11,7 @@
 
 #include "cli/Commands.h"
 #include "files/FlightFile.h"
+#include "text/FailureText.h"
 
 namespace hypsor::cli {
 
@@ -157,9 +158,9 @@ int RunMakeExample(const QStringList& args, QTextStream& out, QTextStream& err) 
   for (const ExampleFlight& e : kExamples) {
     const std::vector<std::uint8_t> bytes = BuildFlight(e);
     const QString path = dir.filePath(QString::fromLatin1(e.file));
-    QString error;
+    Failure error;
     if (!SaveFlightFile(path, bytes, &error)) {
-      err << "hypsor-cli: " << error << '\n';
+      err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
       return ExitFile;
     }
     out << path << ": " << bytes.size() << " bytes\n";

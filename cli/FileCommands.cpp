@@ -9,6 +9,7 @@
 #include "files/FlightFile.h"
 #include "flight/Decode.h"
 #include "flight/Filters.h"
+#include "text/FailureText.h"
 
 namespace hypsor::cli {
 
@@ -23,7 +24,7 @@ QString Number9(double value) {
 int LoadForCli(const QString& path, Flight& flight, QTextStream& err) {
   const FlightFileResult r = LoadFlightFile(path, flight);
   if (r.status == FlightFileStatus::Ok) return ExitOk;
-  err << "hypsor-cli: " << r.error << '\n';
+  err << "hypsor-cli: " << FailureText(r.failure, kEnglish) << '\n';
   return ExitFile;
 }
 
@@ -156,7 +157,7 @@ int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err) {
   // Of the whole file as stored, also past the bytes a flight read takes.
   FileDigest digest;
   if (const ReadOpenResult r = DigestFile(o.path, 0, 0, digest); r.status != ReadOpenStatus::Ok) {
-    err << "hypsor-cli: " << r.error << '\n';
+    err << "hypsor-cli: " << FailureText(r.failure, kEnglish) << '\n';
     return ExitFile;
   }
   out << "sha256: " << digest.sha256 << '\n';

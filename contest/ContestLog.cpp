@@ -100,15 +100,15 @@ QString LogLine(const LogRecord& r) {
   return fields.join(QLatin1Char(' '));
 }
 
-bool ReadContestLog(const QString& folder, ContestLog& log, QString* error) {
+bool ReadContestLog(const QString& folder, ContestLog& log, Failure* error) {
   log = ContestLog{};
   log.lastLineSha256 = ChainStart();
   QFile file(LogPath(folder));
   if (!file.exists()) return true;
   log.exists = true;
   if (!file.open(QIODevice::ReadOnly)) {
-    if (error) *error = QStringLiteral("Cannot read %1: %2").arg(file.fileName(), file.errorString());
-    return false;
+    return Fail(error, Failure::System(FailureKind::ReadFile,
+                                       QDir::toNativeSeparators(file.fileName()), file.errorString()));
   }
   const QByteArray text = file.readAll();
   QList<QByteArray> lines = text.split('\n');
@@ -139,14 +139,12 @@ bool ReadContestLog(const QString& folder, ContestLog& log, QString* error) {
 }
 
 bool AppendLogRecords(const QString& folder, ContestLog& log, std::vector<LogRecord> records,
-                      QString* error) {
+                      Failure* error) {
   if (records.empty()) return true;
   QFile file(LogPath(folder));
   auto fail = [&] {
-    if (error)
-      *error = QStringLiteral("Cannot write file %1: %2")
-                   .arg(QDir::toNativeSeparators(file.fileName()), file.errorString());
-    return false;
+    return Fail(error, Failure::System(FailureKind::WriteFile,
+                                       QDir::toNativeSeparators(file.fileName()), file.errorString()));
   };
   if (!file.open(QIODevice::ReadWrite | QIODevice::Append)) return fail();
   QByteArray text;

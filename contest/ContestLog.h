@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/Failure.h"
+
 namespace hypsor {
 
 // One record of contest.log: a flight kept in the folder. One line of key=value fields,
@@ -43,13 +45,13 @@ QString ChainStart();
 
 // Reads the folder's log; a missing log is an empty one with exists false. False with *error
 // when it exists but cannot be read.
-bool ReadContestLog(const QString& folder, ContestLog& log, QString* error);
+bool ReadContestLog(const QString& folder, ContestLog& log, Failure* error);
 
 // Appends records (their prev filled in from log.lastLineSha256 onwards) to the folder's log,
 // flushed to the disk, and updates log. A log whose last line is torn gets a line break first.
 // The caller holds the folder's lock. False with *error.
 bool AppendLogRecords(const QString& folder, ContestLog& log, std::vector<LogRecord> records,
-                      QString* error);
+                      Failure* error);
 
 // This station: host name and program version.
 QString StationName();

@@ -59,17 +59,17 @@ FolderScan ScanContestFolder(const QString& folder) {
   const QDir dir(folder);
   for (const QString& name : FlightFileNames(folder)) {
     FlightRecord r;
-    QString error;
+    Failure error;
     if (ReadFlightRecord(dir.filePath(name), r, *work, &error))
       scan.flights.push_back(std::move(r));
     else
-      scan.problems << error;
+      scan.problems.push_back(std::move(error));
   }
   NumberByDownload(scan.flights);
   return scan;
 }
 
-bool WriteResultsTable(const QString& folder, std::vector<FlightRecord> flights, QString* error) {
+bool WriteResultsTable(const QString& folder, std::vector<FlightRecord> flights, Failure* error) {
   std::stable_sort(
       flights.begin(), flights.end(),
       [](const FlightRecord& a, const FlightRecord& b) { return a.flight < b.flight; });
@@ -85,12 +85,11 @@ QString StoredContestName(const QString& folder) {
 ContestSession::ContestSession() : work_(std::make_unique<FilterTables>()) {}
 ContestSession::~ContestSession() = default;
 
-bool ContestSession::Start(const QString& folder, const QString& name, QString* error) {
+bool ContestSession::Start(const QString& folder, const QString& name, Failure* error) {
   End();
   const QString absolute = QDir(folder).absolutePath();
   if (!QDir().mkpath(absolute) || !QFileInfo(absolute).isDir()) {
-    if (error) *error = QStringLiteral("Cannot create folder %1").arg(folder);
-    return false;
+    return Fail(error, Failure::Of(FailureKind::CreateFolder, folder));
   }
   QString contest = name.trimmed();
   if (contest.isEmpty()) contest = StoredContestName(absolute);
@@ -100,8 +99,7 @@ bool ContestSession::Start(const QString& folder, const QString& name, QString* 
     stored.setValue(QLatin1String(kNameKey), contest);
     stored.sync();
     if (stored.status() != QSettings::NoError) {
-      if (error) *error = QStringLiteral("Cannot write file %1").arg(stored.fileName());
-      return false;
+      return Fail(error, Failure::Of(FailureKind::WriteFile, stored.fileName()));
     }
   }
   folder_ = absolute;
@@ -131,17 +129,12 @@ void ContestSession::End() {
   flightCount_ = 0;
 }
 
-bool ContestSession::CheckReady(QString* error) {
-  if (!active_) {
-    if (error) *error = QStringLiteral("No contest session is on");
-    return false;
-  }
+bool ContestSession::CheckReady(Failure* error) {
+  if (!active_) return Fail(error, Failure::Of(FailureKind::NoContestSession, {}));
   QTemporaryFile probe(QDir(folder_).filePath(QStringLiteral(".hypsor-probe-XXXXXX")));
   if (!probe.open()) {
-    if (error)
-      *error = QStringLiteral("Cannot write into %1: %2")
-                   .arg(QDir::toNativeSeparators(folder_), probe.errorString());
-    return false;
+    return Fail(error, Failure::System(FailureKind::WriteIntoFolder,
+                                       QDir::toNativeSeparators(folder_), probe.errorString()));
   }
   FolderLock lock(folder_);
   return lock.Acquire(lockTimeoutMs_, error);
@@ -188,7 +181,7 @@ bool ContestSession::TableCurrent(const std::vector<FlightRecord>& rows, const C
 }
 
 bool ContestSession::RecordUnlogged(ContestLog& log, const QString& skip, bool create, bool* added,
-                                    QString* error) {
+                                    Failure* error) {
   *added = false;
   if (!log.exists && !create) return true;
   QSet<QString> logged;
@@ -217,13 +210,10 @@ bool ContestSession::RecordUnlogged(ContestLog& log, const QString& skip, bool c
   return true;
 }
 
-bool ContestSession::WriteDerivedTable(QString* error, QStringList* problems, const QString& file,
-                                       int* flight) {
+bool ContestSession::WriteDerivedTable(Failure* error, std::vector<Failure>* problems,
+                                       const QString& file, int* flight) {
   const ContestCheck check = CheckContestFolder(folder_, *work_, false);
-  if (!check.readable) {
-    if (error) *error = check.error;
-    return false;
-  }
+  if (!check.readable) return Fail(error, check.failure);
   for (const FlightRecord& r : check.flights)
     if (flight && r.file == file) *flight = r.flight;
   if (problems) *problems = check.unreadable;
@@ -232,7 +222,7 @@ bool ContestSession::WriteDerivedTable(QString* error, QStringList* problems, co
   return true;
 }
 
-bool ContestSession::RebuildResults(QString* error, QStringList* problems) {
+bool ContestSession::RebuildResults(Failure* error, std::vector<Failure>* problems) {
   FolderLock lock(folder_);
   if (!lock.Acquire(lockTimeoutMs_, error)) return false;
   ContestLog log;
@@ -242,24 +232,24 @@ bool ContestSession::RebuildResults(QString* error, QStringList* problems) {
   return WriteDerivedTable(error, problems);
 }
 
-std::vector<FlightRecord> ContestSession::Flights(QString* error) {
+std::vector<FlightRecord> ContestSession::Flights(Failure* error) {
   ContestCheck check = CheckContestFolder(folder_, *work_, false);
-  if (!check.readable && error) *error = check.error;
+  if (!check.readable && error) *error = check.failure;
   return std::move(check.flights);
 }
 
 KeepOutcome ContestSession::KeepDownload(std::span<const std::uint8_t> bytes,
                                          const QDateTime& when, FlightRecord* kept,
-                                         QString* error) {
+                                         Failure* error) {
   if (!active_) {
-    if (error) *error = QStringLiteral("No contest session is on");
+    Fail(error, Failure::Of(FailureKind::NoContestSession, {}));
     return KeepOutcome::Failed;
   }
   FlightRecord record;
   const std::span<const std::uint8_t> head =
       bytes.first(std::min<std::size_t>(bytes.size(), FileReadCap));
   if (!RecordFromBytes(head, EndMarkerInTail(bytes), record, *work_)) {
-    if (error) *error = QStringLiteral("The download is too short for a flight");
+    Fail(error, Failure::Of(FailureKind::DownloadTooShort, {}));
     return KeepOutcome::Failed;
   }
   // The name's time has whole seconds; the record says what the name says.
@@ -281,13 +271,12 @@ KeepOutcome ContestSession::KeepDownload(std::span<const std::uint8_t> bytes,
   if (failure != WriteFailure::None) return KeepOutcome::Failed;
   if (kept) *kept = record;
 
-  auto unrecorded = [&](const QString& why) {
-    if (error)
-      *error = QStringLiteral("Flight kept as %1, but not recorded: %2")
-                   .arg(QDir::toNativeSeparators(dir.filePath(record.file)), why);
+  auto unrecorded = [&](Failure why) {
+    why.keptAs = QDir::toNativeSeparators(dir.filePath(record.file));
+    Fail(error, std::move(why));
     return KeepOutcome::KeptUnrecorded;
   };
-  QString why;
+  Failure why;
   FolderLock lock(folder_);
   if (!lock.Acquire(lockTimeoutMs_, &why)) return unrecorded(why);
   ContestLog log;

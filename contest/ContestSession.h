@@ -19,10 +19,10 @@ struct FilterTables;
 
 // Every flight file of a folder (not its subfolders; temporary files skipped), read into records
 // numbered in the order of download (time, then name) and listed by file name. Files that cannot
-// be read are named in problems, one readable line each, and left out.
+// be read are in problems, and left out.
 struct FolderScan {
   std::vector<FlightRecord> flights;
-  QStringList problems;
+  std::vector<Failure> problems;
 };
 FolderScan ScanContestFolder(const QString& folder);
 
@@ -36,7 +36,7 @@ enum class KeepOutcome {
 
 // Writes results.csv of a folder from records (in flight-number order) through a temporary file
 // and a rename, so the table is whole at every moment. False with *error.
-bool WriteResultsTable(const QString& folder, std::vector<FlightRecord> flights, QString* error);
+bool WriteResultsTable(const QString& folder, std::vector<FlightRecord> flights, Failure* error);
 
 // The contest name stored in a folder, empty when there is none.
 QString StoredContestName(const QString& folder);
@@ -54,7 +54,7 @@ class ContestSession {
   // Opens folder (created when missing) as a contest folder: a folder already used resumes,
   // keeping its flights. An empty name takes the stored one. The name is stored in the folder;
   // results.csv is rebuilt when it is missing or unreadable. False with *error, and no session.
-  bool Start(const QString& folder, const QString& name, QString* error);
+  bool Start(const QString& folder, const QString& name, Failure* error);
   void End();
   bool Active() const { return active_; }
   const QString& Folder() const { return folder_; }
@@ -65,7 +65,7 @@ class ContestSession {
 
   // Whether a download could be kept now: the folder takes a new file and its lock can be had.
   // Asked before the altimeter is, so a flight is never fetched into a folder that refuses it.
-  bool CheckReady(QString* error);
+  bool CheckReady(Failure* error);
 
   // Keeps the bytes of a download made at local time `when`: first a new file
   // C<competitor>_S<serial>_<time>.hyp (-2, -3, ... when the name is taken; an existing file is
@@ -75,17 +75,17 @@ class ContestSession {
   // it does not list the folder's files). *kept holds the record (file name, values, completeness) once the file is kept.
   // *error says what failed, for Failed and KeptUnrecorded.
   KeepOutcome KeepDownload(std::span<const std::uint8_t> bytes, const QDateTime& when,
-                           FlightRecord* kept, QString* error);
+                           FlightRecord* kept, Failure* error);
 
   // Rebuilds results.csv from the folder's flight files and its log, under the folder's lock.
   // In a folder with a log, flight files it lacks are recorded first, marked late (unless they
   // are a few seconds old: their own station may be about to record them); a file that
   // no longer matches its record keeps the recorded digest and is marked. The unreadable files
   // go to *problems.
-  bool RebuildResults(QString* error, QStringList* problems = nullptr);
+  bool RebuildResults(Failure* error, std::vector<Failure>* problems = nullptr);
 
   // The flights as the files and the log say, each with its reasons.
-  std::vector<FlightRecord> Flights(QString* error = nullptr);
+  std::vector<FlightRecord> Flights(Failure* error = nullptr);
 
  private:
   bool LoadTable(std::vector<FlightRecord>& rows) const;
@@ -96,9 +96,9 @@ class ContestSession {
   // Under the lock: late records for the flight files the log lacks (but skip, and those so
   // new that their own station may still record them), when there is a log or create is set.
   bool RecordUnlogged(ContestLog& log, const QString& skip, bool create, bool* added,
-                      QString* error);
+                      Failure* error);
   // results.csv as the files and the log say; *flight gets the number of file.
-  bool WriteDerivedTable(QString* error, QStringList* problems, const QString& file = {},
+  bool WriteDerivedTable(Failure* error, std::vector<Failure>* problems, const QString& file = {},
                          int* flight = nullptr);
   bool active_ = false;
   QString folder_;

@@ -100,22 +100,20 @@ bool RecordFromBytes(std::span<const std::uint8_t> head, bool tailHasEndMarker,
 }
 
 bool ReadFlightRecord(const QString& path, FlightRecord& record, FilterTables& work,
-                      QString* error) {
+                      Failure* error) {
   FileDigest digest;
   const ReadOpenResult r = DigestFile(path, FileReadCap, EndMarkerWindow, digest);
   if (r.status != ReadOpenStatus::Ok) {
-    if (error) *error = r.error;
-    return false;
+    return Fail(error, r.failure);
   }
   auto bytes = [](const QByteArray& b) {
     return std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(b.constData()),
                                          static_cast<std::size_t>(b.size()));
   };
   if (!RecordFromBytes(bytes(digest.head), EndMarkerInTail(bytes(digest.tail)), record, work)) {
-    if (error)
-      *error =
-          QStringLiteral("File %1 is too short for a flight (%2 bytes)").arg(path).arg(digest.size);
-    return false;
+    Failure tooShort = Failure::Of(FailureKind::FlightTooShort, path);
+    tooShort.number = digest.size;
+    return Fail(error, std::move(tooShort));
   }
   const QFileInfo info(path);
   record.file = info.fileName();

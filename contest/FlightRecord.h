@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/Failure.h"
+
 namespace hypsor {
 
 struct FilterTables;
@@ -69,6 +71,6 @@ bool RecordFromBytes(std::span<const std::uint8_t> head, bool tailHasEndMarker,
 // contest file name (see ContestFileTime) or else the file's modification time. flight stays 0.
 // False with *error naming the file when it cannot be read or is too short.
 bool ReadFlightRecord(const QString& path, FlightRecord& record, FilterTables& work,
-                      QString* error);
+                      Failure* error);
 
 }  // namespace hypsor

@@ -12,6 +12,7 @@
 #include "contest/ContestNames.h"
 #include "contest/ResultsTable.h"
 #include "platform/RegularFile.h"
+#include "text/FailureText.h"
 
 namespace hypsor {
 
@@ -126,10 +127,10 @@ QByteArray ContestCheck::Table() const {
 ContestCheck CheckContestFolder(const QString& folder, FilterTables& work, bool compareResults) {
   ContestCheck check;
   if (!QFileInfo(folder).isDir()) {
-    check.error = QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(folder));
+    check.failure = Failure::Of(FailureKind::NotAFolder, QDir::toNativeSeparators(folder));
     return check;
   }
-  if (!ReadContestLog(folder, check.log, &check.error)) return check;
+  if (!ReadContestLog(folder, check.log, &check.failure)) return check;
   check.readable = true;
   const bool logged = check.log.exists;
 
@@ -146,12 +147,13 @@ ContestCheck CheckContestFolder(const QString& folder, FilterTables& work, bool 
   QSet<QString> present;
   for (const QString& name : FlightFileNames(folder)) {
     FlightRecord f;
-    QString error;
+    Failure error;
     const LogRecord* r = records.value(name);
     if (!ReadFlightRecord(dir.filePath(name), f, work, &error)) {
       if (!r) {
-        check.unreadable << error;
-        check.notes.push_back({name, logged ? ReasonNotInLog : ReasonNoLog, error});
+        check.unreadable.push_back(error);
+        check.notes.push_back(
+            {name, logged ? ReasonNotInLog : ReasonNoLog, FailureText(error, kEnglish)});
         continue;
       }
       // A kept flight that is no flight any more: as good as gone.

@@ -14,7 +14,8 @@ namespace hypsor {
 struct FilterTables;
 
 // Something wrong with the folder rather than one flight: a damaged log line, a file that is not
-// a flight, a results.csv row that names nothing. what is the file it is about.
+// a flight, a results.csv row that names nothing. what is the file it is about; detail says more
+// (in English: the report is the command-line tool's).
 struct FolderNote {
   QString what;
   unsigned reasons = 0;
@@ -25,12 +26,12 @@ struct FolderNote {
 // whose file is gone, numbered in the order of download, each with its reasons. The flight
 // files and the log are the record; results.csv is derived from them.
 struct ContestCheck {
-  bool readable = false;  // false: not a folder, or its log cannot be read (error says why)
-  QString error;
+  bool readable = false;  // false: not a folder, or its log cannot be read (failure says why)
+  Failure failure;
   ContestLog log;
   std::vector<FlightRecord> flights;  // in flight-number order
   std::vector<FolderNote> notes;
-  QStringList unreadable;  // flight files that cannot be read, one readable line each
+  std::vector<Failure> unreadable;  // flight files that cannot be read
   // What results.csv is when it is derived from the files and the log.
   QByteArray Table() const;
 };

@@ -42,7 +42,7 @@ FolderLock::~FolderLock() {
   Release();
 }
 
-bool FolderLock::Acquire(int timeoutMs, QString* error) {
+bool FolderLock::Acquire(int timeoutMs, Failure* error) {
   if (held_) return true;
   // QLockFile's own wait sleeps 100 ms and more between tries; stations keeping a flight each
   // second need shorter turns. Each try takes over a stale lock (its process gone, or too old).
@@ -67,19 +67,15 @@ bool FolderLock::Acquire(int timeoutMs, QString* error) {
     }
     QThread::msleep(2 + QRandomGenerator::global()->bounded(8));
   }
-  if (error) {
-    if (lock_->error() == QLockFile::LockFailedError) {
-      qint64 pid = 0;
-      QString host, app;
-      lock_->getLockInfo(&pid, &host, &app);
-      *error = QStringLiteral("The contest folder is locked by another station (%1, process %2)")
-                   .arg(host.isEmpty() ? QStringLiteral("?") : host)
-                   .arg(pid);
-    } else {
-      *error = QStringLiteral("Cannot create the lock file %1").arg(QDir::toNativeSeparators(path_));
-    }
+  if (lock_->error() == QLockFile::LockFailedError) {
+    Failure locked = Failure::Of(FailureKind::FolderLocked, QDir::toNativeSeparators(path_));
+    qint64 pid = 0;
+    QString app;
+    lock_->getLockInfo(&pid, &locked.detail, &app);
+    locked.number = pid;
+    return Fail(error, std::move(locked));
   }
-  return false;
+  return Fail(error, Failure::Of(FailureKind::CreateLockFile, QDir::toNativeSeparators(path_)));
 }
 
 void FolderLock::Release() {

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include "platform/Failure.h"
+
 class QLockFile;
 
 namespace hypsor {
@@ -20,7 +22,7 @@ class FolderLock {
 
   // Tries for up to timeoutMs. False with *error saying why (held by another station, or the
   // folder takes no lock file).
-  bool Acquire(int timeoutMs, QString* error);
+  bool Acquire(int timeoutMs, Failure* error);
   void Release();
   bool Held() const { return held_; }
 

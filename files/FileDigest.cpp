@@ -27,7 +27,7 @@ ReadOpenResult DigestFile(const QString& path, int headBytes, int tailBytes, Fil
   }
   if (file.error() != QFileDevice::NoError) {
     opened.status = ReadOpenStatus::CannotOpen;
-    opened.error = QStringLiteral("Cannot read file %1: %2").arg(path, file.errorString());
+    opened.failure = Failure::System(FailureKind::ReadFile, path, file.errorString());
     out = FileDigest{};
     return opened;
   }

@@ -16,7 +16,7 @@ struct FileDigest {
 };
 
 // Reads path (a regular file after links; anything else is refused unopened) to its end.
-// On failure the status says why and error names the file.
+// On failure the status says why and the failure names the file.
 ReadOpenResult DigestFile(const QString& path, int headBytes, int tailBytes, FileDigest& out);
 
 // The SHA-256 of bytes as 64 lower-case hexadecimal digits.

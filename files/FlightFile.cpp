@@ -19,14 +19,14 @@ FlightFileResult LoadFlightFile(const QString& path, Flight& into) {
     result.status = opened.status == ReadOpenStatus::NotRegularFile
                         ? FlightFileStatus::NotRegularFile
                         : FlightFileStatus::CannotOpen;
-    result.error = opened.error;
+    result.failure = opened.failure;
     return result;
   }
   // At most the first 9000 bytes, whatever the file's length.
   const QByteArray data = file.read(FileReadCap);
   if (file.error() != QFileDevice::NoError) {
     result.status = FlightFileStatus::CannotOpen;
-    result.error = QStringLiteral("Cannot read file %1: %2").arg(path, file.errorString());
+    result.failure = Failure::System(FailureKind::ReadFile, path, file.errorString());
     return result;
   }
   const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(data.constData()),
@@ -34,15 +34,15 @@ FlightFileResult LoadFlightFile(const QString& path, Flight& into) {
   // A file without a complete header is refused before anything changes.
   if (!SetFlightBytes(into, bytes)) {
     result.status = FlightFileStatus::TooShort;
-    result.error =
-        QStringLiteral("File %1 is too short for a flight (%2 bytes)").arg(path).arg(data.size());
+    result.failure = Failure::Of(FailureKind::FlightTooShort, path);
+    result.failure.number = data.size();
     return result;
   }
   ApplyFlightHeader(into);
   return result;
 }
 
-bool SaveFlightFile(const QString& path, std::span<const std::uint8_t> bytes, QString* error,
+bool SaveFlightFile(const QString& path, std::span<const std::uint8_t> bytes, Failure* error,
                     WriteFailure* failure) {
   const QByteArray data(reinterpret_cast<const char*>(bytes.data()),
                         static_cast<qsizetype>(bytes.size()));

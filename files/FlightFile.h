@@ -19,7 +19,7 @@ enum class FlightFileStatus {
 
 struct FlightFileResult {
   FlightFileStatus status = FlightFileStatus::Ok;
-  QString error;  // for CannotOpen and NotRegularFile: the reason, naming the file
+  Failure failure;  // when status is not Ok
 };
 
 // Reads at most the first 9000 bytes of a flight file into `into` and applies its header.
@@ -30,7 +30,7 @@ FlightFileResult LoadFlightFile(const QString& path, Flight& into);
 // Writes exactly `bytes` to path with WriteFileAtomically (links followed, anything but a regular
 // file refused, durable). Returns false with *error (and *failure) set on any failure; an
 // existing file is then left whole.
-bool SaveFlightFile(const QString& path, std::span<const std::uint8_t> bytes, QString* error,
+bool SaveFlightFile(const QString& path, std::span<const std::uint8_t> bytes, Failure* error,
                     WriteFailure* failure = nullptr);
 
 // The file name without its folder: the text after the last '/' or '\', or the whole name.

@@ -162,7 +162,7 @@ SettingsPaths NamedSettingsPaths(const QString& path, const QString& configDir) 
   return {path, path, user};
 }
 
-bool LoadSettings(const QString& path, SettingsRecord& record, QString* error,
+bool LoadSettings(const QString& path, SettingsRecord& record, Failure* error,
                   ReadOpenStatus* status) {
   record = DefaultSettings();
   if (status) *status = ReadOpenStatus::Ok;
@@ -170,7 +170,7 @@ bool LoadSettings(const QString& path, SettingsRecord& record, QString* error,
   QFile file;
   const ReadOpenResult opened = OpenRegularFileForReading(file, path);
   if (opened.status != ReadOpenStatus::Ok) {
-    if (error) *error = opened.error;
+    if (error) *error = opened.failure;
     if (status) *status = opened.status;
     return false;
   }
@@ -181,7 +181,7 @@ bool LoadSettings(const QString& path, SettingsRecord& record, QString* error,
   return true;
 }
 
-bool SaveSettings(const QString& path, const SettingsRecord& record, QString* error,
+bool SaveSettings(const QString& path, const SettingsRecord& record, Failure* error,
                   WriteFailure* failure) {
   const SettingsBytes bytes = EncodeSettings(record);
   return WriteFileAtomically(

@@ -66,11 +66,11 @@ SettingsPaths NamedSettingsPaths(const QString& path, const QString& configDir =
 
 // Missing file: defaults. Unreadable file, or one that is not a regular file after links (never
 // opened then): defaults and false with *error set and *status telling which.
-bool LoadSettings(const QString& path, SettingsRecord& record, QString* error = nullptr,
+bool LoadSettings(const QString& path, SettingsRecord& record, Failure* error = nullptr,
                   ReadOpenStatus* status = nullptr);
 // With WriteFileAtomically: a failure leaves the old file whole and returns false with *error
 // naming the file; a target that is not a regular file is refused (*failure NotRegularFile).
-bool SaveSettings(const QString& path, const SettingsRecord& record, QString* error = nullptr,
+bool SaveSettings(const QString& path, const SettingsRecord& record, Failure* error = nullptr,
                   WriteFailure* failure = nullptr);
 
 }  // namespace hypsor

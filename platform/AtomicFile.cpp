@@ -39,37 +39,35 @@ QString TemporaryName(const QString& fileName) {
   return name;
 }
 
-QString CannotWrite(const QString& path, const QString& reason) {
-  return QStringLiteral("Cannot write file %1: %2").arg(path, reason);
+Failure LinkLoop(const QString& path) {
+  return Failure::Of(FailureKind::WriteFile, path, FailureReason::LinkLoop);
 }
 
-QString NotRegularTarget(const QString& path) {
-  return CannotWrite(path, NotRegularFileReason() + QStringLiteral(" (left as it is)"));
+Failure NotRegularTarget(const QString& path) {
+  return Failure::Of(FailureKind::WriteFile, path, FailureReason::NotRegularLeftAlone);
+}
+
+Failure NameTaken(const QString& path) {
+  return Failure::Of(FailureKind::NameTaken, path);
 }
 
 struct Outcome {
-  QString* error;
+  Failure* error;
   WriteFailure* failure;
-  bool Fail(WriteFailure kind, const QString& text) const {
-    if (error) *error = text;
+  bool Fail(WriteFailure kind, Failure what) const {
     if (failure) *failure = kind;
-    return false;
+    return hypsor::Fail(error, std::move(what));
   }
 };
 
 }  // namespace
 
-bool CheckSaveTarget(const QString& path, QString* error) {
-  QString reason;
-  const QString target = ResolveLinks(path, &reason);
-  if (target.isEmpty()) {
-    if (error) *error = CannotWrite(path, reason);
-    return false;
-  }
+bool CheckSaveTarget(const QString& path, Failure* error) {
+  const QString target = ResolveLinks(path);
+  if (target.isEmpty()) return Fail(error, LinkLoop(path));
   const QFileInfo info(target);
   if (!info.exists() || info.isFile()) return true;
-  if (error) *error = NotRegularTarget(path);
-  return false;
+  return Fail(error, NotRegularTarget(path));
 }
 
 bool IsTemporarySaveName(QStringView name) {
@@ -87,8 +85,10 @@ bool IsTemporarySaveName(QStringView name) {
 
 namespace {
 
-QString SystemReason() {
-  return QString::fromLocal8Bit(std::strerror(errno));
+// What the system says of the last call, with errno kept for the wording.
+Failure SystemFailure(FailureKind kind, const QString& path) {
+  const int code = errno;
+  return Failure::System(kind, path, QString::fromLocal8Bit(std::strerror(code)), code);
 }
 
 bool WriteAll(int fd, const char* data, qsizetype size) {
@@ -116,36 +116,31 @@ bool SyncFolder(const QString& folder) {
   return ok;
 }
 
-QString NameTaken(const QString& path) {
-  return QStringLiteral("Cannot create file %1: the name is taken").arg(path);
-}
-
 // Both writers: the data goes to a fresh temporary beside the target and is flushed; then it is
 // renamed over the target (replace) or linked to the target's name, which fails when the name
 // exists, and the temporary name removed.
 bool WriteThroughTemporary(const QString& path, const QByteArray& data, const Outcome& out,
                            bool replace) {
   if (out.failure) *out.failure = WriteFailure::None;
-  auto cannotWrite = [&path](const QString& reason) { return CannotWrite(path, reason); };
+  auto cannotWrite = [&path] { return SystemFailure(FailureKind::WriteFile, path); };
 
   struct stat st {};
   if (!replace) {
     if (::lstat(QFile::encodeName(path).constData(), &st) == 0)
       return out.Fail(WriteFailure::Exists, NameTaken(path));
-    if (errno != ENOENT) return out.Fail(WriteFailure::Failed, cannotWrite(SystemReason()));
+    if (errno != ENOENT) return out.Fail(WriteFailure::Failed, cannotWrite());
   }
-  QString linkError;
-  const QString target = ResolveLinks(path, &linkError);
-  if (target.isEmpty()) return out.Fail(WriteFailure::Failed, cannotWrite(linkError));
+  const QString target = ResolveLinks(path);
+  if (target.isEmpty()) return out.Fail(WriteFailure::Failed, LinkLoop(path));
   const QByteArray nativeTarget = QFile::encodeName(target);
-  const QString notRegular = NotRegularTarget(path);
+  const Failure notRegular = NotRegularTarget(path);
 
   bool exists = false;
   if (::lstat(nativeTarget.constData(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return out.Fail(WriteFailure::NotRegularFile, notRegular);
     exists = true;
   } else if (errno != ENOENT) {
-    return out.Fail(WriteFailure::Failed, cannotWrite(SystemReason()));
+    return out.Fail(WriteFailure::Failed, cannotWrite());
   }
 
   const QFileInfo info(target);
@@ -158,59 +153,57 @@ bool WriteThroughTemporary(const QString& path, const QByteArray& data, const Ou
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0)
-    return out.Fail(WriteFailure::Failed,
-                    QStringLiteral("Cannot create file %1: %2").arg(path, SystemReason()));
+    return out.Fail(WriteFailure::Failed, SystemFailure(FailureKind::CreateFile, path));
 
-  auto abandon = [&](WriteFailure kind, const QString& text) {
+  auto abandon = [&](WriteFailure kind, Failure what) {
     if (fd >= 0) ::close(fd);
     ::unlink(nativeTemp.constData());
-    return out.Fail(kind, text);
+    return out.Fail(kind, std::move(what));
   };
   // Best effort: someone else's file keeps its mode even if we may not set it.
   if (exists) (void)::fchmod(fd, st.st_mode & 07777);
   if (!WriteAll(fd, data.constData(), data.size()) || ::fsync(fd) != 0)
-    return abandon(WriteFailure::Failed, cannotWrite(SystemReason()));
+    return abandon(WriteFailure::Failed, cannotWrite());
   const int closed = ::close(fd);
   fd = -1;
-  if (closed != 0) return abandon(WriteFailure::Failed, cannotWrite(SystemReason()));
+  if (closed != 0) return abandon(WriteFailure::Failed, cannotWrite());
   // Something other than a file may have taken the name while we wrote.
   if (::lstat(nativeTarget.constData(), &st) == 0 && !S_ISREG(st.st_mode))
     return abandon(WriteFailure::NotRegularFile, notRegular);
   if (replace) {
     if (::rename(nativeTemp.constData(), nativeTarget.constData()) != 0)
-      return abandon(WriteFailure::Failed, cannotWrite(SystemReason()));
+      return abandon(WriteFailure::Failed, cannotWrite());
   } else {
     if (::link(nativeTemp.constData(), nativeTarget.constData()) != 0) {
       return errno == EEXIST ? abandon(WriteFailure::Exists, NameTaken(path))
-                             : abandon(WriteFailure::Failed, cannotWrite(SystemReason()));
+                             : abandon(WriteFailure::Failed, cannotWrite());
     }
     ::unlink(nativeTemp.constData());
   }
-  if (!SyncFolder(folder)) return out.Fail(WriteFailure::Failed, cannotWrite(SystemReason()));
+  if (!SyncFolder(folder)) return out.Fail(WriteFailure::Failed, cannotWrite());
   return true;
 }
 
 }  // namespace
 
-bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error,
+bool WriteFileAtomically(const QString& path, const QByteArray& data, Failure* error,
                          WriteFailure* failure) {
   return WriteThroughTemporary(path, data, Outcome{error, failure}, true);
 }
 
-bool CreateFileAtomically(const QString& path, const QByteArray& data, QString* error,
+bool CreateFileAtomically(const QString& path, const QByteArray& data, Failure* error,
                           WriteFailure* failure) {
   return WriteThroughTemporary(path, data, Outcome{error, failure}, false);
 }
 
 #else
 
-bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error,
+bool WriteFileAtomically(const QString& path, const QByteArray& data, Failure* error,
                          WriteFailure* failure) {
   const Outcome out{error, failure};
   if (failure) *failure = WriteFailure::None;
-  QString linkError;
-  const QString target = ResolveLinks(path, &linkError);
-  if (target.isEmpty()) return out.Fail(WriteFailure::Failed, CannotWrite(path, linkError));
+  const QString target = ResolveLinks(path);
+  if (target.isEmpty()) return out.Fail(WriteFailure::Failed, LinkLoop(path));
   const QFileInfo info(target);
   if (info.exists() && !info.isFile())
     return out.Fail(WriteFailure::NotRegularFile, NotRegularTarget(path));
@@ -218,17 +211,17 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* e
   QSaveFile file(target);
   file.setDirectWriteFallback(false);
   if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-    return out.Fail(WriteFailure::Failed, CannotWrite(path, file.errorString()));
+    return out.Fail(WriteFailure::Failed,
+                    Failure::System(FailureKind::WriteFile, path, file.errorString()));
   return true;
 }
 
 // Without a link call the check and the rename are two steps: enough for one writer per folder.
-bool CreateFileAtomically(const QString& path, const QByteArray& data, QString* error,
+bool CreateFileAtomically(const QString& path, const QByteArray& data, Failure* error,
                           WriteFailure* failure) {
   if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) {
-    if (error) *error = QStringLiteral("Cannot create file %1: the name is taken").arg(path);
     if (failure) *failure = WriteFailure::Exists;
-    return false;
+    return Fail(error, NameTaken(path));
   }
   return WriteFileAtomically(path, data, error, failure);
 }

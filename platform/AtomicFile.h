@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include "platform/Failure.h"
+
 namespace hypsor {
 
 enum class WriteFailure {
@@ -20,21 +22,21 @@ enum class WriteFailure {
 // (see IsTemporarySaveName), is flushed to the disk, renamed over the target, and the folder is
 // flushed too, so once this returns true the file survives a power cut; a failure or a kill at
 // any point leaves an existing target whole. An existing target's permissions are kept.
-// On failure returns false, puts a readable reason naming the file into *error and the kind of
-// failure into *failure.
-bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* error,
+// On failure returns false, puts what failed into *error (WriteFile or CreateFile, naming the
+// file) and the kind of failure into *failure.
+bool WriteFileAtomically(const QString& path, const QByteArray& data, Failure* error,
                          WriteFailure* failure = nullptr);
 
 // Writes a new file durably and atomically, as WriteFileAtomically does, but never replaces
 // anything: when the name exists (a file, a link, anything) it fails with WriteFailure::Exists,
 // also when another writer takes the name at the same moment. No one ever sees the file partly
 // written.
-bool CreateFileAtomically(const QString& path, const QByteArray& data, QString* error,
+bool CreateFileAtomically(const QString& path, const QByteArray& data, Failure* error,
                           WriteFailure* failure = nullptr);
 
 // The refusals of WriteFileAtomically that need no writing: a link loop, or a target that exists
 // and is not a regular file. Lets a caller refuse before it spends time producing the data.
-bool CheckSaveTarget(const QString& path, QString* error);
+bool CheckSaveTarget(const QString& path, Failure* error);
 
 // Waits until what has been written to the open file (and flushed) is on the disk.
 bool SyncFile(QFileDevice& file);

@@ -19,17 +19,18 @@ namespace {
 
 constexpr int kMaxLinks = 40;  // as the kernel allows before ELOOP
 
-QString CannotOpen(const QString& path, const QString& reason) {
-  return QStringLiteral("Cannot open file %1: %2").arg(path, reason);
+ReadOpenResult Refused(const QString& path) {
+  return {ReadOpenStatus::NotRegularFile,
+          Failure::Of(FailureKind::OpenFile, path, FailureReason::NotRegularFile)};
+}
+
+ReadOpenResult CannotOpen(const QString& path, const QString& reason, int code = 0) {
+  return {ReadOpenStatus::CannotOpen, Failure::System(FailureKind::OpenFile, path, reason, code)};
 }
 
 }  // namespace
 
-QString NotRegularFileReason() {
-  return QStringLiteral("it is not a regular file");
-}
-
-QString ResolveLinks(const QString& path, QString* error) {
+QString ResolveLinks(const QString& path) {
   QString current = path;
   for (int k = 0; k <= kMaxLinks; ++k) {
     const QFileInfo info(current);
@@ -39,56 +40,44 @@ QString ResolveLinks(const QString& path, QString* error) {
     if (target.isEmpty()) break;
     current = target;
   }
-  if (error) *error = QStringLiteral("too many levels of symbolic links");
   return {};
 }
 
 #ifdef Q_OS_UNIX
 
 ReadOpenResult OpenRegularFileForReading(QFile& file, const QString& path) {
-  ReadOpenResult r;
-  auto fail = [&](ReadOpenStatus status, const QString& reason) {
-    r.status = status;
-    r.error = CannotOpen(path, reason);
-    return r;
+  auto systemFailure = [&path] {
+    const int code = errno;
+    return CannotOpen(path, QString::fromLocal8Bit(std::strerror(code)), code);
   };
   const QByteArray native = QFile::encodeName(path);
   struct stat st {};
-  if (::stat(native.constData(), &st) != 0)
-    return fail(ReadOpenStatus::CannotOpen, QString::fromLocal8Bit(std::strerror(errno)));
-  if (!S_ISREG(st.st_mode)) return fail(ReadOpenStatus::NotRegularFile, NotRegularFileReason());
+  if (::stat(native.constData(), &st) != 0) return systemFailure();
+  if (!S_ISREG(st.st_mode)) return Refused(path);
   // Non-blocking, and checked again on the open descriptor: whatever is swapped in after the
   // check above is refused without waiting for a writer.
   const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return fail(ReadOpenStatus::CannotOpen, QString::fromLocal8Bit(std::strerror(errno)));
+  if (fd < 0) return systemFailure();
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    return fail(ReadOpenStatus::NotRegularFile, NotRegularFileReason());
+    return Refused(path);
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
     ::close(fd);
-    return fail(ReadOpenStatus::CannotOpen, file.errorString());
+    return CannotOpen(path, file.errorString());
   }
-  return r;
+  return {};
 }
 
 #else
 
 ReadOpenResult OpenRegularFileForReading(QFile& file, const QString& path) {
-  ReadOpenResult r;
   const QFileInfo info(path);
-  if (info.exists() && !info.isFile()) {
-    r.status = ReadOpenStatus::NotRegularFile;
-    r.error = CannotOpen(path, NotRegularFileReason());
-    return r;
-  }
+  if (info.exists() && !info.isFile()) return Refused(path);
   file.setFileName(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    r.status = ReadOpenStatus::CannotOpen;
-    r.error = CannotOpen(path, file.errorString());
-  }
-  return r;
+  if (!file.open(QIODevice::ReadOnly)) return CannotOpen(path, file.errorString());
+  return {};
 }
 
 #endif

@@ -8,7 +8,7 @@
 
 namespace hypsor {
 
-bool ContestState::Start(const ContestChoice& choice, QString* error) {
+bool ContestState::Start(const ContestChoice& choice, Failure* error) {
   lastKept_.reset();
   const bool ok = session_.Start(choice.folder, choice.name, error);
   if (ok) suggestion_ = {session_.Folder(), session_.Name()};
@@ -22,20 +22,20 @@ void ContestState::End() {
   emit changed();
 }
 
-bool ContestState::RebuildResults(QString* error, QStringList* problems) {
+bool ContestState::RebuildResults(Failure* error, std::vector<Failure>* problems) {
   if (!session_.Active()) return true;
   const bool ok = session_.RebuildResults(error, problems);
   emit changed();
   return ok;
 }
 
-bool ContestState::ReadyForDownload(QString* error) {
+bool ContestState::ReadyForDownload(Failure* error) {
   return !session_.Active() || session_.CheckReady(error);
 }
 
 std::optional<KeepOutcome> ContestState::KeepDownload(const DownloadResult& r,
                                                       FlightWorkspace& workspace,
-                                                      QString* error) {
+                                                      Failure* error) {
   if (!session_.Active() || !r.flight) return std::nullopt;
   const std::span<const std::uint8_t> bytes(r.flight->bytes.data(),
                                             static_cast<std::size_t>(r.DownloadByteCount));

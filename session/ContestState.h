@@ -31,17 +31,17 @@ class ContestState : public QObject {
   const std::optional<Kept>& LastKept() const { return lastKept_; }
   std::vector<FlightRecord> Flights() { return session_.Flights(); }
 
-  // False with *error (the session's own English message), and no session.
-  bool Start(const ContestChoice& choice, QString* error);
+  // False with *error, and no session.
+  bool Start(const ContestChoice& choice, Failure* error);
   void End();
-  bool RebuildResults(QString* error, QStringList* problems);
+  bool RebuildResults(Failure* error, std::vector<Failure>* problems);
   // Whether a download may start: always without a session; with one, when its folder takes a
   // flight (false with *error).
-  bool ReadyForDownload(QString* error);
+  bool ReadyForDownload(Failure* error);
   // Keeps a download the workspace took as its main flight; the workspace's flight is then that
   // file. Nothing without a session or a flight (nullopt). *error for Failed and KeptUnrecorded.
   std::optional<KeepOutcome> KeepDownload(const DownloadResult& result,
-                                          FlightWorkspace& workspace, QString* error);
+                                          FlightWorkspace& workspace, Failure* error);
   // The folder's path of the download kept last; empty without one.
   QString LastKeptPath() const;
 

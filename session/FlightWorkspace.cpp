@@ -12,6 +12,7 @@
 #include "files/IntegerText.h"
 #include "flight/Decode.h"
 #include "flight/Filters.h"
+#include "text/FailureText.h"
 
 namespace hypsor {
 namespace {
@@ -49,7 +50,7 @@ FlightWorkspace::~FlightWorkspace() = default;
 
 bool FlightWorkspace::LoadSettingsFile(const SettingsPaths& paths, QString* error) {
   settingsPath_ = paths.write;
-  QString reason;
+  Failure reason;
   const bool ok = LoadSettings(paths.read, settings_, &reason);
   languageIndex_ = settings_.Language;
   if (ok) return true;
@@ -57,16 +58,13 @@ bool FlightWorkspace::LoadSettingsFile(const SettingsPaths& paths, QString* erro
     settingsPath_ = paths.fallback == paths.read ? QString() : paths.fallback;
   if (error) {
     *error = T(Txt::SettingsUnreadable).arg(paths.read, settingsPath_) + QStringLiteral("\n") +
-             LocalizedFileMessage(reason, languageIndex_);
+             FailureText(reason, languageIndex_);
   }
   return false;
 }
 
-bool FlightWorkspace::SaveSettingsFile(QString* error) const {
-  if (settingsPath_.isEmpty()) {
-    if (error) *error = T(Txt::SettingsUnreadable).arg(QString(), QString());
-    return false;
-  }
+bool FlightWorkspace::SaveSettingsFile(Failure* error) const {
+  if (settingsPath_.isEmpty()) return Fail(error, Failure::Of(FailureKind::NoSettingsFile, {}));
   QDir().mkpath(QFileInfo(settingsPath_).absolutePath());
   return SaveSettings(settingsPath_, settings_, error);
 }
@@ -190,14 +188,14 @@ void FlightWorkspace::ShowMainFlight(const Flight& flight) {
 
 // ---------------------------------------------------------------- flight files
 
-bool FlightWorkspace::LoadFlight(const QString& path, Flight& into, QString* error) const {
+bool FlightWorkspace::LoadFlight(const QString& path, Flight& into, Failure* error) const {
   const FlightFileResult r = LoadFlightFile(path, into);
   if (r.status == FlightFileStatus::Ok) return true;
-  if (error) *error = r.status == FlightFileStatus::TooShort ? T(Txt::FileTooShort) : r.error;
-  return false;
+  if (r.status == FlightFileStatus::TooShort) return Fail(error, Failure::Of(FailureKind::NotAFlight, path));
+  return Fail(error, r.failure);
 }
 
-bool FlightWorkspace::OpenMainFlight(const QString& path, QString* error) {
+bool FlightWorkspace::OpenMainFlight(const QString& path, Failure* error) {
   Flight loaded;
   if (!LoadFlight(path, loaded, error)) return false;
   mainPanel_.caption = FlightFileCaption(path);
@@ -211,7 +209,7 @@ bool FlightWorkspace::OpenMainFlight(const QString& path, QString* error) {
   return true;
 }
 
-bool FlightWorkspace::OpenComparison(const QString& path, QString* error) {
+bool FlightWorkspace::OpenComparison(const QString& path, Failure* error) {
   Flight loaded;
   if (!LoadFlight(path, loaded, error)) return false;
   comparisonPanel_.caption = FlightFileCaption(path);
@@ -268,10 +266,9 @@ void FlightWorkspace::RestoreMainFlight() {
   if (hasMainFlight_) DecodeMainFlight();
 }
 
-bool FlightWorkspace::SaveDownload(const QString& path, QString* error) const {
+bool FlightWorkspace::SaveDownload(const QString& path, Failure* error) const {
   if (downloadByteCount_ == 0) {
-    if (error) *error = T(Txt::NoData);
-    return false;
+    return Fail(error, Failure::Of(FailureKind::NoData, path));
   }
   const auto count = static_cast<std::size_t>(downloadByteCount_);
   return SaveFlightFile(path, std::span(downloadedFlight_.bytes.data(), count), error);

@@ -17,6 +17,7 @@
 #include "flight/FlightQuality.h"
 #include "flight/FlightStatistics.h"
 #include "flight/Simulation.h"
+#include "platform/Failure.h"
 #include "session/ChartAnnotations.h"
 #include "text/Texts.h"
 
@@ -97,7 +98,7 @@ class FlightWorkspace : public QObject {
   // read is never written over: the settings then go to the fallback file, and *error (in the
   // current language, once) says so; false then.
   bool LoadSettingsFile(const SettingsPaths& paths, QString* error);
-  bool SaveSettingsFile(QString* error) const;
+  bool SaveSettingsFile(Failure* error) const;
   const QString& SettingsFilePath() const { return settingsPath_; }
   SettingsRecord& Settings() { return settings_; }
   const SettingsRecord& Settings() const { return settings_; }
@@ -108,9 +109,9 @@ class FlightWorkspace : public QObject {
   void SetLanguage(int languageIndex);
   QString T(Txt id) const { return Text(id, languageIndex_); }
 
-  // --- Flights from files. False with *error (a text to show) when nothing was read.
-  bool OpenMainFlight(const QString& path, QString* error);
-  bool OpenComparison(const QString& path, QString* error);
+  // --- Flights from files. False with *error when nothing was read.
+  bool OpenMainFlight(const QString& path, Failure* error);
+  bool OpenComparison(const QString& path, Failure* error);
   // The comparison switch of the View menu: off removes the comparison from the panel and chart.
   void ToggleComparison();
   bool ComparisonEnabled() const { return comparisonEnabled_; }
@@ -127,7 +128,7 @@ class FlightWorkspace : public QObject {
   bool HasDownload() const { return downloadByteCount_ != 0; }
   std::int32_t DownloadByteCount() const { return downloadByteCount_; }
   // Writes the bytes of the last download (never those of a file opened since).
-  bool SaveDownload(const QString& path, QString* error) const;
+  bool SaveDownload(const QString& path, Failure* error) const;
 
   // --- Actions on the curves.
   // The text typed into a flight's temperature field, confirmed with Enter. False when it is
@@ -181,7 +182,7 @@ class FlightWorkspace : public QObject {
   QString ReadoutText(const std::vector<ReadoutLine>& lines) const;
   // The shown curves as CSV: the main flight's columns, then the comparison's.
   QByteArray DataCsv() const;
-  bool ExportData(const QString& path, QString* error) const;
+  bool ExportData(const QString& path, Failure* error) const;
 
   // --- Data quality and the simulation (WorkspaceQuality.cpp).
   // A flight's flags and its apogee before and after the filter, with the filter settings in
@@ -227,7 +228,7 @@ class FlightWorkspace : public QObject {
   void SetLabels(std::vector<int> seconds);
   void ClearPanel(FlightSlot slot);
   QString FormatMetres(float metres) const;
-  bool LoadFlight(const QString& path, Flight& into, QString* error) const;
+  bool LoadFlight(const QString& path, Flight& into, Failure* error) const;
 
   SettingsRecord settings_;
   QString settingsPath_;

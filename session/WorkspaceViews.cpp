@@ -253,10 +253,9 @@ QByteArray FlightWorkspace::DataCsv() const {
   return csv;
 }
 
-bool FlightWorkspace::ExportData(const QString& path, QString* error) const {
+bool FlightWorkspace::ExportData(const QString& path, Failure* error) const {
   if (chart_[Curve::Altitude].empty() && chart_[Curve::Comparison].empty()) {
-    if (error) *error = T(Txt::NoData);
-    return false;
+    return Fail(error, Failure::Of(FailureKind::NoData, path));
   }
   return WriteFileAtomically(path, DataCsv(), error);
 }

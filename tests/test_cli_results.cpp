@@ -18,6 +18,7 @@
 #include "tests/support/SimProcess.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
+#include "support/Failures.h"
 
 namespace hypsor {
 namespace {
@@ -183,7 +184,7 @@ TEST(CliDownload, AFolderLockedByAnotherStationIsRefusedBeforeTheAltimeterIsAske
   QTemporaryDir dir;
   // A lock held by a live process on this machine: this test's own.
   FolderLock other(dir.path());
-  QString error;
+  Failure error;
   ASSERT_TRUE(other.Acquire(1000, &error));
   test::SimProcess sim({"--no-pacing"});
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();

@@ -15,6 +15,7 @@
 #include "platform/AtomicFile.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
+#include "support/Failures.h"
 
 namespace hypsor {
 namespace {
@@ -60,9 +61,9 @@ TEST(ContestNames, NameRuleAndWhatAFolderListingTakes) {
 TEST(CreateFileAtomically, NeverReplacesAnything) {
   QTemporaryDir dir;
   const QString path = dir.filePath("a.hyp");
-  QString error;
+  Failure error;
   WriteFailure failure = WriteFailure::None;
-  ASSERT_TRUE(CreateFileAtomically(path, "one", &error, &failure)) << error.toStdString();
+  ASSERT_TRUE(CreateFileAtomically(path, "one", &error, &failure)) << Said(error);
   EXPECT_FALSE(CreateFileAtomically(path, "two", &error, &failure));
   EXPECT_EQ(failure, WriteFailure::Exists);
   EXPECT_EQ(ReadFile(path), "one");
@@ -79,8 +80,8 @@ TEST(ContestSession, KeepsEveryDownloadUnderItsOwnNameAndTheTableMatchesARebuild
   QTemporaryDir dir;
   const QString folder = dir.filePath("contest");  // created by Start
   ContestSession session;
-  QString error;
-  ASSERT_TRUE(session.Start(folder, "Spring Cup", &error)) << error.toStdString();
+  Failure error;
+  ASSERT_TRUE(session.Start(folder, "Spring Cup", &error)) << Said(error);
   EXPECT_EQ(session.FlightCount(), 0);
   EXPECT_EQ(TableOf(folder).size(), 0u);
 
@@ -92,7 +93,7 @@ TEST(ContestSession, KeepsEveryDownloadUnderItsOwnNameAndTheTableMatchesARebuild
   FlightRecord kept;
   for (const QByteArray* bytes : {&a, &b, &cut}) {
     ASSERT_EQ(session.KeepDownload(Span(*bytes), kWhen, &kept, &error), KeepOutcome::Kept)
-        << error.toStdString();
+        << Said(error);
   }
   // Same competitor, serial and second: the later ones get -2 and -3, and the table says which
   // is incomplete.
@@ -136,7 +137,7 @@ TEST(ContestSession, KeepsEveryDownloadUnderItsOwnNameAndTheTableMatchesARebuild
 TEST(ContestSession, ResumesAFolderAndRebuildsAMissingOrStaleTable) {
   QTemporaryDir dir;
   const QString folder = dir.path();
-  QString error;
+  Failure error;
   {
     ContestSession session;
     ASSERT_TRUE(session.Start(folder, "Cup", &error));
@@ -158,10 +159,11 @@ TEST(ContestSession, ResumesAFolderAndRebuildsAMissingOrStaleTable) {
   EXPECT_EQ(session.Name(), "Cup");
   // short.hyp is not in the table: the table is out of step and was rebuilt, without it.
   EXPECT_EQ(session.FlightCount(), 1);
-  QStringList problems;
+  std::vector<Failure> problems;
   ASSERT_TRUE(session.RebuildResults(&error, &problems));
-  ASSERT_EQ(problems.size(), 1);
-  EXPECT_TRUE(problems[0].contains("short.hyp"));
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0].kind, FailureKind::FlightTooShort);
+  EXPECT_TRUE(English(problems[0]).contains("short.hyp"));
 
   // A flight file added behind the session's back (a kill before its row) is picked up by the
   // next keep, which then rebuilds rather than appends.

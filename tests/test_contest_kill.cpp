@@ -28,6 +28,7 @@
 #include "platform/AtomicFile.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
+#include "support/Failures.h"
 
 namespace hypsor {
 namespace {
@@ -52,8 +53,8 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
   timer.start();
   {
     ContestSession session;
-    QString error;
-    ASSERT_TRUE(session.Start(folder, "Kill Cup", &error)) << error.toStdString();
+    Failure error;
+    ASSERT_TRUE(session.Start(folder, "Kill Cup", &error)) << Said(error);
     for (int k = 0; k < 4; ++k)
       ASSERT_EQ(session.KeepDownload(Span(k % 2 ? a : b), when, nullptr, &error),
                 KeepOutcome::Kept);
@@ -66,7 +67,7 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       ContestSession session;
-      QString error;
+      Failure error;
       if (!session.Start(folder, QString(), &error)) _exit(3);
       for (unsigned k = 0;; ++k) session.KeepDownload(Span(k % 2 ? a : b), when, nullptr, &error);
     }
@@ -110,8 +111,8 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
   // table lists every flight the log records. A flight file the log lacks may be one its station
   // is about to record, so it waits for a rebuild.
   ContestSession session;
-  QString error;
-  ASSERT_TRUE(session.Start(folder, QString(), &error)) << error.toStdString();
+  Failure error;
+  ASSERT_TRUE(session.Start(folder, QString(), &error)) << Said(error);
   EXPECT_EQ(session.Name(), "Kill Cup");
   QStringList files;
   for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
@@ -139,7 +140,7 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(past, QFileDevice::FileModificationTime));
   }
-  ASSERT_TRUE(session.RebuildResults(&error)) << error.toStdString();
+  ASSERT_TRUE(session.RebuildResults(&error)) << Said(error);
   EXPECT_EQ(session.FlightCount(), files.size());
   FilterTables work;
   const ContestCheck check = CheckContestFolder(folder, work, true);
@@ -195,16 +196,16 @@ TEST(ContestKilled, ALockLeftAtAnyStepOfTakingItIsTakenOver) {
     FolderLock lock(dir.path());
     QElapsedTimer timer;
     timer.start();
-    QString error;
-    EXPECT_TRUE(lock.Acquire(FolderLockTimeoutMs, &error)) << c.what << ": " << error.toStdString();
+    Failure error;
+    EXPECT_TRUE(lock.Acquire(FolderLockTimeoutMs, &error)) << c.what << ": " << Said(error);
     EXPECT_LT(timer.elapsed(), 1000) << c.what;
   }
   QTemporaryDir dir;
   put(QDir(dir.path()).filePath(ContestLockFileName), {}, false);
   FolderLock lock(dir.path());
-  QString error;
+  Failure error;
   EXPECT_FALSE(lock.Acquire(300, &error));
-  EXPECT_TRUE(error.contains("locked")) << error.toStdString();
+  EXPECT_TRUE(English(error).contains("locked")) << Said(error);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // honest ranking.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@
 #include "flight/Filters.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/Failures.h"
 
 namespace hypsor {
 namespace {
@@ -80,8 +82,8 @@ struct KeptFolder {
   QStringList files;
   KeptFolder() {
     ContestSession session;
-    QString error;
-    EXPECT_TRUE(session.Start(dir.path(), "Record Cup", &error)) << error.toStdString();
+    Failure error;
+    EXPECT_TRUE(session.Start(dir.path(), "Record Cup", &error)) << Said(error);
     const QByteArray flights[] = {WithCompetitor(Example("sample-flight.hyp"), 3),
                                   WithCompetitor(Example("flight-1hz.hyp"), 5),
                                   WithCompetitor(Example("flight-spike.hyp"), 8)};
@@ -89,7 +91,7 @@ struct KeptFolder {
       FlightRecord kept;
       EXPECT_EQ(session.KeepDownload(Span(flights[k]), kWhen.addSecs(60 * k), &kept, &error),
                 KeepOutcome::Kept)
-          << error.toStdString();
+          << Said(error);
       files << kept.file;
     }
   }
@@ -255,15 +257,15 @@ TEST(ContestRecord, ARebuildNeverReRecordsAChangedFileAndRecordsFilesKeptBeforeT
       WriteFile(kept.Path("extra.hyp"), WithCompetitor(Example("flight-25hz-plateaus.hyp"), 21)));
   // Just written, it may be a station's own that it is about to record: left alone.
   ContestSession early;
-  QString why;
+  Failure why;
   ASSERT_TRUE(early.Start(folder, QString(), &why));
   ASSERT_TRUE(early.RebuildResults(&why));
   EXPECT_EQ(ReadFile(kept.Path("contest.log")), log);
   Age(kept.Path("extra.hyp"));
   ContestSession session;
-  QString error;
+  Failure error;
   ASSERT_TRUE(session.Start(folder, QString(), &error));
-  ASSERT_TRUE(session.RebuildResults(&error)) << error.toStdString();
+  ASSERT_TRUE(session.RebuildResults(&error)) << Said(error);
   EXPECT_TRUE(ReadFile(kept.Path("contest.log")).startsWith(log));
   std::vector<FlightRecord> after;
   ASSERT_TRUE(ParseFlightTable(ReadFile(kept.Path("results.csv")), after));
@@ -325,7 +327,7 @@ TEST(ContestRecord, AFolderWithoutALogIsReadAsBeforeAndItsLogStartsWithTheNextKe
   EXPECT_FALSE(QFile::exists(d.filePath("contest.log")));
 
   ContestSession session;
-  QString error;
+  Failure error;
   ASSERT_TRUE(session.Start(dir.path(), "Old Cup", &error));
   EXPECT_FALSE(QFile::exists(d.filePath("contest.log")));  // not before a download
   FlightRecord kept;
@@ -344,7 +346,7 @@ TEST(ContestRecord, AFlightArrivedIsKeptWhenItsRecordCannotBeWrittenAndRecordedL
   KeptFolder kept;
   const QString folder = kept.dir.path();
   ContestSession session;
-  QString error;
+  Failure error;
   ASSERT_TRUE(session.Start(folder, QString(), &error));
   session.SetLockTimeout(200);
   const QByteArray bytes = WithCompetitor(Example("flight-25hz-plateaus.hyp"), 11);
@@ -353,12 +355,14 @@ TEST(ContestRecord, AFlightArrivedIsKeptWhenItsRecordCannotBeWrittenAndRecordedL
   {  // another station holds the lock
     FolderLock other(folder);
     ASSERT_TRUE(other.Acquire(1000, &error));
-    QString why;
+    Failure why;
     EXPECT_FALSE(session.CheckReady(&why));
-    EXPECT_TRUE(why.contains("locked")) << why.toStdString();
+    EXPECT_EQ(why.kind, FailureKind::FolderLocked) << Said(why);
+    EXPECT_EQ(why.number, QCoreApplication::applicationPid()) << "the holder's process";
     EXPECT_EQ(session.KeepDownload(Span(bytes), kWhen.addSecs(600), &first, &error),
               KeepOutcome::KeptUnrecorded);
-    EXPECT_TRUE(error.contains(first.file)) << error.toStdString();
+    EXPECT_TRUE(error.keptAs.endsWith(first.file)) << Said(error);
+    EXPECT_EQ(error.kind, FailureKind::FolderLocked) << "why it is not recorded";
     EXPECT_EQ(ReadFile(kept.Path(first.file)), bytes);
     EXPECT_EQ(Find(Check(folder), first.file)->reasons & ReasonNotInLog, unsigned(ReasonNotInLog));
   }
@@ -377,7 +381,7 @@ TEST(ContestRecord, AFlightArrivedIsKeptWhenItsRecordCannotBeWrittenAndRecordedL
   FlightRecord third;
   ASSERT_EQ(session.KeepDownload(Span(bytes), kWhen.addSecs(720), &third, &error),
             KeepOutcome::Kept)
-      << error.toStdString();
+      << Said(error);
   const ContestCheck c = Check(folder);
   ASSERT_EQ(c.flights.size(), 6u);
   EXPECT_EQ(Find(c, first.file)->reasons, unsigned(ReasonLate));

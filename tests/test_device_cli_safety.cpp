@@ -156,7 +156,7 @@ TEST(CliDownloadSafety, AnExistingFileIsReplacedOnlyWithForce) {
   const CliRun noFolder =
       cli.Run({"download", "--port", "ttyS0", "--out", dir.filePath("missing/flight.hyp")});
   EXPECT_EQ(noFolder.status, 2);
-  EXPECT_TRUE(noFolder.err.contains(QStringLiteral("cannot write into")))
+  EXPECT_TRUE(noFolder.err.contains(QStringLiteral("Cannot write into")))
       << noFolder.err.toStdString();
   EXPECT_TRUE(cli.Frames().isEmpty());
 

@@ -25,6 +25,7 @@
 #include "files/SettingsFile.h"
 #include "platform/AtomicFile.h"
 #include "support/TestFiles.h"
+#include "support/Failures.h"
 
 namespace hypsor {
 namespace {
@@ -41,7 +42,7 @@ QByteArray FlightBytes(int size, char fill) {
   return b;
 }
 
-bool Save(const QString& path, const QByteArray& bytes, QString* error = nullptr,
+bool Save(const QString& path, const QByteArray& bytes, Failure* error = nullptr,
           WriteFailure* failure = nullptr) {
   return SaveFlightFile(path,
                         std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
@@ -120,10 +121,10 @@ TEST(SaveFailure, AFullDiskLeavesTheOldFileAndNoTemporary) {
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{1000, 1000};
     setrlimit(RLIMIT_FSIZE, &limit);
-    QString error;
+    Failure error;
     WriteFailure failure = WriteFailure::None;
     const bool saved = Save(path, FlightBytes(9000, 'n'), &error, &failure);
-    const bool named = error.contains(QStringLiteral("flight.hyp"));
+    const bool named = English(error).contains(QStringLiteral("flight.hyp"));
     _exit(!saved && named && failure == WriteFailure::Failed ? 0 : 1);
   }
   int status = 0;
@@ -151,12 +152,12 @@ TEST(SaveTarget, SpecialFilesAreRefusedAndLeftAlone) {
 
   const QStringList names = Others(dir.path(), {});
   for (const QString& target : targets) {
-    QString error;
+    Failure error;
     WriteFailure failure = WriteFailure::None;
     EXPECT_FALSE(Save(target, FlightBytes(100, 'x'), &error, &failure)) << target.toStdString();
     EXPECT_EQ(failure, WriteFailure::NotRegularFile) << target.toStdString();
-    EXPECT_TRUE(error.contains(QFileInfo(target).fileName())) << error.toStdString();
-    EXPECT_TRUE(error.contains(QStringLiteral("not a regular file"))) << error.toStdString();
+    EXPECT_TRUE(English(error).contains(QFileInfo(target).fileName())) << Said(error);
+    EXPECT_TRUE(English(error).contains(QStringLiteral("not a regular file"))) << Said(error);
     EXPECT_FALSE(CheckSaveTarget(target, nullptr)) << target.toStdString();
     EXPECT_FALSE(SaveSettings(target, DefaultSettings(), &error, &failure));
     EXPECT_EQ(failure, WriteFailure::NotRegularFile);
@@ -190,8 +191,8 @@ TEST(SaveTarget, ALinkIsFollowedAndStaysALink) {
   ASSERT_TRUE(QFile::link(QStringLiteral("second.hyp"), first));
 
   const QByteArray fresh = FlightBytes(700, 'n');
-  QString error;
-  ASSERT_TRUE(Save(first, fresh, &error)) << error.toStdString();
+  Failure error;
+  ASSERT_TRUE(Save(first, fresh, &error)) << Said(error);
   EXPECT_EQ(ReadFile(real), fresh);
   EXPECT_TRUE(QFileInfo(first).isSymLink());
   EXPECT_TRUE(QFileInfo(second).isSymLink());
@@ -206,7 +207,7 @@ TEST(SaveTarget, ALinkIsFollowedAndStaysALink) {
   // A link to a file that does not exist yet creates that file.
   const QString dangling = dir.filePath(QStringLiteral("dangling.hyp"));
   ASSERT_TRUE(QFile::link(other.filePath(QStringLiteral("later.hyp")), dangling));
-  ASSERT_TRUE(Save(dangling, fresh, &error)) << error.toStdString();
+  ASSERT_TRUE(Save(dangling, fresh, &error)) << Said(error);
   EXPECT_EQ(ReadFile(other.filePath(QStringLiteral("later.hyp"))), fresh);
   EXPECT_TRUE(QFileInfo(dangling).isSymLink());
 
@@ -216,7 +217,7 @@ TEST(SaveTarget, ALinkIsFollowedAndStaysALink) {
   ASSERT_TRUE(QFile::link(loopB, loopA));
   ASSERT_TRUE(QFile::link(loopA, loopB));
   EXPECT_FALSE(Save(loopA, fresh, &error));
-  EXPECT_TRUE(error.contains(QStringLiteral("loop-a.hyp"))) << error.toStdString();
+  EXPECT_TRUE(English(error).contains(QStringLiteral("loop-a.hyp"))) << Said(error);
   EXPECT_TRUE(QFileInfo(loopA).isSymLink());
 }
 
@@ -235,12 +236,12 @@ TEST(ReadSource, SpecialFilesAreRefusedAtOnceAndLinksFollowed) {
     f.competitor = 77;
     const FlightFileResult r = LoadFlightFile(path, f);
     EXPECT_EQ(r.status, FlightFileStatus::NotRegularFile) << path.toStdString();
-    EXPECT_TRUE(r.error.contains(QFileInfo(path).fileName())) << r.error.toStdString();
-    EXPECT_TRUE(r.error.contains(QStringLiteral("not a regular file"))) << r.error.toStdString();
+    EXPECT_TRUE(English(r.failure).contains(QFileInfo(path).fileName())) << Said(r.failure);
+    EXPECT_TRUE(English(r.failure).contains(QStringLiteral("not a regular file"))) << Said(r.failure);
     EXPECT_EQ(f.competitor, 77u);
 
     SettingsRecord s{};
-    QString error;
+    Failure error;
     ReadOpenStatus status = ReadOpenStatus::Ok;
     EXPECT_FALSE(LoadSettings(path, s, &error, &status)) << path.toStdString();
     EXPECT_EQ(status, ReadOpenStatus::NotRegularFile);

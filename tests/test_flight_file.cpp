@@ -13,6 +13,7 @@
 #include "files/FlightFile.h"
 #include "flight/Decode.h"
 #include "support/TestPaths.h"
+#include "support/Failures.h"
 
 using namespace hypsor;
 
@@ -126,7 +127,7 @@ TEST_F(FlightFileTest, ThirtyOneBytesRefusedAndNothingChanges) {
   shortFile.resize(31);
   const FlightFileResult r = LoadFlightFile(Write("short.hyp", shortFile), f);
   EXPECT_EQ(r.status, FlightFileStatus::TooShort);
-  EXPECT_FALSE(r.error.isEmpty());
+  EXPECT_TRUE(r.failure.Failed());
   EXPECT_EQ(f.competitor, 77u);
   EXPECT_EQ(f.FlightByteCount, before.FlightByteCount);
   EXPECT_EQ(f.SampleCount, before.SampleCount);
@@ -158,7 +159,7 @@ TEST_F(FlightFileTest, MissingFileCannotOpen) {
   Flight f = Load({.competitor = 77});
   const FlightFileResult r = LoadFlightFile(Path("does-not-exist.hyp"), f);
   EXPECT_EQ(r.status, FlightFileStatus::CannotOpen);
-  EXPECT_TRUE(r.error.contains(QStringLiteral("does-not-exist.hyp")));
+  EXPECT_TRUE(English(r.failure).contains(QStringLiteral("does-not-exist.hyp")));
   EXPECT_EQ(f.competitor, 77u);
 }
 
@@ -184,8 +185,8 @@ TEST_F(FlightFileTest, SaveThenOpenRoundTrip) {
   const std::vector<std::uint8_t> bytes =
       Image({21, 999, 17, 0x05, 10100}, {8800, 8900, 9800, 9500, 8700, 8800, 0xFFFF, 0x1234});
   const QString p = Path("saved.hyp");
-  QString error;
-  ASSERT_TRUE(SaveFlightFile(p, bytes, &error)) << error.toStdString();
+  Failure error;
+  ASSERT_TRUE(SaveFlightFile(p, bytes, &error)) << Said(error);
   QFile back(p);
   ASSERT_TRUE(back.open(QIODevice::ReadOnly));
   const QByteArray written = back.readAll();
@@ -216,16 +217,16 @@ TEST_F(FlightFileTest, SaveThenOpenRoundTrip) {
 
 TEST_F(FlightFileTest, SaveOverwritesAndFailureLeavesNothingBehind) {
   const QString p = Path("over.hyp");
-  QString error;
+  Failure error;
   ASSERT_TRUE(SaveFlightFile(p, Image({}, {8800, 0xFFFF}), &error));
   const std::vector<std::uint8_t> small(40, 1);
   ASSERT_TRUE(SaveFlightFile(p, small, &error));
   EXPECT_EQ(QFile(p).size(), 40);
   // A folder that does not exist: failure, a reason naming the file.
   const QString bad = Path("no-such-folder/x.hyp");
-  error.clear();
+  error = {};
   EXPECT_FALSE(SaveFlightFile(bad, small, &error));
-  EXPECT_TRUE(error.contains(QStringLiteral("x.hyp"))) << error.toStdString();
+  EXPECT_TRUE(English(error).contains(QStringLiteral("x.hyp"))) << Said(error);
   EXPECT_FALSE(QFile::exists(bad));
 }
 

@@ -35,6 +35,7 @@
 #include "ui/FlightReport.h"
 #include "ui/ContestResultsView.h"
 #include "ui/MainWindowContest.h"
+#include "support/Failures.h"
 
 namespace hypsor {
 namespace {
@@ -303,11 +304,11 @@ TEST(ContestWindow, TheReportsChartIsTheDrawnChartInTheWindowAndOffScreen) {
   EXPECT_EQ(inWindow.chart.size(), QSize(2400, 1440));  // laid out at 1200x720, drawn twice as fine
   EXPECT_GT(PixelsOf(inWindow.chart, red), 600);
 
-  QString error;
+  Failure error;
   const std::optional<ReportContent> offScreen =
       FileReport(test::ExamplePath("sample-flight.hyp"), test::ExamplePath("flight-spike.hyp"),
                  "Cup", 0, &error);
-  ASSERT_TRUE(offScreen) << error.toStdString();
+  ASSERT_TRUE(offScreen) << Said(error);
   EXPECT_EQ(offScreen->chart.size(), QSize(2400, 1440));
   EXPECT_GT(PixelsOf(offScreen->chart, red), 1200);
   ASSERT_TRUE(offScreen->comparison);
@@ -428,16 +429,20 @@ TEST(ContestWindow, AFolderThatCannotKeepTheFlightStopsTheDownloadBeforeTheAltim
   f.Create();
   f.contest.answers.append({f.folder.path(), "Cup"});
   f.Trigger("contestSessionAction");
-  f.Trigger("englishAction");
+  f.Trigger("polishAction");
   FolderLock other(f.folder.path());
-  QString error;
+  Failure error;
   ASSERT_TRUE(other.Acquire(1000, &error));
   SimProcess sim({"--no-pacing"});
   ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
   f.Read(sim);
   ASSERT_EQ(f.boxes.boxes.size(), 1);
-  EXPECT_TRUE(f.boxes.boxes[0].text.contains("the altimeter was not asked"))
-      << f.boxes.boxes[0].text.toStdString();
+  // Why, in the window's language from end to end.
+  const QString text = f.boxes.boxes[0].text;
+  EXPECT_TRUE(text.contains(QString::fromUtf8("Hypsor nie został odpytany")) &&
+              text.contains(QString::fromUtf8("zablokowany przez inne stanowisko")) &&
+              !text.contains("locked"))
+      << text.toStdString();
   EXPECT_FALSE(f.Workspace().HasMainFlight());
   EXPECT_TRUE(f.FlightFiles().isEmpty());
   // Free again: the same altimeter's flight is fetched and kept.

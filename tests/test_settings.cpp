@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "files/SettingsFile.h"
+#include "support/Failures.h"
 
 using namespace hypsor;
 
@@ -215,9 +216,9 @@ TEST(Settings, AFailedSaveLeavesTheOldFileWholeAndSaysWhy) {
   // A folder where the file should be: nothing can replace it.
   const QString blocked = dir.filePath("blocked.par");
   QDir().mkpath(blocked);
-  QString error;
+  Failure error;
   EXPECT_FALSE(SaveSettings(blocked, r, &error));
-  EXPECT_TRUE(error.contains("blocked.par")) << error.toStdString();
+  EXPECT_TRUE(English(error).contains("blocked.par")) << Said(error);
 
   // A missing folder fails too, and the good file elsewhere is untouched.
   EXPECT_FALSE(SaveSettings(dir.filePath("no/such/dir/x.par"), r, &error));

@@ -17,6 +17,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestFlights.h"
 #include "tests/support/TestPaths.h"
+#include "support/Failures.h"
 
 using namespace hypsor;
 using hypsor::test::ExamplePath;
@@ -45,12 +46,12 @@ struct Workspace : ::testing::Test {
     return path;
   }
   void Open(const QString& path) {
-    QString error;
-    ASSERT_TRUE(ws.OpenMainFlight(path, &error)) << error.toStdString();
+    Failure error;
+    ASSERT_TRUE(ws.OpenMainFlight(path, &error)) << Said(error);
   }
   void Compare(const QString& path) {
-    QString error;
-    ASSERT_TRUE(ws.OpenComparison(path, &error)) << error.toStdString();
+    Failure error;
+    ASSERT_TRUE(ws.OpenComparison(path, &error)) << Said(error);
   }
   const std::vector<float>& Curve(hypsor::Curve c) const { return ws.Chart()[c]; }
 };
@@ -79,13 +80,13 @@ TEST_F(Workspace, OpeningAFlightFillsThePanelAndCurvesAndRefusalsChangeNothing) 
   EXPECT_FALSE(ws.TakeChanges().Any()) << "changes are reported once";
 
   // A file shorter than its header, and a missing one: a text to show, nothing changed.
-  QString error;
+  Failure error;
   EXPECT_FALSE(ws.OpenMainFlight(Write("short.hyp", QByteArray(31, '\x01')), &error));
-  EXPECT_TRUE(error.contains("32")) << error.toStdString();
+  EXPECT_TRUE(English(error).contains("32")) << Said(error);
   ws.SetLanguage(1);
   ws.TakeChanges();
   EXPECT_FALSE(ws.OpenComparison(dir.filePath("missing.hyp"), &error));
-  EXPECT_TRUE(error.contains("missing.hyp"));
+  EXPECT_TRUE(English(error).contains("missing.hyp"));
   EXPECT_EQ(Curve(Curve::Altitude), d.altitude);
   EXPECT_TRUE(Curve(Curve::Comparison).empty());
   EXPECT_FALSE(ws.TakeChanges().Any());
@@ -253,9 +254,9 @@ TEST_F(Workspace, AccelerationSwitchStoresTheChoiceAndRedrawsOnlyWithAFlight) {
 }
 
 TEST_F(Workspace, OnlyASuccessfulDownloadReplacesWhatSaveWrites) {
-  QString error;
+  Failure error;
   EXPECT_FALSE(ws.SaveDownload(dir.filePath("none.hyp"), &error));
-  EXPECT_EQ(error, "Brak danych");
+  EXPECT_EQ(FailureText(error, 0), "Brak danych");
 
   const QByteArray bytes = MakeFlight({8800, 8900, 9000, 9100}, 3, 21);
   DownloadResult ok;
@@ -285,7 +286,7 @@ TEST_F(Workspace, OnlyASuccessfulDownloadReplacesWhatSaveWrites) {
   EXPECT_EQ(ws.DownloadByteCount(), static_cast<std::int32_t>(bytes.size()));
   EXPECT_EQ(ws.MainFlight().bytes, opened.bytes) << "the previous flight is kept";
   const QString target = dir.filePath("saved.hyp");
-  ASSERT_TRUE(ws.SaveDownload(target, &error)) << error.toStdString();
+  ASSERT_TRUE(ws.SaveDownload(target, &error)) << Said(error);
   EXPECT_EQ(ReadFile(target), bytes);
 }
 
@@ -294,18 +295,20 @@ TEST_F(Workspace, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
   const QString unreadable = dir.filePath("hypsor.par");
   QDir().mkpath(unreadable);
   const QString fallback = dir.filePath("user/hypsor.par");
-  QString error;
-  EXPECT_FALSE(ws.LoadSettingsFile({unreadable, unreadable, fallback}, &error));
-  EXPECT_TRUE(error.contains(unreadable) && error.contains(fallback)) << error.toStdString();
+  QString message;
+  EXPECT_FALSE(ws.LoadSettingsFile({unreadable, unreadable, fallback}, &message));
+  EXPECT_TRUE(message.contains(unreadable) && message.contains(fallback)) << message.toStdString();
   EXPECT_EQ(ws.SettingsFilePath(), fallback);
   ws.SetLanguage(1);
-  ASSERT_TRUE(ws.SaveSettingsFile(&error)) << error.toStdString();
+  Failure error;
+  ASSERT_TRUE(ws.SaveSettingsFile(&error)) << Said(error);
   EXPECT_EQ(ReadFile(fallback).size(), 40);
   EXPECT_TRUE(QFileInfo(unreadable).isDir()) << "left as it was";
 
   // No fallback apart from the file itself: nothing is written at all.
   FlightWorkspace alone;
-  EXPECT_FALSE(alone.LoadSettingsFile({unreadable, unreadable, unreadable}, &error));
+  EXPECT_FALSE(alone.LoadSettingsFile({unreadable, unreadable, unreadable}, &message));
   EXPECT_FALSE(alone.SaveSettingsFile(&error));
+  EXPECT_EQ(error.kind, FailureKind::NoSettingsFile) << "a sentence of its own, not an empty name";
   EXPECT_TRUE(QFileInfo(unreadable).isDir());
 }

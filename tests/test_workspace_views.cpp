@@ -11,6 +11,7 @@
 #include "session/FlightWorkspace.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
+#include "support/Failures.h"
 
 using namespace hypsor;
 using hypsor::test::ExamplePath;
@@ -20,11 +21,11 @@ namespace {
 struct WorkspaceViews : ::testing::Test {
   FlightWorkspace ws;
   void Open(const char* name) {
-    QString error;
+    Failure error;
     ASSERT_TRUE(ws.OpenMainFlight(ExamplePath(QString::fromLatin1(name)), &error));
   }
   void Compare(const char* name) {
-    QString error;
+    Failure error;
     ASSERT_TRUE(ws.OpenComparison(ExamplePath(QString::fromLatin1(name)), &error));
   }
   QString Apogee(FlightSlot slot) {
@@ -166,9 +167,9 @@ TEST_F(WorkspaceViews, ReadoutNearestSamplesAndChanges) {
 TEST_F(WorkspaceViews, DataExportHasBothFlightsColumns) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("data.csv"));
-  QString error;
+  Failure error;
   EXPECT_FALSE(ws.ExportData(path, &error));
-  EXPECT_EQ(error, ws.T(Txt::NoData));
+  EXPECT_EQ(FailureText(error, ws.LanguageIndex()), ws.T(Txt::NoData));
 
   Open("flight-1hz.hyp");
   QStringList lines = QString::fromUtf8(ws.DataCsv()).split('\n', Qt::SkipEmptyParts);
@@ -187,7 +188,7 @@ TEST_F(WorkspaceViews, DataExportHasBothFlightsColumns) {
 
   Compare("sample-flight.hyp");  // 885 samples at 10/s against 232 at 1/s
   ws.FilterComparison();
-  ASSERT_TRUE(ws.ExportData(path, &error)) << error.toStdString();
+  ASSERT_TRUE(ws.ExportData(path, &error)) << Said(error);
   const QByteArray written = hypsor::test::ReadFile(path);
   EXPECT_EQ(written, ws.DataCsv());
   lines = QString::fromUtf8(written).split('\n', Qt::SkipEmptyParts);

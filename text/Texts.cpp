@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 
-#include <QRegularExpression>
 #include <QStringList>
 #include <utility>
 
@@ -423,34 +422,6 @@ QString CountText(Txt id, qint64 count, int languageIndex) {
       form = 2;
   }
   return forms.value(std::min(form, forms.size() - 1)).arg(count);
-}
-
-QString LocalizedFileMessage(const QString& english, int languageIndex) {
-  if (languageIndex != 0) return english;
-  // The phrases the file layer builds its messages from.
-  static constexpr std::pair<const char*, const char*> kPhrases[] = {
-      {"Cannot open file ", "Nie można otworzyć pliku "},
-      {"Cannot read file ", "Nie można odczytać pliku "},
-      {"Cannot write file ", "Nie można zapisać pliku "},
-      {"Cannot create file ", "Nie można utworzyć pliku "},
-      {"it is not a regular file", "to nie jest zwykły plik"},
-      {" (left as it is)", " (pozostawiony bez zmian)"},
-      {"Cannot create folder ", "Nie można utworzyć folderu "},
-      {"No contest session is on", "Sesja zawodów nie jest rozpoczęta"},
-      {"The download is too short for a flight", "Pobrane dane są za krótkie na lot"},
-      {": the name is taken", ": ta nazwa jest już zajęta"},
-  };
-  QString text = english;
-  // "File F is too short for a flight (N bytes)", with the Polish form of N.
-  static const QRegularExpression kTooShort(
-      QStringLiteral("File (.*) is too short for a flight \\((\\d+) bytes\\)"));
-  const QRegularExpressionMatch m = kTooShort.match(text);
-  if (m.hasMatch())
-    text.replace(m.capturedStart(), m.capturedLength(),
-                 QStringLiteral("Plik %1 jest za krótki na lot (%2)")
-                     .arg(m.captured(1), CountText(Txt::ByteCount, m.captured(2).toLongLong(), 0)));
-  for (const auto& [en, pl] : kPhrases) text.replace(QString::fromUtf8(en), QString::fromUtf8(pl));
-  return text;
 }
 
 }  // namespace hypsor

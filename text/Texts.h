@@ -283,8 +283,4 @@ QString Text(Txt id, int languageIndex);
 // (Polish: one, few, many; English: one, other) and %1 stands for the number.
 QString CountText(Txt id, qint64 count, int languageIndex);
 
-// A message the file layer composes in English ("Cannot open file F: it is not a regular file")
-// in the given language; the system's own reason stays as the system gave it.
-QString LocalizedFileMessage(const QString& english, int languageIndex);
-
 }  // namespace hypsor

@@ -119,10 +119,12 @@ QByteArray RenderChart(const ChartPrint& print, QSize size, ChartFormat format) 
   return bytes;
 }
 
-bool ExportChart(const ChartPrint& print, const QString& path, QSize size, QString* error) {
+bool ExportChart(const ChartPrint& print, const QString& path, QSize size, Failure* error) {
   const std::optional<ChartFormat> format = ChartFormatOf(path);
   if (!format) {
-    if (error) *error = QStringLiteral("%1: not a %2 file").arg(path, ChartSuffixes());
+    Failure unknown = Failure::Of(FailureKind::NotAChartFormat, path);
+    unknown.detail = ChartSuffixes();
+    if (error) *error = std::move(unknown);
     return false;
   }
   // Refuse a target that cannot be replaced before spending time on the drawing.

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "ui/ChartPlot.h"
+#include "platform/Failure.h"
 
 namespace hypsor {
 
@@ -39,6 +40,6 @@ QImage ChartImage(const ChartPrint& print, QSize size, int scale = 1);
 QByteArray RenderChart(const ChartPrint& print, QSize size, ChartFormat format);
 // Renders in the format the suffix names and writes the file atomically. False with *error
 // (the writing's own reason) when it cannot be written; the caller checks the suffix first.
-bool ExportChart(const ChartPrint& print, const QString& path, QSize size, QString* error);
+bool ExportChart(const ChartPrint& print, const QString& path, QSize size, Failure* error);
 
 }  // namespace hypsor

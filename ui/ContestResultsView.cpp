@@ -154,7 +154,7 @@ void PaintRankingPages(QPainter& p, const QSizeF& size, const std::function<void
 }
 
 bool WriteRankingPdf(const std::vector<RankingRow>& rows, const QString& contest, int language,
-                     const QString& path, QString* error) {
+                     const QString& path, Failure* error) {
   if (!CheckSaveTarget(path, error)) return false;
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "contest/Ranking.h"
+#include "platform/Failure.h"
 
 class QPagedPaintDevice;
 class QPainter;
@@ -53,6 +54,6 @@ void PaintRankingPages(QPainter& painter, const QSizeF& size, const std::functio
                        const std::vector<RankingRow>& rows, const QString& contest, int language);
 // Writes it as a PDF, atomically. False with *error.
 bool WriteRankingPdf(const std::vector<RankingRow>& rows, const QString& contest, int language,
-                     const QString& path, QString* error);
+                     const QString& path, Failure* error);
 
 }  // namespace hypsor

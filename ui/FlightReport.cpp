@@ -293,7 +293,7 @@ void PaintReport(QPagedPaintDevice& device, const ReportContent& c) {
            T(Txt::ReportCreated).arg(c.created.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
 }
 
-bool WriteReportPdf(const ReportContent& content, const QString& path, QString* error) {
+bool WriteReportPdf(const ReportContent& content, const QString& path, Failure* error) {
   if (!CheckSaveTarget(path, error)) return false;
   QBuffer buffer;
   buffer.open(QIODevice::WriteOnly);
@@ -311,7 +311,7 @@ bool WriteReportPdf(const ReportContent& content, const QString& path, QString* 
 }
 
 std::optional<ReportContent> FileReport(const QString& mainPath, const QString& comparisonPath,
-                                        const QString& contest, int language, QString* error) {
+                                        const QString& contest, int language, Failure* error) {
   FlightWorkspace w;
   w.SetLanguage(language);
   if (!w.OpenMainFlight(mainPath, error)) return std::nullopt;
@@ -320,7 +320,7 @@ std::optional<ReportContent> FileReport(const QString& mainPath, const QString& 
 }
 
 bool WriteFileReport(const QString& mainPath, const QString& comparisonPath, const QString& contest,
-                     int language, const QString& pdfPath, QString* error) {
+                     int language, const QString& pdfPath, Failure* error) {
   const std::optional<ReportContent> report =
       FileReport(mainPath, comparisonPath, contest, language, error);
   return report && WriteReportPdf(*report, pdfPath, error);

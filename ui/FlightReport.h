@@ -69,16 +69,16 @@ std::vector<ReportLine> ReportDataLines(const ReportContent& content);
 void PaintReport(QPagedPaintDevice& device, const ReportContent& content);
 
 // Writes the report as a one-page PDF, atomically. False with *error.
-bool WriteReportPdf(const ReportContent& content, const QString& path, QString* error);
+bool WriteReportPdf(const ReportContent& content, const QString& path, Failure* error);
 
 // The report of flight files without a window (hypsor-cli): opens mainPath (and comparisonPath
 // when given). Needs a QApplication. Nothing, with *error, for a
 // file that cannot be read.
 std::optional<ReportContent> FileReport(const QString& mainPath, const QString& comparisonPath,
-                                        const QString& contest, int language, QString* error);
+                                        const QString& contest, int language, Failure* error);
 // The same, written as the PDF. False with *error (a file that cannot be read, or a PDF that
 // cannot be written).
 bool WriteFileReport(const QString& mainPath, const QString& comparisonPath, const QString& contest,
-                     int language, const QString& pdfPath, QString* error);
+                     int language, const QString& pdfPath, Failure* error);
 
 }  // namespace hypsor

@@ -22,6 +22,7 @@
 #include "platform/MessageBox.h"
 #include "platform/UserGuide.h"
 #include "platform/widgets/ToolkitLanguage.h"
+#include "text/FailureText.h"
 #include "ui/FlightChart.h"
 #include "ui/InfoWindow.h"
 #include "ui/MainLayout.h"
@@ -159,16 +160,18 @@ void MainWindow::ShowWindowTitle() {
 }
 
 bool MainWindow::SaveSettingsNow() {
-  QString error;
+  Failure error;
   if (workspace_.SaveSettingsFile(&error)) return true;
-  ShowError(error);
+  ShowFailure(error);
   return false;
 }
 
 void MainWindow::ShowError(const QString& text) {
-  // Messages of the file layer come in English; they are shown in the language in use.
-  platform_.boxes.Show(LocalizedFileMessage(text, workspace_.LanguageIndex()), T(Txt::ErrorCaption),
-                       BoxButtons::Ok);
+  platform_.boxes.Show(text, T(Txt::ErrorCaption), BoxButtons::Ok);
+}
+
+void MainWindow::ShowFailure(const Failure& failure) {
+  ShowError(FailureText(failure, workspace_.LanguageIndex()));
 }
 
 // ---------------------------------------------------------------- layout and shutdown
@@ -214,11 +217,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 bool MainWindow::CloseAndSave() {
   device_->ClosePort();
-  QString error;
+  Failure error;
   if (workspace_.SaveSettingsFile(&error)) return true;
   // Never a window that cannot be closed: the user may leave without saving.
   const QString text = T(Txt::CloseWithoutSaving) + QStringLiteral("\n\n") +
-                       LocalizedFileMessage(error, workspace_.LanguageIndex());
+                       FailureText(error, workspace_.LanguageIndex());
   return platform_.boxes.Show(text, T(Txt::ErrorCaption), BoxButtons::YesNo) == BoxResult::Ok;
 }
 

@@ -77,6 +77,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   WindowCommands Commands() const override;
   void Redraw() override;
   void ShowError(const QString& text) override;
+  void ShowFailure(const Failure& failure) override;
 
   QString T(Txt id) const { return workspace_.T(id); }
   void BuildControls();

@@ -28,6 +28,7 @@
 #include "ui/ElidedLabel.h"
 #include "ui/FlightReport.h"
 #include "ui/ResultsBoard.h"
+#include "text/FailureText.h"
 #include "ui/WindowHost.h"
 
 namespace hypsor {
@@ -143,23 +144,29 @@ void ContestControls::Refresh() {
 }
 
 void ContestControls::ShowError(const QString& text) {
-  // The session's own messages come in English, like the file layer's: the host tells them.
   host_.ShowError(text);
 }
 
+QString ContestControls::Worded(const Failure& failure) const {
+  return FailureText(failure, language_);
+}
+
 void ContestControls::KeepDownload(const DownloadResult& r) {
-  QString error;
+  Failure error;
   const std::optional<KeepOutcome> outcome = state_.KeepDownload(r, host_.Workspace(), &error);
-  if (outcome == KeepOutcome::Failed) ShowError(T(Txt::ContestKeepFailed).arg(error));
-  if (outcome == KeepOutcome::KeptUnrecorded)
+  if (outcome == KeepOutcome::Failed) ShowError(T(Txt::ContestKeepFailed).arg(Worded(error)));
+  if (outcome == KeepOutcome::KeptUnrecorded) {
+    // The box names the kept file itself; the reason is what failed after it.
+    error.keptAs.clear();
     ShowError(T(Txt::ContestKeptUnrecorded)
-                  .arg(QDir::toNativeSeparators(state_.LastKeptPath()), error));
+                  .arg(QDir::toNativeSeparators(state_.LastKeptPath()), Worded(error)));
+  }
 }
 
 bool ContestControls::ReadyForDownload() {
-  QString error;
+  Failure error;
   if (state_.ReadyForDownload(&error)) return true;
-  ShowError(T(Txt::ContestNotReady).arg(error));
+  ShowError(T(Txt::ContestNotReady).arg(Worded(error)));
   return false;
 }
 
@@ -170,7 +177,7 @@ void ContestControls::onVerify() {
   FilterTables work;
   const ContestCheck check = CheckContestFolder(folder, work, true);
   if (!check.readable) {
-    ShowError(T(Txt::VerifyFailed).arg(check.error));
+    ShowError(T(Txt::VerifyFailed).arg(Worded(check.failure)));
     return;
   }
   int counts[3] = {};
@@ -223,9 +230,9 @@ void ContestControls::onStart() {
   if (!dialog) return;
   const std::optional<ContestChoice> choice = dialog->AskContest(state_.Suggestion(), language_);
   if (!choice) return;
-  QString error;
+  Failure error;
   if (!state_.Start(*choice, &error)) {
-    ShowError(T(Txt::ContestStartFailed).arg(error));
+    ShowError(T(Txt::ContestStartFailed).arg(Worded(error)));
     return;
   }
   dock_->show();
@@ -238,18 +245,21 @@ void ContestControls::onEnd() {
 
 void ContestControls::onRebuild() {
   if (!state_.Active()) return;
-  QString error;
-  QStringList problems;
-  if (!state_.RebuildResults(&error, &problems)) ShowError(error);
-  if (!problems.isEmpty())
-    ShowError(T(Txt::ContestSkippedFiles).arg(problems.join(QLatin1Char('\n'))));
+  Failure error;
+  std::vector<Failure> problems;
+  if (!state_.RebuildResults(&error, &problems)) ShowError(Worded(error));
+  if (!problems.empty()) {
+    QStringList lines;
+    for (const Failure& p : problems) lines << Worded(p);
+    ShowError(T(Txt::ContestSkippedFiles).arg(lines.join(QLatin1Char('\n'))));
+  }
 }
 
 void ContestControls::onOpenFlight(const QString& fileName) {
-  QString error;
+  Failure error;
   if (!host_.Workspace().OpenMainFlight(QDir(state_.Session().Folder()).filePath(fileName),
                                        &error))
-    ShowError(error);
+    ShowError(Worded(error));
   host_.Redraw();
 }
 
@@ -272,8 +282,9 @@ void ContestControls::onFlightReport() {
   if (path.isEmpty()) return;
   const ReportContent report =
       GatherReport(host_.Workspace(), state_.Active() ? state_.Session().Name() : QString());
-  QString error;
-  if (!WriteReportPdf(report, path, &error)) ShowError(T(Txt::ReportWriteFailed).arg(error));
+  Failure error;
+  if (!WriteReportPdf(report, path, &error))
+    ShowError(T(Txt::ReportWriteFailed).arg(Worded(error)));
 }
 
 void ContestControls::onPrintReport() {
@@ -292,16 +303,16 @@ void ContestControls::onPrintReport() {
 void ContestControls::onExportCsv() {
   const QString path = AskTarget();
   if (path.isEmpty()) return;
-  QString error;
-  if (!WriteFileAtomically(path, RankingCsv(results_->Rows()), &error)) ShowError(error);
+  Failure error;
+  if (!WriteFileAtomically(path, RankingCsv(results_->Rows()), &error)) ShowError(Worded(error));
 }
 
 void ContestControls::onExportPdf() {
   const QString path = AskTarget();
   if (path.isEmpty()) return;
-  QString error;
+  Failure error;
   if (!WriteRankingPdf(results_->Rows(), state_.Session().Name(), language_, path, &error))
-    ShowError(error);
+    ShowError(Worded(error));
 }
 
 }  // namespace hypsor

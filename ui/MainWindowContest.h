@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/Failure.h"
 #include "text/Texts.h"
 
 class QAction;
@@ -46,6 +47,7 @@ class ContestControls : public QObject {
   void ApplyLanguage(int language);
   void Refresh();
   void ShowError(const QString& text);
+  QString Worded(const Failure& failure) const;
   QString AskTarget();  // a file to write, confirmed when it exists; empty to stop
 
   void onStart();

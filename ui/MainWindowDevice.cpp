@@ -61,8 +61,8 @@ void MainWindow::onSaveCommunicationLog() {
   }
   const QString path = platform_.dialogs.SaveFileName();
   if (path.isEmpty()) return;
-  QString error;
-  if (!WriteFileAtomically(path, log.Text(), &error)) ShowError(error);
+  Failure error;
+  if (!WriteFileAtomically(path, log.Text(), &error)) ShowFailure(error);
 }
 
 void MainWindow::ShowDownloadWarning() {

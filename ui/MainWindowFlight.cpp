@@ -61,10 +61,10 @@ void MainWindow::DrawPanel(FlightSlot slot) {
 
 bool MainWindow::OpenFlightFile(const QString& path, FlightSlot slot) {
   if (exchangeRunning_) return false;  // the download about to land would replace it
-  QString error;
+  Failure error;
   const bool ok = slot == FlightSlot::Main ? workspace_.OpenMainFlight(path, &error)
                                            : workspace_.OpenComparison(path, &error);
-  if (!ok) ShowError(error);
+  if (!ok) ShowFailure(error);
   comparisonAction_->setChecked(workspace_.ComparisonEnabled());
   Redraw();
   return ok;
@@ -80,23 +80,23 @@ void MainWindow::onSave() {
   if (QFileInfo::exists(path) && platform_.boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
                                                       BoxButtons::OkCancel) != BoxResult::Ok)
     return;
-  QString error;
-  if (!workspace_.SaveDownload(path, &error)) ShowError(error);
+  Failure error;
+  if (!workspace_.SaveDownload(path, &error)) ShowFailure(error);
 }
 
 void MainWindow::onLoad() {
   const QString path = platform_.dialogs.OpenFileName();
   if (path.isEmpty()) return;
-  QString error;
-  if (!workspace_.OpenMainFlight(path, &error)) ShowError(error);
+  Failure error;
+  if (!workspace_.OpenMainFlight(path, &error)) ShowFailure(error);
   Redraw();
 }
 
 void MainWindow::onCompare() {
   const QString path = platform_.dialogs.OpenFileName();
   if (path.isEmpty()) return;
-  QString error;
-  if (!workspace_.OpenComparison(path, &error)) ShowError(error);
+  Failure error;
+  if (!workspace_.OpenComparison(path, &error)) ShowFailure(error);
   comparisonAction_->setChecked(workspace_.ComparisonEnabled());
   Redraw();
 }

@@ -19,6 +19,7 @@
 #include "ui/ChartExport.h"
 #include "ui/FlightChart.h"
 #include "ui/StatisticsDock.h"
+#include "text/FailureText.h"
 #include "ui/WindowHost.h"
 
 namespace hypsor {
@@ -216,9 +217,10 @@ void FlightViews::onExportChart() {
       dialogs.ChartSize({T(Txt::ChartSizeCaption), T(Txt::ChartSizeWindow), T(Txt::ChartWidth),
                          T(Txt::ChartHeight), host_.Chart().size()});
   if (!size || size->isEmpty()) return;
-  QString error;
+  Failure error;
   if (!ExportChart(host_.Chart().Print(ChartTitle(host_.Workspace())), path, *size, &error)) {
-    host_.ShowError(T(Txt::ExportFailed) + QLatin1Char('\n') + error);
+    host_.ShowError(T(Txt::ExportFailed) + QLatin1Char('\n') +
+                    FailureText(error, host_.Workspace().LanguageIndex()));
     return;
   }
   preferences_.RememberExportFolder(path);
@@ -228,9 +230,10 @@ void FlightViews::onExportData() {
   QString path = host_.Platform().dialogs.ExportFileName(
       {T(Txt::ExportDataAction), {QStringLiteral("CSV (*.csv)")}, SuggestedPath("csv")});
   if (!WithSuffix(path, "csv")) return;
-  QString error;
+  Failure error;
   if (!host_.Workspace().ExportData(path, &error)) {
-    host_.ShowError(T(Txt::ExportFailed) + QLatin1Char('\n') + error);
+    host_.ShowError(T(Txt::ExportFailed) + QLatin1Char('\n') +
+                    FailureText(error, host_.Workspace().LanguageIndex()));
     return;
   }
   preferences_.RememberExportFolder(path);

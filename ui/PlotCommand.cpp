@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "session/FlightWorkspace.h"
+#include "text/FailureText.h"
 #include "ui/ChartExport.h"
 
 namespace hypsor::cli {
@@ -69,10 +70,10 @@ int RunPlot(const QStringList& args, QTextStream& out, QTextStream& err) {
 
   // The flights go through the workspace as the window's Load, Compare and Filter buttons do.
   FlightWorkspace workspace;
-  QString error;
+  Failure error;
   if (!workspace.OpenMainFlight(o.path, &error) ||
       (!o.comparison.isEmpty() && !workspace.OpenComparison(o.comparison, &error))) {
-    err << "hypsor-cli: " << error << '\n';
+    err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
     return ExitFile;
   }
   if (o.filter) {
@@ -82,7 +83,7 @@ int RunPlot(const QStringList& args, QTextStream& out, QTextStream& err) {
   workspace.SetComparisonAligned(o.align);
 
   if (!ExportChart(WorkspacePrint(workspace, true, false), o.out, o.size, &error)) {
-    err << "hypsor-cli: " << error << '\n';
+    err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
     return ExitFile;
   }
   return ExitOk;

@@ -3,6 +3,7 @@
 // the window's own chart and report, so it lives with the windows; the tool's dispatcher
 // (cli/main.cpp) reaches it through cli/Commands.h.
 #include "cli/Commands.h"
+#include "text/FailureText.h"
 #include "ui/FlightReport.h"
 
 namespace hypsor::cli {
@@ -32,9 +33,9 @@ int RunReport(const QStringList& args, QTextStream& out, QTextStream& err) {
     return options.Fail(err, QStringLiteral("wrong language '%1' (en or pl)").arg(l));
   const int language = l == QLatin1String("pl") ? 0 : 1;
   if (pdf.isEmpty()) return options.Fail(err, QStringLiteral("--out missing"));
-  QString error;
+  Failure error;
   if (!WriteFileReport(file, compare, contest, language, pdf, &error)) {
-    err << "hypsor-cli: " << error << '\n';
+    err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
     return ExitFile;
   }
   out << pdf << '\n';

@@ -57,6 +57,8 @@ class WindowHost {
   virtual void Redraw() = 0;
   // An error box in the language in use.
   virtual void ShowError(const QString& text) = 0;
+  // An error box with the failure worded in the language in use.
+  virtual void ShowFailure(const Failure& failure) = 0;
 
  protected:
   ~WindowHost() = default;

@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <utility>
+
+#include <QString>
+
+namespace hypsor {
+
+// What failed, as a value. The file, contest and workspace layers fill one in; the window and the
+// command-line tool word it in the language in use (text/FailureText.h). The layers below build
+// no sentences for the user.
+enum class FailureKind {
+  None,
+  OpenFile,          // a file cannot be opened for reading
+  ReadFile,          // a file opened, but reading it failed
+  WriteFile,         // a file cannot be written
+  CreateFile,        // a new file cannot be made
+  NameTaken,         // a new file's name is in use already
+  CreateFolder,      // a folder cannot be made
+  WriteIntoFolder,   // a folder takes no new files
+  NotAFolder,        // a folder was asked for and the name is something else
+  FlightTooShort,    // a stored file too short for a flight's header; `number` is its size
+  DownloadTooShort,  // a download too short for a flight's header
+  NoContestSession,  // a contest action with no session on
+  FolderLocked,      // another station holds the contest folder; `detail` and `number` (process)
+  CreateLockFile,    // the contest folder's lock file cannot be made
+  NotAFlight,        // a flight file opened in the window that is shorter than a header
+  NoData,            // nothing to save or export yet
+  NoSettingsFile,    // the settings file could not be read and there is no other to write
+  NotAChartFormat,   // a chart export's name ends in none of the formats in `detail`
+};
+
+// Why, where the kind needs one.
+enum class FailureReason {
+  System,               // the system's own words in `systemText` (may be empty: none given)
+  NotRegularFile,       // the name leads to a FIFO, device, socket or folder
+  NotRegularLeftAlone,  // as NotRegularFile, for a write target that was left untouched
+  LinkLoop,             // a loop or an endless chain of symbolic links
+};
+
+struct Failure {
+  FailureKind kind = FailureKind::None;
+  QString path;  // the file or folder, as the user named it
+  FailureReason reason = FailureReason::System;
+  QString systemText;  // the system's reason, as it gave it
+  int systemCode = 0;  // errno, when known: lets the text give a common reason in the language
+  qint64 number = -1;
+  QString detail;  // FolderLocked: the station holding the lock; NotAChartFormat: the formats
+  // Set when a downloaded flight was kept under this name but could not be entered in the contest
+  // log: the rest of the value says why.
+  QString keptAs;
+
+  bool Failed() const { return kind != FailureKind::None; }
+
+  static Failure Of(FailureKind kind, const QString& path, FailureReason reason = FailureReason::System,
+                    const QString& systemText = {}, int systemCode = 0) {
+    Failure f;
+    f.kind = kind;
+    f.path = path;
+    f.reason = reason;
+    f.systemText = systemText;
+    f.systemCode = systemCode;
+    return f;
+  }
+  static Failure System(FailureKind kind, const QString& path, const QString& systemText,
+                        int systemCode = 0) {
+    return Of(kind, path, FailureReason::System, systemText, systemCode);
+  }
+};
+
+// Copies the failure into *out when out is given; returns false, for `return Fail(...)`.
+inline bool Fail(Failure* out, Failure failure) {
+  if (out) *out = std::move(failure);
+  return false;
+}
+
+}  // namespace hypsor
