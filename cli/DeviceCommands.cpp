@@ -17,7 +17,7 @@
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 #include "device/Sessions.h"
 #include "files/FlightFile.h"
 #include "files/SettingsFile.h"

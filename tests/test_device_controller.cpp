@@ -11,7 +11,7 @@
 
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 #include "session/DeviceController.h"
 #include "tests/support/GateClock.h"
 #include "tests/support/ScriptedDevice.h"

@@ -13,7 +13,7 @@
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "device/PortChoices.h"
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 #include "platform/SerialDevices.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/SimProcess.h"

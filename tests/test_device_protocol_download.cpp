@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "device/DeviceChannel.h"
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 #include "device/Sessions.h"
 #include "tests/support/ScriptedDevice.h"
 #include "tests/support/TestFlights.h"

@@ -6,7 +6,7 @@
 
 #include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 #include "device/Sessions.h"
 #include "tests/support/SimProcess.h"
 

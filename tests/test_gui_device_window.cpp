@@ -11,7 +11,7 @@
 
 #include "device/DeviceChannel.h"
 #include "session/DeviceController.h"
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 #include "files/SettingsFile.h"
 #include "tests/support/DeviceWindowExchange.h"
 #include "tests/support/FakeMessageBox.h"

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 #include "platform/widgets/QtPlatform.h"
 
 using namespace hypsor;

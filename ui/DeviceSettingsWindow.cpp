@@ -14,7 +14,7 @@
 #include "device/ParameterExchange.h"
 #include "device/PortChoices.h"
 #include "session/DeviceController.h"
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 #include "files/SettingsFile.h"
 #include "platform/MessageBox.h"
 #include "platform/SerialDevices.h"

@@ -10,7 +10,7 @@
 #include "session/ContestState.h"
 #include "session/FlightWorkspace.h"
 #include "session/Preferences.h"
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 #include "text/Texts.h"
 #include "ui/WindowHost.h"
 

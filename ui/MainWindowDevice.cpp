@@ -14,7 +14,7 @@
 
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 #include "device/Sessions.h"
 #include "session/DeviceController.h"
 #include "platform/AtomicFile.h"

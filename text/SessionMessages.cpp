@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "session/SessionMessages.h"
+#include "text/SessionMessages.h"
 
 #include "platform/SerialDevices.h"
 
