@@ -6,6 +6,8 @@
 
 #include "device/CommunicationLog.h"
 #include "platform/SerialLine.h"
+#include "session/ContestState.h"
+#include "session/FlightWorkspace.h"
 
 namespace hypsor {
 
@@ -52,6 +54,26 @@ void DeviceController::AcceptPaths(bool accept) {
   channel_->SetAcceptPaths(accept);
 }
 
+void DeviceController::ApplyDownloadsTo(FlightWorkspace& workspace, ContestState& contest) {
+  workspace_ = &workspace;
+  contest_ = &contest;
+}
+
+void DeviceController::Relay(std::function<void()> step) {
+  QMetaObject::invokeMethod(this, std::move(step), Qt::QueuedConnection);
+}
+
+void DeviceController::ApplyDownload(const DownloadResult& r) {
+  DownloadReport report;
+  report.result = r;
+  // Only a whole download replaces the flight that Save writes; a cancelled one brings back the
+  // flight that was shown.
+  report.taken = workspace_->ApplyDownload(r);
+  if (r.outcome == DownloadOutcome::Cancelled) workspace_->RestoreMainFlight();
+  if (report.taken) report.kept = contest_->KeepDownload(r, *workspace_, &report.keepFailure);
+  emit downloadApplied(report);
+}
+
 template <class Work>
 bool DeviceController::Start(Exchange exchange, Work work) {
   if (Busy()) return false;
@@ -90,12 +112,26 @@ bool DeviceController::StartZeroing(const QString& portName) {
 
 bool DeviceController::StartDownload(const QString& portName, const DownloadPolling& polling) {
   return Start(Exchange::Download, [this, portName, polling] {
+    // The steps the workspace takes happen here, before anyone hears of them.
     SessionCallbacks callbacks;
-    callbacks.started = [this] { emit started(Exchange::Download); };
-    callbacks.beforeFlightRequest = [this] { emit flightRequested(); };
+    callbacks.started = [this] {
+      Relay([this] {
+        if (workspace_) workspace_->BeginDownload();
+        emit started(Exchange::Download);
+      });
+    };
+    callbacks.beforeFlightRequest = [this] {
+      Relay([this] {
+        if (workspace_) workspace_->PrepareForFlightData();
+        emit flightRequested();
+      });
+    };
     callbacks.progress = [this](int bytes, int pollsLeft) { emit progress(bytes, pollsLeft); };
     const DownloadResult r = RunDownload(*channel_, portName, callbacks, polling);
-    emit downloadFinished(r);
+    Relay([this, r] {
+      emit downloadFinished(r);
+      if (workspace_) ApplyDownload(r);
+    });
   });
 }
 

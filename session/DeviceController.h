@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include <QObject>
 #include <QString>
@@ -9,6 +11,7 @@
 #include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
 #include "device/Sessions.h"
+#include "platform/Failure.h"
 
 class QThread;
 
@@ -16,7 +19,10 @@ namespace hypsor {
 
 class Clock;
 class CommunicationLog;
+class ContestState;
+class FlightWorkspace;
 class SerialLine;
+enum class KeepOutcome;
 
 // What the controller is doing with the altimeter.
 enum class Exchange { None, Zeroing, Download, SettingsRead, SettingsUpload };
@@ -27,6 +33,14 @@ struct SettingsReadReport {
   PortFailure openFailure;  // when not opened
   SettingsReadResult result;
   int manualZeroingMode = 0;  // the mode last read successfully, also after a failed read
+};
+
+// What became of a finished download the controller applied.
+struct DownloadReport {
+  DownloadResult result;
+  bool taken = false;               // the workspace's main flight is now the download
+  std::optional<KeepOutcome> kept;  // with a contest session on: what its folder kept
+  Failure keepFailure;              // for a keep that failed or was kept unrecorded
 };
 
 // The program's link to the altimeter, without widgets: it owns the line, the channel and the
@@ -51,6 +65,11 @@ class DeviceController : public QObject {
   CommunicationLog& Log() { return *log_; }
   // Names absolute paths accepted as ports (the command line's).
   void AcceptPaths(bool accept);
+  // From now on the controller applies every download itself, on its own thread: the workspace
+  // takes its steps (begun, flight asked for, finished or cancelled: the flight shown before
+  // comes back) and, while a session is on, the contest keeps the flight the workspace took;
+  // then downloadApplied reports it. Both must outlive the controller.
+  void ApplyDownloadsTo(FlightWorkspace& workspace, ContestState& contest);
 
   Exchange Running() const { return running_; }
   bool Busy() const { return running_ != Exchange::None; }
@@ -83,6 +102,8 @@ class DeviceController : public QObject {
   void progress(int bytesReceived, int pollsLeft);
   void zeroingFinished(const hypsor::ZeroingResult& result);
   void downloadFinished(const hypsor::DownloadResult& result);
+  // After downloadFinished, when the controller applies downloads (ApplyDownloadsTo).
+  void downloadApplied(const hypsor::DownloadReport& report);
   void settingsRead(const hypsor::SettingsReadReport& report);
   void settingsUploaded(const hypsor::UploadResult& result);
   // After the result's signal: Busy() is false again.
@@ -93,6 +114,9 @@ class DeviceController : public QObject {
   bool Start(Exchange exchange, Work work);
   void StartThread();
   void Finish();
+  // Runs what the exchange thread hands over on the controller's thread, in the order given.
+  void Relay(std::function<void()> step);
+  void ApplyDownload(const DownloadResult& result);
 
   std::unique_ptr<CommunicationLog> log_;
   std::unique_ptr<DeviceChannel> channel_;
@@ -100,11 +124,14 @@ class DeviceController : public QObject {
   Exchange running_ = Exchange::None;
   QThread* thread_ = nullptr;   // runs the exchanges, one after another
   QObject* worker_ = nullptr;   // lives on thread_: what is posted to it runs there
+  FlightWorkspace* workspace_ = nullptr;
+  ContestState* contest_ = nullptr;
 };
 
 }  // namespace hypsor
 
 Q_DECLARE_METATYPE(hypsor::ZeroingResult)
 Q_DECLARE_METATYPE(hypsor::DownloadResult)
+Q_DECLARE_METATYPE(hypsor::DownloadReport)
 Q_DECLARE_METATYPE(hypsor::SettingsReadReport)
 Q_DECLARE_METATYPE(hypsor::UploadResult)

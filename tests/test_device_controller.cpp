@@ -4,6 +4,8 @@
 // with the port closed and nothing taken.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest/QTest>
 
@@ -12,7 +14,10 @@
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "text/SessionMessages.h"
+#include "session/ContestState.h"
 #include "session/DeviceController.h"
+#include "session/FlightWorkspace.h"
+#include "tests/support/Failures.h"
 #include "tests/support/GateClock.h"
 #include "tests/support/ScriptedDevice.h"
 #include "tests/support/TestFlights.h"
@@ -116,6 +121,58 @@ TEST(DeviceController, CancelEndsADownloadWithinAWaitStepAndTheNextOneWorks) {
   rig.device.WaitForEnd();
   EXPECT_EQ(result.outcome, DownloadOutcome::Ok);
   EXPECT_EQ(rig.line.Opens(), 2);
+}
+
+TEST(DeviceController, AppliesADownloadToTheWorkspaceAndTheContestBeforeItTellsOfIt) {
+  Rig rig;
+  FlightWorkspace workspace;
+  ContestState contest;
+  QTemporaryDir folder;
+  Failure error;
+  ASSERT_TRUE(contest.Start({folder.path(), QStringLiteral("Cup")}, &error));
+  DeviceController& d = rig.device;
+  d.ApplyDownloadsTo(workspace, contest);
+  QStringList seen;
+  QObject::connect(&d, &DeviceController::started, &d, [&] {
+    seen << (workspace.Panel(FlightSlot::Main).caption.isEmpty() ? "begun" : "not begun");
+  });
+  QObject::connect(&d, &DeviceController::flightRequested, &d, [&] {
+    seen << (workspace.Chart()[Curve::Altitude].empty() ? "cleared" : "not cleared");
+  });
+  std::optional<DownloadReport> report;
+  QObject::connect(&d, &DeviceController::downloadApplied, &d,
+                   [&](const DownloadReport& r) { report = r; });
+
+  rig.altimeter.flight = Samples(300, true);
+  ASSERT_TRUE(d.StartDownload(QStringLiteral("ttyUSB0")));
+  d.WaitForEnd();
+  EXPECT_EQ(seen, QStringList({"begun", "cleared"}));
+  ASSERT_TRUE(report);
+  EXPECT_TRUE(report->taken);
+  ASSERT_EQ(report->kept, KeepOutcome::Kept) << Said(report->keepFailure);
+  EXPECT_EQ(workspace.DownloadByteCount(), 32 + 602);
+  EXPECT_FALSE(workspace.Chart()[Curve::Altitude].empty());
+  ASSERT_TRUE(contest.LastKept());
+  EXPECT_EQ(workspace.FlightPath(FlightSlot::Main), contest.LastKeptPath());
+  EXPECT_TRUE(QFileInfo::exists(contest.LastKeptPath()));
+
+  // A cancelled download: the flight shown before is back, and the folder keeps nothing new.
+  const std::size_t points = workspace.Chart()[Curve::Altitude].size();
+  rig.altimeter.flight = Samples(2000, true);
+  rig.altimeter.chunkMs = 100;
+  rig.clock.StopAt(rig.clock.NowMs() + 4 * SettleStepMs + 2 * DownloadPollMs + 120);
+  report.reset();
+  ASSERT_TRUE(d.StartDownload(QStringLiteral("ttyUSB0")));
+  ASSERT_TRUE(rig.WaitForStop());
+  d.Cancel();
+  rig.clock.Go();
+  d.WaitForEnd();
+  ASSERT_TRUE(report);
+  EXPECT_FALSE(report->taken);
+  EXPECT_FALSE(report->kept);
+  EXPECT_EQ(workspace.DownloadByteCount(), 32 + 602);
+  EXPECT_EQ(workspace.Chart()[Curve::Altitude].size(), points);
+  EXPECT_EQ(QDir(folder.path()).entryList({"*.hyp"}, QDir::Files).size(), 1);
 }
 
 TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {

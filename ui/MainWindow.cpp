@@ -43,6 +43,7 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
   // 1. The window and its controls as designed.
   BuildControls();
   BuildMenu();
+  device_->ApplyDownloadsTo(workspace_, contestState_);
   ConnectDevice();
   // The window retells itself first, then the windows and views that connect after it.
   connect(&workspace_, &FlightWorkspace::languageChanged, this, &MainWindow::onLanguageChanged);

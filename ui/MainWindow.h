@@ -29,6 +29,7 @@ class CommunicationLog;
 class ContestControls;
 class DeviceChannel;
 class DeviceController;
+struct DownloadReport;
 class DeviceSettingsWindow;
 class FilterSettingsWindow;
 class FlightViews;
@@ -118,7 +119,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   void onFlightRequested();
   void onDownloadProgress(int bytes, int pollsLeft);
   void onZeroingFinished(const ZeroingResult& result);
-  void onDownloadFinished(const DownloadResult& result);
+  void onDownloadApplied(const DownloadReport& report);
   void onExchangeEnded();
   // While an exchange runs, everything that could start another or change the flights is
   // disabled; what was enabled comes back after it.

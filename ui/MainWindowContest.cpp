@@ -151,9 +151,7 @@ QString ContestControls::Worded(const Failure& failure) const {
   return FailureText(failure, language_);
 }
 
-void ContestControls::KeepDownload(const DownloadResult& r) {
-  Failure error;
-  const std::optional<KeepOutcome> outcome = state_.KeepDownload(r, host_.Workspace(), &error);
+void ContestControls::ReportKeep(KeepOutcome outcome, Failure error) {
   if (outcome == KeepOutcome::Failed) ShowError(T(Txt::ContestKeepFailed).arg(Worded(error)));
   if (outcome == KeepOutcome::KeptUnrecorded) {
     // The box names the kept file itself; the reason is what failed after it.

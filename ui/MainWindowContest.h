@@ -17,6 +17,7 @@ namespace hypsor {
 
 class ContestResultsView;
 class ContestState;
+enum class KeepOutcome;
 class ElidedLabel;
 class ResultsBoard;
 class WindowHost;
@@ -35,7 +36,8 @@ class ContestControls : public QObject {
   // The window's download handler calls this for a download it took as the main flight: while a
   // session is on, the bytes are kept in the folder and the table updated. A failure to keep
   // them is shown in a box; the flight stays in the window either way.
-  void KeepDownload(const DownloadResult& result);
+  // Says what the contest folder did with a download it was given, when that needs saying.
+  void ReportKeep(KeepOutcome outcome, Failure failure);
   // Whether a download may start: with a session on, its folder must take a flight (writable,
   // its lock free); else a box says why and the altimeter is not asked.
   bool ReadyForDownload();

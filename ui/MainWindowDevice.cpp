@@ -77,7 +77,7 @@ void MainWindow::ConnectDevice() {
   connect(d, &DeviceController::flightRequested, this, &MainWindow::onFlightRequested);
   connect(d, &DeviceController::progress, this, &MainWindow::onDownloadProgress);
   connect(d, &DeviceController::zeroingFinished, this, &MainWindow::onZeroingFinished);
-  connect(d, &DeviceController::downloadFinished, this, &MainWindow::onDownloadFinished);
+  connect(d, &DeviceController::downloadApplied, this, &MainWindow::onDownloadApplied);
   connect(d, &DeviceController::idle, this, &MainWindow::onExchangeEnded);
 }
 
@@ -143,12 +143,10 @@ void MainWindow::onExchangeStarted() {
   downloadProgress_->show();
   incompleteWarning_ = {};
   ShowDownloadWarning();
-  workspace_.BeginDownload();
   Redraw();
 }
 
 void MainWindow::onFlightRequested() {
-  workspace_.PrepareForFlightData();
   Redraw();
 }
 
@@ -161,16 +159,15 @@ void MainWindow::onZeroingFinished(const ZeroingResult& result) {
   ShowSessionMessage(MessageFor(result));
 }
 
-void MainWindow::onDownloadFinished(const DownloadResult& r) {
+void MainWindow::onDownloadApplied(const DownloadReport& report) {
+  // The controller has given the download to the workspace and the contest; this shows it.
+  const DownloadResult& r = report.result;
+  const bool taken = report.taken;
   downloadBanner_->hide();
   downloadProgress_->hide();
-  // Only a whole download replaces the flight that Save writes; a cancelled one brings back the
-  // flight that was shown.
-  const bool taken = workspace_.ApplyDownload(r);
-  if (r.outcome == DownloadOutcome::Cancelled) workspace_.RestoreMainFlight();
   Redraw();
-  if (taken && contest_) {
-    contest_->KeepDownload(r);
+  if (report.kept) {
+    if (contest_) contest_->ReportKeep(*report.kept, report.keepFailure);
     ShowWindowTitle();  // the kept file's name
     if (views_) views_->Update();
   }
