@@ -15,10 +15,10 @@
 #include "contest/FolderLock.h"
 #include "contest/ResultsTable.h"
 #include "tests/support/CliProcess.h"
-#include "tests/support/SimProcess.h"
+#include "tests/support/ScriptedCli.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
-#include "support/Failures.h"
+#include "tests/support/Failures.h"
 
 namespace hypsor {
 namespace {
@@ -115,29 +115,29 @@ TEST(CliInfo, EndsWithTheDigestOfTheWholeFile) {
 }
 
 TEST(CliDownload, KeepsEachDownloadInTheContestFolderCompleteOrNot) {
-  ASSERT_FALSE(test::SimulatorPath().isEmpty());
+  test::ScriptedCli cli;
   QTemporaryDir dir;
   const QString folder = QDir(dir.path()).filePath("cup");
   const QByteArray sent = Example("sample-flight.hyp");
   QString first;
   {
-    test::SimProcess sim({"--no-pacing", "--competitor", "12", "--serial", "345"});
-    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    const test::CliRun r =
-        test::RunCli({"download", "--port", sim.PortName(), "--session", folder});
+    cli.altimeter.flight = sent;
+    cli.altimeter.flight[2] = 12;
+    const test::CliRun r = cli.Run({"download", "--port", "ttyUSB0", "--session", folder});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     first = r.out.trimmed();
+    const int serial = std::uint8_t(sent[3]) | std::uint8_t(sent[4]) << 8;
+    EXPECT_TRUE(QFileInfo(first).fileName().startsWith(QStringLiteral("C12_S%1_").arg(serial)))
+        << first.toStdString();
     EXPECT_TRUE(QFileInfo(first).fileName().contains(
         QRegularExpression("^C\\d+_S\\d+_\\d{8}-\\d{6}\\.hyp$")))
         << first.toStdString();
     EXPECT_EQ(QFileInfo(first).absolutePath(), QFileInfo(folder).absoluteFilePath());
-    EXPECT_EQ(ReadFile(first).mid(10), sent.mid(10));
+    EXPECT_EQ(ReadFile(first), cli.altimeter.flight);
   }
   {
-    test::SimProcess sim({"--no-pacing", "--fault", "no-end-marker"});
-    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    const test::CliRun r =
-        test::RunCli({"download", "--port", sim.PortName(), "--session", folder});
+    cli.altimeter.flight = sent.chopped(2);  // no end marker
+    const test::CliRun r = cli.Run({"download", "--port", "ttyUSB0", "--session", folder});
     ASSERT_EQ(r.status, 5) << r.err.toStdString();  // kept, but may be incomplete
     EXPECT_TRUE(r.err.contains("marked incomplete")) << r.err.toStdString();
     EXPECT_NE(r.out.trimmed(), first);
@@ -165,37 +165,34 @@ TEST(CliDownload, KeepsEachDownloadInTheContestFolderCompleteOrNot) {
 }
 
 TEST(CliDownload, AFolderThatCannotKeepTheFlightIsRefusedBeforeTheAltimeterIsAsked) {
-  ASSERT_FALSE(test::SimulatorPath().isEmpty());
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   QTemporaryDir dir;
   const QString folder = QDir(dir.path()).filePath("cup");
   ASSERT_TRUE(QDir().mkpath(folder));
   ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-  test::SimProcess sim({"--no-pacing"});
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  const test::CliRun r = test::RunCli({"download", "--port", sim.PortName(), "--session", folder});
+  test::ScriptedCli cli;
+  cli.altimeter.flight = Example("sample-flight.hyp");
+  const test::CliRun r = cli.Run({"download", "--port", "ttyUSB0", "--session", folder});
+  EXPECT_TRUE(cli.Frames().isEmpty()) << "the altimeter was not asked";
   QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   EXPECT_EQ(r.status, 2) << r.err.toStdString();
   EXPECT_TRUE(r.out.isEmpty());
 }
 
 TEST(CliDownload, AFolderLockedByAnotherStationIsRefusedBeforeTheAltimeterIsAsked) {
-  ASSERT_FALSE(test::SimulatorPath().isEmpty());
+  test::ScriptedCli cli;
+  cli.altimeter.flight = Example("sample-flight.hyp");
   QTemporaryDir dir;
   // A lock held by a live process on this machine: this test's own.
   FolderLock other(dir.path());
   Failure error;
   ASSERT_TRUE(other.Acquire(1000, &error));
-  test::SimProcess sim({"--no-pacing"});
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  const test::CliRun r =
-      test::RunCli({"download", "--port", sim.PortName(), "--session", dir.path()});
+  const test::CliRun r = cli.Run({"download", "--port", "ttyUSB0", "--session", dir.path()});
   EXPECT_EQ(r.status, 2) << r.err.toStdString();
   EXPECT_TRUE(r.err.contains("locked by another station")) << r.err.toStdString();
-  // The altimeter was not asked: the next download fetches its flight as usual.
+  EXPECT_TRUE(cli.Frames().isEmpty()) << "the altimeter was not asked";
   other.Release();
-  const test::CliRun again =
-      test::RunCli({"download", "--port", sim.PortName(), "--session", dir.path()});
+  const test::CliRun again = cli.Run({"download", "--port", "ttyUSB0", "--session", dir.path()});
   EXPECT_EQ(again.status, 0) << again.err.toStdString();
 }
 

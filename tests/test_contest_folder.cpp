@@ -15,7 +15,7 @@
 #include "platform/AtomicFile.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
-#include "support/Failures.h"
+#include "tests/support/Failures.h"
 
 namespace hypsor {
 namespace {

@@ -28,20 +28,20 @@
 #include "flight/Filters.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/MainWindowFixture.h"
-#include "tests/support/SimProcess.h"
+#include "tests/support/GateClock.h"
+#include "tests/support/ScriptedAltimeter.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "ui/FlightChart.h"
 #include "ui/FlightReport.h"
 #include "ui/ContestResultsView.h"
 #include "ui/MainWindowContest.h"
-#include "support/Failures.h"
+#include "tests/support/Failures.h"
 
 namespace hypsor {
 namespace {
 
 using test::ReadFile;
-using test::SimProcess;
 
 // Answers the contest dialog as scripted (nothing: cancelled) and records what it suggested.
 class FakeContestDialog : public ContestDialogService {
@@ -73,13 +73,21 @@ class FakePrinter : public PrintService {
   QByteArray printed;
 };
 
+// The window with a contest dialog, a printer and a scripted altimeter on virtual time.
 struct ContestFixture : test::MainWindowFixture {
   FakeContestDialog contest;
   FakePrinter printer;
   QTemporaryDir folder;
+  test::ScriptedAltimeter altimeter;
+  test::GateClock clock;
+  ScriptedLine scripted{clock, [this](const ScriptedLine::Frame& fr) { return altimeter(fr); }};
+  // The windows' controller uses the line to its end: they go first.
+  ~ContestFixture() { windows.reset(); }
   void Create() {
-    windows = CreateWindows({boxes, dialogs, documents, &contest, &printer},
-                            SettingsPaths{SettingsPath(), SettingsPath(), FallbackPath()});
+    PlatformServices services{boxes, dialogs, documents, &contest, &printer};
+    services.line = &scripted;
+    services.lineClock = &clock;
+    windows = CreateWindows(services, SettingsPaths{SettingsPath(), SettingsPath(), FallbackPath()});
     Window().show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window()));
   }
@@ -94,8 +102,9 @@ struct ContestFixture : test::MainWindowFixture {
     EXPECT_TRUE(ParseFlightTable(ReadFile(QDir(folder.path()).filePath("results.csv")), rows));
     return rows;
   }
-  void Read(const SimProcess& sim) {
-    ASSERT_TRUE(SetPortName(Workspace().Settings(), sim.PortName()));
+  // Read, with the altimeter holding these bytes as its flight.
+  void Read(const QByteArray& flight) {
+    altimeter.flight = flight;
     Click("readButton");
   }
 };
@@ -142,11 +151,11 @@ TEST(ContestWindow, KeepsEveryDownloadShowsTheSessionAndRanks) {
   EXPECT_TRUE(line->toolTip().contains(QDir::toNativeSeparators(f.folder.path())));
   EXPECT_TRUE(line->toolTip().endsWith(": 0")) << line->toolTip().toStdString();
 
-  {
-    SimProcess sim({"--no-pacing", "--built-in-flight", "--competitor", "12", "--serial", "345"});
-    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    f.Read(sim);
-  }
+  const QByteArray sample = ReadFile(test::ExamplePath("sample-flight.hyp"));
+  QByteArray own = sample;
+  own[2] = 12;
+  own[3] = char(345 & 0xFF), own[4] = char(345 >> 8);
+  f.Read(own);
   ASSERT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes[0].text.toStdString();
   QStringList files = f.FlightFiles();
   ASSERT_EQ(files.size(), 1);
@@ -161,11 +170,8 @@ TEST(ContestWindow, KeepsEveryDownloadShowsTheSessionAndRanks) {
   EXPECT_EQ(table->rowCount(), 1);
 
   // A download without its end marker is kept too, marked incomplete.
-  {
-    SimProcess sim({"--no-pacing", "--fault", "no-end-marker"});
-    ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-    f.Read(sim);
-  }
+  ASSERT_TRUE(sample.endsWith("\xFF\xFF"));
+  f.Read(sample.chopped(2));
   files = f.FlightFiles();
   ASSERT_EQ(files.size(), 2);
   std::vector<FlightRecord> rows = f.Table();
@@ -205,11 +211,7 @@ TEST(ContestWindow, KeepsEveryDownloadShowsTheSessionAndRanks) {
   // Ended: the line goes, and a download is no longer kept.
   f.Trigger("endContestAction");
   EXPECT_FALSE(bar->isVisible());
-  {
-    SimProcess sim({"--no-pacing"});
-    ASSERT_TRUE(sim.Started());
-    f.Read(sim);
-  }
+  f.Read(sample);
   EXPECT_EQ(f.FlightFiles().size(), 2);
   EXPECT_TRUE(f.Workspace().FlightPath(FlightSlot::Main).isEmpty());
 
@@ -433,9 +435,8 @@ TEST(ContestWindow, AFolderThatCannotKeepTheFlightStopsTheDownloadBeforeTheAltim
   FolderLock other(f.folder.path());
   Failure error;
   ASSERT_TRUE(other.Acquire(1000, &error));
-  SimProcess sim({"--no-pacing"});
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  f.Read(sim);
+  const QByteArray flight = ReadFile(test::ExamplePath("sample-flight.hyp"));
+  f.Read(flight);
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   // Why, in the window's language from end to end.
   const QString text = f.boxes.boxes[0].text;
@@ -448,7 +449,7 @@ TEST(ContestWindow, AFolderThatCannotKeepTheFlightStopsTheDownloadBeforeTheAltim
   // Free again: the same altimeter's flight is fetched and kept.
   other.Release();
   f.boxes.boxes.clear();
-  f.Read(sim);
+  f.Read(flight);
   EXPECT_TRUE(f.boxes.boxes.isEmpty());
   EXPECT_EQ(f.FlightFiles().size(), 1);
 }

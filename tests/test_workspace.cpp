@@ -17,7 +17,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestFlights.h"
 #include "tests/support/TestPaths.h"
-#include "support/Failures.h"
+#include "tests/support/Failures.h"
 
 using namespace hypsor;
 using hypsor::test::ExamplePath;

@@ -11,7 +11,7 @@
 #include "session/FlightWorkspace.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
-#include "support/Failures.h"
+#include "tests/support/Failures.h"
 
 using namespace hypsor;
 using hypsor::test::ExamplePath;
