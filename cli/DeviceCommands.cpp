@@ -214,6 +214,7 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
 
   // A contest folder that could not keep the flight is found before the altimeter is asked.
   ContestSession contest;
+  contest.SetClock(givenClock);  // the line's clock times the wait for the folder's lock too
   if (!session.isEmpty()) {
     if (const int status = OpenSessionForKeep(session, contest, err)) return status;
   }

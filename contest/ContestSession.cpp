@@ -112,7 +112,7 @@ bool ContestSession::Start(const QString& folder, const QString& name, Failure* 
     flightCount_ = static_cast<int>(rows.size());
   } else {
     FolderLock lock(folder_);
-    if (!lock.Acquire(lockTimeoutMs_, error) || !WriteDerivedTable(error, nullptr)) {
+    if (!lock.Acquire(lockTimeoutMs_, error, clock_) || !WriteDerivedTable(error, nullptr)) {
       folder_.clear();
       name_.clear();
       return false;
@@ -137,7 +137,7 @@ bool ContestSession::CheckReady(Failure* error) {
                                        QDir::toNativeSeparators(folder_), probe.errorString()));
   }
   FolderLock lock(folder_);
-  return lock.Acquire(lockTimeoutMs_, error);
+  return lock.Acquire(lockTimeoutMs_, error, clock_);
 }
 
 bool ContestSession::LoadTable(std::vector<FlightRecord>& rows) const {
@@ -224,7 +224,7 @@ bool ContestSession::WriteDerivedTable(Failure* error, std::vector<Failure>* pro
 
 bool ContestSession::RebuildResults(Failure* error, std::vector<Failure>* problems) {
   FolderLock lock(folder_);
-  if (!lock.Acquire(lockTimeoutMs_, error)) return false;
+  if (!lock.Acquire(lockTimeoutMs_, error, clock_)) return false;
   ContestLog log;
   bool added = false;
   if (!ReadContestLog(folder_, log, error) || !RecordUnlogged(log, {}, false, &added, error))
@@ -278,7 +278,7 @@ KeepOutcome ContestSession::KeepDownload(std::span<const std::uint8_t> bytes,
   };
   Failure why;
   FolderLock lock(folder_);
-  if (!lock.Acquire(lockTimeoutMs_, &why)) return unrecorded(why);
+  if (!lock.Acquire(lockTimeoutMs_, &why, clock_)) return unrecorded(why);
   ContestLog log;
   bool added = false;
   if (!ReadContestLog(folder_, log, &why)) return unrecorded(why);

@@ -15,6 +15,7 @@
 
 namespace hypsor {
 
+class Clock;
 struct FilterTables;
 
 // Every flight file of a folder (not its subfolders; temporary files skipped), read into records
@@ -60,8 +61,10 @@ class ContestSession {
   const QString& Folder() const { return folder_; }
   const QString& Name() const { return name_; }
   int FlightCount() const { return flightCount_; }
-  // How long a keep or rebuild waits for another station's lock.
+  // How long a keep or rebuild waits for another station's lock, and on which clock (none: in
+  // real time).
   void SetLockTimeout(int ms) { lockTimeoutMs_ = ms; }
+  void SetClock(Clock* clock) { clock_ = clock; }
 
   // Whether a download could be kept now: the folder takes a new file and its lock can be had.
   // Asked before the altimeter is, so a flight is never fetched into a folder that refuses it.
@@ -105,6 +108,7 @@ class ContestSession {
   QString name_;
   int flightCount_ = 0;
   int lockTimeoutMs_ = FolderLockTimeoutMs;
+  Clock* clock_ = nullptr;
   std::unique_ptr<FilterTables> work_;
 };
 

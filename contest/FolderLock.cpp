@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include "contest/ContestNames.h"
+#include "platform/Clock.h"
 
 namespace hypsor {
 
@@ -42,17 +43,19 @@ FolderLock::~FolderLock() {
   Release();
 }
 
-bool FolderLock::Acquire(int timeoutMs, Failure* error) {
+bool FolderLock::Acquire(int timeoutMs, Failure* error, Clock* clock) {
   if (held_) return true;
   // QLockFile's own wait sleeps 100 ms and more between tries; stations keeping a flight each
   // second need shorter turns. Each try takes over a stale lock (its process gone, or too old).
   const QDeadlineTimer deadline(timeoutMs);
+  const std::int64_t clockDeadline = clock ? clock->NowMs() + timeoutMs : 0;
+  auto expired = [&] { return clock ? clock->NowMs() >= clockDeadline : deadline.hasExpired(); };
   for (;;) {
     if (lock_->tryLock(0)) {
       held_ = true;
       return true;
     }
-    if (lock_->error() != QLockFile::LockFailedError || deadline.hasExpired()) break;
+    if (lock_->error() != QLockFile::LockFailedError || expired()) break;
     // A holder killed between creating a lock file and writing its process into it leaves a
     // file nobody can read, and QLockFile would wait out the whole stale time for it. That
     // holds for the lock and for the guard QLockFile takes while it removes a stale lock
@@ -65,7 +68,11 @@ bool FolderLock::Acquire(int timeoutMs, Failure* error) {
       if (!QFileInfo::exists(guard)) break;
       RemoveUnreadableLock(guard);
     }
-    QThread::msleep(2 + QRandomGenerator::global()->bounded(8));
+    const int turn = 2 + QRandomGenerator::global()->bounded(8);
+    if (clock)
+      clock->Pause(turn);
+    else
+      QThread::msleep(turn);
   }
   if (lock_->error() == QLockFile::LockFailedError) {
     Failure locked = Failure::Of(FailureKind::FolderLocked, QDir::toNativeSeparators(path_));

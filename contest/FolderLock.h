@@ -10,6 +10,8 @@ class QLockFile;
 
 namespace hypsor {
 
+class Clock;
+
 // The lock of a contest folder ("contest.lock" in it): every process that changes the folder's
 // log or results.csv holds it meanwhile, so stations sharing a folder take turns. A lock left by
 // a killed process (on this machine, or older than the stale time) is taken over.
@@ -20,9 +22,10 @@ class FolderLock {
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
-  // Tries for up to timeoutMs. False with *error saying why (held by another station, or the
-  // folder takes no lock file).
-  bool Acquire(int timeoutMs, Failure* error);
+  // Tries for up to timeoutMs, on the clock when one is given (tests wait on a virtual one),
+  // else in real time. False with *error saying why (held by another station, or the folder
+  // takes no lock file).
+  bool Acquire(int timeoutMs, Failure* error, Clock* clock = nullptr);
   void Release();
   bool Held() const { return held_; }
 

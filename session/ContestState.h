@@ -30,6 +30,8 @@ class ContestState : public QObject {
   const ContestChoice& Suggestion() const { return suggestion_; }
   const std::optional<Kept>& LastKept() const { return lastKept_; }
   std::vector<FlightRecord> Flights() { return session_.Flights(); }
+  // The clock the session waits on for another station's lock (the program's: real time).
+  void UseClock(Clock* clock) { session_.SetClock(clock); }
 
   // False with *error, and no session.
   bool Start(const ContestChoice& choice, Failure* error);

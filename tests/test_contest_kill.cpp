@@ -61,7 +61,7 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
   }
   const long keepUs = std::max<long>(100, static_cast<long>(timer.nsecsElapsed() / 4000));
 
-  constexpr int kKills = 40;
+  constexpr int kKills = 20;
   for (int kill = 0; kill < kKills; ++kill) {
     const pid_t child = fork();
     ASSERT_GE(child, 0);
