@@ -9,6 +9,7 @@
 #include "text/SessionMessages.h"
 #include "device/Sessions.h"
 #include "tests/support/ScriptedDevice.h"
+#include "tests/support/TestFlights.h"
 
 namespace hypsor {
 namespace {
@@ -102,6 +103,33 @@ TEST(ScriptedSettingsRead, ShortSilentEndlessAndVanishingDevices) {
     ASSERT_TRUE(d.channel.OpenPort(QStringLiteral("ttyUSB0")));
     EXPECT_EQ(ReadDeviceSettings(d.channel).outcome, SettingsReadOutcome::CommunicationError);
     EXPECT_EQ(d.channel.Fault(), ChannelFault::DeviceGone);
+    EXPECT_FALSE(d.channel.IsOpen());
+  }
+}
+
+TEST(ScriptedSettingsExchanges, RepliesThatNeverEndAreGivenUpWithThePortClosed) {
+  // A reply that keeps coming is given up after a bound with the port closed, in the upload and
+  // the zeroing as in the read.
+  auto endless = [] {
+    ScriptedReply r;
+    for (int t = 0; t < 10000; t += 100) r.Then(t, QByteArray(4, '\x55'));
+    return r;
+  };
+  {
+    ScriptedDevice d;
+    d.line.QueueReply(endless());
+    ASSERT_TRUE(d.channel.OpenPort(QStringLiteral("ttyUSB0")));
+    EXPECT_EQ(UploadDeviceSettings(d.channel, Values("1", "2", "3")).outcome,
+              UploadOutcome::CommunicationError);
+    EXPECT_EQ(d.channel.Fault(), ChannelFault::Endless);
+    EXPECT_FALSE(d.channel.IsOpen());
+    EXPECT_LE(d.clock.NowMs(), SettleLimitMs + SettleStepMs);
+  }
+  {
+    ScriptedDevice d;
+    d.line.QueueReply(endless());
+    EXPECT_EQ(RunZeroing(d.channel, QStringLiteral("ttyUSB0")).outcome,
+              ZeroingOutcome::CommunicationError);
     EXPECT_FALSE(d.channel.IsOpen());
   }
 }
@@ -202,11 +230,17 @@ TEST(ScriptedSettingsUpload, WhatWasReadIsWrittenBackByteForByteAndCarriedIntoLa
   EXPECT_EQ(UploadRawSettings(d.channel, RawSettingsOf(read.settings)).outcome,
             UploadOutcome::Accepted);
   EXPECT_EQ(RunZeroing(d.channel, QStringLiteral("ttyUSB0")).outcome, ZeroingOutcome::Ok);
+  d.altimeter.flight = test::Samples(10);
+  EXPECT_EQ(RunDownload(d.channel, QStringLiteral("ttyUSB0")).outcome, DownloadOutcome::Ok);
+  // Every later frame carries what the last one left in bytes 2-7: the download's too.
   const QList<QByteArray> frames = d.Frames();
-  ASSERT_EQ(frames.size(), 5);
-  EXPECT_EQ(frames[2], Bytes({'e', '5', 9, 45, 0, 0x2C, 0x01, 0xF5}));
-  EXPECT_EQ(frames[3], Bytes({'e', 'C', 1, 45, 0, 0x2C, 0x01, 0xF5}));
-  EXPECT_EQ(frames[4], Bytes({'e', '2', '2', '3', 0, 0x2C, 0x01, 0xF5}));
+  const QList<QByteArray> expected = {
+      Bytes({'e', '5', 9, 45, 0, 0x2C, 0x01, 0xF5}),     Bytes({'e', 'C', 1, 45, 0, 0x2C, 0x01, 0xF5}),
+      Bytes({'e', '2', '2', '3', 0, 0x2C, 0x01, 0xF5}),  Bytes({'e', '4', '2', '3', 0, 0x2C, 0x01, 0xF5}),
+      Bytes({'e', 'D', '2', '3', 0, 0x2C, 0x01, 0xF5}),  Bytes({'e', '1', '2', '3', 0, 0x2C, 0x01, 0xF5})};
+  ASSERT_EQ(frames.size(), 2 + expected.size());
+  for (int i = 0; i < expected.size(); ++i)
+    EXPECT_EQ(frames[2 + i].toHex(' '), expected[i].toHex(' ')) << "frame " << 2 + i;
 
   // An upload stopped at a bad value sends nothing, but the values checked before it stay in
   // the frame for later commands.

@@ -91,32 +91,5 @@ TEST(DeviceZeroing, AcknowledgedOverARealLine) {
   }
 }
 
-TEST(DeviceFrames, UploadBytesAreCarriedIntoTheNextZeroingAndFlightRequest) {
-  START_SIM(sim, "--no-pacing");
-  DeviceChannel channel;
-  ASSERT_TRUE(channel.OpenPort(sim.PortName()));
-  ASSERT_EQ(ReadDeviceSettings(channel).outcome, SettingsReadOutcome::Ok);
-  SettingsUpload u;
-  u.calibration = QStringLiteral("20");
-  u.trigger = QStringLiteral("50");
-  u.competitor = QStringLiteral("7");
-  u.samplingIndex = 4;
-  u.zeroingIndex = 1;
-  ASSERT_EQ(UploadDeviceSettings(channel, u).outcome, UploadOutcome::Accepted);
-  ASSERT_EQ(RunZeroing(channel, sim.PortName()).outcome, ZeroingOutcome::Ok);
-  ASSERT_EQ(RunDownload(channel, sim.PortName()).outcome, DownloadOutcome::Ok);
-
-  const QList<QByteArray> frames = sim.ReceivedFrames();
-  const QList<QByteArray> expected = {
-      Frame({0x65, 0x34, 0, 0, 0, 0, 0, 0}),        Frame({0x65, 0x42, 0, 0, 0, 0, 0, 0}),
-      Frame({0x65, 0x35, 7, 20, 0, 50, 0, 4}),      Frame({0x65, 0x43, 1, 20, 0, 50, 0, 4}),
-      Frame({0x65, 0x32, 0x32, 0x33, 0, 50, 0, 4}), Frame({0x65, 0x34, 0x32, 0x33, 0, 50, 0, 4}),
-      Frame({0x65, 0x44, 0x32, 0x33, 0, 50, 0, 4}), Frame({0x65, 0x31, 0x32, 0x33, 0, 50, 0, 4}),
-  };
-  ASSERT_EQ(frames.size(), expected.size());
-  for (int i = 0; i < frames.size(); ++i)
-    EXPECT_EQ(frames[i].toHex(' '), expected[i].toHex(' ')) << "frame " << i;
-}
-
 }  // namespace
 }  // namespace hypsor
