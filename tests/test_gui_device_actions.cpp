@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window's exchanges with the simulated altimeter on a pseudo-terminal: zeroing,
-// downloading, and what the window keeps when a download fails.
+// The main window's exchanges with a scripted altimeter on virtual time: zeroing, downloading,
+// reading the settings, and what the window keeps when a download fails (test_gui_device_port
+// runs them over a real port).
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -16,9 +17,9 @@
 #include "device/DeviceChannel.h"
 #include "files/FlightFile.h"
 #include "flight/Decode.h"
-#include "tests/support/MainWindowFixture.h"
+#include "tests/support/ScriptedWindowFixture.h"
 #include "tests/support/SeriesValues.h"
-#include "tests/support/SimProcess.h"
+#include "tests/support/TestFlights.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "ui/DeviceSettingsWindow.h"
@@ -27,54 +28,37 @@
 using namespace hypsor;
 using hypsor::test::Child;
 using hypsor::test::ExamplePath;
-using hypsor::test::MainWindowFixture;
-using hypsor::test::SimProcess;
+using hypsor::test::ScriptedWindowFixture;
 
 using hypsor::test::ReadFile;
 using hypsor::test::Ys;
 
-namespace {
-
-struct Attached : MainWindowFixture {
-  explicit Attached(const SimProcess& sim) {
-    Create();
-    EXPECT_TRUE(SetPortName(Workspace().Settings(), sim.PortName()));
-    Window().show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window()));
-  }
-};
-
-}  // namespace
-
 TEST(DeviceActions, ReadShowsTheFlightAndSaveWritesWhatCame) {
-  SimProcess sim({"--calibration", "10250"});
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  Attached f(sim);
+  ScriptedWindowFixture f;
   MainWindow& w = f.Window();
   QLineEdit* banner = f.Control<QLineEdit>("downloadBanner");
   QProgressBar* progress = f.Control<QProgressBar>("downloadProgress");
   ASSERT_TRUE(banner && progress);
+  const QByteArray sent = test::SampleFlightAsSent(10250);
+  f.altimeter.flight = sent;
+  f.altimeter.calibration = 10250;
 
-  // While the download runs the banner and the progress bar are up, and the window answers.
-  bool bannerSeen = false, progressSeen = false;
-  QTimer probe;
-  QObject::connect(&probe, &QTimer::timeout, [&] {
-    bannerSeen |= banner->isVisible() && banner->text() == "   Odczyt - czekaj";
-    progressSeen |= progress->isVisible();
-  });
-  probe.start(50);
-  f.Click("readButton");
-  probe.stop();
-  EXPECT_TRUE(bannerSeen);
-  EXPECT_TRUE(progressSeen);
+  // While the download runs (held in a poll, the flight trickling in) the banner and the
+  // progress bar are up, and the window answers.
+  f.altimeter.chunkMs = 20;
+  f.clock.StopAt(4 * SettleStepMs + DownloadPollMs + 100);
+  QTest::mouseClick(f.Control<QPushButton>("readButton"), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.clock.Reached(); }, 20000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return banner->isVisible() && banner->text() == "   Odczyt - czekaj"; }, 5000));
+  EXPECT_TRUE(progress->isVisible());
+  f.clock.Go();
+  f.WaitForExchange();
   EXPECT_FALSE(banner->isVisible());
+  EXPECT_FALSE(progress->isVisible());
   ASSERT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes[0].text.toStdString();
 
-  // The same curve and fields as opening the sim's file with the calibration written in.
-  QByteArray sent = ReadFile(ExamplePath("sample-flight.hyp"));
-  sent[0] = 0;
-  sent[8] = char(10250 & 0xff);
-  sent[9] = char(10250 >> 8);
+  // The same curve and fields as opening the flight that was sent.
   const QString expectedPath = f.dir.filePath("expected.hyp");
   {
     QFile out(expectedPath);
@@ -101,9 +85,7 @@ TEST(DeviceActions, ReadShowsTheFlightAndSaveWritesWhatCame) {
 }
 
 TEST(DeviceActions, ZeroAsksFirstAndReportsTheAnswer) {
-  SimProcess sim;
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  Attached f(sim);
+  ScriptedWindowFixture f;
   f.Trigger("englishAction");
 
   f.boxes.answers << BoxResult::Cancel;
@@ -111,32 +93,30 @@ TEST(DeviceActions, ZeroAsksFirstAndReportsTheAnswer) {
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, "Reset. Sure?");
   EXPECT_EQ(f.boxes.boxes[0].caption, "Reset");
-  EXPECT_TRUE(sim.ReceivedFrames().isEmpty()) << "Cancel sends nothing";
+  EXPECT_TRUE(test::ReceivedFrames(f.scripted).isEmpty()) << "Cancel sends nothing";
 
   f.Click("zeroButton");
   ASSERT_EQ(f.boxes.boxes.size(), 3);
   EXPECT_EQ(f.boxes.boxes[2].text, "Reset - OK");
   EXPECT_EQ(f.boxes.boxes[2].caption, "Reset");
-  ASSERT_EQ(sim.ReceivedFrames().size(), 1);
-  EXPECT_EQ(sim.ReceivedFrames()[0], QByteArray("e223\0\0\0\0", 8));
+  EXPECT_EQ(test::ReceivedFrames(f.scripted), QList<QByteArray>({QByteArray("e223\0\0\0\0", 8)}));
+  EXPECT_FALSE(f.Window().Channel().IsOpen());
 }
 
 TEST(DeviceActions, AFailedDownloadKeepsThePreviousFlightForSaveAndRedraw) {
-  QByteArray good;
   {
-    SimProcess sim({"--no-pacing"});
-    ASSERT_TRUE(sim.Started());
-    Attached f(sim);
+    ScriptedWindowFixture f;
     MainWindow& w = f.Window();
+    f.altimeter.flight = test::SampleFlightAsSent(10000);
     f.Click("readButton");
     ASSERT_TRUE(f.boxes.boxes.isEmpty());
     const std::vector<float> before = Ys(w.Chart().CurvePoints(Curve::Altitude));
     const std::int32_t count = f.Workspace().DownloadByteCount();
+    ASSERT_EQ(count, f.altimeter.flight.size());
 
-    // The altimeter is pulled out in the middle of the next flight.
-    SimProcess gone({"--fault", "hangup"});
-    ASSERT_TRUE(gone.Started());
-    ASSERT_TRUE(SetPortName(f.Workspace().Settings(), gone.PortName()));
+    // The altimeter is pulled out in the middle of the next flight, after about half of it.
+    const int chunks = (f.altimeter.flight.size() + f.altimeter.chunk - 1) / f.altimeter.chunk;
+    f.altimeter.hangUpInFlightMs = 5 + chunks / 2 * f.altimeter.chunkMs;
     f.Click("readButton");
     ASSERT_EQ(f.boxes.boxes.size(), 1);
     EXPECT_EQ(f.boxes.boxes[0].text, "Błąd komunikacji");
@@ -157,9 +137,8 @@ TEST(DeviceActions, AFailedDownloadKeepsThePreviousFlightForSaveAndRedraw) {
 }
 
 TEST(DeviceActions, ASilentAltimeterEndsInACommunicationErrorAndThePortClosed) {
-  SimProcess sim({"--fault", "silent"});
-  ASSERT_TRUE(sim.Started());
-  Attached f(sim);
+  ScriptedWindowFixture f;
+  f.altimeter.silent = true;
   MainWindow& w = f.Window();
   f.Click("readButton");
   ASSERT_EQ(f.boxes.boxes.size(), 1);
@@ -170,15 +149,15 @@ TEST(DeviceActions, ASilentAltimeterEndsInACommunicationErrorAndThePortClosed) {
 
   // A port that does not exist: the open-failure box with the port's name.
   ASSERT_TRUE(SetPortName(f.Workspace().Settings(), "pts/999"));
+  f.scripted.RefuseOpen(PortOpenError::NotFound, QStringLiteral("No such file or directory"));
   f.Click("readButton");
   ASSERT_EQ(f.boxes.boxes.size(), 2);
   EXPECT_EQ(f.boxes.boxes[1].text.section('\n', 0, 0), "Błąd komunikacji z portem: pts/999");
 }
 
 TEST(DeviceActions, DeviceSettingsReadTheAltimeterBeforeShowingTheirWindow) {
-  SimProcess sim({"--no-pacing", "--competitor", "42", "--trigger", "120"});
-  ASSERT_TRUE(sim.Started());
-  Attached f(sim);
+  ScriptedWindowFixture f;
+  f.altimeter.Report(42, 1234, 25, 120, 3);
   MainWindow& w = f.Window();
   f.Trigger("englishAction");
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The windows' side of the device link's explanations: the port list, typing checks on values
-// read from the altimeter, one box for a refused upload, the reason a port did not open, the
-// warning for a flight without end marker and the saved communication log.
+// read from the altimeter, the reason a port did not open, the warning for a flight without end
+// marker and the saved communication log. The altimeter is a scripted one on virtual time; the
+// reason a port did not open is the system's, from the serial port.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -14,11 +15,8 @@
 
 #include "device/DeviceChannel.h"
 #include "files/SettingsFile.h"
-#include "tests/support/DeviceWindowExchange.h"
-#include "tests/support/FakeMessageBox.h"
-#include "tests/support/MainWindowFixture.h"
+#include "tests/support/DeviceWindowFixture.h"
 #include "tests/support/ScriptedWindowFixture.h"
-#include "tests/support/SimProcess.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "ui/DeviceSettingsWindow.h"
@@ -27,52 +25,28 @@ namespace hypsor {
 namespace {
 
 using test::Child;
-using test::FakeMessageBox;
-using test::SimProcess;
 
-#define START_SIM(sim, ...)                 \
-  SimProcess sim(QStringList{__VA_ARGS__}); \
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString()
-
-// The device window as the program builds it, with its own controller and settings.
-struct DeviceWindow {
-  explicit DeviceWindow(const QString& port, int language = 1) : languageIndex(language) {
-    settings = DefaultSettings();
-    SetPortName(settings, port);
-    settings.PortIndex = -1;
-    window = std::make_unique<DeviceSettingsWindow>(device, settings, languageIndex, boxes,
-                                                    [] { return true; });
-  }
-  QComboBox* Ports() { return Child<QComboBox>(window.get(), "portCombo"); }
+// The device window and the names its port list offers.
+struct DeviceWindow : test::DeviceWindowFixture {
+  using DeviceWindowFixture::DeviceWindowFixture;
   QStringList PortNames() {
     QStringList names;
     for (int i = 0; i < Ports()->count(); ++i) names << Ports()->itemData(i).toString();
     return names;
   }
-  QStringList BoxTexts() const {
-    QStringList t;
-    for (const auto& b : boxes.boxes) t << b.text;
-    return t;
-  }
-
-  DeviceController device;
-  SettingsRecord settings;
-  int languageIndex;
-  FakeMessageBox boxes;
-  std::unique_ptr<DeviceSettingsWindow> window;
 };
 
 TEST(DeviceWindowPorts, ListIsReadAtEveryOpeningWithThePseudoTerminalFirst) {
-  START_SIM(first, "--no-pacing");
+  const QString first = QStringLiteral("pts/71"), second = QStringLiteral("pts/72");
   DeviceWindow w(QStringLiteral("COM5"));
   // Built before the port was chosen: the list has the COM ports and what is present.
   EXPECT_TRUE(w.PortNames().contains("COM5"));
-  EXPECT_FALSE(w.PortNames().contains(first.PortName()));
+  EXPECT_FALSE(w.PortNames().contains(first));
 
-  SetPortName(w.settings, first.PortName());
-  ASSERT_TRUE(test::ReadBeforeShowing(*w.window)) << w.BoxTexts().join('|').toStdString();
+  SetPortName(w.settings, first);
+  ASSERT_TRUE(w.Read()) << w.BoxTexts().join('|').toStdString();
   QStringList names = w.PortNames();
-  const qsizetype present = names.indexOf(first.PortName());
+  const qsizetype present = names.indexOf(first);
   ASSERT_GE(present, 0);
   const qsizetype firstCom = names.indexOf(QRegularExpression(QStringLiteral("^COM\\d+$")));
   EXPECT_LT(present, firstCom);
@@ -85,23 +59,22 @@ TEST(DeviceWindowPorts, ListIsReadAtEveryOpeningWithThePseudoTerminalFirst) {
   EXPECT_EQ(names.removeDuplicates(), 0);
   w.window->reject();
 
-  // Another device appears: the next opening lists it.
-  START_SIM(second, "--no-pacing");
-  SetPortName(w.settings, second.PortName());
-  ASSERT_TRUE(test::ReadBeforeShowing(*w.window));
-  EXPECT_TRUE(w.PortNames().contains(second.PortName()));
-  EXPECT_EQ(w.Ports()->currentData().toString(), second.PortName());
+  // Another device is chosen elsewhere: the next opening lists it.
+  SetPortName(w.settings, second);
+  ASSERT_TRUE(w.Read());
+  EXPECT_TRUE(w.PortNames().contains(second));
+  EXPECT_EQ(w.Ports()->currentData().toString(), second);
   w.window->reject();
 }
 
 TEST(DeviceWindowChecks, ValuesReadFromTheAltimeterAreCheckedLikeTypedOnes) {
   {
-    START_SIM(sim, "--no-pacing", "--temp-calibration", "100", "--trigger", "300");
-    DeviceWindow w(sim.PortName());
+    DeviceWindow w(QStringLiteral("ttyQQ1"));
+    w.altimeter.Report(7, 1234, 100, 300, 3);
     // The boxes run their own loops, in which the read's end arrives: it is still reported once,
     // as a success, after them.
     w.boxes.modalMs = 100;
-    EXPECT_TRUE(test::ReadBeforeShowing(*w.window));
+    EXPECT_TRUE(w.Read());
     // One box per field over its limit, as the field is filled.
     EXPECT_EQ(w.BoxTexts(), QStringList({"Too large value", "Too large value"}));
     EXPECT_EQ(Child<QLineEdit>(w.window.get(), "calibrationField")->text(), "100");
@@ -109,38 +82,25 @@ TEST(DeviceWindowChecks, ValuesReadFromTheAltimeterAreCheckedLikeTypedOnes) {
   }
   {
     // 60 is within the typing limit of the calibration (the upload refuses it later).
-    START_SIM(sim, "--no-pacing", "--temp-calibration", "60", "--trigger", "200");
-    DeviceWindow w(sim.PortName(), 0);
-    EXPECT_TRUE(test::ReadBeforeShowing(*w.window));
+    DeviceWindow w(QStringLiteral("ttyQQ1"), 0);
+    w.altimeter.Report(7, 1234, 60, 200, 3);
+    EXPECT_TRUE(w.Read());
     EXPECT_TRUE(w.BoxTexts().isEmpty()) << w.BoxTexts().join('|').toStdString();
     w.window->reject();
   }
   {
-    START_SIM(sim, "--no-pacing", "--competitor", "255", "--trigger", "201");
-    DeviceWindow w(sim.PortName(), 0);
-    EXPECT_TRUE(test::ReadBeforeShowing(*w.window));
+    DeviceWindow w(QStringLiteral("ttyQQ1"), 0);
+    w.altimeter.Report(255, 1234, 25, 201, 3);
+    EXPECT_TRUE(w.Read());
     EXPECT_EQ(w.BoxTexts(), QStringList({"Za duza wartosc"}));
     w.window->reject();
   }
 }
 
-TEST(DeviceWindowChecks, ARefusedUploadIsOneBox) {
-  START_SIM(sim, "--no-pacing", "--fault", "refuse-writes");
-  DeviceWindow w(sim.PortName());
-  ASSERT_TRUE(test::ReadBeforeShowing(*w.window));
-  w.window->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
-  QTest::mouseClick(Child<QPushButton>(w.window.get(), "sendButton"), Qt::LeftButton);
-  test::WaitForExchangeEnd(*w.window, w.device);
-  EXPECT_EQ(w.BoxTexts(), QStringList({"Setup failed"}));
-  EXPECT_EQ(sim.ReceivedFrames().size(), 4);
-  EXPECT_FALSE(w.device.Channel().IsOpen());
-}
-
 TEST(DeviceWindowChecks, APortThatDoesNotOpenSaysWhy) {
   for (int language : {1, 0}) {
-    DeviceWindow w(QStringLiteral("ttyQQ9"), language);
-    EXPECT_FALSE(test::ReadBeforeShowing(*w.window));
+    DeviceWindow w(QStringLiteral("ttyQQ9"), language, DeviceWindow::On::SerialPort);
+    EXPECT_FALSE(w.Read());
     ASSERT_EQ(w.boxes.boxes.size(), 2);
     const QStringList paragraphs = w.boxes.boxes[0].text.split("\n\n");
     ASSERT_EQ(paragraphs.size(), 2);
@@ -154,26 +114,14 @@ TEST(DeviceWindowChecks, APortThatDoesNotOpenSaysWhy) {
                                               : QStringLiteral("Błąd komunikacji"));
   }
   // A typed name that would leave /dev is refused with its own box and not stored.
-  DeviceWindow w(QStringLiteral("COM5"));
-  w.window->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window.get()));
-  QLineEdit* edit = w.Ports()->lineEdit();
-  edit->setText(QStringLiteral("../tmp"));
-  QTest::keyClick(edit, Qt::Key_Return);
+  DeviceWindow w(QStringLiteral("COM5"), 1, DeviceWindow::On::SerialPort);
+  w.Show();
+  w.ChoosePort(QStringLiteral("../tmp"));
   ASSERT_EQ(w.boxes.boxes.size(), 1);
   EXPECT_TRUE(w.boxes.boxes[0].text.startsWith("A port name is the name of a device in /dev"));
   EXPECT_EQ(PortNameText(w.settings), QStringLiteral("COM5"));
   w.window->reject();
 }
-
-struct Attached : test::MainWindowFixture {
-  explicit Attached(const SimProcess& sim) {
-    Create();
-    EXPECT_TRUE(SetPortName(Workspace().Settings(), sim.PortName()));
-    Window().show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window()));
-  }
-};
 
 // On the scripted altimeter: all thirty polls for the missing marker pass on virtual time.
 TEST(MainWindowDownload, AFlightWithoutEndMarkerIsTakenWithAWarningLine) {
@@ -231,8 +179,8 @@ TEST(MainWindowDownload, DataAfterTheEndMarkerIsSaidAsSuchAndTheFlightIsWhole) {
 }
 
 TEST(MainWindowDownload, AWholeFlightShowsNoWarningAndAnEmptyLogIsSaidSo) {
-  START_SIM(sim, "--no-pacing");
-  Attached f(sim);
+  test::ScriptedWindowFixture f;
+  f.altimeter.flight = test::ReadFile(test::ExamplePath(QStringLiteral("sample-flight.hyp")));
   f.Trigger("polishAction");
   f.Trigger("saveCommunicationLogAction");
   ASSERT_EQ(f.boxes.boxes.size(), 1);
@@ -240,6 +188,7 @@ TEST(MainWindowDownload, AWholeFlightShowsNoWarningAndAnEmptyLogIsSaidSo) {
   EXPECT_EQ(f.dialogs.saveAsked, 0);
   f.Click("readButton");
   EXPECT_EQ(f.boxes.boxes.size(), 1);
+  EXPECT_EQ(f.Workspace().Chart()[Curve::Altitude].size(), 885u);
   auto* warning = f.Window().findChild<QLabel*>(QStringLiteral("downloadWarning"));
   EXPECT_TRUE(warning == nullptr || !warning->isVisible());
 }

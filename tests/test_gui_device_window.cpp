@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The device settings window driven through its real widgets against the simulated altimeter;
-// message boxes go to the recording double.
+// The device settings window driven through its real widgets against a scripted altimeter on
+// virtual time (test_gui_device_port reads and uploads over a real port); message boxes go to
+// the recording double.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -10,27 +11,20 @@
 #include <QTest>
 
 #include "device/DeviceChannel.h"
-#include "session/DeviceController.h"
-#include "text/SessionMessages.h"
 #include "files/SettingsFile.h"
-#include "tests/support/DeviceWindowExchange.h"
-#include "tests/support/FakeMessageBox.h"
-#include "tests/support/MainWindowFixture.h"
-#include "tests/support/SimProcess.h"
+#include "session/DeviceController.h"
+#include "tests/support/DeviceWindowFixture.h"
+#include "text/SessionMessages.h"
 #include "ui/DeviceSettingsWindow.h"
 
 namespace hypsor {
 namespace {
 
+using test::Bytes;
 using test::Child;
-using test::FakeMessageBox;
-using test::SimProcess;
 
-QByteArray Frame(std::initializer_list<int> bytes) {
-  QByteArray out;
-  for (int b : bytes) out.append(static_cast<char>(b));
-  return out;
-}
+// A port name that is no device here: the scripted altimeter answers on it.
+const QString kAltimeterPort = QStringLiteral("ttyQQ1");
 
 // The window's controls, found by their object names.
 struct Controls {
@@ -67,38 +61,12 @@ struct Controls {
   QPushButton* sendButton;
 };
 
-// One window as the program builds it, with its own controller, settings and language.
-struct Fixture {
-  explicit Fixture(const QString& port, int language = 1)
-      : settings(PortSettings(port)),
-        languageIndex(language),
-        window(std::make_unique<DeviceSettingsWindow>(device, settings, languageIndex, boxes,
-                                                      [this] {
-                                                        ++saves;
-                                                        return true;
-                                                      })),
-        c(window.get()) {}
-  static SettingsRecord PortSettings(const QString& port) {
-    SettingsRecord s = DefaultSettings();
-    SetPortName(s, port);
-    s.PortIndex = -1;
-    return s;
-  }
-  void Show() {
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  }
+// The window on a scripted altimeter, with its controls at hand.
+struct Fixture : test::DeviceWindowFixture {
+  explicit Fixture(const QString& port) : DeviceWindowFixture(port), c(window.get()) {}
   void Retype(QLineEdit* field, const QString& text) {
     field->clear();
     QTest::keyClicks(field, text);
-  }
-  bool Read() { return test::ReadBeforeShowing(*window); }
-  void WaitIdle() { test::WaitForExchangeEnd(*window, device); }
-  void ChoosePort(const QString& name) {
-    QLineEdit* edit = c.portCombo->lineEdit();
-    edit->setText(name);
-    QTest::keyClick(edit, Qt::Key_Return);
   }
   void ChoosePortAndWait(const QString& name) {
     ChoosePort(name);
@@ -108,30 +76,18 @@ struct Fixture {
     QTest::mouseClick(c.sendButton, Qt::LeftButton);
     WaitIdle();
   }
-  bool PortOpen() { return device.Channel().IsOpen(); }
-  QStringList BoxTexts() const {
-    QStringList t;
-    for (const auto& b : boxes.boxes) t << b.text;
-    return t;
-  }
+  // Every following opening fails as for a port without a device; a name the altimeter is on
+  // opens again.
+  void NoDevice() { line.RefuseOpen(PortOpenError::NotFound, QStringLiteral("No such file")); }
+  void DeviceOn() { line.RefuseOpen(PortOpenError::None); }
 
-  DeviceController device;
-  SettingsRecord settings;
-  int languageIndex;
-  FakeMessageBox boxes;
-  int saves = 0;
-  std::unique_ptr<DeviceSettingsWindow> window;
   Controls c;
 };
 
-#define START_SIM(sim, ...)                 \
-  SimProcess sim(QStringList{__VA_ARGS__}); \
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString()
-
 TEST(DeviceWindow, OpensWithTheDevicesSettingsAndItsLayout) {
-  START_SIM(sim, "--no-pacing", "--competitor", "12", "--serial", "4321", "--temp-calibration",
-            "30", "--trigger", "150", "--sampling", "19", "--manual-zero", "1");
-  Fixture f(sim.PortName());
+  Fixture f(kAltimeterPort);
+  f.altimeter.Report(12, 4321, 30, 150, 19);
+  f.altimeter.manualZero = 1;
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
   ASSERT_TRUE(f.Read());
@@ -144,7 +100,7 @@ TEST(DeviceWindow, OpensWithTheDevicesSettingsAndItsLayout) {
   EXPECT_EQ(c.triggerField->text(), QStringLiteral("150"));
   EXPECT_EQ(c.samplingCombo->currentText(), QStringLiteral("10 pom/sek"));
   EXPECT_EQ(c.manualZeroCombo->currentText(), QStringLiteral("Yes"));
-  EXPECT_EQ(c.portCombo->currentText(), sim.PortName());
+  EXPECT_EQ(c.portCombo->currentText(), kAltimeterPort);
   // The port stays open while the window is shown.
   EXPECT_TRUE(f.PortOpen());
 
@@ -194,6 +150,7 @@ TEST(DeviceWindow, OpensWithTheDevicesSettingsAndItsLayout) {
 
 TEST(DeviceWindow, WithoutADeviceTheFieldsAreBlankAndTwoBoxesSaySo) {
   Fixture f(QStringLiteral("ttyQQ9"));
+  f.NoDevice();
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
   c.serialField->setText(QStringLiteral("777"));
@@ -228,13 +185,12 @@ TEST(DeviceWindow, WithoutADeviceTheFieldsAreBlankAndTwoBoxesSaySo) {
 }
 
 TEST(DeviceWindow, TypingChecksAndTheUploadLimits) {
-  START_SIM(sim, "--no-pacing");
-  Fixture f(sim.PortName());
+  Fixture f(kAltimeterPort);
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
   ASSERT_TRUE(f.Read());
   f.Show();
-  const int readFrames = static_cast<int>(sim.ReceivedFrames().size());
+  const qsizetype readFrames = f.Frames().size();
 
   // "2" and "25" pass, "250" is above 200.
   f.Retype(c.triggerField, QStringLiteral("250"));
@@ -256,7 +212,7 @@ TEST(DeviceWindow, TypingChecksAndTheUploadLimits) {
   f.Send();
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Too large value"));
-  EXPECT_EQ(sim.ReceivedFrames().size(), readFrames);
+  EXPECT_EQ(f.Frames().size(), readFrames);
   EXPECT_TRUE(w.isVisible());
   EXPECT_TRUE(f.PortOpen());
 
@@ -270,8 +226,7 @@ TEST(DeviceWindow, TypingChecksAndTheUploadLimits) {
 }
 
 TEST(DeviceWindow, SaveUploadsClosesAndTheFramesCarryTheValues) {
-  START_SIM(sim, "--no-pacing");
-  Fixture f(sim.PortName());
+  Fixture f(kAltimeterPort);
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
   ASSERT_TRUE(f.Read());
@@ -290,43 +245,44 @@ TEST(DeviceWindow, SaveUploadsClosesAndTheFramesCarryTheValues) {
   EXPECT_TRUE(w.ExchangeRunning());
   QTest::mouseClick(c.sendButton, Qt::LeftButton);
   f.ChoosePort(QStringLiteral("COM3"));
-  c.portCombo->setEditText(sim.PortName());
+  c.portCombo->setEditText(kAltimeterPort);
   f.WaitIdle();
   EXPECT_EQ(f.saves, 0);
-  EXPECT_EQ(PortNameText(f.settings), sim.PortName());
+  EXPECT_EQ(PortNameText(f.settings), kAltimeterPort);
   ASSERT_EQ(f.boxes.boxes.size(), 1) << f.BoxTexts().join('|').toStdString();
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Setup OK"));
   EXPECT_EQ(f.boxes.boxes[0].caption, QStringLiteral("Setup"));
   EXPECT_FALSE(w.isVisible());
   EXPECT_FALSE(f.PortOpen());
   EXPECT_EQ(w.result(), QDialog::Accepted);
-  const QList<QByteArray> frames = sim.ReceivedFrames();
+  const QList<QByteArray> frames = f.Frames();
   ASSERT_EQ(frames.size(), 4);
-  EXPECT_EQ(frames[2], Frame({0x65, 0x35, 7, 20, 0, 50, 0, 4}));
-  EXPECT_EQ(frames[3], Frame({0x65, 0x43, 1, 20, 0, 50, 0, 4}));
+  EXPECT_EQ(frames[2], Bytes({0x65, 0x35, 7, 20, 0, 50, 0, 4}));
+  EXPECT_EQ(frames[3], Bytes({0x65, 0x43, 1, 20, 0, 50, 0, 4}));
 }
 
 TEST(DeviceWindow, RefusedUploadReportsAndClosesAllTheSame) {
-  START_SIM(sim, "--no-pacing", "--fault", "refuse-writes");
-  Fixture f(sim.PortName());
+  Fixture f(kAltimeterPort);
+  f.altimeter.refuseWrites = true;
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
   ASSERT_TRUE(f.Read());
   f.Show();
   f.Retype(c.calibrationField, QStringLiteral("10"));
   f.Send();
-  // Both writes were refused: one box says so.
-  ASSERT_EQ(f.boxes.boxes.size(), 1);
-  EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Setup failed"));
+  // Both writes were sent and refused: one box says so.
+  EXPECT_EQ(f.BoxTexts(), QStringList({"Setup failed"}));
+  EXPECT_EQ(f.Frames().size(), 4);
   EXPECT_FALSE(w.isVisible());
   EXPECT_FALSE(f.PortOpen());
 }
 
 TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
-  START_SIM(sim, "--no-pacing", "--competitor", "33");
   Fixture f(QStringLiteral("ttyQQ9"));
+  f.altimeter.report[0] = 33;
   DeviceSettingsWindow& w = *f.window;
   const Controls& c = f.c;
+  f.NoDevice();
   f.Read();
   f.Show();
   f.boxes.boxes.clear();
@@ -357,34 +313,37 @@ TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {
   EXPECT_EQ(f.settings.PortIndex, 12);
   EXPECT_EQ(f.saves, 2);
 
-  // The simulator's pseudo-terminal: opened and read, fields filled, no box.
+  // The altimeter's port: opened and read, fields filled, no box.
   f.boxes.boxes.clear();
-  f.ChoosePortAndWait(sim.PortName());
+  f.DeviceOn();
+  f.ChoosePortAndWait(kAltimeterPort);
   EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.BoxTexts().join('|').toStdString();
-  EXPECT_EQ(PortNameText(f.settings), sim.PortName());
+  EXPECT_EQ(PortNameText(f.settings), kAltimeterPort);
   EXPECT_EQ(f.settings.PortIndex, -1);
   EXPECT_EQ(f.saves, 3);
   EXPECT_TRUE(f.PortOpen());
   EXPECT_EQ(c.competitorField->text(), QStringLiteral("33"));
 
   // Closing the window while a port change reads the device: it closes when the read is done.
+  f.NoDevice();
   f.ChoosePortAndWait(QStringLiteral("ttyQQ8"));
   f.boxes.boxes.clear();
   c.competitorField->clear();
-  f.ChoosePort(sim.PortName());
+  f.DeviceOn();
+  f.ChoosePort(kAltimeterPort);
   ASSERT_TRUE(w.ExchangeRunning());
   w.close();
   EXPECT_TRUE(w.isVisible()) << "the close waits for the read";
   f.WaitIdle();
   EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.BoxTexts().join('|').toStdString();
   EXPECT_EQ(c.competitorField->text(), QStringLiteral("33"));
-  QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 5000));
   EXPECT_FALSE(f.PortOpen());
 }
 
 TEST(DeviceWindow, AFailedPortChangeLeavesNothingToSendToAnotherAltimeter) {
-  START_SIM(sim, "--no-pacing", "--competitor", "33");
-  Fixture f(sim.PortName());
+  Fixture f(kAltimeterPort);
+  f.altimeter.report[0] = 33;
   const Controls& c = f.c;
   ASSERT_TRUE(f.Read());
   f.Show();
@@ -392,27 +351,27 @@ TEST(DeviceWindow, AFailedPortChangeLeavesNothingToSendToAnotherAltimeter) {
   ASSERT_FALSE(c.serialField->text().isEmpty());
 
   // The new port does not open: the first altimeter's values go, and Send refuses.
+  f.NoDevice();
   f.ChoosePortAndWait(QStringLiteral("ttyQQ8"));
   for (QLineEdit* field : {c.competitorField, c.serialField, c.triggerField, c.calibrationField})
     EXPECT_TRUE(field->text().isEmpty()) << field->objectName().toStdString();
   f.boxes.boxes.clear();
-  const qsizetype frames = sim.ReceivedFrames().size();
+  const qsizetype frames = f.Frames().size();
   QTest::mouseClick(c.sendButton, Qt::LeftButton);
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, FieldEmptyMessage().Text(1));
-  EXPECT_EQ(sim.ReceivedFrames().size(), frames);
+  EXPECT_EQ(f.Frames().size(), frames);
   EXPECT_TRUE(f.window->isVisible());
   f.window->reject();
 }
 
 TEST(DeviceWindow, DeviceGoneWhileTheWindowIsOpen) {
-  auto sim = std::make_unique<SimProcess>(QStringList{"--no-pacing"});
-  ASSERT_TRUE(sim->Started());
-  Fixture f(sim->PortName());
+  Fixture f(kAltimeterPort);
   DeviceSettingsWindow& w = *f.window;
   ASSERT_TRUE(f.Read());
   f.Show();
-  sim->Kill();
+  // The cable is pulled as the upload's first frame goes out.
+  f.line.QueueReply(ScriptedReply().HangUp(0));
   f.Send();
   ASSERT_EQ(f.boxes.boxes.size(), 1);
   EXPECT_EQ(f.boxes.boxes[0].text, QStringLiteral("Communication Error"));

@@ -4,6 +4,9 @@
 
 #include <QByteArray>
 
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestPaths.h"
+
 namespace hypsor::test {
 
 // A flight file: a header (competitor 7, serial 0x1234, calibration 10000, the given sampling
@@ -28,6 +31,16 @@ inline QByteArray Samples(int n, bool endMarker = true) {
   for (int k = 0; k < n; ++k) f.append(char((1000 + k) & 0xFF)).append(char((1000 + k) >> 8));
   if (endMarker) f.append("\xFF\xFF", 2);
   return f;
+}
+
+// The example flight as the simulated altimeter sends it: first byte cleared, the given
+// calibration word in the header.
+inline QByteArray SampleFlightAsSent(int calibration) {
+  QByteArray flight = ReadFile(ExamplePath(QStringLiteral("sample-flight.hyp")));
+  flight[0] = 0;
+  flight[8] = char(calibration & 0xff);
+  flight[9] = char(calibration >> 8);
+  return flight;
 }
 
 }  // namespace hypsor::test
