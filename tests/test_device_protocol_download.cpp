@@ -121,6 +121,21 @@ TEST(ScriptedDownload, AFlightLargerThanTheBufferIsCutThereAndFlagged) {
   EXPECT_FALSE(d.channel.IsOpen());
 }
 
+TEST(ScriptedDownload, NoiseAfterTheEndMarkerIsCountedAndTheFlightIsWhole) {
+  ScriptedDevice d;
+  const QByteArray flight = Samples(300, true);
+  d.altimeter.flight = flight + test::Noise(300);
+  const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+  ASSERT_EQ(r.outcome, DownloadOutcome::Ok);
+  EXPECT_TRUE(r.endMarkerSeen);
+  EXPECT_EQ(r.bytesAfterEndMarker, 300);
+  EXPECT_EQ(r.DownloadByteCount, flight.size() + 300);
+  ASSERT_TRUE(r.flight);
+  for (int i = 10; i < flight.size(); ++i)
+    ASSERT_EQ(r.flight->bytes[i], static_cast<std::uint8_t>(flight[i])) << "byte " << i;
+  EXPECT_FALSE(d.channel.IsOpen());
+}
+
 TEST(ScriptedDownload, ReadsTakeAtMostNineThousandBytesAndAppend) {
   QByteArray flight(12000, '\0');
   for (int i = 0; i < flight.size(); ++i) flight[i] = static_cast<char>(i % 251);
