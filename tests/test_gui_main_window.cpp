@@ -9,6 +9,7 @@
 #include <QDockWidget>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -224,6 +225,10 @@ TEST(MainWindow, StoredEnglishWithoutAccelerationStartsThatWay) {
 }
 
 TEST(MainWindow, HelpOpensTheGuideInTheLanguageInUseOrSaysItIsMissing) {
+  // The guide is looked for beside the test program, which two runs of the suite at once share:
+  // they take turns.
+  QLockFile turn(QCoreApplication::applicationDirPath() + "/guide-test.lock");
+  ASSERT_TRUE(turn.lock());
   MainWindowFixture f;
   f.Create();
   MainWindow& w = f.Window();
