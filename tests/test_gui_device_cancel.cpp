@@ -103,11 +103,20 @@ TEST(DeviceCancel, AWholeScriptedDownloadReplacesTheFlightAndEscCancelsOnlyDurin
   EXPECT_EQ(test::Ys(w.Chart().CurvePoints(Curve::Altitude)).size(), 300u);
   EXPECT_FALSE(f.Control<QPushButton>("cancelExchangeButton")->isVisible());
 
-  // Esc cancels a running download the way the button does.
+  // Esc cancels a running download the way the button does. The key goes where the keyboard
+  // sends it, to the widget with the focus: the read button had it, and it is disabled now.
   f.clock.StopAt(f.clock.NowMs() + 2 * SettleStepMs + 50);
-  QTest::mouseClick(f.Control<QPushButton>("readButton"), Qt::LeftButton);
+  w.activateWindow();
+  auto* read = f.Control<QPushButton>("readButton");
+  read->setFocus();
+  QTest::mouseClick(read, Qt::LeftButton);
   ASSERT_TRUE(QTest::qWaitFor([&] { return f.clock.Reached(); }, 20000));
-  QTest::keyClick(&w, Qt::Key_Escape);
+  QWidget* focus = QApplication::focusWidget();
+  auto* cancel = f.Control<QPushButton>("cancelExchangeButton");
+  EXPECT_EQ(focus, cancel);
+  // Its caption was set in the language in use, which must not take its key away.
+  EXPECT_EQ(cancel->shortcut(), QKeySequence(Qt::Key_Escape));
+  QTest::keyClick(focus ? focus : &w, Qt::Key_Escape);
   f.clock.Go();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !w.ExchangeRunning(); }, 20000));
   EXPECT_TRUE(f.boxes.boxes.isEmpty());

@@ -96,6 +96,8 @@ void MainWindow::ApplyLanguage() {
   zeroButton_->setText(T(Txt::ZeroButton));
   readButton_->setText(T(Txt::ReadButton));
   cancelExchangeButton_->setText(T(Txt::CancelExchange));
+  // A button's new text replaces its shortcut with the text's mnemonic: Esc goes back on.
+  cancelExchangeButton_->setShortcut(Qt::Key_Escape);
   cancelExchangeButton_->setToolTip(T(Txt::CancelExchangeTip));
   filePanel_->setTitle(T(Txt::FileGroup));
   saveButton_->setText(T(Txt::SaveButton));

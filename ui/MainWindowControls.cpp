@@ -112,7 +112,6 @@ void MainWindow::BuildControls() {
   downloadProgress_->hide();
   cancelExchangeButton_ = new QPushButton(client_);
   cancelExchangeButton_->setGeometry(336, 192, 177, 28);
-  cancelExchangeButton_->setShortcut(Qt::Key_Escape);
   cancelExchangeButton_->hide();
   BuildPanels();
   SetTabOrder();

@@ -103,6 +103,9 @@ void MainWindow::SetExchangeRunning(bool running, bool cancellable) {
       cancelExchangeButton_->setEnabled(true);
       cancelExchangeButton_->show();
       cancelExchangeButton_->raise();
+      // The keyboard goes to Cancel: the control that had it is disabled now, and Esc must
+      // reach the button's shortcut whatever else would take the key.
+      cancelExchangeButton_->setFocus(Qt::OtherFocusReason);
     }
     return;
   }
