@@ -20,6 +20,7 @@ namespace {
 // this long is gone (a killed process on another machine sharing the folder).
 constexpr int kStaleMs = 30000;
 constexpr qint64 kUnreadableStaleMs = 2000;
+constexpr int kMaxGuardDepth = 40;
 
 void RemoveUnreadableLock(const QString& path) {
   QLockFile file(path);
@@ -61,9 +62,11 @@ bool FolderLock::Acquire(int timeoutMs, Failure* error, Clock* clock) {
     // holds for the lock and for the guard QLockFile takes while it removes a stale lock
     // ("contest.lock.rmlock"): a process killed there blocks every takeover. Writing takes
     // microseconds, so an unreadable file a few seconds old has no holder.
+    // Stations killed one after another while taking over leave a guard of a guard of ...: the
+    // whole chain is looked at (a file name holds a few dozen levels at most).
     RemoveUnreadableLock(path_);
     QString guard = path_;
-    for (int depth = 0; depth < 3; ++depth) {
+    for (int depth = 0; depth < kMaxGuardDepth; ++depth) {
       guard += QLatin1String(".rmlock");
       if (!QFileInfo::exists(guard)) break;
       RemoveUnreadableLock(guard);

@@ -1,21 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A contest folder survives a kill at any moment: a child process keeps downloads as fast as it
-// can and is killed at random points; every flight file is whole, results.csv is always a
-// readable table of whole flight files, and the log a chain of records of whole files.
+// A contest folder survives a kill at any moment: a child process keeps a download and is killed
+// just before one of the system calls that change the folder, each in turn, so every state a
+// kill can leave is met; every flight file is whole, results.csv is always a readable table of
+// whole flight files, and the log a chain of records of whole files.
 #include <gtest/gtest.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QElapsedTimer>
-#include <QRandomGenerator>
 #include <QSysInfo>
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <functional>
 
+#include <fcntl.h>
+#include <sys/ptrace.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include "contest/ContestNames.h"
@@ -40,18 +42,106 @@ std::span<const std::uint8_t> Span(const QByteArray& b) {
   return {reinterpret_cast<const std::uint8_t*>(b.constData()), static_cast<std::size_t>(b.size())};
 }
 
+// A system call that changes what is on disk. Between two of them the folder stays as it is, so
+// a kill just before each one leaves every state a kill at any moment could.
+bool ChangesFiles(const __ptrace_syscall_info& call) {
+  const auto nr = static_cast<long>(call.entry.nr);
+  const auto* args = call.entry.args;
+  auto writes = [](unsigned long long flags) {
+    return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0;
+  };
+  switch (nr) {
+    case SYS_openat: return writes(args[2]);
+#ifdef SYS_open
+    case SYS_open: return writes(args[1]);
+    case SYS_creat:
+    case SYS_rename:
+    case SYS_link:
+    case SYS_unlink:
+    case SYS_mkdir:
+    case SYS_symlink:
+    case SYS_rmdir:
+#endif
+    case SYS_write:
+    case SYS_writev:
+    case SYS_pwrite64:
+    case SYS_pwritev:
+    case SYS_renameat:
+    case SYS_renameat2:
+    case SYS_linkat:
+    case SYS_unlinkat:
+    case SYS_mkdirat:
+    case SYS_symlinkat:
+    case SYS_truncate:
+    case SYS_ftruncate:
+    case SYS_fallocate:
+    case SYS_copy_file_range:
+    case SYS_sendfile:
+      return true;
+    default:
+      return false;
+  }
+}
+
+struct TracedRun {
+  bool killed = false;
+  int changes = 0;  // calls changing files that ran (all of them when not killed)
+  int exitCode = -1;
+};
+
+// Runs `work` in a child process under ptrace and kills it just before its `killAt`-th call that
+// changes files (never when killAt is 0).
+TracedRun RunKilledBeforeChange(int killAt, const std::function<void()>& work) {
+  TracedRun run;
+  const pid_t child = fork();
+  if (child < 0) return run;
+  if (child == 0) {
+    if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(90);
+    raise(SIGSTOP);
+    work();
+    _exit(0);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) return run;
+  ptrace(PTRACE_SETOPTIONS, child, nullptr,
+         reinterpret_cast<void*>(PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL));
+  int signal = 0;
+  for (;;) {
+    ptrace(PTRACE_SYSCALL, child, nullptr, reinterpret_cast<void*>(static_cast<long>(signal)));
+    signal = 0;
+    if (waitpid(child, &status, 0) != child) return run;
+    if (WIFEXITED(status)) {
+      run.exitCode = WEXITSTATUS(status);
+      return run;
+    }
+    if (WIFSIGNALED(status)) return run;
+    if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
+      signal = WSTOPSIG(status) == SIGSTOP ? 0 : WSTOPSIG(status);
+      continue;
+    }
+    __ptrace_syscall_info call{};
+    if (ptrace(PTRACE_GET_SYSCALL_INFO, child, reinterpret_cast<void*>(sizeof call), &call) <= 0 ||
+        call.op != PTRACE_SYSCALL_INFO_ENTRY || !ChangesFiles(call))
+      continue;
+    if (++run.changes == killAt) {
+      ::kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      run.killed = true;
+      --run.changes;
+      return run;
+    }
+  }
+}
+
 TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
   QTemporaryDir dir;
   const QString folder = dir.path();
   const QByteArray a = ReadFile(test::ExamplePath("sample-flight.hyp"));
-  const QByteArray b = ReadFile(test::ExamplePath("flight-50hz-9000.hyp"));
+  const QByteArray b = ReadFile(test::ExamplePath("flight-1hz.hyp"));
   ASSERT_FALSE(a.isEmpty());
   ASSERT_FALSE(b.isEmpty());
   const QDateTime when(QDate(2026, 5, 17), QTime(9, 0, 0));
 
-  // How long one keep takes here, so the kills spread over whole keeps.
-  QElapsedTimer timer;
-  timer.start();
   {
     ContestSession session;
     Failure error;
@@ -60,25 +150,38 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
       ASSERT_EQ(session.KeepDownload(Span(k % 2 ? a : b), when, nullptr, &error),
                 KeepOutcome::Kept);
   }
-  const long keepUs = std::max<long>(100, static_cast<long>(timer.nsecsElapsed() / 4000));
 
-  constexpr int kKills = 20;
-  for (int kill = 0; kill < kKills; ++kill) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+  // A station resuming the session and keeping one download, killed before its first, second,
+  // ... change to the folder, each kill leaving the folder to the next station.
+  const auto keepOne = [&](const QByteArray& flight) {
+    return [&folder, &flight, &when] {
       ContestSession session;
       Failure error;
       if (!session.Start(folder, QString(), &error)) _exit(3);
-      for (unsigned k = 0;; ++k) session.KeepDownload(Span(k % 2 ? a : b), when, nullptr, &error);
+      if (session.KeepDownload(Span(flight), when, nullptr, &error) != KeepOutcome::Kept) _exit(4);
+    };
+  };
+  const TracedRun whole = RunKilledBeforeChange(0, keepOne(a));
+  ASSERT_NE(whole.exitCode, 90) << "ptrace is not allowed here";
+  ASSERT_EQ(whole.exitCode, 0) << "the traced keep failed";
+  ASSERT_GT(whole.changes, 4) << "no changes to the folder seen: is ptrace allowed?";
+  const int rounds = test::StressRounds(1);
+  int kills = 0;
+  for (int kill = 0; kill < rounds * (whole.changes + 1); ++kill) {
+    const int at = 1 + kill % (whole.changes + 1);
+    const TracedRun run = RunKilledBeforeChange(at, keepOne(kill % 2 ? a : b));
+    // Past the last change the keep ends by itself, as it must.
+    ASSERT_TRUE(run.killed || run.exitCode == 0) << "kill " << kill << ": " << run.exitCode;
+    kills += run.killed;
+    // An empty lock, killed before its holder wrote it, is taken over once it is seconds old
+    // (ALockLeftAtAnyStepOfTakingItIsTakenOver); those seconds pass here at once.
+    for (const QString& name : QDir(folder).entryList({QString(ContestLockFileName) + "*"},
+                                                       QDir::Files | QDir::Hidden)) {
+      QFile lock(QDir(folder).filePath(name));
+      ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+      ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-10),
+                                   QFileDevice::FileModificationTime));
     }
-    const long us = QRandomGenerator::global()->bounded(static_cast<int>(3 * keepUs)) + kill % 7;
-    const timespec t{us / 1000000, (us % 1000000) * 1000};
-    nanosleep(&t, nullptr);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself: " << WEXITSTATUS(status);
 
     // Every flight file is one of the two downloads, whole; the table reads and names only
     // flight files that exist, with their own digests.
@@ -160,11 +263,12 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
     }
   }
   RecordProperty("flights_kept", static_cast<int>(files.size()));
+  RecordProperty("kills", kills);
 }
 
 // What a station killed at each step of taking the lock leaves behind: the lock with its dead
-// process, an empty lock (killed before writing it), and an empty takeover guard (killed while
-// removing someone else's stale lock). Each is taken over well within the keep's wait; an empty
+// process, an empty lock (killed before writing it), an empty takeover guard (killed while
+// removing someone else's stale lock), and guards of guards when that happened again and again. Each is taken over well within the keep's wait; an empty
 // lock just created belongs to a station writing it and is not.
 TEST(ContestKilled, ALockLeftAtAnyStepOfTakingItIsTakenOver) {
   const pid_t dead = fork();
@@ -186,14 +290,18 @@ TEST(ContestKilled, ALockLeftAtAnyStepOfTakingItIsTakenOver) {
   struct Case {
     const char* what;
     QByteArray lock;
-    bool guard;
+    int guards;  // guards of guards, the last one empty
   };
-  for (const Case& c : {Case{"dead holder", deadHolder, false}, Case{"empty lock", {}, false},
-                        Case{"empty guard", deadHolder, true}}) {
+  for (const Case& c : {Case{"dead holder", deadHolder, 0}, Case{"empty lock", {}, 0},
+                        Case{"empty guard", deadHolder, 1},
+                        Case{"guards of dead stations, the last empty", deadHolder, 6}}) {
     QTemporaryDir dir;
-    const QString lockPath = QDir(dir.path()).filePath(ContestLockFileName);
+    QString lockPath = QDir(dir.path()).filePath(ContestLockFileName);
     put(lockPath, c.lock, true);
-    if (c.guard) put(lockPath + ".rmlock", {}, true);
+    for (int depth = 1; depth <= c.guards; ++depth) {
+      lockPath += ".rmlock";
+      put(lockPath, depth < c.guards ? deadHolder : QByteArray(), true);
+    }
     FolderLock lock(dir.path());
     // The turns it waits are counted on a virtual clock: taken over within a few, whatever the
     // machine's load.

@@ -18,4 +18,11 @@ inline QString SimulatorPath() {
 inline QString CliPath() {
   return qEnvironmentVariable("HYPSOR_CLI");
 }
+// How many rounds a stress test runs: HYPSOR_STRESS_ROUNDS when set to a positive number, else
+// the test's own default, kept small so that the suite stays quick.
+inline int StressRounds(int byDefault) {
+  bool ok = false;
+  const int rounds = qEnvironmentVariableIntValue("HYPSOR_STRESS_ROUNDS", &ok);
+  return ok && rounds > 0 ? rounds : byDefault;
+}
 }  // namespace hypsor::test
