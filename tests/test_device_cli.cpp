@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli download, reset and settings: exit statuses, printed texts, the flight file written
-// and the frames the device received. Each exchange runs once as the tool itself over a real
-// pseudo-terminal against the simulated altimeter; the other cases run the commands in-process
-// against a scripted altimeter on virtual time.
+// and the frames the device received, byte for byte. The download runs as the tool itself over a
+// real pseudo-terminal against the simulated altimeter, once whole and once cancelled by Ctrl+C;
+// the other cases run the commands in-process against a scripted altimeter on virtual time (the
+// window's suite test_gui_device_port keeps each exchange over a real port).
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -93,6 +94,9 @@ TEST(CliDownload, WritesTheFlightFileAndReportsFailuresWithoutTouchingIt) {
   EXPECT_TRUE(r.out.contains(QStringLiteral("calibration: 10321\n"))) << r.out.toStdString();
   const QByteArray before = ReadFile(out);
   ExpectSampleWithCalibration10321(before);
+  EXPECT_EQ(cli.Frames(), (QList<QByteArray>{Bytes({'e', '4', 0, 0, 0, 0, 0, 0}),
+                                             Bytes({'e', 'D', 0, 0, 0, 0, 0, 0}),
+                                             Bytes({'e', '1', 0, 0, 0, 0, 0, 0})}));
 
   cli.altimeter.silent = true;
   const test::CliRun silent = cli.Run({"download", "--port", "ttyS0", "--out", out, "--force"});
@@ -182,17 +186,6 @@ TEST(CliDownload, DataAfterTheEndMarkerIsAWholeFlightWithAWarning) {
   EXPECT_EQ(cli.Frames().size(), frames);
 }
 
-TEST(CliReset, ZeroesOverARealPort) {
-  ASSERT_FALSE(test::CliPath().isEmpty());
-  SimProcess sim({"--no-pacing"});
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  const test::CliRun r = test::RunCli({"reset", "--port", sim.PortName(), "--yes"});
-  EXPECT_EQ(r.status, 0) << r.err.toStdString();
-  EXPECT_EQ(r.out, QStringLiteral("Reset - OK\n"));
-  ASSERT_EQ(sim.ReceivedFrames().size(), 1);
-  EXPECT_EQ(sim.ReceivedFrames()[0], Bytes({0x65, 0x32, 0x32, 0x33, 0, 0, 0, 0}));
-}
-
 TEST(CliReset, NeedsConfirmationAndReportsTheAnswer) {
   {
     ScriptedCli cli;
@@ -216,27 +209,6 @@ TEST(CliReset, NeedsConfirmationAndReportsTheAnswer) {
   }
 }
 
-TEST(CliSettings, ShowsAndWritesOverARealPort) {
-  ASSERT_FALSE(test::CliPath().isEmpty());
-  SimProcess sim({"--no-pacing", "--competitor", "12", "--serial", "4321", "--temp-calibration",
-                  "30", "--trigger", "150", "--sampling", "2", "--manual-zero", "1"});
-  ASSERT_TRUE(sim.Started()) << sim.Error().toStdString();
-  const test::CliRun shown = test::RunCli({"settings", "--port", sim.PortName()});
-  EXPECT_EQ(shown.status, 0) << shown.err.toStdString();
-  EXPECT_EQ(shown.out, QStringLiteral("competitor: 12\nserial: 4321\ncalibration: 30\n"
-                                      "trigger: 150\nsampling: 2\nmanual_zero: 1\n"));
-  const int readFrames = static_cast<int>(sim.ReceivedFrames().size());
-  const test::CliRun set =
-      test::RunCli({"settings", "--port", sim.PortName(), "--set", "calibration=50", "--set",
-                    "trigger=200", "--set", "competitor=255", "--set", "sampling=4"});
-  EXPECT_EQ(set.status, 0) << set.err.toStdString();
-  EXPECT_EQ(set.out, QStringLiteral("Setup OK\n"));
-  const QList<QByteArray> frames = sim.ReceivedFrames().mid(readFrames);
-  ASSERT_EQ(frames.size(), 4);
-  EXPECT_EQ(frames[2], Bytes({0x65, 0x35, 255, 50, 0, 200, 0, 4}));
-  EXPECT_EQ(frames[3], Bytes({0x65, 0x43, 1, 50, 0, 200, 0, 4}));
-}
-
 TEST(CliSettings, PrintsAndUploadsWithTheWindowsLimits) {
   ScriptedCli cli;
   cli.altimeter.Report(12, 4321, 30, 150, 2);
@@ -245,6 +217,9 @@ TEST(CliSettings, PrintsAndUploadsWithTheWindowsLimits) {
   EXPECT_EQ(shown.status, 0) << shown.err.toStdString();
   EXPECT_EQ(shown.out, QStringLiteral("competitor: 12\nserial: 4321\ncalibration: 30\n"
                                       "trigger: 150\nsampling: 2\nmanual_zero: 1\n"));
+  const QList<QByteArray> reads = {Bytes({0x65, 0x34, 0, 0, 0, 0, 0, 0}),
+                                   Bytes({0x65, 0x42, 0, 0, 0, 0, 0, 0})};
+  EXPECT_EQ(cli.Frames(), reads);
 
   const test::CliRun tooLarge = cli.Run({"settings", "--port", "ttyS0", "--set", "calibration=51"});
   EXPECT_EQ(tooLarge.status, 1);
@@ -267,6 +242,7 @@ TEST(CliSettings, PrintsAndUploadsWithTheWindowsLimits) {
   EXPECT_EQ(set.out, QStringLiteral("Setup OK\n"));
   const QList<QByteArray> frames = cli.Frames().mid(readFrames);
   ASSERT_EQ(frames.size(), 4);
+  EXPECT_EQ(frames.mid(0, 2), reads);
   EXPECT_EQ(frames[2], Bytes({0x65, 0x35, 255, 50, 0, 200, 0, 4}));
   EXPECT_EQ(frames[3], Bytes({0x65, 0x43, 1, 50, 0, 200, 0, 4}));
 

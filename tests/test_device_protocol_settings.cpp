@@ -55,6 +55,8 @@ TEST(ScriptedSettingsRead, WholeAndByteByByteRepliesDecodeTheSame) {
     EXPECT_EQ(r.settings.samplingCode, 3u);
     EXPECT_EQ(r.settings.manualZeroing, 1);
     EXPECT_EQ(d.channel.ManualZeroingMode(), 1);
+    EXPECT_FALSE(MessageFor(r).show);
+    // The window keeps the port open after reading.
     EXPECT_TRUE(d.channel.IsOpen());
     EXPECT_EQ(d.Frames(), (QList<QByteArray>{Bytes({'e', '4', 0, 0, 0, 0, 0, 0}),
                                              Bytes({'e', 'B', 0, 0, 0, 0, 0, 0})}));
@@ -101,6 +103,17 @@ TEST(ScriptedSettingsRead, ShortSilentEndlessAndVanishingDevices) {
     ScriptedDevice d;
     d.line.QueueReply(ScriptedReply().HangUp(100));
     ASSERT_TRUE(d.channel.OpenPort(QStringLiteral("ttyUSB0")));
+    EXPECT_EQ(ReadDeviceSettings(d.channel).outcome, SettingsReadOutcome::CommunicationError);
+    EXPECT_EQ(d.channel.Fault(), ChannelFault::DeviceGone);
+    EXPECT_FALSE(d.channel.IsOpen());
+  }
+  {
+    // Gone between two reads: the port kept open after the first is closed by the second.
+    ScriptedDevice d;
+    ASSERT_TRUE(d.channel.OpenPort(QStringLiteral("ttyUSB0")));
+    ASSERT_EQ(ReadDeviceSettings(d.channel).outcome, SettingsReadOutcome::Ok);
+    ASSERT_TRUE(d.channel.IsOpen());
+    d.line.QueueReply(ScriptedReply().HangUp(0));
     EXPECT_EQ(ReadDeviceSettings(d.channel).outcome, SettingsReadOutcome::CommunicationError);
     EXPECT_EQ(d.channel.Fault(), ChannelFault::DeviceGone);
     EXPECT_FALSE(d.channel.IsOpen());
@@ -176,6 +189,12 @@ TEST(ScriptedSettingsUpload, LimitsAreCheckedUnsignedAndNothingIsSentBeyondThem)
   }
 }
 
+TEST(ScriptedSettingsUpload, LimitsCompareUnsigned) {
+  EXPECT_TRUE(AboveLimit(-1, 255));
+  EXPECT_FALSE(AboveLimit(255, 255));
+  EXPECT_TRUE(AboveLimit(256, 255));
+}
+
 TEST(ScriptedSettingsUpload, RefusalsSilenceAndHangUpsAreTold) {
   {
     ScriptedDevice d;
@@ -183,10 +202,17 @@ TEST(ScriptedSettingsUpload, RefusalsSilenceAndHangUpsAreTold) {
     ASSERT_TRUE(d.channel.OpenPort(QStringLiteral("ttyUSB0")));
     const UploadResult r = UploadDeviceSettings(d.channel, Values("10", "100", "12"));
     EXPECT_EQ(r.outcome, UploadOutcome::Refused);
+    // The settings write was refused, and the zeroing-mode write still went out.
     EXPECT_TRUE(r.settingsWriteRefused);
     EXPECT_EQ(d.Frames().size(), 2);
     EXPECT_FALSE(d.channel.IsOpen());
     EXPECT_EQ(MessageFor(r).Text(1), QStringLiteral("Setup failed"));
+    EXPECT_EQ(MessageFor(r).Caption(1), QStringLiteral("Setup"));
+    EXPECT_EQ(MessageFor(r).Text(0), QStringLiteral("Błąd zapisu"));
+    // Without an open port nothing happens.
+    EXPECT_EQ(UploadDeviceSettings(d.channel, Values("10", "100", "12")).outcome,
+              UploadOutcome::PortClosed);
+    EXPECT_EQ(d.Frames().size(), 2);
   }
   {
     // Only the settings write refused: an acknowledged zeroing-mode write does not undo it.
