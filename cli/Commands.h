@@ -20,10 +20,10 @@ class ContestSession;
 class SerialLine;
 }
 
-// The subcommands of hypsor-cli. main.cpp only dispatches: it looks the first argument up in its
-// command table and calls the function with the remaining arguments. Add a subcommand by
-// declaring its function here, defining it in the *Commands.cpp of its group and adding one row
-// to the table in main.cpp.
+// The subcommands of hypsor-cli. RunCommandLine (CommandLine.cpp) only dispatches: it looks the
+// first argument up in its command table and calls the function with the remaining arguments.
+// Add a subcommand by declaring its function here, defining it in the *Commands.cpp of its group
+// and adding one row to the table in CommandLine.cpp.
 namespace hypsor::cli {
 
 enum ExitCode : int {
@@ -42,6 +42,10 @@ enum ExitCode : int {
 // Every subcommand: args are the arguments after the subcommand's name; results go to out,
 // the one-line error (if any) to err.
 using CommandFunction = int (*)(const QStringList& args, QTextStream& out, QTextStream& err);
+
+// CommandLine.cpp: the whole command line after the program's name (COMMAND and its arguments,
+// or the tool's own options): dispatches through the command table and returns the exit status.
+int RunCommandLine(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // FileCommands.cpp
 int RunInfo(const QStringList& args, QTextStream& out, QTextStream& err);  // info FILE

@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+#include <QBuffer>
+#include <QStringList>
+#include <QTextStream>
+
+#include "cli/Commands.h"
+#include "tests/support/CliProcess.h"
+
+namespace hypsor::test {
+
+// `hypsor-cli ARGUMENTS...` run in this process through the tool's own dispatch: the same exit
+// status and texts as the program for every command that draws nothing (plot and report need the
+// drawing module the program loads).
+inline CliRun RunCliInProcess(const QStringList& args) {
+  QBuffer outBuffer, errBuffer;
+  outBuffer.open(QIODevice::WriteOnly);
+  errBuffer.open(QIODevice::WriteOnly);
+  CliRun r;
+  {
+    QTextStream out(&outBuffer);
+    QTextStream err(&errBuffer);
+    r.status = cli::RunCommandLine(args, out, err);
+  }
+  r.out = QString::fromUtf8(outBuffer.data());
+  r.err = QString::fromUtf8(errBuffer.data());
+  return r;
+}
+
+}  // namespace hypsor::test
