@@ -161,24 +161,31 @@ TEST(ContestRecord, VerifyFindsAnySingleByteChangedAddedOrRemoved) {
   for (const char* name : {"contest.log", "results.csv"}) {
     const QByteArray original = ReadFile(kept.Path(QString::fromLatin1(name)));
     ASSERT_FALSE(original.isEmpty());
-    // Positions spread over the file (its first record, its middle, its last record and line
-    // break), each in three ways.
-    QList<qsizetype> positions;
-    for (int k = 0; k < 10; ++k) positions << original.size() * k / 10 + k;
-    positions << original.size() - 70 << original.size() - 2 << original.size() - 1;
-    for (qsizetype at : positions) {
-      for (int kind = 0; kind < 3; ++kind) {
-        QByteArray changed = original;
-        if (kind == 0) changed[at] = static_cast<char>(changed[at] ^ 0x01);
-        if (kind == 1) changed.remove(at, 1);
-        if (kind == 2) changed.insert(at, 'x');
-        QTemporaryDir copy;
-        const QString folder = kept.Copy(copy);
-        ASSERT_TRUE(WriteFile(QDir(folder).filePath(QString::fromLatin1(name)), changed));
-        EXPECT_NE(RecordWorst(Check(folder)), FlightLevel::Valid)
-            << name << " byte " << at << " kind " << kind;
-      }
+    // Every line's first, middle and last byte and its line break changed; at the file's ends
+    // (its first byte, its last line's end and break) a byte also taken out and one put in.
+    // Inside a line a byte taken out or put in changes the same line as a changed one does.
+    QList<std::pair<qsizetype, int>> cases;  // position, kind: 0 changed, 1 removed, 2 added
+    for (qsizetype start = 0; start < original.size();) {
+      qsizetype end = original.indexOf('\n', start);
+      if (end < 0) end = original.size();
+      for (qsizetype at : {start, (start + end) / 2, end - 1, end})
+        if (at < original.size() && !cases.contains(std::pair(at, 0))) cases.append({at, 0});
+      start = end + 1;
     }
+    for (qsizetype at : {qsizetype(0), original.size() - 2, original.size() - 1})
+      for (int kind : {1, 2}) cases.append({at, kind});
+    for (const auto& [at, kind] : cases) {
+      QByteArray changed = original;
+      if (kind == 0) changed[at] = static_cast<char>(changed[at] ^ 0x01);
+      if (kind == 1) changed.remove(at, 1);
+      if (kind == 2) changed.insert(at, 'x');
+      QTemporaryDir copy;
+      const QString folder = kept.Copy(copy);
+      ASSERT_TRUE(WriteFile(QDir(folder).filePath(QString::fromLatin1(name)), changed));
+      EXPECT_NE(RecordWorst(Check(folder)), FlightLevel::Valid)
+          << name << " byte " << at << " kind " << kind;
+    }
+    RecordProperty(name, static_cast<int>(cases.size()));
   }
   // A flight file: its first, a middle (an altitude sample) and its last byte.
   const QByteArray flight = ReadFile(kept.Path(kept.files[1]));
