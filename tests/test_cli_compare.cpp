@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// hypsor-cli compare, run as the real program, against simulations made here from a flight's own
-// export, shifted and scaled by known amounts.
+// hypsor-cli compare, run through the tool's own dispatch in this process, against simulations
+// made here from a flight's own export, shifted and scaled by known amounts.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -10,12 +10,13 @@
 #include <QTemporaryDir>
 
 #include "support/TestPaths.h"
+#include "tests/support/CliInProcess.h"
 #include "tests/support/CliProcess.h"
 
 namespace {
 
 using hypsor::test::CliRun;
-using hypsor::test::RunCli;
+using hypsor::test::RunCliHere;
 
 QString Example(const char* name) {
   return hypsor::test::ExamplePath(QString::fromLatin1(name));
@@ -41,7 +42,7 @@ struct Made {
 
 QString MakeSimulation(const QTemporaryDir& dir, const char* name, const QString& flight,
                        const Made& m) {
-  const CliRun exported = RunCli({QStringLiteral("export"), flight});
+  const CliRun exported = RunCliHere({QStringLiteral("export"), flight});
   EXPECT_EQ(exported.status, 0);
   QByteArray csv = m.header;
   const QStringList lines = exported.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -67,7 +68,7 @@ TEST(CliCompare, KnownShiftAndScaleOfTheFlightsOwnExportComeBack) {
   const QString flight = Example("sample-flight.hyp");
   // 7.5 s later and 5 % higher, in the comment layout with a LAUNCH event where the flight's
   // own launch falls (the shifted launch).
-  const QString stats = RunCli({QStringLiteral("stats"), flight}).out;
+  const QString stats = RunCliHere({QStringLiteral("stats"), flight}).out;
   const double launch = Values(stats)["launch_s"];
   const QByteArray launchEvent =
       "# Event LAUNCH occurred at t=" + QByteArray::number(launch + 7.5, 'f', 4) + " seconds\n";
@@ -76,7 +77,7 @@ TEST(CliCompare, KnownShiftAndScaleOfTheFlightsOwnExportComeBack) {
                      {"# Simulated here\n# Time (s),Altitude (m),Vertical velocity (m/s)\n" +
                           launchEvent,
                       ',', 7.5, 1.05});
-  const CliRun run = RunCli({QStringLiteral("compare"), flight, sim});
+  const CliRun run = RunCliHere({QStringLiteral("compare"), flight, sim});
   ASSERT_EQ(run.status, 0) << run.err.toStdString();
   const auto v = Values(run.out);
   EXPECT_NEAR(v["shift_s"], 7.5, 0.005);
@@ -100,7 +101,7 @@ TEST(CliCompare, KnownShiftAndScaleOfTheFlightsOwnExportComeBack) {
   f.seek(0);
   f.write(bytes);
   f.close();
-  const CliRun json = RunCli({QStringLiteral("compare"), QStringLiteral("--json"), flight, simFeet});
+  const CliRun json = RunCliHere({QStringLiteral("compare"), QStringLiteral("--json"), flight, simFeet});
   ASSERT_EQ(json.status, 0) << json.err.toStdString();
   const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
   const double tta = o[QStringLiteral("flight_time_to_apogee_s")].toDouble();
@@ -113,15 +114,15 @@ TEST(CliCompare, OtherCsvNeedsItsColumnsAndBadFilesNameTheLine) {
   QTemporaryDir dir;
   const QString flight = Example("sample-flight.hyp");
   const QString sim = MakeSimulation(dir, "plain.csv", flight, {"t,alt,v\n", ',', 0, 1.2});
-  const CliRun ask = RunCli({QStringLiteral("compare"), flight, sim});
+  const CliRun ask = RunCliHere({QStringLiteral("compare"), flight, sim});
   EXPECT_EQ(ask.status, 1);
   EXPECT_TRUE(ask.err.contains(QStringLiteral("t, alt, v"))) << ask.err.toStdString();
-  const CliRun named = RunCli({QStringLiteral("compare"), flight, sim, QStringLiteral("--time-column"),
+  const CliRun named = RunCliHere({QStringLiteral("compare"), flight, sim, QStringLiteral("--time-column"),
                                QStringLiteral("t"), QStringLiteral("--altitude-column"),
                                QStringLiteral("2")});
   ASSERT_EQ(named.status, 0) << named.err.toStdString();
   EXPECT_NEAR(Values(named.out)["apogee_error_percent"], 100.0 * (1 / 1.2 - 1), 0.05);
-  EXPECT_EQ(RunCli({QStringLiteral("compare"), flight, sim, QStringLiteral("--time-column"),
+  EXPECT_EQ(RunCliHere({QStringLiteral("compare"), flight, sim, QStringLiteral("--time-column"),
                     QStringLiteral("when"), QStringLiteral("--altitude-column"), QStringLiteral("2")})
                 .status,
             1);
@@ -130,13 +131,13 @@ TEST(CliCompare, OtherCsvNeedsItsColumnsAndBadFilesNameTheLine) {
   ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
   bad.write("# Time (s),Altitude (m)\n0,0\n1,20\n2,twenty\n");
   bad.close();
-  const CliRun broken = RunCli({QStringLiteral("compare"), flight, bad.fileName()});
+  const CliRun broken = RunCliHere({QStringLiteral("compare"), flight, bad.fileName()});
   EXPECT_EQ(broken.status, 2);
   EXPECT_EQ(broken.out, QString());
   EXPECT_EQ(broken.err, QStringLiteral("bad.csv, line 4: expected a number in column "
                                        "\"Altitude (m)\", found \"twenty\".\n"));
-  EXPECT_EQ(RunCli({QStringLiteral("compare"), flight, dir.filePath(QStringLiteral("none.csv"))})
+  EXPECT_EQ(RunCliHere({QStringLiteral("compare"), flight, dir.filePath(QStringLiteral("none.csv"))})
                 .status,
             2);
-  EXPECT_EQ(RunCli({QStringLiteral("compare"), flight}).status, 1);
+  EXPECT_EQ(RunCliHere({QStringLiteral("compare"), flight}).status, 1);
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// hypsor-cli info and export, run as the real program (HYPSOR_CLI, set by CTest).
+// hypsor-cli info and export, run through the tool's own dispatch in this process.
 //
 // Golden CSVs: tests/data/<example>.csv are reference exports of examples/<example>.hyp. When a
 // change to the decoding or to the sample flights is intended, regenerate them from the source
@@ -19,12 +19,13 @@
 #include <vector>
 
 #include "support/TestPaths.h"
+#include "tests/support/CliInProcess.h"
 #include "tests/support/CliProcess.h"
 
 namespace {
 
 using hypsor::test::CliRun;
-using hypsor::test::RunCli;
+using hypsor::test::RunCliHere;
 
 QString Example(const char* name) {
   return hypsor::test::ExamplePath(QString::fromLatin1(name));
@@ -65,14 +66,14 @@ QStringList Lines(const QString& text) {
 }  // namespace
 
 TEST(CliExport, GoldenSampleFlight) {
-  const CliRun r = RunCli({QStringLiteral("export"), Example("sample-flight.hyp")});
+  const CliRun r = RunCliHere({QStringLiteral("export"), Example("sample-flight.hyp")});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(r.err.isEmpty());
   EXPECT_EQ(r.out, GoldenCsv("sample-flight.csv"));
 }
 
 TEST(CliExport, GoldenPlateaus) {
-  const CliRun r = RunCli({QStringLiteral("export"), Example("flight-25hz-plateaus.hyp")});
+  const CliRun r = RunCliHere({QStringLiteral("export"), Example("flight-25hz-plateaus.hyp")});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_EQ(r.out, GoldenCsv("flight-25hz-plateaus.csv"));
 }
@@ -80,7 +81,7 @@ TEST(CliExport, GoldenPlateaus) {
 TEST(CliExport, WorkedExampleRows) {
   QTemporaryDir dir;
   const QString path = WriteFlight(dir, "w.hyp", {8800, 8900, 8900, 8900, 9000, 9100, 0xFFFF});
-  const CliRun r = RunCli({QStringLiteral("export"), path});
+  const CliRun r = RunCliHere({QStringLiteral("export"), path});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   const QStringList lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 7);
@@ -101,11 +102,11 @@ TEST(CliExport, WorkedExampleRows) {
 TEST(CliExport, TemperatureOption) {
   QTemporaryDir dir;
   const QString path = WriteFlight(dir, "t.hyp", {8800, 8900, 9800, 8700, 0xFFFF});
-  const CliRun warm = RunCli({QStringLiteral("export"), path});
-  const CliRun cold = RunCli(
+  const CliRun warm = RunCliHere({QStringLiteral("export"), path});
+  const CliRun cold = RunCliHere(
       {QStringLiteral("export"), path, QStringLiteral("--temperature"), QStringLiteral("0")});
   const CliRun minus =
-      RunCli({QStringLiteral("export"), path, QStringLiteral("--temperature=-12")});
+      RunCliHere({QStringLiteral("export"), path, QStringLiteral("--temperature=-12")});
   ASSERT_EQ(warm.status, 0);
   ASSERT_EQ(cold.status, 0);
   ASSERT_EQ(minus.status, 0);
@@ -121,7 +122,7 @@ TEST(CliExport, TemperatureOption) {
 }
 
 TEST(CliExport, LargestFlight) {
-  const CliRun r = RunCli({QStringLiteral("export"), Example("flight-50hz-9000.hyp")});
+  const CliRun r = RunCliHere({QStringLiteral("export"), Example("flight-50hz-9000.hyp")});
   ASSERT_EQ(r.status, 0);
   const QStringList lines = Lines(r.out);
   ASSERT_EQ(lines.size(), 1 + 4483);
@@ -131,7 +132,7 @@ TEST(CliExport, LargestFlight) {
 }
 
 TEST(CliInfo, SampleFlight) {
-  const CliRun r = RunCli({QStringLiteral("info"), Example("sample-flight.hyp")});
+  const CliRun r = RunCliHere({QStringLiteral("info"), Example("sample-flight.hyp")});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_EQ(r.out,
             QStringLiteral("competitor: 7\n"
@@ -148,11 +149,11 @@ TEST(CliInfo, SampleFlight) {
 }
 
 TEST(CliInfo, LargestFlightAndSlowFlight) {
-  const CliRun big = RunCli({QStringLiteral("info"), Example("flight-50hz-9000.hyp")});
+  const CliRun big = RunCliHere({QStringLiteral("info"), Example("flight-50hz-9000.hyp")});
   ASSERT_EQ(big.status, 0);
   EXPECT_TRUE(big.out.contains(QStringLiteral("\nsampling: 50 pom/sek\n")));
   EXPECT_TRUE(big.out.contains(QStringLiteral("\nsamples: 4484\nplotted: 4483\n")));
-  const CliRun slow = RunCli({QStringLiteral("info"), Example("flight-1hz.hyp")});
+  const CliRun slow = RunCliHere({QStringLiteral("info"), Example("flight-1hz.hyp")});
   ASSERT_EQ(slow.status, 0);
   EXPECT_TRUE(slow.out.contains(QStringLiteral("\nsampling: 1 pom/sek\n")));
 }
@@ -161,18 +162,18 @@ TEST(CliInfo, EmptyExtremes) {
   QTemporaryDir dir;
   // Never above the start: no maximum, no minimum.
   const CliRun flat =
-      RunCli({QStringLiteral("info"), WriteFlight(dir, "f.hyp", {8800, 8790, 0xFFFF})});
+      RunCliHere({QStringLiteral("info"), WriteFlight(dir, "f.hyp", {8800, 8790, 0xFFFF})});
   ASSERT_EQ(flat.status, 0);
   EXPECT_TRUE(flat.out.contains(QStringLiteral("\nplotted: 2\nmax: \nmin: \nsha256: ")))
       << flat.out.toStdString();
   // Up to about 7.9 m only: a maximum, but no minimum.
   const CliRun low =
-      RunCli({QStringLiteral("info"), WriteFlight(dir, "l.hyp", {8800, 8840, 8800, 0xFFFF})});
+      RunCliHere({QStringLiteral("info"), WriteFlight(dir, "l.hyp", {8800, 8840, 8800, 0xFFFF})});
   ASSERT_EQ(low.status, 0);
   EXPECT_TRUE(low.out.contains(QStringLiteral("\nmax: 7.")));
   EXPECT_TRUE(low.out.contains(QStringLiteral("\nmin: \nsha256: "))) << low.out.toStdString();
   // Header only (32 bytes): zero samples, nothing plotted.
-  const CliRun hdr = RunCli({QStringLiteral("info"), WriteFlight(dir, "h.hyp", {}, 32)});
+  const CliRun hdr = RunCliHere({QStringLiteral("info"), WriteFlight(dir, "h.hyp", {}, 32)});
   ASSERT_EQ(hdr.status, 0);
   EXPECT_TRUE(hdr.out.contains(QStringLiteral("\nsamples: 0\nplotted: 0\nmax: \nmin: \n")));
 }
@@ -183,38 +184,38 @@ TEST(CliErrors, UsageAndFiles) {
     EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
     EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
   };
-  CliRun r = RunCli({});
+  CliRun r = RunCliHere({});
   EXPECT_EQ(r.status, 1);
   oneLine(r);
-  r = RunCli({QStringLiteral("frobnicate")});
+  r = RunCliHere({QStringLiteral("frobnicate")});
   EXPECT_EQ(r.status, 1);
   oneLine(r);
-  r = RunCli({QStringLiteral("info")});
+  r = RunCliHere({QStringLiteral("info")});
   EXPECT_EQ(r.status, 1);
   oneLine(r);
-  r = RunCli({QStringLiteral("export"), Example("sample-flight.hyp"),
+  r = RunCliHere({QStringLiteral("export"), Example("sample-flight.hyp"),
               QStringLiteral("--temperature"), QStringLiteral("warm")});
   EXPECT_EQ(r.status, 1);
   oneLine(r);
-  r = RunCli({QStringLiteral("export"), Example("sample-flight.hyp"), QStringLiteral("--bogus")});
+  r = RunCliHere({QStringLiteral("export"), Example("sample-flight.hyp"), QStringLiteral("--bogus")});
   EXPECT_EQ(r.status, 1);
   oneLine(r);
-  r = RunCli({QStringLiteral("info"), dir.filePath(QStringLiteral("missing.hyp"))});
+  r = RunCliHere({QStringLiteral("info"), dir.filePath(QStringLiteral("missing.hyp"))});
   EXPECT_EQ(r.status, 2);
   oneLine(r);
   EXPECT_TRUE(r.err.contains(QStringLiteral("missing.hyp")));
-  r = RunCli({QStringLiteral("export"), WriteFlight(dir, "s.hyp", {}, 31)});
+  r = RunCliHere({QStringLiteral("export"), WriteFlight(dir, "s.hyp", {}, 31)});
   EXPECT_EQ(r.status, 2);
   oneLine(r);
 }
 
 TEST(CliErrors, Help) {
-  const CliRun r = RunCli({QStringLiteral("--help")});
+  const CliRun r = RunCliHere({QStringLiteral("--help")});
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out.contains(QStringLiteral("\n  info ")));
   EXPECT_TRUE(r.out.contains(QStringLiteral("\n  export ")));
   EXPECT_FALSE(r.out.contains(QStringLiteral("make-example")));
-  const CliRun sub = RunCli({QStringLiteral("export"), QStringLiteral("--help")});
+  const CliRun sub = RunCliHere({QStringLiteral("export"), QStringLiteral("--help")});
   EXPECT_EQ(sub.status, 0);
   EXPECT_TRUE(sub.out.startsWith(QStringLiteral("Usage: hypsor-cli export")));
 }
@@ -222,8 +223,8 @@ TEST(CliErrors, Help) {
 // The smoothed curve: one more column, the same numbers the window's filter button draws.
 TEST(CliExport, FilterColumnAndFilteredExtremes) {
   const QString spike = Example("flight-spike.hyp");
-  const CliRun plain = RunCli({QStringLiteral("export"), spike});
-  const CliRun smooth = RunCli({QStringLiteral("export"), spike, QStringLiteral("--filter")});
+  const CliRun plain = RunCliHere({QStringLiteral("export"), spike});
+  const CliRun smooth = RunCliHere({QStringLiteral("export"), spike, QStringLiteral("--filter")});
   ASSERT_EQ(smooth.status, 0) << smooth.err.toStdString();
   const QStringList a = Lines(plain.out), b = Lines(smooth.out);
   ASSERT_EQ(a.size(), b.size());
@@ -239,13 +240,13 @@ TEST(CliExport, FilterColumnAndFilteredExtremes) {
   EXPECT_GT(changed, 0) << "the spike is smoothed away";
   EXPECT_LT(changed, (b.size() - 1) / 4) << "the rest of the flight keeps its samples";
 
-  const CliRun info = RunCli({QStringLiteral("info"), spike, QStringLiteral("--filter")});
+  const CliRun info = RunCliHere({QStringLiteral("info"), spike, QStringLiteral("--filter")});
   ASSERT_EQ(info.status, 0);
   EXPECT_TRUE(info.out.contains(QStringLiteral("max: %1.%2\n").arg(maxDm / 10).arg(maxDm % 10)))
       << info.out.toStdString();
 
   // Cuts that wide keep every sample; values may be given with '='.
-  const CliRun wide = RunCli({QStringLiteral("export"), spike, QStringLiteral("--filter"),
+  const CliRun wide = RunCliHere({QStringLiteral("export"), spike, QStringLiteral("--filter"),
                               QStringLiteral("--precut=100000"), QStringLiteral("--finalcut"),
                               QStringLiteral("100000"), QStringLiteral("--prefilter=0"),
                               QStringLiteral("--finalfilter=-5")});
@@ -262,7 +263,7 @@ TEST(CliExport, FilterLeavesShortFlightsAndRefusesBadValues) {
   for (unsigned k = 0; k < 30; ++k) words.push_back(8800 + 37 * k + (k == 15 ? 900 : 0));
   words.push_back(0xFFFF);  // 31 samples: too few to filter
   const QString path = WriteFlight(dir, "short.hyp", words);
-  const CliRun r = RunCli({QStringLiteral("export"), path, QStringLiteral("--filter")});
+  const CliRun r = RunCliHere({QStringLiteral("export"), path, QStringLiteral("--filter")});
   ASSERT_EQ(r.status, 0);
   // No filtered values, and a word why: never the unfiltered ones under the filtered name.
   EXPECT_EQ(Lines(r.out).size(), 31);
@@ -273,14 +274,14 @@ TEST(CliExport, FilterLeavesShortFlightsAndRefusesBadValues) {
   }
   EXPECT_TRUE(r.err.contains(QStringLiteral("too few to filter"))) << r.err.toStdString();
   // A long enough flight says nothing.
-  EXPECT_TRUE(RunCli({QStringLiteral("export"), Example("sample-flight.hyp"),
+  EXPECT_TRUE(RunCliHere({QStringLiteral("export"), Example("sample-flight.hyp"),
                       QStringLiteral("--filter")})
                   .err.isEmpty());
 
-  EXPECT_EQ(RunCli({QStringLiteral("export"), path, QStringLiteral("--filter"),
+  EXPECT_EQ(RunCliHere({QStringLiteral("export"), path, QStringLiteral("--filter"),
                     QStringLiteral("--precut"), QStringLiteral("ten")})
                 .status,
             1);
-  EXPECT_EQ(RunCli({QStringLiteral("export"), path, QStringLiteral("--finalcut=5")}).status, 1);
-  EXPECT_EQ(RunCli({QStringLiteral("info"), path, QStringLiteral("--temperature=5")}).status, 1);
+  EXPECT_EQ(RunCliHere({QStringLiteral("export"), path, QStringLiteral("--finalcut=5")}).status, 1);
+  EXPECT_EQ(RunCliHere({QStringLiteral("info"), path, QStringLiteral("--temperature=5")}).status, 1);
 }

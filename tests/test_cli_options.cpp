@@ -24,6 +24,7 @@ namespace {
 using cli::CommandOptions;
 using test::CliRun;
 using test::RunCli;
+using test::RunCliHere;
 
 struct Parsed {
   std::optional<int> status;
@@ -137,11 +138,6 @@ class CliManners : public ::testing::Test {
   void SetUp() override { ASSERT_FALSE(test::CliPath().isEmpty()); }
 };
 
-// hypsor-cli with these arguments: in this process, but as the program for plot and report.
-CliRun Cli(const QStringList& args) {
-  const bool draws = args.contains(QStringLiteral("plot")) || args.contains(QStringLiteral("report"));
-  return draws ? RunCli(args) : test::RunCliInProcess(args);
-}
 
 // The current directory for a while, as a process started there has it.
 class InDirectory {
@@ -165,14 +161,14 @@ TEST_F(CliManners, DoubleDashEndsTheOptionsOfEveryFileCommand) {
   ASSERT_TRUE(QFile::copy(test::ExamplePath(QStringLiteral("sample-flight.hyp")),
                           dir.filePath(QStringLiteral("-contest/a.hyp"))));
   const InDirectory here(dir.path());
-  const CliRun info = Cli({"info", "--", "-lead.hyp"});
+  const CliRun info = RunCliHere({"info", "--", "-lead.hyp"});
   EXPECT_EQ(info.status, 0) << info.err.toStdString();
   EXPECT_TRUE(info.out.contains(QStringLiteral("\nsha256: "))) << info.out.toStdString();
-  EXPECT_EQ(Cli({"export", "--filter", "--", "-lead.hyp"}).status, 0);
-  EXPECT_EQ(Cli({"stats", "--json", "--", "-lead.hyp"}).status, 0);
-  EXPECT_EQ(Cli({"results", "--", "-contest"}).status, 0);
+  EXPECT_EQ(RunCliHere({"export", "--filter", "--", "-lead.hyp"}).status, 0);
+  EXPECT_EQ(RunCliHere({"stats", "--json", "--", "-lead.hyp"}).status, 0);
+  EXPECT_EQ(RunCliHere({"results", "--", "-contest"}).status, 0);
   // Without "--" the name is an option nobody knows.
-  const CliRun unknown = Cli({"info", "-lead.hyp"});
+  const CliRun unknown = RunCliHere({"info", "-lead.hyp"});
   EXPECT_EQ(unknown.status, 1);
   EXPECT_EQ(unknown.err, QStringLiteral("hypsor-cli info: unknown option '-lead.hyp' "
                                         "(see 'hypsor-cli info --help')\n"));
@@ -202,19 +198,19 @@ TEST_F(CliManners, EveryCommandFailsAlikeAndExplainsItself) {
     // value, which the same parser words the same way.
     CliRun r;
     if (name != QLatin1String("plot") && name != QLatin1String("report")) {
-      r = Cli(QStringList{name} + c.valid + QStringList{"--bogus"});
+      r = RunCliHere(QStringList{name} + c.valid + QStringList{"--bogus"});
       EXPECT_EQ(r.status, 1) << c.command;
       EXPECT_EQ(r.err, QStringLiteral("hypsor-cli %1: unknown option '--bogus'").arg(name) + tail);
     }
     if (c.valued) {
-      r = Cli(QStringList{name} + c.valid + QStringList{QLatin1String(c.valued)});
+      r = RunCliHere(QStringList{name} + c.valid + QStringList{QLatin1String(c.valued)});
       EXPECT_EQ(r.status, 1) << c.command;
       EXPECT_EQ(r.err, QStringLiteral("hypsor-cli %1: missing value after '%2'")
                                .arg(name, QLatin1String(c.valued)) +
                            tail);
     }
     // Nothing given at all: one line of the same form.
-    r = Cli({name});
+    r = RunCliHere({name});
     EXPECT_EQ(r.status, 1) << c.command;
     EXPECT_TRUE(r.err.startsWith(QStringLiteral("hypsor-cli %1: ").arg(name)))
         << r.err.toStdString();
@@ -222,12 +218,12 @@ TEST_F(CliManners, EveryCommandFailsAlikeAndExplainsItself) {
     EXPECT_EQ(r.err.count(QLatin1Char('\n')), 1) << r.err.toStdString();
 
     // --help anywhere after the command, and "help COMMAND", print the same usage.
-    const CliRun help = Cli(QStringList{name} + c.valid + QStringList{"--help"});
+    const CliRun help = RunCliHere(QStringList{name} + c.valid + QStringList{"--help"});
     EXPECT_EQ(help.status, 0) << c.command;
     EXPECT_TRUE(help.err.isEmpty()) << help.err.toStdString();
     EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: hypsor-cli %1 ").arg(name)))
         << help.out.toStdString();
-    EXPECT_EQ(Cli({"help", name}).out, help.out);
+    EXPECT_EQ(RunCliHere({"help", name}).out, help.out);
     for (const QString& line : help.out.split(QLatin1Char('\n')))
       EXPECT_LE(line.size(), 80) << line.toStdString();
     const QList<qsizetype> columns = DescriptionColumns(help.out);
@@ -237,7 +233,7 @@ TEST_F(CliManners, EveryCommandFailsAlikeAndExplainsItself) {
 }
 
 TEST_F(CliManners, TheCommandListIsOneAlignedColumnAndVersionSaysTheLicence) {
-  const CliRun help = Cli({"--help"});
+  const CliRun help = RunCliHere({"--help"});
   EXPECT_EQ(help.status, 0);
   for (const QString& line : help.out.split(QLatin1Char('\n')))
     EXPECT_LE(line.size(), 80) << line.toStdString();
@@ -256,15 +252,15 @@ TEST_F(CliManners, TheCommandListIsOneAlignedColumnAndVersionSaysTheLicence) {
   EXPECT_EQ(names, (QStringList{"info", "export", "stats", "plot", "results", "verify", "report",
                                 "download", "reset", "settings", "compare"}));
 
-  const CliRun none = Cli({});
+  const CliRun none = RunCliHere({});
   EXPECT_EQ(none.status, 1);
   EXPECT_EQ(none.err, QStringLiteral("hypsor-cli: COMMAND missing (see 'hypsor-cli --help')\n"));
-  const CliRun unknown = Cli({"frobnicate", "--help"});
+  const CliRun unknown = RunCliHere({"frobnicate", "--help"});
   EXPECT_EQ(unknown.status, 1);
   EXPECT_EQ(unknown.err,
             QStringLiteral("hypsor-cli: unknown command 'frobnicate' (see 'hypsor-cli --help')\n"));
 
-  const CliRun version = Cli({"--version"});
+  const CliRun version = RunCliHere({"--version"});
   EXPECT_EQ(version.status, 0);
   EXPECT_TRUE(version.out.contains(QStringLiteral("GPL-3.0-or-later")))
       << version.out.toStdString();

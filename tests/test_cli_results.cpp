@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// hypsor-cli results, info's sha256 line and download --session, run as the real programs
-// (HYPSOR_CLI, HYPSOR_SIM set by CTest).
+// hypsor-cli results, info's sha256 line and download --session, run through the tool's own
+// dispatch in this process (report as the real program, HYPSOR_CLI set by CTest).
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
@@ -14,6 +14,7 @@
 
 #include "contest/FolderLock.h"
 #include "contest/ResultsTable.h"
+#include "tests/support/CliInProcess.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/ScriptedCli.h"
 #include "tests/support/TestFiles.h"
@@ -57,7 +58,7 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
   ASSERT_TRUE(test::WriteFile(d.filePath("sub/g.hyp"), WithCompetitor(high, 98)));
   ASSERT_TRUE(test::WriteFile(d.filePath("h.bin"), WithCompetitor(high, 97)));
 
-  const test::CliRun r = test::RunCli({"results", dir.path(), "--csv"});
+  const test::CliRun r = test::RunCliHere({"results", dir.path(), "--csv"});
   EXPECT_EQ(r.status, 0);
   const QString sha = Sha256(WithCompetitor(mid, 4));
   // A folder without a log: ranked as the files say, each marked as unrecorded.
@@ -71,13 +72,13 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
   EXPECT_TRUE(r.err.contains("broken.hyp")) << r.err.toStdString();
 
   // The readable table has the same rows; --flights lists every flight file by name.
-  const test::CliRun text = test::RunCli({"results", dir.path()});
+  const test::CliRun text = test::RunCliHere({"results", dir.path()});
   EXPECT_EQ(text.status, 0);
   EXPECT_TRUE(text.out.startsWith("rank  competitor  best_apogee_m")) << text.out.toStdString();
   EXPECT_EQ(text.out.count('\n'), 5);
   // It is results.csv's table with each flight's data-quality flags last: the spike of the
   // low flight.
-  const test::CliRun flights = test::RunCli({"results", dir.path(), "--flights", "--csv"});
+  const test::CliRun flights = test::RunCliHere({"results", dir.path(), "--flights", "--csv"});
   EXPECT_EQ(flights.status, 0);
   QStringList table, flags;
   for (const QString& line : flights.out.split('\n', Qt::SkipEmptyParts)) {
@@ -93,10 +94,10 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
 
   QTemporaryDir empty;
   ASSERT_TRUE(test::WriteFile(QDir(empty.path()).filePath("x.hyp"), "no"));
-  EXPECT_EQ(test::RunCli({"results", empty.path()}).status, 2);
-  EXPECT_EQ(test::RunCli({"results", d.filePath("missing")}).status, 2);
-  EXPECT_EQ(test::RunCli({"results"}).status, 1);
-  EXPECT_EQ(test::RunCli({"results", dir.path(), "--json"}).status, 1);
+  EXPECT_EQ(test::RunCliHere({"results", empty.path()}).status, 2);
+  EXPECT_EQ(test::RunCliHere({"results", d.filePath("missing")}).status, 2);
+  EXPECT_EQ(test::RunCliHere({"results"}).status, 1);
+  EXPECT_EQ(test::RunCliHere({"results", dir.path(), "--json"}).status, 1);
 }
 
 TEST(CliInfo, EndsWithTheDigestOfTheWholeFile) {
@@ -106,7 +107,7 @@ TEST(CliInfo, EndsWithTheDigestOfTheWholeFile) {
   bytes.append(QByteArray(9500, '\x11'));
   const QString path = QDir(dir.path()).filePath("long.hyp");
   ASSERT_TRUE(test::WriteFile(path, bytes));
-  const test::CliRun r = test::RunCli({"info", path});
+  const test::CliRun r = test::RunCliHere({"info", path});
   EXPECT_EQ(r.status, 0);
   const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
   ASSERT_FALSE(lines.isEmpty());
@@ -153,11 +154,11 @@ TEST(CliDownload, KeepsEachDownloadInTheContestFolderCompleteOrNot) {
 
   // Only one destination; a file where the folder should be is refused before the altimeter.
   EXPECT_EQ(
-      test::RunCli({"download", "--port", "pts/99", "--session", folder, "--out", "x"}).status, 1);
-  EXPECT_EQ(test::RunCli({"download", "--port", "pts/99", "--session", first}).status, 2);
+      test::RunCliHere({"download", "--port", "pts/99", "--session", folder, "--out", "x"}).status, 1);
+  EXPECT_EQ(test::RunCliHere({"download", "--port", "pts/99", "--session", first}).status, 2);
 
   // Both downloads are recorded: verify finds the folder valid but for the incomplete one.
-  const test::CliRun v = test::RunCli({"verify", folder});
+  const test::CliRun v = test::RunCliHere({"verify", folder});
   EXPECT_EQ(v.status, 7) << v.out.toStdString();
   EXPECT_TRUE(v.out.contains("valid    " + QFileInfo(first).fileName() + "\n")) << v.out.toStdString();
   EXPECT_TRUE(v.out.contains("  incomplete\n")) << v.out.toStdString();
@@ -201,34 +202,34 @@ TEST(CliVerify, ExitStatusAndReportForEachKindOfFolderAndTheHtmlPage) {
   const QDir d(dir.path());
   const QString high = test::ExamplePath("flight-1hz.hyp");
   const QString mid = test::ExamplePath("sample-flight.hyp");
-  ASSERT_EQ(test::RunCli({"keep-file", dir.path(), high}).status, 0);
-  const test::CliRun kept = test::RunCli({"keep-file", dir.path(), mid});
+  ASSERT_EQ(test::RunCliHere({"keep-file", dir.path(), high}).status, 0);
+  const test::CliRun kept = test::RunCliHere({"keep-file", dir.path(), mid});
   ASSERT_EQ(kept.status, 0) << kept.err.toStdString();
   const QString midFile = kept.out.trimmed();
-  test::CliRun v = test::RunCli({"verify", dir.path()});
+  test::CliRun v = test::RunCliHere({"verify", dir.path()});
   EXPECT_EQ(v.status, 0) << v.out.toStdString();
 
   // One byte of a kept flight changed: verify names it, results no longer ranks it.
   QByteArray bytes = ReadFile(midFile);
   bytes[232] = static_cast<char>(bytes[232] ^ 0x10);
   ASSERT_TRUE(test::WriteFile(midFile, bytes));
-  v = test::RunCli({"verify", dir.path()});
+  v = test::RunCliHere({"verify", dir.path()});
   EXPECT_EQ(v.status, 8);
   EXPECT_TRUE(v.out.contains("invalid  " + QFileInfo(midFile).fileName() + "  changed\n"))
       << v.out.toStdString();
-  const test::CliRun ranked = test::RunCli({"results", dir.path(), "--csv"});
+  const test::CliRun ranked = test::RunCliHere({"results", dir.path(), "--csv"});
   EXPECT_EQ(ranked.status, 0);
   const QStringList lines = ranked.out.split('\n', Qt::SkipEmptyParts);
   ASSERT_EQ(lines.size(), 3);
   EXPECT_TRUE(lines[1].startsWith("1,")) << lines[1].toStdString();
   EXPECT_TRUE(lines[2].startsWith(",")) << lines[2].toStdString();
   EXPECT_TRUE(lines[2].endsWith(",changed")) << lines[2].toStdString();
-  const test::CliRun all = test::RunCli({"results", dir.path(), "--csv", "--all"});
+  const test::CliRun all = test::RunCliHere({"results", dir.path(), "--csv", "--all"});
   EXPECT_TRUE(all.out.split('\n', Qt::SkipEmptyParts).value(2).startsWith("2,"));
 
   // The HTML page: the same ranking, on one page that needs nothing else.
   const QString html = d.filePath("ranking.html");
-  ASSERT_EQ(test::RunCli({"results", dir.path(), "--html", html}).status, 0);
+  ASSERT_EQ(test::RunCliHere({"results", dir.path(), "--html", html}).status, 0);
   const QString page = QString::fromUtf8(ReadFile(html));
   EXPECT_TRUE(page.startsWith("<!DOCTYPE html>"));
   EXPECT_TRUE(page.contains(QFileInfo(midFile).fileName()));
@@ -239,9 +240,9 @@ TEST(CliVerify, ExitStatusAndReportForEachKindOfFolderAndTheHtmlPage) {
   // Warnings only: a folder without a log. Unreadable: no folder.
   QTemporaryDir old;
   ASSERT_TRUE(QFile::copy(high, QDir(old.path()).filePath("a.hyp")));
-  EXPECT_EQ(test::RunCli({"verify", old.path()}).status, 7);
-  EXPECT_EQ(test::RunCli({"verify", d.filePath("none")}).status, 2);
-  EXPECT_EQ(test::RunCli({"verify"}).status, 1);
+  EXPECT_EQ(test::RunCliHere({"verify", old.path()}).status, 7);
+  EXPECT_EQ(test::RunCliHere({"verify", d.filePath("none")}).status, 2);
+  EXPECT_EQ(test::RunCliHere({"verify"}).status, 1);
 }
 
 // The title as the PDF's information dictionary stores it: UTF-16, big end first.
@@ -255,7 +256,7 @@ QByteArray PdfText(const QString& text) {
 TEST(CliReport, WritesOneLocalisedPageAndNothingOnFailure) {
   QTemporaryDir dir;
   const QString pdf = QDir(dir.path()).filePath("report.pdf");
-  const test::CliRun en = test::RunCli({"report", test::ExamplePath("sample-flight.hyp"),
+  const test::CliRun en = test::RunCliHere({"report", test::ExamplePath("sample-flight.hyp"),
                                         "--compare", test::ExamplePath("flight-spike.hyp"), "--out",
                                         pdf, "--contest", "Spring Cup"});
   ASSERT_EQ(en.status, 0) << en.err.toStdString();
@@ -266,20 +267,20 @@ TEST(CliReport, WritesOneLocalisedPageAndNothingOnFailure) {
   // The chart is on the page as an image, not left out.
   EXPECT_TRUE(bytes.contains("/Subtype /Image"));
 
-  const test::CliRun pl = test::RunCli(
+  const test::CliRun pl = test::RunCliHere(
       {"report", test::ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "pl"});
   ASSERT_EQ(pl.status, 0) << pl.err.toStdString();
   bytes = ReadFile(pdf);
   EXPECT_TRUE(bytes.contains(PdfText(QStringLiteral("Raport lotu"))));
 
   const QString missing = QDir(dir.path()).filePath("none.pdf");
-  EXPECT_EQ(test::RunCli({"report", QDir(dir.path()).filePath("no.hyp"), "--out", missing}).status,
+  EXPECT_EQ(test::RunCliHere({"report", QDir(dir.path()).filePath("no.hyp"), "--out", missing}).status,
             2);
   EXPECT_FALSE(QFile::exists(missing));
   EXPECT_EQ(
-      test::RunCli({"report", test::ExamplePath("flight-1hz.hyp"), "--out", dir.path()}).status, 2);
-  EXPECT_EQ(test::RunCli({"report", test::ExamplePath("flight-1hz.hyp")}).status, 1);
-  EXPECT_EQ(test::RunCli(
+      test::RunCliHere({"report", test::ExamplePath("flight-1hz.hyp"), "--out", dir.path()}).status, 2);
+  EXPECT_EQ(test::RunCliHere({"report", test::ExamplePath("flight-1hz.hyp")}).status, 1);
+  EXPECT_EQ(test::RunCliHere(
                 {"report", test::ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "de"})
                 .status,
             1);

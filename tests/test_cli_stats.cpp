@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// hypsor-cli stats, run as the real program (HYPSOR_CLI, set by CTest).
+// hypsor-cli stats, run through the tool's own dispatch in this process.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "support/TestPaths.h"
+#include "tests/support/CliInProcess.h"
 #include "tests/support/CliProcess.h"
 
 namespace {
 
 using hypsor::test::CliRun;
-using hypsor::test::RunCli;
+using hypsor::test::RunCliHere;
 
 QString Example(const char* name) {
   return hypsor::test::ExamplePath(QString::fromLatin1(name));
@@ -62,7 +63,7 @@ const char* const kKeys[] = {"apogee_m",     "launch_s",         "time_to_apogee
 }  // namespace
 
 TEST(CliStats, SampleFlightTextAndJsonAgree) {
-  const CliRun text = RunCli({QStringLiteral("stats"), Example("sample-flight.hyp")});
+  const CliRun text = RunCliHere({QStringLiteral("stats"), Example("sample-flight.hyp")});
   ASSERT_EQ(text.status, 0) << text.err.toStdString();
   const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   // The nine lines readers always had come first; what came later follows them.
@@ -72,7 +73,7 @@ TEST(CliStats, SampleFlightTextAndJsonAgree) {
         << lines[i].toStdString();
   const auto v = Values(text.out);
   // The apogee is the maximum `info` prints, digit for digit.
-  const auto info = Values(RunCli({QStringLiteral("info"), Example("sample-flight.hyp")}).out);
+  const auto info = Values(RunCliHere({QStringLiteral("info"), Example("sample-flight.hyp")}).out);
   EXPECT_EQ(v["apogee_m"], info["max"]);
   EXPECT_EQ(v["landed"], "yes");
   // Metres with one decimal, seconds and rates with two.
@@ -84,7 +85,7 @@ TEST(CliStats, SampleFlightTextAndJsonAgree) {
               0.011);
 
   const CliRun json =
-      RunCli({QStringLiteral("stats"), QStringLiteral("--json"), Example("sample-flight.hyp")});
+      RunCliHere({QStringLiteral("stats"), QStringLiteral("--json"), Example("sample-flight.hyp")});
   ASSERT_EQ(json.status, 0) << json.err.toStdString();
   QJsonParseError error;
   const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8(), &error).object();
@@ -99,48 +100,48 @@ TEST(CliStats, SampleFlightTextAndJsonAgree) {
 
 TEST(CliStats, FilterAndTemperatureChangeTheResult) {
   const QString spike = Example("flight-spike.hyp");
-  const auto raw = Values(RunCli({QStringLiteral("stats"), spike}).out);
+  const auto raw = Values(RunCliHere({QStringLiteral("stats"), spike}).out);
   const auto smooth =
-      Values(RunCli({QStringLiteral("stats"), spike, QStringLiteral("--filter")}).out);
+      Values(RunCliHere({QStringLiteral("stats"), spike, QStringLiteral("--filter")}).out);
   // The spike in the descent is a sink of tens of m/s; smoothed it is a parachute's few.
   EXPECT_GT(raw["max_sink_mps"].toDouble(), 30.0);
   EXPECT_LT(smooth["max_sink_mps"].toDouble(), 10.0);
   const auto infoSmooth =
-      Values(RunCli({QStringLiteral("info"), spike, QStringLiteral("--filter")}).out);
+      Values(RunCliHere({QStringLiteral("info"), spike, QStringLiteral("--filter")}).out);
   EXPECT_EQ(smooth["apogee_m"], infoSmooth["max"]);
 
   // A colder day makes the same pressures a lower flight.
-  const auto cold = Values(RunCli({QStringLiteral("stats"), spike, QStringLiteral("--temperature"),
+  const auto cold = Values(RunCliHere({QStringLiteral("stats"), spike, QStringLiteral("--temperature"),
                                    QStringLiteral("-30")})
                                .out);
   EXPECT_LT(cold["apogee_m"].toDouble(), raw["apogee_m"].toDouble());
 
   const CliRun bad =
-      RunCli({QStringLiteral("stats"), spike, QStringLiteral("--precut"), QStringLiteral("10")});
+      RunCliHere({QStringLiteral("stats"), spike, QStringLiteral("--precut"), QStringLiteral("10")});
   EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(RunCli({QStringLiteral("stats")}).status, 1);
-  EXPECT_EQ(RunCli({QStringLiteral("stats"), QStringLiteral("/nonexistent/x.hyp")}).status, 2);
+  EXPECT_EQ(RunCliHere({QStringLiteral("stats")}).status, 1);
+  EXPECT_EQ(RunCliHere({QStringLiteral("stats"), QStringLiteral("/nonexistent/x.hyp")}).status, 2);
 }
 
 TEST(CliStats, NoLaunchAndTooShort) {
   QTemporaryDir dir;
   // Never above a metre: only the apogee.
   const QString low = WriteFlight(dir, "low.hyp", {8800, 8801, 8803, 8802, 8800, 8800});
-  const CliRun text = RunCli({QStringLiteral("stats"), low});
+  const CliRun text = RunCliHere({QStringLiteral("stats"), low});
   ASSERT_EQ(text.status, 0) << text.err.toStdString();
   const auto v = Values(text.out);
   EXPECT_NE(v["apogee_m"], "-");
   for (int i = 1; i < 9; ++i) EXPECT_EQ(v[QLatin1String(kKeys[i])], "-") << kKeys[i];
   const QJsonObject o =
       QJsonDocument::fromJson(
-          RunCli({QStringLiteral("stats"), low, QStringLiteral("--json")}).out.toUtf8())
+          RunCliHere({QStringLiteral("stats"), low, QStringLiteral("--json")}).out.toUtf8())
           .object();
   EXPECT_TRUE(o[QStringLiteral("apogee_m")].isDouble());
   for (int i = 1; i < 9; ++i) EXPECT_TRUE(o[QLatin1String(kKeys[i])].isNull()) << kKeys[i];
 
   // One sample: no statistics, and a sentence that says so.
   const QString one = WriteFlight(dir, "one.hyp", {8800});
-  const CliRun shortRun = RunCli({QStringLiteral("stats"), one});
+  const CliRun shortRun = RunCliHere({QStringLiteral("stats"), one});
   ASSERT_EQ(shortRun.status, 0);
   EXPECT_EQ(Values(shortRun.out)["apogee_m"], "-");
   EXPECT_TRUE(shortRun.out.contains(QStringLiteral("fewer than 2 samples")));
@@ -149,7 +150,7 @@ TEST(CliStats, NoLaunchAndTooShort) {
 namespace {
 
 QJsonObject StatsJson(const QStringList& args) {
-  const CliRun run = RunCli(QStringList{QStringLiteral("stats"), QStringLiteral("--json")} + args);
+  const CliRun run = RunCliHere(QStringList{QStringLiteral("stats"), QStringLiteral("--json")} + args);
   EXPECT_EQ(run.status, 0) << run.err.toStdString();
   QJsonParseError error;
   const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
@@ -161,7 +162,7 @@ QJsonObject StatsJson(const QStringList& args) {
 
 TEST(CliStats, SpikeAndBothApogeesAfterTheOldLines) {
   const QString spike = Example("flight-spike.hyp");
-  const CliRun text = RunCli({QStringLiteral("stats"), spike});
+  const CliRun text = RunCliHere({QStringLiteral("stats"), spike});
   ASSERT_EQ(text.status, 0);
   const QStringList lines = text.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   for (int i = 0; i < 9; ++i)
@@ -193,7 +194,7 @@ TEST(CliStats, SpikeAndBothApogeesAfterTheOldLines) {
 
   // The clean examples have no flags; a slow flight's climb is no spike.
   for (const char* name : {"sample-flight.hyp", "flight-1hz.hyp", "flight-50hz-9000.hyp"}) {
-    EXPECT_EQ(Values(RunCli({QStringLiteral("stats"), Example(name)}).out)["flags"], "-") << name;
+    EXPECT_EQ(Values(RunCliHere({QStringLiteral("stats"), Example(name)}).out)["flags"], "-") << name;
     EXPECT_TRUE(StatsJson({Example(name)})[QStringLiteral("flags")].toArray().isEmpty()) << name;
   }
   // A filter whose first cut lets everything through finds no spike.
@@ -205,7 +206,7 @@ TEST(CliStats, SpikeAndBothApogeesAfterTheOldLines) {
 TEST(CliStats, FlagsOfALowFlightAndOfOneSample) {
   QTemporaryDir dir;
   const QString low = WriteFlight(dir, "low.hyp", {8800, 8801, 8803, 8802, 8800, 8800});
-  const auto v = Values(RunCli({QStringLiteral("stats"), low}).out);
+  const auto v = Values(RunCliHere({QStringLiteral("stats"), low}).out);
   // Written without an end marker, too.
   EXPECT_EQ(v["flags"], "incomplete no-launch short");
   EXPECT_EQ(v["filtered_apogee_m"], "-");
@@ -214,7 +215,7 @@ TEST(CliStats, FlagsOfALowFlightAndOfOneSample) {
   EXPECT_TRUE(o[QStringLiteral("filtered_apogee_m")].isNull());
   EXPECT_EQ(o[QStringLiteral("flags")].toArray().size(), 3);
   const QString one = WriteFlight(dir, "one.hyp", {8800});
-  const auto single = Values(RunCli({QStringLiteral("stats"), one}).out);
+  const auto single = Values(RunCliHere({QStringLiteral("stats"), one}).out);
   EXPECT_EQ(single["raw_apogee_m"], "-");
   EXPECT_EQ(single["flags"], "incomplete short");
 }

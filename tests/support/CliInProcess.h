@@ -27,4 +27,10 @@ inline CliRun RunCliInProcess(const QStringList& args) {
   return r;
 }
 
+// hypsor-cli with these arguments: in this process, but as the program for plot and report.
+inline CliRun RunCliHere(const QStringList& args) {
+  const bool draws = args.contains(QStringLiteral("plot")) || args.contains(QStringLiteral("report"));
+  return draws ? RunCli(args) : RunCliInProcess(args);
+}
+
 }  // namespace hypsor::test
