@@ -12,6 +12,7 @@
 
 #include "support/TestFiles.h"
 #include "support/TestPaths.h"
+#include "tests/support/CliInProcess.h"
 #include "tests/support/CliProcess.h"
 
 namespace {
@@ -19,11 +20,14 @@ namespace {
 using hypsor::test::CliRun;
 using hypsor::test::ReadFile;
 
-// Runs hypsor-cli; stdoutFile, when given, receives its standard output instead of a pipe.
+// Runs hypsor-cli; stdoutFile, when given, receives the program's standard output instead of a
+// pipe. Without one the command runs through the tool's dispatch in this process.
 CliRun RunCli(const QStringList& args, const QString& stdoutFile = {}) {
-  const CliRun r = hypsor::test::RunCli(args, [&stdoutFile](QProcess& p) {
-    if (!stdoutFile.isEmpty()) p.setStandardOutputFile(stdoutFile);
-  });
+  const CliRun r = stdoutFile.isEmpty()
+                       ? hypsor::test::RunCliHere(args)
+                       : hypsor::test::RunCli(args, [&stdoutFile](QProcess& p) {
+                           p.setStandardOutputFile(stdoutFile);
+                         });
   EXPECT_NE(r.status, -1) << "hypsor-cli crashed or hung: " << args.join(' ').toStdString();
   return r;
 }
