@@ -20,10 +20,17 @@ TEST(ScriptedDownload, FlightComesBackWithItsCalibrationAndTheRealWaits) {
   ScriptedDevice d;
   d.altimeter.flight = Samples(40, true);
   d.altimeter.calibration = 10200;
-  const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
+  int beforeRequest = 0;
+  int lastPollsLeft = -1;
+  SessionCallbacks callbacks;
+  callbacks.beforeFlightRequest = [&] { ++beforeRequest; };
+  callbacks.progress = [&](int, int pollsLeft) { lastPollsLeft = pollsLeft; };
+  const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"), callbacks);
   ASSERT_EQ(r.outcome, DownloadOutcome::Ok);
   EXPECT_TRUE(r.endMarkerSeen);
   EXPECT_EQ(r.polls, 1);
+  EXPECT_EQ(beforeRequest, 1);
+  EXPECT_EQ(lastPollsLeft, DownloadPolls - r.polls);
   EXPECT_EQ(r.DownloadByteCount, 32 + 82);
   EXPECT_EQ(r.flight->CalibrationFactor, 10200u);
   EXPECT_EQ(r.flight->bytes[8] | (r.flight->bytes[9] << 8), 10200);
@@ -267,6 +274,11 @@ TEST(ScriptedZeroing, AcknowledgedRefusedShortSilentAndGone) {
     c.setUp(d.altimeter);
     const ZeroingResult r = RunZeroing(d.channel, QStringLiteral("ttyUSB0"));
     EXPECT_EQ(r.outcome, c.outcome);
+    if (c.outcome == ZeroingOutcome::Ok) {
+      EXPECT_EQ(MessageFor(r).Text(1), QStringLiteral("Reset - OK"));
+      EXPECT_EQ(MessageFor(r).Caption(1), QStringLiteral("Reset"));
+      EXPECT_EQ(MessageFor(r).Text(0), QStringLiteral("Hypsor wyzerowany"));
+    }
     EXPECT_FALSE(d.channel.IsOpen());
     ASSERT_EQ(d.Frames().size(), 1);
     EXPECT_EQ(d.Frames()[0], Bytes({'e', '2', '2', '3', 0, 0, 0, 0}));

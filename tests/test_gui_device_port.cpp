@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The windows' exchanges over a real port: the simulated altimeter on a pseudo-terminal, one
-// case for the main window's zeroing and download, one for the settings window's read and
-// upload. Everything else about them runs on the scripted altimeter (test_gui_device_*).
+// The exchanges over a real port: the simulated altimeter on a pseudo-terminal, one case for the
+// main window's zeroing and download, one for the settings window's read and upload, with the
+// frames the altimeter received. Everything else about them runs on the scripted altimeter
+// (test_gui_device_*, test_device_protocol_*).
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -48,6 +49,10 @@ TEST(DevicePort, TheMainWindowZeroesAndDownloads) {
   f.Click("readButton");
   ASSERT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes[0].text.toStdString();
   EXPECT_FALSE(w.Channel().IsOpen());
+  // Probe, calibration and flight request, bytes 2-7 as the zeroing left them in the frame.
+  EXPECT_EQ(sim.ReceivedFrames().mid(1), (QList<QByteArray>{Bytes({'e', '4', '2', '3', 0, 0, 0, 0}),
+                                                            Bytes({'e', 'D', '2', '3', 0, 0, 0, 0}),
+                                                            Bytes({'e', '1', '2', '3', 0, 0, 0, 0})}));
   const QByteArray sent = test::SampleFlightAsSent(10250);
   EXPECT_EQ(f.Workspace().DownloadByteCount(), sent.size());
   const QString saved = f.dir.filePath("saved.hyp");
