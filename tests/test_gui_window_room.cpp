@@ -4,6 +4,8 @@
 // inside it, under no dock or bar, and shows its whole text.
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -129,16 +131,29 @@ QStringList Faults(MainWindow& window) {
 }  // namespace
 
 TEST(WindowRoom, EveryControlStandsWholeAtEverySizeInBothLanguages) {
-  for (const QSize size : {QSize(800, 600), QSize(1024, 768), QSize(1280, 800), QSize(1920, 1080)})
-    for (const char* language : {"polishAction", "englishAction"}) {
+  // One window per language, opened at one end of the sizes and resized through the others: the
+  // smallest and the largest are each met by a window just opened, and the docks move from the
+  // bottom to the side and back as the user's resizing moves them.
+  const QList<QSize> sizes = {QSize(800, 600), QSize(1024, 768), QSize(1280, 800),
+                              QSize(1920, 1080)};
+  for (const char* language : {"polishAction", "englishAction"}) {
+    const bool growing = language == std::string_view("polishAction");
+    Room f;
+    for (qsizetype k = 0; k < sizes.size(); ++k) {
+      const QSize size = sizes[growing ? k : sizes.size() - 1 - k];
       SCOPED_TRACE(QStringLiteral("%1x%2 %3")
                        .arg(size.width())
                        .arg(size.height())
                        .arg(QLatin1String(language))
                        .toStdString());
-      Room f;
-      f.Start(size, language);
-      f.EveryViewOn();
+      if (k == 0) {
+        f.Start(size, language);
+        f.EveryViewOn();
+      } else {
+        f.Window().resize(size);
+        QApplication::processEvents();
+        QApplication::processEvents();
+      }
       EXPECT_EQ(f.Window().size(), size);
       auto* stats = f.Control<QDockWidget>("statisticsDock");
       auto* ranking = f.Control<QDockWidget>("resultsDock");
@@ -168,6 +183,7 @@ TEST(WindowRoom, EveryControlStandsWholeAtEverySizeInBothLanguages) {
       EXPECT_EQ(f.Window().dockWidgetArea(stats), expected);
       EXPECT_EQ(f.Window().dockWidgetArea(ranking), expected);
     }
+  }
 }
 
 TEST(WindowRoom, TheCheckFindsACoveredACutAndAnOverfullControl) {
