@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// hypsor-cli plot, run as the real program without a display, against the window's own chart.
+// hypsor-cli plot, run as the real program without a display, against the window's own chart;
+// its formats, sizes and errors through the command's own function in this process.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTextStream>
 #include <QtTest/QTest>
 
+#include "cli/Commands.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
@@ -40,6 +43,18 @@ CliRun Plot(const QStringList& args) {
   EXPECT_TRUE(p.waitForFinished(60000));
   r.exitCode = p.exitCode();
   r.err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+
+// Runs the plot command in this process, as the drawing module runs it for the program.
+CliRun PlotHere(const QStringList& args) {
+  QString out, err;
+  CliRun r;
+  {
+    QTextStream outStream(&out), errStream(&err);
+    r.exitCode = cli::RunPlot(args, outStream, errStream);
+  }
+  r.err = err;
   return r;
 }
 
@@ -86,36 +101,37 @@ TEST(CliPlot, SameChartAsTheWindowWithoutADisplay) {
   EXPECT_TRUE(red);
 }
 
+// The program itself is the case above; the options and errors run in this process.
 TEST(CliPlot, FormatsSizesAndErrors) {
   QTemporaryDir dir;
   const QString flight = ExamplePath(QStringLiteral("flight-50hz-9000.hyp"));
   const QString sized = dir.filePath(QStringLiteral("s.png"));
   ASSERT_EQ(
-      Plot({flight, QStringLiteral("--size"), QStringLiteral("800x500"), QStringLiteral("--filter"),
+      PlotHere({flight, QStringLiteral("--size"), QStringLiteral("800x500"), QStringLiteral("--filter"),
             QStringLiteral("--compare"), ExamplePath(QStringLiteral("flight-1hz.hyp")),
             QStringLiteral("--align"), QStringLiteral("--out"), sized})
           .exitCode,
       0);
   EXPECT_EQ(QImage(sized).size(), QSize(800, 500));
   const QString svg = dir.filePath(QStringLiteral("c.SVG"));
-  ASSERT_EQ(Plot({flight, QStringLiteral("--out=") + svg}).exitCode, 0);
+  ASSERT_EQ(PlotHere({flight, QStringLiteral("--out=") + svg}).exitCode, 0);
   EXPECT_TRUE(ReadFile(svg).contains("<svg"));
   const QString pdf = dir.filePath(QStringLiteral("c.pdf"));
-  ASSERT_EQ(Plot({flight, QStringLiteral("--out"), pdf}).exitCode, 0);
+  ASSERT_EQ(PlotHere({flight, QStringLiteral("--out"), pdf}).exitCode, 0);
   EXPECT_TRUE(ReadFile(pdf).startsWith("%PDF"));
 
-  EXPECT_EQ(Plot({flight}).exitCode, 1);  // no --out
-  EXPECT_EQ(Plot({flight, QStringLiteral("--out"), dir.filePath(QStringLiteral("x.jpg"))}).exitCode,
+  EXPECT_EQ(PlotHere({flight}).exitCode, 1);  // no --out
+  EXPECT_EQ(PlotHere({flight, QStringLiteral("--out"), dir.filePath(QStringLiteral("x.jpg"))}).exitCode,
             1);
-  EXPECT_EQ(Plot({flight, QStringLiteral("--size"), QStringLiteral("10x10"),
+  EXPECT_EQ(PlotHere({flight, QStringLiteral("--size"), QStringLiteral("10x10"),
                   QStringLiteral("--out"), sized})
                 .exitCode,
             1);
-  EXPECT_EQ(Plot({flight, QStringLiteral("--bogus"), QStringLiteral("--out"), sized}).exitCode, 1);
+  EXPECT_EQ(PlotHere({flight, QStringLiteral("--bogus"), QStringLiteral("--out"), sized}).exitCode, 1);
   EXPECT_EQ(
-      Plot({dir.filePath(QStringLiteral("missing.hyp")), QStringLiteral("--out"), sized}).exitCode,
+      PlotHere({dir.filePath(QStringLiteral("missing.hyp")), QStringLiteral("--out"), sized}).exitCode,
       2);
-  EXPECT_EQ(Plot({flight, QStringLiteral("--out"), dir.filePath(QStringLiteral("no/such/dir.png"))})
+  EXPECT_EQ(PlotHere({flight, QStringLiteral("--out"), dir.filePath(QStringLiteral("no/such/dir.png"))})
                 .exitCode,
             2);
 }
