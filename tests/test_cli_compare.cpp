@@ -72,11 +72,10 @@ TEST(CliCompare, KnownShiftAndScaleOfTheFlightsOwnExportComeBack) {
   const double launch = Values(stats)["launch_s"];
   const QByteArray launchEvent =
       "# Event LAUNCH occurred at t=" + QByteArray::number(launch + 7.5, 'f', 4) + " seconds\n";
-  const QString sim =
-      MakeSimulation(dir, "sim.csv", flight,
-                     {"# Simulated here\n# Time (s),Altitude (m),Vertical velocity (m/s)\n" +
-                          launchEvent,
-                      ',', 7.5, 1.05});
+  const QString sim = MakeSimulation(
+      dir, "sim.csv", flight,
+      {"# Simulated here\n# Time (s),Altitude (m),Vertical velocity (m/s)\n" + launchEvent, ',',
+       7.5, 1.05});
   const CliRun run = RunCliHere({QStringLiteral("compare"), flight, sim});
   ASSERT_EQ(run.status, 0) << run.err.toStdString();
   const auto v = Values(run.out);
@@ -101,7 +100,8 @@ TEST(CliCompare, KnownShiftAndScaleOfTheFlightsOwnExportComeBack) {
   f.seek(0);
   f.write(bytes);
   f.close();
-  const CliRun json = RunCliHere({QStringLiteral("compare"), QStringLiteral("--json"), flight, simFeet});
+  const CliRun json =
+      RunCliHere({QStringLiteral("compare"), QStringLiteral("--json"), flight, simFeet});
   ASSERT_EQ(json.status, 0) << json.err.toStdString();
   const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
   const double tta = o[QStringLiteral("flight_time_to_apogee_s")].toDouble();
@@ -117,15 +117,16 @@ TEST(CliCompare, OtherCsvNeedsItsColumnsAndBadFilesNameTheLine) {
   const CliRun ask = RunCliHere({QStringLiteral("compare"), flight, sim});
   EXPECT_EQ(ask.status, 1);
   EXPECT_TRUE(ask.err.contains(QStringLiteral("t, alt, v"))) << ask.err.toStdString();
-  const CliRun named = RunCliHere({QStringLiteral("compare"), flight, sim, QStringLiteral("--time-column"),
-                               QStringLiteral("t"), QStringLiteral("--altitude-column"),
-                               QStringLiteral("2")});
+  const CliRun named =
+      RunCliHere({QStringLiteral("compare"), flight, sim, QStringLiteral("--time-column"),
+                  QStringLiteral("t"), QStringLiteral("--altitude-column"), QStringLiteral("2")});
   ASSERT_EQ(named.status, 0) << named.err.toStdString();
   EXPECT_NEAR(Values(named.out)["apogee_error_percent"], 100.0 * (1 / 1.2 - 1), 0.05);
-  EXPECT_EQ(RunCliHere({QStringLiteral("compare"), flight, sim, QStringLiteral("--time-column"),
-                    QStringLiteral("when"), QStringLiteral("--altitude-column"), QStringLiteral("2")})
-                .status,
-            1);
+  EXPECT_EQ(
+      RunCliHere({QStringLiteral("compare"), flight, sim, QStringLiteral("--time-column"),
+                  QStringLiteral("when"), QStringLiteral("--altitude-column"), QStringLiteral("2")})
+          .status,
+      1);
 
   QFile bad(dir.filePath(QStringLiteral("bad.csv")));
   ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
@@ -136,8 +137,9 @@ TEST(CliCompare, OtherCsvNeedsItsColumnsAndBadFilesNameTheLine) {
   EXPECT_EQ(broken.out, QString());
   EXPECT_EQ(broken.err, QStringLiteral("bad.csv, line 4: expected a number in column "
                                        "\"Altitude (m)\", found \"twenty\".\n"));
-  EXPECT_EQ(RunCliHere({QStringLiteral("compare"), flight, dir.filePath(QStringLiteral("none.csv"))})
-                .status,
-            2);
+  EXPECT_EQ(
+      RunCliHere({QStringLiteral("compare"), flight, dir.filePath(QStringLiteral("none.csv"))})
+          .status,
+      2);
   EXPECT_EQ(RunCliHere({QStringLiteral("compare"), flight}).status, 1);
 }

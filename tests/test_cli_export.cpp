@@ -194,10 +194,11 @@ TEST(CliErrors, UsageAndFiles) {
   EXPECT_EQ(r.status, 1);
   oneLine(r);
   r = RunCliHere({QStringLiteral("export"), Example("sample-flight.hyp"),
-              QStringLiteral("--temperature"), QStringLiteral("warm")});
+                  QStringLiteral("--temperature"), QStringLiteral("warm")});
   EXPECT_EQ(r.status, 1);
   oneLine(r);
-  r = RunCliHere({QStringLiteral("export"), Example("sample-flight.hyp"), QStringLiteral("--bogus")});
+  r = RunCliHere(
+      {QStringLiteral("export"), Example("sample-flight.hyp"), QStringLiteral("--bogus")});
   EXPECT_EQ(r.status, 1);
   oneLine(r);
   r = RunCliHere({QStringLiteral("info"), dir.filePath(QStringLiteral("missing.hyp"))});
@@ -247,9 +248,9 @@ TEST(CliExport, FilterColumnAndFilteredExtremes) {
 
   // Cuts that wide keep every sample; values may be given with '='.
   const CliRun wide = RunCliHere({QStringLiteral("export"), spike, QStringLiteral("--filter"),
-                              QStringLiteral("--precut=100000"), QStringLiteral("--finalcut"),
-                              QStringLiteral("100000"), QStringLiteral("--prefilter=0"),
-                              QStringLiteral("--finalfilter=-5")});
+                                  QStringLiteral("--precut=100000"), QStringLiteral("--finalcut"),
+                                  QStringLiteral("100000"), QStringLiteral("--prefilter=0"),
+                                  QStringLiteral("--finalfilter=-5")});
   ASSERT_EQ(wide.status, 0) << wide.err.toStdString();
   for (const QString& row : Lines(wide.out).mid(1)) {
     const QStringList cells = row.split(QLatin1Char(','));
@@ -275,13 +276,14 @@ TEST(CliExport, FilterLeavesShortFlightsAndRefusesBadValues) {
   EXPECT_TRUE(r.err.contains(QStringLiteral("too few to filter"))) << r.err.toStdString();
   // A long enough flight says nothing.
   EXPECT_TRUE(RunCliHere({QStringLiteral("export"), Example("sample-flight.hyp"),
-                      QStringLiteral("--filter")})
+                          QStringLiteral("--filter")})
                   .err.isEmpty());
 
   EXPECT_EQ(RunCliHere({QStringLiteral("export"), path, QStringLiteral("--filter"),
-                    QStringLiteral("--precut"), QStringLiteral("ten")})
+                        QStringLiteral("--precut"), QStringLiteral("ten")})
                 .status,
             1);
   EXPECT_EQ(RunCliHere({QStringLiteral("export"), path, QStringLiteral("--finalcut=5")}).status, 1);
-  EXPECT_EQ(RunCliHere({QStringLiteral("info"), path, QStringLiteral("--temperature=5")}).status, 1);
+  EXPECT_EQ(RunCliHere({QStringLiteral("info"), path, QStringLiteral("--temperature=5")}).status,
+            1);
 }

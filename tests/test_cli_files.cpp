@@ -23,11 +23,10 @@ using hypsor::test::ReadFile;
 // Runs hypsor-cli; stdoutFile, when given, receives the program's standard output instead of a
 // pipe. Without one the command runs through the tool's dispatch in this process.
 CliRun RunCli(const QStringList& args, const QString& stdoutFile = {}) {
-  const CliRun r = stdoutFile.isEmpty()
-                       ? hypsor::test::RunCliHere(args)
-                       : hypsor::test::RunCli(args, [&stdoutFile](QProcess& p) {
-                           p.setStandardOutputFile(stdoutFile);
-                         });
+  const CliRun r = stdoutFile.isEmpty() ? hypsor::test::RunCliHere(args)
+                                        : hypsor::test::RunCli(args, [&stdoutFile](QProcess& p) {
+                                            p.setStandardOutputFile(stdoutFile);
+                                          });
   EXPECT_NE(r.status, -1) << "hypsor-cli crashed or hung: " << args.join(' ').toStdString();
   return r;
 }

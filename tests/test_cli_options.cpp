@@ -138,7 +138,6 @@ class CliManners : public ::testing::Test {
   void SetUp() override { ASSERT_FALSE(test::CliPath().isEmpty()); }
 };
 
-
 // The current directory for a while, as a process started there has it.
 class InDirectory {
  public:

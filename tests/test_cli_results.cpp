@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// hypsor-cli results, info's sha256 line and download --session, run through the tool's own
-// dispatch in this process (report as the real program, HYPSOR_CLI set by CTest).
+// hypsor-cli results, verify, info's sha256 line and download --session, run through the tool's
+// own dispatch in this process (the report command: test_gui_plot).
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
@@ -16,10 +16,10 @@
 #include "contest/ResultsTable.h"
 #include "tests/support/CliInProcess.h"
 #include "tests/support/CliProcess.h"
+#include "tests/support/Failures.h"
 #include "tests/support/ScriptedCli.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
-#include "tests/support/Failures.h"
 
 namespace hypsor {
 namespace {
@@ -86,7 +86,8 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
     flags << line.section(',', -1);
   }
   std::vector<FlightRecord> rows;
-  ASSERT_TRUE(ParseFlightTable((table.join('\n') + '\n').toUtf8(), rows)) << flights.out.toStdString();
+  ASSERT_TRUE(ParseFlightTable((table.join('\n') + '\n').toUtf8(), rows))
+      << flights.out.toStdString();
   QStringList files;
   for (const FlightRecord& f : rows) files << f.file;
   EXPECT_EQ(files, QStringList({"a.hyp", "b.hyp", "c.hyp", "d.HYP", "e.hyp"}));
@@ -154,15 +155,18 @@ TEST(CliDownload, KeepsEachDownloadInTheContestFolderCompleteOrNot) {
 
   // Only one destination; a file where the folder should be is refused before the altimeter.
   EXPECT_EQ(
-      test::RunCliHere({"download", "--port", "pts/99", "--session", folder, "--out", "x"}).status, 1);
+      test::RunCliHere({"download", "--port", "pts/99", "--session", folder, "--out", "x"}).status,
+      1);
   EXPECT_EQ(test::RunCliHere({"download", "--port", "pts/99", "--session", first}).status, 2);
 
   // Both downloads are recorded: verify finds the folder valid but for the incomplete one.
   const test::CliRun v = test::RunCliHere({"verify", folder});
   EXPECT_EQ(v.status, 7) << v.out.toStdString();
-  EXPECT_TRUE(v.out.contains("valid    " + QFileInfo(first).fileName() + "\n")) << v.out.toStdString();
+  EXPECT_TRUE(v.out.contains("valid    " + QFileInfo(first).fileName() + "\n"))
+      << v.out.toStdString();
   EXPECT_TRUE(v.out.contains("  incomplete\n")) << v.out.toStdString();
-  EXPECT_TRUE(v.out.endsWith("2 flights: 1 valid, 1 with warnings, 0 invalid; 0 folder problems\n"));
+  EXPECT_TRUE(
+      v.out.endsWith("2 flights: 1 valid, 1 with warnings, 0 invalid; 0 folder problems\n"));
 }
 
 TEST(CliDownload, AFolderThatCannotKeepTheFlightIsRefusedBeforeTheAltimeterIsAsked) {
@@ -244,49 +248,5 @@ TEST(CliVerify, ExitStatusAndReportForEachKindOfFolderAndTheHtmlPage) {
   EXPECT_EQ(test::RunCliHere({"verify", d.filePath("none")}).status, 2);
   EXPECT_EQ(test::RunCliHere({"verify"}).status, 1);
 }
-
-// The title as the PDF's information dictionary stores it: UTF-16, big end first.
-QByteArray PdfText(const QString& text) {
-  QByteArray out("\xFE\xFF", 2);
-  for (QChar c : text)
-    out.append(static_cast<char>(c.unicode() >> 8)).append(static_cast<char>(c.unicode() & 0xFF));
-  return out;
-}
-
-TEST(CliReport, WritesOneLocalisedPageAndNothingOnFailure) {
-  QTemporaryDir dir;
-  const QString pdf = QDir(dir.path()).filePath("report.pdf");
-  const test::CliRun en = test::RunCliHere({"report", test::ExamplePath("sample-flight.hyp"),
-                                        "--compare", test::ExamplePath("flight-spike.hyp"), "--out",
-                                        pdf, "--contest", "Spring Cup"});
-  ASSERT_EQ(en.status, 0) << en.err.toStdString();
-  QByteArray bytes = ReadFile(pdf);
-  EXPECT_TRUE(bytes.startsWith("%PDF-"));
-  EXPECT_TRUE(bytes.contains("/Count 1")) << "one page";
-  EXPECT_TRUE(bytes.contains(PdfText("Flight report")));
-  // The chart is on the page as an image, not left out.
-  EXPECT_TRUE(bytes.contains("/Subtype /Image"));
-
-  const test::CliRun pl = test::RunCliHere(
-      {"report", test::ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "pl"});
-  ASSERT_EQ(pl.status, 0) << pl.err.toStdString();
-  bytes = ReadFile(pdf);
-  EXPECT_TRUE(bytes.contains(PdfText(QStringLiteral("Raport lotu"))));
-
-  const QString missing = QDir(dir.path()).filePath("none.pdf");
-  EXPECT_EQ(test::RunCliHere({"report", QDir(dir.path()).filePath("no.hyp"), "--out", missing}).status,
-            2);
-  EXPECT_FALSE(QFile::exists(missing));
-  EXPECT_EQ(
-      test::RunCliHere({"report", test::ExamplePath("flight-1hz.hyp"), "--out", dir.path()}).status, 2);
-  EXPECT_EQ(test::RunCliHere({"report", test::ExamplePath("flight-1hz.hyp")}).status, 1);
-  EXPECT_EQ(test::RunCliHere(
-                {"report", test::ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "de"})
-                .status,
-            1);
-  const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-  EXPECT_EQ(left, QStringList({"report.pdf"}));
-}
-
 }  // namespace
 }  // namespace hypsor

@@ -111,13 +111,13 @@ TEST(CliStats, FilterAndTemperatureChangeTheResult) {
   EXPECT_EQ(smooth["apogee_m"], infoSmooth["max"]);
 
   // A colder day makes the same pressures a lower flight.
-  const auto cold = Values(RunCliHere({QStringLiteral("stats"), spike, QStringLiteral("--temperature"),
-                                   QStringLiteral("-30")})
+  const auto cold = Values(RunCliHere({QStringLiteral("stats"), spike,
+                                       QStringLiteral("--temperature"), QStringLiteral("-30")})
                                .out);
   EXPECT_LT(cold["apogee_m"].toDouble(), raw["apogee_m"].toDouble());
 
-  const CliRun bad =
-      RunCliHere({QStringLiteral("stats"), spike, QStringLiteral("--precut"), QStringLiteral("10")});
+  const CliRun bad = RunCliHere(
+      {QStringLiteral("stats"), spike, QStringLiteral("--precut"), QStringLiteral("10")});
   EXPECT_EQ(bad.status, 1);
   EXPECT_EQ(RunCliHere({QStringLiteral("stats")}).status, 1);
   EXPECT_EQ(RunCliHere({QStringLiteral("stats"), QStringLiteral("/nonexistent/x.hyp")}).status, 2);
@@ -150,7 +150,8 @@ TEST(CliStats, NoLaunchAndTooShort) {
 namespace {
 
 QJsonObject StatsJson(const QStringList& args) {
-  const CliRun run = RunCliHere(QStringList{QStringLiteral("stats"), QStringLiteral("--json")} + args);
+  const CliRun run =
+      RunCliHere(QStringList{QStringLiteral("stats"), QStringLiteral("--json")} + args);
   EXPECT_EQ(run.status, 0) << run.err.toStdString();
   QJsonParseError error;
   const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
@@ -194,12 +195,13 @@ TEST(CliStats, SpikeAndBothApogeesAfterTheOldLines) {
 
   // The clean examples have no flags; a slow flight's climb is no spike.
   for (const char* name : {"sample-flight.hyp", "flight-1hz.hyp", "flight-50hz-9000.hyp"}) {
-    EXPECT_EQ(Values(RunCliHere({QStringLiteral("stats"), Example(name)}).out)["flags"], "-") << name;
+    EXPECT_EQ(Values(RunCliHere({QStringLiteral("stats"), Example(name)}).out)["flags"], "-")
+        << name;
     EXPECT_TRUE(StatsJson({Example(name)})[QStringLiteral("flags")].toArray().isEmpty()) << name;
   }
   // A filter whose first cut lets everything through finds no spike.
-  const QJsonObject loose = StatsJson({spike, QStringLiteral("--filter"), QStringLiteral("--precut"),
-                                       QStringLiteral("100000")});
+  const QJsonObject loose = StatsJson(
+      {spike, QStringLiteral("--filter"), QStringLiteral("--precut"), QStringLiteral("100000")});
   EXPECT_TRUE(loose[QStringLiteral("flags")].toArray().isEmpty());
 }
 

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli plot, run as the real program without a display, against the window's own chart;
-// its formats, sizes and errors through the command's own function in this process.
+// its formats, sizes and errors, and the report command, through the commands' own functions in
+// this process.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -106,12 +109,12 @@ TEST(CliPlot, FormatsSizesAndErrors) {
   QTemporaryDir dir;
   const QString flight = ExamplePath(QStringLiteral("flight-50hz-9000.hyp"));
   const QString sized = dir.filePath(QStringLiteral("s.png"));
-  ASSERT_EQ(
-      PlotHere({flight, QStringLiteral("--size"), QStringLiteral("800x500"), QStringLiteral("--filter"),
-            QStringLiteral("--compare"), ExamplePath(QStringLiteral("flight-1hz.hyp")),
-            QStringLiteral("--align"), QStringLiteral("--out"), sized})
-          .exitCode,
-      0);
+  ASSERT_EQ(PlotHere({flight, QStringLiteral("--size"), QStringLiteral("800x500"),
+                      QStringLiteral("--filter"), QStringLiteral("--compare"),
+                      ExamplePath(QStringLiteral("flight-1hz.hyp")), QStringLiteral("--align"),
+                      QStringLiteral("--out"), sized})
+                .exitCode,
+            0);
   EXPECT_EQ(QImage(sized).size(), QSize(800, 500));
   const QString svg = dir.filePath(QStringLiteral("c.SVG"));
   ASSERT_EQ(PlotHere({flight, QStringLiteral("--out=") + svg}).exitCode, 0);
@@ -121,17 +124,82 @@ TEST(CliPlot, FormatsSizesAndErrors) {
   EXPECT_TRUE(ReadFile(pdf).startsWith("%PDF"));
 
   EXPECT_EQ(PlotHere({flight}).exitCode, 1);  // no --out
-  EXPECT_EQ(PlotHere({flight, QStringLiteral("--out"), dir.filePath(QStringLiteral("x.jpg"))}).exitCode,
-            1);
+  EXPECT_EQ(
+      PlotHere({flight, QStringLiteral("--out"), dir.filePath(QStringLiteral("x.jpg"))}).exitCode,
+      1);
   EXPECT_EQ(PlotHere({flight, QStringLiteral("--size"), QStringLiteral("10x10"),
-                  QStringLiteral("--out"), sized})
+                      QStringLiteral("--out"), sized})
                 .exitCode,
             1);
-  EXPECT_EQ(PlotHere({flight, QStringLiteral("--bogus"), QStringLiteral("--out"), sized}).exitCode, 1);
-  EXPECT_EQ(
-      PlotHere({dir.filePath(QStringLiteral("missing.hyp")), QStringLiteral("--out"), sized}).exitCode,
-      2);
-  EXPECT_EQ(PlotHere({flight, QStringLiteral("--out"), dir.filePath(QStringLiteral("no/such/dir.png"))})
+  EXPECT_EQ(PlotHere({flight, QStringLiteral("--bogus"), QStringLiteral("--out"), sized}).exitCode,
+            1);
+  EXPECT_EQ(PlotHere({dir.filePath(QStringLiteral("missing.hyp")), QStringLiteral("--out"), sized})
                 .exitCode,
             2);
+  EXPECT_EQ(
+      PlotHere({flight, QStringLiteral("--out"), dir.filePath(QStringLiteral("no/such/dir.png"))})
+          .exitCode,
+      2);
+}
+
+namespace {
+
+// Runs `report ARGUMENTS...` in this process, as the drawing module runs it for the program
+// (which test_cli_light starts); args begin with the command's name.
+struct ReportRun {
+  int status = -1;
+  QString err;
+};
+ReportRun Report(QStringList args) {
+  args.removeFirst();
+  QString out, err;
+  ReportRun r;
+  {
+    QTextStream outStream(&out), errStream(&err);
+    r.status = cli::RunReport(args, outStream, errStream);
+  }
+  r.err = err;
+  return r;
+}
+
+// The title as the PDF's information dictionary stores it: UTF-16, big end first.
+QByteArray PdfText(const QString& text) {
+  QByteArray out("\xFE\xFF", 2);
+  for (QChar c : text)
+    out.append(static_cast<char>(c.unicode() >> 8)).append(static_cast<char>(c.unicode() & 0xFF));
+  return out;
+}
+
+}  // namespace
+
+TEST(CliReport, WritesOneLocalisedPageAndNothingOnFailure) {
+  QTemporaryDir dir;
+  const QString pdf = QDir(dir.path()).filePath("report.pdf");
+  const ReportRun en =
+      Report({"report", ExamplePath("sample-flight.hyp"), "--compare",
+              ExamplePath("flight-spike.hyp"), "--out", pdf, "--contest", "Spring Cup"});
+  ASSERT_EQ(en.status, 0) << en.err.toStdString();
+  QByteArray bytes = ReadFile(pdf);
+  EXPECT_TRUE(bytes.startsWith("%PDF-"));
+  EXPECT_TRUE(bytes.contains("/Count 1")) << "one page";
+  EXPECT_TRUE(bytes.contains(PdfText("Flight report")));
+  // The chart is on the page as an image, not left out.
+  EXPECT_TRUE(bytes.contains("/Subtype /Image"));
+
+  const ReportRun pl =
+      Report({"report", ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "pl"});
+  ASSERT_EQ(pl.status, 0) << pl.err.toStdString();
+  bytes = ReadFile(pdf);
+  EXPECT_TRUE(bytes.contains(PdfText(QStringLiteral("Raport lotu"))));
+
+  const QString missing = QDir(dir.path()).filePath("none.pdf");
+  EXPECT_EQ(Report({"report", QDir(dir.path()).filePath("no.hyp"), "--out", missing}).status, 2);
+  EXPECT_FALSE(QFile::exists(missing));
+  EXPECT_EQ(Report({"report", ExamplePath("flight-1hz.hyp"), "--out", dir.path()}).status, 2);
+  EXPECT_EQ(Report({"report", ExamplePath("flight-1hz.hyp")}).status, 1);
+  EXPECT_EQ(
+      Report({"report", ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "de"}).status,
+      1);
+  const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+  EXPECT_EQ(left, QStringList({"report.pdf"}));
 }
