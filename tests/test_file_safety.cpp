@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Files under hostile conditions: a saving process killed at random points, a full disk, targets
-// that are FIFOs, devices, folders and symbolic links, and special files offered for reading.
+// Files under hostile conditions: a saving process killed before each change it makes, a full
+// disk, targets that are FIFOs, devices, folders and symbolic links, and special files offered for
+// reading.
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -26,6 +25,8 @@
 #include "platform/AtomicFile.h"
 #include "support/TestFiles.h"
 #include "support/Failures.h"
+#include "tests/support/KillBeforeChange.h"
+#include "tests/support/TestPaths.h"
 
 namespace hypsor {
 namespace {
@@ -59,11 +60,6 @@ QStringList Others(const QString& folder, const QStringList& known) {
   return out;
 }
 
-void SleepMicroseconds(long us) {
-  const timespec t{us / 1000000, (us % 1000000) * 1000};
-  nanosleep(&t, nullptr);
-}
-
 TEST(SaveKilled, TheTargetIsAlwaysTheWholeOldOrTheWholeNewFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("flight.hyp"));
@@ -71,29 +67,32 @@ TEST(SaveKilled, TheTargetIsAlwaysTheWholeOldOrTheWholeNewFile) {
   const QByteArray b = FlightBytes(3000, 'b');
   ASSERT_TRUE(Save(path, a));
 
-  // How long one save takes here, so the kills spread over whole saves and not just one phase.
-  QElapsedTimer timer;
-  timer.start();
-  for (int k = 0; k < 10; ++k) ASSERT_TRUE(Save(path, k % 2 ? a : b));
-  ASSERT_TRUE(Save(path, a));
-  const long saveUs = std::max<long>(50, static_cast<long>(timer.nsecsElapsed() / 11000));
-
-  constexpr int kKills = 60;
-  for (int kill = 0; kill < kKills; ++kill) {
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      // Saves alternately, as fast as it can, until killed.
-      for (unsigned k = 0;; ++k) Save(path, k % 2 ? a : b);
+  // A saving process killed just before each of its changes to the folder in turn, saving the
+  // large flight over the small one and back; HYPSOR_STRESS_ROUNDS goes through them more times.
+  int kills = 0;
+  for (int round = 0; round < 2 * test::StressRounds(1); ++round) {
+    const QByteArray& next = round % 2 ? a : b;
+    const auto save = [&path, &next] { Save(path, next); };
+    const test::TracedRun whole = test::RunKilledBeforeChange(0, save);
+    ASSERT_NE(whole.exitCode, 90) << "ptrace is not allowed here";
+    ASSERT_EQ(whole.exitCode, 0);
+    ASSERT_GE(whole.changes, 3) << "a save is a temporary, its bytes and a rename at least";
+    ASSERT_EQ(ReadFile(path), next);
+    // Back to the other flight, then killed before each change of the same save until one goes
+    // through (a temporary left by a kill may cost the next save a try at another name).
+    for (int at = 1;; ++at) {
+      ASSERT_LT(at, 64) << "a save that never ends";
+      ASSERT_TRUE(Save(path, round % 2 ? b : a));
+      const test::TracedRun run = test::RunKilledBeforeChange(at, save);
+      const QByteArray now = ReadFile(path);
+      ASSERT_TRUE(now == a || now == b) << "change " << at << ": " << now.size() << " bytes";
+      if (!run.killed) {
+        ASSERT_EQ(run.exitCode, 0);
+        EXPECT_EQ(now, next);
+        break;
+      }
+      ++kills;
     }
-    SleepMicroseconds(QRandomGenerator::global()->bounded(static_cast<int>(3 * saveUs)) + kill % 7);
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status));
-
-    const QByteArray now = ReadFile(path);
-    ASSERT_TRUE(now == a || now == b) << "kill " << kill << ": " << now.size() << " bytes";
   }
   // A kill between creating and renaming leaves a temporary: hidden and recognisable.
   const QStringList leftovers = Others(dir.path(), {QStringLiteral("flight.hyp")});
@@ -107,6 +106,7 @@ TEST(SaveKilled, TheTargetIsAlwaysTheWholeOldOrTheWholeNewFile) {
   EXPECT_EQ(ReadFile(path), b);
   EXPECT_EQ(Others(dir.path(), {}), before);
   RecordProperty("leftover_temporaries", static_cast<int>(leftovers.size()));
+  RecordProperty("kills", kills);
 }
 
 TEST(SaveFailure, AFullDiskLeavesTheOldFileAndNoTemporary) {
