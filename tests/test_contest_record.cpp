@@ -18,6 +18,7 @@
 #include "contest/Ranking.h"
 #include "contest/ResultsTable.h"
 #include "flight/Filters.h"
+#include "platform/Clock.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/Failures.h"
@@ -355,6 +356,9 @@ TEST(ContestRecord, AFlightArrivedIsKeptWhenItsRecordCannotBeWrittenAndRecordedL
   ContestSession session;
   Failure error;
   ASSERT_TRUE(session.Start(folder, QString(), &error));
+  // The waits for the other station's lock pass on virtual time.
+  VirtualClock clock;
+  session.SetClock(&clock);
   session.SetLockTimeout(200);
   const QByteArray bytes = WithCompetitor(Example("flight-25hz-plateaus.hyp"), 11);
 
