@@ -295,8 +295,8 @@ TEST_F(SimulatedAltimeter, HangupDeliversHalfTheFlightThenClosesTheLine) {
 }
 
 TEST_F(SimulatedAltimeter, PacingFollowsTheLineRate) {
-  const Bytes flight = MakeFlight(1483);  // 3000 bytes, most of a pseudo-terminal's buffer
-  ASSERT_EQ(flight.size(), 3000u);
+  const Bytes flight = MakeFlight(2233);  // 4500 bytes
+  ASSERT_EQ(flight.size(), 4500u);
   ASSERT_NO_FATAL_FAILURE(Start({"--flight", TempFile("f.hyp", flight)}));
 
   QElapsedTimer clock;
@@ -305,7 +305,7 @@ TEST_F(SimulatedAltimeter, PacingFollowsTheLineRate) {
   EXPECT_EQ(Receive(flight.size()), flight);
   const double seconds = clock.nsecsElapsed() / 1e9;
   // Never faster than the line (a loaded machine only makes it slower, so no upper bound).
-  EXPECT_GE(seconds, 3000 * kByteMicros / 1e6 * 0.95);  // about 0.29 s at the line rate
+  EXPECT_GE(seconds, 4500 * kByteMicros / 1e6 * 0.95);  // about 0.43 s at the line rate
 
   // Paced along the way, not held back and then sent in a burst: by any moment no more bytes
   // have come than the line could carry since the request (plus a small allowance).
