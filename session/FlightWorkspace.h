@@ -81,6 +81,15 @@ struct WorkspaceChanges {
   }
 };
 
+// The quality of the main flight and of the comparison, assessed together.
+struct FlightQualities {
+  FlightQuality main;
+  FlightQuality comparison;
+  const FlightQuality& Of(FlightSlot slot) const {
+    return slot == FlightSlot::Main ? main : comparison;
+  }
+};
+
 // The program's state and the user's actions on flights, without widgets: the settings record
 // and the language, the main flight, the comparison flight and the last successful download,
 // their altitude tables, the filter's working tables and the temperature typed for each flight.
@@ -174,8 +183,10 @@ class FlightWorkspace : public QObject {
   // The comparison at its own seconds on the main flight's axis, whether or not the window
   // aligns it; shifted onto the main flight's launch while it does.
   CurvePlacement RealTimePlacement(Curve curve) const;
-  // Launch, apogee and landing of each shown flight, on its curve.
+  // Launch, apogee and landing of each shown flight, on its curve; with both flights' quality
+  // when the caller has just assessed them (Qualities), or assessing them here.
   std::vector<ChartMarker> Markers(bool realTime = false) const;
+  std::vector<ChartMarker> Markers(bool realTime, const FlightQualities& qualities) const;
   // The samples nearest to chart position x on each shown curve (altitude, comparison,
   // acceleration), with the changes since referenceX when one is set; and as text.
   std::vector<ReadoutLine> ReadoutAt(double x, std::optional<double> referenceX) const;
@@ -188,6 +199,8 @@ class FlightWorkspace : public QObject {
   // A flight's flags and its apogee before and after the filter, with the filter settings in
   // use now; empty while the flight's curve is not shown.
   FlightQuality Quality(FlightSlot slot) const;
+  // Both flights', for a view that shows them in several places at once.
+  FlightQualities Qualities() const;
   // Reads a simulation CSV. NeedColumns (with *read holding the header's names) when the file's
   // columns must be chosen: call again with them. Failed with *error naming the line; nothing
   // of a file that fails is kept.

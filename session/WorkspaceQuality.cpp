@@ -25,6 +25,10 @@ FlightQuality FlightWorkspace::Quality(FlightSlot slot) const {
   return AssessFlight(flight, d, CurrentFilterParams(), *work);
 }
 
+FlightQualities FlightWorkspace::Qualities() const {
+  return {Quality(FlightSlot::Main), Quality(FlightSlot::Comparison)};
+}
+
 FlightWorkspace::SimulationStatus FlightWorkspace::OpenSimulation(
     const QString& path, const std::optional<SimulationColumns>& columns, QString* error,
     SimulationRead* readOut) {

@@ -90,6 +90,11 @@ CurvePlacement FlightWorkspace::RealTimePlacement(Curve curve) const {
 }
 
 std::vector<ChartMarker> FlightWorkspace::Markers(bool realTime) const {
+  return Markers(realTime, Qualities());
+}
+
+std::vector<ChartMarker> FlightWorkspace::Markers(bool realTime,
+                                                  const FlightQualities& qualities) const {
   std::vector<ChartMarker> out;
   const QChar point = QLocale().decimalPoint().at(0);
   for (FlightSlot slot : {FlightSlot::Main, FlightSlot::Comparison}) {
@@ -112,7 +117,7 @@ std::vector<ChartMarker> FlightWorkspace::Markers(bool realTime) const {
     if (s.launched) add(MarkerKind::Landing, s.landingIndex, T(Txt::MarkerLanding));
     // The other apogee, when it differs: before the filter on the dashed unfiltered curve
     // while the filter is on, after it on the curve while it is off.
-    const ExplainedApogee a = Quality(slot).apogee;
+    const ExplainedApogee& a = qualities.Of(slot).apogee;
     if (!a.filtered || std::abs(a.differenceM) < kApogeesApartM) continue;
     const SlotTables& t = slot == FlightSlot::Main ? mainTables_ : comparisonTables_;
     const Curve unfiltered =

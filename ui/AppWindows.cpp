@@ -8,7 +8,43 @@
 
 namespace hypsor {
 
+AppWindows::AppWindows(const PlatformServices& platform, const SettingsPaths& settings)
+    : main(std::make_unique<MainWindow>(platform, settings)) {
+  main->SetOtherWindows(*this);
+}
+
 AppWindows::~AppWindows() = default;
+
+DeviceSettingsWindow& AppWindows::DeviceSettings() {
+  if (!deviceSettings_) {
+    FlightWorkspace& ws = main->Workspace();
+    MainWindow* m = main.get();
+    const WindowHost& host = *m;
+    deviceSettings_ = std::make_unique<DeviceSettingsWindow>(
+        m->Device(), ws.Settings(), ws.LanguageIndex(), host.Platform().boxes,
+        [m] { return m->SaveSettingsNow(); }, m);
+    QObject::connect(&ws, &FlightWorkspace::languageChanged, deviceSettings_.get(),
+                     &DeviceSettingsWindow::SetLanguage);
+  }
+  return *deviceSettings_;
+}
+
+InfoWindow& AppWindows::Info() {
+  if (!info_) info_ = std::make_unique<InfoWindow>(main.get());  // the same in both languages
+  return *info_;
+}
+
+FilterSettingsWindow& AppWindows::FilterSettings() {
+  if (!filterSettings_) {
+    FlightWorkspace& ws = main->Workspace();
+    MainWindow* m = main.get();
+    filterSettings_ = std::make_unique<FilterSettingsWindow>(
+        ws.Settings(), ws.LanguageIndex(), [m] { return m->SaveSettingsNow(); }, m);
+    QObject::connect(&ws, &FlightWorkspace::languageChanged, filterSettings_.get(),
+                     &FilterSettingsWindow::SetLanguage);
+  }
+  return *filterSettings_;
+}
 
 std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
                                           const QString& settingsFilePath) {
@@ -17,23 +53,7 @@ std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
 
 std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,
                                           const SettingsPaths& settings) {
-  auto w = std::make_unique<AppWindows>();
-  // The main window loads the settings; the windows after it see them.
-  w->main = std::make_unique<MainWindow>(platform, settings);
-  MainWindow* main = w->main.get();
-  FlightWorkspace& ws = main->Workspace();
-  auto save = [main] { return main->SaveSettingsNow(); };
-  w->deviceSettings = std::make_unique<DeviceSettingsWindow>(
-      main->Device(), ws.Settings(), ws.LanguageIndex(), platform.boxes, save, main);
-  w->info = std::make_unique<InfoWindow>(main);  // the same in both languages
-  w->filterSettings =
-      std::make_unique<FilterSettingsWindow>(ws.Settings(), ws.LanguageIndex(), save, main);
-  QObject::connect(&ws, &FlightWorkspace::languageChanged, w->deviceSettings.get(),
-                   &DeviceSettingsWindow::SetLanguage);
-  QObject::connect(&ws, &FlightWorkspace::languageChanged, w->filterSettings.get(),
-                   &FilterSettingsWindow::SetLanguage);
-  main->SetOtherWindows(w->deviceSettings.get(), w->info.get(), w->filterSettings.get());
-  return w;
+  return std::make_unique<AppWindows>(platform, settings);
 }
 
 }  // namespace hypsor

@@ -5,21 +5,27 @@
 #include <QString>
 
 #include "ui/MainWindow.h"
+#include "ui/OtherWindows.h"
 
 namespace hypsor {
 
-class DeviceSettingsWindow;
-class FilterSettingsWindow;
-class InfoWindow;
+// The program's four windows: the main window (which loads the settings) at once, the device
+// settings, information and filter settings windows when first opened. They are destroyed before
+// the main window, their parent.
+class AppWindows : public OtherWindows {
+ public:
+  AppWindows(const PlatformServices& platform, const SettingsPaths& settings);
+  ~AppWindows() override;
 
-// The program's four windows, created in order: the main window (which loads the settings), the
-// device settings window, the information window and the filter settings window.
-struct AppWindows {
-  std::unique_ptr<MainWindow> main;
-  std::unique_ptr<DeviceSettingsWindow> deviceSettings;
-  std::unique_ptr<InfoWindow> info;
-  std::unique_ptr<FilterSettingsWindow> filterSettings;
-  ~AppWindows();
+  const std::unique_ptr<MainWindow> main;
+  DeviceSettingsWindow& DeviceSettings() override;
+  InfoWindow& Info() override;
+  FilterSettingsWindow& FilterSettings() override;
+
+ private:
+  std::unique_ptr<DeviceSettingsWindow> deviceSettings_;
+  std::unique_ptr<InfoWindow> info_;
+  std::unique_ptr<FilterSettingsWindow> filterSettings_;
 };
 
 std::unique_ptr<AppWindows> CreateWindows(const PlatformServices& platform,

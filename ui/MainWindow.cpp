@@ -25,6 +25,7 @@
 #include "text/FailureText.h"
 #include "ui/FlightChart.h"
 #include "ui/InfoWindow.h"
+#include "ui/OtherWindows.h"
 #include "ui/MainLayout.h"
 #include "ui/MainWindowContest.h"
 #include "ui/MainWindowSimulation.h"
@@ -73,17 +74,6 @@ MainWindow::~MainWindow() = default;
 
 DeviceChannel& MainWindow::Channel() {
   return device_->Channel();
-}
-
-void MainWindow::SetOtherWindows(DeviceSettingsWindow* deviceSettings, InfoWindow* info,
-                                 FilterSettingsWindow* filterSettings) {
-  deviceSettings_ = deviceSettings;
-  // Queued: the settings window is shown (modal) once its report of the read has returned.
-  if (deviceSettings_)
-    connect(deviceSettings_, &DeviceSettingsWindow::readFinished, this,
-            &MainWindow::onDeviceSettingsRead, Qt::QueuedConnection);
-  info_ = info;
-  filterSettings_ = filterSettings;
 }
 
 WindowCommands MainWindow::Commands() const {
@@ -241,7 +231,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 // ---------------------------------------------------------------- info and help
 
 void MainWindow::onInfo() {
-  if (info_) info_->exec();
+  if (others_) others_->Info().exec();
 }
 
 void MainWindow::onHelp() {

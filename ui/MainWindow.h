@@ -35,6 +35,7 @@ class FilterSettingsWindow;
 class FlightViews;
 class FlightChart;
 class InfoWindow;
+class OtherWindows;
 class SimulationControls;
 
 // The main window: the chart, the action buttons, the panels of the main and the comparison
@@ -49,9 +50,8 @@ class MainWindow : public QMainWindow, public WindowHost {
              QWidget* parent = nullptr);
   ~MainWindow() override;
 
-  // The windows created after this one; the start-up hands them over.
-  void SetOtherWindows(DeviceSettingsWindow* deviceSettings, InfoWindow* info,
-                       FilterSettingsWindow* filterSettings);
+  // The windows this one opens; the start-up hands them over.
+  void SetOtherWindows(OtherWindows& windows) { others_ = &windows; }
   FlightWorkspace& Workspace() override { return workspace_; }
   // The link to the altimeter; the device settings window shares its channel.
   DeviceController& Device() { return *device_; }
@@ -63,6 +63,8 @@ class MainWindow : public QMainWindow, public WindowHost {
   // Opens a flight file as the main flight or the comparison, as the Load and Compare buttons
   // do, and draws it; an unreadable file is reported in a box (command line, dropped files).
   bool OpenFlightFile(const QString& path, FlightSlot slot) override;
+  // The command line's flight and comparison (either may be empty), drawn once both are open.
+  void OpenFlightFiles(const QString& mainPath, const QString& comparisonPath);
   // File → Open simulation… (command line).
   SimulationControls& Simulation() { return *simulation_; }
 
@@ -125,7 +127,11 @@ class MainWindow : public QMainWindow, public WindowHost {
   // disabled; what was enabled comes back after it.
   void SetExchangeRunning(bool running, bool cancellable = true);
   void onDeviceSettingsRead();
+  // The device settings window, made when first asked for.
+  DeviceSettingsWindow* DeviceSettings();
   void onFilterSettings();
+  // Opens a file into the workspace; a failure is shown in a box. The caller redraws.
+  bool OpenInWorkspace(const QString& path, FlightSlot slot);
   // Setup menu: "Save communication log" (MainWindowDevice.cpp).
   void AddCommunicationLogAction();
   void onSaveCommunicationLog();
@@ -140,9 +146,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   ContestControls* contest_ = nullptr;  // keeps downloads while a contest session is on
   SimulationControls* simulation_ = nullptr;
   std::unique_ptr<DeviceController> device_;
-  DeviceSettingsWindow* deviceSettings_ = nullptr;
-  InfoWindow* info_ = nullptr;
-  FilterSettingsWindow* filterSettings_ = nullptr;
+  OtherWindows* others_ = nullptr;
   bool exchangeRunning_ = false;  // an exchange with the altimeter holds the port
   bool readingDeviceSettings_ = false;  // the device settings window's opening read
   bool closeRequested_ = false;   // a close that came during an exchange, done after it

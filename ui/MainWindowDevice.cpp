@@ -23,6 +23,7 @@
 #include "ui/DeviceSettingsWindow.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
+#include "ui/OtherWindows.h"
 #include "ui/MainWindowContest.h"
 #include "ui/MainWindowViews.h"
 
@@ -205,10 +206,20 @@ void MainWindow::onExchangeEnded() {
   }
 }
 
+DeviceSettingsWindow* MainWindow::DeviceSettings() {
+  if (!others_) return nullptr;
+  DeviceSettingsWindow& window = others_->DeviceSettings();
+  // Queued: the settings window is shown (modal) once its report of the read has returned.
+  connect(&window, &DeviceSettingsWindow::readFinished, this, &MainWindow::onDeviceSettingsRead,
+          static_cast<Qt::ConnectionType>(Qt::QueuedConnection | Qt::UniqueConnection));
+  return &window;
+}
+
 void MainWindow::onDeviceSettings() {
-  if (exchangeRunning_ || !deviceSettings_) return;
+  DeviceSettingsWindow* window = exchangeRunning_ ? nullptr : DeviceSettings();
+  if (!window) return;
   // The settings are read before the window shows; this window waits with the banner.
-  if (!deviceSettings_->StartReading()) return;
+  if (!window->StartReading()) return;
   readingDeviceSettings_ = true;
   SetExchangeRunning(true, false);
   waitBanner_->setText(T(Txt::WaitBanner));
@@ -225,7 +236,7 @@ void MainWindow::onDeviceSettingsRead() {
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     return;
   }
-  deviceSettings_->exec();
+  others_->DeviceSettings().exec();
 }
 
 }  // namespace hypsor

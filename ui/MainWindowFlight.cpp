@@ -13,6 +13,7 @@
 #include "ui/FilterSettingsWindow.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
+#include "ui/OtherWindows.h"
 #include "ui/MainWindowViews.h"
 
 namespace hypsor {
@@ -61,12 +62,24 @@ void MainWindow::DrawPanel(FlightSlot slot) {
 
 bool MainWindow::OpenFlightFile(const QString& path, FlightSlot slot) {
   if (exchangeRunning_) return false;  // the download about to land would replace it
+  const bool ok = OpenInWorkspace(path, slot);
+  Redraw();
+  return ok;
+}
+
+void MainWindow::OpenFlightFiles(const QString& mainPath, const QString& comparisonPath) {
+  if (exchangeRunning_) return;
+  if (!mainPath.isEmpty()) OpenInWorkspace(mainPath, FlightSlot::Main);
+  if (!comparisonPath.isEmpty()) OpenInWorkspace(comparisonPath, FlightSlot::Comparison);
+  Redraw();
+}
+
+bool MainWindow::OpenInWorkspace(const QString& path, FlightSlot slot) {
   Failure error;
   const bool ok = slot == FlightSlot::Main ? workspace_.OpenMainFlight(path, &error)
                                            : workspace_.OpenComparison(path, &error);
   if (!ok) ShowFailure(error);
   comparisonAction_->setChecked(workspace_.ComparisonEnabled());
-  Redraw();
   return ok;
 }
 
@@ -137,7 +150,7 @@ void MainWindow::onFilterComparison() {
 }
 
 void MainWindow::onFilterSettings() {
-  if (filterSettings_) filterSettings_->exec();
+  if (others_) others_->FilterSettings().exec();
 }
 
 // ---------------------------------------------------------------- temperature entry

@@ -133,8 +133,11 @@ void FlightViews::Update() {
   FlightChart& chart = host_.Chart();
   for (Curve c : {Curve::Comparison, Curve::UnfilteredComparison, Curve::Simulation})
     chart.SetCurvePlacement(c, w.Placement(c));
-  chart.SetMarkers(preferences_.Get().markers ? w.Markers() : std::vector<ChartMarker>{});
-  dock_->Show(w);
+  // Assessed once for the markers and the panel.
+  const FlightQualities qualities = w.Qualities();
+  chart.SetMarkers(preferences_.Get().markers ? w.Markers(false, qualities)
+                                              : std::vector<ChartMarker>{});
+  dock_->Show(w, qualities);
   RefreshReadout();
 }
 

@@ -33,9 +33,10 @@ constexpr int kExtraCount = static_cast<int>(std::size(kExtraRows));
 static_assert(StatisticsDock::Sha256Row == kRowCount + kExtraCount);
 
 // The apogees and the flags of one flight's column.
-QStringList QualityColumn(const FlightWorkspace& w, FlightSlot slot, bool shown) {
+QStringList QualityColumn(const FlightWorkspace& w, const FlightQualities& qualities,
+                          FlightSlot slot, bool shown) {
   QStringList cells;
-  const FlightQuality q = shown ? w.Quality(slot) : FlightQuality{};
+  const FlightQuality q = shown ? qualities.Of(slot) : FlightQuality{};
   const ExplainedApogee& a = q.apogee;
   const QChar point = QLocale().decimalPoint().at(0);
   const int language = w.LanguageIndex();
@@ -115,13 +116,16 @@ StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(ne
               QDockWidget::DockWidgetFloatable);
 }
 
-void StatisticsDock::Show(const FlightWorkspace& w) {
+void StatisticsDock::Show(const FlightWorkspace& w, const FlightQualities& qualities) {
   setWindowTitle(w.T(Txt::StatisticsPanel));
   QStringList rows;
   for (Txt t : kRows) rows << w.T(t);
   for (Txt t : kExtraRows) rows << w.T(t);
   rows << w.T(Txt::StatisticsSha256);
-  // Each new row title sizes the header to its contents again: only changed titles are set.
+  // A header sized to its contents measures every row again at each changed title: it is sized
+  // once, after all of them. Only changed titles are set.
+  QHeaderView* rowHeader = table_->verticalHeader();
+  rowHeader->setSectionResizeMode(QHeaderView::Fixed);
   for (int r = 0; r < rows.size(); ++r) {
     QTableWidgetItem* title = table_->verticalHeaderItem(r);
     if (!title)
@@ -129,6 +133,7 @@ void StatisticsDock::Show(const FlightWorkspace& w) {
     else if (title->text() != rows[r])
       title->setText(rows[r]);
   }
+  rowHeader->setSectionResizeMode(QHeaderView::ResizeToContents);
   const bool mainShown = !w.Chart()[Curve::Altitude].empty();
   const bool comparisonShown = !w.Chart()[Curve::Comparison].empty();
   // The file's name, whatever the language: the panels' captions go back to their own words
@@ -148,8 +153,8 @@ void StatisticsDock::Show(const FlightWorkspace& w) {
   for (int c = 0; c < 2; ++c)
     for (int r = 0; r < kRowCount; ++r) table_->item(r, c)->setText(columns[c][r]);
   const QStringList extra[2] = {
-      QualityColumn(w, FlightSlot::Main, mainShown) + SimulationColumn(w),
-      QualityColumn(w, FlightSlot::Comparison, comparisonShown) +
+      QualityColumn(w, qualities, FlightSlot::Main, mainShown) + SimulationColumn(w),
+      QualityColumn(w, qualities, FlightSlot::Comparison, comparisonShown) +
           QStringList{QString(), QString(), QString(), QString()}};
   for (int c = 0; c < 2; ++c)
     for (int r = 0; r < kExtraCount; ++r) {

@@ -9,6 +9,7 @@ class QTableWidget;
 namespace hypsor {
 
 class FlightWorkspace;
+struct FlightQualities;
 
 // The statistics of the main and the comparison flight side by side, one row per value. It
 // only shows what the workspace computed.
@@ -16,8 +17,9 @@ class StatisticsDock : public QDockWidget {
   Q_OBJECT
  public:
   explicit StatisticsDock(QWidget* parent = nullptr);
-  // Reads both flights' statistics and captions from the workspace, in its language.
-  void Show(const FlightWorkspace& workspace);
+  // Reads both flights' statistics and captions from the workspace, in its language, with
+  // their quality as the caller has just assessed it.
+  void Show(const FlightWorkspace& workspace, const FlightQualities& qualities);
   // The text in a row (0 apogee ... 8 landing recorded, then the rows below, then the file's
   // SHA-256) of a flight's column.
   QString Value(int row, int column) const;

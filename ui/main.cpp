@@ -89,8 +89,8 @@ int main(int argc, char** argv) {
       hypsor::CreateWindows({boxes, dialogs, documents, &contest, &printer}, settingsPaths);
   if (!port.isEmpty()) hypsor::SetPortName(windows->main->Workspace().Settings(), port);
   const QStringList files = parser.positionalArguments();
-  if (!files.isEmpty()) windows->main->OpenFlightFile(files[0], hypsor::FlightSlot::Main);
-  if (files.size() > 1) windows->main->OpenFlightFile(files[1], hypsor::FlightSlot::Comparison);
+  if (!files.isEmpty())
+    windows->main->OpenFlightFiles(files[0], files.size() > 1 ? files[1] : QString());
   if (parser.isSet(simulationOption))
     windows->main->Simulation().OpenSimulationFile(parser.value(simulationOption));
   windows->main->showMaximized();
