@@ -178,8 +178,8 @@ TEST(MainWindow, OneLanguageSwitchRetellsTheOpenSettingsWindowsAndTheAddedViews)
   f.Create();
   MainWindow& w = f.Window();
   // Both settings windows stay open across the switches (shown without their modal loops).
-  DeviceSettingsWindow& device = *f.windows->deviceSettings;
-  FilterSettingsWindow& filter = *f.windows->filterSettings;
+  DeviceSettingsWindow& device = f.windows->DeviceSettings();
+  FilterSettingsWindow& filter = f.windows->FilterSettings();
   device.show();
   filter.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&device));

@@ -54,8 +54,8 @@ TEST(SettingsWindowsText, EveryTextFitsItsControlInBothLanguages) {
   f.Create();
   for (const char* language : {"polishAction", "englishAction"}) {
     f.Trigger(language);
-    for (QWidget* window : {static_cast<QWidget*>(f.windows->deviceSettings.get()),
-                            static_cast<QWidget*>(f.windows->filterSettings.get())}) {
+    for (QWidget* window : {static_cast<QWidget*>(&f.windows->DeviceSettings()),
+                            static_cast<QWidget*>(&f.windows->FilterSettings())}) {
       window->show();  // the captions of the language in use are written when shown
       ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
       ExpectTextsFit(window, language);
