@@ -137,7 +137,7 @@ void MarkerLayer::draw(QCPPainter* painter) {
 // ---------------------------------------------------------------- cursor and reference
 
 CursorLayer::CursorLayer(ChartPlot* plot, const QString& layer)
-    : QCPLayerable(plot, layer), plot_(plot), rawFont_(QRawFont::fromFont(SmallFont(false))) {}
+    : QCPLayerable(plot, layer), plot_(plot) {}
 
 void CursorLayer::applyDefaultAntialiasingHint(QCPPainter* painter) const {
   applyAntialiasingHint(painter, false, QCP::aeItems);
@@ -193,21 +193,24 @@ void CursorLayer::SetCursor(std::optional<double> x, const QString& text) {
   const QFontMetricsF metrics(font);
   const QStringList lines = text_.split(QLatin1Char('\n'));
   const double ascent = metrics.ascent();
+  // Loaded at the first readout: the window's first picture has none.
+  if (!rawFont_) rawFont_ = QRawFont::fromFont(font);
+  const QRawFont& rawFont = *rawFont_;
   double top = 0;
   for (const QString& line : lines) {
     QList<quint32> indexes;
-    if (rawFont_.isValid() && PlainGlyphs(line)) indexes = rawFont_.glyphIndexesForString(line);
+    if (rawFont.isValid() && PlainGlyphs(line)) indexes = rawFont.glyphIndexesForString(line);
     double width = 0;
     if (!indexes.isEmpty() && !indexes.contains(0u)) {
       const QList<QPointF> advances =
-          rawFont_.advancesForGlyphIndexes(indexes, QRawFont::KernedAdvances);
+          rawFont.advancesForGlyphIndexes(indexes, QRawFont::KernedAdvances);
       QList<QPointF> positions(indexes.size());
       for (qsizetype i = 0; i < indexes.size(); ++i) {
         positions[i] = QPointF(width, top + ascent);
         width += advances[i].x();
       }
       QGlyphRun& run = glyphs_.emplace_back();
-      run.setRawFont(rawFont_);
+      run.setRawFont(rawFont);
       run.setGlyphIndexes(indexes);
       run.setPositions(positions);
     } else if (!line.isEmpty()) {

@@ -81,7 +81,7 @@ class CursorLayer : public QCPLayerable {
   QString text_;
   // The readout laid out once when the text is set (glyphs placed from the box's inside top
   // left), and the size it takes.
-  QRawFont rawFont_;
+  std::optional<QRawFont> rawFont_;
   std::vector<QGlyphRun> glyphs_;
   QSizeF textSize_;
 

@@ -55,13 +55,15 @@ ContestControls::ContestControls(WindowHost& host, ContestState& state, QMenu& v
   rebuildAction_ = add("rebuildResultsAction", &ContestControls::onRebuild);
   verifyAction_ = add("verifyFolderAction", &ContestControls::onVerify);
 
-  // The ranking, in a dock beside the chart; shown when a session starts.
+  // The ranking, in a dock beside the chart; shown when a session starts. Its table is made
+  // with the first session.
   dock_ = new QDockWidget(&window_);
   dock_->setObjectName(QStringLiteral("resultsDock"));
-  results_ = new ContestResultsView(dock_);
-  dock_->setWidget(results_);
   window_.addDockWidget(Qt::RightDockWidgetArea, dock_);
   dock_->hide();
+  connect(dock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+    if (visible) Results();
+  });
   resultsAction_ = dock_->toggleViewAction();
   resultsAction_->setObjectName(QStringLiteral("resultsViewAction"));
   fileMenu_->addAction(resultsAction_);
@@ -74,9 +76,6 @@ ContestControls::ContestControls(WindowHost& host, ContestState& state, QMenu& v
   fileMenu_->insertSeparator(startAction_);
   fileMenu_->addSeparator();
   fileMenu_->addAction(commands.quit);
-  connect(results_, &ContestResultsView::OpenFlightRequested, this, &ContestControls::onOpenFlight);
-  connect(results_, &ContestResultsView::ExportCsvRequested, this, &ContestControls::onExportCsv);
-  connect(results_, &ContestResultsView::ExportPdfRequested, this, &ContestControls::onExportPdf);
 
   // The session line, right under the menu.
   bar_ = new QToolBar(&window_);
@@ -116,8 +115,23 @@ void ContestControls::ApplyLanguage(int language) {
   reportAction_->setText(T(Txt::FlightReportAction));
   printAction_->setText(T(Txt::PrintReportAction));
   dock_->setWindowTitle(T(Txt::RankingTitle));
-  results_->ApplyLanguage(language_);
+  if (results_) results_->ApplyLanguage(language_);
   Refresh();
+}
+
+ContestResultsView& ContestControls::Results() {
+  if (!results_) {
+    results_ = new ContestResultsView(dock_);
+    results_->ApplyLanguage(language_);
+    dock_->setWidget(results_);
+    connect(results_, &ContestResultsView::OpenFlightRequested, this,
+            &ContestControls::onOpenFlight);
+    connect(results_, &ContestResultsView::ExportCsvRequested, this,
+            &ContestControls::onExportCsv);
+    connect(results_, &ContestResultsView::ExportPdfRequested, this,
+            &ContestControls::onExportPdf);
+  }
+  return *results_;
 }
 
 void ContestControls::Refresh() {
@@ -130,7 +144,7 @@ void ContestControls::Refresh() {
   bar_->setVisible(on);
   if (!on) {
     dock_->hide();
-    results_->ShowRanking({});
+    if (results_) results_->ShowRanking({});
     return;
   }
   QString text = T(Txt::ContestLine)
@@ -140,7 +154,7 @@ void ContestControls::Refresh() {
     text += QStringLiteral(" · ") +
             T(kept->complete ? Txt::ContestKept : Txt::ContestKeptIncomplete).arg(kept->file);
   line_->SetFullText(text);
-  results_->ShowRanking(RankCompetitors(state_.Flights()));
+  Results().ShowRanking(RankCompetitors(state_.Flights()));
 }
 
 void ContestControls::ShowError(const QString& text) {
@@ -302,14 +316,14 @@ void ContestControls::onExportCsv() {
   const QString path = AskTarget();
   if (path.isEmpty()) return;
   Failure error;
-  if (!WriteFileAtomically(path, RankingCsv(results_->Rows()), &error)) ShowError(Worded(error));
+  if (!WriteFileAtomically(path, RankingCsv(Results().Rows()), &error)) ShowError(Worded(error));
 }
 
 void ContestControls::onExportPdf() {
   const QString path = AskTarget();
   if (path.isEmpty()) return;
   Failure error;
-  if (!WriteRankingPdf(results_->Rows(), state_.Session().Name(), language_, path, &error))
+  if (!WriteRankingPdf(Results().Rows(), state_.Session().Name(), language_, path, &error))
     ShowError(Worded(error));
 }
 

@@ -57,6 +57,7 @@ class ContestControls : public QObject {
   void onRebuild();
   void onFlightReport();
   void onPrintReport();
+  ContestResultsView& Results();
   void onOpenFlight(const QString& fileName);
   void onExportCsv();
   void onExportPdf();
@@ -79,7 +80,7 @@ class ContestControls : public QObject {
   QToolBar* bar_;
   ElidedLabel* line_;  // the session line: as much as the window's width shows
   QDockWidget* dock_;
-  ContestResultsView* results_;
+  ContestResultsView* results_ = nullptr;  // made with the first session
   ResultsBoard* board_ = nullptr;  // made when first asked for
 };
 

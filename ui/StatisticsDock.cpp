@@ -13,6 +13,7 @@
 #include "session/FlightWorkspace.h"
 #include "session/QualityText.h"
 #include "ui/FlightReport.h"
+#include "ui/RowTitleHeader.h"
 
 namespace hypsor {
 
@@ -94,6 +95,7 @@ QStringList Column(const FlightWorkspace& w, const FlightStatistics& s, bool sho
 StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(new QTableWidget) {
   setObjectName(QStringLiteral("statisticsDock"));
   table_->setObjectName(QStringLiteral("statisticsTable"));
+  table_->setVerticalHeader(new RowTitleHeader(table_));
   table_->setRowCount(Sha256Row + 1);  // and the digest of each flight's file
   table_->setColumnCount(2);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -104,7 +106,6 @@ StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(ne
   // A long file name shows its start; the whole name is the header's tooltip.
   table_->horizontalHeader()->setTextElideMode(Qt::ElideRight);
   table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   for (int r = 0; r <= Sha256Row; ++r)
     for (int c = 0; c < 2; ++c) {
       auto* item = new QTableWidgetItem;
