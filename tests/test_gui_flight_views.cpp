@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
@@ -105,6 +106,40 @@ TEST(FlightViews, StatisticsPanelShowsWhatTheWorkspaceComputes) {
   EXPECT_EQ(ReadFile(f.SettingsPath()).size(), 40);
 }
 
+TEST(FlightViews, RowTitlesFitTheirTextsAfterEveryLanguageAndFontChange) {
+  Shown f;
+  f.Open("flight-spike.hyp");
+  auto* table = f.Dock()->findChild<QTableWidget*>("statisticsTable");
+  ASSERT_NE(table, nullptr);
+  QHeaderView* rows = table->verticalHeader();
+  // Each title whole, in the bold face the header measures with (it shows the current row's
+  // title bold).
+  auto expectTitlesFit = [&](const char* when) {
+    QFont bold = rows->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    for (int r = 0; r < table->rowCount(); ++r) {
+      const QString title = table->verticalHeaderItem(r)->text();
+      EXPECT_GE(rows->width(), metrics.horizontalAdvance(title))
+          << when << ": " << title.toStdString();
+      EXPECT_GE(rows->sectionSize(r), metrics.height()) << when << ": " << title.toStdString();
+    }
+  };
+  expectTitlesFit("Polish");
+  f.Trigger("englishAction");
+  QApplication::processEvents();
+  expectTitlesFit("English");
+  // A larger face: every title is measured again.
+  QFont large = f.Dock()->font();
+  large.setPixelSize(26);
+  f.Dock()->setFont(large);
+  QApplication::processEvents();
+  expectTitlesFit("26 px");
+  f.Trigger("polishAction");
+  QApplication::processEvents();
+  expectTitlesFit("Polish, 26 px");
+}
+
 TEST(FlightViews, MarkersFollowTheCurvesAndTheZoom) {
   Shown f;
   f.Open("sample-flight.hyp");
@@ -144,7 +179,8 @@ TEST(FlightViews, MarkersFollowTheCurvesAndTheZoom) {
   f.Trigger("markersAction");
   // Launch, apogee, landing, and the apogee after the filter: 2.2 m below the unfiltered one.
   ASSERT_EQ(labels().size(), 4);
-  EXPECT_TRUE(labels()[3].startsWith(QStringLiteral("A po filtrze 688"))) << labels()[3].toStdString();
+  EXPECT_TRUE(labels()[3].startsWith(QStringLiteral("A po filtrze 688")))
+      << labels()[3].toStdString();
 }
 
 TEST(FlightViews, ReadoutReferenceAndEscapeLeaveClicksAndZoomAlone) {
@@ -292,8 +328,8 @@ TEST(FlightViews, ANameTypedWithoutSuffixIsAskedAboutBeforeItIsReplaced) {
     SCOPED_TRACE(suffix);
     const QString existing = f.dir.filePath(QStringLiteral("x.") + QLatin1String(suffix));
     ASSERT_TRUE(hypsor::test::WriteFile(existing, "kept"));
-    const char* action = QLatin1String(suffix) == QLatin1String("png") ? "exportChartAction"
-                                                                       : "exportDataAction";
+    const char* action =
+        QLatin1String(suffix) == QLatin1String("png") ? "exportChartAction" : "exportDataAction";
     f.boxes.boxes.clear();
     f.boxes.answers = {BoxResult::Cancel};
     f.dialogs.saveNames << f.dir.filePath(QStringLiteral("x"));
