@@ -9,7 +9,7 @@
 
 namespace hypsor {
 
-// A table's row titles, each row as tall as its title and cells need. QHeaderView lays its
+// A table's row titles (sized to their contents with ResizeToContents). QHeaderView lays its
 // titles out again at every layout pass (about twenty while the window first opens); here a
 // title is laid out again only when its text, the font or the style has changed since.
 class RowTitleHeader : public QHeaderView {
@@ -18,7 +18,6 @@ class RowTitleHeader : public QHeaderView {
     // As the table view's own row header.
     setSectionsClickable(true);
     setHighlightSections(true);
-    setSectionResizeMode(QHeaderView::ResizeToContents);
   }
 
  protected:

@@ -106,6 +106,7 @@ StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(ne
   // A long file name shows its start; the whole name is the header's tooltip.
   table_->horizontalHeader()->setTextElideMode(Qt::ElideRight);
   table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  table_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   for (int r = 0; r <= Sha256Row; ++r)
     for (int c = 0; c < 2; ++c) {
       auto* item = new QTableWidgetItem;
