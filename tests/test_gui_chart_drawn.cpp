@@ -82,6 +82,9 @@ int Stray(ChartFixture& f, const QImage& image, Curve curve, const ColourTest& i
   std::vector<QPoint> marks;
   for (const auto& m : chart.VisibleMarkerPositions()) marks.push_back(m.second);
   const QRect area = f.Area().adjusted(1, 1, -1, -1);
+  // A curve runs left to right: only the segments around a pixel's column need a look.
+  const bool leftToRight = std::is_sorted(
+      px.begin(), px.end(), [](QPoint a, QPoint b) { return a.x() < b.x(); });
   int stray = 0;
   for (int y = area.top(); y <= area.bottom(); ++y)
     for (int x = area.left(); x <= area.right(); ++x) {
@@ -91,8 +94,15 @@ int Stray(ChartFixture& f, const QImage& image, Curve curve, const ColourTest& i
           }))
         continue;
       bool onCurve = false;
-      for (std::size_t i = 1; i < px.size() && !onCurve; ++i) {
+      std::size_t first = 1;
+      if (leftToRight) {
+        const auto from = std::lower_bound(px.begin(), px.end(), x - 3,
+                                           [](QPoint p, int left) { return p.x() < left; });
+        first = std::max<std::size_t>(1, static_cast<std::size_t>(from - px.begin()));
+      }
+      for (std::size_t i = first; i < px.size() && !onCurve; ++i) {
         const QPoint a = px[i - 1], b = px[i];
+        if (leftToRight && a.x() > x + 3) break;
         if (x < std::min(a.x(), b.x()) - 3 || x > std::max(a.x(), b.x()) + 3) continue;
         // Distance from the segment.
         const QPointF d = b - a, p = QPointF(x, y) - QPointF(a);
