@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QPalette>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -183,7 +184,12 @@ void MainWindow::BuildPanels() {
     c.samplingField = isMain ? Field(g, {148, 72, 69, 22}, true, 11)
                              : Field(g, {k.rightLeft, 72, k.rightWidth, 24}, true, 11);
     // Labels and fields keep black text under the coloured caption.
-    for (QWidget* w : g->findChildren<QWidget*>()) w->setStyleSheet(QStringLiteral("color: black"));
+    for (QWidget* w : g->findChildren<QWidget*>()) {
+      QPalette black = w->palette();
+      for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+        black.setColor(role, Qt::black);
+      w->setPalette(black);
+    }
     c.temperatureField->installEventFilter(this);
     c.temperatureField->setValidator(new TemperatureValidator(c.temperatureField));
     const QString p = QString::fromLatin1(k.prefix);
