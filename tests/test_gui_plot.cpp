@@ -49,17 +49,21 @@ CliRun Plot(const QStringList& args) {
   return r;
 }
 
-// Runs the plot command in this process, as the drawing module runs it for the program.
-CliRun PlotHere(const QStringList& args) {
+// Runs a drawing command (cli::RunPlot, cli::RunReport) in this process, as the drawing module
+// runs it for the program.
+template <class Command>
+CliRun RunHere(Command command, const QStringList& args) {
   QString out, err;
   CliRun r;
   {
     QTextStream outStream(&out), errStream(&err);
-    r.exitCode = cli::RunPlot(args, outStream, errStream);
+    r.exitCode = command(args, outStream, errStream);
   }
   r.err = err;
   return r;
 }
+
+CliRun PlotHere(const QStringList& args) { return RunHere(cli::RunPlot, args); }
 
 // The share of pixels two images of one size agree on.
 double Agreement(const QImage& a, const QImage& b) {
@@ -144,22 +148,11 @@ TEST(CliPlot, FormatsSizesAndErrors) {
 
 namespace {
 
-// Runs `report ARGUMENTS...` in this process, as the drawing module runs it for the program
+// The report command in this process, as the drawing module runs it for the program
 // (which test_cli_light starts); args begin with the command's name.
-struct ReportRun {
-  int status = -1;
-  QString err;
-};
-ReportRun Report(QStringList args) {
+CliRun Report(QStringList args) {
   args.removeFirst();
-  QString out, err;
-  ReportRun r;
-  {
-    QTextStream outStream(&out), errStream(&err);
-    r.status = cli::RunReport(args, outStream, errStream);
-  }
-  r.err = err;
-  return r;
+  return RunHere(cli::RunReport, args);
 }
 
 // The title as the PDF's information dictionary stores it: UTF-16, big end first.
@@ -175,10 +168,10 @@ QByteArray PdfText(const QString& text) {
 TEST(CliReport, WritesOneLocalisedPageAndNothingOnFailure) {
   QTemporaryDir dir;
   const QString pdf = QDir(dir.path()).filePath("report.pdf");
-  const ReportRun en =
+  const CliRun en =
       Report({"report", ExamplePath("sample-flight.hyp"), "--compare",
               ExamplePath("flight-spike.hyp"), "--out", pdf, "--contest", "Spring Cup"});
-  ASSERT_EQ(en.status, 0) << en.err.toStdString();
+  ASSERT_EQ(en.exitCode, 0) << en.err.toStdString();
   QByteArray bytes = ReadFile(pdf);
   EXPECT_TRUE(bytes.startsWith("%PDF-"));
   EXPECT_TRUE(bytes.contains("/Count 1")) << "one page";
@@ -186,19 +179,19 @@ TEST(CliReport, WritesOneLocalisedPageAndNothingOnFailure) {
   // The chart is on the page as an image, not left out.
   EXPECT_TRUE(bytes.contains("/Subtype /Image"));
 
-  const ReportRun pl =
+  const CliRun pl =
       Report({"report", ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "pl"});
-  ASSERT_EQ(pl.status, 0) << pl.err.toStdString();
+  ASSERT_EQ(pl.exitCode, 0) << pl.err.toStdString();
   bytes = ReadFile(pdf);
   EXPECT_TRUE(bytes.contains(PdfText(QStringLiteral("Raport lotu"))));
 
   const QString missing = QDir(dir.path()).filePath("none.pdf");
-  EXPECT_EQ(Report({"report", QDir(dir.path()).filePath("no.hyp"), "--out", missing}).status, 2);
+  EXPECT_EQ(Report({"report", QDir(dir.path()).filePath("no.hyp"), "--out", missing}).exitCode, 2);
   EXPECT_FALSE(QFile::exists(missing));
-  EXPECT_EQ(Report({"report", ExamplePath("flight-1hz.hyp"), "--out", dir.path()}).status, 2);
-  EXPECT_EQ(Report({"report", ExamplePath("flight-1hz.hyp")}).status, 1);
+  EXPECT_EQ(Report({"report", ExamplePath("flight-1hz.hyp"), "--out", dir.path()}).exitCode, 2);
+  EXPECT_EQ(Report({"report", ExamplePath("flight-1hz.hyp")}).exitCode, 1);
   EXPECT_EQ(
-      Report({"report", ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "de"}).status,
+      Report({"report", ExamplePath("flight-1hz.hyp"), "--out", pdf, "--language", "de"}).exitCode,
       1);
   const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
   EXPECT_EQ(left, QStringList({"report.pdf"}));

@@ -25,11 +25,11 @@
 #include "text/FailureText.h"
 #include "ui/FlightChart.h"
 #include "ui/InfoWindow.h"
-#include "ui/OtherWindows.h"
 #include "ui/MainLayout.h"
 #include "ui/MainWindowContest.h"
 #include "ui/MainWindowSimulation.h"
 #include "ui/MainWindowViews.h"
+#include "ui/OtherWindows.h"
 #include "ui/WindowRoom.h"
 
 namespace hypsor {

@@ -31,10 +31,8 @@ class DeviceChannel;
 class DeviceController;
 struct DownloadReport;
 class DeviceSettingsWindow;
-class FilterSettingsWindow;
 class FlightViews;
 class FlightChart;
-class InfoWindow;
 class OtherWindows;
 class SimulationControls;
 

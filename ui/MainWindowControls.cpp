@@ -4,10 +4,10 @@
 
 #include <QAction>
 #include <QGroupBox>
-#include <QPalette>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -248,12 +248,12 @@ void MainWindow::BuildMenu() {
   // Keys for the commands used most. They belong to the window, so they work whatever menus
   // there are; the File menu shows them. F10 opens the menu bar, from where the arrow keys reach
   // every menu.
-  auto command = [this](const char* name, QKeySequence sequence, auto handler) {
+  auto command = [this](const char* name, QKeySequence sequence, auto onTriggered) {
     auto* a = new QAction(this);
     a->setObjectName(QString::fromLatin1(name));
     a->setShortcut(sequence);
     addAction(a);
-    connect(a, &QAction::triggered, this, handler);
+    connect(a, &QAction::triggered, this, onTriggered);
     return a;
   };
   openAction_ = command("openAction", QKeySequence(Qt::CTRL | Qt::Key_O), [this] { onLoad(); });
@@ -261,10 +261,10 @@ void MainWindow::BuildMenu() {
   quitAction_ = command("quitAction", QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
   auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
   connect(f10, &QShortcut::activated, this, [this] {
-    QMenuBar* bar = menuBar();
-    if (bar->actions().isEmpty()) return;
-    bar->setFocus(Qt::ShortcutFocusReason);
-    bar->setActiveAction(bar->actions().first());
+    QMenuBar* menus = menuBar();
+    if (menus->actions().isEmpty()) return;
+    menus->setFocus(Qt::ShortcutFocusReason);
+    menus->setActiveAction(menus->actions().first());
   });
   chartsMenu_->setObjectName(QStringLiteral("chartsMenu"));
   languageMenu_->setObjectName(QStringLiteral("languageMenu"));

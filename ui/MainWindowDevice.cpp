@@ -23,9 +23,9 @@
 #include "ui/DeviceSettingsWindow.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
-#include "ui/OtherWindows.h"
 #include "ui/MainWindowContest.h"
 #include "ui/MainWindowViews.h"
+#include "ui/OtherWindows.h"
 
 namespace hypsor {
 

@@ -13,8 +13,8 @@
 #include "ui/FilterSettingsWindow.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
-#include "ui/OtherWindows.h"
 #include "ui/MainWindowViews.h"
+#include "ui/OtherWindows.h"
 
 namespace hypsor {
 

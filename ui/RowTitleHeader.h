@@ -11,7 +11,8 @@ namespace hypsor {
 
 // A table's row titles (sized to their contents with ResizeToContents). QHeaderView lays its
 // titles out again at every layout pass (about twenty while the window first opens); here a
-// title is laid out again only when its text, the font or the style has changed since.
+// title is laid out again only when its text, the font, the style or the screen's resolution
+// has changed since.
 class RowTitleHeader : public QHeaderView {
  public:
   explicit RowTitleHeader(QWidget* parent = nullptr) : QHeaderView(Qt::Vertical, parent) {
@@ -27,8 +28,10 @@ class RowTitleHeader : public QHeaderView {
     if (logicalIndex >= static_cast<int>(measured_.size()))
       measured_.resize(static_cast<std::size_t>(logicalIndex) + 1);
     Measured& m = measured_[static_cast<std::size_t>(logicalIndex)];
-    if (!m.size.isValid() || m.text != text || m.font != font() || m.style != style())
-      m = {text, font(), style(), QHeaderView::sectionSizeFromContents(logicalIndex)};
+    const int dpi = logicalDpiY();
+    if (!m.size.isValid() || m.text != text || m.font != font() || m.style != style() ||
+        m.dpi != dpi)
+      m = {text, font(), style(), dpi, QHeaderView::sectionSizeFromContents(logicalIndex)};
     return m.size;
   }
 
@@ -37,6 +40,7 @@ class RowTitleHeader : public QHeaderView {
     QString text;
     QFont font;
     QPointer<QStyle> style;
+    int dpi;
     QSize size;
   };
   mutable std::vector<Measured> measured_;
