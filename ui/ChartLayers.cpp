@@ -161,6 +161,8 @@ bool CursorPaintLayer::RedrawPart(const QRegion& dirty, CursorLayer& cursor) {
 }
 
 const QCPAbstractPaintBuffer* CursorPaintLayer::Picture() const {
+  // Without a picture of its own the layer draws into the one under it.
+  if (mode() != lmBuffered) return nullptr;
   const QSharedPointer<QCPAbstractPaintBuffer> buffer = mPaintBuffer.toStrongRef();
   return buffer && !buffer->invalidated() ? buffer.data() : nullptr;
 }

@@ -40,15 +40,18 @@ class MarkerLayer : public QCPLayerable {
 
 class CursorLayer;
 
-// The layer the cursor lives on: it has a picture of its own, and a move of the cursor redraws
-// only the part of that picture the cursor left or enters.
+// The layer the cursor lives on: once it has a picture of its own, a move of the cursor redraws
+// only the part of that picture the cursor left or enters. Until the cursor, the reference line
+// or a zoom rectangle is first drawn, it draws (nothing) into the picture of the layers under it:
+// a picture the size of the plot costs milliseconds to make, and the first picture has no use
+// for it.
 class CursorPaintLayer : public QCPLayer {
  public:
   CursorPaintLayer(ChartPlot* plot, const QString& name);
   // Redraws the cursor's part of the layer's picture inside dirty. False when the picture is
   // out of date as a whole (the caller then redraws everything).
   bool RedrawPart(const QRegion& dirty, CursorLayer& cursor);
-  // The picture of the layer, or none while it is out of date.
+  // The picture of the layer, or none while it is out of date or the layer has none.
   const QCPAbstractPaintBuffer* Picture() const;
 };
 

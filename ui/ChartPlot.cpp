@@ -181,8 +181,6 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
     cursorPaintLayer_ = new CursorPaintLayer(this, QStringLiteral("cursor"));
     mLayers.append(cursorPaintLayer_);
     updateLayerIndices();
-    cursorPaintLayer_->setMode(QCPLayer::lmBuffered);
-    setupPaintBuffers();
     backgroundFill_ = new BackgroundFill(this);
     cursorLayer_ = new CursorLayer(this, QStringLiteral("cursor"));
     // The zoom rectangle is drawn on the cursor's layer: one picture less to lay over the
@@ -378,7 +376,14 @@ void ChartPlot::EnsureDrawn() {
   replot(rpQueuedRefresh);
 }
 
+void ChartPlot::GiveCursorItsPicture() {
+  if (!cursorPaintLayer_ || cursorPaintLayer_->mode() == QCPLayer::lmBuffered) return;
+  cursorPaintLayer_->setMode(QCPLayer::lmBuffered);
+  Invalidate();  // the next drawing makes the picture
+}
+
 void ChartPlot::RedrawCursor() {
+  GiveCursorItsPicture();
   if (dirty_) {
     EnsureDrawn();
     return;
@@ -478,7 +483,10 @@ void ChartPlot::mousePressEvent(QMouseEvent* event) {
     event->accept();  // undone on release
     return;
   }
-  if (event->button() == Qt::LeftButton) leftPressAt_ = event->position().toPoint();
+  if (event->button() == Qt::LeftButton) {
+    leftPressAt_ = event->position().toPoint();
+    GiveCursorItsPicture();  // the zoom rectangle is drawn there
+  }
   QCustomPlot::mousePressEvent(event);
 }
 

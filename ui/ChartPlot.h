@@ -103,6 +103,7 @@ class ChartPlot : public QCustomPlot {
  private:
   void ApplyRanges(const ChartRanges& r);
   void DropCursor();
+  void GiveCursorItsPicture();
   void RescaleToData();
   void ApplyTitles();
   std::optional<Curve> CurveAt(QPoint at) const;
