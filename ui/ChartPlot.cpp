@@ -9,6 +9,7 @@
 #include <QApplication>
 
 #include "ui/ChartLayers.h"
+#include "ui/ChartPaintBuffer.h"
 #include "ui/ChartTickers.h"
 
 namespace hypsor {
@@ -187,6 +188,9 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
     // plot at every paint.
     selectionRect()->setLayer(cursorPaintLayer_);
     removeLayer(layer(QStringLiteral("overlay")));
+    setupPaintBuffers();
+    // The layers under the cursor's are drawn into a picture made ready at every resize.
+    mPaintBuffers.first().reset(new ChartPaintBuffer(viewport().size(), bufferDevicePixelRatio()));
     setupPaintBuffers();
     setSelectionRectMode(QCP::srmZoom);
     selectionRect()->setPen(QPen(Qt::black, 1, Qt::DashLine));
@@ -449,8 +453,11 @@ void ChartPlot::paintEvent(QPaintEvent* event) {
 
 void ChartPlot::resizeEvent(QResizeEvent*) {
   // The new size is drawn when it is painted: a window resized twice before it first shows
-  // (restored, then maximised) draws its chart once.
+  // (restored, then maximised) draws its chart once. Its picture is made now, so that it is
+  // ready by then.
   setViewport(rect());
+  for (const QSharedPointer<QCPAbstractPaintBuffer>& buffer : std::as_const(mPaintBuffers))
+    buffer->setSize(viewport().size());
   Invalidate();
 }
 
