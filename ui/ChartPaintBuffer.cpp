@@ -3,19 +3,17 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <system_error>
 
 namespace hypsor {
 
 namespace {
 
-// Zero bits are transparent in the picture's format. Cleared a slice at a time, so that a
-// picture given up stops being cleared soon.
-void ClearBits(uchar* bits, std::size_t bytes, const std::atomic<bool>& stop) {
-  constexpr std::size_t kSlice = std::size_t{1} << 19;
-  for (std::size_t at = 0; at < bytes && !stop.load(std::memory_order_relaxed); at += kSlice)
-    std::memset(bits + at, 0, std::min(kSlice, bytes - at));
+// Cleared a slice at a time, so that a picture given up stops being cleared soon.
+void FillPixels(QRgb* pixels, std::size_t count, QRgb value, const std::atomic<bool>& stop) {
+  constexpr std::size_t kSlice = std::size_t{1} << 17;
+  for (std::size_t at = 0; at < count && !stop.load(std::memory_order_relaxed); at += kSlice)
+    std::fill_n(pixels + at, std::min(kSlice, count - at), value);
 }
 
 bool Ended(const std::future<void>& f) {
@@ -24,8 +22,8 @@ bool Ended(const std::future<void>& f) {
 
 }  // namespace
 
-ChartPaintBuffer::ChartPaintBuffer(const QSize& size, double devicePixelRatio)
-    : QCPAbstractPaintBuffer(size, devicePixelRatio) {
+ChartPaintBuffer::ChartPaintBuffer(const QSize& size, double devicePixelRatio, const QColor& ground)
+    : QCPAbstractPaintBuffer(size, devicePixelRatio), ground_(qPremultiply(ground.rgba())) {
   reallocateBuffer();
 }
 
@@ -42,7 +40,7 @@ void ChartPaintBuffer::WaitForClearing() const {
 
 void ChartPaintBuffer::reallocateBuffer() {
   setInvalidated();
-  transparent_ = false;
+  bare_ = false;
   if (clearing_.done.valid()) {
     clearing_.stop->store(true);
     clearing_.picture = std::move(image_);
@@ -51,34 +49,40 @@ void ChartPaintBuffer::reallocateBuffer() {
   }
   std::erase_if(givenUp_, [](const Clearing& c) { return Ended(c.done); });
   image_ = QImage();
-  const QSize pixels = (QSizeF(mSize) * mDevicePixelRatio).toSize();
-  if (pixels.isEmpty()) return;
-  image_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+  const QSize device = (QSizeF(mSize) * mDevicePixelRatio).toSize();
+  if (device.isEmpty()) return;
+  image_ = QImage(device, QImage::Format_ARGB32_Premultiplied);
   if (image_.isNull()) return;  // out of memory: nothing is drawn, as for an empty plot
   image_.setDevicePixelRatio(mDevicePixelRatio);
-  uchar* bits = image_.bits();
-  const auto bytes = static_cast<std::size_t>(image_.sizeInBytes());
+  auto* pixels = reinterpret_cast<QRgb*>(image_.bits());
+  const auto count = static_cast<std::size_t>(image_.sizeInBytes()) / sizeof(QRgb);
+  const QRgb value = ground_;
   auto stop = std::make_shared<std::atomic<bool>>(false);
   try {
-    clearing_.done =
-        std::async(std::launch::async, [bits, bytes, stop] { ClearBits(bits, bytes, *stop); });
+    clearing_.done = std::async(std::launch::async, [pixels, count, value, stop] {
+      FillPixels(pixels, count, value, *stop);
+    });
     clearing_.stop = stop;
   } catch (const std::system_error&) {
-    ClearBits(bits, bytes, *stop);  // no thread to spare: cleared here
+    FillPixels(pixels, count, value, *stop);  // no thread to spare: cleared here
   }
-  transparent_ = true;
+  bare_ = true;
 }
 
 void ChartPaintBuffer::clear(const QColor& color) {
   WaitForClearing();
-  if (transparent_ && color.alpha() == 0) return;
+  if (color.alpha() == 0) {
+    if (!bare_) image_.fill(ground_);
+    bare_ = true;
+    return;
+  }
   image_.fill(color);
-  transparent_ = color.alpha() == 0;
+  bare_ = false;
 }
 
 QCPPainter* ChartPaintBuffer::startPainting() {
   WaitForClearing();
-  transparent_ = false;
+  bare_ = false;
   return new QCPPainter(&image_);
 }
 

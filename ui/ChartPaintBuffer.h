@@ -17,13 +17,21 @@ namespace hypsor {
 // everything that uses the picture first waits for that clearing to end. A picture replaced
 // before its clearing ended (a window passing through sizes) is given up at once: its clearing
 // stops where it is and the memory goes back when it has.
+// The picture at the bottom of the plot is cleared to the plot's opaque background colour (its
+// ground) rather than to transparent: the layers are drawn straight onto the background, without
+// filling the whole picture twice.
 class ChartPaintBuffer : public QCPAbstractPaintBuffer {
  public:
-  ChartPaintBuffer(const QSize& size, double devicePixelRatio);
+  ChartPaintBuffer(const QSize& size, double devicePixelRatio,
+                   const QColor& ground = Qt::transparent);
   ~ChartPaintBuffer() override;
+
+  // Whether a clear makes the picture opaque (its ground is).
+  bool Opaque() const { return qAlpha(ground_) == 255; }
 
   QCPPainter* startPainting() override;
   void draw(QCPPainter* painter) const override;
+  // Clears to the ground: a transparent colour is the ground's, any other fills as asked.
   void clear(const QColor& color) override;
 
  protected:
@@ -37,10 +45,11 @@ class ChartPaintBuffer : public QCPAbstractPaintBuffer {
   };
   void WaitForClearing() const;
 
+  const QRgb ground_;  // premultiplied, as the picture holds it
   QImage image_;
   mutable Clearing clearing_;
   std::vector<Clearing> givenUp_;
-  bool transparent_ = false;  // every pixel is transparent: nothing drawn since the last clear
+  bool bare_ = false;  // every pixel is the ground: nothing drawn since the last clear
 };
 
 }  // namespace hypsor

@@ -10,6 +10,7 @@
 
 #include "ui/ChartLayers.h"
 #include "ui/ChartPaintBuffer.h"
+#include "ui/SplitLines.h"
 #include "ui/ChartTickers.h"
 
 namespace hypsor {
@@ -91,7 +92,7 @@ class ChartGraph : public QCPGraph {
         segments_.append(QLineF(a, b));
     }
     if (painter->antialiasing()) {
-      painter->drawLines(segments_);
+      DrawLinesSplit(*painter, segments_);
     } else {
       // Without antialiasing the painter puts each end on a whole pixel.
       QVector<QLine> whole;
@@ -105,19 +106,6 @@ class ChartGraph : public QCPGraph {
   mutable QVector<QLineF> segments_;  // only the memory is kept from one drawing to the next
 };
 
-// The screen's background, drawn first into the picture of the layers under the cursor's: that
-// picture is then opaque and is copied to the screen rather than blended over a fill.
-class BackgroundFill : public QCPLayerable {
- public:
-  explicit BackgroundFill(QCustomPlot* plot) : QCPLayerable(plot) {
-    moveToLayer(plot->layer(QStringLiteral("background")), true);
-  }
-
- protected:
-  void applyDefaultAntialiasingHint(QCPPainter*) const override {}
-  void draw(QCPPainter* painter) override { painter->fillRect(mParentPlot->viewport(), kBackground); }
-};
-
 }  // namespace
 
 ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) {
@@ -128,7 +116,7 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
   extents_.fill(Extent({}));
   // Axis numbers in the user's locale, thousands grouped ("1,234" or "1 234").
   setLocale(QLocale());
-  // On screen the background is part of the layers' picture (BackgroundFill).
+  // On screen the background is the ground of the layers' picture (ChartPaintBuffer).
   setBackground(use_ == Use::Screen ? QBrush(Qt::NoBrush) : QBrush(kBackground));
   setSelectionTolerance(static_cast<int>(kClickTolerance));
   setNoAntialiasingOnDrag(true);
@@ -182,15 +170,16 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
     cursorPaintLayer_ = new CursorPaintLayer(this, QStringLiteral("cursor"));
     mLayers.append(cursorPaintLayer_);
     updateLayerIndices();
-    backgroundFill_ = new BackgroundFill(this);
     cursorLayer_ = new CursorLayer(this, QStringLiteral("cursor"));
     // The zoom rectangle is drawn on the cursor's layer: one picture less to lay over the
     // plot at every paint.
     selectionRect()->setLayer(cursorPaintLayer_);
     removeLayer(layer(QStringLiteral("overlay")));
     setupPaintBuffers();
-    // The layers under the cursor's are drawn into a picture made ready at every resize.
-    mPaintBuffers.first().reset(new ChartPaintBuffer(viewport().size(), bufferDevicePixelRatio()));
+    // The layers under the cursor's are drawn into a picture made ready at every resize, on
+    // the background.
+    mPaintBuffers.first().reset(
+        new ChartPaintBuffer(viewport().size(), bufferDevicePixelRatio(), kBackground));
     setupPaintBuffers();
     setSelectionRectMode(QCP::srmZoom);
     selectionRect()->setPen(QPen(Qt::black, 1, Qt::DashLine));
@@ -383,7 +372,10 @@ void ChartPlot::EnsureDrawn() {
 void ChartPlot::GiveCursorItsPicture() {
   if (!cursorPaintLayer_ || cursorPaintLayer_->mode() == QCPLayer::lmBuffered) return;
   cursorPaintLayer_->setMode(QCPLayer::lmBuffered);
-  Invalidate();  // the next drawing makes the picture
+  setupPaintBuffers();  // adds the layer's picture, of the library's kind: ours instead
+  mPaintBuffers.last().reset(new ChartPaintBuffer(viewport().size(), bufferDevicePixelRatio()));
+  setupPaintBuffers();
+  Invalidate();
 }
 
 void ChartPlot::RedrawCursor() {
@@ -430,7 +422,8 @@ void ChartPlot::paintEvent(QPaintEvent* event) {
   const QCPAbstractPaintBuffer* cursor = cursorPaintLayer_ ? cursorPaintLayer_->Picture() : nullptr;
   for (const QSharedPointer<QCPAbstractPaintBuffer>& buffer : std::as_const(mPaintBuffers)) {
     // The lowest picture starts with the opaque background: a copy, not a blend.
-    if (backgroundFill_ && buffer == mPaintBuffers.first() && backgroundFill_->realVisibility()) {
+    const auto* picture = dynamic_cast<const ChartPaintBuffer*>(buffer.data());
+    if (buffer == mPaintBuffers.first() && picture && picture->Opaque()) {
       painter.setCompositionMode(QPainter::CompositionMode_Source);
       buffer->draw(&painter);
       painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -120,7 +120,6 @@ class ChartPlot : public QCustomPlot {
   MarkerLayer* markerLayer_ = nullptr;
   CursorLayer* cursorLayer_ = nullptr;
   CursorPaintLayer* cursorPaintLayer_ = nullptr;
-  QCPLayerable* backgroundFill_ = nullptr;  // screen only
   std::vector<ChartRanges> zoomStack_;  // the ranges before each zoom step
   std::optional<QPoint> leftPressAt_;
   bool dirty_ = true;
