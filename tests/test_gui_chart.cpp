@@ -7,8 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QImage>
-#include <QPainter>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QtTest/QTest>
 #include <algorithm>
@@ -20,8 +20,8 @@
 #include "tests/support/SeriesValues.h"
 #include "tests/support/TestPaths.h"
 #include "ui/ChartPaintBuffer.h"
-#include "ui/SplitLines.h"
 #include "ui/FlightChart.h"
+#include "ui/SplitLines.h"
 
 using namespace hypsor;
 using hypsor::test::Child;

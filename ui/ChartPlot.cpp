@@ -10,8 +10,8 @@
 
 #include "ui/ChartLayers.h"
 #include "ui/ChartPaintBuffer.h"
-#include "ui/SplitLines.h"
 #include "ui/ChartTickers.h"
+#include "ui/SplitLines.h"
 
 namespace hypsor {
 

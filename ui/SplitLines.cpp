@@ -40,8 +40,8 @@ void DrawLinesSplit(QPainter& painter, const QList<QLineF>& lines) {
                     : nullptr;
   // An antialiasing painter may stand half a pixel off; nothing else is split.
   const QTransform t = painter.worldTransform();
-  const bool splittable = image && lines.size() >= kLeastToSplit &&
-                          std::thread::hardware_concurrency() >= 2 &&
+  static const bool twoCores = std::thread::hardware_concurrency() >= 2;
+  const bool splittable = image && lines.size() >= kLeastToSplit && twoCores &&
                           t.type() <= QTransform::TxTranslate &&
                           painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
                           (!painter.hasClipping() || painter.clipRegion().rectCount() == 1);
@@ -79,11 +79,15 @@ void DrawLinesSplit(QPainter& painter, const QList<QLineF>& lines) {
   alias.setDevicePixelRatio(image->devicePixelRatio());
   const QList<QLineF> rightLines =
       Reaching(lines, right.left() - shift, right.right() - shift, spread);
-  auto drawRight = [&] {
+  // The painter's state is read here: this thread goes on changing it while the other draws.
+  const QPainter::RenderHints hints = painter.renderHints();
+  const QPen pen = painter.pen();
+  const qreal opacity = painter.opacity();
+  auto drawRight = [&alias, &rightLines, &t, &back, &right, hints, pen, opacity] {
     QPainter p(&alias);
-    p.setRenderHints(painter.renderHints());
-    p.setPen(painter.pen());
-    p.setOpacity(painter.opacity());
+    p.setRenderHints(hints);
+    p.setPen(pen);
+    p.setOpacity(opacity);
     p.setWorldTransform(t);
     p.setClipRect(back.mapRect(right));
     p.drawLines(rightLines);
