@@ -21,7 +21,6 @@
 #include "tests/support/TestPaths.h"
 #include "ui/ChartPaintBuffer.h"
 #include "ui/FlightChart.h"
-#include "ui/SplitLines.h"
 
 using namespace hypsor;
 using hypsor::test::Child;
@@ -271,53 +270,5 @@ TEST(ChartPicture, ANewPictureIsClearAndAClearAfterDrawingClearsIt) {
   for (int i = 0; i < 3; ++i) {
     ChartPaintBuffer picture(QSize(1920, 1080), 1.0);
     picture.setSize(QSize(1000, 1000));
-  }
-}
-
-namespace {
-
-// Lines drawn on an image the chart's way (antialiased, half a pixel off, clipped to the plot),
-// either in one call or split over two threads.
-QImage DrawnLines(const QList<QLineF>& lines, const QPen& pen, bool split) {
-  QImage image(700, 400, QImage::Format_ARGB32_Premultiplied);
-  image.fill(QColor(211, 211, 211));
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.translate(0.5, 0.5);
-  painter.setClipRect(QRect(40, 20, 611, 350));
-  painter.setPen(pen);
-  if (split)
-    DrawLinesSplit(painter, lines);
-  else
-    painter.drawLines(lines);
-  return image;
-}
-
-}  // namespace
-
-TEST(ChartPicture, CurvesSplitOverTwoThreadsArePaintedPixelForPixelAsInOneCall) {
-  // A dense zig-zag as the plot makes of a long flight (a few points in every pixel column),
-  // then the same with long lines across the whole plot and beyond its edges, crossing the
-  // middle at every slope.
-  QList<QLineF> dense;
-  QPointF at(20, 200);
-  for (int i = 0; i < 4000; ++i) {
-    const QPointF next(20 + i * 0.17, 200 + 150 * std::sin(i * 0.37) * std::cos(i * 0.011));
-    dense.append(QLineF(at, next));
-    at = next;
-  }
-  QList<QLineF> crossing = dense;
-  for (int i = 0; i < 60; ++i)
-    crossing.append(
-        QLineF(QPointF(-30 + i * 7.3, 10 + i * 5.1), QPointF(720 - i * 3.9, 390 - i * 2.3)));
-  for (const QPen& pen : {QPen(Qt::red, 2), QPen(Qt::blue, 0), QPen(QColor(0, 0, 255, 128), 1)}) {
-    for (const QList<QLineF>* lines : {&dense, &crossing}) {
-      const QImage one = DrawnLines(*lines, pen, false);
-      const QImage two = DrawnLines(*lines, pen, true);
-      int differing = 0;
-      for (int y = 0; y < one.height(); ++y)
-        for (int x = 0; x < one.width(); ++x) differing += one.pixel(x, y) != two.pixel(x, y);
-      EXPECT_EQ(differing, 0) << "pen width " << pen.widthF() << ", " << lines->size() << " lines";
-    }
   }
 }

@@ -11,7 +11,6 @@
 #include "ui/ChartLayers.h"
 #include "ui/ChartPaintBuffer.h"
 #include "ui/ChartTickers.h"
-#include "ui/SplitLines.h"
 
 namespace hypsor {
 
@@ -57,54 +56,6 @@ std::pair<double, double> Extent(const std::vector<float>& values) {
   }
   return {lo, hi};
 }
-
-// A curve whose solid line, drawn segment by segment on screen, goes to the painter in one call:
-// the same segments in the same order as one call each, without the cost of a call per segment
-// (a 7999-point curve makes over two thousand).
-class ChartGraph : public QCPGraph {
- public:
-  using QCPGraph::QCPGraph;
-
- protected:
-  void drawLinePlot(QCPPainter* painter, const QVector<QPointF>& points) const override {
-    const bool bySegment = mParentPlot->plottingHints().testFlag(QCP::phFastPolylines) &&
-                           painter->pen().style() == Qt::SolidLine &&
-                           !painter->modes().testFlag(QCPPainter::pmVectorized) &&
-                           !painter->modes().testFlag(QCPPainter::pmNoCaching);
-    if (!bySegment || painter->pen().color().alpha() == 0) {
-      QCPGraph::drawLinePlot(painter, points);
-      return;
-    }
-    applyDefaultAntialiasingHint(painter);
-    // As the library draws it: a 1 px line with the (faster) cosmetic pen.
-    if (qFuzzyCompare(painter->pen().widthF(), 1.0)) {
-      QPen pen = painter->pen();
-      pen.setWidth(0);
-      painter->setPen(pen);
-    }
-    // Segments between consecutive points; a point that is not a number breaks the line.
-    segments_.clear();
-    segments_.reserve(points.size());
-    for (qsizetype i = 1; i < points.size(); ++i) {
-      const QPointF& a = points[i - 1];
-      const QPointF& b = points[i];
-      if (!qIsNaN(a.x()) && !qIsNaN(a.y()) && !qIsNaN(b.x()) && !qIsNaN(b.y()))
-        segments_.append(QLineF(a, b));
-    }
-    if (painter->antialiasing()) {
-      DrawLinesSplit(*painter, segments_);
-    } else {
-      // Without antialiasing the painter puts each end on a whole pixel.
-      QVector<QLine> whole;
-      whole.reserve(segments_.size());
-      for (const QLineF& l : std::as_const(segments_)) whole.append(l.toLine());
-      painter->drawLines(whole);
-    }
-  }
-
- private:
-  mutable QVector<QLineF> segments_;  // only the memory is kept from one drawing to the next
-};
 
 }  // namespace
 
@@ -155,8 +106,7 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
 
   for (int i = 0; i < CurveCount; ++i) {
     const CurveStyle& s = kStyles[static_cast<std::size_t>(i)];
-    QCPGraph* g =
-        new ChartGraph(xAxis, i == static_cast<int>(Curve::Acceleration) ? yAxis2 : yAxis);
+    QCPGraph* g = addGraph(xAxis, i == static_cast<int>(Curve::Acceleration) ? yAxis2 : yAxis);
     g->setPen(QPen(s.colour, s.width, s.style));
     g->setSelectable(QCP::stNone);
     if (!s.inLegend) g->removeFromLegend();
