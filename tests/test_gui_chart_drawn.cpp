@@ -216,7 +216,7 @@ TEST(ChartDrawn, ZoomDrawsTheZoomedCurvesAndUndoGivesBackTheFirstPicture) {
 
   // The cursor's readout names the samples under the mouse; a right click undoes the step and
   // drops the readout (it named samples of the zoomed view): the very first picture again.
-  // Moves redraw only where the cursor was and goes: the picture is the one a full redraw makes.
+  // Moves redraw the cursor's layer alone: the picture is the one a full redraw makes.
   for (int dx : {-200, -150, 40, 0}) {
     QTest::mouseMove(plot, at + QPoint(dx, 0));
     f.Grab();
@@ -231,9 +231,9 @@ TEST(ChartDrawn, ZoomDrawsTheZoomedCurvesAndUndoGivesBackTheFirstPicture) {
   EXPECT_EQ(f.Grab(), first);
 }
 
-// Moves of the cursor paint only where the cursor and its readout were and go; the reference
-// line is left alone unless they pass over it. On screen, after every move, the picture is the
-// one a whole new drawing makes, and the reference line stands whole once they have passed.
+// Moves of the cursor redraw its layer alone, the reference line with it. On screen, after every
+// move, the picture is the one a whole new drawing makes, and the reference line stands whole
+// once the cursor and its readout have passed over it.
 TEST(ChartDrawn, TheCursorPassesTheReferenceLineWithoutLeavingPixels) {
   ChartFixture f;
   f.Show(1280, 800);
