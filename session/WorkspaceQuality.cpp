@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The workspace's data-quality flags, its explained apogee and the flight simulation drawn
 // beside the main flight.
-#include <future>
 #include <memory>
 
 #include <QFile>
@@ -27,13 +26,7 @@ FlightQuality FlightWorkspace::Quality(FlightSlot slot) const {
 }
 
 FlightQualities FlightWorkspace::Qualities() const {
-  if (chart_[Curve::Altitude].empty() || chart_[Curve::Comparison].empty())
-    return {Quality(FlightSlot::Main), Quality(FlightSlot::Comparison)};
-  // Each assessment runs the whole filter chain over its flight: the two run side by side.
-  auto comparison =
-      std::async(std::launch::async, [this] { return Quality(FlightSlot::Comparison); });
-  FlightQuality main = Quality(FlightSlot::Main);
-  return {std::move(main), comparison.get()};
+  return {Quality(FlightSlot::Main), Quality(FlightSlot::Comparison)};
 }
 
 FlightWorkspace::SimulationStatus FlightWorkspace::OpenSimulation(

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QtTest/QTest>
 #include <algorithm>
@@ -19,9 +18,7 @@
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/SeriesValues.h"
 #include "tests/support/TestPaths.h"
-#include "ui/ChartPaintBuffer.h"
 #include "ui/FlightChart.h"
-#include "ui/SplitLines.h"
 
 using namespace hypsor;
 using hypsor::test::Child;
@@ -204,120 +201,4 @@ TEST(Chart, AxisStepsFitTheirOneDecimalAndFollowTheSize) {
   ASSERT_TRUE(chart.CurvePoints(Curve::Acceleration).isEmpty());
   EXPECT_EQ(chart.RightRange().min, before.min);
   EXPECT_EQ(chart.RightRange().max, before.max);
-}
-
-namespace {
-
-// The chart's picture laid over an opaque green page, as the plot lays it over the screen.
-QImage OverGreen(const ChartPaintBuffer& picture, QSize page) {
-  QImage out(page, QImage::Format_RGB32);
-  out.fill(Qt::green);
-  QCPPainter painter(&out);
-  picture.draw(&painter);
-  return out;
-}
-
-}  // namespace
-
-TEST(ChartPicture, ANewPictureIsClearAndAClearAfterDrawingClearsIt) {
-  const QSize page(400, 300);
-  {
-    // A window passing through sizes: the pictures given up mid-clearing go, the last one is
-    // clear when it is used.
-    ChartPaintBuffer picture(QSize(100, 100), 1.0);
-    for (const QSize s : {QSize(1905, 749), QSize(908, 362), QSize(1488, 923), QSize(300, 200)})
-      picture.setSize(s);
-    picture.clear(Qt::transparent);
-    QCPPainter* painter = picture.startPainting();
-    ASSERT_TRUE(painter->isActive());
-    painter->fillRect(QRect(10, 10, 20, 20), Qt::red);
-    delete painter;
-    QImage seen = OverGreen(picture, page);
-    EXPECT_EQ(seen.pixel(15, 15), QColor(Qt::red).rgb());
-    EXPECT_EQ(seen.pixel(100, 100), QColor(Qt::green).rgb());
-    EXPECT_EQ(seen.pixel(350, 250), QColor(Qt::green).rgb()) << "drawn beyond its size";
-
-    // After a drawing, a clear must really clear, whatever the picture was before.
-    picture.clear(Qt::transparent);
-    EXPECT_EQ(OverGreen(picture, page).pixel(15, 15), QColor(Qt::green).rgb());
-    picture.clear(Qt::blue);
-    EXPECT_EQ(OverGreen(picture, page).pixel(100, 100), QColor(Qt::blue).rgb());
-    picture.clear(Qt::transparent);
-    EXPECT_EQ(OverGreen(picture, page).pixel(100, 100), QColor(Qt::green).rgb());
-
-    // Resized after a drawing: the new picture starts clear.
-    painter = picture.startPainting();
-    painter->fillRect(QRect(0, 0, 300, 200), Qt::red);
-    delete painter;
-    picture.setSize(QSize(320, 240));
-    picture.clear(Qt::transparent);
-    EXPECT_EQ(OverGreen(picture, page).pixel(15, 15), QColor(Qt::green).rgb());
-  }
-  {
-    // The plot's bottom picture is cleared to its opaque ground, new or drawn on.
-    const QColor ground(211, 211, 211);
-    ChartPaintBuffer picture(QSize(300, 200), 1.0, ground);
-    EXPECT_TRUE(picture.Opaque());
-    picture.clear(Qt::transparent);
-    EXPECT_EQ(OverGreen(picture, page).pixel(100, 100), ground.rgb());
-    QCPPainter* painter = picture.startPainting();
-    painter->fillRect(QRect(10, 10, 20, 20), Qt::red);
-    delete painter;
-    picture.clear(Qt::transparent);
-    EXPECT_EQ(OverGreen(picture, page).pixel(15, 15), ground.rgb());
-    EXPECT_FALSE(ChartPaintBuffer(QSize(10, 10), 1.0).Opaque());
-  }
-  // Destroyed while its pictures are still being cleared (the sanitizers watch the memory).
-  for (int i = 0; i < 3; ++i) {
-    ChartPaintBuffer picture(QSize(1920, 1080), 1.0);
-    picture.setSize(QSize(1000, 1000));
-  }
-}
-
-namespace {
-
-// Lines drawn on an image the chart's way (antialiased, half a pixel off, clipped to the plot),
-// either in one call or split over two threads.
-QImage DrawnLines(const QList<QLineF>& lines, const QPen& pen, bool split) {
-  QImage image(700, 400, QImage::Format_ARGB32_Premultiplied);
-  image.fill(QColor(211, 211, 211));
-  QPainter painter(&image);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.translate(0.5, 0.5);
-  painter.setClipRect(QRect(40, 20, 611, 350));
-  painter.setPen(pen);
-  if (split)
-    DrawLinesSplit(painter, lines);
-  else
-    painter.drawLines(lines);
-  return image;
-}
-
-}  // namespace
-
-TEST(ChartPicture, CurvesSplitOverTwoThreadsArePaintedPixelForPixelAsInOneCall) {
-  // A dense zig-zag as the plot makes of a long flight (a few points in every pixel column),
-  // then the same with long lines across the whole plot and beyond its edges, crossing the
-  // middle at every slope.
-  QList<QLineF> dense;
-  QPointF at(20, 200);
-  for (int i = 0; i < 4000; ++i) {
-    const QPointF next(20 + i * 0.17, 200 + 150 * std::sin(i * 0.37) * std::cos(i * 0.011));
-    dense.append(QLineF(at, next));
-    at = next;
-  }
-  QList<QLineF> crossing = dense;
-  for (int i = 0; i < 60; ++i)
-    crossing.append(
-        QLineF(QPointF(-30 + i * 7.3, 10 + i * 5.1), QPointF(720 - i * 3.9, 390 - i * 2.3)));
-  for (const QPen& pen : {QPen(Qt::red, 2), QPen(Qt::blue, 0), QPen(QColor(0, 0, 255, 128), 1)}) {
-    for (const QList<QLineF>* lines : {&dense, &crossing}) {
-      const QImage one = DrawnLines(*lines, pen, false);
-      const QImage two = DrawnLines(*lines, pen, true);
-      int differing = 0;
-      for (int y = 0; y < one.height(); ++y)
-        for (int x = 0; x < one.width(); ++x) differing += one.pixel(x, y) != two.pixel(x, y);
-      EXPECT_EQ(differing, 0) << "pen width " << pen.widthF() << ", " << lines->size() << " lines";
-    }
-  }
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The chart on screen after every action, judged by its pixels against the data: each curve's
 // colour lies where its points are and nowhere else, removed curves leave no pixel, the legend
-// texts are painted, and undoing a zoom gives back the first picture.
+// texts are painted, and undoing a zoom gives back the first picture. The pictures are read in
+// device pixels, so the same checks hold at any device pixel ratio (CTest runs them again at
+// QT_SCALE_FACTOR 1.25 and 2).
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -11,6 +13,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QToolBar>
 #include <QtTest/QTest>
 #include <algorithm>
@@ -29,22 +32,66 @@ namespace {
 // Pixels are read as 32-bit values straight from the image's lines: the scans below cover whole
 // plots many times over.
 using ColourTest = bool (*)(QRgb);
-// The curves' colours, strictly enough that grid, text and the other curves never pass.
+// The curves' colours, strictly enough that grid, text and the other curves never pass. Lines
+// are antialiased: at a fractional pixel ratio a thin one is partly blended into the ground.
 bool Red(QRgb c) { return qRed(c) > 200 && qGreen(c) < 70 && qBlue(c) < 70; }
 bool Yellow(QRgb c) { return qRed(c) > 200 && qGreen(c) > 200 && qBlue(c) < 70; }
 bool Blue(QRgb c) { return qBlue(c) > 180 && qRed(c) < 90 && qGreen(c) < 90; }
 bool Dark(QRgb c) { return qGray(c) < 90; }
+// Neutral grey: the background, the grid, the cursor line, and their blends.
+bool Grey(QRgb c) { return std::abs(qRed(c) - qGreen(c)) < 8 && std::abs(qGreen(c) - qBlue(c)) < 8; }
 
-// The pixel at (x, y) of an image in Format_RGB32.
+// The pixel at device pixel (x, y) of an image in Format_RGB32.
 QRgb At(const QImage& image, int x, int y) {
   return reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
 }
 
+// The chart places everything in logical pixels; a grabbed picture holds device pixels, ratio
+// of them to a logical one each way.
+double Ratio(const QImage& image) {
+  return image.devicePixelRatio();
+}
+
+// The device pixels that cover a rectangle of logical pixels.
+QRect Device(const QImage& image, QRect r) {
+  const double k = Ratio(image);
+  const QPoint topLeft(static_cast<int>(std::floor(r.left() * k)),
+                       static_cast<int>(std::floor(r.top() * k)));
+  const QPoint bottomRight(static_cast<int>(std::ceil((r.right() + 1) * k)) - 1,
+                           static_cast<int>(std::ceil((r.bottom() + 1) * k)) - 1);
+  return QRect(topLeft, bottomRight).intersected(image.rect());
+}
+
+// The device pixel at the middle of logical pixel (x, y).
+QRgb AtLogical(const QImage& image, int x, int y) {
+  const double k = Ratio(image);
+  return At(image, std::min(static_cast<int>((x + 0.5) * k), image.width() - 1),
+            std::min(static_cast<int>((y + 0.5) * k), image.height() - 1));
+}
+
+// The ratio the suite runs at: QT_SCALE_FACTOR's, or 1.
+double ExpectedRatio() {
+  bool ok = false;
+  const double factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
+  return ok ? factor : 1.0;
+}
+
 struct ChartFixture : MainWindowFixture {
+  // The window at the screen's top left: under QT_SCALE_FACTOR, Qt 6.4's test mouse moves land
+  // off by a share of the window's distance from it.
+  void Show(int width, int height) {
+    Create();
+    Window().setGeometry(0, 0, width, height);
+    Window().show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window()));
+    EXPECT_EQ(Window().size(), QSize(width, height)) << "the screen is too small";
+  }
   FlightChart& Chart() { return Window().Chart(); }
   QImage Grab() {
     QApplication::processEvents();
-    return Chart().PlotWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage image = Chart().PlotWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_DOUBLE_EQ(Ratio(image), ExpectedRatio()) << "not drawn at the suite's pixel ratio";
+    return image;
   }
   QRect Area() { return Chart().PlotArea(); }
   // What the screen shows of the plot: the parts each paint covered, laid over what was there.
@@ -59,8 +106,9 @@ struct ChartFixture : MainWindowFixture {
   }
 };
 
-int Count(const QImage& image, QRect r, const ColourTest& is) {
-  r = r.intersected(image.rect());
+// Pixels of the colour in a rectangle of logical pixels, counted in device pixels.
+int Count(const QImage& image, QRect logical, const ColourTest& is) {
+  const QRect r = Device(image, logical);
   int n = 0;
   for (int y = r.top(); y <= r.bottom(); ++y)
     for (int x = r.left(); x <= r.right(); ++x) n += is(At(image, x, y));
@@ -81,23 +129,26 @@ int Stray(ChartFixture& f, const QImage& image, Curve curve, const ColourTest& i
   for (const QPointF& p : points) px.push_back(chart.PlotPosition(curve, p));
   std::vector<QPoint> marks;
   for (const auto& m : chart.VisibleMarkerPositions()) marks.push_back(m.second);
-  const QRect area = f.Area().adjusted(1, 1, -1, -1);
+  const QRect area = Device(image, f.Area().adjusted(1, 1, -1, -1));
+  const double k = Ratio(image);
   // A curve runs left to right: only the segments around a pixel's column need a look.
   const bool leftToRight = std::is_sorted(
       px.begin(), px.end(), [](QPoint a, QPoint b) { return a.x() < b.x(); });
   int stray = 0;
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x) {
-      if (!is(At(image, x, y))) continue;
+  for (int deviceY = area.top(); deviceY <= area.bottom(); ++deviceY)
+    for (int deviceX = area.left(); deviceX <= area.right(); ++deviceX) {
+      if (!is(At(image, deviceX, deviceY))) continue;
+      // The device pixel's middle in logical pixels (where logical pixel n's middle is n).
+      const double x = (deviceX + 0.5) / k - 0.5, y = (deviceY + 0.5) / k - 0.5;
       if (std::any_of(marks.begin(), marks.end(), [&](QPoint m) {
-            return (m - QPoint(x, y)).manhattanLength() < 30;
+            return std::abs(m.x() - x) + std::abs(m.y() - y) < 30;
           }))
         continue;
       bool onCurve = false;
       std::size_t first = 1;
       if (leftToRight) {
         const auto from = std::lower_bound(px.begin(), px.end(), x - 3,
-                                           [](QPoint p, int left) { return p.x() < left; });
+                                           [](QPoint p, double left) { return p.x() < left; });
         first = std::max<std::size_t>(1, static_cast<std::size_t>(from - px.begin()));
       }
       for (std::size_t i = first; i < px.size() && !onCurve; ++i) {
@@ -216,7 +267,7 @@ TEST(ChartDrawn, ZoomDrawsTheZoomedCurvesAndUndoGivesBackTheFirstPicture) {
 
   // The cursor's readout names the samples under the mouse; a right click undoes the step and
   // drops the readout (it named samples of the zoomed view): the very first picture again.
-  // Moves redraw only where the cursor was and goes: the picture is the one a full redraw makes.
+  // Moves redraw the cursor's layer alone: the picture is the one a full redraw makes.
   for (int dx : {-200, -150, 40, 0}) {
     QTest::mouseMove(plot, at + QPoint(dx, 0));
     f.Grab();
@@ -231,9 +282,9 @@ TEST(ChartDrawn, ZoomDrawsTheZoomedCurvesAndUndoGivesBackTheFirstPicture) {
   EXPECT_EQ(f.Grab(), first);
 }
 
-// Moves of the cursor paint only where the cursor and its readout were and go; the reference
-// line is left alone unless they pass over it. On screen, after every move, the picture is the
-// one a whole new drawing makes, and the reference line stands whole once they have passed.
+// Moves of the cursor redraw its layer alone, the reference line with it. On screen, after every
+// move, the picture is the one a whole new drawing makes, and the reference line stands whole
+// once the cursor and its readout have passed over it.
 TEST(ChartDrawn, TheCursorPassesTheReferenceLineWithoutLeavingPixels) {
   ChartFixture f;
   f.Show(1280, 800);
@@ -248,7 +299,7 @@ TEST(ChartDrawn, TheCursorPassesTheReferenceLineWithoutLeavingPixels) {
   ASSERT_TRUE(f.Chart().ReferenceShown());
   auto referencePixels = [&](const QImage& image) {
     return Count(image, QRect(x - 1, area.top(), 3, area.height()), [](QRgb c) {
-      return qGreen(c) > 60 && qGreen(c) < 120 && qRed(c) < 30 && qBlue(c) < 30;
+      return qGreen(c) > qRed(c) + 25 && qGreen(c) > qBlue(c) + 25;
     });
   };
   const int whole = referencePixels(f.OnScreen());
@@ -271,6 +322,56 @@ TEST(ChartDrawn, TheCursorPassesTheReferenceLineWithoutLeavingPixels) {
   EXPECT_EQ(f.OnScreen(), cleared);
 }
 
+// A move of the mouse draws the cursor where the mouse is without drawing the whole chart again
+// (the curves of a long flight take far longer); a change of the data does draw it all.
+TEST(ChartDrawn, AMouseMoveRedrawsTheCursorAlone) {
+  ChartFixture f;
+  f.Show(1280, 800);
+  f.Open(ExamplePath("sample-flight.hyp"));
+  QWidget* plot = f.Chart().PlotWidget();
+  const QRect area = f.Area();
+  f.Grab();  // every drawing asked for so far is done
+  QSignalSpy fullDrawings(plot, SIGNAL(afterReplot()));
+  ASSERT_TRUE(fullDrawings.isValid());
+  const ColourTest cursorGrey = [](QRgb c) { return Grey(c) && qGray(c) < 160; };
+  for (int dx : {100, 400, 250, 700}) {
+    const int x = area.left() + dx;
+    QTest::mouseMove(plot, QPoint(x, area.center().y()));
+    const QImage image = f.Grab();
+    EXPECT_FALSE(f.Chart().ReadoutText().isEmpty());
+    EXPECT_GT(Count(image, QRect(x - 1, area.top(), 3, area.height()), cursorGrey),
+              area.height() / 2)
+        << "no cursor line under the mouse at " << dx;
+  }
+  EXPECT_EQ(fullDrawings.count(), 0) << "a move drew the whole chart";
+  f.Trigger("accelerationAction");
+  f.Grab();
+  EXPECT_GT(fullDrawings.count(), 0) << "new data was not drawn";
+}
+
+// At a whole pixel ratio k of 2 or more the chart is drawn at the screen's resolution: a picture
+// drawn at one pixel per logical pixel and enlarged is made of k x k blocks of one colour, while
+// the antialiased edges of curves and text fall inside such blocks.
+TEST(ChartDrawn, TheChartIsDrawnAtTheScreensResolution) {
+  const double ratio = ExpectedRatio();
+  const int k = static_cast<int>(ratio);
+  if (k < 2 || k != ratio) GTEST_SKIP() << "for a whole pixel ratio of 2 or more";
+  ChartFixture f;
+  f.Show(800, 600);
+  f.Open(ExamplePath("sample-flight.hyp"));
+  const QImage image = f.Grab();
+  int split = 0, blocks = 0;
+  for (int y = 0; y + k <= image.height(); y += k)
+    for (int x = 0; x + k <= image.width(); x += k) {
+      ++blocks;
+      bool one = true;
+      for (int dy = 0; dy < k && one; ++dy)
+        for (int dx = 0; dx < k && one; ++dx) one = At(image, x + dx, y + dy) == At(image, x, y);
+      split += !one;
+    }
+  EXPECT_GT(split, blocks / 100) << "the picture is an enlarged one";
+}
+
 TEST(ChartDrawn, ACurveClickRemovesTheCurveAndItsPanel) {
   ChartFixture f;
   f.Show(1280, 800);
@@ -284,7 +385,7 @@ TEST(ChartDrawn, ACurveClickRemovesTheCurveAndItsPanel) {
     const QRect area = f.Area().adjusted(4, 4, -4, -4);
     for (int x = area.left() + area.width() / 3; x < area.right(); x += 5)
       for (int y = area.top(); y < area.bottom(); ++y)
-        if (is(At(image, x, y)) && is(At(image, x, y + 1)) &&
+        if (is(AtLogical(image, x, y)) && is(AtLogical(image, x, y + 1)) &&
             !Near(image, QPoint(x, y), 10, other)) {
           QTest::mouseClick(f.Chart().PlotWidget(), Qt::LeftButton, {}, QPoint(x, y + 1));
           return true;
@@ -314,7 +415,7 @@ TEST(ChartDrawn, LegendTitlesAreDrawnInBothLanguagesAtEverySize) {
   auto titlesDrawn = [&f](const char* what) -> QImage {
     SCOPED_TRACE(what);
     const QImage image = f.Grab();
-    const QRect row(0, 0, image.width(), f.Area().top() - 2);
+    const QRect row(0, 0, f.Chart().PlotWidget()->width(), f.Area().top() - 2);
     for (const ColourTest is : {Red, Blue, Yellow}) {
       int sampleRight = -1;
       for (int x = 0; x < row.width(); ++x)
@@ -323,7 +424,7 @@ TEST(ChartDrawn, LegendTitlesAreDrawnInBothLanguagesAtEverySize) {
       EXPECT_GT(Count(image, QRect(sampleRight + 2, row.top(), 60, row.height()), Dark), 15)
           << "a legend entry has no title";
     }
-    return image.copy(row);
+    return image.copy(Device(image, row));
   };
   const QImage polish = titlesDrawn("Polish at 800x600");
   f.Trigger("englishAction");
@@ -343,7 +444,7 @@ TEST(ChartDrawn, LegendTitlesAreDrawnInBothLanguagesAtEverySize) {
   // A legend click removes nothing and sets no reference point.
   const QImage before = f.Grab();
   int x = 0;
-  for (int k = 0; k < before.width(); ++k)
+  for (int k = 0; k < f.Chart().PlotWidget()->width(); ++k)
     if (Count(before, QRect(k, 0, 1, f.Area().top() - 2), Red) > 0) x = k;
   QTest::mouseClick(f.Chart().PlotWidget(), Qt::LeftButton, {}, QPoint(x + 10, 8));
   EXPECT_GT(f.Chart().CurvePoints(Curve::Altitude).size(), 0);

@@ -9,9 +9,7 @@
 #include <QApplication>
 
 #include "ui/ChartLayers.h"
-#include "ui/ChartPaintBuffer.h"
 #include "ui/ChartTickers.h"
-#include "ui/SplitLines.h"
 
 namespace hypsor {
 
@@ -58,66 +56,15 @@ std::pair<double, double> Extent(const std::vector<float>& values) {
   return {lo, hi};
 }
 
-// A curve whose solid line, drawn segment by segment on screen, goes to the painter in one call:
-// the same segments in the same order as one call each, without the cost of a call per segment
-// (a 7999-point curve makes over two thousand).
-class ChartGraph : public QCPGraph {
- public:
-  using QCPGraph::QCPGraph;
-
- protected:
-  void drawLinePlot(QCPPainter* painter, const QVector<QPointF>& points) const override {
-    const bool bySegment = mParentPlot->plottingHints().testFlag(QCP::phFastPolylines) &&
-                           painter->pen().style() == Qt::SolidLine &&
-                           !painter->modes().testFlag(QCPPainter::pmVectorized) &&
-                           !painter->modes().testFlag(QCPPainter::pmNoCaching);
-    if (!bySegment || painter->pen().color().alpha() == 0) {
-      QCPGraph::drawLinePlot(painter, points);
-      return;
-    }
-    applyDefaultAntialiasingHint(painter);
-    // As the library draws it: a 1 px line with the (faster) cosmetic pen.
-    if (qFuzzyCompare(painter->pen().widthF(), 1.0)) {
-      QPen pen = painter->pen();
-      pen.setWidth(0);
-      painter->setPen(pen);
-    }
-    // Segments between consecutive points; a point that is not a number breaks the line.
-    segments_.clear();
-    segments_.reserve(points.size());
-    for (qsizetype i = 1; i < points.size(); ++i) {
-      const QPointF& a = points[i - 1];
-      const QPointF& b = points[i];
-      if (!qIsNaN(a.x()) && !qIsNaN(a.y()) && !qIsNaN(b.x()) && !qIsNaN(b.y()))
-        segments_.append(QLineF(a, b));
-    }
-    if (painter->antialiasing()) {
-      DrawLinesSplit(*painter, segments_);
-    } else {
-      // Without antialiasing the painter puts each end on a whole pixel.
-      QVector<QLine> whole;
-      whole.reserve(segments_.size());
-      for (const QLineF& l : std::as_const(segments_)) whole.append(l.toLine());
-      painter->drawLines(whole);
-    }
-  }
-
- private:
-  mutable QVector<QLineF> segments_;  // only the memory is kept from one drawing to the next
-};
-
 }  // namespace
 
 ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) {
-  // The library queues a drawing of the new plot; this one draws when it is first painted (or
-  // printed), so that drawing would only be done twice, the first time for nothing.
-  QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
-  mReplotQueued = false;
   extents_.fill(Extent({}));
   // Axis numbers in the user's locale, thousands grouped ("1,234" or "1 234").
   setLocale(QLocale());
-  // On screen the background is the ground of the layers' picture (ChartPaintBuffer).
-  setBackground(use_ == Use::Screen ? QBrush(Qt::NoBrush) : QBrush(kBackground));
+  setBackground(kBackground);
+  // Whatever drew the plot in full, it is up to date.
+  connect(this, &QCustomPlot::afterReplot, this, [this] { dirty_ = false; });
   setSelectionTolerance(static_cast<int>(kClickTolerance));
   setNoAntialiasingOnDrag(true);
   setAntialiasedElements(QCP::aePlottables | QCP::aeItems | QCP::aeLegendItems);
@@ -155,8 +102,7 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
 
   for (int i = 0; i < CurveCount; ++i) {
     const CurveStyle& s = kStyles[static_cast<std::size_t>(i)];
-    QCPGraph* g =
-        new ChartGraph(xAxis, i == static_cast<int>(Curve::Acceleration) ? yAxis2 : yAxis);
+    QCPGraph* g = addGraph(xAxis, i == static_cast<int>(Curve::Acceleration) ? yAxis2 : yAxis);
     g->setPen(QPen(s.colour, s.width, s.style));
     g->setSelectable(QCP::stNone);
     if (!s.inLegend) g->removeFromLegend();
@@ -166,21 +112,15 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
   addLayer(QStringLiteral("markers"), layer(QStringLiteral("main")), limAbove);
   markerLayer_ = new MarkerLayer(this, QStringLiteral("markers"));
   if (use_ == Use::Screen) {
-    // The cursor on top of everything, on a layer with a picture of its own.
-    cursorPaintLayer_ = new CursorPaintLayer(this, QStringLiteral("cursor"));
-    mLayers.append(cursorPaintLayer_);
-    updateLayerIndices();
+    // The cursor, the reference line and the zoom rectangle on top of everything, on a layer
+    // with a picture of its own: a move of the mouse redraws that layer alone. The library's
+    // own top layer is left empty by that, and goes.
+    addLayer(QStringLiteral("cursor"), layer(QStringLiteral("overlay")), limAbove);
+    QCPLayer* top = layer(QStringLiteral("cursor"));
+    top->setMode(QCPLayer::lmBuffered);
     cursorLayer_ = new CursorLayer(this, QStringLiteral("cursor"));
-    // The zoom rectangle is drawn on the cursor's layer: one picture less to lay over the
-    // plot at every paint.
-    selectionRect()->setLayer(cursorPaintLayer_);
+    selectionRect()->setLayer(top);
     removeLayer(layer(QStringLiteral("overlay")));
-    setupPaintBuffers();
-    // The layers under the cursor's are drawn into a picture made ready at every resize, on
-    // the background.
-    mPaintBuffers.first().reset(
-        new ChartPaintBuffer(viewport().size(), bufferDevicePixelRatio(), kBackground));
-    setupPaintBuffers();
     setSelectionRectMode(QCP::srmZoom);
     selectionRect()->setPen(QPen(Qt::black, 1, Qt::DashLine));
     selectionRect()->setBrush(QColor(0, 0, 255, 40));
@@ -360,38 +300,15 @@ void ChartPlot::DropCursor() {
 
 void ChartPlot::Invalidate() {
   dirty_ = true;
-  if (use_ == Use::Screen) update();
+  if (use_ == Use::Screen) replot(rpQueuedReplot);
 }
 
 void ChartPlot::EnsureDrawn() {
-  if (!dirty_) return;
-  dirty_ = false;
-  replot(rpQueuedRefresh);
-}
-
-void ChartPlot::GiveCursorItsPicture() {
-  if (!cursorPaintLayer_ || cursorPaintLayer_->mode() == QCPLayer::lmBuffered) return;
-  cursorPaintLayer_->setMode(QCPLayer::lmBuffered);
-  setupPaintBuffers();  // adds the layer's picture, of the library's kind: ours instead
-  mPaintBuffers.last().reset(new ChartPaintBuffer(viewport().size(), bufferDevicePixelRatio()));
-  setupPaintBuffers();
-  Invalidate();
+  if (dirty_) replot();
 }
 
 void ChartPlot::RedrawCursor() {
-  GiveCursorItsPicture();
-  if (dirty_) {
-    EnsureDrawn();
-    return;
-  }
-  // Where the cursor was drawn and where it goes: only that is drawn and painted again.
-  const QRegion dirty = cursorLayer_->Damage();
-  if (dirty.isEmpty()) return;
-  if (hasInvalidatedPaintBuffers() || !cursorPaintLayer_->RedrawPart(dirty, *cursorLayer_)) {
-    replot(rpQueuedRefresh);
-    return;
-  }
-  update(dirty);
+  if (!dirty_) cursorLayer_->layer()->replot();
 }
 
 void ChartPlot::updateLayout() {
@@ -404,54 +321,6 @@ void ChartPlot::updateLayout() {
         rightTicker_->LaidOutFor() == r.height())
       break;
   }
-}
-
-void ChartPlot::paintEvent(QPaintEvent* event) {
-  if (dirty_) {
-    EnsureDrawn();
-    // The drawing asks for a paint of the whole plot, to follow this one: when this one is
-    // that paint already, a second would only compose the same pictures again.
-    if ((QRegion(rect()) - event->region()).isEmpty())
-      QCoreApplication::removePostedEvents(this, QEvent::UpdateLater);
-  }
-  QCPPainter painter(this);
-  if (!painter.isActive()) return;
-  painter.setRenderHint(QPainter::Antialiasing);
-  if (mBackgroundBrush.style() != Qt::NoBrush) painter.fillRect(mViewport, mBackgroundBrush);
-  drawBackground(&painter);
-  const QCPAbstractPaintBuffer* cursor = cursorPaintLayer_ ? cursorPaintLayer_->Picture() : nullptr;
-  for (const QSharedPointer<QCPAbstractPaintBuffer>& buffer : std::as_const(mPaintBuffers)) {
-    // The lowest picture starts with the opaque background: a copy, not a blend.
-    const auto* picture = dynamic_cast<const ChartPaintBuffer*>(buffer.data());
-    if (buffer == mPaintBuffers.first() && picture && picture->Opaque()) {
-      painter.setCompositionMode(QPainter::CompositionMode_Source);
-      buffer->draw(&painter);
-      painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-      continue;
-    }
-    // The cursor's picture is empty but where the cursor was drawn or a zoom rectangle is
-    // dragged: only that part of it is laid over the rest.
-    if (buffer.data() == cursor && !selectionRect()->isActive()) {
-      const QRegion drawn = cursorLayer_->DrawnExtent();
-      if (!drawn.intersects(event->region())) continue;
-      painter.save();
-      painter.setClipRegion(drawn, Qt::IntersectClip);
-      buffer->draw(&painter);
-      painter.restore();
-      continue;
-    }
-    buffer->draw(&painter);
-  }
-}
-
-void ChartPlot::resizeEvent(QResizeEvent*) {
-  // The new size is drawn when it is painted: a window resized twice before it first shows
-  // (restored, then maximised) draws its chart once. Its picture is made now, so that it is
-  // ready by then.
-  setViewport(rect());
-  for (const QSharedPointer<QCPAbstractPaintBuffer>& buffer : std::as_const(mPaintBuffers))
-    buffer->setSize(viewport().size());
-  Invalidate();
 }
 
 QPoint ChartPlot::PixelOf(Curve curve, QPointF value) const {
@@ -483,10 +352,7 @@ void ChartPlot::mousePressEvent(QMouseEvent* event) {
     event->accept();  // undone on release
     return;
   }
-  if (event->button() == Qt::LeftButton) {
-    leftPressAt_ = event->position().toPoint();
-    GiveCursorItsPicture();  // the zoom rectangle is drawn there
-  }
+  if (event->button() == Qt::LeftButton) leftPressAt_ = event->position().toPoint();
   QCustomPlot::mousePressEvent(event);
 }
 

@@ -13,7 +13,6 @@
 namespace hypsor {
 
 class CursorLayer;
-class CursorPaintLayer;
 class MarkerLayer;
 class SecondsTicker;
 class StepTicker;
@@ -74,11 +73,12 @@ class ChartPlot : public QCustomPlot {
   MarkerLayer& Markers() const { return *markerLayer_; }
   CursorLayer* Cursor() const { return cursorLayer_; }  // none on a print plot
 
-  // The screen's drawing is brought up to date before it is painted or measured; changes in
-  // between only mark it out of date, so an action that changes many things draws once.
+  // Changes mark the screen's drawing out of date and queue one full drawing, so an action that
+  // changes many things draws once. EnsureDrawn draws at once what is out of date (for what
+  // measures the drawing).
   void Invalidate();
   void EnsureDrawn();
-  // Redraws the cursor's layer alone (the rest when it is out of date).
+  // Redraws the cursor's layer alone (the queued full drawing brings it along).
   void RedrawCursor();
   void EnableReadout() { readoutEnabled_ = true; }
 
@@ -92,8 +92,6 @@ class ChartPlot : public QCustomPlot {
  protected:
   void updateLayout() override;
   void processRectZoom(QRect rect, QMouseEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -103,7 +101,6 @@ class ChartPlot : public QCustomPlot {
  private:
   void ApplyRanges(const ChartRanges& r);
   void DropCursor();
-  void GiveCursorItsPicture();
   void RescaleToData();
   void ApplyTitles();
   std::optional<Curve> CurveAt(QPoint at) const;
@@ -119,7 +116,6 @@ class ChartPlot : public QCustomPlot {
   QSharedPointer<StepTicker> rightTicker_;
   MarkerLayer* markerLayer_ = nullptr;
   CursorLayer* cursorLayer_ = nullptr;
-  CursorPaintLayer* cursorPaintLayer_ = nullptr;
   std::vector<ChartRanges> zoomStack_;  // the ranges before each zoom step
   std::optional<QPoint> leftPressAt_;
   bool dirty_ = true;

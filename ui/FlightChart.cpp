@@ -45,7 +45,7 @@ void FlightChart::UndoZoom() {
 }
 
 void FlightChart::Repaint() {
-  plot_->Invalidate();
+  plot_->replot();
 }
 
 double FlightChart::RequestedLeftMaximum() const {

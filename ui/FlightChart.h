@@ -35,7 +35,7 @@ class FlightChart : public QWidget {
   void SetCurveTitle(Curve curve, const QString& title);
   void SetLeftAxis(const LeftAxisRequest& request);
   void UndoZoom();  // back to the whole flight
-  void Repaint();
+  void Repaint();   // everything drawn again at once
 
   struct Range {
     double min, max;

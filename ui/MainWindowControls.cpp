@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QShortcut>
 
-#include "platform/widgets/AfterFirstPicture.h"
 #include "platform/widgets/ProgramIcon.h"
 #include "ui/FlightChart.h"
 #include "ui/Mnemonics.h"
@@ -67,8 +66,7 @@ QGroupBox* Group(QWidget* parent, QRect g, const QColor& captionColour, int pixe
 }  // namespace
 
 void MainWindow::BuildControls() {
-  // The icon is read from its files (every size) once the first picture is on the screen.
-  AfterFirstPicture(*this, [this] { setWindowIcon(ProgramIcon()); });
+  setWindowIcon(ProgramIcon());
   // The restored window stands where it was designed; at start it is maximised.
   setGeometry(285, 216, 923, 674);
   setFont(Face(QStringLiteral("MS Sans Serif"), 11));

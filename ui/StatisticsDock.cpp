@@ -13,7 +13,6 @@
 #include "session/FlightWorkspace.h"
 #include "session/QualityText.h"
 #include "ui/FlightReport.h"
-#include "ui/RowTitleHeader.h"
 
 namespace hypsor {
 
@@ -95,7 +94,6 @@ QStringList Column(const FlightWorkspace& w, const FlightStatistics& s, bool sho
 StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(new QTableWidget) {
   setObjectName(QStringLiteral("statisticsDock"));
   table_->setObjectName(QStringLiteral("statisticsTable"));
-  table_->setVerticalHeader(new RowTitleHeader(table_));
   table_->setRowCount(Sha256Row + 1);  // and the digest of each flight's file
   table_->setColumnCount(2);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -124,18 +122,7 @@ void StatisticsDock::Show(const FlightWorkspace& w, const FlightQualities& quali
   for (Txt t : kRows) rows << w.T(t);
   for (Txt t : kExtraRows) rows << w.T(t);
   rows << w.T(Txt::StatisticsSha256);
-  // A header sized to its contents measures every row again at each changed title: it is sized
-  // once, after all of them. Only changed titles are set.
-  QHeaderView* rowHeader = table_->verticalHeader();
-  rowHeader->setSectionResizeMode(QHeaderView::Fixed);
-  for (int r = 0; r < rows.size(); ++r) {
-    QTableWidgetItem* title = table_->verticalHeaderItem(r);
-    if (!title)
-      table_->setVerticalHeaderItem(r, new QTableWidgetItem(rows[r]));
-    else if (title->text() != rows[r])
-      title->setText(rows[r]);
-  }
-  rowHeader->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table_->setVerticalHeaderLabels(rows);
   const bool mainShown = !w.Chart()[Curve::Altitude].empty();
   const bool comparisonShown = !w.Chart()[Curve::Comparison].empty();
   // The file's name, whatever the language: the panels' captions go back to their own words

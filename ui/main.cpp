@@ -8,7 +8,6 @@
 #include "files/SettingsFile.h"
 #include "platform/ExecutablePath.h"
 #include "platform/Version.h"
-#include "platform/widgets/FontWarmUp.h"
 #include "platform/widgets/QtContestDialogs.h"
 #include "platform/widgets/QtPlatform.h"
 #include "platform/widgets/StartupProbe.h"
@@ -17,8 +16,6 @@
 #include "ui/MainWindowSimulation.h"
 
 int main(int argc, char** argv) {
-  // While the application connects to the display, the fonts' configuration loads beside it.
-  hypsor::FontWarmUp fonts;
   QApplication app(argc, argv);
   // The name places the fallback settings folder (~/.config/hypsor). No display name is set:
   // Qt would append it to every window caption.
@@ -88,7 +85,6 @@ int main(int argc, char** argv) {
   hypsor::QtDocumentOpener documents;
   hypsor::QtContestDialog contest;
   hypsor::QtPrintService printer;
-  fonts.Wait();
   auto windows =
       hypsor::CreateWindows({boxes, dialogs, documents, &contest, &printer}, settingsPaths);
   if (!port.isEmpty()) hypsor::SetPortName(windows->main->Workspace().Settings(), port);
