@@ -57,9 +57,10 @@ class CommandBytes {
 };
 
 // The serial channel to the altimeter: one port, one persistent command frame, one receive
-// buffer. One object serves the whole program (the main window and the device window share it).
-// By default it drives the real serial port and waits on the real clock, which keeps windows
-// painted during an exchange; tests and the fuzzer give it another line and a virtual clock.
+// buffer. One object serves the whole program (the main window and the device window share it
+// through the device controller, whose thread runs every exchange). By default it drives the
+// real serial port and sleeps on the real clock; tests and the fuzzer give it another line and
+// a virtual clock.
 class DeviceChannel {
  public:
   DeviceChannel();
