@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/DeviceController.h"
 
-#include <QEventLoop>
 #include <QThread>
 
 #include "device/CommunicationLog.h"
@@ -165,13 +164,6 @@ bool DeviceController::StartSettingsUpload(const RawSettings& raw) {
     const UploadResult r = UploadRawSettings(*channel_, raw);
     emit settingsUploaded(r);
   });
-}
-
-void DeviceController::WaitForEnd() {
-  if (!Busy()) return;
-  QEventLoop loop;
-  connect(this, &DeviceController::idle, &loop, &QEventLoop::quit);
-  loop.exec();
 }
 
 }  // namespace hypsor

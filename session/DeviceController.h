@@ -48,7 +48,7 @@ struct DownloadReport {
 // windows, hypsor-cli) only asks and listens. That thread lives as long as the controller: a
 // port the settings exchanges keep open between them stays with the thread that opened it. One
 // exchange at a time; Cancel ends a running one within a wait step with the port closed.
-// Signals arrive on the controller's thread.
+// Receivers on the controller's thread get every signal there, queued from the exchange's.
 class DeviceController : public QObject {
   Q_OBJECT
  public:
@@ -59,16 +59,16 @@ class DeviceController : public QObject {
   DeviceController(SerialLine& line, Clock& clock, QObject* parent = nullptr);
   ~DeviceController() override;  // cancels a running exchange and waits for its end
 
-  // The channel, for exchanges run on the caller's thread (hypsor-cli settings). Only while no
-  // exchange runs.
+  // The channel, for a look at its port and for sessions a benchmark runs directly; only while
+  // no exchange runs, as every exchange owns it on the altimeter's thread.
   DeviceChannel& Channel() { return *channel_; }
   CommunicationLog& Log() { return *log_; }
   // Names absolute paths accepted as ports (the command line's).
   void AcceptPaths(bool accept);
-  // From now on the controller applies every download itself, on its own thread: the workspace
-  // takes its steps (begun, flight asked for, finished or cancelled: the flight shown before
-  // comes back) and, while a session is on, the contest keeps the flight the workspace took;
-  // then downloadApplied reports it. Both must outlive the controller.
+  // From now on the controller applies every download itself, on the thread it lives on: the
+  // workspace takes its steps (begun, flight asked for, finished or cancelled: the flight shown
+  // before comes back) and, while a session is on, the contest keeps the flight the workspace
+  // took; then downloadApplied reports it. Both must outlive the controller.
   void ApplyDownloadsTo(FlightWorkspace& workspace, ContestState& contest);
 
   Exchange Running() const { return running_; }
@@ -89,9 +89,6 @@ class DeviceController : public QObject {
   bool ClosePort();
   // Asks the running exchange to stop; safe from any thread and from a signal handler.
   void Cancel() { cancel_.store(true); }
-  // Blocks the calling thread until the running exchange has ended and its result signal has
-  // been emitted (for the command line, which has nothing to show meanwhile).
-  void WaitForEnd();
 
  signals:
   // The port is open and the exchange begins.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest/QTest>
@@ -43,6 +44,14 @@ struct Rig {
   }
 };
 
+// Until the running exchange has ended: the test's own event loop delivers its reports, and
+// its idle, meanwhile.
+void WaitForEnd(DeviceController& device) {
+  if (!device.Busy()) return;
+  QSignalSpy idle(&device, &DeviceController::idle);
+  EXPECT_TRUE(idle.wait(30000));
+}
+
 TEST(DeviceController, RunsADownloadOnItsOwnThreadAndReportsItInOrder) {
   Rig rig;
   rig.altimeter.flight = Samples(300, true);
@@ -72,7 +81,7 @@ TEST(DeviceController, RunsADownloadOnItsOwnThreadAndReportsItInOrder) {
   // One exchange at a time.
   EXPECT_FALSE(d.StartDownload(QStringLiteral("ttyUSB0")));
   EXPECT_FALSE(d.StartZeroing(QStringLiteral("ttyUSB0")));
-  d.WaitForEnd();
+  WaitForEnd(d);
   EXPECT_FALSE(d.Busy());
   EXPECT_EQ(events, QStringList({"started", "flight", "progress", "finished", "idle"}));
   EXPECT_TRUE(onCallersThread);
@@ -103,7 +112,7 @@ TEST(DeviceController, CancelEndsADownloadWithinAWaitStepAndTheNextOneWorks) {
   rig.device.Cancel();
   const std::int64_t cancelledAt = rig.clock.NowMs();
   rig.clock.Go();
-  rig.device.WaitForEnd();
+  WaitForEnd(rig.device);
 
   EXPECT_EQ(result.outcome, DownloadOutcome::Cancelled);
   EXPECT_EQ(result.fault, ChannelFault::Cancelled);
@@ -118,7 +127,7 @@ TEST(DeviceController, CancelEndsADownloadWithinAWaitStepAndTheNextOneWorks) {
   rig.altimeter.flight = Samples(40, true);
   rig.altimeter.chunkMs = 2;
   ASSERT_TRUE(rig.device.StartDownload(QStringLiteral("ttyUSB0")));
-  rig.device.WaitForEnd();
+  WaitForEnd(rig.device);
   EXPECT_EQ(result.outcome, DownloadOutcome::Ok);
   EXPECT_EQ(rig.line.Opens(), 2);
 }
@@ -145,7 +154,7 @@ TEST(DeviceController, AppliesADownloadToTheWorkspaceAndTheContestBeforeItTellsO
 
   rig.altimeter.flight = Samples(300, true);
   ASSERT_TRUE(d.StartDownload(QStringLiteral("ttyUSB0")));
-  d.WaitForEnd();
+  WaitForEnd(d);
   EXPECT_EQ(seen, QStringList({"begun", "cleared"}));
   ASSERT_TRUE(report);
   EXPECT_TRUE(report->taken);
@@ -166,7 +175,7 @@ TEST(DeviceController, AppliesADownloadToTheWorkspaceAndTheContestBeforeItTellsO
   ASSERT_TRUE(rig.WaitForStop());
   d.Cancel();
   rig.clock.Go();
-  d.WaitForEnd();
+  WaitForEnd(d);
   ASSERT_TRUE(report);
   EXPECT_FALSE(report->taken);
   EXPECT_FALSE(report->kept);
@@ -198,7 +207,7 @@ TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {
   ASSERT_TRUE(d.StartSettingsRead(QStringLiteral("ttyUSB0")));
   EXPECT_EQ(d.Running(), Exchange::SettingsRead);
   EXPECT_FALSE(d.ClosePort()) << "not while an exchange runs";
-  d.WaitForEnd();
+  WaitForEnd(d);
   ASSERT_TRUE(report.opened);
   ASSERT_EQ(report.result.outcome, SettingsReadOutcome::Ok);
   EXPECT_EQ(report.result.settings.competitor, 7u);
@@ -212,7 +221,7 @@ TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {
   values.samplingIndex = 4;
   values.zeroingIndex = 0;
   ASSERT_TRUE(d.StartSettingsUpload(values));
-  d.WaitForEnd();
+  WaitForEnd(d);
   EXPECT_EQ(upload.outcome, UploadOutcome::Accepted);
   EXPECT_EQ(events, QStringList({"read started", "read", "idle", "upload started", "uploaded",
                                  "idle"}));
@@ -231,7 +240,7 @@ TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {
   // A port that does not open comes back with its reason, and nothing is read.
   rig.line.RefuseOpen(PortOpenError::Busy);
   ASSERT_TRUE(d.StartSettingsRead(QStringLiteral("ttyUSB0")));
-  d.WaitForEnd();
+  WaitForEnd(d);
   EXPECT_FALSE(report.opened);
   EXPECT_EQ(report.openFailure.error, PortOpenError::Busy);
   EXPECT_EQ(report.manualZeroingMode, 1) << "the mode last read stays";
@@ -248,7 +257,7 @@ TEST(DeviceController, CancelEndsAZeroingAndADestroyedControllerEndsItsExchange)
     ASSERT_TRUE(rig.WaitForStop());
     rig.device.Cancel();
     rig.clock.Go();
-    rig.device.WaitForEnd();
+    WaitForEnd(rig.device);
     EXPECT_EQ(result.outcome, ZeroingOutcome::Cancelled);
     EXPECT_FALSE(MessageFor(result).show);
     EXPECT_FALSE(rig.line.IsOpen());
