@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <functional>
 #include <memory>
 
 #include <QList>
@@ -148,6 +149,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   bool exchangeRunning_ = false;  // an exchange with the altimeter holds the port
   bool readingDeviceSettings_ = false;  // the device settings window's opening read
   bool closeRequested_ = false;   // a close that came during an exchange, done after it
+  std::function<void()> exchangeReport_;  // the boxes of the exchange's result, once it is idle
   QList<QPointer<QObject>> disabledForExchange_;
   FlightViews* views_ = nullptr;
 
