@@ -110,7 +110,8 @@ class DeviceController : public QObject {
   template <class Work>
   bool Start(Exchange exchange, Work work);
   void StartThread();
-  void Finish();
+  // Once the exchange's thread is through and the contest has kept the download: idle.
+  void End();
   // Runs what the exchange thread hands over on the controller's thread, in the order given.
   void Relay(std::function<void()> step);
   void ApplyDownload(const DownloadResult& result);
@@ -119,6 +120,8 @@ class DeviceController : public QObject {
   std::unique_ptr<DeviceChannel> channel_;
   std::atomic<bool> cancel_{false};
   Exchange running_ = Exchange::None;
+  bool workEnded_ = false;      // the exchange's thread is through with it
+  bool keeping_ = false;        // the contest keeps the download, maybe waiting for its lock
   QThread* thread_ = nullptr;   // runs the exchanges, one after another
   QObject* worker_ = nullptr;   // lives on thread_: what is posted to it runs there
   FlightWorkspace* workspace_ = nullptr;

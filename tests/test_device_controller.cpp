@@ -8,10 +8,12 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include <thread>
 
+#include "contest/FolderLock.h"
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "text/SessionMessages.h"
@@ -137,8 +139,10 @@ TEST(DeviceController, AppliesADownloadToTheWorkspaceAndTheContestBeforeItTellsO
   FlightWorkspace workspace;
   ContestState contest;
   QTemporaryDir folder;
-  Failure error;
-  ASSERT_TRUE(contest.Start({folder.path(), QStringLiteral("Cup")}, &error));
+  bool started = false;
+  contest.Start({folder.path(), QStringLiteral("Cup")},
+                [&started](bool ok, const Failure&) { started = ok; });
+  ASSERT_TRUE(started) << "at once: nobody holds the folder's lock";
   DeviceController& d = rig.device;
   d.ApplyDownloadsTo(workspace, contest);
   QStringList seen;
@@ -182,6 +186,44 @@ TEST(DeviceController, AppliesADownloadToTheWorkspaceAndTheContestBeforeItTellsO
   EXPECT_EQ(workspace.DownloadByteCount(), 32 + 602);
   EXPECT_EQ(workspace.Chart()[Curve::Altitude].size(), points);
   EXPECT_EQ(QDir(folder.path()).entryList({"*.hyp"}, QDir::Files).size(), 1);
+}
+
+// Another station holds the contest folder's lock as the download ends: the keep waits for it
+// on timers of this thread (the station lets go from one), and the exchange ends only once the
+// flight is recorded.
+TEST(DeviceController, ADownloadEndsOnceTheContestHasKeptItPastAnotherStationsLock) {
+  Rig rig;
+  FlightWorkspace workspace;
+  ContestState contest;
+  QTemporaryDir folder;
+  bool started = false;
+  contest.Start({folder.path(), QStringLiteral("Cup")},
+                [&started](bool ok, const Failure&) { started = ok; });
+  ASSERT_TRUE(started);
+  DeviceController& d = rig.device;
+  d.ApplyDownloadsTo(workspace, contest);
+  FolderLock other(folder.path());
+  Failure error;
+  ASSERT_TRUE(other.Acquire(1000, &error)) << Said(error);
+  QStringList events;
+  std::optional<DownloadReport> report;
+  QObject::connect(&contest, &ContestState::waiting, &d, [&](bool on) {
+    events << (on ? "waiting" : "waited");
+    if (on) QTimer::singleShot(200, &d, [&] { other.Release(); });
+  });
+  QObject::connect(&d, &DeviceController::downloadApplied, &d, [&](const DownloadReport& r) {
+    events << "applied";
+    report = r;
+  });
+  QObject::connect(&d, &DeviceController::idle, &d, [&] { events << "idle"; });
+
+  rig.altimeter.flight = Samples(300, true);
+  ASSERT_TRUE(d.StartDownload(QStringLiteral("ttyUSB0")));
+  WaitForEnd(d);
+  EXPECT_EQ(events, QStringList({"waiting", "waited", "applied", "idle"}));
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->kept, KeepOutcome::Kept) << Said(report->keepFailure);
+  EXPECT_EQ(contest.Session().FlightCount(), 1);
 }
 
 TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {

@@ -83,6 +83,7 @@ void MainWindow::ConnectDevice() {
   connect(d, &DeviceController::zeroingFinished, this, &MainWindow::onZeroingFinished);
   connect(d, &DeviceController::downloadApplied, this, &MainWindow::onDownloadApplied);
   connect(d, &DeviceController::idle, this, &MainWindow::onExchangeEnded);
+  connect(&contestState_, &ContestState::waiting, this, &MainWindow::onContestWaiting);
 }
 
 void MainWindow::SetExchangeRunning(bool running, bool cancellable) {
@@ -131,9 +132,30 @@ void MainWindow::onZero() {
 
 void MainWindow::onRead() {
   if (exchangeRunning_) return;
+  auto start = [this] {
+    if (!exchangeRunning_ && device_->StartDownload(PortNameText(workspace_.Settings())))
+      SetExchangeRunning(true);
+  };
   // A contest folder that cannot keep the flight is found before the altimeter is asked.
-  if (contest_ && !contest_->ReadyForDownload()) return;
-  if (device_->StartDownload(PortNameText(workspace_.Settings()))) SetExchangeRunning(true);
+  if (contest_)
+    contest_->ReadyForDownload(start);
+  else
+    start();
+}
+
+void MainWindow::onContestWaiting(bool waiting) {
+  // While the contest waits for another station's lock the window takes no command, as during
+  // an exchange, and says it waits. A keep waits inside the download's exchange, which holds the
+  // window already.
+  if (waiting == contestWaiting_ || (waiting && exchangeRunning_)) return;
+  contestWaiting_ = waiting;
+  waitBanner_->setText(T(Txt::WaitBanner));
+  waitBanner_->setVisible(waiting);
+  SetExchangeRunning(waiting, false);
+  if (!waiting && closeRequested_) {
+    closeRequested_ = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
 }
 
 void MainWindow::onCancelExchange() {
