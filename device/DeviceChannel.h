@@ -16,6 +16,8 @@
 
 namespace hypsor {
 
+class SerialPort;
+
 inline constexpr int CommandFrameSize = 8;
 inline constexpr int ReadCap = 9000;        // bytes taken from the input queue per read
 inline constexpr int SettleStepMs = 250;    // one step of the settle wait
@@ -123,8 +125,9 @@ class DeviceChannel {
   // fault is then Cancelled): a Cancel ends any wait within kWaitStepMs.
   void Wait(int ms);
   static constexpr int kWaitStepMs = 50;
-  // The flag a Cancel sets, from any thread; the channel's waits look at it. Null: none.
-  void SetCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
+  // The flag a Cancel sets, from any thread; the channel's waits look at it, and so does the
+  // real port's wait for its output to drain. Null: none.
+  void SetCancelFlag(const std::atomic<bool>* flag);
   // True (and the fault set to Cancelled) when the exchange has been cancelled.
   bool CheckCancelled();
 
@@ -155,7 +158,7 @@ class DeviceChannel {
   bool AcceptPaths_ = false;
   CommunicationLog* Log_ = nullptr;
 
-  std::unique_ptr<SerialLine> ownPort_;
+  std::unique_ptr<SerialPort> ownPort_;
   SerialLine* port_;
   Clock* clock_;
   PortFailure openFailure_;

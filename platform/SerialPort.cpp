@@ -189,7 +189,7 @@ bool SerialPort::DrainOutput(int timeoutMs) {
   for (;;) {
     int queued = 0;
     if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
-    if (deadline.hasExpired()) return false;
+    if (deadline.hasExpired() || Cancelled()) return false;
     QThread::msleep(1);
   }
   if (::tcdrain(fd) != 0) {
