@@ -61,6 +61,9 @@ class SerialPort final : public SerialLine {
 #ifdef Q_OS_WIN
   // Takes what the system holds into buffer_ until `enough` bytes are there or none are left.
   void Pump(std::int64_t enough);
+  // Keeps the system's reason for the failure of the last call (and whether it means the
+  // device is gone); false, for `return Failed()`.
+  bool Failed();
   void* handle_ = nullptr;  // the port's HANDLE; nullptr when closed
   QByteArray buffer_;       // received, not yet read
 #else
