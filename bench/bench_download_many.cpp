@@ -14,7 +14,6 @@
 #include "device/DeviceChannel.h"
 #include "device/Sessions.h"
 #include "platform/Clock.h"
-#include "platform/Pause.h"
 #include "platform/SerialPort.h"
 
 namespace {
@@ -24,7 +23,7 @@ constexpr int kSpeedUp = 5;
 
 class QuickClock final : public hypsor::Clock {
  public:
-  void Pause(int ms) override { hypsor::Pause(ms / kSpeedUp); }
+  void Pause(int ms) override { real_.Pause(ms / kSpeedUp); }
   std::int64_t NowMs() const override { return real_.NowMs() * kSpeedUp; }
 
  private:

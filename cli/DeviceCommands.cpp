@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDevice>
 #include <QFileInfo>
@@ -109,18 +110,23 @@ extern "C" void CancelOnInterrupt(int) {
   if (DeviceController* d = interruptible.load()) d->Cancel();
 }
 
-// Runs one exchange of the controller to its end and returns its result.
+// Runs one exchange of the controller to its end and returns its result. The exchange runs on
+// the controller's thread; meanwhile this thread runs the application's event loop, which
+// delivers the reports and ends once the controller is idle. Called where no event loop runs.
 template <class Result, class Signal, class Start>
 Result RunToEnd(DeviceController& device, Signal finished, Start start) {
   Result result{};
   const QMetaObject::Connection taken =
       QObject::connect(&device, finished, &device, [&result](const Result& r) { result = r; });
+  const QMetaObject::Connection ended =
+      QObject::connect(&device, &DeviceController::idle, &device, [] { QCoreApplication::exit(); });
   interrupted.store(false);
   interruptible.store(&device);
   const auto previous = std::signal(SIGINT, CancelOnInterrupt);
-  if (start()) device.WaitForEnd();
+  if (start()) QCoreApplication::exec();
   std::signal(SIGINT, previous);
   interruptible.store(nullptr);
+  QObject::disconnect(ended);
   QObject::disconnect(taken);
   return result;
 }

@@ -112,7 +112,7 @@ bool ContestSession::Start(const QString& folder, const QString& name, Failure* 
     flightCount_ = static_cast<int>(rows.size());
   } else {
     FolderLock lock(folder_);
-    if (!lock.Acquire(lockTimeoutMs_, error, clock_) || !WriteDerivedTable(error, nullptr)) {
+    if (!TakeLock(lock, error) || !WriteDerivedTable(error, nullptr)) {
       folder_.clear();
       name_.clear();
       return false;
@@ -137,7 +137,7 @@ bool ContestSession::CheckReady(Failure* error) {
                                        QDir::toNativeSeparators(folder_), probe.errorString()));
   }
   FolderLock lock(folder_);
-  return lock.Acquire(lockTimeoutMs_, error, clock_);
+  return TakeLock(lock, error);
 }
 
 bool ContestSession::LoadTable(std::vector<FlightRecord>& rows) const {
@@ -222,9 +222,13 @@ bool ContestSession::WriteDerivedTable(Failure* error, std::vector<Failure>* pro
   return true;
 }
 
+bool ContestSession::TakeLock(FolderLock& lock, Failure* error) {
+  return waitForLock_ ? lock.Acquire(lockTimeoutMs_, error, clock_) : lock.TryAcquire(error);
+}
+
 bool ContestSession::RebuildResults(Failure* error, std::vector<Failure>* problems) {
   FolderLock lock(folder_);
-  if (!lock.Acquire(lockTimeoutMs_, error, clock_)) return false;
+  if (!TakeLock(lock, error)) return false;
   ContestLog log;
   bool added = false;
   if (!ReadContestLog(folder_, log, error) || !RecordUnlogged(log, {}, false, &added, error))
@@ -241,6 +245,15 @@ std::vector<FlightRecord> ContestSession::Flights(Failure* error) {
 KeepOutcome ContestSession::KeepDownload(std::span<const std::uint8_t> bytes,
                                          const QDateTime& when, FlightRecord* kept,
                                          Failure* error) {
+  FileKept file;
+  KeepOutcome outcome = KeepFile(bytes, when, &file, error);
+  if (outcome != KeepOutcome::Failed) outcome = RecordKept(file, error);
+  if (kept && outcome != KeepOutcome::Failed) *kept = file.record;
+  return outcome;
+}
+
+KeepOutcome ContestSession::KeepFile(std::span<const std::uint8_t> bytes, const QDateTime& when,
+                                     FileKept* kept, Failure* error) {
   if (!active_) {
     Fail(error, Failure::Of(FailureKind::NoContestSession, {}));
     return KeepOutcome::Failed;
@@ -269,16 +282,22 @@ KeepOutcome ContestSession::KeepDownload(std::span<const std::uint8_t> bytes,
     if (CreateFileAtomically(dir.filePath(record.file), data, error, &failure)) break;
   }
   if (failure != WriteFailure::None) return KeepOutcome::Failed;
-  if (kept) *kept = record;
+  *kept = {record, data.size(), when};
+  return KeepOutcome::KeptUnrecorded;
+}
 
+KeepOutcome ContestSession::RecordKept(FileKept& kept, Failure* error) {
+  FlightRecord record = kept.record;
+  const QDir dir(folder_);
   auto unrecorded = [&](Failure why) {
     why.keptAs = QDir::toNativeSeparators(dir.filePath(record.file));
     Fail(error, std::move(why));
     return KeepOutcome::KeptUnrecorded;
   };
+  if (!active_) return unrecorded(Failure::Of(FailureKind::NoContestSession, {}));
   Failure why;
   FolderLock lock(folder_);
-  if (!lock.Acquire(lockTimeoutMs_, &why, clock_)) return unrecorded(why);
+  if (!TakeLock(lock, &why)) return unrecorded(why);
   ContestLog log;
   bool added = false;
   if (!ReadContestLog(folder_, log, &why)) return unrecorded(why);
@@ -291,9 +310,9 @@ KeepOutcome ContestSession::KeepDownload(std::span<const std::uint8_t> bytes,
     record.recordSha256 = earlier->lineSha256;
     if (earlier->late) record.reasons |= ReasonLate;
   } else {
-    LogRecord own = RecordOf(record, data.size(), false);
+    LogRecord own = RecordOf(record, kept.size, false);
     own.flight = static_cast<int>(log.records.size()) + 1;
-    own.time = LocalIso(when);
+    own.time = LocalIso(kept.when);
     if (!AppendLogRecords(folder_, log, {own}, &why)) return unrecorded(why);
     record.recordSha256 = log.records.back().lineSha256;
   }
@@ -312,7 +331,7 @@ KeepOutcome ContestSession::KeepDownload(std::span<const std::uint8_t> bytes,
   } else {
     if (!WriteDerivedTable(&why, nullptr, record.file, &record.flight)) return unrecorded(why);
   }
-  if (kept) *kept = record;
+  kept.record = std::move(record);
   return KeepOutcome::Kept;
 }
 

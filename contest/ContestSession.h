@@ -64,7 +64,12 @@ class ContestSession {
   // How long a keep or rebuild waits for another station's lock, and on which clock (none: in
   // real time).
   void SetLockTimeout(int ms) { lockTimeoutMs_ = ms; }
+  int LockTimeoutMs() const { return lockTimeoutMs_; }
   void SetClock(Clock* clock) { clock_ = clock; }
+  // Off: nothing waits for the lock. A lock another station holds fails at once with
+  // FolderLocked, and the caller tries the same call again later (the window, whose thread
+  // must not sleep, on a timer).
+  void SetWaitForLock(bool wait) { waitForLock_ = wait; }
 
   // Whether a download could be kept now: the folder takes a new file and its lock can be had.
   // Asked before the altimeter is, so a flight is never fetched into a folder that refuses it.
@@ -79,6 +84,18 @@ class ContestSession {
   // *error says what failed, for Failed and KeptUnrecorded.
   KeepOutcome KeepDownload(std::span<const std::uint8_t> bytes, const QDateTime& when,
                            FlightRecord* kept, Failure* error);
+  // KeepDownload in its two steps, for a caller that tries the second again while another
+  // station holds the lock: KeepFile writes the flight file (Failed or KeptUnrecorded, *kept
+  // filled for the latter), RecordKept records it under the lock (KeptUnrecorded, or Kept with
+  // its flight number and record in kept).
+  struct FileKept {
+    FlightRecord record;
+    qint64 size = 0;
+    QDateTime when;
+  };
+  KeepOutcome KeepFile(std::span<const std::uint8_t> bytes, const QDateTime& when, FileKept* kept,
+                       Failure* error);
+  KeepOutcome RecordKept(FileKept& kept, Failure* error);
 
   // Rebuilds results.csv from the folder's flight files and its log, under the folder's lock.
   // In a folder with a log, flight files it lacks are recorded first, marked late (unless they
@@ -103,12 +120,14 @@ class ContestSession {
   // results.csv as the files and the log say; *flight gets the number of file.
   bool WriteDerivedTable(Failure* error, std::vector<Failure>* problems, const QString& file = {},
                          int* flight = nullptr);
+  bool TakeLock(FolderLock& lock, Failure* error);
   bool active_ = false;
   QString folder_;
   QString name_;
   int flightCount_ = 0;
   int lockTimeoutMs_ = FolderLockTimeoutMs;
   Clock* clock_ = nullptr;
+  bool waitForLock_ = true;
   std::unique_ptr<FilterTables> work_;
 };
 

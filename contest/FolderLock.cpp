@@ -44,48 +44,56 @@ FolderLock::~FolderLock() {
   Release();
 }
 
-bool FolderLock::Acquire(int timeoutMs, Failure* error, Clock* clock) {
+bool FolderLock::TryAcquire(Failure* error) {
   if (held_) return true;
+  if (lock_->tryLock(0)) {
+    held_ = true;
+    return true;
+  }
+  if (lock_->error() != QLockFile::LockFailedError)
+    return Fail(error, Failure::Of(FailureKind::CreateLockFile, QDir::toNativeSeparators(path_)));
+  Failure locked = Failure::Of(FailureKind::FolderLocked, QDir::toNativeSeparators(path_));
+  qint64 pid = 0;
+  QString app;
+  lock_->getLockInfo(&pid, &locked.detail, &app);
+  locked.number = pid;
+  // A holder killed between creating a lock file and writing its process into it leaves a file
+  // nobody can read, and QLockFile would wait out the whole stale time for it. That holds for
+  // the lock and for the guard QLockFile takes while it removes a stale lock
+  // ("contest.lock.rmlock"): a process killed there blocks every takeover. Writing takes
+  // microseconds, so an unreadable file a few seconds old has no holder: it goes, and the next
+  // try may succeed. Stations killed one after another while taking over leave a guard of a
+  // guard of ...: the whole chain is looked at (a file name holds a few dozen levels at most).
+  RemoveUnreadableLock(path_);
+  QString guard = path_;
+  for (int depth = 0; depth < kMaxGuardDepth; ++depth) {
+    guard += QLatin1String(".rmlock");
+    if (!QFileInfo::exists(guard)) break;
+    RemoveUnreadableLock(guard);
+  }
+  return Fail(error, std::move(locked));
+}
+
+int FolderLock::NextTryMs() {
+  return 2 + QRandomGenerator::global()->bounded(8);
+}
+
+bool FolderLock::Acquire(int timeoutMs, Failure* error, Clock* clock) {
   // QLockFile's own wait sleeps 100 ms and more between tries; stations keeping a flight each
   // second need shorter turns. Each try takes over a stale lock (its process gone, or too old).
   const QDeadlineTimer deadline(timeoutMs);
   const std::int64_t clockDeadline = clock ? clock->NowMs() + timeoutMs : 0;
   auto expired = [&] { return clock ? clock->NowMs() >= clockDeadline : deadline.hasExpired(); };
   for (;;) {
-    if (lock_->tryLock(0)) {
-      held_ = true;
-      return true;
-    }
-    if (lock_->error() != QLockFile::LockFailedError || expired()) break;
-    // A holder killed between creating a lock file and writing its process into it leaves a
-    // file nobody can read, and QLockFile would wait out the whole stale time for it. That
-    // holds for the lock and for the guard QLockFile takes while it removes a stale lock
-    // ("contest.lock.rmlock"): a process killed there blocks every takeover. Writing takes
-    // microseconds, so an unreadable file a few seconds old has no holder.
-    // Stations killed one after another while taking over leave a guard of a guard of ...: the
-    // whole chain is looked at (a file name holds a few dozen levels at most).
-    RemoveUnreadableLock(path_);
-    QString guard = path_;
-    for (int depth = 0; depth < kMaxGuardDepth; ++depth) {
-      guard += QLatin1String(".rmlock");
-      if (!QFileInfo::exists(guard)) break;
-      RemoveUnreadableLock(guard);
-    }
-    const int turn = 2 + QRandomGenerator::global()->bounded(8);
+    Failure why;
+    if (TryAcquire(&why)) return true;
+    if (why.kind != FailureKind::FolderLocked || expired()) return Fail(error, std::move(why));
+    const int turn = NextTryMs();
     if (clock)
       clock->Pause(turn);
     else
-      QThread::msleep(turn);
+      QThread::msleep(static_cast<unsigned long>(turn));
   }
-  if (lock_->error() == QLockFile::LockFailedError) {
-    Failure locked = Failure::Of(FailureKind::FolderLocked, QDir::toNativeSeparators(path_));
-    qint64 pid = 0;
-    QString app;
-    lock_->getLockInfo(&pid, &locked.detail, &app);
-    locked.number = pid;
-    return Fail(error, std::move(locked));
-  }
-  return Fail(error, Failure::Of(FailureKind::CreateLockFile, QDir::toNativeSeparators(path_)));
 }
 
 void FolderLock::Release() {

@@ -22,10 +22,15 @@ class FolderLock {
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
 
-  // Tries for up to timeoutMs, on the clock when one is given (tests wait on a virtual one),
-  // else in real time. False with *error saying why (held by another station, or the folder
-  // takes no lock file).
+  // One try, without waiting. False with *error saying why: held by another station
+  // (FolderLocked: worth another try a few milliseconds later), or the folder takes no lock file.
+  bool TryAcquire(Failure* error);
+  // Tries for up to timeoutMs, sleeping between tries on the clock when one is given (tests wait
+  // on a virtual one), else in real time; for hypsor-cli, which has no window to keep answering.
   bool Acquire(int timeoutMs, Failure* error, Clock* clock = nullptr);
+  // Milliseconds until the next try: short, and random so that waiting stations do not keep
+  // trying in step.
+  static int NextTryMs();
   void Release();
   bool Held() const { return held_; }
 

@@ -97,6 +97,11 @@ void DeviceChannel::SetFault(ChannelFault fault) {
   Note(QStringLiteral("fault: ") + FaultName(fault));
 }
 
+void DeviceChannel::SetCancelFlag(const std::atomic<bool>* flag) {
+  cancel_ = flag;
+  if (ownPort_) ownPort_->SetCancelFlag(flag);
+}
+
 bool DeviceChannel::CheckCancelled() {
   if (fault_ == ChannelFault::Cancelled) return true;
   if (!cancel_ || !cancel_->load()) return false;
@@ -124,7 +129,7 @@ int DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
   if (sent) return 1;
   if (port_->DeviceGone())
     DeviceGone();
-  else
+  else if (!CheckCancelled())  // a Cancel also ends the wait for the frame to leave the line
     SetFault(ChannelFault::WriteFailed);
   return 0;
 }

@@ -16,6 +16,8 @@
 
 namespace hypsor {
 
+class SerialPort;
+
 inline constexpr int CommandFrameSize = 8;
 inline constexpr int ReadCap = 9000;        // bytes taken from the input queue per read
 inline constexpr int SettleStepMs = 250;    // one step of the settle wait
@@ -57,9 +59,10 @@ class CommandBytes {
 };
 
 // The serial channel to the altimeter: one port, one persistent command frame, one receive
-// buffer. One object serves the whole program (the main window and the device window share it).
-// By default it drives the real serial port and waits on the real clock, which keeps windows
-// painted during an exchange; tests and the fuzzer give it another line and a virtual clock.
+// buffer. One object serves the whole program (the main window and the device window share it
+// through the device controller, whose thread runs every exchange). By default it drives the
+// real serial port and sleeps on the real clock; tests and the fuzzer give it another line and
+// a virtual clock.
 class DeviceChannel {
  public:
   DeviceChannel();
@@ -122,8 +125,9 @@ class DeviceChannel {
   // fault is then Cancelled): a Cancel ends any wait within kWaitStepMs.
   void Wait(int ms);
   static constexpr int kWaitStepMs = 50;
-  // The flag a Cancel sets, from any thread; the channel's waits look at it. Null: none.
-  void SetCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
+  // The flag a Cancel sets, from any thread; the channel's waits look at it, and so does the
+  // real port's wait for its output to drain. Null: none.
+  void SetCancelFlag(const std::atomic<bool>* flag);
   // True (and the fault set to Cancelled) when the exchange has been cancelled.
   bool CheckCancelled();
 
@@ -154,7 +158,7 @@ class DeviceChannel {
   bool AcceptPaths_ = false;
   CommunicationLog* Log_ = nullptr;
 
-  std::unique_ptr<SerialLine> ownPort_;
+  std::unique_ptr<SerialPort> ownPort_;
   SerialLine* port_;
   Clock* clock_;
   PortFailure openFailure_;

@@ -2,13 +2,12 @@
 #include "platform/Clock.h"
 
 #include <QElapsedTimer>
-
-#include "platform/Pause.h"
+#include <QThread>
 
 namespace hypsor {
 
 void RealClock::Pause(int ms) {
-  hypsor::Pause(ms);
+  if (ms > 0) QThread::msleep(static_cast<unsigned long>(ms));
 }
 
 std::int64_t RealClock::NowMs() const {

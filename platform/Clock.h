@@ -15,7 +15,8 @@ class Clock {
   virtual std::int64_t NowMs() const = 0;
 };
 
-// Sleeps for real through hypsor::Pause, keeping windows painted meanwhile.
+// Sleeps for real. Only the altimeter's thread (and hypsor-cli) waits on it: the window's thread
+// never sleeps.
 class RealClock final : public Clock {
  public:
   void Pause(int ms) override;

@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The serial line over QSerialPort, on Linux and the other POSIX systems (Windows has its own,
+// win32/SerialPort.cpp).
 #include "platform/SerialPort.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include <QDeadlineTimer>
-#include <QSerialPort>
-#include <QThread>
-
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -17,8 +14,10 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <QDeadlineTimer>
 #include <QFile>
-#endif
+#include <QSerialPort>
+#include <QThread>
 
 namespace hypsor {
 
@@ -29,17 +28,12 @@ constexpr int kMaxPumpRounds = 64;
 
 // A line that has been hung up (peer gone, adapter unplugged) reads as an endless end of file,
 // which QSerialPort takes for "nothing yet"; poll() tells it apart.
-bool HungUp([[maybe_unused]] qintptr handle) {
-#ifdef Q_OS_UNIX
+bool HungUp(qintptr handle) {
   pollfd p{static_cast<int>(handle), POLLIN, 0};
   if (::poll(&p, 1, 0) < 0) return false;
   return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-#else
-  return false;
-#endif
 }
 
-#ifdef Q_OS_UNIX
 // Looks at the device node before anything configures it: whether it exists, is a terminal, and
 // whether we may open it. Errors are the system's own; None means QSerialPort may go ahead.
 PortOpenError ProbeNode(const QString& path, QString* systemText) {
@@ -70,7 +64,6 @@ PortOpenError ProbeNode(const QString& path, QString* systemText) {
   ::close(fd);
   return terminal ? PortOpenError::None : PortOpenError::NotASerialPort;
 }
-#endif
 
 }  // namespace
 
@@ -87,10 +80,8 @@ bool SerialPort::Open(const QString& name) {
   errorText_.clear();
   location_ = SystemLocation(name);
 
-#ifdef Q_OS_UNIX
   openError_ = ProbeNode(location_, &errorText_);
   if (openError_ != PortOpenError::None) return false;
-#endif
   port_ = std::make_unique<QSerialPort>();
   port_->setPortName(location_);
   // Line settings given before open() are applied by open().
@@ -191,7 +182,6 @@ bool SerialPort::FlushOutput(int timeoutMs) {
 }
 
 bool SerialPort::DrainOutput(int timeoutMs) {
-#ifdef Q_OS_UNIX
   const int fd = static_cast<int>(port_->handle());
   // Wait for the kernel's queue with a bound first: tcdrain() alone would block without one
   // if the line never drained.
@@ -199,7 +189,7 @@ bool SerialPort::DrainOutput(int timeoutMs) {
   for (;;) {
     int queued = 0;
     if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
-    if (deadline.hasExpired()) return false;
+    if (deadline.hasExpired() || Cancelled()) return false;
     QThread::msleep(1);
   }
   if (::tcdrain(fd) != 0) {
@@ -207,11 +197,6 @@ bool SerialPort::DrainOutput(int timeoutMs) {
     return false;
   }
   return true;
-#else
-  // On Windows waitForBytesWritten returns once the write has completed.
-  (void)timeoutMs;
-  return true;
-#endif
 }
 
 }  // namespace hypsor

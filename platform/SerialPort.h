@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -39,21 +40,30 @@ class SerialPort final : public SerialLine {
   QString ErrorText() const override { return errorText_; }
   QString Location() const override { return location_; }
 
-  // Takes what the system holds for us into the port's buffer first. Stops pumping once `enough`
+  // Takes what the system holds for us into the port's buffer first. Stops taking once `enough`
   // bytes are buffered, so a peer that never stops sending cannot keep it here.
   std::int64_t BytesWaiting(std::int64_t enough) override;
   std::int64_t Read(std::uint8_t* dest, std::int64_t max) override;
   bool WriteAndWait(const std::uint8_t* data, std::int64_t length, int timeoutMs = 1000) override;
   bool FlushOutput(int timeoutMs = 1000) override;
   bool DeviceGone() const override { return gone_; }
+  // The flag a Cancel sets (the device channel's): the wait for the output to drain ends early
+  // once it is set, as the channel's own waits do. Null: none.
+  void SetCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
 
  private:
   bool CheckGone();
+  bool Cancelled() const { return cancel_ && cancel_->load(); }
+  // Waits in short sleeps until the system's output queue is empty: false at the deadline or a
+  // Cancel.
   bool DrainOutput(int timeoutMs);
 
 #ifdef Q_OS_WIN
   // Takes what the system holds into buffer_ until `enough` bytes are there or none are left.
   void Pump(std::int64_t enough);
+  // Keeps the system's reason for the failure of the last call (and whether it means the
+  // device is gone); false, for `return Failed()`.
+  bool Failed();
   void* handle_ = nullptr;  // the port's HANDLE; nullptr when closed
   QByteArray buffer_;       // received, not yet read
 #else
@@ -63,6 +73,7 @@ class SerialPort final : public SerialLine {
   QString errorText_;
   QString location_;
   bool gone_ = false;
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 }  // namespace hypsor

@@ -1,56 +1,125 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/ContestState.h"
 
+#include <memory>
+#include <utility>
+
 #include <QDir>
 
+#include "contest/FolderLock.h"
 #include "device/Sessions.h"
 #include "session/FlightWorkspace.h"
 
 namespace hypsor {
 
-bool ContestState::Start(const ContestChoice& choice, Failure* error) {
-  lastKept_.reset();
-  const bool ok = session_.Start(choice.folder, choice.name, error);
-  if (ok) suggestion_ = {session_.Folder(), session_.Name()};
-  emit changed();
-  return ok;
+ContestState::ContestState() {
+  session_.SetWaitForLock(false);
+  retry_.setSingleShot(true);
+  retry_.setTimerType(Qt::PreciseTimer);  // turns of a few milliseconds
+  connect(&retry_, &QTimer::timeout, this, &ContestState::Try);
+}
+
+ContestState::~ContestState() = default;
+
+void ContestState::Queue(std::function<bool(Failure*)> attempt, Done finish) {
+  calls_.push_back({std::move(attempt), std::move(finish)});
+  if (calls_.size() == 1) Begin();
+}
+
+void ContestState::Begin() {
+  deadline_ = QDeadlineTimer(session_.LockTimeoutMs());
+  Try();
+}
+
+void ContestState::Try() {
+  Failure error;
+  const bool ok = calls_.front().attempt(&error);
+  if (!ok && error.kind == FailureKind::FolderLocked && !deadline_.hasExpired()) {
+    SetWaiting(true);
+    retry_.start(FolderLock::NextTryMs());
+    return;
+  }
+  const Done finish = std::move(calls_.front().finish);
+  calls_.pop_front();
+  // A call that finish makes begins by itself when it is the only one.
+  const bool more = !calls_.empty();
+  if (!more) SetWaiting(false);
+  finish(ok, error);
+  if (more) Begin();
+}
+
+void ContestState::SetWaiting(bool on) {
+  if (waiting_ == on) return;
+  waiting_ = on;
+  emit waiting(on);
+}
+
+void ContestState::Start(const ContestChoice& choice, Done done) {
+  Queue(
+      [this, choice](Failure* error) {
+        lastKept_.reset();
+        return session_.Start(choice.folder, choice.name, error);
+      },
+      [this, done = std::move(done)](bool ok, const Failure& error) {
+        if (ok) suggestion_ = {session_.Folder(), session_.Name()};
+        emit changed();
+        done(ok, error);
+      });
 }
 
 void ContestState::End() {
+  if (!calls_.empty()) return;
   session_.End();
   lastKept_.reset();
   emit changed();
 }
 
-bool ContestState::RebuildResults(Failure* error, std::vector<Failure>* problems) {
-  if (!session_.Active()) return true;
-  const bool ok = session_.RebuildResults(error, problems);
-  emit changed();
-  return ok;
+void ContestState::RebuildResults(
+    std::function<void(bool, const Failure&, const std::vector<Failure>&)> done) {
+  auto problems = std::make_shared<std::vector<Failure>>();
+  Queue(
+      [this, problems](Failure* error) {
+        problems->clear();
+        return !session_.Active() || session_.RebuildResults(error, problems.get());
+      },
+      [this, problems, done = std::move(done)](bool ok, const Failure& error) {
+        emit changed();
+        done(ok, error, *problems);
+      });
 }
 
-bool ContestState::ReadyForDownload(Failure* error) {
-  return !session_.Active() || session_.CheckReady(error);
+void ContestState::ReadyForDownload(Done done) {
+  Queue([this](Failure* error) { return !session_.Active() || session_.CheckReady(error); },
+        std::move(done));
 }
 
-std::optional<KeepOutcome> ContestState::KeepDownload(const DownloadResult& r,
-                                                      FlightWorkspace& workspace,
-                                                      Failure* error) {
-  if (!session_.Active() || !r.flight) return std::nullopt;
+void ContestState::KeepDownload(
+    const DownloadResult& r, FlightWorkspace& workspace,
+    std::function<void(std::optional<KeepOutcome>, const Failure&)> done) {
+  if (!session_.Active() || !r.flight) {
+    done(std::nullopt, {});
+    return;
+  }
+  // The flight file needs no lock and is written at once; its record waits for the lock.
   const std::span<const std::uint8_t> bytes(r.flight->bytes.data(),
                                             static_cast<std::size_t>(r.DownloadByteCount));
-  FlightRecord kept;
-  const KeepOutcome outcome =
-      session_.KeepDownload(bytes, QDateTime::currentDateTime(), &kept, error);
-  if (outcome == KeepOutcome::Failed) {
+  auto file = std::make_shared<ContestSession::FileKept>();
+  Failure error;
+  if (session_.KeepFile(bytes, QDateTime::currentDateTime(), file.get(), &error) ==
+      KeepOutcome::Failed) {
     lastKept_.reset();
-  } else {
-    lastKept_ = Kept{kept.file, kept.complete};
-    // The flight on screen is now that file: the report and digest name it.
-    workspace.SetMainFlightPath(LastKeptPath());
+    emit changed();
+    done(KeepOutcome::Failed, error);
+    return;
   }
-  emit changed();
-  return outcome;
+  Queue([this, file](Failure* why) { return session_.RecordKept(*file, why) == KeepOutcome::Kept; },
+        [this, file, &workspace, done = std::move(done)](bool ok, const Failure& why) {
+          lastKept_ = Kept{file->record.file, file->record.complete};
+          // The flight on screen is now that file: the report and digest name it.
+          workspace.SetMainFlightPath(LastKeptPath());
+          emit changed();
+          done(ok ? KeepOutcome::Kept : KeepOutcome::KeptUnrecorded, why);
+        });
 }
 
 QString ContestState::LastKeptPath() const {

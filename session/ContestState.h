@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <deque>
+#include <functional>
 #include <optional>
+#include <vector>
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include "contest/ContestSession.h"
 #include "platform/ContestDialogs.h"
@@ -16,6 +21,11 @@ struct DownloadResult;
 
 // The contest session the window runs, without widgets: the session, what the start dialog
 // suggests next and the download kept last. Whoever shows it listens to `changed`.
+//
+// The calls that take the folder's lock never sleep, as they run on the window's thread: while
+// another station holds the lock they try again every few milliseconds on a timer, for as long
+// as a station waits for it, and `waiting` says so. Each reports through its `done`, at once
+// when the lock was free; calls made meanwhile wait their turn.
 class ContestState : public QObject {
   Q_OBJECT
  public:
@@ -24,36 +34,61 @@ class ContestState : public QObject {
     QString file;  // its name in the folder
     bool complete = false;
   };
+  using Done = std::function<void(bool ok, const Failure& error)>;
+
+  ContestState();
+  ~ContestState() override;
 
   const ContestSession& Session() const { return session_; }
   bool Active() const { return session_.Active(); }
   const ContestChoice& Suggestion() const { return suggestion_; }
   const std::optional<Kept>& LastKept() const { return lastKept_; }
   std::vector<FlightRecord> Flights() { return session_.Flights(); }
-  // The clock the session waits on for another station's lock (the program's: real time).
-  void UseClock(Clock* clock) { session_.SetClock(clock); }
 
-  // False with *error, and no session.
-  bool Start(const ContestChoice& choice, Failure* error);
+  // Not ok with the error: no session then.
+  void Start(const ContestChoice& choice, Done done);
+  // Not while a call waits for the lock.
   void End();
-  bool RebuildResults(Failure* error, std::vector<Failure>* problems);
+  // problems: the files that could not be read.
+  void RebuildResults(
+      std::function<void(bool ok, const Failure& error, const std::vector<Failure>& problems)>
+          done);
   // Whether a download may start: always without a session; with one, when its folder takes a
-  // flight (false with *error).
-  bool ReadyForDownload(Failure* error);
+  // flight.
+  void ReadyForDownload(Done done);
   // Keeps a download the workspace took as its main flight; the workspace's flight is then that
-  // file. Nothing without a session or a flight (nullopt). *error for Failed and KeptUnrecorded.
-  std::optional<KeepOutcome> KeepDownload(const DownloadResult& result,
-                                          FlightWorkspace& workspace, Failure* error);
+  // file. Nothing without a session or a flight (nullopt); error for Failed and KeptUnrecorded.
+  void KeepDownload(
+      const DownloadResult& result, FlightWorkspace& workspace,
+      std::function<void(std::optional<KeepOutcome> outcome, const Failure& error)> done);
   // The folder's path of the download kept last; empty without one.
   QString LastKeptPath() const;
+  // A call waits for another station's lock.
+  bool Waiting() const { return waiting_; }
 
  signals:
   void changed();
+  // A call has begun (true) or stopped (false) waiting for another station's lock.
+  void waiting(bool on);
 
  private:
+  // attempt runs until it succeeds or fails for another reason than the lock; then finish.
+  struct Call {
+    std::function<bool(Failure*)> attempt;
+    Done finish;
+  };
+  void Queue(std::function<bool(Failure*)> attempt, Done finish);
+  void Begin();
+  void Try();
+  void SetWaiting(bool on);
+
   ContestSession session_;
   ContestChoice suggestion_;
   std::optional<Kept> lastKept_;
+  std::deque<Call> calls_;   // the first is being tried
+  QDeadlineTimer deadline_;  // of the first call's wait
+  QTimer retry_;
+  bool waiting_ = false;
 };
 
 }  // namespace hypsor

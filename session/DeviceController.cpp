@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/DeviceController.h"
 
-#include <QEventLoop>
 #include <QThread>
 
 #include "device/CommunicationLog.h"
@@ -70,8 +69,21 @@ void DeviceController::ApplyDownload(const DownloadResult& r) {
   // flight that was shown.
   report.taken = workspace_->ApplyDownload(r);
   if (r.outcome == DownloadOutcome::Cancelled) workspace_->RestoreMainFlight();
-  if (report.taken) report.kept = contest_->KeepDownload(r, *workspace_, &report.keepFailure);
-  emit downloadApplied(report);
+  if (!report.taken) {
+    emit downloadApplied(report);
+    return;
+  }
+  // The contest may wait for its folder's lock: the exchange ends once the flight is kept.
+  keeping_ = true;
+  contest_->KeepDownload(
+      r, *workspace_,
+      [this, report](std::optional<KeepOutcome> kept, const Failure& failure) mutable {
+        report.kept = kept;
+        report.keepFailure = failure;
+        keeping_ = false;
+        emit downloadApplied(report);
+        End();
+      });
 }
 
 template <class Work>
@@ -79,17 +91,21 @@ bool DeviceController::Start(Exchange exchange, Work work) {
   if (Busy()) return false;
   running_ = exchange;
   cancel_.store(false);
-  // The exchange owns the channel until Finish: the thread touches nothing else, and its
+  // The exchange owns the channel until End: the thread touches nothing else, and its
   // signals reach this object's thread queued.
   QMetaObject::invokeMethod(worker_, [this, work] {
     work();
-    QMetaObject::invokeMethod(this, &DeviceController::Finish, Qt::QueuedConnection);
+    Relay([this] {
+      workEnded_ = true;
+      End();
+    });
   });
   return true;
 }
 
-void DeviceController::Finish() {
-  if (!Busy()) return;
+void DeviceController::End() {
+  if (!Busy() || !workEnded_ || keeping_) return;
+  workEnded_ = false;
   running_ = Exchange::None;
   emit idle();
 }
@@ -165,13 +181,6 @@ bool DeviceController::StartSettingsUpload(const RawSettings& raw) {
     const UploadResult r = UploadRawSettings(*channel_, raw);
     emit settingsUploaded(r);
   });
-}
-
-void DeviceController::WaitForEnd() {
-  if (!Busy()) return;
-  QEventLoop loop;
-  connect(this, &DeviceController::idle, &loop, &QEventLoop::quit);
-  loop.exec();
 }
 
 }  // namespace hypsor

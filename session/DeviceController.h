@@ -48,7 +48,7 @@ struct DownloadReport {
 // windows, hypsor-cli) only asks and listens. That thread lives as long as the controller: a
 // port the settings exchanges keep open between them stays with the thread that opened it. One
 // exchange at a time; Cancel ends a running one within a wait step with the port closed.
-// Signals arrive on the controller's thread.
+// Receivers on the controller's thread get every signal there, queued from the exchange's.
 class DeviceController : public QObject {
   Q_OBJECT
  public:
@@ -59,16 +59,16 @@ class DeviceController : public QObject {
   DeviceController(SerialLine& line, Clock& clock, QObject* parent = nullptr);
   ~DeviceController() override;  // cancels a running exchange and waits for its end
 
-  // The channel, for exchanges run on the caller's thread (hypsor-cli settings). Only while no
-  // exchange runs.
+  // The channel, for a look at its port and for sessions a benchmark runs directly; only while
+  // no exchange runs, as every exchange owns it on the altimeter's thread.
   DeviceChannel& Channel() { return *channel_; }
   CommunicationLog& Log() { return *log_; }
   // Names absolute paths accepted as ports (the command line's).
   void AcceptPaths(bool accept);
-  // From now on the controller applies every download itself, on its own thread: the workspace
-  // takes its steps (begun, flight asked for, finished or cancelled: the flight shown before
-  // comes back) and, while a session is on, the contest keeps the flight the workspace took;
-  // then downloadApplied reports it. Both must outlive the controller.
+  // From now on the controller applies every download itself, on the thread it lives on: the
+  // workspace takes its steps (begun, flight asked for, finished or cancelled: the flight shown
+  // before comes back) and, while a session is on, the contest keeps the flight the workspace
+  // took; then downloadApplied reports it. Both must outlive the controller.
   void ApplyDownloadsTo(FlightWorkspace& workspace, ContestState& contest);
 
   Exchange Running() const { return running_; }
@@ -89,9 +89,6 @@ class DeviceController : public QObject {
   bool ClosePort();
   // Asks the running exchange to stop; safe from any thread and from a signal handler.
   void Cancel() { cancel_.store(true); }
-  // Blocks the calling thread until the running exchange has ended and its result signal has
-  // been emitted (for the command line, which has nothing to show meanwhile).
-  void WaitForEnd();
 
  signals:
   // The port is open and the exchange begins.
@@ -113,7 +110,8 @@ class DeviceController : public QObject {
   template <class Work>
   bool Start(Exchange exchange, Work work);
   void StartThread();
-  void Finish();
+  // Once the exchange's thread is through and the contest has kept the download: idle.
+  void End();
   // Runs what the exchange thread hands over on the controller's thread, in the order given.
   void Relay(std::function<void()> step);
   void ApplyDownload(const DownloadResult& result);
@@ -122,6 +120,8 @@ class DeviceController : public QObject {
   std::unique_ptr<DeviceChannel> channel_;
   std::atomic<bool> cancel_{false};
   Exchange running_ = Exchange::None;
+  bool workEnded_ = false;      // the exchange's thread is through with it
+  bool keeping_ = false;        // the contest keeps the download, maybe waiting for its lock
   QThread* thread_ = nullptr;   // runs the exchanges, one after another
   QObject* worker_ = nullptr;   // lives on thread_: what is posted to it runs there
   FlightWorkspace* workspace_ = nullptr;

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QtTest/QTest>
 
 #include <thread>
 
+#include "contest/FolderLock.h"
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "text/SessionMessages.h"
@@ -43,6 +46,14 @@ struct Rig {
   }
 };
 
+// Until the running exchange has ended: the test's own event loop delivers its reports, and
+// its idle, meanwhile.
+void WaitForEnd(DeviceController& device) {
+  if (!device.Busy()) return;
+  QSignalSpy idle(&device, &DeviceController::idle);
+  EXPECT_TRUE(idle.wait(30000));
+}
+
 TEST(DeviceController, RunsADownloadOnItsOwnThreadAndReportsItInOrder) {
   Rig rig;
   rig.altimeter.flight = Samples(300, true);
@@ -72,7 +83,7 @@ TEST(DeviceController, RunsADownloadOnItsOwnThreadAndReportsItInOrder) {
   // One exchange at a time.
   EXPECT_FALSE(d.StartDownload(QStringLiteral("ttyUSB0")));
   EXPECT_FALSE(d.StartZeroing(QStringLiteral("ttyUSB0")));
-  d.WaitForEnd();
+  WaitForEnd(d);
   EXPECT_FALSE(d.Busy());
   EXPECT_EQ(events, QStringList({"started", "flight", "progress", "finished", "idle"}));
   EXPECT_TRUE(onCallersThread);
@@ -103,7 +114,7 @@ TEST(DeviceController, CancelEndsADownloadWithinAWaitStepAndTheNextOneWorks) {
   rig.device.Cancel();
   const std::int64_t cancelledAt = rig.clock.NowMs();
   rig.clock.Go();
-  rig.device.WaitForEnd();
+  WaitForEnd(rig.device);
 
   EXPECT_EQ(result.outcome, DownloadOutcome::Cancelled);
   EXPECT_EQ(result.fault, ChannelFault::Cancelled);
@@ -118,7 +129,7 @@ TEST(DeviceController, CancelEndsADownloadWithinAWaitStepAndTheNextOneWorks) {
   rig.altimeter.flight = Samples(40, true);
   rig.altimeter.chunkMs = 2;
   ASSERT_TRUE(rig.device.StartDownload(QStringLiteral("ttyUSB0")));
-  rig.device.WaitForEnd();
+  WaitForEnd(rig.device);
   EXPECT_EQ(result.outcome, DownloadOutcome::Ok);
   EXPECT_EQ(rig.line.Opens(), 2);
 }
@@ -128,8 +139,10 @@ TEST(DeviceController, AppliesADownloadToTheWorkspaceAndTheContestBeforeItTellsO
   FlightWorkspace workspace;
   ContestState contest;
   QTemporaryDir folder;
-  Failure error;
-  ASSERT_TRUE(contest.Start({folder.path(), QStringLiteral("Cup")}, &error));
+  bool started = false;
+  contest.Start({folder.path(), QStringLiteral("Cup")},
+                [&started](bool ok, const Failure&) { started = ok; });
+  ASSERT_TRUE(started) << "at once: nobody holds the folder's lock";
   DeviceController& d = rig.device;
   d.ApplyDownloadsTo(workspace, contest);
   QStringList seen;
@@ -145,7 +158,7 @@ TEST(DeviceController, AppliesADownloadToTheWorkspaceAndTheContestBeforeItTellsO
 
   rig.altimeter.flight = Samples(300, true);
   ASSERT_TRUE(d.StartDownload(QStringLiteral("ttyUSB0")));
-  d.WaitForEnd();
+  WaitForEnd(d);
   EXPECT_EQ(seen, QStringList({"begun", "cleared"}));
   ASSERT_TRUE(report);
   EXPECT_TRUE(report->taken);
@@ -166,13 +179,51 @@ TEST(DeviceController, AppliesADownloadToTheWorkspaceAndTheContestBeforeItTellsO
   ASSERT_TRUE(rig.WaitForStop());
   d.Cancel();
   rig.clock.Go();
-  d.WaitForEnd();
+  WaitForEnd(d);
   ASSERT_TRUE(report);
   EXPECT_FALSE(report->taken);
   EXPECT_FALSE(report->kept);
   EXPECT_EQ(workspace.DownloadByteCount(), 32 + 602);
   EXPECT_EQ(workspace.Chart()[Curve::Altitude].size(), points);
   EXPECT_EQ(QDir(folder.path()).entryList({"*.hyp"}, QDir::Files).size(), 1);
+}
+
+// Another station holds the contest folder's lock as the download ends: the keep waits for it
+// on timers of this thread (the station lets go from one), and the exchange ends only once the
+// flight is recorded.
+TEST(DeviceController, ADownloadEndsOnceTheContestHasKeptItPastAnotherStationsLock) {
+  Rig rig;
+  FlightWorkspace workspace;
+  ContestState contest;
+  QTemporaryDir folder;
+  bool started = false;
+  contest.Start({folder.path(), QStringLiteral("Cup")},
+                [&started](bool ok, const Failure&) { started = ok; });
+  ASSERT_TRUE(started);
+  DeviceController& d = rig.device;
+  d.ApplyDownloadsTo(workspace, contest);
+  FolderLock other(folder.path());
+  Failure error;
+  ASSERT_TRUE(other.Acquire(1000, &error)) << Said(error);
+  QStringList events;
+  std::optional<DownloadReport> report;
+  QObject::connect(&contest, &ContestState::waiting, &d, [&](bool on) {
+    events << (on ? "waiting" : "waited");
+    if (on) QTimer::singleShot(200, &d, [&] { other.Release(); });
+  });
+  QObject::connect(&d, &DeviceController::downloadApplied, &d, [&](const DownloadReport& r) {
+    events << "applied";
+    report = r;
+  });
+  QObject::connect(&d, &DeviceController::idle, &d, [&] { events << "idle"; });
+
+  rig.altimeter.flight = Samples(300, true);
+  ASSERT_TRUE(d.StartDownload(QStringLiteral("ttyUSB0")));
+  WaitForEnd(d);
+  EXPECT_EQ(events, QStringList({"waiting", "waited", "applied", "idle"}));
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->kept, KeepOutcome::Kept) << Said(report->keepFailure);
+  EXPECT_EQ(contest.Session().FlightCount(), 1);
 }
 
 TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {
@@ -198,7 +249,7 @@ TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {
   ASSERT_TRUE(d.StartSettingsRead(QStringLiteral("ttyUSB0")));
   EXPECT_EQ(d.Running(), Exchange::SettingsRead);
   EXPECT_FALSE(d.ClosePort()) << "not while an exchange runs";
-  d.WaitForEnd();
+  WaitForEnd(d);
   ASSERT_TRUE(report.opened);
   ASSERT_EQ(report.result.outcome, SettingsReadOutcome::Ok);
   EXPECT_EQ(report.result.settings.competitor, 7u);
@@ -212,7 +263,7 @@ TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {
   values.samplingIndex = 4;
   values.zeroingIndex = 0;
   ASSERT_TRUE(d.StartSettingsUpload(values));
-  d.WaitForEnd();
+  WaitForEnd(d);
   EXPECT_EQ(upload.outcome, UploadOutcome::Accepted);
   EXPECT_EQ(events, QStringList({"read started", "read", "idle", "upload started", "uploaded",
                                  "idle"}));
@@ -231,7 +282,7 @@ TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {
   // A port that does not open comes back with its reason, and nothing is read.
   rig.line.RefuseOpen(PortOpenError::Busy);
   ASSERT_TRUE(d.StartSettingsRead(QStringLiteral("ttyUSB0")));
-  d.WaitForEnd();
+  WaitForEnd(d);
   EXPECT_FALSE(report.opened);
   EXPECT_EQ(report.openFailure.error, PortOpenError::Busy);
   EXPECT_EQ(report.manualZeroingMode, 1) << "the mode last read stays";
@@ -248,7 +299,7 @@ TEST(DeviceController, CancelEndsAZeroingAndADestroyedControllerEndsItsExchange)
     ASSERT_TRUE(rig.WaitForStop());
     rig.device.Cancel();
     rig.clock.Go();
-    rig.device.WaitForEnd();
+    WaitForEnd(rig.device);
     EXPECT_EQ(result.outcome, ZeroingOutcome::Cancelled);
     EXPECT_FALSE(MessageFor(result).show);
     EXPECT_FALSE(rig.line.IsOpen());

@@ -10,11 +10,14 @@
 #include <QDockWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPdfWriter>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
 
 #include "contest/ContestNames.h"
@@ -26,6 +29,7 @@
 #include "files/SettingsFile.h"
 #include "flight/Decode.h"
 #include "flight/Filters.h"
+#include "session/DeviceController.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/GateClock.h"
@@ -459,6 +463,48 @@ TEST(ContestWindow, AFolderThatCannotKeepTheFlightStopsTheDownloadBeforeTheAltim
   f.Read(flight);
   EXPECT_TRUE(f.boxes.boxes.isEmpty());
   EXPECT_EQ(f.FlightFiles().size(), 1);
+}
+
+// Another station holds the folder's lock for a moment, first when Read asks whether the folder
+// can keep a flight, then while the flight is kept: the window waits for it without sleeping
+// (the other station lets go from a timer on the window's thread), shows that it waits, takes
+// no command meanwhile, and then fetches and records the flight as if the lock had been free.
+TEST(ContestWindow, AFolderLockedForAMomentIsWaitedForWhileTheWindowAnswers) {
+  ContestFixture f;
+  f.Create();
+  f.contest.answers.append({f.folder.path(), "Cup"});
+  f.Trigger("contestSessionAction");
+  FolderLock other(f.folder.path());
+  Failure error;
+  ASSERT_TRUE(other.Acquire(1000, &error));
+  auto* banner = f.Control<QLineEdit>("waitBanner");
+  auto* read = f.Control<QPushButton>("readButton");
+  bool held = false;
+  QTimer::singleShot(300, [&] {
+    held = banner->isVisible() && !read->isEnabled() && f.Window().ExchangeRunning();
+    other.Release();
+  });
+  f.Read(ReadFile(test::ExamplePath("sample-flight.hyp")));
+  EXPECT_TRUE(held);
+  EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes.value(0).text.toStdString();
+  EXPECT_FALSE(banner->isVisible());
+  EXPECT_EQ(f.FlightFiles().size(), 1);
+
+  // Taken again as the flight is asked for: the keep waits for it, and the download ends once
+  // the flight is recorded.
+  bool keepHeld = false;
+  QObject::connect(&f.Window().Device(), &DeviceController::flightRequested, &f.Window(), [&] {
+    if (!other.Acquire(1000, &error)) return;
+    QTimer::singleShot(300, [&] {
+      keepHeld = f.Window().ExchangeRunning() && f.FlightFiles().size() == 2;
+      other.Release();
+    });
+  });
+  f.Read(ReadFile(test::ExamplePath("flight-1hz.hyp")));
+  EXPECT_TRUE(keepHeld);
+  EXPECT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes.value(0).text.toStdString();
+  ASSERT_EQ(f.FlightFiles().size(), 2);
+  EXPECT_EQ(f.Table().size(), 2u) << "recorded, not kept unrecorded";
 }
 
 TEST(ContestWindow, TheRankingPdfPrintsTheContestNameAndRankingInFullAboveTheTable) {

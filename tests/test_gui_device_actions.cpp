@@ -17,6 +17,7 @@
 #include "device/DeviceChannel.h"
 #include "files/FlightFile.h"
 #include "flight/Decode.h"
+#include "session/DeviceController.h"
 #include "tests/support/ScriptedWindowFixture.h"
 #include "tests/support/SeriesValues.h"
 #include "tests/support/TestFlights.h"
@@ -101,6 +102,26 @@ TEST(DeviceActions, ZeroAsksFirstAndReportsTheAnswer) {
   EXPECT_EQ(f.boxes.boxes[2].caption, "Reset");
   EXPECT_EQ(test::ReceivedFrames(f.scripted), QList<QByteArray>({QByteArray("e223\0\0\0\0", 8)}));
   EXPECT_FALSE(f.Window().Channel().IsOpen());
+}
+
+// A result's box opens once the controller is idle: the box's own event loop never runs inside
+// the reports of an exchange still going on.
+TEST(DeviceActions, ResultBoxesOpenOnlyOnceTheControllerIsIdle) {
+  ScriptedWindowFixture f;
+  MainWindow& w = f.Window();
+  f.boxes.controllerBusy = [&w] { return w.Device().Busy(); };
+  f.Trigger("englishAction");
+  f.Click("zeroButton");
+  ASSERT_EQ(f.boxes.boxes.size(), 2);
+  EXPECT_EQ(f.boxes.boxes[1].text, "Reset - OK");
+  EXPECT_EQ(f.boxes.boxes[1].controllerBusy, false);
+
+  f.altimeter.silent = true;
+  f.Click("readButton");
+  ASSERT_EQ(f.boxes.boxes.size(), 3);
+  EXPECT_EQ(f.boxes.boxes[2].caption, "Hypsor - error");
+  EXPECT_EQ(f.boxes.boxes[2].controllerBusy, false);
+  EXPECT_FALSE(w.ExchangeRunning());
 }
 
 TEST(DeviceActions, AFailedDownloadKeepsThePreviousFlightForSaveAndRedraw) {

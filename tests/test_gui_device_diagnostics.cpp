@@ -71,8 +71,8 @@ TEST(DeviceWindowChecks, ValuesReadFromTheAltimeterAreCheckedLikeTypedOnes) {
   {
     DeviceWindow w(QStringLiteral("ttyQQ1"));
     w.altimeter.Report(7, 1234, 100, 300, 3);
-    // The boxes run their own loops, in which the read's end arrives: it is still reported once,
-    // as a success, after them.
+    // The boxes run their own loops, after the read's end: it is still reported once, as a
+    // success, after them.
     w.boxes.modalMs = 100;
     EXPECT_TRUE(w.Read());
     // One box per field over its limit, as the field is filled.

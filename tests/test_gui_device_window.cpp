@@ -236,8 +236,8 @@ TEST(DeviceWindow, SaveUploadsClosesAndTheFramesCarryTheValues) {
   f.Retype(c.competitorField, QStringLiteral("7"));
   c.samplingCombo->setCurrentIndex(4);
   c.manualZeroCombo->setCurrentIndex(1);
-  // The "Setup OK" box runs its own loop, in which the exchange's end arrives: the window still
-  // closes after it.
+  // The "Setup OK" box runs its own loop, after the exchange's end: the window still closes
+  // after it.
   f.boxes.modalMs = 150;
   // A second exchange asked for while this one runs does nothing: neither another upload nor a
   // port change (the typed name is put back so that nothing picks it up later).
@@ -275,6 +275,36 @@ TEST(DeviceWindow, RefusedUploadReportsAndClosesAllTheSame) {
   EXPECT_EQ(f.Frames().size(), 4);
   EXPECT_FALSE(w.isVisible());
   EXPECT_FALSE(f.PortOpen());
+}
+
+// A result's boxes open once the controller is idle, and the window starts nothing new until
+// they are closed.
+TEST(DeviceWindow, ResultBoxesOpenOnlyOnceTheControllerIsIdle) {
+  {
+    Fixture f(QStringLiteral("ttyQQ9"));
+    f.NoDevice();
+    f.boxes.controllerBusy = [&f] { return f.device->Busy(); };
+    EXPECT_FALSE(f.Read());
+    ASSERT_EQ(f.boxes.boxes.size(), 2);
+    for (const auto& b : f.boxes.boxes) EXPECT_EQ(b.controllerBusy, false) << b.text.toStdString();
+  }
+  Fixture f(kAltimeterPort);
+  f.altimeter.refuseWrites = true;
+  ASSERT_TRUE(f.Read());
+  f.Show();
+  DeviceSettingsWindow& w = *f.window;
+  f.boxes.controllerBusy = [&f, &w] {
+    // A port chosen while the box is up is not taken.
+    f.ChoosePort(QStringLiteral("COM3"));
+    return f.device->Busy();
+  };
+  f.Retype(f.c.calibrationField, QStringLiteral("10"));
+  f.Send();
+  ASSERT_EQ(f.BoxTexts(), QStringList({"Setup failed"}));
+  EXPECT_EQ(f.boxes.boxes[0].controllerBusy, false);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(PortNameText(f.settings), kAltimeterPort);
+  EXPECT_FALSE(f.device->Busy());
 }
 
 TEST(DeviceWindow, PortChangesAreStoredAndReadAtOnce) {

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/DeviceSettingsWindow.h"
 
+#include <functional>
+#include <utility>
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QEvent>
@@ -220,18 +223,16 @@ bool DeviceSettingsWindow::StartExchange(Pending what, const std::function<bool(
   pending_ = what;
   uploadEnd_.reset();
   readOk_ = false;
-  endDeferred_ = false;
+  report_ = nullptr;
   return true;
 }
 
 void DeviceSettingsWindow::onExchangeEnded() {
   const Pending what = pending_;
   if (what == Pending::None) return;  // not ours
-  // A box of the report is still open (its loop delivered this): the end follows the report.
-  if (reporting_) {
-    endDeferred_ = true;
-    return;
-  }
+  // The result is told now that the controller is idle, as its boxes run event loops of their
+  // own; until it has been told, this window starts nothing new.
+  if (const std::function<void()> report = std::exchange(report_, nullptr)) report();
   busy_ = false;
   pending_ = Pending::None;
   if (what == Pending::Upload && uploadEnd_) {
@@ -248,17 +249,13 @@ void DeviceSettingsWindow::onExchangeEnded() {
   if (what == Pending::Opening) emit readFinished(readOk_);
 }
 
-void DeviceSettingsWindow::EndReport() {
-  reporting_ = false;
-  if (!endDeferred_) return;
-  endDeferred_ = false;
-  onExchangeEnded();
-}
-
 void DeviceSettingsWindow::onSettingsRead(const SettingsReadReport& report) {
   const Pending what = pending_;
   if (what != Pending::Opening && what != Pending::PortChange) return;  // not ours
-  reporting_ = true;
+  report_ = [this, what, report] { TellRead(what, report); };
+}
+
+void DeviceSettingsWindow::TellRead(Pending what, const SettingsReadReport& report) {
   manualZeroing_ = report.manualZeroingMode;
   const SettingsReadResult& r = report.result;
   const bool ok = report.opened && r.outcome == SettingsReadOutcome::Ok;
@@ -278,7 +275,6 @@ void DeviceSettingsWindow::onSettingsRead(const SettingsReadReport& report) {
     else ForgetPreviousAltimeter();
   }
   readOk_ = ok;
-  EndReport();
 }
 
 void DeviceSettingsWindow::ClearFields() {
@@ -427,9 +423,12 @@ void DeviceSettingsWindow::onSendClicked() {
   StartExchange(Pending::Upload, [this, &u] { return device_.StartSettingsUpload(u); });
 }
 
-void DeviceSettingsWindow::onSettingsUploaded(const UploadResult& r) {
+void DeviceSettingsWindow::onSettingsUploaded(const UploadResult& result) {
   if (pending_ != Pending::Upload) return;
-  reporting_ = true;
+  report_ = [this, result] { TellUpload(result); };
+}
+
+void DeviceSettingsWindow::TellUpload(const UploadResult& r) {
   // A value to correct keeps the window open.
   if (r.outcome == UploadOutcome::Accepted) {
     uploadEnd_ = QDialog::Accepted;
@@ -439,7 +438,6 @@ void DeviceSettingsWindow::onSettingsUploaded(const UploadResult& r) {
   }
   // A refused settings write ends as Refused: one "Setup failed" box says it.
   Show(MessageFor(r));
-  EndReport();
 }
 
 }  // namespace hypsor

@@ -58,10 +58,11 @@ class DeviceSettingsWindow : public QDialog {
   enum class Pending { None, Opening, PortChange, Upload };
   bool StartExchange(Pending what, const std::function<bool()>& start);
   void onExchangeEnded();
+  // The results are kept and told (fields filled, boxes shown) once the controller is idle.
   void onSettingsRead(const SettingsReadReport& report);
   void onSettingsUploaded(const UploadResult& result);
-  // After a report's boxes: the exchange's end, if it came while one was open.
-  void EndReport();
+  void TellRead(Pending what, const SettingsReadReport& report);
+  void TellUpload(const UploadResult& result);
   void ApplyTexts();
   void ClosePort();
   void onPortChosen();
@@ -96,8 +97,7 @@ class DeviceSettingsWindow : public QDialog {
   int manualZeroing_ = 0;  // the mode last read successfully
   bool readOk_ = false;   // the last read's outcome, reported when the exchange has ended
   std::optional<int> uploadEnd_;  // how an upload that ended closes the window
-  bool reporting_ = false;        // a result is being shown (its boxes run their own loops)
-  bool endDeferred_ = false;      // the exchange ended meanwhile
+  std::function<void()> report_;  // tells the exchange's result once the controller is idle
 
   // Controls, top to bottom; tests find them by object name (the member name without "_").
   QLabel* portLabel_;

@@ -14,7 +14,7 @@ namespace hypsor {
 
 namespace {
 
-// Fixed layout of the original window: 175 x 347, one column of captions, fields and buttons.
+// The window's fixed layout: 175 x 347, one column of captions, fields and buttons.
 constexpr int kWidth = 175;
 constexpr int kHeight = 347;
 constexpr int kLeft = 16;

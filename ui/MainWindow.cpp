@@ -45,8 +45,6 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
   BuildControls();
   BuildMenu();
   device_->ApplyDownloadsTo(workspace_, contestState_);
-  // The given clock times every wait of the window: a test's virtual one waits at once.
-  if (platform.lineClock) contestState_.UseClock(platform.lineClock);
   ConnectDevice();
   // The window retells itself first, then the windows and views that connect after it.
   connect(&workspace_, &FlightWorkspace::languageChanged, this, &MainWindow::onLanguageChanged);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <functional>
 #include <memory>
 
 #include <QList>
@@ -121,6 +122,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   void onZeroingFinished(const ZeroingResult& result);
   void onDownloadApplied(const DownloadReport& report);
   void onExchangeEnded();
+  void onContestWaiting(bool waiting);
   // While an exchange runs, everything that could start another or change the flights is
   // disabled; what was enabled comes back after it.
   void SetExchangeRunning(bool running, bool cancellable = true);
@@ -145,9 +147,11 @@ class MainWindow : public QMainWindow, public WindowHost {
   SimulationControls* simulation_ = nullptr;
   std::unique_ptr<DeviceController> device_;
   OtherWindows* others_ = nullptr;
-  bool exchangeRunning_ = false;  // an exchange with the altimeter holds the port
+  bool exchangeRunning_ = false;  // an exchange, or the contest's wait: the window takes no command
   bool readingDeviceSettings_ = false;  // the device settings window's opening read
+  bool contestWaiting_ = false;         // the contest waits for its folder's lock
   bool closeRequested_ = false;   // a close that came during an exchange, done after it
+  std::function<void()> exchangeReport_;  // the boxes of the exchange's result, once it is idle
   QList<QPointer<QObject>> disabledForExchange_;
   FlightViews* views_ = nullptr;
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/MainWindowContest.h"
 
+#include <utility>
+
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -175,11 +177,13 @@ void ContestControls::ReportKeep(KeepOutcome outcome, Failure error) {
   }
 }
 
-bool ContestControls::ReadyForDownload() {
-  Failure error;
-  if (state_.ReadyForDownload(&error)) return true;
-  ShowError(T(Txt::ContestNotReady).arg(Worded(error)));
-  return false;
+void ContestControls::ReadyForDownload(std::function<void()> start) {
+  state_.ReadyForDownload([this, start = std::move(start)](bool ok, const Failure& error) {
+    if (ok)
+      start();
+    else
+      ShowError(T(Txt::ContestNotReady).arg(Worded(error)));
+  });
 }
 
 void ContestControls::onVerify() {
@@ -242,12 +246,12 @@ void ContestControls::onStart() {
   if (!dialog) return;
   const std::optional<ContestChoice> choice = dialog->AskContest(state_.Suggestion(), language_);
   if (!choice) return;
-  Failure error;
-  if (!state_.Start(*choice, &error)) {
-    ShowError(T(Txt::ContestStartFailed).arg(Worded(error)));
-    return;
-  }
-  dock_->show();
+  state_.Start(*choice, [this](bool ok, const Failure& error) {
+    if (ok)
+      dock_->show();
+    else
+      ShowError(T(Txt::ContestStartFailed).arg(Worded(error)));
+  });
 }
 
 void ContestControls::onEnd() {
@@ -257,14 +261,14 @@ void ContestControls::onEnd() {
 
 void ContestControls::onRebuild() {
   if (!state_.Active()) return;
-  Failure error;
-  std::vector<Failure> problems;
-  if (!state_.RebuildResults(&error, &problems)) ShowError(Worded(error));
-  if (!problems.empty()) {
-    QStringList lines;
-    for (const Failure& p : problems) lines << Worded(p);
-    ShowError(T(Txt::ContestSkippedFiles).arg(lines.join(QLatin1Char('\n'))));
-  }
+  state_.RebuildResults(
+      [this](bool ok, const Failure& error, const std::vector<Failure>& problems) {
+        if (!ok) ShowError(Worded(error));
+        if (problems.empty()) return;
+        QStringList lines;
+        for (const Failure& p : problems) lines << Worded(p);
+        ShowError(T(Txt::ContestSkippedFiles).arg(lines.join(QLatin1Char('\n'))));
+      });
 }
 
 void ContestControls::onOpenFlight(const QString& fileName) {

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <functional>
+
 #include <QObject>
 #include <QString>
 
@@ -33,14 +35,13 @@ class ContestControls : public QObject {
   ContestControls(WindowHost& host, ContestState& state, QMenu& viewMenu);
   ~ContestControls() override;
 
-  // The window's download handler calls this for a download it took as the main flight: while a
-  // session is on, the bytes are kept in the folder and the table updated. A failure to keep
-  // them is shown in a box; the flight stays in the window either way.
-  // Says what the contest folder did with a download it was given, when that needs saying.
+  // Says what the contest folder did with a download it was given, when that needs saying (a
+  // box); the flight stays in the window either way.
   void ReportKeep(KeepOutcome outcome, Failure failure);
-  // Whether a download may start: with a session on, its folder must take a flight (writable,
-  // its lock free); else a box says why and the altimeter is not asked.
-  bool ReadyForDownload();
+  // Calls start when a download may start: with a session on, its folder must take a flight
+  // (writable, its lock free, which may take a moment); else a box says why and the altimeter
+  // is not asked.
+  void ReadyForDownload(std::function<void()> start);
   // The File menu, which others add their entries to.
   QMenu& FileMenu() { return *fileMenu_; }
 

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's exchanges with the altimeter: zeroing, downloading and opening the device
-// settings window. While one runs the window stays painted but takes no input, and no second
-// exchange can start.
+// settings window. They run on the controller's thread; meanwhile the window answers but takes
+// no command that could start a second one, and their results are shown once it is idle.
+#include <functional>
+#include <utility>
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -80,6 +83,7 @@ void MainWindow::ConnectDevice() {
   connect(d, &DeviceController::zeroingFinished, this, &MainWindow::onZeroingFinished);
   connect(d, &DeviceController::downloadApplied, this, &MainWindow::onDownloadApplied);
   connect(d, &DeviceController::idle, this, &MainWindow::onExchangeEnded);
+  connect(&contestState_, &ContestState::waiting, this, &MainWindow::onContestWaiting);
 }
 
 void MainWindow::SetExchangeRunning(bool running, bool cancellable) {
@@ -128,9 +132,30 @@ void MainWindow::onZero() {
 
 void MainWindow::onRead() {
   if (exchangeRunning_) return;
+  auto start = [this] {
+    if (!exchangeRunning_ && device_->StartDownload(PortNameText(workspace_.Settings())))
+      SetExchangeRunning(true);
+  };
   // A contest folder that cannot keep the flight is found before the altimeter is asked.
-  if (contest_ && !contest_->ReadyForDownload()) return;
-  if (device_->StartDownload(PortNameText(workspace_.Settings()))) SetExchangeRunning(true);
+  if (contest_)
+    contest_->ReadyForDownload(start);
+  else
+    start();
+}
+
+void MainWindow::onContestWaiting(bool waiting) {
+  // While the contest waits for another station's lock the window takes no command, as during
+  // an exchange, and says it waits. A keep waits inside the download's exchange, which holds the
+  // window already.
+  if (waiting == contestWaiting_ || (waiting && exchangeRunning_)) return;
+  contestWaiting_ = waiting;
+  waitBanner_->setText(T(Txt::WaitBanner));
+  waitBanner_->setVisible(waiting);
+  SetExchangeRunning(waiting, false);
+  if (!waiting && closeRequested_) {
+    closeRequested_ = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
 }
 
 void MainWindow::onCancelExchange() {
@@ -160,7 +185,7 @@ void MainWindow::onDownloadProgress(int bytes, int pollsLeft) {
 }
 
 void MainWindow::onZeroingFinished(const ZeroingResult& result) {
-  ShowSessionMessage(MessageFor(result));
+  exchangeReport_ = [this, message = MessageFor(result)] { ShowSessionMessage(message); };
 }
 
 void MainWindow::onDownloadApplied(const DownloadReport& report) {
@@ -171,11 +196,13 @@ void MainWindow::onDownloadApplied(const DownloadReport& report) {
   downloadProgress_->hide();
   Redraw();
   if (report.kept) {
-    if (contest_) contest_->ReportKeep(*report.kept, report.keepFailure);
     ShowWindowTitle();  // the kept file's name
     if (views_) views_->Update();
   }
-  if (!taken) ShowSessionMessage(MessageFor(r));
+  exchangeReport_ = [this, report] {
+    if (report.kept && contest_) contest_->ReportKeep(*report.kept, report.keepFailure);
+    if (!report.taken) ShowSessionMessage(MessageFor(report.result));
+  };
   const SessionMessage incomplete = IncompleteFlightMessage(r);
   if (taken && incomplete.show) {
     // A line, not a box: the flight is there and may well be usable.
@@ -199,6 +226,9 @@ void MainWindow::onExchangeEnded() {
   // window's own exchanges run while this one is blocked by it.
   if (!exchangeRunning_ || readingDeviceSettings_) return;
   SetExchangeRunning(false);
+  // The result's boxes open now that the controller is idle: a box runs an event loop of its
+  // own, which must not run inside the controller's reports of an exchange still going on.
+  if (const std::function<void()> report = std::exchange(exchangeReport_, nullptr)) report();
   // A close asked for during the exchange happens now.
   if (closeRequested_) {
     closeRequested_ = false;

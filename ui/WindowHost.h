@@ -49,7 +49,8 @@ class WindowHost {
   virtual FlightChart& Chart() = 0;
   virtual const PlatformServices& Platform() const = 0;
   virtual WindowCommands Commands() const = 0;
-  // While an exchange with the altimeter runs, nothing may change the flights.
+  // While an exchange with the altimeter runs, or the contest waits for its folder's lock,
+  // nothing may change the flights.
   virtual bool ExchangeRunning() const = 0;
   // As the Load and Compare buttons; false (and a box) when the file was not opened.
   virtual bool OpenFlightFile(const QString& path, FlightSlot slot) = 0;

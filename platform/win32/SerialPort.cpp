@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The serial line on the Win32 API. The port is opened for synchronous use with timeouts that
 // make ReadFile return at once with what has arrived, so the device code polls it exactly as it
-// polls the Qt line on Linux, and its waits stay on the project's clock.
+// polls the Qt line on Linux, and its waits stay on the project's clock. Every call's failure is
+// kept with the system's reason (ErrorText).
 #include "platform/SerialPort.h"
 
 #include <windows.h>
 
 #include <algorithm>
+
+#include <QDeadlineTimer>
+#include <QThread>
 
 namespace hypsor {
 
@@ -15,6 +19,10 @@ namespace {
 // A read pump that keeps finding new bytes is stopped after this many rounds.
 constexpr int kMaxPumpRounds = 64;
 constexpr DWORD kChunk = 4096;
+// The driver's queues: the input one holds a whole download's worth, should polls fall behind;
+// the output one far more than a frame.
+constexpr DWORD kInputQueue = 32768;
+constexpr DWORD kOutputQueue = 4096;
 
 HANDLE H(void* handle) {
   return static_cast<HANDLE>(handle);
@@ -121,23 +129,30 @@ bool SerialPort::Open(const QString& name) {
     errorText_ = SystemText(code);
     return false;
   }
+  // Closes the handle of an open that failed half-way, with why.
+  auto refuse = [this, h](PortOpenError error, DWORD code) {
+    CloseHandle(h);  // nothing more to learn from a handle given up
+    openError_ = error;
+    if (code != ERROR_SUCCESS) errorText_ = SystemText(code);
+    return false;
+  };
+  SetLastError(ERROR_SUCCESS);
   if (GetFileType(h) != FILE_TYPE_CHAR) {
-    CloseHandle(h);
-    openError_ = PortOpenError::NotASerialPort;
-    return false;
-  }
-  if (!Configure(h)) {
     const DWORD code = GetLastError();
-    CloseHandle(h);
-    // A character device that takes no line settings is no serial port.
-    openError_ = code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED
-                     ? PortOpenError::NotASerialPort
-                     : PortOpenError::Other;
-    errorText_ = SystemText(code);
-    return false;
+    return refuse(code == ERROR_SUCCESS ? PortOpenError::NotASerialPort : PortOpenError::Other,
+                  code);
+  }
+  if (!SetupComm(h, kInputQueue, kOutputQueue) || !Configure(h)) {
+    const DWORD code = GetLastError();
+    // A character device that takes no queue sizes or line settings is no serial port.
+    return refuse(code == ERROR_INVALID_FUNCTION || code == ERROR_NOT_SUPPORTED
+                      ? PortOpenError::NotASerialPort
+                      : PortOpenError::Other,
+                  code);
   }
   // What waited in the queues before the open is not ours.
-  PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR);
+  if (!PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR | PURGE_TXABORT | PURGE_TXCLEAR))
+    return refuse(PortOpenError::Other, GetLastError());
   handle_ = h;
   buffer_.clear();
   return true;
@@ -149,6 +164,7 @@ bool SerialPort::IsOpen() const {
 
 void SerialPort::Close() {
   if (!handle_) return;
+  // A handle that does not close (one already invalid) is gone either way.
   CloseHandle(H(handle_));
   handle_ = nullptr;
   buffer_.clear();
@@ -158,12 +174,19 @@ bool SerialPort::CheckGone() {
   return gone_;
 }
 
+bool SerialPort::Failed() {
+  const DWORD code = GetLastError();
+  errorText_ = SystemText(code);
+  if (GoneError(code)) gone_ = true;
+  return false;
+}
+
 void SerialPort::Pump(std::int64_t enough) {
   char chunk[kChunk];
   for (int round = 0; round < kMaxPumpRounds && buffer_.size() < enough; ++round) {
     DWORD got = 0;
     if (!ReadFile(H(handle_), chunk, kChunk, &got, nullptr)) {
-      if (GoneError(GetLastError())) gone_ = true;
+      Failed();
       return;
     }
     if (got == 0) return;
@@ -194,13 +217,14 @@ bool SerialPort::WriteAndWait(const std::uint8_t* data, std::int64_t length, int
   COMMTIMEOUTS timeouts{};
   timeouts.ReadIntervalTimeout = MAXDWORD;
   timeouts.WriteTotalTimeoutConstant = static_cast<DWORD>(std::max(1, timeoutMs));
-  SetCommTimeouts(H(handle_), &timeouts);
+  if (!SetCommTimeouts(H(handle_), &timeouts)) return Failed();
   DWORD written = 0;
-  if (!WriteFile(H(handle_), data, static_cast<DWORD>(length), &written, nullptr)) {
-    if (GoneError(GetLastError())) gone_ = true;
+  if (!WriteFile(H(handle_), data, static_cast<DWORD>(length), &written, nullptr)) return Failed();
+  if (static_cast<std::int64_t>(written) != length) {
+    // The write's time ran out with bytes left.
+    errorText_ = SystemText(ERROR_TIMEOUT);
     return false;
   }
-  if (static_cast<std::int64_t>(written) != length) return false;
   return FlushOutput(timeoutMs);
 }
 
@@ -210,12 +234,21 @@ bool SerialPort::FlushOutput(int timeoutMs) {
 }
 
 bool SerialPort::DrainOutput(int timeoutMs) {
-  // With no flow control the queue drains at the line's speed, well within any bound given;
-  // FlushFileBuffers returns once the driver has sent it.
-  (void)timeoutMs;
-  if (FlushFileBuffers(H(handle_))) return true;
-  if (GoneError(GetLastError())) gone_ = true;
-  return false;
+  // FlushFileBuffers would wait with no bound and no ear for a Cancel: the driver's output
+  // queue is watched instead, as the POSIX line watches the kernel's.
+  const QDeadlineTimer deadline(timeoutMs);
+  for (;;) {
+    DWORD errors = 0;  // line errors (overrun, framing) lose input the replies' lengths show
+    COMSTAT status{};
+    if (!ClearCommError(H(handle_), &errors, &status)) return Failed();
+    if (status.cbOutQue == 0) return true;
+    if (deadline.hasExpired()) {
+      errorText_ = SystemText(ERROR_TIMEOUT);
+      return false;
+    }
+    if (Cancelled()) return false;
+    QThread::msleep(1);
+  }
 }
 
 }  // namespace hypsor
