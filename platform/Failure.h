@@ -3,12 +3,14 @@
 #include <utility>
 
 #include <QString>
+#include <QStringList>
 
 namespace hypsor {
 
-// What failed, as a value. The file, contest and workspace layers fill one in; the window and the
-// command-line tool word it in the language in use (text/FailureText.h). The layers below build
-// no sentences for the user.
+// What failed, as a value. Every layer fills one in; the window and the command-line tool word it
+// in the language in use (text/FailureText.h), which is the one place a failure gets its words.
+// The layers below build no sentences for the user. A new kind goes before Count and gets its
+// words in text/FailureText.cpp (the build refuses a kind without them).
 enum class FailureKind {
   None,
   OpenFile,          // a file cannot be opened for reading
@@ -28,6 +30,7 @@ enum class FailureKind {
   NoData,            // nothing to save or export yet
   NoSettingsFile,    // the settings file could not be read and there is no other to write
   NotAChartFormat,   // a chart export's name ends in none of the formats in `detail`
+  Count              // not a kind: the number of kinds
 };
 
 // Why, where the kind needs one.
@@ -38,14 +41,19 @@ enum class FailureReason {
   LinkLoop,             // a loop or an endless chain of symbolic links
 };
 
+// The fields a kind does not name stay as they are made; each kind's comment says which it uses.
 struct Failure {
   FailureKind kind = FailureKind::None;
-  QString path;  // the file or folder, as the user named it
+  QString path;  // where: the file, folder or port, as the user named it
   FailureReason reason = FailureReason::System;
   QString systemText;  // the system's reason, as it gave it
   int systemCode = 0;  // errno, when known: lets the text give a common reason in the language
-  qint64 number = -1;
-  QString detail;  // FolderLocked: the station holding the lock; NotAChartFormat: the formats
+  int line = 0;        // the line of a file it was found on, from 1
+  qint64 number = -1;  // the number the kind names: a size, a process, a value, a count found
+  qint64 limit = -1;   // what the number was held against: a limit, a count expected
+  QString detail;      // a name the kind needs besides the path: a station, formats, a column
+  QString found;       // what the input held where it failed
+  QStringList names;   // a list the kind names
   // Set when a downloaded flight was kept under this name but could not be entered in the contest
   // log: the rest of the value says why.
   QString keptAs;
