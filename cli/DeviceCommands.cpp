@@ -23,6 +23,7 @@
 #include "files/SettingsFile.h"
 #include "platform/AtomicFile.h"
 #include "session/DeviceController.h"
+#include "text/CommunicationLogText.h"
 #include "text/FailureText.h"
 
 namespace hypsor::cli {
@@ -35,7 +36,8 @@ bool PortNameAccepted(const QString& port, QTextStream& err) {
   if (port.startsWith(QLatin1Char('/'))) return true;
   SettingsRecord probe{};
   if (SetPortName(probe, port)) return true;
-  err << "hypsor-cli: " << Text(Txt::PortNameTooLong, kEnglish) << '\n';
+  err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::PortNameTooLong, port), kEnglish)
+      << '\n';
   return false;
 }
 
@@ -94,7 +96,7 @@ struct Link {
   void SaveLog(QTextStream& err) {
     if (logPath.isEmpty()) return;
     Failure error;
-    if (!WriteFileAtomically(logPath, log.Text(), &error))
+    if (!WriteFileAtomically(logPath, CommunicationLogText(log), &error))
       err << "hypsor-cli: cannot write the log: " << FailureText(error, kEnglish) << '\n';
   }
 };
@@ -290,7 +292,7 @@ int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err) 
       return ExitInterrupted;
     case ZeroingOutcome::NoAnswer:
       // The window stays silent here; a script needs to know the zeroing is not confirmed.
-      err << Text(Txt::CommunicationError, kEnglish) << '\n';
+      err << FailureText(Failure::Of(FailureKind::CommunicationError, *port), kEnglish) << '\n';
       return ExitDevice;
     default:
       Report(err, MessageFor(r));

@@ -12,22 +12,39 @@ namespace hypsor {
 
 namespace {
 
-QString FaultName(ChannelFault fault) {
-  switch (fault) {
-    case ChannelFault::None:
-      return QStringLiteral("none");
-    case ChannelFault::DeviceGone:
-      return QStringLiteral("the device went away");
-    case ChannelFault::Overflow:
-      return QStringLiteral("more bytes than the receive buffer holds");
-    case ChannelFault::Endless:
-      return QStringLiteral("a reply that does not end");
-    case ChannelFault::Cancelled:
-      return QStringLiteral("cancelled by the user");
-    case ChannelFault::WriteFailed:
-      return QStringLiteral("a frame could not be sent");
+// Why the named port did not open, with what the words need, found while the failure is fresh.
+Failure PortFailure(PortOpenError error, const QString& portName, const QString& location,
+                    const QString& systemText) {
+  Failure f = Failure::System(FailureKind::PortOpen, portName, systemText);
+  f.detail = location;
+  switch (error) {
+    case PortOpenError::NotFound:
+      f.kind = FailureKind::PortNotFound;
+      for (const SerialDeviceInfo& d : SerialDevicesPresent()) f.names << d.name;
+      break;
+    case PortOpenError::Busy:
+      f.kind = FailureKind::PortBusy;
+      break;
+    case PortOpenError::Permission:
+      f.kind = FailureKind::PortPermission;
+      // The group to join, where the system grants ports that way; Debian's when it has no name.
+      f.detail.clear();
+      if (PortAccessByGroup()) {
+        f.detail = DeviceNodeGroup(location);
+        if (f.detail.isEmpty()) f.detail = QStringLiteral("dialout");
+      }
+      break;
+    case PortOpenError::NotASerialPort:
+      f.kind = FailureKind::PortNotSerial;
+      break;
+    case PortOpenError::BadName:
+      f.kind = FailureKind::PortNameRefused;
+      break;
+    case PortOpenError::Other:
+    case PortOpenError::None:
+      break;
   }
-  return {};
+  return f;
 }
 
 }  // namespace
@@ -58,30 +75,23 @@ DeviceChannel::~DeviceChannel() = default;
 
 bool DeviceChannel::OpenPort(const QString& portName) {
   if (port_->IsOpen()) return true;
-  PortFailure failure;
-  failure.portName = portName;
-  failure.location = SerialPort::SystemLocation(portName);
+  const QString location = SerialPort::SystemLocation(portName);
   const bool allowed = portName.startsWith(QLatin1Char('/'))
                            ? AcceptPaths_
                            : SerialPort::RelativeNameAllowed(portName);
-  if (!allowed) {
-    failure.error = PortOpenError::BadName;
-  } else if (port_->Open(portName)) {
-    openFailure_ = {};
-    if (Log_) Log_->PortOpened(portName, port_->Location());
-    return true;
-  } else {
-    failure.error = port_->OpenError();
-    failure.systemText = port_->ErrorText();
+  PortOpenError error = PortOpenError::BadName;
+  QString systemText;
+  if (allowed) {
+    if (port_->Open(portName)) {
+      openFailure_ = {};
+      if (Log_) Log_->PortOpened(portName, port_->Location());
+      return true;
+    }
+    error = port_->OpenError();
+    systemText = port_->ErrorText();
   }
-  // What the message needs to say why, found while the failure is fresh.
-  if (failure.error == PortOpenError::Permission) failure.group = DeviceNodeGroup(failure.location);
-  if (failure.error == PortOpenError::NotFound)
-    for (const SerialDeviceInfo& d : SerialDevicesPresent()) failure.devicesPresent << d.name;
-  openFailure_ = failure;
-  if (Log_)
-    Log_->OpenFailed(portName,
-                     failure.systemText.isEmpty() ? failure.location : failure.systemText);
+  openFailure_ = PortFailure(error, portName, location, systemText);
+  if (Log_) Log_->OpenFailed(portName, systemText.isEmpty() ? location : systemText);
   return false;
 }
 
@@ -92,15 +102,15 @@ int DeviceChannel::ClosePort() {
   return 1;
 }
 
-void DeviceChannel::SetFault(ChannelFault fault) {
+void DeviceChannel::SetFault(FailureKind fault) {
   fault_ = fault;
-  Note(QStringLiteral("fault: ") + FaultName(fault));
+  if (Log_) Log_->Fault(fault);
 }
 
 bool DeviceChannel::CheckCancelled() {
-  if (fault_ == ChannelFault::Cancelled) return true;
+  if (fault_ == FailureKind::Cancelled) return true;
   if (!cancel_ || !cancel_->load()) return false;
-  SetFault(ChannelFault::Cancelled);
+  SetFault(FailureKind::Cancelled);
   return true;
 }
 
@@ -113,7 +123,7 @@ void DeviceChannel::Wait(int ms) {
 }
 
 void DeviceChannel::DeviceGone() {
-  SetFault(ChannelFault::DeviceGone);
+  SetFault(FailureKind::DeviceGone);
   ClosePort();
 }
 
@@ -125,7 +135,7 @@ int DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
   if (port_->DeviceGone())
     DeviceGone();
   else
-    SetFault(ChannelFault::WriteFailed);
+    SetFault(FailureKind::FrameNotSent);
   return 0;
 }
 
@@ -182,7 +192,7 @@ int DeviceChannel::ReadPending() {
     Log_->Read(
         std::span<const std::uint8_t>(RxBuffer_.data() + start, static_cast<std::size_t>(stored)),
         waiting, discarded);
-  if (take > keep) SetFault(ChannelFault::Overflow);
+  if (take > keep) SetFault(FailureKind::ReceiveOverflow);
   return static_cast<int>(stored);
 }
 
@@ -193,14 +203,14 @@ bool DeviceChannel::SettleWait() {
   if (last < 0) return false;
   for (;;) {
     Wait(SettleStepMs);
-    if (fault_ == ChannelFault::Cancelled) return false;
+    if (fault_ == FailureKind::Cancelled) return false;
     const std::int64_t now = QueryPending();
     if (now < 0) return false;
     if (now <= last) return true;
     last = now;
     // A reply that fills the buffer or is still growing after seconds is no reply we know.
     if (now >= RxBufferSize - RxCount_ || clock_->NowMs() - started >= SettleLimitMs) {
-      SetFault(ChannelFault::Endless);
+      SetFault(FailureKind::EndlessReply);
       return false;
     }
   }

@@ -49,7 +49,7 @@ int WriteAndCollect(DeviceChannel& channel, std::uint8_t code, const CommandByte
   if (!channel.SendCommand(code, bytes)) return -1;
   channel.SettleWait();
   const int n = channel.ReadPending();
-  return channel.Fault() == ChannelFault::None ? n : -1;
+  return channel.Fault() == FailureKind::None ? n : -1;
 }
 
 // The two writes of an upload: "5" with the given settings bytes, then "C" with the zeroing byte
@@ -75,8 +75,8 @@ UploadResult WriteSettingsFrames(DeviceChannel& channel, const CommandBytes& set
   result.outcome = Acknowledged(channel, second) && !result.settingsWriteRefused
                        ? UploadOutcome::Accepted
                        : UploadOutcome::Refused;
-  channel.Note(result.outcome == UploadOutcome::Accepted ? QStringLiteral("settings accepted")
-                                                         : QStringLiteral("settings refused"));
+  channel.Note(result.outcome == UploadOutcome::Accepted ? SessionNote::SettingsAccepted
+                                                         : SessionNote::SettingsRefused);
   channel.ClosePort();
   return result;
 }
@@ -91,7 +91,7 @@ SettingsReadResult ReadDeviceSettings(DeviceChannel& channel) {
     return result;
   }
   auto failed = [&channel] {
-    if (channel.Fault() == ChannelFault::None) return false;
+    if (channel.Fault() == FailureKind::None) return false;
     channel.ClosePort();
     return true;
   };

@@ -30,6 +30,27 @@ enum class FailureKind {
   NoData,            // nothing to save or export yet
   NoSettingsFile,    // the settings file could not be read and there is no other to write
   NotAChartFormat,   // a chart export's name ends in none of the formats in `detail`
+  // A serial port that did not open; `path` is the port as the user named it.
+  PortNotFound,     // no such device node; `detail` the node, `names` the serial devices present
+  PortBusy,         // another program holds the port; `detail` the device node
+  PortPermission,   // `detail` the group that grants the port; empty where access is not by group
+  PortNotSerial,    // `detail` the device node, which is no serial port
+  PortNameRefused,  // a name that would lead out of /dev (on Windows: no COM port's name)
+  PortNameTooLong,  // a name longer than the settings file keeps
+  PortOpen,         // anything else, in the system's words (`systemText`, may be empty)
+  // What went wrong during an exchange that its own length checks would not notice.
+  DeviceGone,       // the system reported the device gone; the port has been closed
+  ReceiveOverflow,  // more bytes came than the receive buffer holds; the excess was discarded
+  EndlessReply,     // a reply kept growing past the settle limit or the buffer's room
+  Cancelled,        // the user cancelled the exchange
+  FrameNotSent,     // a frame could not be sent: nothing is waited for after it
+  // An exchange with the altimeter, as its box reports it, and the values typed for it.
+  CommunicationError,  // the altimeter did not answer as the exchange expects
+  ZeroingRefused,      // the altimeter answered the zeroing without its acknowledgement
+  SettingsRefused,     // the altimeter refused the settings
+  ValueTooLarge,       // a value above its field's limit
+  FieldEmpty,          // a settings field left empty
+  NotAnInteger,        // `found` is not a whole number
   Count              // not a kind: the number of kinds
 };
 

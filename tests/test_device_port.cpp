@@ -36,7 +36,7 @@ TEST(SerialPortOpen, FailuresNameThePortAndSayWhy) {
   DeviceChannel channel;
   EXPECT_FALSE(channel.OpenPort(QStringLiteral("ttyQQ9")));
   EXPECT_FALSE(channel.IsOpen());
-  EXPECT_EQ(channel.LastOpenFailure().error, PortOpenError::NotFound);
+  EXPECT_EQ(channel.LastOpenFailure().kind, FailureKind::PortNotFound);
   const SessionMessage missing = PortOpenMessage(channel.LastOpenFailure());
   // The box's first paragraph is the one the program always had; the reason follows.
   EXPECT_TRUE(missing.Text(1).startsWith(QStringLiteral("Communication Error: ttyQQ9\n\n")));
@@ -59,7 +59,7 @@ TEST(SerialPortOpen, FailuresNameThePortAndSayWhy) {
   DeviceChannel holder;
   ASSERT_TRUE(holder.OpenPort(sim.PortName()));
   EXPECT_FALSE(channel.OpenPort(sim.PortName()));
-  EXPECT_EQ(channel.LastOpenFailure().error, PortOpenError::Busy);
+  EXPECT_EQ(channel.LastOpenFailure().kind, FailureKind::PortBusy);
   const QStringList paragraphs = PortOpenMessage(channel.LastOpenFailure()).Text(1).split("\n\n");
   ASSERT_EQ(paragraphs.size(), 2);
   EXPECT_EQ(paragraphs[0], QStringLiteral("Communication Error: ") + sim.PortName());

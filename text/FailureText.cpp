@@ -45,6 +45,45 @@ constexpr Wording kWordings[] = {
      "The settings cannot be saved: their file cannot be read and there is no other place for "
      "them"},
     {NotAChartFormat, "%1: to nie jest plik %2", "%1: not a %2 file"},
+    // Why a port did not open: the paragraph under the box's "Communication Error: PORT".
+    {PortNotFound, "Nie znaleziono portu %1.", "Port %1 not found."},
+    {PortBusy, "Port jest używany przez inny program.", "The port is in use by another program."},
+    {PortPermission,
+     "Brak uprawnień do portu: dodaj użytkownika do grupy %1 (sudo adduser $USER %1) i zaloguj "
+     "się ponownie.",
+     "No permission to use the port: add your user to the %1 group (sudo adduser $USER %1) and "
+     "log in again."},
+    {PortNotSerial, "%1 nie jest portem szeregowym.", "%1 is not a serial port."},
+#ifdef Q_OS_WIN
+    {PortNameRefused,
+     "Nazwa portu to nazwa portu COM (np. COM3): nie może zaczynać się od \"/\" ani zawierać "
+     "\"..\".",
+     "A port name is the name of a COM port (such as COM3): it may not start with \"/\" or "
+     "contain \"..\"."},
+#else
+    {PortNameRefused,
+     "Nazwa portu to nazwa urządzenia w /dev (np. ttyUSB0 lub pts/3): nie może zaczynać się od "
+     "\"/\" ani zawierać \"..\".",
+     "A port name is the name of a device in /dev (such as ttyUSB0 or pts/3): it may not start "
+     "with \"/\" or contain \"..\"."},
+#endif
+    {PortNameTooLong, "Nazwa portu może mieć najwyżej 7 znaków.",
+     "A port name can have at most 7 characters."},
+    {PortOpen, "System podaje: %1", "The system says: %1"},
+    // The channel's faults, as the communication log names them.
+    {DeviceGone, "urządzenie zostało odłączone", "the device went away"},
+    {ReceiveOverflow, "więcej bajtów, niż mieści bufor odbiorczy",
+     "more bytes than the receive buffer holds"},
+    {EndlessReply, "odpowiedź, która się nie kończy", "a reply that does not end"},
+    {Cancelled, "przerwane przez użytkownika", "cancelled by the user"},
+    {FrameNotSent, "nie udało się wysłać ramki", "a frame could not be sent"},
+    // The boxes of the exchanges and of the device window's fields.
+    {CommunicationError, nullptr, nullptr, Txt::CommunicationError},
+    {ZeroingRefused, nullptr, nullptr, Txt::ResetError},
+    {SettingsRefused, nullptr, nullptr, Txt::SetupFailed},
+    {ValueTooLarge, nullptr, nullptr, Txt::TooLargeValue},
+    {FieldEmpty, nullptr, nullptr, Txt::FieldEmpty},
+    {NotAnInteger, nullptr, nullptr, Txt::NotAnInteger},
 };
 
 // The table is indexed by kind; this checks at compile time that every kind has its words, in
@@ -119,11 +158,54 @@ QString Sentence(const Failure& f, int languageIndex) {
     case FolderLocked:
       return words.arg(f.detail.isEmpty() ? QStringLiteral("?") : f.detail,
                        QString::number(f.number));
+    case PortNotFound: {
+      QString where = f.path;
+      if (!f.detail.isEmpty() && f.detail != f.path) where += QStringLiteral(" (%1)").arg(f.detail);
+      const QString present =
+          f.names.isEmpty()
+              ? Pick({"Nie jest podłączone żadne urządzenie szeregowe.",
+                      "No serial device is connected."},
+                     languageIndex)
+              : Pick({"Podłączone urządzenia szeregowe: %1.", "Serial devices present: %1."},
+                     languageIndex)
+                    .arg(f.names.join(QStringLiteral(", ")));
+      return words.arg(where) + QLatin1Char(' ') + present;
+    }
+    case PortBusy:
+      // ModemManager probes new CDC-ACM devices for a few seconds after they appear.
+      if (!f.detail.contains(QLatin1String("ttyACM"))) return words;
+      return words + QLatin1Char(' ') +
+             Pick({"Urządzenie ttyACM może być przez kilka sekund po podłączeniu zajęte przez "
+                   "ModemManager: odczekaj chwilę i spróbuj ponownie.",
+                   "ModemManager may hold a ttyACM device for a few seconds after it is plugged "
+                   "in: wait a moment and try again."},
+                  languageIndex);
+    case PortPermission:
+      if (!f.detail.isEmpty()) return words.arg(f.detail);
+      return Pick({"Brak uprawnień do portu: poproś administratora komputera o dostęp do niego.",
+                   "No permission to use the port: ask the computer's administrator for access "
+                   "to it."},
+                  languageIndex);
+    case PortNotSerial: return words.arg(f.detail);
+    case PortOpen: return f.systemText.isEmpty() ? QString() : words.arg(f.systemText);
+    case NotAnInteger: return words.arg(f.found);
     case DownloadTooShort:
     case NoContestSession:
     case NoSettingsFile:
     case NotAFlight:
-    case NoData: return words;
+    case NoData:
+    case PortNameRefused:
+    case PortNameTooLong:
+    case DeviceGone:
+    case ReceiveOverflow:
+    case EndlessReply:
+    case Cancelled:
+    case FrameNotSent:
+    case CommunicationError:
+    case ZeroingRefused:
+    case SettingsRefused:
+    case ValueTooLarge:
+    case FieldEmpty: return words;
     case OpenFile:
     case ReadFile:
     case WriteFile:

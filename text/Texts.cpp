@@ -57,17 +57,6 @@ constexpr Entry kEntries[] = {
     {FileTooShort,
      {"To nie jest plik lotu: krótszy niż nagłówek (32 bajty).",
       "Not a flight file: shorter than its 32-byte header.", 0}},
-    {PortNameTooLong,
-     {"Nazwa portu może mieć najwyżej 7 znaków.", "A port name can have at most 7 characters.", 0}},
-    {PortPermissionHint,
-     {"Brak uprawnień do portu: dodaj użytkownika do grupy %1 (sudo adduser $USER %1) "
-      "i zaloguj się ponownie.",
-      "No permission to use the port: add your user to the %1 group (sudo adduser $USER %1) "
-      "and log in again.",
-      0}},
-    {PortPermissionNoGroup,
-     {"Brak uprawnień do portu: poproś administratora komputera o dostęp do niego.",
-      "No permission to use the port: ask the computer's administrator for access to it.", 0}},
     {ViewMenu, {"Widok", "View", 0}},
     {StatisticsAction, {"Statystyki lotu", "Flight statistics", 0}},
     {MarkersAction,
@@ -212,36 +201,6 @@ constexpr Entry kEntries[] = {
     {FilterFinalWindow, {"Filtr dokladny [6-30]", "Final Filter [6-30]", 0}},
     {FilterSave, {"Zapisz", "Save", 0}},
     {FilterDefault, {"Domyslne", "Default", 0}},
-    {PortNotFound, {"Nie znaleziono portu %1.", "Port %1 not found.", 0}},
-    {SerialDevicesPresent,
-     {"Podłączone urządzenia szeregowe: %1.", "Serial devices present: %1.", 0}},
-    {NoSerialDevice,
-     {"Nie jest podłączone żadne urządzenie szeregowe.", "No serial device is connected.", 0}},
-    {PortBusy,
-     {"Port jest używany przez inny program.", "The port is in use by another program.", 0}},
-    {ModemManagerHint,
-     {"Urządzenie ttyACM może być przez kilka sekund po podłączeniu zajęte przez ModemManager: "
-      "odczekaj chwilę i spróbuj ponownie.",
-      "ModemManager may hold a ttyACM device for a few seconds after it is plugged in: wait a "
-      "moment and try again.",
-      0}},
-    {NotASerialPort, {"%1 nie jest portem szeregowym.", "%1 is not a serial port.", 0}},
-    {SystemReason, {"System podaje: %1", "The system says: %1", 0}},
-#ifdef Q_OS_WIN
-    {PortNameRefused,
-     {"Nazwa portu to nazwa portu COM (np. COM3): nie może zaczynać się od \"/\" ani "
-      "zawierać \"..\".",
-      "A port name is the name of a COM port (such as COM3): it may not start with \"/\" or "
-      "contain \"..\".",
-      0}},
-#else
-    {PortNameRefused,
-     {"Nazwa portu to nazwa urządzenia w /dev (np. ttyUSB0 lub pts/3): nie może zaczynać się "
-      "od \"/\" ani zawierać \"..\".",
-      "A port name is the name of a device in /dev (such as ttyUSB0 or pts/3): it may not start "
-      "with \"/\" or contain \"..\".",
-      0}},
-#endif
     {IncompleteFlight,
      {"brak znacznika końca; lot może być niepełny (%1)",
       "no end marker; the flight may be incomplete (%1)", 0}},

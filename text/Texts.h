@@ -47,12 +47,8 @@ enum class Txt {
   FileExists,
   FileExistsCaption,
   WrongTemperature,
-  // Messages we add: a flight file too short to hold a header, a refused port name, missing
-  // permission on a serial device (%1: the group that owns it).
+  // Messages we add: a flight file too short to hold a header.
   FileTooShort,
-  PortNameTooLong,
-  PortPermissionHint,
-  PortPermissionNoGroup,
   // Views we add to the main window: the View and Export menus, the chart size question, the
   // statistics panel (the rows in the order of StatisticFields, then landing recorded) and the
   // markers on the curves.
@@ -156,16 +152,8 @@ enum class Txt {
   FilterFinalWindow,
   FilterSave,
   FilterDefault,
-  // Messages we add: why a port did not open (a second paragraph under PortOpenFailed), a port
-  // name that leaves /dev, a flight without its end marker, the communication log.
-  PortNotFound,
-  SerialDevicesPresent,
-  NoSerialDevice,
-  PortBusy,
-  ModemManagerHint,
-  NotASerialPort,
-  SystemReason,
-  PortNameRefused,
+  // Messages we add: a flight without its end marker, the communication log. (Why a port did
+  // not open is worded with the other failures, text/FailureText.cpp.)
   IncompleteFlight,
   SaveCommunicationLogAction,
   NoCommunicationLog,

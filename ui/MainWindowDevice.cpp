@@ -14,6 +14,7 @@
 
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
+#include "text/CommunicationLogText.h"
 #include "text/SessionMessages.h"
 #include "device/Sessions.h"
 #include "session/DeviceController.h"
@@ -63,7 +64,7 @@ void MainWindow::onSaveCommunicationLog() {
   const QString path = platform_.dialogs.SaveFileName();
   if (path.isEmpty()) return;
   Failure error;
-  if (!WriteFileAtomically(path, log.Text(), &error)) ShowFailure(error);
+  if (!WriteFileAtomically(path, CommunicationLogText(log), &error)) ShowFailure(error);
 }
 
 void MainWindow::ShowDownloadWarning() {
