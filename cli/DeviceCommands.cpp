@@ -138,7 +138,7 @@ bool FolderTakesFiles(const QString& path, Failure* error) {
 }
 
 // "--out -": the flight's bytes go to standard output, after whatever out already holds.
-bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QString* error) {
+bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, Failure* error) {
   out.flush();
   QIODevice* device = out.device();
   const auto size = static_cast<qint64>(bytes.size());
@@ -147,10 +147,8 @@ bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QSt
   if (device && device->write(reinterpret_cast<const char*>(bytes.data()), size) == size &&
       (!file || file->flush()))
     return true;
-  if (error)
-    *error = QStringLiteral("Cannot write the flight to standard output: %1")
-                 .arg(device ? device->errorString() : QStringLiteral("no output"));
-  return false;
+  return Fail(error, Failure::System(FailureKind::FlightToOutput, QStringLiteral("-"),
+                                     device ? device->errorString() : QString()));
 }
 
 }  // namespace
@@ -247,9 +245,8 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   // The file is what the window's Save writes: the bytes of the download, calibration included.
   const std::span<const std::uint8_t> bytes(r.flight->bytes.data(),
                                             static_cast<std::size_t>(r.DownloadByteCount));
-  QString notWritten;
-  if (toStdout ? !WriteToOut(out, bytes, &notWritten) : !SaveFlightFile(path, bytes, &error)) {
-    err << "hypsor-cli: " << (toStdout ? notWritten : FailureText(error, kEnglish)) << '\n';
+  if (toStdout ? !WriteToOut(out, bytes, &error) : !SaveFlightFile(path, bytes, &error)) {
+    err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
     return ExitFile;
   }
   // With the flight on standard output, its summary goes to standard error.
@@ -326,8 +323,9 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
     const QString key = eq > 0 ? assignment.left(eq) : assignment;
     const QString value = eq > 0 ? assignment.mid(eq + 1) : QString();
     RawSettings scratch;
-    QString problem;
-    if (!ApplyNamedSetting(scratch, key, value, &problem)) return o.Fail(err, problem);
+    Failure problem;
+    if (!ApplyNamedSetting(scratch, key, value, &problem))
+      return o.Fail(err, FailureText(problem, kEnglish));
     sets.append({key, value});
     named.append(key);
   }

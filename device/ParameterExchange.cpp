@@ -213,24 +213,27 @@ QStringList NamedSettingKeys() {
 }
 
 bool ApplyNamedSetting(RawSettings& raw, const QString& key, const QString& text,
-                       QString* problem) {
+                       Failure* problem) {
   const SettingKey* found = nullptr;
   for (const SettingKey& k : kSettingKeys)
     if (key == QLatin1String(k.name)) found = &k;
-  auto refuse = [&](const QString& why) {
-    if (problem) *problem = why;
-    return false;
-  };
-  if (!found)
-    return refuse(QStringLiteral("cannot set '%1': keys are %2")
-                      .arg(key, NamedSettingKeys().join(QLatin1String(", "))));
-  if (text.isEmpty()) return refuse(QStringLiteral("%1: no value given").arg(key));
+  Failure why = Failure::Of(FailureKind::SettingUnknown, key);
+  if (!found) {
+    why.names = NamedSettingKeys();
+    return Fail(problem, std::move(why));
+  }
+  why.kind = FailureKind::SettingNoValue;
+  if (text.isEmpty()) return Fail(problem, std::move(why));
   const std::optional<std::int32_t> value = ParseIntegerText(text);
-  if (!value) return refuse(QStringLiteral("%1: '%2' is not a number").arg(key, text));
-  if (*value < 0) return refuse(QStringLiteral("%1: %2 is below 0").arg(key).arg(*value));
-  if (AboveLimit(*value, found->limit))
-    return refuse(
-        QStringLiteral("%1: %2 is above the limit %3").arg(key).arg(*value).arg(found->limit));
+  why.kind = FailureKind::SettingNotANumber;
+  why.found = text;
+  if (!value) return Fail(problem, std::move(why));
+  why.number = *value;
+  why.kind = FailureKind::SettingBelowZero;
+  if (*value < 0) return Fail(problem, std::move(why));
+  why.kind = FailureKind::SettingAboveLimit;
+  why.limit = found->limit;
+  if (AboveLimit(*value, found->limit)) return Fail(problem, std::move(why));
   const auto v = static_cast<std::uint32_t>(*value);
   if (found->offset < 0) {
     raw.zeroing = static_cast<std::uint8_t>(v);

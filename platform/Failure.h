@@ -51,6 +51,28 @@ enum class FailureKind {
   ValueTooLarge,       // a value above its field's limit
   FieldEmpty,          // a settings field left empty
   NotAnInteger,        // `found` is not a whole number
+  // The settings file, a simulation file and the altimeter's settings named on the command line.
+  SettingsUnreadable,  // `path` cannot be opened (why: `reason` and the system's words); the
+                       // settings now go to `detail` (empty: nowhere)
+  SimulationOpen,      // `path` cannot be opened: the system's words
+  SimulationEmpty,     // the simulation file `path` (its name) has no line at all
+  SimulationNoHeader,  // data before any column names on `line`
+  SimulationFields,    // `line` has `number` fields where `limit` are needed
+  SimulationNumber,    // `line` holds `found` in the column `detail`, which takes a number
+  SimulationTime,      // `line`'s time `found` is not after the line before
+  SimulationRows,      // fewer than two rows of data
+  SimulationUnit,      // `line` names the altitude unit `found`, neither m nor ft
+  SimulationColumns,   // `line`, the header, has no column `detail`
+  SettingUnknown,      // `path` names no setting; `names` are the settings' names
+  SettingNoValue,      // no value given for the setting `path`
+  SettingNotANumber,   // `found`, given for `path`, is not a whole number
+  SettingBelowZero,    // `number`, given for `path`, is below 0
+  SettingAboveLimit,   // `number`, given for `path`, is above its `limit`
+  // The command-line tool's drawing module (plot, report).
+  DrawModuleNotFound,  // found at none of the `names`
+  DrawModuleLoad,      // the system's loader refused it: its words
+  DrawModuleMissing,   // a command that draws ran without the module
+  FlightToOutput,      // the downloaded flight could not be written to standard output
   Count              // not a kind: the number of kinds
 };
 

@@ -12,7 +12,6 @@
 #include "files/IntegerText.h"
 #include "flight/Decode.h"
 #include "flight/Filters.h"
-#include "text/FailureText.h"
 
 namespace hypsor {
 namespace {
@@ -48,19 +47,19 @@ FlightWorkspace::~FlightWorkspace() = default;
 
 // ---------------------------------------------------------------- settings and language
 
-bool FlightWorkspace::LoadSettingsFile(const SettingsPaths& paths, QString* error) {
+bool FlightWorkspace::LoadSettingsFile(const SettingsPaths& paths, Failure* error) {
   settingsPath_ = paths.write;
-  Failure reason;
-  const bool ok = LoadSettings(paths.read, settings_, &reason);
+  Failure unreadable;
+  const bool ok = LoadSettings(paths.read, settings_, &unreadable);
   languageIndex_ = settings_.Language;
   if (ok) return true;
   if (settingsPath_ == paths.read)
     settingsPath_ = paths.fallback == paths.read ? QString() : paths.fallback;
-  if (error) {
-    *error = T(Txt::SettingsUnreadable).arg(paths.read, settingsPath_) + QStringLiteral("\n") +
-             FailureText(reason, languageIndex_);
-  }
-  return false;
+  // The file could not be opened; the value keeps why, and says where the settings go now.
+  unreadable.kind = FailureKind::SettingsUnreadable;
+  unreadable.path = paths.read;
+  unreadable.detail = settingsPath_;
+  return Fail(error, std::move(unreadable));
 }
 
 bool FlightWorkspace::SaveSettingsFile(Failure* error) const {

@@ -295,8 +295,10 @@ TEST_F(Workspace, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
   const QString unreadable = dir.filePath("hypsor.par");
   QDir().mkpath(unreadable);
   const QString fallback = dir.filePath("user/hypsor.par");
-  QString message;
-  EXPECT_FALSE(ws.LoadSettingsFile({unreadable, unreadable, fallback}, &message));
+  Failure unread;
+  EXPECT_FALSE(ws.LoadSettingsFile({unreadable, unreadable, fallback}, &unread));
+  EXPECT_EQ(unread.kind, FailureKind::SettingsUnreadable);
+  const QString message = FailureText(unread, ws.LanguageIndex());
   EXPECT_TRUE(message.contains(unreadable) && message.contains(fallback)) << message.toStdString();
   EXPECT_EQ(ws.SettingsFilePath(), fallback);
   ws.SetLanguage(1);
@@ -307,7 +309,7 @@ TEST_F(Workspace, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
 
   // No fallback apart from the file itself: nothing is written at all.
   FlightWorkspace alone;
-  EXPECT_FALSE(alone.LoadSettingsFile({unreadable, unreadable, unreadable}, &message));
+  EXPECT_FALSE(alone.LoadSettingsFile({unreadable, unreadable, unreadable}, &unread));
   EXPECT_FALSE(alone.SaveSettingsFile(&error));
   EXPECT_EQ(error.kind, FailureKind::NoSettingsFile) << "a sentence of its own, not an empty name";
   EXPECT_TRUE(QFileInfo(unreadable).isDir());

@@ -84,6 +84,43 @@ constexpr Wording kWordings[] = {
     {ValueTooLarge, nullptr, nullptr, Txt::TooLargeValue},
     {FieldEmpty, nullptr, nullptr, Txt::FieldEmpty},
     {NotAnInteger, nullptr, nullptr, Txt::NotAnInteger},
+    // The settings file: this sentence, then why on a line of its own.
+    {SettingsUnreadable,
+     "Nie można odczytać pliku ustawień %1. Nie zostanie nadpisany; ustawienia będą zapisywane "
+     "w %2.",
+     "The settings file %1 cannot be read. It will not be overwritten; settings will be saved to "
+     "%2."},
+    // A simulation file; %1 is its name, %2 the line.
+    {SimulationOpen, "Nie można otworzyć pliku symulacji %1: %2",
+     "Cannot open the simulation file %1: %2"},
+    {SimulationEmpty, "Plik symulacji %1 jest pusty.", "The simulation file %1 is empty."},
+    {SimulationNoHeader, "%1, wiersz %2: oczekiwano nazw kolumn (czas i wysokość).",
+     "%1, line %2: expected the column names (time and altitude)."},
+    {SimulationFields, "%1, wiersz %2: oczekiwano %3 pól, jest %4.",
+     "%1, line %2: expected %3 fields, found %4."},
+    {SimulationNumber, "%1, wiersz %2: oczekiwano liczby w kolumnie „%3”, jest „%4”.",
+     "%1, line %2: expected a number in column \"%3\", found \"%4\"."},
+    {SimulationTime, "%1, wiersz %2: czas %3 s nie jest większy niż w poprzednim wierszu.",
+     "%1, line %2: time %3 s is not after the previous line's."},
+    {SimulationRows, "%1: oczekiwano co najmniej dwóch wierszy danych.",
+     "%1: expected at least two rows of data."},
+    {SimulationUnit, "%1, wiersz %2: nieznana jednostka wysokości „%3” (oczekiwano m lub ft).",
+     "%1, line %2: unknown altitude unit \"%3\" (expected m or ft)."},
+    {SimulationColumns, "%1, wiersz %2: nie ma kolumny %3.", "%1, line %2: there is no column %3."},
+    // A setting named on the command line; %1 is its name.
+    {SettingUnknown, "nie można ustawić '%1': ustawienia to %2", "cannot set '%1': keys are %2"},
+    {SettingNoValue, "%1: nie podano wartości", "%1: no value given"},
+    {SettingNotANumber, "%1: '%2' nie jest liczbą", "%1: '%2' is not a number"},
+    {SettingBelowZero, "%1: %2 jest mniejsze od 0", "%1: %2 is below 0"},
+    {SettingAboveLimit, "%1: %2 przekracza granicę %3", "%1: %2 is above the limit %3"},
+    // The command-line tool's drawing module.
+    {DrawModuleNotFound, "nie można wczytać modułu rysowania: nie ma go jako %1",
+     "cannot load the drawing module: not found as %1"},
+    {DrawModuleLoad, "nie można wczytać modułu rysowania: %1",
+     "cannot load the drawing module: %1"},
+    {DrawModuleMissing, "moduł rysowania nie został wczytany", "the drawing module was not loaded"},
+    {FlightToOutput, "Nie można zapisać lotu na standardowe wyjście: %1",
+     "Cannot write the flight to standard output: %1"},
 };
 
 // The table is indexed by kind; this checks at compile time that every kind has its words, in
@@ -189,6 +226,33 @@ QString Sentence(const Failure& f, int languageIndex) {
     case PortNotSerial: return words.arg(f.detail);
     case PortOpen: return f.systemText.isEmpty() ? QString() : words.arg(f.systemText);
     case NotAnInteger: return words.arg(f.found);
+    case SettingsUnreadable: {
+      // Why is an open failure of the same file.
+      Failure cause = f;
+      cause.kind = OpenFile;
+      return words.arg(f.path, f.detail) + QLatin1Char('\n') + Sentence(cause, languageIndex);
+    }
+    case SimulationOpen: return words.arg(f.path, f.systemText);
+    case FlightToOutput:
+    case DrawModuleLoad: return words.arg(f.systemText);
+    case SimulationEmpty:
+    case SimulationRows: return words.arg(f.path);
+    case SimulationNoHeader: return words.arg(f.path, QString::number(f.line));
+    case SimulationFields:
+      return words.arg(f.path, QString::number(f.line), QString::number(f.limit),
+                       QString::number(f.number));
+    case SimulationNumber: return words.arg(f.path, QString::number(f.line), f.detail, f.found);
+    case SimulationTime:
+    case SimulationUnit: return words.arg(f.path, QString::number(f.line), f.found);
+    case SimulationColumns: return words.arg(f.path, QString::number(f.line), f.detail);
+    case SettingUnknown: return words.arg(f.path, f.names.join(QStringLiteral(", ")));
+    case SettingNoValue: return words.arg(f.path);
+    case SettingNotANumber: return words.arg(f.path, f.found);
+    case SettingBelowZero: return words.arg(f.path, QString::number(f.number));
+    case SettingAboveLimit:
+      return words.arg(f.path, QString::number(f.number), QString::number(f.limit));
+    case DrawModuleNotFound:
+      return words.arg(f.names.join(Pick({" lub ", " or "}, languageIndex)));
     case DownloadTooShort:
     case NoContestSession:
     case NoSettingsFile:
@@ -205,7 +269,8 @@ QString Sentence(const Failure& f, int languageIndex) {
     case ZeroingRefused:
     case SettingsRefused:
     case ValueTooLarge:
-    case FieldEmpty: return words;
+    case FieldEmpty:
+    case DrawModuleMissing: return words;
     case OpenFile:
     case ReadFile:
     case WriteFile:

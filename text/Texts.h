@@ -119,15 +119,6 @@ enum class Txt {
   SimulationAltitudeColumn,
   SimulationFeet,
   SimulationNoLaunch,
-  SimErrorOpen,
-  SimErrorEmpty,
-  SimErrorNoHeader,
-  SimErrorFields,
-  SimErrorNumber,
-  SimErrorTime,
-  SimErrorRows,
-  SimErrorUnit,
-  SimErrorColumns,
   // Device settings window.
   DeviceSettingsCaption,
   PortLabel,
@@ -168,7 +159,6 @@ enum class Txt {
   TemperatureTip,
   NotAnInteger,
   HelpMissing,
-  SettingsUnreadable,
   CloseWithoutSaving,
   // Flight report, contest session and ranking.
   ReportTitle,
