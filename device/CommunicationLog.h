@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <span>
 
 #include <QByteArray>
@@ -50,7 +51,7 @@ class CommunicationLog {
 
   enum class Kind { Open, OpenFailed, Close, Send, Read, Fault, Note };
   struct Entry {
-    std::int64_t ms;  // -1 before any port was opened
+    std::optional<std::int64_t> ms;  // since the port was opened; nothing before any was
     Kind kind;
     QByteArray bytes;  // Send, Read
     // Send: a is 1 when the bytes went out; Read: a waiting, b discarded; Note: its numbers.
@@ -67,7 +68,10 @@ class CommunicationLog {
   void Clear();
 
  private:
-  std::int64_t Now() const { return sinceOpen_.isValid() ? sinceOpen_.elapsed() : -1; }
+  std::optional<std::int64_t> Now() const {
+    if (!sinceOpen_.isValid()) return std::nullopt;
+    return sinceOpen_.elapsed();
+  }
   void Add(Entry entry);
 
   std::deque<Entry> entries_;

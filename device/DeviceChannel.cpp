@@ -95,11 +95,11 @@ bool DeviceChannel::OpenPort(const QString& portName) {
   return false;
 }
 
-int DeviceChannel::ClosePort() {
-  if (!port_->IsOpen()) return 0;
+bool DeviceChannel::ClosePort() {
+  if (!port_->IsOpen()) return false;
   port_->Close();
   if (Log_) Log_->PortClosed();
-  return 1;
+  return true;
 }
 
 void DeviceChannel::SetFault(FailureKind fault) {
@@ -127,24 +127,24 @@ void DeviceChannel::DeviceGone() {
   ClosePort();
 }
 
-int DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
-  if (!port_->IsOpen()) return 0;
+bool DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
+  if (!port_->IsOpen()) return false;
   const bool sent = port_->WriteAndWait(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   if (Log_) Log_->Sent(bytes, sent);
-  if (sent) return 1;
+  if (sent) return true;
   if (port_->DeviceGone())
     DeviceGone();
   else
     SetFault(FailureKind::FrameNotSent);
-  return 0;
+  return false;
 }
 
-std::int64_t DeviceChannel::QueryPending() {
+std::optional<std::int64_t> DeviceChannel::QueryPending() {
   const std::int64_t room = RxBufferSize - RxCount_;
   const std::int64_t waiting = port_->BytesWaiting(std::max<std::int64_t>(room, ReadCap) + 1);
   if (waiting < 0) {
     DeviceGone();
-    return -1;
+    return std::nullopt;
   }
   PendingCount_ = static_cast<std::uint32_t>(
       std::min<std::int64_t>(waiting, std::numeric_limits<std::uint32_t>::max()));
@@ -155,9 +155,11 @@ int DeviceChannel::ReadPending() {
   if (!port_->IsOpen()) return 0;
   RxBuffer_[0] = 0;
   const std::int32_t start = RxCount_;
-  const std::int64_t waiting = QueryPending();
-  if (waiting <= 0) {
-    if (Log_ && waiting == 0) Log_->Read({}, 0, 0);
+  const std::optional<std::int64_t> pending = QueryPending();
+  if (!pending) return 0;
+  const std::int64_t waiting = *pending;
+  if (waiting == 0) {
+    if (Log_) Log_->Read({}, 0, 0);
     return 0;
   }
 
@@ -199,13 +201,15 @@ int DeviceChannel::ReadPending() {
 bool DeviceChannel::SettleWait() {
   if (!port_->IsOpen()) return true;
   const std::int64_t started = clock_->NowMs();
-  std::int64_t last = QueryPending();
-  if (last < 0) return false;
+  const std::optional<std::int64_t> first = QueryPending();
+  if (!first) return false;
+  std::int64_t last = *first;
   for (;;) {
     Wait(SettleStepMs);
     if (fault_ == FailureKind::Cancelled) return false;
-    const std::int64_t now = QueryPending();
-    if (now < 0) return false;
+    const std::optional<std::int64_t> pending = QueryPending();
+    if (!pending) return false;
+    const std::int64_t now = *pending;
     if (now <= last) return true;
     last = now;
     // A reply that fills the buffer or is still growing after seconds is no reply we know.
@@ -231,7 +235,7 @@ void DeviceChannel::BeginCommand(std::uint8_t code, const CommandBytes& bytes) {
   bytes.WriteInto(CommandFrame_);
 }
 
-int DeviceChannel::SendCommand(std::uint8_t code, const CommandBytes& bytes) {
+bool DeviceChannel::SendCommand(std::uint8_t code, const CommandBytes& bytes) {
   BeginCommand(code, bytes);
   return SendFrame(CommandFrame_);
 }

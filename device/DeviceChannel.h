@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include <QString>
@@ -58,8 +59,8 @@ class DeviceChannel {
   // Opens the named port unless one is open already. False if it could not be opened;
   // LastOpenFailure() then says why (a Port... kind, with the port's name as its path).
   bool OpenPort(const QString& portName);
-  // 1 if a port was closed, 0 if none was open.
-  int ClosePort();
+  // True if a port was closed, false if none was open.
+  bool ClosePort();
   bool IsOpen() const { return port_->IsOpen(); }
   const Failure& LastOpenFailure() const { return openFailure_; }
 
@@ -76,10 +77,11 @@ class DeviceChannel {
   // the code) and the given parameter bytes written. Not followed by SendCommand, it leaves
   // those bytes to the commands after it (an upload stopped at a bad value).
   void BeginCommand(std::uint8_t code, const CommandBytes& bytes = {});
-  // BeginCommand and the whole frame sent. 1 once it has gone out; 0 at once when it could not
-  // be sent (the fault says why, and nothing should be waited for).
-  int SendCommand(std::uint8_t code, const CommandBytes& bytes = {});
-  // SendCommand, SettleWait, ReadPending. A complete query reply is exactly 8 bytes.
+  // BeginCommand and the whole frame sent. True once it has gone out; false at once when it
+  // could not be sent (the fault says why, and nothing should be waited for).
+  bool SendCommand(std::uint8_t code, const CommandBytes& bytes = {});
+  // SendCommand, SettleWait, ReadPending: the bytes of the reply (none when the frame did not
+  // go out). A complete query reply is exactly 8 bytes.
   int QueryDevice(std::uint8_t code);
 
   // The bytes received since the last reset: the first RxCount bytes of RxBuffer, whose byte 0
@@ -118,12 +120,13 @@ class DeviceChannel {
   }
 
  private:
-  // Writes the bytes and waits until they have been sent. 1 on success, 0 on failure.
-  int SendFrame(std::span<const std::uint8_t> bytes);
+  // Writes the bytes and waits until they have been sent; false (and a fault) when they were not.
+  bool SendFrame(std::span<const std::uint8_t> bytes);
   void DeviceGone();
   void SetFault(FailureKind fault);
-  // Bytes waiting, pumped until more than the buffer's room is seen; -1 if the device is gone.
-  std::int64_t QueryPending();
+  // Bytes waiting, pumped until more than the buffer's room is seen; nothing if the device is
+  // gone.
+  std::optional<std::int64_t> QueryPending();
 
   // Every command sends all 8 bytes; a command writes only its own bytes, the others keep what
   // earlier commands left (a zeroing after an upload carries the upload's bytes 4-7).

@@ -44,12 +44,14 @@ bool Acknowledged(const DeviceChannel& channel, int n) {
   return n == kAckSize && channel.Received()[1] == kAck;
 }
 
-// Sends the command and collects the answer; -1 when the channel failed meanwhile.
-int WriteAndCollect(DeviceChannel& channel, std::uint8_t code, const CommandBytes& bytes) {
-  if (!channel.SendCommand(code, bytes)) return -1;
+// Sends the command and collects the answer's bytes; nothing when the channel failed meanwhile.
+std::optional<int> WriteAndCollect(DeviceChannel& channel, std::uint8_t code,
+                                   const CommandBytes& bytes) {
+  if (!channel.SendCommand(code, bytes)) return std::nullopt;
   channel.SettleWait();
   const int n = channel.ReadPending();
-  return channel.Fault() == FailureKind::None ? n : -1;
+  if (channel.Fault() != FailureKind::None) return std::nullopt;
+  return n;
 }
 
 // The two writes of an upload: "5" with the given settings bytes, then "C" with the zeroing byte
@@ -63,16 +65,17 @@ UploadResult WriteSettingsFrames(DeviceChannel& channel, const CommandBytes& set
     return result;
   };
 
-  const int first = WriteAndCollect(channel, kSettingsWrite, settings);
-  if (first < 0) return lost();
+  const std::optional<int> first = WriteAndCollect(channel, kSettingsWrite, settings);
+  if (!first) return lost();
   // Only a 2-byte answer is judged here; the zeroing-mode write follows in any case.
-  result.settingsWriteRefused = first == kAckSize && channel.Received()[1] != kAck;
+  result.settingsWriteRefused = *first == kAckSize && channel.Received()[1] != kAck;
 
   // Bytes 3-7 stay as the settings write set them.
-  const int second = WriteAndCollect(channel, kZeroingWrite, CommandBytes().Set(2, zeroing));
-  if (second < 0) return lost();
+  const std::optional<int> second =
+      WriteAndCollect(channel, kZeroingWrite, CommandBytes().Set(2, zeroing));
+  if (!second) return lost();
   // A refused settings write is not undone by an acknowledged zeroing-mode write.
-  result.outcome = Acknowledged(channel, second) && !result.settingsWriteRefused
+  result.outcome = Acknowledged(channel, *second) && !result.settingsWriteRefused
                        ? UploadOutcome::Accepted
                        : UploadOutcome::Refused;
   channel.Note(result.outcome == UploadOutcome::Accepted ? SessionNote::SettingsAccepted

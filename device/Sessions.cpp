@@ -120,10 +120,9 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   // The marker may stand before more data (a device that sends on after its flight): the
   // flight is whole, and ends there.
   if (!result.endMarkerSeen && total >= FlightHeaderSize) {
-    const int marker = EndMarkerOffset(channel.Received());
-    if (marker >= 0) {
+    if (const std::optional<int> marker = EndMarkerOffset(channel.Received())) {
       result.endMarkerSeen = true;
-      result.bytesAfterEndMarker = total - marker - 2;
+      result.bytesAfterEndMarker = total - *marker - 2;
     }
   }
   result.DownloadByteCount = total;

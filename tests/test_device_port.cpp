@@ -43,7 +43,7 @@ TEST(SerialPortOpen, FailuresNameThePortAndSayWhy) {
   EXPECT_TRUE(missing.Text(0).startsWith(QStringLiteral("Błąd komunikacji z portem: ttyQQ9\n\n")));
   EXPECT_EQ(missing.Caption(1), QStringLiteral("Hypsor - error"));
   EXPECT_EQ(missing.Caption(0), QStringLiteral("Hypsor - problem"));
-  EXPECT_EQ(channel.ClosePort(), 0);
+  EXPECT_FALSE(channel.ClosePort());
 
   // The sessions report the same.
   const DownloadResult d = RunDownload(channel, QStringLiteral("ttyQQ9"));
@@ -86,8 +86,8 @@ TEST(SerialPortOpen, AnOpenPortIsKeptAndPathsWork) {
   // Asking again, even for another name, keeps the port that is open.
   EXPECT_TRUE(channel.OpenPort(QStringLiteral("ttyQQ9")));
   EXPECT_EQ(ask('4'), 8);
-  EXPECT_EQ(channel.ClosePort(), 1);
-  EXPECT_EQ(channel.ClosePort(), 0);
+  EXPECT_TRUE(channel.ClosePort());
+  EXPECT_FALSE(channel.ClosePort()) << "none open any more";
   // Once closed, the channel can open again and nothing stale is waiting.
   ASSERT_TRUE(channel.OpenPort(sim.PortName()));
   EXPECT_EQ(channel.ReadPending(), 0);

@@ -163,8 +163,8 @@ TEST(ScriptedDownload, ReadsTakeAtMostNineThousandBytesAndAppend) {
   EXPECT_EQ(received[0], 0);
   for (int i = 1; i < 12000; ++i)
     ASSERT_EQ(received[i], static_cast<std::uint8_t>(flight[i])) << "byte " << i;
-  EXPECT_EQ(d.channel.ClosePort(), 1);
-  EXPECT_EQ(d.channel.ClosePort(), 0);
+  EXPECT_TRUE(d.channel.ClosePort());
+  EXPECT_FALSE(d.channel.ClosePort());
 
   // A read that finds nothing queued clears it as well.
   d.line.QueueReply(ScriptedReply::Whole(Bytes({0x55, 1, 2, 3, 4, 5, 6, 7})));

@@ -73,8 +73,8 @@ QByteArray CommunicationLogText(const CommunicationLog& log) {
                .arg(CommunicationLog::MaxReads)
                .toUtf8();
   for (const Entry& e : log.Entries()) {
-    const QString time = e.ms < 0 ? QStringLiteral("%1").arg(QStringLiteral("-"), 8)
-                                  : QStringLiteral("%1").arg(e.ms, 8);
+    const QString time = e.ms ? QStringLiteral("%1").arg(*e.ms, 8)
+                              : QStringLiteral("%1").arg(QStringLiteral("-"), 8);
     out += (time + QStringLiteral("  ") + EntryText(e)).toUtf8();
     out += '\n';
   }

@@ -35,7 +35,7 @@ QString SessionMessage::Text(int languageIndex) const {
   QString s;
   if (text) {
     s = hypsor::Text(*text, languageIndex);
-    if (byteCount >= 0) s = s.arg(CountText(Txt::ByteCount, byteCount, languageIndex));
+    if (byteCount) s = s.arg(CountText(Txt::ByteCount, *byteCount, languageIndex));
     s += suffix;
   }
   const QString why = FailureText(failure, languageIndex);

@@ -19,7 +19,7 @@ struct SessionMessage {
   bool show = false;  // false: the outcome is reported by nothing (success, or a silent case)
   std::optional<Txt> text;  // the box's own words: a heading above the failure, or all it says
   QString suffix;           // appended to those words (the port's name)
-  qint64 byteCount = -1;    // when not negative: put into them as a count of bytes in the language
+  std::optional<qint64> byteCount;  // put into them as a count of bytes in the language
   Failure failure;          // what failed, as a paragraph under the heading or alone
   Txt caption = Txt::ErrorCaption;
   bool success = false;  // reports something done (an information box, not a warning)
