@@ -16,11 +16,12 @@
 namespace hypsor {
 namespace {
 
-// Marks a text that is not a whole number, as the temperature entry expects.
-constexpr int kNotANumber = 65535;
-
-int TemperatureValue(const QString& text) {
-  return ParseIntegerText(text).value_or(kNotANumber);
+// The temperature typed, when it is one: a whole number other than 65535, which the altimeter's
+// first program used to mark a text that is none and so refused as well.
+std::optional<std::int32_t> TemperatureValue(const QString& text) {
+  const std::optional<std::int32_t> value = ParseIntegerText(text);
+  if (value == 65535) return std::nullopt;
+  return value;
 }
 
 std::vector<float> Metres(std::span<const std::int32_t> decimetres) {
@@ -276,11 +277,11 @@ bool FlightWorkspace::SaveDownload(const QString& path, Failure* error) const {
 // ---------------------------------------------------------------- curve actions
 
 bool FlightWorkspace::EnterTemperature(FlightSlot slot, const QString& text) {
-  const int value = TemperatureValue(text);
-  if (value == kNotANumber) return false;
+  const std::optional<std::int32_t> value = TemperatureValue(text);
+  if (!value) return false;
   if (slot == FlightSlot::Main) {
     mainPanel_.temperature = text;
-    mainFlight_.GroundTemperature = static_cast<float>(value);
+    mainFlight_.GroundTemperature = static_cast<float>(*value);
     if (!hasMainFlight_) return true;
     ClearCurve(Curve::Altitude);
     ClearCurve(Curve::Acceleration);
@@ -288,7 +289,7 @@ bool FlightWorkspace::EnterTemperature(FlightSlot slot, const QString& text) {
     DecodeMainFlight();
   } else {
     comparisonPanel_.temperature = text;
-    comparisonFlight_.GroundTemperature = static_cast<float>(value);
+    comparisonFlight_.GroundTemperature = static_cast<float>(*value);
     DecodeComparison();
   }
   return true;

@@ -149,6 +149,8 @@ TEST_F(Workspace, TemperatureRecomputesByTheKelvinRatioForItsOwnFlightOnly) {
 
   EXPECT_FALSE(ws.EnterTemperature(FlightSlot::Main, "---"));
   EXPECT_FALSE(ws.EnterTemperature(FlightSlot::Main, ""));
+  // The first program's mark for "not a number", refused as such whoever types it.
+  EXPECT_FALSE(ws.EnterTemperature(FlightSlot::Main, "65535"));
   EXPECT_EQ(Curve(Curve::Altitude), at20);
 
   ASSERT_TRUE(ws.EnterTemperature(FlightSlot::Main, "0"));
