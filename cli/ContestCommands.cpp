@@ -14,6 +14,7 @@
 #include "contest/ResultsTable.h"
 #include "platform/AtomicFile.h"
 #include "text/FailureText.h"
+#include "text/VerifyReport.h"
 
 namespace hypsor::cli {
 
@@ -130,9 +131,8 @@ int RunVerify(const QStringList& args, QTextStream& out, QTextStream& err) {
     err << "hypsor-cli: " << FailureText(check.failure, kEnglish) << '\n';
     return ExitFile;
   }
-  FlightLevel worst = FlightLevel::Valid;
-  out << VerifyReport(check, &worst);
-  switch (worst) {
+  out << VerifyReport(check, kEnglish);
+  switch (VerifyWorst(check)) {
     case FlightLevel::Valid: return ExitOk;
     case FlightLevel::Warning: return ExitVerifyWarnings;
     case FlightLevel::Invalid: break;

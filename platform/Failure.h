@@ -73,6 +73,15 @@ enum class FailureKind {
   DrawModuleLoad,      // the system's loader refused it: its words
   DrawModuleMissing,   // a command that draws ran without the module
   FlightToOutput,      // the downloaded flight could not be written to standard output
+  // What a contest folder's check notes of its results table (`path`) and its log's lines.
+  ResultsUnreadable,   // missing or unreadable
+  ResultsNotATable,    // not a results table
+  ResultsListsUnknown,  // a row names `detail`, which is no flight of the folder
+  ResultsNotAsWritten,  // every row as it should be, yet not the bytes written
+  ResultsOutOfOrder,    // rows in another order than their flights'
+  LogLineNotChained,    // `line` of the log does not follow the line before
+  LogLineNotARecord,    // `line` is no record
+  LogLineNoBreak,       // `line`, the last, has no line break
   Count              // not a kind: the number of kinds
 };
 

@@ -121,6 +121,17 @@ constexpr Wording kWordings[] = {
     {DrawModuleMissing, "moduł rysowania nie został wczytany", "the drawing module was not loaded"},
     {FlightToOutput, "Nie można zapisać lotu na standardowe wyjście: %1",
      "Cannot write the flight to standard output: %1"},
+    // What a contest folder's check notes, after the file's status.
+    {ResultsUnreadable, "brak pliku lub nie da się go odczytać", "missing or unreadable"},
+    {ResultsNotATable, "to nie jest tabela wyników", "not a results table"},
+    {ResultsListsUnknown, "wymienia %1, którego nie ma wśród lotów folderu",
+     "lists %1, which is no flight of the folder"},
+    {ResultsNotAsWritten, "nie taki, jak został zapisany", "not as it was written"},
+    {ResultsOutOfOrder, "wiersze w innej kolejności niż loty", "rows out of order"},
+    {LogLineNotChained, "wiersz %1: nie wynika z wiersza przed nim",
+     "line %1: does not follow the line before"},
+    {LogLineNotARecord, "wiersz %1: to nie jest wpis", "line %1: not a record"},
+    {LogLineNoBreak, "wiersz %1: brak końca wiersza", "line %1: has no line break"},
 };
 
 // The table is indexed by kind; this checks at compile time that every kind has its words, in
@@ -269,8 +280,16 @@ QString Sentence(const Failure& f, int languageIndex) {
     case ZeroingRefused:
     case SettingsRefused:
     case ValueTooLarge:
+    case ResultsListsUnknown: return words.arg(f.detail);
+    case LogLineNotChained:
+    case LogLineNotARecord:
+    case LogLineNoBreak: return words.arg(f.line);
     case FieldEmpty:
-    case DrawModuleMissing: return words;
+    case DrawModuleMissing:
+    case ResultsUnreadable:
+    case ResultsNotATable:
+    case ResultsNotAsWritten:
+    case ResultsOutOfOrder: return words;
     case OpenFile:
     case ReadFile:
     case WriteFile:

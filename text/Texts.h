@@ -228,6 +228,7 @@ enum class Txt {
   VerifyCaption,
   VerifySummary,
   VerifyFailed,
+  VerifyReportSummary,  // the last line of the folder check's report
   RankingStatus,
   StatusValid,
   StatusChanged,  // the reasons in FlightReason order

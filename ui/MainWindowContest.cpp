@@ -29,6 +29,7 @@
 #include "ui/FlightReport.h"
 #include "ui/ResultsBoard.h"
 #include "text/FailureText.h"
+#include "text/VerifyReport.h"
 #include "ui/WindowHost.h"
 
 namespace hypsor {
@@ -223,7 +224,7 @@ void ContestControls::onVerify() {
                     .arg(counts[1])
                     .arg(counts[2]));
   window->findChild<QPlainTextEdit*>(QStringLiteral("verifyReport"))
-      ->setPlainText(VerifyReport(check));
+      ->setPlainText(VerifyReport(check, language_));
   window->show();
   window->raise();
 }
