@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "session/QualityText.h"
+#include "text/QualityText.h"
 
 #include "flight/Decode.h"
 #include "text/Texts.h"
