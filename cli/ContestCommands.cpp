@@ -73,7 +73,8 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   const bool flights = options.IsSet(QStringLiteral("flights"));
   const QString html = options.Value(QStringLiteral("html"));
   if (!QFileInfo(folder).isDir()) {
-    err << "hypsor-cli: " << folder << " is not a folder\n";
+    err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::NotAFolder, folder), kEnglish)
+        << '\n';
     return ExitFile;
   }
   FilterTables work;
@@ -85,7 +86,8 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   for (const Failure& problem : check.unreadable)
     err << "hypsor-cli: skipped: " << FailureText(problem, kEnglish) << '\n';
   if (check.flights.empty()) {
-    err << "hypsor-cli: no flight file could be read in " << folder << '\n';
+    err << "hypsor-cli: "
+        << FailureText(Failure::Of(FailureKind::NoFlightInFolder, folder), kEnglish) << '\n';
     return ExitFile;
   }
   const std::vector<RankingRow> ranking =

@@ -194,7 +194,8 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   // flight file that exists (unless --force), a folder that takes no new file.
   Failure error;
   if (!session.isEmpty() && QFileInfo::exists(session) && !QFileInfo(session).isDir()) {
-    err << "hypsor-cli: " << session << " is not a folder\n";
+    err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::NotAFolder, session), kEnglish)
+        << '\n';
     return ExitFile;
   }
   if (session.isEmpty() && !toStdout) {
@@ -225,7 +226,8 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
       [&] { return link.device.StartDownload(port, polling); });
   link.SaveLog(err);
   if (r.outcome == DownloadOutcome::Cancelled) {
-    err << "hypsor-cli: cancelled; nothing written\n";
+    err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::DownloadCancelled, port), kEnglish)
+        << '\n';
     return ExitInterrupted;
   }
   if (r.outcome != DownloadOutcome::Ok || !r.flight) {
@@ -285,7 +287,8 @@ int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err) 
       Report(err, MessageFor(r));
       return ExitPort;
     case ZeroingOutcome::Cancelled:
-      err << "hypsor-cli: cancelled; the zeroing is not confirmed\n";
+      err << "hypsor-cli: "
+          << FailureText(Failure::Of(FailureKind::ZeroingCancelled, *port), kEnglish) << '\n';
       return ExitInterrupted;
     case ZeroingOutcome::NoAnswer:
       // The window stays silent here; a script needs to know the zeroing is not confirmed.
@@ -337,7 +340,8 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
     if (!interrupted.load()) return false;
     device.ClosePort();
     link.SaveLog(err);
-    err << "hypsor-cli: cancelled; nothing more sent\n";
+    err << "hypsor-cli: "
+        << FailureText(Failure::Of(FailureKind::SettingsCancelled, port), kEnglish) << '\n';
     return true;
   };
   const SettingsReadReport report = RunToEnd<SettingsReadReport>(

@@ -108,7 +108,7 @@ int RunCompare(const QStringList& args, QTextStream& out, QTextStream& err) {
                               *read.data);
   }
   if (!c.valid) {
-    err << Text(Txt::SimulationNoLaunch, 1) << '\n';
+    err << FailureText(Failure::Of(FailureKind::SimulationNoLaunch, simPath), kEnglish) << '\n';
     return ExitFile;
   }
   const std::pair<const char*, QString> fields[] = {

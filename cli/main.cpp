@@ -61,7 +61,11 @@ int main(int argc, char** argv) {
   if (std::fclose(stdout) != 0 && failure.isEmpty())
     failure = QString::fromLocal8Bit(std::strerror(errno));
   if (!failure.isEmpty()) {
-    QTextStream(stderr) << "hypsor-cli: cannot write standard output: " << failure << '\n';
+    QTextStream(stderr) << "hypsor-cli: "
+                        << FailureText(Failure::System(FailureKind::WriteStandardOutput,
+                                                       QStringLiteral("-"), failure),
+                                       kEnglish)
+                        << '\n';
     if (status == ExitOk) status = ExitFile;
   }
   return status;

@@ -82,6 +82,20 @@ enum class FailureKind {
   LogLineNotChained,    // `line` of the log does not follow the line before
   LogLineNotARecord,    // `line` is no record
   LogLineNoBreak,       // `line`, the last, has no line break
+  // The window's and the command-line tool's own.
+  WrongTemperature,        // a temperature typed that is not a whole number
+  ChartFormatUnknown,      // a chart export's name ends in none of .png, .svg, .pdf
+  ChartFormatUnknownNoSvg,  // the same where charts cannot be drawn as SVG
+  GuideMissing,            // the user guide `path` (its file name) is not installed
+  GuideNotOpened,          // the system has no program to show the guide `path`
+  NoCommunicationLog,      // nothing to save: there has been no exchange yet
+  SimulationNoLaunch,      // the simulation or the flight has no launch: nothing to compare
+  NoFlightInFolder,        // no flight file of the folder `path` could be read
+  TooFewToFilter,          // the flight has `number` samples, fewer than the filter's `limit`
+  DownloadCancelled,       // the user cancelled a download: nothing written
+  ZeroingCancelled,        // the user cancelled a zeroing: it is not confirmed
+  SettingsCancelled,       // the user cancelled a settings exchange: nothing more sent
+  WriteStandardOutput,     // standard output could not be written: the system's words
   Count              // not a kind: the number of kinds
 };
 

@@ -132,6 +132,30 @@ constexpr Wording kWordings[] = {
      "line %1: does not follow the line before"},
     {LogLineNotARecord, "wiersz %1: to nie jest wpis", "line %1: not a record"},
     {LogLineNoBreak, "wiersz %1: brak końca wiersza", "line %1: has no line break"},
+    // The window's and the command-line tool's own.
+    {WrongTemperature, nullptr, nullptr, Txt::WrongTemperature},
+    {ChartFormatUnknown, nullptr, nullptr, Txt::ChartFormatUnknown},
+    {ChartFormatUnknownNoSvg, nullptr, nullptr, Txt::ChartFormatUnknownNoSvg},
+    {GuideMissing, "Nie znaleziono przewodnika użytkownika (%1).",
+     "The user guide is missing (%1)."},
+    {GuideNotOpened, "Nie udało się otworzyć przewodnika %1: system nie ma programu, który go pokaże.",
+     "Could not open the guide %1: the system has no program to show it."},
+    {NoCommunicationLog,
+     "Dziennik komunikacji jest pusty: nie było jeszcze wymiany z wysokościomierzem.",
+     "The communication log is empty: there has been no exchange with the altimeter yet."},
+    {SimulationNoLaunch, nullptr, nullptr, Txt::SimulationNoLaunch},
+    {NoFlightInFolder, "w %1 nie da się odczytać żadnego pliku lotu",
+     "no flight file could be read in %1"},
+    {TooFewToFilter,
+     "lot ma %1 pomiarów, za mało do filtra (co najmniej %2); kolumna filtered_dm jest pusta",
+     "the flight has %1 samples, too few to filter (at least %2); the filtered_dm column is "
+     "empty"},
+    {DownloadCancelled, "przerwano; nic nie zapisano", "cancelled; nothing written"},
+    {ZeroingCancelled, "przerwano; zerowanie nie jest potwierdzone",
+     "cancelled; the zeroing is not confirmed"},
+    {SettingsCancelled, "przerwano; nic więcej nie wysłano", "cancelled; nothing more sent"},
+    {WriteStandardOutput, "nie można zapisać standardowego wyjścia: %1",
+     "cannot write standard output: %1"},
 };
 
 // The table is indexed by kind; this checks at compile time that every kind has its words, in
@@ -281,6 +305,11 @@ QString Sentence(const Failure& f, int languageIndex) {
     case SettingsRefused:
     case ValueTooLarge:
     case ResultsListsUnknown: return words.arg(f.detail);
+    case GuideMissing:
+    case GuideNotOpened:
+    case NoFlightInFolder: return words.arg(f.path);
+    case TooFewToFilter: return words.arg(QString::number(f.number), QString::number(f.limit));
+    case WriteStandardOutput: return words.arg(f.systemText);
     case LogLineNotChained:
     case LogLineNotARecord:
     case LogLineNoBreak: return words.arg(f.line);
@@ -289,7 +318,15 @@ QString Sentence(const Failure& f, int languageIndex) {
     case ResultsUnreadable:
     case ResultsNotATable:
     case ResultsNotAsWritten:
-    case ResultsOutOfOrder: return words;
+    case ResultsOutOfOrder:
+    case WrongTemperature:
+    case ChartFormatUnknown:
+    case ChartFormatUnknownNoSvg:
+    case NoCommunicationLog:
+    case SimulationNoLaunch:
+    case DownloadCancelled:
+    case ZeroingCancelled:
+    case SettingsCancelled: return words;
     case OpenFile:
     case ReadFile:
     case WriteFile:

@@ -147,7 +147,6 @@ enum class Txt {
   // not open is worded with the other failures, text/FailureText.cpp.)
   IncompleteFlight,
   SaveCommunicationLogAction,
-  NoCommunicationLog,
   // Texts we add to the windows: tooltips, help, file and settings messages.
   ReadTip,
   ZeroTip,
@@ -158,7 +157,6 @@ enum class Txt {
   ComparisonFilterTip,
   TemperatureTip,
   NotAnInteger,
-  HelpMissing,
   CloseWithoutSaving,
   // Flight report, contest session and ranking.
   ReportTitle,
@@ -216,7 +214,6 @@ enum class Txt {
   StatisticsSha256,
   ByteCount,             // a count of bytes: Polish forms one|few|many, English one|other
   DataAfterEndMarker,    // %1: the bytes after the marker, as ByteCount
-  HelpOpenFailed,
   OpenFlightAction,
   SaveFlightAction,
   QuitAction,

@@ -239,9 +239,9 @@ void MainWindow::onHelp() {
   const int language = workspace_.LanguageIndex();
   const QString guide = FindUserGuide(language);
   if (guide.isEmpty())
-    ShowError(T(Txt::HelpMissing).arg(UserGuideFileName(language)));
+    ShowFailure(Failure::Of(FailureKind::GuideMissing, UserGuideFileName(language)));
   else if (!platform_.documents.Open(guide))
-    ShowError(T(Txt::HelpOpenFailed).arg(QDir::toNativeSeparators(guide)));
+    ShowFailure(Failure::Of(FailureKind::GuideNotOpened, QDir::toNativeSeparators(guide)));
 }
 
 }  // namespace hypsor

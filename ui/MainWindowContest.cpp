@@ -288,7 +288,7 @@ QString ContestControls::AskTarget() {
 
 void ContestControls::onFlightReport() {
   if (!host_.Workspace().HasMainFlight()) {
-    ShowError(T(Txt::NoData));
+    host_.ShowFailure(Failure::Of(FailureKind::NoData, {}));
     return;
   }
   const QString path = AskTarget();
@@ -304,7 +304,7 @@ void ContestControls::onPrintReport() {
   PrintService* printer = host_.Platform().printer;
   if (!printer) return;
   if (!host_.Workspace().HasMainFlight()) {
-    ShowError(T(Txt::NoData));
+    host_.ShowFailure(Failure::Of(FailureKind::NoData, {}));
     return;
   }
   const ReportContent report =

@@ -15,6 +15,7 @@
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "text/CommunicationLogText.h"
+#include "text/FailureText.h"
 #include "text/SessionMessages.h"
 #include "device/Sessions.h"
 #include "session/DeviceController.h"
@@ -58,7 +59,9 @@ void MainWindow::onSaveCommunicationLog() {
   if (exchangeRunning_) return;
   const CommunicationLog& log = ExchangeLog();
   if (log.IsEmpty()) {
-    platform_.boxes.Show(T(Txt::NoCommunicationLog), T(Txt::ErrorCaption), BoxButtons::Ok);
+    platform_.boxes.Show(
+        FailureText(Failure::Of(FailureKind::NoCommunicationLog, {}), workspace_.LanguageIndex()),
+        T(Txt::ErrorCaption), BoxButtons::Ok);
     return;
   }
   const QString path = platform_.dialogs.SaveFileName();
