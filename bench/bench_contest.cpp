@@ -15,6 +15,8 @@
 #include "contest/FolderCheck.h"
 #include "contest/Ranking.h"
 #include "flight/Filters.h"
+#include "text/FailureText.h"
+#include "text/VerifyReport.h"
 
 using namespace hypsor;
 
@@ -78,8 +80,8 @@ void BM_Verify1000(benchmark::State& state) {
     const ContestCheck check = CheckContestFolder(dir.path(), work, true);
     if (check.flights.size() != kFiles || !check.notes.empty())
       state.SkipWithError("not every flight was checked");
-    FlightLevel worst = FlightLevel::Valid;
-    benchmark::DoNotOptimize(VerifyReport(check, &worst));
+    benchmark::DoNotOptimize(VerifyWorst(check));
+    benchmark::DoNotOptimize(VerifyReport(check, kEnglish));
   }
   state.SetItemsProcessed(state.iterations() * kFiles);
 }

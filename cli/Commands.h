@@ -10,6 +10,7 @@
 #include "cli/CommandOptions.h"
 #include "flight/Filters.h"
 #include "flight/FlightData.h"
+#include "platform/Failure.h"
 
 class QCoreApplication;
 
@@ -119,9 +120,9 @@ int RunReport(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // DrawLoader.cpp: the drawing module (hypsor-draw, cli/DrawModule.h), loaded for plot and report
 // only. MakeDrawingApplication loads it and makes its QApplication instead of the tool's
-// QCoreApplication (nullptr and error when the module cannot be loaded); DrawPlot and DrawReport
+// QCoreApplication (nullptr and *error when the module cannot be loaded); DrawPlot and DrawReport
 // then run RunPlot and RunReport in it.
-std::unique_ptr<QCoreApplication> MakeDrawingApplication(int& argc, char** argv, QString* error);
+std::unique_ptr<QCoreApplication> MakeDrawingApplication(int& argc, char** argv, Failure* error);
 int DrawPlot(const QStringList& args, QTextStream& out, QTextStream& err);
 int DrawReport(const QStringList& args, QTextStream& out, QTextStream& err);
 

@@ -14,6 +14,7 @@
 #include "contest/ResultsTable.h"
 #include "platform/AtomicFile.h"
 #include "text/FailureText.h"
+#include "text/VerifyReport.h"
 
 namespace hypsor::cli {
 
@@ -72,7 +73,8 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   const bool flights = options.IsSet(QStringLiteral("flights"));
   const QString html = options.Value(QStringLiteral("html"));
   if (!QFileInfo(folder).isDir()) {
-    err << "hypsor-cli: " << folder << " is not a folder\n";
+    err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::NotAFolder, folder), kEnglish)
+        << '\n';
     return ExitFile;
   }
   FilterTables work;
@@ -84,7 +86,8 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   for (const Failure& problem : check.unreadable)
     err << "hypsor-cli: skipped: " << FailureText(problem, kEnglish) << '\n';
   if (check.flights.empty()) {
-    err << "hypsor-cli: no flight file could be read in " << folder << '\n';
+    err << "hypsor-cli: "
+        << FailureText(Failure::Of(FailureKind::NoFlightInFolder, folder), kEnglish) << '\n';
     return ExitFile;
   }
   const std::vector<RankingRow> ranking =
@@ -130,9 +133,8 @@ int RunVerify(const QStringList& args, QTextStream& out, QTextStream& err) {
     err << "hypsor-cli: " << FailureText(check.failure, kEnglish) << '\n';
     return ExitFile;
   }
-  FlightLevel worst = FlightLevel::Valid;
-  out << VerifyReport(check, &worst);
-  switch (worst) {
+  out << VerifyReport(check, kEnglish);
+  switch (VerifyWorst(check)) {
     case FlightLevel::Valid: return ExitOk;
     case FlightLevel::Warning: return ExitVerifyWarnings;
     case FlightLevel::Invalid: break;

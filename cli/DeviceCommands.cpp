@@ -24,6 +24,7 @@
 #include "files/SettingsFile.h"
 #include "platform/AtomicFile.h"
 #include "session/DeviceController.h"
+#include "text/CommunicationLogText.h"
 #include "text/FailureText.h"
 
 namespace hypsor::cli {
@@ -36,7 +37,8 @@ bool PortNameAccepted(const QString& port, QTextStream& err) {
   if (port.startsWith(QLatin1Char('/'))) return true;
   SettingsRecord probe{};
   if (SetPortName(probe, port)) return true;
-  err << "hypsor-cli: " << Text(Txt::PortNameTooLong, kEnglish) << '\n';
+  err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::PortNameTooLong, port), kEnglish)
+      << '\n';
   return false;
 }
 
@@ -95,7 +97,7 @@ struct Link {
   void SaveLog(QTextStream& err) {
     if (logPath.isEmpty()) return;
     Failure error;
-    if (!WriteFileAtomically(logPath, log.Text(), &error))
+    if (!WriteFileAtomically(logPath, CommunicationLogText(log), &error))
       err << "hypsor-cli: cannot write the log: " << FailureText(error, kEnglish) << '\n';
   }
 };
@@ -142,7 +144,7 @@ bool FolderTakesFiles(const QString& path, Failure* error) {
 }
 
 // "--out -": the flight's bytes go to standard output, after whatever out already holds.
-bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QString* error) {
+bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, Failure* error) {
   out.flush();
   QIODevice* device = out.device();
   const auto size = static_cast<qint64>(bytes.size());
@@ -151,10 +153,8 @@ bool WriteToOut(QTextStream& out, const std::span<const std::uint8_t> bytes, QSt
   if (device && device->write(reinterpret_cast<const char*>(bytes.data()), size) == size &&
       (!file || file->flush()))
     return true;
-  if (error)
-    *error = QStringLiteral("Cannot write the flight to standard output: %1")
-                 .arg(device ? device->errorString() : QStringLiteral("no output"));
-  return false;
+  return Fail(error, Failure::System(FailureKind::FlightToOutput, QStringLiteral("-"),
+                                     device ? device->errorString() : QString()));
 }
 
 }  // namespace
@@ -200,7 +200,8 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   // flight file that exists (unless --force), a folder that takes no new file.
   Failure error;
   if (!session.isEmpty() && QFileInfo::exists(session) && !QFileInfo(session).isDir()) {
-    err << "hypsor-cli: " << session << " is not a folder\n";
+    err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::NotAFolder, session), kEnglish)
+        << '\n';
     return ExitFile;
   }
   if (session.isEmpty() && !toStdout) {
@@ -231,7 +232,8 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
       [&] { return link.device.StartDownload(port, polling); });
   link.SaveLog(err);
   if (r.outcome == DownloadOutcome::Cancelled) {
-    err << "hypsor-cli: cancelled; nothing written\n";
+    err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::DownloadCancelled, port), kEnglish)
+        << '\n';
     return ExitInterrupted;
   }
   if (r.outcome != DownloadOutcome::Ok || !r.flight) {
@@ -251,9 +253,8 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   // The file is what the window's Save writes: the bytes of the download, calibration included.
   const std::span<const std::uint8_t> bytes(r.flight->bytes.data(),
                                             static_cast<std::size_t>(r.DownloadByteCount));
-  QString notWritten;
-  if (toStdout ? !WriteToOut(out, bytes, &notWritten) : !SaveFlightFile(path, bytes, &error)) {
-    err << "hypsor-cli: " << (toStdout ? notWritten : FailureText(error, kEnglish)) << '\n';
+  if (toStdout ? !WriteToOut(out, bytes, &error) : !SaveFlightFile(path, bytes, &error)) {
+    err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
     return ExitFile;
   }
   // With the flight on standard output, its summary goes to standard error.
@@ -292,11 +293,12 @@ int RunDeviceReset(const QStringList& args, QTextStream& out, QTextStream& err) 
       Report(err, MessageFor(r));
       return ExitPort;
     case ZeroingOutcome::Cancelled:
-      err << "hypsor-cli: cancelled; the zeroing is not confirmed\n";
+      err << "hypsor-cli: "
+          << FailureText(Failure::Of(FailureKind::ZeroingCancelled, *port), kEnglish) << '\n';
       return ExitInterrupted;
     case ZeroingOutcome::NoAnswer:
       // The window stays silent here; a script needs to know the zeroing is not confirmed.
-      err << Text(Txt::CommunicationError, kEnglish) << '\n';
+      err << FailureText(Failure::Of(FailureKind::CommunicationError, *port), kEnglish) << '\n';
       return ExitDevice;
     default:
       Report(err, MessageFor(r));
@@ -330,8 +332,9 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
     const QString key = eq > 0 ? assignment.left(eq) : assignment;
     const QString value = eq > 0 ? assignment.mid(eq + 1) : QString();
     RawSettings scratch;
-    QString problem;
-    if (!ApplyNamedSetting(scratch, key, value, &problem)) return o.Fail(err, problem);
+    Failure problem;
+    if (!ApplyNamedSetting(scratch, key, value, &problem))
+      return o.Fail(err, FailureText(problem, kEnglish));
     sets.append({key, value});
     named.append(key);
   }
@@ -343,7 +346,8 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
     if (!interrupted.load()) return false;
     device.ClosePort();
     link.SaveLog(err);
-    err << "hypsor-cli: cancelled; nothing more sent\n";
+    err << "hypsor-cli: "
+        << FailureText(Failure::Of(FailureKind::SettingsCancelled, port), kEnglish) << '\n';
     return true;
   };
   const SettingsReadReport report = RunToEnd<SettingsReadReport>(

@@ -8,6 +8,7 @@
 
 #include "cli/Commands.h"
 #include "cli/DrawModule.h"
+#include "text/FailureText.h"
 
 namespace hypsor::cli {
 
@@ -30,31 +31,36 @@ QStringList ModuleCandidates() {
 #endif
 }
 
-const DrawModule* LoadDrawModule(QString* error) {
+const DrawModule* LoadDrawModule(Failure* error) {
   if (g_module) return g_module;
   const QStringList candidates = ModuleCandidates();
-  QString failures;
+  QStringList failures;
   for (const QString& path : candidates) {
     if (QDir::isAbsolutePath(path) && !QFileInfo::exists(path)) continue;
     // Never unloaded: the application object it makes lives until the tool exits.
     QLibrary library(path);
     const auto entry = reinterpret_cast<DrawModuleEntry>(library.resolve(kDrawModuleSymbol));
     if (entry) return g_module = entry();
-    failures += QLatin1Char(' ') + library.errorString();
+    failures << library.errorString();
   }
-  *error = failures.isEmpty() ? QStringLiteral("not found as ") + candidates.join(QLatin1String(" or "))
-                              : failures.trimmed();
+  Failure why = Failure::System(FailureKind::DrawModuleLoad, {}, failures.join(QLatin1Char(' ')));
+  if (failures.isEmpty()) {
+    why.kind = FailureKind::DrawModuleNotFound;
+    why.names = candidates;
+  }
+  Fail(error, std::move(why));
   return nullptr;
 }
 
 int NoModule(QTextStream& err) {
-  err << "hypsor-cli: the drawing module was not loaded\n";
+  err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::DrawModuleMissing, {}), kEnglish)
+      << '\n';
   return ExitFile;
 }
 
 }  // namespace
 
-std::unique_ptr<QCoreApplication> MakeDrawingApplication(int& argc, char** argv, QString* error) {
+std::unique_ptr<QCoreApplication> MakeDrawingApplication(int& argc, char** argv, Failure* error) {
   const DrawModule* module = LoadDrawModule(error);
   if (!module) return nullptr;
   return std::unique_ptr<QCoreApplication>(module->createApplication(argc, argv));

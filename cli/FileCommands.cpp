@@ -177,9 +177,12 @@ int RunExport(const QStringList& args, QTextStream& out, QTextStream& err) {
   Flight flight;
   if (const int status = LoadForCli(o.path, flight, err); status != ExitOk) return status;
   if (o.temperature) flight.GroundTemperature = static_cast<float>(*o.temperature);
-  if (!PrintFlightCsv(flight, out, o.filter ? &*o.filter : nullptr))
-    err << "hypsor-cli: the flight has " << flight.SampleCount << " samples, too few to filter (at least "
-        << FilterMinimumSamples << "); the filtered_dm column is empty\n";
+  if (!PrintFlightCsv(flight, out, o.filter ? &*o.filter : nullptr)) {
+    Failure tooFew = Failure::Of(FailureKind::TooFewToFilter, o.path);
+    tooFew.number = flight.SampleCount;
+    tooFew.limit = FilterMinimumSamples;
+    err << "hypsor-cli: " << FailureText(tooFew, kEnglish) << '\n';
+  }
   return ExitOk;
 }
 

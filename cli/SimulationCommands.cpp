@@ -9,7 +9,7 @@
 #include "flight/Decode.h"
 #include "flight/Simulation.h"
 #include "text/Texts.h"
-#include "session/QualityText.h"
+#include "text/FailureText.h"
 
 namespace hypsor::cli {
 
@@ -62,7 +62,9 @@ int RunCompare(const QStringList& args, QTextStream& out, QTextStream& err) {
 
   QFile file(simPath);
   if (!file.open(QIODevice::ReadOnly)) {
-    err << Text(Txt::SimErrorOpen, 1).arg(simPath, file.errorString()) << '\n';
+    err << FailureText(Failure::System(FailureKind::SimulationOpen, simPath, file.errorString()),
+                       kEnglish)
+        << '\n';
     return ExitFile;
   }
   const QByteArray text = file.readAll();
@@ -90,7 +92,7 @@ int RunCompare(const QStringList& args, QTextStream& out, QTextStream& err) {
     read = ReadSimulationCsv(text, columns);
   }
   if (!read.data) {
-    err << SimulationProblemText(read, name, 1) << '\n';
+    err << FailureText(SimulationFailure(read, name), kEnglish) << '\n';
     return ExitFile;
   }
 
@@ -106,7 +108,7 @@ int RunCompare(const QStringList& args, QTextStream& out, QTextStream& err) {
                               *read.data);
   }
   if (!c.valid) {
-    err << Text(Txt::SimulationNoLaunch, 1) << '\n';
+    err << FailureText(Failure::Of(FailureKind::SimulationNoLaunch, simPath), kEnglish) << '\n';
     return ExitFile;
   }
   const std::pair<const char*, QString> fields[] = {

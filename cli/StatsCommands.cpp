@@ -6,7 +6,7 @@
 #include "flight/Decode.h"
 #include "flight/FlightQuality.h"
 #include "flight/FlightStatistics.h"
-#include "session/QualityText.h"
+#include "text/QualityText.h"
 
 namespace hypsor::cli {
 

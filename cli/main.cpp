@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "cli/Commands.h"
+#include "text/FailureText.h"
 
 using namespace hypsor::cli;
 
@@ -31,10 +32,10 @@ int main(int argc, char** argv) {
   const char* command = CommandName(argc, argv);
   std::unique_ptr<QCoreApplication> application;
   if (std::strcmp(command, "plot") == 0 || std::strcmp(command, "report") == 0) {
-    QString error;
+    Failure error;
     application = MakeDrawingApplication(argc, argv, &error);
     if (!application) {
-      QTextStream(stderr) << "hypsor-cli: cannot load the drawing module: " << error << '\n';
+      QTextStream(stderr) << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
       return ExitFile;
     }
   } else {
@@ -60,7 +61,11 @@ int main(int argc, char** argv) {
   if (std::fclose(stdout) != 0 && failure.isEmpty())
     failure = QString::fromLocal8Bit(std::strerror(errno));
   if (!failure.isEmpty()) {
-    QTextStream(stderr) << "hypsor-cli: cannot write standard output: " << failure << '\n';
+    QTextStream(stderr) << "hypsor-cli: "
+                        << FailureText(Failure::System(FailureKind::WriteStandardOutput,
+                                                       QStringLiteral("-"), failure),
+                                       kEnglish)
+                        << '\n';
     if (status == ExitOk) status = ExitFile;
   }
   return status;

@@ -116,6 +116,11 @@ bool ReadContestLog(const QString& folder, ContestLog& log, Failure* error) {
   if (!text.isEmpty() && !torn) lines.removeLast();  // the empty piece after the last break
   if (text.isEmpty()) lines.clear();
   QString prev = ChainStart();
+  auto damaged = [&](FailureKind kind, qsizetype k) {
+    Failure f = Failure::Of(kind, QDir::toNativeSeparators(file.fileName()));
+    f.line = static_cast<int>(k) + 1;
+    log.damage.push_back(std::move(f));
+  };
   for (qsizetype k = 0; k < lines.size(); ++k) {
     const QByteArray& line = lines[k];
     const QString sha = Sha256Of(line);
@@ -124,14 +129,12 @@ bool ReadContestLog(const QString& folder, ContestLog& log, Failure* error) {
       r.line = static_cast<int>(k) + 1;
       r.lineSha256 = sha;
       r.chained = r.prev == prev;
-      if (!r.chained)
-        log.damage << QStringLiteral("line %1: does not follow the line before").arg(k + 1);
+      if (!r.chained) damaged(FailureKind::LogLineNotChained, k);
       log.records.push_back(std::move(r));
     } else {
-      log.damage << QStringLiteral("line %1: not a record").arg(k + 1);
+      damaged(FailureKind::LogLineNotARecord, k);
     }
-    if (torn && k + 1 == lines.size())
-      log.damage << QStringLiteral("line %1: has no line break").arg(k + 1);
+    if (torn && k + 1 == lines.size()) damaged(FailureKind::LogLineNoBreak, k);
     prev = sha;
   }
   log.lastLineSha256 = prev;

@@ -33,8 +33,9 @@ struct LogRecord {
 struct ContestLog {
   bool exists = false;
   std::vector<LogRecord> records;  // in the order of the log
-  // Lines that are no record, and a torn last line: "line N: why".
-  QStringList damage;
+  // Lines that are no record or do not follow the line before, and a torn last line: LogLine...
+  // failures, with the line.
+  std::vector<Failure> damage;
   QString lastLineSha256;  // what the next record's prev is
 };
 

@@ -12,7 +12,6 @@
 #include "contest/ContestNames.h"
 #include "contest/ResultsTable.h"
 #include "platform/RegularFile.h"
-#include "text/FailureText.h"
 
 namespace hypsor {
 
@@ -61,9 +60,9 @@ void CompareResults(const QString& folder, ContestCheck& check) {
   if (read && text == expected) return;
   std::vector<FlightRecord> rows;
   if (!read || !ParseFlightTable(text, rows)) {
-    check.notes.push_back({QLatin1String(ResultsFileName), ReasonResults,
-                           read ? QStringLiteral("not a results table")
-                                : QStringLiteral("missing or unreadable")});
+    check.notes.push_back(
+        {QLatin1String(ResultsFileName), ReasonResults,
+         Failure::Of(read ? FailureKind::ResultsNotATable : FailureKind::ResultsUnreadable, path)});
     for (FlightRecord& f : check.flights) f.reasons |= ReasonResults;
     return;
   }
@@ -74,9 +73,11 @@ void CompareResults(const QString& folder, ContestCheck& check) {
   for (const FlightRecord& r : rows) {
     if (byFile.contains(r.file) ||
         std::none_of(check.flights.begin(), check.flights.end(),
-                     [&](const FlightRecord& f) { return f.file == r.file; }))
-      check.notes.push_back({QLatin1String(ResultsFileName), ReasonResults,
-                             QStringLiteral("lists %1, which is no flight of the folder").arg(r.file)});
+                     [&](const FlightRecord& f) { return f.file == r.file; })) {
+      Failure unknown = Failure::Of(FailureKind::ResultsListsUnknown, path);
+      unknown.detail = r.file;
+      check.notes.push_back({QLatin1String(ResultsFileName), ReasonResults, std::move(unknown)});
+    }
     byFile.insert(r.file, &r);
   }
   bool any = false;
@@ -100,8 +101,8 @@ void CompareResults(const QString& folder, ContestCheck& check) {
   }
   // Every row as it should be, yet the bytes differ: quoting, line ends, order, the header.
   if (!any && columns == FlightTableColumns() && FlightTableCsv(rows) != text)
-    check.notes.push_back(
-        {QLatin1String(ResultsFileName), ReasonResults, QStringLiteral("not as it was written")});
+    check.notes.push_back({QLatin1String(ResultsFileName), ReasonResults,
+                           Failure::Of(FailureKind::ResultsNotAsWritten, path)});
   else if (!any) {
     // Or the rows in another order than their flight numbers.
     QStringList order, expectedOrder;
@@ -113,8 +114,8 @@ void CompareResults(const QString& folder, ContestCheck& check) {
     for (const FlightRecord& r : rows)
       if (flightFiles.contains(r.file)) order << r.file;
     if (order != expectedOrder)
-      check.notes.push_back(
-          {QLatin1String(ResultsFileName), ReasonResults, QStringLiteral("rows out of order")});
+      check.notes.push_back({QLatin1String(ResultsFileName), ReasonResults,
+                             Failure::Of(FailureKind::ResultsOutOfOrder, path)});
   }
 }
 
@@ -152,8 +153,7 @@ ContestCheck CheckContestFolder(const QString& folder, FilterTables& work, bool 
     if (!ReadFlightRecord(dir.filePath(name), f, work, &error)) {
       if (!r) {
         check.unreadable.push_back(error);
-        check.notes.push_back(
-            {name, logged ? ReasonNotInLog : ReasonNoLog, FailureText(error, kEnglish)});
+        check.notes.push_back({name, logged ? ReasonNotInLog : ReasonNoLog, error});
         continue;
       }
       // A kept flight that is no flight any more: as good as gone.
@@ -197,7 +197,7 @@ ContestCheck CheckContestFolder(const QString& folder, FilterTables& work, bool 
   }
   NumberByDownload(check.flights);
   SortByFlight(check.flights);
-  for (const QString& damage : check.log.damage)
+  for (const Failure& damage : check.log.damage)
     check.notes.push_back({QLatin1String(ContestLogFileName), ReasonBrokenChain, damage});
   if (compareResults) CompareResults(folder, check);
   return check;
@@ -216,36 +216,11 @@ FlightLevel VerifyLevel(const FlightRecord& f) {
                   VerifyFlags(f).isEmpty() ? FlightLevel::Valid : FlightLevel::Warning);
 }
 
-QString VerifyReport(const ContestCheck& check, FlightLevel* worst) {
-  QString text;
-  int counts[3] = {};
-  FlightLevel w = FlightLevel::Valid;
-  auto line = [&](FlightLevel level, const QString& what, const QString& why) {
-    w = std::max(w, level);
-    text += LevelCode(level).leftJustified(9) + what;
-    if (!why.isEmpty()) text += QStringLiteral("  ") + why;
-    text += QLatin1Char('\n');
-  };
-  for (const FlightRecord& f : check.flights) {
-    const QStringList flags = VerifyFlags(f);
-    const FlightLevel level = VerifyLevel(f);
-    ++counts[static_cast<int>(level)];
-    QStringList why;
-    if (f.reasons) why << StatusText(f.reasons);
-    if (!flags.isEmpty()) why << QStringLiteral("flags: ") + flags.join(QLatin1Char(' '));
-    line(level, f.file, why.join(QStringLiteral("  ")));
-  }
-  for (const FolderNote& n : check.notes)
-    line(LevelOf(n.reasons), n.what, StatusText(n.reasons) + QStringLiteral(" (") + n.detail +
-                                         QLatin1Char(')'));
-  text += QStringLiteral("%1 flights: %2 valid, %3 with warnings, %4 invalid; %5 folder problems\n")
-              .arg(check.flights.size())
-              .arg(counts[0])
-              .arg(counts[1])
-              .arg(counts[2])
-              .arg(check.notes.size());
-  if (worst) *worst = w;
-  return text;
+FlightLevel VerifyWorst(const ContestCheck& check) {
+  FlightLevel worst = FlightLevel::Valid;
+  for (const FlightRecord& f : check.flights) worst = std::max(worst, VerifyLevel(f));
+  for (const FolderNote& n : check.notes) worst = std::max(worst, LevelOf(n.reasons));
+  return worst;
 }
 
 }  // namespace hypsor

@@ -14,12 +14,11 @@ namespace hypsor {
 struct FilterTables;
 
 // Something wrong with the folder rather than one flight: a damaged log line, a file that is not
-// a flight, a results.csv row that names nothing. what is the file it is about; detail says more
-// (in English: the report is the command-line tool's).
+// a flight, a results.csv row that names nothing. what is the file it is about; problem says more.
 struct FolderNote {
   QString what;
   unsigned reasons = 0;
-  QString detail;
+  Failure problem;
 };
 
 // A contest folder as its files and its log say: every flight file and every recorded flight
@@ -52,8 +51,7 @@ void SortByFlight(std::vector<FlightRecord>& flights);
 FlightLevel VerifyLevel(const FlightRecord& f);
 QStringList VerifyFlags(const FlightRecord& f);
 
-// The report of `verify`: a line per flight (level, file, reasons, data-quality flags, which
-// are warnings) and per note, then a summary line; the worst level in *worst.
-QString VerifyReport(const ContestCheck& check, FlightLevel* worst = nullptr);
+// The worst level of the check's flights and notes (text/VerifyReport.h words the check).
+FlightLevel VerifyWorst(const ContestCheck& check);
 
 }  // namespace hypsor

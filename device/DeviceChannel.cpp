@@ -12,22 +12,39 @@ namespace hypsor {
 
 namespace {
 
-QString FaultName(ChannelFault fault) {
-  switch (fault) {
-    case ChannelFault::None:
-      return QStringLiteral("none");
-    case ChannelFault::DeviceGone:
-      return QStringLiteral("the device went away");
-    case ChannelFault::Overflow:
-      return QStringLiteral("more bytes than the receive buffer holds");
-    case ChannelFault::Endless:
-      return QStringLiteral("a reply that does not end");
-    case ChannelFault::Cancelled:
-      return QStringLiteral("cancelled by the user");
-    case ChannelFault::WriteFailed:
-      return QStringLiteral("a frame could not be sent");
+// Why the named port did not open, with what the words need, found while the failure is fresh.
+Failure PortFailure(PortOpenError error, const QString& portName, const QString& location,
+                    const QString& systemText) {
+  Failure f = Failure::System(FailureKind::PortOpen, portName, systemText);
+  f.detail = location;
+  switch (error) {
+    case PortOpenError::NotFound:
+      f.kind = FailureKind::PortNotFound;
+      for (const SerialDeviceInfo& d : SerialDevicesPresent()) f.names << d.name;
+      break;
+    case PortOpenError::Busy:
+      f.kind = FailureKind::PortBusy;
+      break;
+    case PortOpenError::Permission:
+      f.kind = FailureKind::PortPermission;
+      // The group to join, where the system grants ports that way; Debian's when it has no name.
+      f.detail.clear();
+      if (PortAccessByGroup()) {
+        f.detail = DeviceNodeGroup(location);
+        if (f.detail.isEmpty()) f.detail = QStringLiteral("dialout");
+      }
+      break;
+    case PortOpenError::NotASerialPort:
+      f.kind = FailureKind::PortNotSerial;
+      break;
+    case PortOpenError::BadName:
+      f.kind = FailureKind::PortNameRefused;
+      break;
+    case PortOpenError::Other:
+    case PortOpenError::None:
+      break;
   }
-  return {};
+  return f;
 }
 
 }  // namespace
@@ -58,43 +75,36 @@ DeviceChannel::~DeviceChannel() = default;
 
 bool DeviceChannel::OpenPort(const QString& portName) {
   if (port_->IsOpen()) return true;
-  PortFailure failure;
-  failure.portName = portName;
-  failure.location = SerialPort::SystemLocation(portName);
+  const QString location = SerialPort::SystemLocation(portName);
   const bool allowed = portName.startsWith(QLatin1Char('/'))
                            ? AcceptPaths_
                            : SerialPort::RelativeNameAllowed(portName);
-  if (!allowed) {
-    failure.error = PortOpenError::BadName;
-  } else if (port_->Open(portName)) {
-    openFailure_ = {};
-    if (Log_) Log_->PortOpened(portName, port_->Location());
-    return true;
-  } else {
-    failure.error = port_->OpenError();
-    failure.systemText = port_->ErrorText();
+  PortOpenError error = PortOpenError::BadName;
+  QString systemText;
+  if (allowed) {
+    if (port_->Open(portName)) {
+      openFailure_ = {};
+      if (Log_) Log_->PortOpened(portName, port_->Location());
+      return true;
+    }
+    error = port_->OpenError();
+    systemText = port_->ErrorText();
   }
-  // What the message needs to say why, found while the failure is fresh.
-  if (failure.error == PortOpenError::Permission) failure.group = DeviceNodeGroup(failure.location);
-  if (failure.error == PortOpenError::NotFound)
-    for (const SerialDeviceInfo& d : SerialDevicesPresent()) failure.devicesPresent << d.name;
-  openFailure_ = failure;
-  if (Log_)
-    Log_->OpenFailed(portName,
-                     failure.systemText.isEmpty() ? failure.location : failure.systemText);
+  openFailure_ = PortFailure(error, portName, location, systemText);
+  if (Log_) Log_->OpenFailed(portName, systemText.isEmpty() ? location : systemText);
   return false;
 }
 
-int DeviceChannel::ClosePort() {
-  if (!port_->IsOpen()) return 0;
+bool DeviceChannel::ClosePort() {
+  if (!port_->IsOpen()) return false;
   port_->Close();
   if (Log_) Log_->PortClosed();
-  return 1;
+  return true;
 }
 
-void DeviceChannel::SetFault(ChannelFault fault) {
+void DeviceChannel::SetFault(FailureKind fault) {
   fault_ = fault;
-  Note(QStringLiteral("fault: ") + FaultName(fault));
+  if (Log_) Log_->Fault(fault);
 }
 
 void DeviceChannel::SetCancelFlag(const std::atomic<bool>* flag) {
@@ -103,9 +113,9 @@ void DeviceChannel::SetCancelFlag(const std::atomic<bool>* flag) {
 }
 
 bool DeviceChannel::CheckCancelled() {
-  if (fault_ == ChannelFault::Cancelled) return true;
+  if (fault_ == FailureKind::Cancelled) return true;
   if (!cancel_ || !cancel_->load()) return false;
-  SetFault(ChannelFault::Cancelled);
+  SetFault(FailureKind::Cancelled);
   return true;
 }
 
@@ -118,28 +128,28 @@ void DeviceChannel::Wait(int ms) {
 }
 
 void DeviceChannel::DeviceGone() {
-  SetFault(ChannelFault::DeviceGone);
+  SetFault(FailureKind::DeviceGone);
   ClosePort();
 }
 
-int DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
-  if (!port_->IsOpen()) return 0;
+bool DeviceChannel::SendFrame(std::span<const std::uint8_t> bytes) {
+  if (!port_->IsOpen()) return false;
   const bool sent = port_->WriteAndWait(bytes.data(), static_cast<std::int64_t>(bytes.size()));
   if (Log_) Log_->Sent(bytes, sent);
-  if (sent) return 1;
+  if (sent) return true;
   if (port_->DeviceGone())
     DeviceGone();
   else if (!CheckCancelled())  // a Cancel also ends the wait for the frame to leave the line
-    SetFault(ChannelFault::WriteFailed);
-  return 0;
+    SetFault(FailureKind::FrameNotSent);
+  return false;
 }
 
-std::int64_t DeviceChannel::QueryPending() {
+std::optional<std::int64_t> DeviceChannel::QueryPending() {
   const std::int64_t room = RxBufferSize - RxCount_;
   const std::int64_t waiting = port_->BytesWaiting(std::max<std::int64_t>(room, ReadCap) + 1);
   if (waiting < 0) {
     DeviceGone();
-    return -1;
+    return std::nullopt;
   }
   PendingCount_ = static_cast<std::uint32_t>(
       std::min<std::int64_t>(waiting, std::numeric_limits<std::uint32_t>::max()));
@@ -150,9 +160,11 @@ int DeviceChannel::ReadPending() {
   if (!port_->IsOpen()) return 0;
   RxBuffer_[0] = 0;
   const std::int32_t start = RxCount_;
-  const std::int64_t waiting = QueryPending();
-  if (waiting <= 0) {
-    if (Log_ && waiting == 0) Log_->Read({}, 0, 0);
+  const std::optional<std::int64_t> pending = QueryPending();
+  if (!pending) return 0;
+  const std::int64_t waiting = *pending;
+  if (waiting == 0) {
+    if (Log_) Log_->Read({}, 0, 0);
     return 0;
   }
 
@@ -187,25 +199,27 @@ int DeviceChannel::ReadPending() {
     Log_->Read(
         std::span<const std::uint8_t>(RxBuffer_.data() + start, static_cast<std::size_t>(stored)),
         waiting, discarded);
-  if (take > keep) SetFault(ChannelFault::Overflow);
+  if (take > keep) SetFault(FailureKind::ReceiveOverflow);
   return static_cast<int>(stored);
 }
 
 bool DeviceChannel::SettleWait() {
   if (!port_->IsOpen()) return true;
   const std::int64_t started = clock_->NowMs();
-  std::int64_t last = QueryPending();
-  if (last < 0) return false;
+  const std::optional<std::int64_t> first = QueryPending();
+  if (!first) return false;
+  std::int64_t last = *first;
   for (;;) {
     Wait(SettleStepMs);
-    if (fault_ == ChannelFault::Cancelled) return false;
-    const std::int64_t now = QueryPending();
-    if (now < 0) return false;
+    if (fault_ == FailureKind::Cancelled) return false;
+    const std::optional<std::int64_t> pending = QueryPending();
+    if (!pending) return false;
+    const std::int64_t now = *pending;
     if (now <= last) return true;
     last = now;
     // A reply that fills the buffer or is still growing after seconds is no reply we know.
     if (now >= RxBufferSize - RxCount_ || clock_->NowMs() - started >= SettleLimitMs) {
-      SetFault(ChannelFault::Endless);
+      SetFault(FailureKind::EndlessReply);
       return false;
     }
   }
@@ -226,7 +240,7 @@ void DeviceChannel::BeginCommand(std::uint8_t code, const CommandBytes& bytes) {
   bytes.WriteInto(CommandFrame_);
 }
 
-int DeviceChannel::SendCommand(std::uint8_t code, const CommandBytes& bytes) {
+bool DeviceChannel::SendCommand(std::uint8_t code, const CommandBytes& bytes) {
   BeginCommand(code, bytes);
   return SendFrame(CommandFrame_);
 }

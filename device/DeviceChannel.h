@@ -4,14 +4,15 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include <QString>
-#include <QStringList>
 
 #include "device/CommunicationLog.h"
 #include "flight/FlightData.h"
 #include "platform/Clock.h"
+#include "platform/Failure.h"
 #include "platform/SerialLine.h"
 
 namespace hypsor {
@@ -22,26 +23,6 @@ inline constexpr int CommandFrameSize = 8;
 inline constexpr int ReadCap = 9000;        // bytes taken from the input queue per read
 inline constexpr int SettleStepMs = 250;    // one step of the settle wait
 inline constexpr int SettleLimitMs = 3000;  // a reply still growing after this is not a reply
-
-// Why a port did not open, kept for the message.
-struct PortFailure {
-  PortOpenError error = PortOpenError::None;
-  QString portName;            // as the user gave it
-  QString location;            // the device node the name leads to
-  QString systemText;          // the system's reason
-  QString group;               // Permission: the group that owns the device node
-  QStringList devicesPresent;  // NotFound: the serial devices the system reports
-};
-
-// What went wrong that an exchange's own length checks would not notice.
-enum class ChannelFault {
-  None,
-  DeviceGone,  // the system reported the device gone; the port has been closed
-  Overflow,    // more bytes came than the receive buffer holds; the excess was discarded
-  Endless,     // a reply kept growing past the settle limit or the buffer's room
-  Cancelled,   // the user cancelled the exchange
-  WriteFailed,  // a frame could not be sent: nothing is waited for after it
-};
 
 // Parameter bytes 2-7 of a command frame. A command writes only the bytes set here; the others
 // keep what earlier commands left in the frame.
@@ -79,16 +60,16 @@ class DeviceChannel {
   void SetLog(CommunicationLog* log) { Log_ = log; }
 
   // Opens the named port unless one is open already. False if it could not be opened;
-  // LastOpenFailure() then says why.
+  // LastOpenFailure() then says why (a Port... kind, with the port's name as its path).
   bool OpenPort(const QString& portName);
-  // 1 if a port was closed, 0 if none was open.
-  int ClosePort();
+  // True if a port was closed, false if none was open.
+  bool ClosePort();
   bool IsOpen() const { return port_->IsOpen(); }
-  const PortFailure& LastOpenFailure() const { return openFailure_; }
+  const Failure& LastOpenFailure() const { return openFailure_; }
 
   // Appends what waits in the input queue (at most ReadCap bytes) to RxBuffer at RxCount and
   // returns the number of bytes stored. Byte 0 of RxBuffer is cleared on every call with an open
-  // port. Bytes that do not fit into RxBuffer are discarded and flagged as Overflow.
+  // port. Bytes that do not fit into RxBuffer are discarded and flagged as ReceiveOverflow.
   int ReadPending();
   // Waits in SettleStepMs steps until the input queue stops growing. False (with a fault set)
   // when the device went away or the reply kept growing; true otherwise.
@@ -99,10 +80,11 @@ class DeviceChannel {
   // the code) and the given parameter bytes written. Not followed by SendCommand, it leaves
   // those bytes to the commands after it (an upload stopped at a bad value).
   void BeginCommand(std::uint8_t code, const CommandBytes& bytes = {});
-  // BeginCommand and the whole frame sent. 1 once it has gone out; 0 at once when it could not
-  // be sent (the fault says why, and nothing should be waited for).
-  int SendCommand(std::uint8_t code, const CommandBytes& bytes = {});
-  // SendCommand, SettleWait, ReadPending. A complete query reply is exactly 8 bytes.
+  // BeginCommand and the whole frame sent. True once it has gone out; false at once when it
+  // could not be sent (the fault says why, and nothing should be waited for).
+  bool SendCommand(std::uint8_t code, const CommandBytes& bytes = {});
+  // SendCommand, SettleWait, ReadPending: the bytes of the reply (none when the frame did not
+  // go out). A complete query reply is exactly 8 bytes.
   int QueryDevice(std::uint8_t code);
 
   // The bytes received since the last reset: the first RxCount bytes of RxBuffer, whose byte 0
@@ -131,20 +113,24 @@ class DeviceChannel {
   // True (and the fault set to Cancelled) when the exchange has been cancelled.
   bool CheckCancelled();
 
-  ChannelFault Fault() const { return fault_; }
-  void ClearFault() { fault_ = ChannelFault::None; }
-  // Adds a line to the log, if there is one.
-  void Note(const QString& text) {
-    if (Log_) Log_->Note(text);
+  // What went wrong that an exchange's own length checks would not notice: None, DeviceGone,
+  // ReceiveOverflow, EndlessReply, Cancelled or FrameNotSent.
+  FailureKind Fault() const { return fault_; }
+  void ClearFault() { fault_ = FailureKind::None; }
+  // Notes how a session went in the log, if there is one.
+  void Note(SessionNote note, std::int64_t a = 0, std::int64_t b = 0, std::int64_t c = 0,
+            std::int64_t d = 0) {
+    if (Log_) Log_->Note(note, a, b, c, d);
   }
 
  private:
-  // Writes the bytes and waits until they have been sent. 1 on success, 0 on failure.
-  int SendFrame(std::span<const std::uint8_t> bytes);
+  // Writes the bytes and waits until they have been sent; false (and a fault) when they were not.
+  bool SendFrame(std::span<const std::uint8_t> bytes);
   void DeviceGone();
-  void SetFault(ChannelFault fault);
-  // Bytes waiting, pumped until more than the buffer's room is seen; -1 if the device is gone.
-  std::int64_t QueryPending();
+  void SetFault(FailureKind fault);
+  // Bytes waiting, pumped until more than the buffer's room is seen; nothing if the device is
+  // gone.
+  std::optional<std::int64_t> QueryPending();
 
   // Every command sends all 8 bytes; a command writes only its own bytes, the others keep what
   // earlier commands left (a zeroing after an upload carries the upload's bytes 4-7).
@@ -161,8 +147,8 @@ class DeviceChannel {
   std::unique_ptr<SerialPort> ownPort_;
   SerialLine* port_;
   Clock* clock_;
-  PortFailure openFailure_;
-  ChannelFault fault_ = ChannelFault::None;
+  Failure openFailure_;
+  FailureKind fault_ = FailureKind::None;
   const std::atomic<bool>* cancel_ = nullptr;
 };
 

@@ -44,12 +44,14 @@ bool Acknowledged(const DeviceChannel& channel, int n) {
   return n == kAckSize && channel.Received()[1] == kAck;
 }
 
-// Sends the command and collects the answer; -1 when the channel failed meanwhile.
-int WriteAndCollect(DeviceChannel& channel, std::uint8_t code, const CommandBytes& bytes) {
-  if (!channel.SendCommand(code, bytes)) return -1;
+// Sends the command and collects the answer's bytes; nothing when the channel failed meanwhile.
+std::optional<int> WriteAndCollect(DeviceChannel& channel, std::uint8_t code,
+                                   const CommandBytes& bytes) {
+  if (!channel.SendCommand(code, bytes)) return std::nullopt;
   channel.SettleWait();
   const int n = channel.ReadPending();
-  return channel.Fault() == ChannelFault::None ? n : -1;
+  if (channel.Fault() != FailureKind::None) return std::nullopt;
+  return n;
 }
 
 // The two writes of an upload: "5" with the given settings bytes, then "C" with the zeroing byte
@@ -63,20 +65,21 @@ UploadResult WriteSettingsFrames(DeviceChannel& channel, const CommandBytes& set
     return result;
   };
 
-  const int first = WriteAndCollect(channel, kSettingsWrite, settings);
-  if (first < 0) return lost();
+  const std::optional<int> first = WriteAndCollect(channel, kSettingsWrite, settings);
+  if (!first) return lost();
   // Only a 2-byte answer is judged here; the zeroing-mode write follows in any case.
-  result.settingsWriteRefused = first == kAckSize && channel.Received()[1] != kAck;
+  result.settingsWriteRefused = *first == kAckSize && channel.Received()[1] != kAck;
 
   // Bytes 3-7 stay as the settings write set them.
-  const int second = WriteAndCollect(channel, kZeroingWrite, CommandBytes().Set(2, zeroing));
-  if (second < 0) return lost();
+  const std::optional<int> second =
+      WriteAndCollect(channel, kZeroingWrite, CommandBytes().Set(2, zeroing));
+  if (!second) return lost();
   // A refused settings write is not undone by an acknowledged zeroing-mode write.
-  result.outcome = Acknowledged(channel, second) && !result.settingsWriteRefused
+  result.outcome = Acknowledged(channel, *second) && !result.settingsWriteRefused
                        ? UploadOutcome::Accepted
                        : UploadOutcome::Refused;
-  channel.Note(result.outcome == UploadOutcome::Accepted ? QStringLiteral("settings accepted")
-                                                         : QStringLiteral("settings refused"));
+  channel.Note(result.outcome == UploadOutcome::Accepted ? SessionNote::SettingsAccepted
+                                                         : SessionNote::SettingsRefused);
   channel.ClosePort();
   return result;
 }
@@ -91,7 +94,7 @@ SettingsReadResult ReadDeviceSettings(DeviceChannel& channel) {
     return result;
   }
   auto failed = [&channel] {
-    if (channel.Fault() == ChannelFault::None) return false;
+    if (channel.Fault() == FailureKind::None) return false;
     channel.ClosePort();
     return true;
   };
@@ -213,24 +216,27 @@ QStringList NamedSettingKeys() {
 }
 
 bool ApplyNamedSetting(RawSettings& raw, const QString& key, const QString& text,
-                       QString* problem) {
+                       Failure* problem) {
   const SettingKey* found = nullptr;
   for (const SettingKey& k : kSettingKeys)
     if (key == QLatin1String(k.name)) found = &k;
-  auto refuse = [&](const QString& why) {
-    if (problem) *problem = why;
-    return false;
-  };
-  if (!found)
-    return refuse(QStringLiteral("cannot set '%1': keys are %2")
-                      .arg(key, NamedSettingKeys().join(QLatin1String(", "))));
-  if (text.isEmpty()) return refuse(QStringLiteral("%1: no value given").arg(key));
+  Failure why = Failure::Of(FailureKind::SettingUnknown, key);
+  if (!found) {
+    why.names = NamedSettingKeys();
+    return Fail(problem, std::move(why));
+  }
+  why.kind = FailureKind::SettingNoValue;
+  if (text.isEmpty()) return Fail(problem, std::move(why));
   const std::optional<std::int32_t> value = ParseIntegerText(text);
-  if (!value) return refuse(QStringLiteral("%1: '%2' is not a number").arg(key, text));
-  if (*value < 0) return refuse(QStringLiteral("%1: %2 is below 0").arg(key).arg(*value));
-  if (AboveLimit(*value, found->limit))
-    return refuse(
-        QStringLiteral("%1: %2 is above the limit %3").arg(key).arg(*value).arg(found->limit));
+  why.kind = FailureKind::SettingNotANumber;
+  why.found = text;
+  if (!value) return Fail(problem, std::move(why));
+  why.number = *value;
+  why.kind = FailureKind::SettingBelowZero;
+  if (*value < 0) return Fail(problem, std::move(why));
+  why.kind = FailureKind::SettingAboveLimit;
+  why.limit = found->limit;
+  if (AboveLimit(*value, found->limit)) return Fail(problem, std::move(why));
   const auto v = static_cast<std::uint32_t>(*value);
   if (found->offset < 0) {
     raw.zeroing = static_cast<std::uint8_t>(v);

@@ -104,8 +104,9 @@ RawSettings RawSettingsOf(const DeviceSettings& read);
 
 // One value a user names for an upload by key: competitor, calibration, trigger, sampling,
 // manual_zero. Applies the text to raw when it is a number within the key's range; otherwise
-// leaves raw alone and says why ("calibration: 51 is above the limit 50").
-bool ApplyNamedSetting(RawSettings& raw, const QString& key, const QString& text, QString* problem);
+// leaves raw alone, and *problem says why (a Setting... kind with the key as its path).
+bool ApplyNamedSetting(RawSettings& raw, const QString& key, const QString& text,
+                       Failure* problem);
 // The keys ApplyNamedSetting takes.
 QStringList NamedSettingKeys();
 

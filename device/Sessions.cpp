@@ -16,6 +16,18 @@ bool EndMarkerReceived(const DeviceChannel& channel) {
   return EndMarkerInTail(channel.Received());
 }
 
+SessionNote ZeroingNote(ZeroingOutcome outcome) {
+  switch (outcome) {
+    case ZeroingOutcome::Ok: return SessionNote::ZeroingAcknowledged;
+    case ZeroingOutcome::Refused: return SessionNote::ZeroingRefused;
+    case ZeroingOutcome::NoAnswer: return SessionNote::ZeroingNoAnswer;
+    case ZeroingOutcome::Cancelled: return SessionNote::ZeroingCancelled;
+    case ZeroingOutcome::PortOpenFailed:
+    case ZeroingOutcome::CommunicationError: break;
+  }
+  return SessionNote::ZeroingFailed;
+}
+
 }  // namespace
 
 ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
@@ -37,9 +49,9 @@ ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
   const std::span<const std::uint8_t> reply = channel.Received();
   result.replyBytes = channel.RxCount();
 
-  if (channel.Fault() == ChannelFault::Cancelled) {
+  if (channel.Fault() == FailureKind::Cancelled) {
     result.outcome = ZeroingOutcome::Cancelled;
-  } else if (channel.Fault() != ChannelFault::None) {
+  } else if (channel.Fault() != FailureKind::None) {
     result.outcome = ZeroingOutcome::CommunicationError;
   } else if (reply.size() > 2) {
     const bool acknowledged = reply[1] == 0xAA && reply[2] == 0xAA;
@@ -47,11 +59,7 @@ ZeroingResult RunZeroing(DeviceChannel& channel, const QString& portName,
   } else {
     result.outcome = ZeroingOutcome::NoAnswer;
   }
-  static const char* const kNames[] = {"acknowledged", "refused", "no answer", "", "failed",
-                                       "cancelled"};
-  channel.Note(QStringLiteral("zeroing: %1 (%2 reply bytes)")
-                   .arg(QLatin1String(kNames[static_cast<int>(result.outcome)]))
-                   .arg(result.replyBytes));
+  channel.Note(ZeroingNote(result.outcome), result.replyBytes);
   channel.ClosePort();
   return result;
 }
@@ -69,15 +77,15 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
 
   auto fail = [&]() {
     result.fault = channel.Fault();
-    result.outcome = result.fault == ChannelFault::Cancelled ? DownloadOutcome::Cancelled
+    result.outcome = result.fault == FailureKind::Cancelled ? DownloadOutcome::Cancelled
                                                              : DownloadOutcome::CommunicationError;
-    channel.Note(QStringLiteral("download failed"));
+    channel.Note(SessionNote::DownloadFailed);
     channel.ClosePort();
     return result;
   };
 
   // Probe: the device must answer the status query; its content is not used.
-  if (channel.QueryDevice(kProbe) != kQueryReplySize || channel.Fault() != ChannelFault::None)
+  if (channel.QueryDevice(kProbe) != kQueryReplySize || channel.Fault() != FailureKind::None)
     return fail();
 
   // Calibration word: a missing or out-of-range answer means the nominal 10000.
@@ -86,7 +94,7 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
     const std::span<const std::uint8_t> reply = channel.Received();
     calibration = CheckedCalibration(reply[2] | (reply[3] << 8));
   }
-  if (channel.Fault() != ChannelFault::None) return fail();
+  if (channel.Fault() != FailureKind::None) return fail();
   result.CalibrationFactor = calibration;
 
   channel.FlushOutput();
@@ -103,7 +111,7 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
     total += channel.ReadPending();
     result.polls = poll;
     if (callbacks.progress) callbacks.progress(total, polling.polls - poll);
-    if (channel.Fault() != ChannelFault::None) break;
+    if (channel.Fault() != FailureKind::None) break;
     if (total >= FlightHeaderSize && EndMarkerReceived(channel)) {
       result.endMarkerSeen = true;
       break;
@@ -112,27 +120,23 @@ DownloadResult RunDownload(DeviceChannel& channel, const QString& portName,
   // The marker may stand before more data (a device that sends on after its flight): the
   // flight is whole, and ends there.
   if (!result.endMarkerSeen && total >= FlightHeaderSize) {
-    const int marker = EndMarkerOffset(channel.Received());
-    if (marker >= 0) {
+    if (const std::optional<int> marker = EndMarkerOffset(channel.Received())) {
       result.endMarkerSeen = true;
-      result.bytesAfterEndMarker = total - marker - 2;
+      result.bytesAfterEndMarker = total - *marker - 2;
     }
   }
   result.DownloadByteCount = total;
   result.bytesArrived = total + channel.DiscardedCount();
-  channel.Note(QStringLiteral("flight: %1 bytes stored, %2 arrived, %3 polls, end marker %4")
-                   .arg(total)
-                   .arg(result.bytesArrived)
-                   .arg(result.polls)
-                   .arg(result.endMarkerSeen ? QStringLiteral("seen") : QStringLiteral("missing")));
+  channel.Note(SessionNote::FlightReceived, total, result.bytesArrived, result.polls,
+               result.endMarkerSeen ? 1 : 0);
 
   // A full buffer ends the flight where it is; a vanished device or a flight shorter than its
   // header leaves nothing worth drawing.
-  const bool full = channel.Fault() == ChannelFault::Overflow;
-  if ((channel.Fault() != ChannelFault::None && !full) || total < FlightHeaderSize) return fail();
+  const bool full = channel.Fault() == FailureKind::ReceiveOverflow;
+  if ((channel.Fault() != FailureKind::None && !full) || total < FlightHeaderSize) return fail();
   result.fault = channel.Fault();
-  channel.Note(result.endMarkerSeen ? QStringLiteral("download complete")
-                                    : QStringLiteral("download taken without end marker"));
+  channel.Note(result.endMarkerSeen ? SessionNote::DownloadComplete
+                                    : SessionNote::DownloadWithoutMarker);
   channel.ClosePort();
 
   Flight& flight = result.flight.emplace();

@@ -36,7 +36,7 @@ enum class ZeroingOutcome {
 struct ZeroingResult {
   ZeroingOutcome outcome = ZeroingOutcome::NoAnswer;
   int replyBytes = 0;
-  PortFailure port;  // for PortOpenFailed
+  Failure port;  // for PortOpenFailed: why the port did not open
 };
 
 // Zeroes the altimeter: opens the port, sends "e" "2" "2" "3" (bytes 4-7 as left by earlier
@@ -62,8 +62,8 @@ struct DownloadResult {
   // Bytes that arrived for the flight, also those thrown away once the buffer was full.
   std::int64_t bytesArrived = 0;
   int polls = 0;
-  ChannelFault fault = ChannelFault::None;
-  PortFailure port;  // for PortOpenFailed
+  FailureKind fault = FailureKind::None;  // the channel's fault, if any (DeviceChannel::Fault)
+  Failure port;  // for PortOpenFailed: why the port did not open
 };
 
 // How often and how long a download polls for the flight. The altimeter needs the defaults at

@@ -81,10 +81,10 @@ bool EndMarkerInTail(std::span<const std::uint8_t> bytes) {
   return false;
 }
 
-int EndMarkerOffset(std::span<const std::uint8_t> bytes) {
+std::optional<int> EndMarkerOffset(std::span<const std::uint8_t> bytes) {
   for (std::size_t k = FlightHeaderSize; k + 1 < bytes.size(); k += 2)
     if (bytes[k] == 0xFF && bytes[k + 1] == 0xFF) return static_cast<int>(k);
-  return -1;
+  return std::nullopt;
 }
 
 }  // namespace hypsor

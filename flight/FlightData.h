@@ -2,6 +2,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace hypsor {
@@ -59,8 +60,8 @@ inline constexpr int EndMarkerWindow = 12;
 bool EndMarkerInTail(std::span<const std::uint8_t> bytes);
 
 // Where the end marker of a flight's bytes starts: the first 0xFF 0xFF on a sample's word after
-// the header; -1 when there is none.
-int EndMarkerOffset(std::span<const std::uint8_t> bytes);
+// the header; nothing when there is none.
+std::optional<int> EndMarkerOffset(std::span<const std::uint8_t> bytes);
 
 // Interprets header bytes 2-9 of flight.bytes: competitor, serial, calibration, temperature
 // (also into GroundTemperature), sampling code with mask, full scale and label step.

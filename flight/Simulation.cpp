@@ -104,6 +104,42 @@ int OnlyColumn(const QStringList& names, Test is) {
 
 }  // namespace
 
+Failure SimulationFailure(const SimulationRead& read, const QString& fileName) {
+  Failure f;
+  f.path = fileName;
+  f.line = read.line;
+  switch (read.problem) {
+    case SimulationProblem::None:
+    case SimulationProblem::NeedColumns: return {};
+    case SimulationProblem::Empty: f.kind = FailureKind::SimulationEmpty; break;
+    case SimulationProblem::NoHeader: f.kind = FailureKind::SimulationNoHeader; break;
+    case SimulationProblem::Fields:
+      f.kind = FailureKind::SimulationFields;
+      f.limit = read.expectedFields;
+      f.number = read.foundFields;
+      break;
+    case SimulationProblem::Number:
+      f.kind = FailureKind::SimulationNumber;
+      f.detail = read.field;
+      f.found = read.found;
+      break;
+    case SimulationProblem::Time:
+      f.kind = FailureKind::SimulationTime;
+      f.found = read.found;
+      break;
+    case SimulationProblem::Rows: f.kind = FailureKind::SimulationRows; break;
+    case SimulationProblem::Unit:
+      f.kind = FailureKind::SimulationUnit;
+      f.found = read.found;
+      break;
+    case SimulationProblem::Columns:
+      f.kind = FailureKind::SimulationColumns;
+      f.detail = read.field;
+      break;
+  }
+  return f;
+}
+
 SimulationRead ReadSimulationCsv(const QByteArray& text,
                                  const std::optional<SimulationColumns>& chosen) {
   SimulationRead r;

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "flight/FlightData.h"
+#include "platform/Failure.h"
 
 namespace hypsor {
 
@@ -55,6 +56,10 @@ struct SimulationRead {
   SimulationColumns guess;
   QString layoutKey;
 };
+
+// The problem of a read as a failure of the file named fileName (None for none, and for
+// NeedColumns, which is a question rather than a failure).
+Failure SimulationFailure(const SimulationRead& read, const QString& fileName);
 
 // Reads a simulation exported as CSV. A file of comment lines beginning with '#', one of which
 // names the columns with their units in parentheses ("# Time (s),Altitude (m),..."), and event

@@ -18,6 +18,7 @@
 #include "fuzz/FuzzCheck.h"
 #include "platform/Clock.h"
 #include "platform/ScriptedLine.h"
+#include "text/CommunicationLogText.h"
 
 using hypsor::fuzz::Check;
 
@@ -99,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(zeroing.replyBytes > 2);
   if (zeroing.outcome == hypsor::ZeroingOutcome::NoAnswer) Check(zeroing.replyBytes <= 2);
   if (zeroing.outcome == hypsor::ZeroingOutcome::PortOpenFailed)
-    Check(zeroing.port.error != hypsor::PortOpenError::None);
+    Check(zeroing.port.Failed());
 
   if (gone()) return 0;
   start = clock.NowMs();
@@ -118,8 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(static_cast<int>(download.flight->FlightByteCount) == download.DownloadByteCount);
     Check((download.flight->bytes[8] | (download.flight->bytes[9] << 8)) ==
           static_cast<int>(download.CalibrationFactor));
-    Check(download.fault == hypsor::ChannelFault::None ||
-          download.fault == hypsor::ChannelFault::Overflow);
+    Check(download.fault == hypsor::FailureKind::None ||
+          download.fault == hypsor::FailureKind::ReceiveOverflow);
   }
   if (!download.flightRequested) Check(download.DownloadByteCount == 0);
 
@@ -129,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const hypsor::SettingsReadResult read = hypsor::ReadDeviceSettings(channel);
     CheckBuffer(channel);
     Check(clock.NowMs() - start <= 2 * kSettleBoundMs);
-    Check(channel.IsOpen() == (channel.Fault() == hypsor::ChannelFault::None));
+    Check(channel.IsOpen() == (channel.Fault() == hypsor::FailureKind::None));
     if (read.outcome == hypsor::SettingsReadOutcome::Ok) {
       Check(read.reportRead);
       Check(read.settings.manualZeroing == (read.settings.zeroingReport[0] & 1));
@@ -173,6 +174,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           upload.outcome != hypsor::UploadOutcome::FieldEmpty);
     channel.ClosePort();
   }
-  if (logged) Check(!log.Text().isEmpty());
+  if (logged) Check(!hypsor::CommunicationLogText(log).isEmpty());
   return 0;
 }

@@ -34,35 +34,45 @@ bool HungUp(qintptr handle) {
   return (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
+// What a look at a device node found, with the system's own words for an error.
+struct NodeProbe {
+  PortOpenError error = PortOpenError::None;
+  QString systemText;
+};
+
 // Looks at the device node before anything configures it: whether it exists, is a terminal, and
-// whether we may open it. Errors are the system's own; None means QSerialPort may go ahead.
-PortOpenError ProbeNode(const QString& path, QString* systemText) {
+// whether we may open it. None means QSerialPort may go ahead.
+NodeProbe ProbeNode(const QString& path) {
   const QByteArray native = QFile::encodeName(path);
-  auto fromErrno = [systemText](int code) {
-    *systemText = QString::fromLocal8Bit(std::strerror(code));
+  auto fromErrno = [](int code) {
+    NodeProbe probe{PortOpenError::Other, QString::fromLocal8Bit(std::strerror(code))};
     switch (code) {
       case ENOENT:
       case ENOTDIR:
       case ENODEV:
       case ENXIO:
-        return PortOpenError::NotFound;
+        probe.error = PortOpenError::NotFound;
+        break;
       case EACCES:
       case EPERM:
-        return PortOpenError::Permission;
+        probe.error = PortOpenError::Permission;
+        break;
       case EBUSY:
-        return PortOpenError::Busy;
+        probe.error = PortOpenError::Busy;
+        break;
       default:
-        return PortOpenError::Other;
+        break;
     }
+    return probe;
   };
   struct stat st {};
   if (::stat(native.constData(), &st) != 0) return fromErrno(errno);
-  if (!S_ISCHR(st.st_mode)) return PortOpenError::NotASerialPort;
+  if (!S_ISCHR(st.st_mode)) return {PortOpenError::NotASerialPort, {}};
   const int fd = ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return fromErrno(errno);
   const bool terminal = ::isatty(fd) == 1;
   ::close(fd);
-  return terminal ? PortOpenError::None : PortOpenError::NotASerialPort;
+  return {terminal ? PortOpenError::None : PortOpenError::NotASerialPort, {}};
 }
 
 }  // namespace
@@ -80,7 +90,9 @@ bool SerialPort::Open(const QString& name) {
   errorText_.clear();
   location_ = SystemLocation(name);
 
-  openError_ = ProbeNode(location_, &errorText_);
+  const NodeProbe probe = ProbeNode(location_);
+  openError_ = probe.error;
+  errorText_ = probe.systemText;
   if (openError_ != PortOpenError::None) return false;
   port_ = std::make_unique<QSerialPort>();
   port_->setPortName(location_);

@@ -30,7 +30,7 @@ enum class Exchange { None, Zeroing, Download, SettingsRead, SettingsUpload };
 // A settings read: the port (re)opened, or why not, and what the altimeter answered.
 struct SettingsReadReport {
   bool opened = false;
-  PortFailure openFailure;  // when not opened
+  Failure openFailure;  // when not opened
   SettingsReadResult result;
   int manualZeroingMode = 0;  // the mode last read successfully, also after a failed read
 };

@@ -12,16 +12,16 @@
 #include "files/IntegerText.h"
 #include "flight/Decode.h"
 #include "flight/Filters.h"
-#include "text/FailureText.h"
 
 namespace hypsor {
 namespace {
 
-// Marks a text that is not a whole number, as the temperature entry expects.
-constexpr int kNotANumber = 65535;
-
-int TemperatureValue(const QString& text) {
-  return ParseIntegerText(text).value_or(kNotANumber);
+// The temperature typed, when it is one: a whole number other than 65535, which the altimeter's
+// first program used to mark a text that is none and so refused as well.
+std::optional<std::int32_t> TemperatureValue(const QString& text) {
+  const std::optional<std::int32_t> value = ParseIntegerText(text);
+  if (value == 65535) return std::nullopt;
+  return value;
 }
 
 std::vector<float> Metres(std::span<const std::int32_t> decimetres) {
@@ -48,19 +48,19 @@ FlightWorkspace::~FlightWorkspace() = default;
 
 // ---------------------------------------------------------------- settings and language
 
-bool FlightWorkspace::LoadSettingsFile(const SettingsPaths& paths, QString* error) {
+bool FlightWorkspace::LoadSettingsFile(const SettingsPaths& paths, Failure* error) {
   settingsPath_ = paths.write;
-  Failure reason;
-  const bool ok = LoadSettings(paths.read, settings_, &reason);
+  Failure unreadable;
+  const bool ok = LoadSettings(paths.read, settings_, &unreadable);
   languageIndex_ = settings_.Language;
   if (ok) return true;
   if (settingsPath_ == paths.read)
     settingsPath_ = paths.fallback == paths.read ? QString() : paths.fallback;
-  if (error) {
-    *error = T(Txt::SettingsUnreadable).arg(paths.read, settingsPath_) + QStringLiteral("\n") +
-             FailureText(reason, languageIndex_);
-  }
-  return false;
+  // The file could not be opened; the value keeps why, and says where the settings go now.
+  unreadable.kind = FailureKind::SettingsUnreadable;
+  unreadable.path = paths.read;
+  unreadable.detail = settingsPath_;
+  return Fail(error, std::move(unreadable));
 }
 
 bool FlightWorkspace::SaveSettingsFile(Failure* error) const {
@@ -277,11 +277,11 @@ bool FlightWorkspace::SaveDownload(const QString& path, Failure* error) const {
 // ---------------------------------------------------------------- curve actions
 
 bool FlightWorkspace::EnterTemperature(FlightSlot slot, const QString& text) {
-  const int value = TemperatureValue(text);
-  if (value == kNotANumber) return false;
+  const std::optional<std::int32_t> value = TemperatureValue(text);
+  if (!value) return false;
   if (slot == FlightSlot::Main) {
     mainPanel_.temperature = text;
-    mainFlight_.GroundTemperature = static_cast<float>(value);
+    mainFlight_.GroundTemperature = static_cast<float>(*value);
     if (!hasMainFlight_) return true;
     ClearCurve(Curve::Altitude);
     ClearCurve(Curve::Acceleration);
@@ -289,7 +289,7 @@ bool FlightWorkspace::EnterTemperature(FlightSlot slot, const QString& text) {
     DecodeMainFlight();
   } else {
     comparisonPanel_.temperature = text;
-    comparisonFlight_.GroundTemperature = static_cast<float>(value);
+    comparisonFlight_.GroundTemperature = static_cast<float>(*value);
     DecodeComparison();
   }
   return true;

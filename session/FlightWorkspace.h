@@ -94,7 +94,7 @@ struct FlightQualities {
 // and the language, the main flight, the comparison flight and the last successful download,
 // their altitude tables, the filter's working tables and the temperature typed for each flight.
 // Each action updates the chart content and the panels; the window then draws what
-// TakeChanges() reports. Errors come back as texts in the current language; every window and
+// TakeChanges() reports. Failures come back as values for the caller to word; every window and
 // view follows the language through languageChanged.
 class FlightWorkspace : public QObject {
   Q_OBJECT
@@ -104,9 +104,9 @@ class FlightWorkspace : public QObject {
 
   // --- Settings and language.
   // Reads the settings (defaults when the file is missing). A file that exists but cannot be
-  // read is never written over: the settings then go to the fallback file, and *error (in the
-  // current language, once) says so; false then.
-  bool LoadSettingsFile(const SettingsPaths& paths, QString* error);
+  // read is never written over: the settings then go to the fallback file, and *error
+  // (SettingsUnreadable) says so; false then.
+  bool LoadSettingsFile(const SettingsPaths& paths, Failure* error);
   bool SaveSettingsFile(Failure* error) const;
   const QString& SettingsFilePath() const { return settingsPath_; }
   SettingsRecord& Settings() { return settings_; }
@@ -206,7 +206,7 @@ class FlightWorkspace : public QObject {
   // of a file that fails is kept.
   enum class SimulationStatus { Opened, Failed, NeedColumns };
   SimulationStatus OpenSimulation(const QString& path,
-                                  const std::optional<SimulationColumns>& columns, QString* error,
+                                  const std::optional<SimulationColumns>& columns, Failure* error,
                                   SimulationRead* read = nullptr);
   bool HasSimulation() const { return simulation_.has_value(); }
   const QString& SimulationPath() const { return simulationPath_; }

@@ -9,7 +9,6 @@
 #include "flight/Decode.h"
 #include "flight/Filters.h"
 #include "session/FlightWorkspace.h"
-#include "session/QualityText.h"
 
 namespace hypsor {
 
@@ -30,11 +29,11 @@ FlightQualities FlightWorkspace::Qualities() const {
 }
 
 FlightWorkspace::SimulationStatus FlightWorkspace::OpenSimulation(
-    const QString& path, const std::optional<SimulationColumns>& columns, QString* error,
+    const QString& path, const std::optional<SimulationColumns>& columns, Failure* error,
     SimulationRead* readOut) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
-    if (error) *error = T(Txt::SimErrorOpen).arg(path, file.errorString());
+    Fail(error, Failure::System(FailureKind::SimulationOpen, path, file.errorString()));
     return SimulationStatus::Failed;
   }
   SimulationRead read = ReadSimulationCsv(file.readAll(), columns);
@@ -42,7 +41,7 @@ FlightWorkspace::SimulationStatus FlightWorkspace::OpenSimulation(
   if (readOut) *readOut = read;
   if (problem == SimulationProblem::NeedColumns) return SimulationStatus::NeedColumns;
   if (!read.data) {
-    if (error) *error = SimulationProblemText(read, QFileInfo(path).fileName(), languageIndex_);
+    Fail(error, SimulationFailure(read, QFileInfo(path).fileName()));
     return SimulationStatus::Failed;
   }
   simulation_ = std::move(read.data);

@@ -29,6 +29,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/Failures.h"
+#include "text/FailureText.h"
 
 namespace hypsor {
 namespace {
@@ -110,8 +111,8 @@ TEST(ContestKilled, FlightFilesAndResultsAreNeverTorn) {
     FilterTables work;
     const ContestCheck check = CheckContestFolder(folder, work, false);
     ASSERT_TRUE(check.readable);
-    EXPECT_TRUE(check.log.damage.isEmpty()) << "kill " << kill << ": "
-                                            << check.log.damage.join('\n').toStdString();
+    EXPECT_TRUE(check.log.damage.empty())
+        << "kill " << kill << ": " << FailureText(check.log.damage.front(), kEnglish).toStdString();
     for (const FlightRecord& f : check.flights)
       EXPECT_EQ(f.reasons & ~unsigned(ReasonNotInLog | ReasonLate), 0u)
           << "kill " << kill << ": " << f.file.toStdString() << " "

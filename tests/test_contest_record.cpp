@@ -22,6 +22,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
 #include "tests/support/Failures.h"
+#include "text/VerifyReport.h"
 
 namespace hypsor {
 namespace {
@@ -64,9 +65,11 @@ const FlightRecord* Find(const ContestCheck& c, const QString& file) {
 }
 
 FlightLevel Worst(const ContestCheck& c) {
-  FlightLevel worst = FlightLevel::Valid;
-  VerifyReport(c, &worst);
-  return worst;
+  return VerifyWorst(c);
+}
+
+QString VerifyReport(const ContestCheck& c) {
+  return hypsor::VerifyReport(c, kEnglish);
 }
 
 // The worst the record says, leaving out the flights' data-quality flags.

@@ -17,6 +17,7 @@
 #include "contest/ResultsTable.h"
 #include "flight/Filters.h"
 #include "tests/support/TestFiles.h"
+#include "text/FailureText.h"
 #include "tests/support/TestPaths.h"
 
 namespace hypsor {
@@ -71,7 +72,7 @@ TEST(ContestStations, FourProcessesKeepingAtOnceLoseAndDoubleNoFlight) {
     for (const LogRecord& r : log.records) recorded << r.file;
     recorded.sort();
     ASSERT_EQ(recorded, files) << "round " << round;
-    ASSERT_TRUE(log.damage.isEmpty()) << log.damage.join('\n').toStdString();
+    ASSERT_TRUE(log.damage.empty()) << FailureText(log.damage.front(), kEnglish).toStdString();
   }
   // And the whole folder verifies: every flight recorded at its download, the table as derived.
   FilterTables work;

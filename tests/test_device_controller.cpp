@@ -16,6 +16,7 @@
 #include "contest/FolderLock.h"
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
+#include "text/CommunicationLogText.h"
 #include "text/SessionMessages.h"
 #include "session/ContestState.h"
 #include "session/DeviceController.h"
@@ -117,13 +118,13 @@ TEST(DeviceController, CancelEndsADownloadWithinAWaitStepAndTheNextOneWorks) {
   WaitForEnd(rig.device);
 
   EXPECT_EQ(result.outcome, DownloadOutcome::Cancelled);
-  EXPECT_EQ(result.fault, ChannelFault::Cancelled);
+  EXPECT_EQ(result.fault, FailureKind::Cancelled);
   EXPECT_TRUE(result.flightRequested);
   EXPECT_FALSE(result.flight);
   EXPECT_FALSE(rig.line.IsOpen()) << "the port is released";
   EXPECT_LE(rig.clock.NowMs() - cancelledAt, DeviceChannel::kWaitStepMs);
   EXPECT_FALSE(MessageFor(result).show) << "the user knows; no box";
-  EXPECT_TRUE(rig.device.Log().Text().contains("cancelled by the user"));
+  EXPECT_TRUE(CommunicationLogText(rig.device.Log()).contains("cancelled by the user"));
 
   // The next exchange starts afresh: not cancelled, the port opened again.
   rig.altimeter.flight = Samples(40, true);
@@ -284,7 +285,7 @@ TEST(DeviceController, TheSettingsReadKeepsThePortOpenForTheUploadUntilClosed) {
   ASSERT_TRUE(d.StartSettingsRead(QStringLiteral("ttyUSB0")));
   WaitForEnd(d);
   EXPECT_FALSE(report.opened);
-  EXPECT_EQ(report.openFailure.error, PortOpenError::Busy);
+  EXPECT_EQ(report.openFailure.kind, FailureKind::PortBusy);
   EXPECT_EQ(report.manualZeroingMode, 1) << "the mode last read stays";
 }
 

@@ -13,6 +13,7 @@
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
 #include "device/PortChoices.h"
+#include "text/CommunicationLogText.h"
 #include "text/SessionMessages.h"
 #include "platform/SerialDevices.h"
 #include "tests/support/CliProcess.h"
@@ -24,18 +25,28 @@ namespace {
 
 using test::SimProcess;
 
-QString Reason(const PortFailure& failure, int language = 1) {
+QString Reason(const Failure& failure, int language = 1) {
   const QStringList paragraphs =
       PortOpenMessage(failure).Text(language).split(QStringLiteral("\n\n"));
   EXPECT_EQ(paragraphs.size(), 2) << PortOpenMessage(failure).Text(language).toStdString();
   return paragraphs.value(1);
 }
 
+// A port that did not open: its kind, name and detail (the device node, or the group), the
+// devices present and the system's words.
+Failure Port(FailureKind kind, const QString& name, const QString& detail,
+             const QStringList& present = {}, const QString& systemText = {}) {
+  Failure f = Failure::System(kind, name, systemText);
+  f.detail = detail;
+  f.names = present;
+  return f;
+}
+
 TEST(PortDiagnosis, NotFoundNamesTheDeviceNodeAndWhatIsPresent) {
   DeviceChannel channel;
   ASSERT_FALSE(channel.OpenPort(QStringLiteral("COM25")));
-  const PortFailure& f = channel.LastOpenFailure();
-  ASSERT_EQ(f.error, PortOpenError::NotFound);
+  const Failure& f = channel.LastOpenFailure();
+  ASSERT_EQ(f.kind, FailureKind::PortNotFound);
   QStringList present;
   for (const SerialDeviceInfo& d : SerialDevicesPresent()) present << d.name;
   const QString expected =
@@ -45,33 +56,32 @@ TEST(PortDiagnosis, NotFoundNamesTheDeviceNodeAndWhatIsPresent) {
   EXPECT_EQ(Reason(f), expected);
 
   // The same case with devices present, and in Polish.
-  PortFailure two{PortOpenError::NotFound, "COM5", "/dev/ttyS4", {}, {}, {"ttyUSB0", "ttyACM0"}};
+  const Failure two = Port(FailureKind::PortNotFound, "COM5", "/dev/ttyS4", {"ttyUSB0", "ttyACM0"});
   EXPECT_EQ(Reason(two),
             "Port COM5 (/dev/ttyS4) not found. Serial devices present: ttyUSB0, ttyACM0.");
   EXPECT_EQ(Reason(two, 0), QStringLiteral("Nie znaleziono portu COM5 (/dev/ttyS4). Podłączone "
                                            "urządzenia szeregowe: ttyUSB0, ttyACM0."));
-  PortFailure none{PortOpenError::NotFound, "/dev/ttyUSB3", "/dev/ttyUSB3", {}, {}, {}};
+  const Failure none = Port(FailureKind::PortNotFound, "/dev/ttyUSB3", "/dev/ttyUSB3");
   EXPECT_EQ(Reason(none), "Port /dev/ttyUSB3 not found. No serial device is connected.");
 }
 
 TEST(PortDiagnosis, BusyAndPermissionSayWhatToDo) {
-  const PortFailure acm{PortOpenError::Busy, "ttyACM0", "/dev/ttyACM0",
-                        "Permission denied", {},        {}};
+  const Failure acm = Port(FailureKind::PortBusy, "ttyACM0", "/dev/ttyACM0", {}, "Permission denied");
   const QString busy = Reason(acm);
   EXPECT_TRUE(busy.startsWith("The port is in use by another program. ModemManager"))
       << busy.toStdString();
   EXPECT_FALSE(busy.contains("adduser"));
-  const PortFailure usb{PortOpenError::Busy, "ttyUSB0", "/dev/ttyUSB0", {}, {}, {}};
+  const Failure usb = Port(FailureKind::PortBusy, "ttyUSB0", "/dev/ttyUSB0");
   EXPECT_EQ(Reason(usb), "The port is in use by another program.");
 
-  const PortFailure perm{PortOpenError::Permission, "ttyUSB0", "/dev/ttyUSB0", {}, "uucp", {}};
+  // The group that grants the port, found by the channel where the system grants ports that way.
+  const Failure perm = Port(FailureKind::PortPermission, "ttyUSB0", "uucp");
   EXPECT_EQ(Reason(perm),
             "No permission to use the port: add your user to the uucp group (sudo adduser $USER "
             "uucp) and log in again.");
   EXPECT_TRUE(Reason(perm, 0).contains("grupy uucp"));
 
-  const PortFailure other{PortOpenError::Other, "ttyS0", "/dev/ttyS0",
-                          "Input/output error", {},      {}};
+  const Failure other = Port(FailureKind::PortOpen, "ttyS0", "/dev/ttyS0", {}, "Input/output error");
   EXPECT_EQ(Reason(other), "The system says: Input/output error");
 }
 
@@ -114,7 +124,7 @@ TEST(PortNames, OnlyTerminalsUnderDevOpen) {
   for (const QString& path : {file, fifo, QStringLiteral("/dev/null"), dir.path()}) {
     SCOPED_TRACE(path.toStdString());
     EXPECT_FALSE(cli.OpenPort(path));
-    EXPECT_EQ(cli.LastOpenFailure().error, PortOpenError::NotASerialPort);
+    EXPECT_EQ(cli.LastOpenFailure().kind, FailureKind::PortNotSerial);
     EXPECT_EQ(Reason(cli.LastOpenFailure()), QStringLiteral("%1 is not a serial port.").arg(path));
   }
   EXPECT_EQ(test::ReadFile(file), QByteArray("not a port"));
@@ -124,11 +134,11 @@ TEST(PortNames, OnlyTerminalsUnderDevOpen) {
   for (const char* name : {"../tmp", "pts/../../tmp/x", "..", "/dev/null", "/tmp"}) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(window.OpenPort(QString::fromLatin1(name)));
-    EXPECT_EQ(window.LastOpenFailure().error, PortOpenError::BadName);
+    EXPECT_EQ(window.LastOpenFailure().kind, FailureKind::PortNameRefused);
     EXPECT_TRUE(Reason(window.LastOpenFailure()).contains("may not start with \"/\""));
   }
   EXPECT_FALSE(cli.OpenPort(QStringLiteral("../tmp")));
-  EXPECT_EQ(cli.LastOpenFailure().error, PortOpenError::BadName);
+  EXPECT_EQ(cli.LastOpenFailure().kind, FailureKind::PortNameRefused);
 
   // The simulator's terminal opens by its name, and by its path on the command line.
   SimProcess sim({"--no-pacing"});
@@ -206,16 +216,16 @@ TEST(CommunicationLogBound, KeepsTheLastReads) {
     const std::uint8_t byte = static_cast<std::uint8_t>(i);
     log.Read(std::span<const std::uint8_t>(&byte, 1), 1, 0);
   }
-  log.Note("done");
+  log.Note(SessionNote::DownloadComplete);
   EXPECT_EQ(log.Reads(), CommunicationLog::MaxReads);
-  const QString text = QString::fromUtf8(log.Text());
+  const QString text = QString::fromUtf8(CommunicationLogText(log));
   EXPECT_EQ(text.count(QStringLiteral("  read ")), CommunicationLog::MaxReads);
   EXPECT_TRUE(text.contains("# 502 earlier entries dropped")) << text.left(300).toStdString();
   // The oldest kept read is number 500 (0xf4), the newest 20499 (0x13).
   const QStringList lines = text.split('\n', Qt::SkipEmptyParts);
   EXPECT_TRUE(lines[2].endsWith("read    1 bytes (1 waiting): f4")) << lines[2].toStdString();
   EXPECT_TRUE(lines[lines.size() - 2].endsWith(": 13")) << lines[lines.size() - 2].toStdString();
-  EXPECT_TRUE(lines.last().endsWith("note    done"));
+  EXPECT_TRUE(lines.last().endsWith("note    download complete"));
 }
 
 }  // namespace

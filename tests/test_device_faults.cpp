@@ -22,7 +22,7 @@ TEST(DeviceFaults, DeviceVanishingWhileSendingAtLineRateEndsTheDownloadAtOnce) {
   DeviceChannel channel;
   const DownloadResult r = RunDownload(channel, sim.PortName());
   EXPECT_EQ(r.outcome, DownloadOutcome::CommunicationError);
-  EXPECT_EQ(r.fault, ChannelFault::DeviceGone);
+  EXPECT_EQ(r.fault, FailureKind::DeviceGone);
   EXPECT_LT(r.polls, 30);
   EXPECT_FALSE(channel.IsOpen());
   // A second attempt on the vanished port fails to open instead of hanging.
@@ -44,7 +44,7 @@ TEST(DeviceFaults, FlightLargerThanTheReceiveBufferIsCutAtTheBufferAndFlagged) {
     DeviceChannel channel;
     const DownloadResult r = RunDownload(channel, sim.PortName());
     EXPECT_EQ(r.outcome, DownloadOutcome::Ok);
-    EXPECT_EQ(r.fault, ChannelFault::Overflow);
+    EXPECT_EQ(r.fault, FailureKind::ReceiveOverflow);
     EXPECT_FALSE(r.endMarkerSeen);
     ASSERT_TRUE(r.flight.has_value());
     EXPECT_EQ(r.DownloadByteCount, 20000);

@@ -36,14 +36,14 @@ TEST(SerialPortOpen, FailuresNameThePortAndSayWhy) {
   DeviceChannel channel;
   EXPECT_FALSE(channel.OpenPort(QStringLiteral("ttyQQ9")));
   EXPECT_FALSE(channel.IsOpen());
-  EXPECT_EQ(channel.LastOpenFailure().error, PortOpenError::NotFound);
+  EXPECT_EQ(channel.LastOpenFailure().kind, FailureKind::PortNotFound);
   const SessionMessage missing = PortOpenMessage(channel.LastOpenFailure());
   // The box's first paragraph is the one the program always had; the reason follows.
   EXPECT_TRUE(missing.Text(1).startsWith(QStringLiteral("Communication Error: ttyQQ9\n\n")));
   EXPECT_TRUE(missing.Text(0).startsWith(QStringLiteral("Błąd komunikacji z portem: ttyQQ9\n\n")));
   EXPECT_EQ(missing.Caption(1), QStringLiteral("Hypsor - error"));
   EXPECT_EQ(missing.Caption(0), QStringLiteral("Hypsor - problem"));
-  EXPECT_EQ(channel.ClosePort(), 0);
+  EXPECT_FALSE(channel.ClosePort());
 
   // The sessions report the same.
   const DownloadResult d = RunDownload(channel, QStringLiteral("ttyQQ9"));
@@ -59,7 +59,7 @@ TEST(SerialPortOpen, FailuresNameThePortAndSayWhy) {
   DeviceChannel holder;
   ASSERT_TRUE(holder.OpenPort(sim.PortName()));
   EXPECT_FALSE(channel.OpenPort(sim.PortName()));
-  EXPECT_EQ(channel.LastOpenFailure().error, PortOpenError::Busy);
+  EXPECT_EQ(channel.LastOpenFailure().kind, FailureKind::PortBusy);
   const QStringList paragraphs = PortOpenMessage(channel.LastOpenFailure()).Text(1).split("\n\n");
   ASSERT_EQ(paragraphs.size(), 2);
   EXPECT_EQ(paragraphs[0], QStringLiteral("Communication Error: ") + sim.PortName());
@@ -86,8 +86,8 @@ TEST(SerialPortOpen, AnOpenPortIsKeptAndPathsWork) {
   // Asking again, even for another name, keeps the port that is open.
   EXPECT_TRUE(channel.OpenPort(QStringLiteral("ttyQQ9")));
   EXPECT_EQ(ask('4'), 8);
-  EXPECT_EQ(channel.ClosePort(), 1);
-  EXPECT_EQ(channel.ClosePort(), 0);
+  EXPECT_TRUE(channel.ClosePort());
+  EXPECT_FALSE(channel.ClosePort()) << "none open any more";
   // Once closed, the channel can open again and nothing stale is waiting.
   ASSERT_TRUE(channel.OpenPort(sim.PortName()));
   EXPECT_EQ(channel.ReadPending(), 0);

@@ -119,7 +119,7 @@ TEST(ScriptedDownload, AFlightLargerThanTheBufferIsCutThereAndFlagged) {
   d.altimeter.chunkMs = 40;
   const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
   EXPECT_EQ(r.outcome, DownloadOutcome::Ok);
-  EXPECT_EQ(r.fault, ChannelFault::Overflow);
+  EXPECT_EQ(r.fault, FailureKind::ReceiveOverflow);
   EXPECT_FALSE(r.endMarkerSeen);
   EXPECT_EQ(r.DownloadByteCount, RxBufferSize);
   EXPECT_GT(r.bytesArrived, RxBufferSize);
@@ -163,8 +163,8 @@ TEST(ScriptedDownload, ReadsTakeAtMostNineThousandBytesAndAppend) {
   EXPECT_EQ(received[0], 0);
   for (int i = 1; i < 12000; ++i)
     ASSERT_EQ(received[i], static_cast<std::uint8_t>(flight[i])) << "byte " << i;
-  EXPECT_EQ(d.channel.ClosePort(), 1);
-  EXPECT_EQ(d.channel.ClosePort(), 0);
+  EXPECT_TRUE(d.channel.ClosePort());
+  EXPECT_FALSE(d.channel.ClosePort());
 
   // A read that finds nothing queued clears it as well.
   d.line.QueueReply(ScriptedReply::Whole(Bytes({0x55, 1, 2, 3, 4, 5, 6, 7})));
@@ -183,7 +183,7 @@ TEST(ScriptedDownload, HangUpMidFlightEndsAtOnceAndTheLineIsGone) {
   d.altimeter.hangUpInFlightMs = 500;
   const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
   EXPECT_EQ(r.outcome, DownloadOutcome::CommunicationError);
-  EXPECT_EQ(r.fault, ChannelFault::DeviceGone);
+  EXPECT_EQ(r.fault, FailureKind::DeviceGone);
   EXPECT_TRUE(r.flightRequested);
   EXPECT_GT(r.DownloadByteCount, 0);
   EXPECT_LE(r.polls, 3);
@@ -191,7 +191,7 @@ TEST(ScriptedDownload, HangUpMidFlightEndsAtOnceAndTheLineIsGone) {
   EXPECT_FALSE(d.channel.IsOpen());
   const DownloadResult again = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
   EXPECT_EQ(again.outcome, DownloadOutcome::PortOpenFailed);
-  EXPECT_EQ(again.port.error, PortOpenError::NotFound);
+  EXPECT_EQ(again.port.kind, FailureKind::PortNotFound);
 }
 
 // A frame that does not go out (a stalled adapter) ends the exchange at once: no wait for a
@@ -203,7 +203,7 @@ TEST(ScriptedDownload, AFrameThatCannotBeSentEndsTheExchangeAtOnce) {
     d.line.FailWritesFrom(failing);
     const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
     EXPECT_EQ(r.outcome, DownloadOutcome::CommunicationError) << failing;
-    EXPECT_EQ(r.fault, ChannelFault::WriteFailed) << failing;
+    EXPECT_EQ(r.fault, FailureKind::FrameNotSent) << failing;
     EXPECT_EQ(r.polls, 0) << failing;
     EXPECT_FALSE(d.channel.IsOpen());
     // Only the settle waits of the queries that went out.
@@ -239,7 +239,7 @@ TEST(ScriptedDownload, MisbehavingDevicesEndClearly) {
     d.line.QueueReply(endless);
     const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
     EXPECT_EQ(r.outcome, DownloadOutcome::CommunicationError);
-    EXPECT_EQ(r.fault, ChannelFault::Endless);
+    EXPECT_EQ(r.fault, FailureKind::EndlessReply);
     EXPECT_LE(d.clock.NowMs(), SettleLimitMs + SettleStepMs);
     EXPECT_FALSE(d.channel.IsOpen());
   }
@@ -248,8 +248,8 @@ TEST(ScriptedDownload, MisbehavingDevicesEndClearly) {
     d.line.RefuseOpen(PortOpenError::Busy, QStringLiteral("Device or resource busy"));
     const DownloadResult r = RunDownload(d.channel, QStringLiteral("ttyUSB0"));
     EXPECT_EQ(r.outcome, DownloadOutcome::PortOpenFailed);
-    EXPECT_EQ(r.port.error, PortOpenError::Busy);
-    EXPECT_EQ(r.port.location, QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(r.port.kind, FailureKind::PortBusy);
+    EXPECT_EQ(r.port.detail, QStringLiteral("/dev/ttyUSB0"));
     EXPECT_TRUE(d.Frames().isEmpty());
   }
 }
@@ -288,7 +288,7 @@ TEST(ScriptedZeroing, AcknowledgedRefusedShortSilentAndGone) {
   d.line.QueueReply(ScriptedReply().HangUp(10));
   const ZeroingResult r = RunZeroing(d.channel, QStringLiteral("ttyUSB0"));
   EXPECT_EQ(r.outcome, ZeroingOutcome::CommunicationError);
-  EXPECT_EQ(d.channel.Fault(), ChannelFault::DeviceGone);
+  EXPECT_EQ(d.channel.Fault(), FailureKind::DeviceGone);
   EXPECT_FALSE(d.channel.IsOpen());
 }
 

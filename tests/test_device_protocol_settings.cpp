@@ -94,7 +94,7 @@ TEST(ScriptedSettingsRead, ShortSilentEndlessAndVanishingDevices) {
     ASSERT_TRUE(d.channel.OpenPort(QStringLiteral("ttyUSB0")));
     const SettingsReadResult r = ReadDeviceSettings(d.channel);
     EXPECT_EQ(r.outcome, SettingsReadOutcome::CommunicationError);
-    EXPECT_EQ(d.channel.Fault(), ChannelFault::Endless);
+    EXPECT_EQ(d.channel.Fault(), FailureKind::EndlessReply);
     EXPECT_FALSE(d.channel.IsOpen());
     EXPECT_GE(d.clock.NowMs(), SettleLimitMs);
     EXPECT_LE(d.clock.NowMs(), SettleLimitMs + SettleStepMs);
@@ -104,7 +104,7 @@ TEST(ScriptedSettingsRead, ShortSilentEndlessAndVanishingDevices) {
     d.line.QueueReply(ScriptedReply().HangUp(100));
     ASSERT_TRUE(d.channel.OpenPort(QStringLiteral("ttyUSB0")));
     EXPECT_EQ(ReadDeviceSettings(d.channel).outcome, SettingsReadOutcome::CommunicationError);
-    EXPECT_EQ(d.channel.Fault(), ChannelFault::DeviceGone);
+    EXPECT_EQ(d.channel.Fault(), FailureKind::DeviceGone);
     EXPECT_FALSE(d.channel.IsOpen());
   }
   {
@@ -115,7 +115,7 @@ TEST(ScriptedSettingsRead, ShortSilentEndlessAndVanishingDevices) {
     ASSERT_TRUE(d.channel.IsOpen());
     d.line.QueueReply(ScriptedReply().HangUp(0));
     EXPECT_EQ(ReadDeviceSettings(d.channel).outcome, SettingsReadOutcome::CommunicationError);
-    EXPECT_EQ(d.channel.Fault(), ChannelFault::DeviceGone);
+    EXPECT_EQ(d.channel.Fault(), FailureKind::DeviceGone);
     EXPECT_FALSE(d.channel.IsOpen());
   }
 }
@@ -134,7 +134,7 @@ TEST(ScriptedSettingsExchanges, RepliesThatNeverEndAreGivenUpWithThePortClosed) 
     ASSERT_TRUE(d.channel.OpenPort(QStringLiteral("ttyUSB0")));
     EXPECT_EQ(UploadDeviceSettings(d.channel, Values("1", "2", "3")).outcome,
               UploadOutcome::CommunicationError);
-    EXPECT_EQ(d.channel.Fault(), ChannelFault::Endless);
+    EXPECT_EQ(d.channel.Fault(), FailureKind::EndlessReply);
     EXPECT_FALSE(d.channel.IsOpen());
     EXPECT_LE(d.clock.NowMs(), SettleLimitMs + SettleStepMs);
   }

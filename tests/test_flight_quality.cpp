@@ -10,7 +10,7 @@
 
 #include "flight/Decode.h"
 #include "flight/FlightQuality.h"
-#include "session/QualityText.h"
+#include "text/QualityText.h"
 
 using namespace hypsor;
 

@@ -31,6 +31,7 @@
 #include "flight/Filters.h"
 #include "session/DeviceController.h"
 #include "tests/support/CliProcess.h"
+#include "text/VerifyReport.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/GateClock.h"
 #include "tests/support/ScriptedAltimeter.h"
@@ -418,7 +419,7 @@ TEST(ContestWindow, VerifyShowsTheFolderReportInTheLanguageInUse) {
   EXPECT_TRUE(report.contains("invalid  extra.hyp  not-in-log  flags: spike\n"))
       << report.toStdString();
   FilterTables work;
-  EXPECT_EQ(report, VerifyReport(CheckContestFolder(folder.path(), work, true)));
+  EXPECT_EQ(report, VerifyReport(CheckContestFolder(folder.path(), work, true), 0));
   EXPECT_EQ(test::Child<QLabel>(window, "verifySummary")->text(),
             QStringLiteral("Loty: 3 · ważne: 1 · z ostrzeżeniami: 0 · nieważne: 2"));
 

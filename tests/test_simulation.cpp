@@ -8,7 +8,7 @@
 
 #include "flight/FlightStatistics.h"
 #include "flight/Simulation.h"
-#include "session/QualityText.h"
+#include "text/FailureText.h"
 
 using namespace hypsor;
 
@@ -123,9 +123,9 @@ TEST(SimulationCsv, BadFilesNameTheLineAndWhatWasExpectedAndGiveNothing) {
     EXPECT_FALSE(r.data) << c.english;
     EXPECT_EQ(r.problem, c.problem) << c.english;
     EXPECT_EQ(r.line, c.line) << c.english;
-    const QString english = SimulationProblemText(r, QStringLiteral("sim.csv"), 1);
+    const QString english = FailureText(SimulationFailure(r, QStringLiteral("sim.csv")), 1);
     EXPECT_TRUE(english.contains(QString::fromUtf8(c.english))) << english.toStdString();
-    const QString polish = SimulationProblemText(r, QStringLiteral("sim.csv"), 0);
+    const QString polish = FailureText(SimulationFailure(r, QStringLiteral("sim.csv")), 0);
     EXPECT_NE(polish, english);
     if (c.line > 0) {
       EXPECT_TRUE(polish.contains(QStringLiteral("wiersz %1").arg(c.line)));

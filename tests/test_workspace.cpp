@@ -149,6 +149,8 @@ TEST_F(Workspace, TemperatureRecomputesByTheKelvinRatioForItsOwnFlightOnly) {
 
   EXPECT_FALSE(ws.EnterTemperature(FlightSlot::Main, "---"));
   EXPECT_FALSE(ws.EnterTemperature(FlightSlot::Main, ""));
+  // The first program's mark for "not a number", refused as such whoever types it.
+  EXPECT_FALSE(ws.EnterTemperature(FlightSlot::Main, "65535"));
   EXPECT_EQ(Curve(Curve::Altitude), at20);
 
   ASSERT_TRUE(ws.EnterTemperature(FlightSlot::Main, "0"));
@@ -295,8 +297,10 @@ TEST_F(Workspace, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
   const QString unreadable = dir.filePath("hypsor.par");
   QDir().mkpath(unreadable);
   const QString fallback = dir.filePath("user/hypsor.par");
-  QString message;
-  EXPECT_FALSE(ws.LoadSettingsFile({unreadable, unreadable, fallback}, &message));
+  Failure unread;
+  EXPECT_FALSE(ws.LoadSettingsFile({unreadable, unreadable, fallback}, &unread));
+  EXPECT_EQ(unread.kind, FailureKind::SettingsUnreadable);
+  const QString message = FailureText(unread, ws.LanguageIndex());
   EXPECT_TRUE(message.contains(unreadable) && message.contains(fallback)) << message.toStdString();
   EXPECT_EQ(ws.SettingsFilePath(), fallback);
   ws.SetLanguage(1);
@@ -307,7 +311,7 @@ TEST_F(Workspace, ASettingsFileThatCannotBeReadIsNeverWrittenOver) {
 
   // No fallback apart from the file itself: nothing is written at all.
   FlightWorkspace alone;
-  EXPECT_FALSE(alone.LoadSettingsFile({unreadable, unreadable, unreadable}, &message));
+  EXPECT_FALSE(alone.LoadSettingsFile({unreadable, unreadable, unreadable}, &unread));
   EXPECT_FALSE(alone.SaveSettingsFile(&error));
   EXPECT_EQ(error.kind, FailureKind::NoSettingsFile) << "a sentence of its own, not an empty name";
   EXPECT_TRUE(QFileInfo(unreadable).isDir());

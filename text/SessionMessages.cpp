@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "text/SessionMessages.h"
 
-#include "platform/SerialDevices.h"
+#include "text/FailureText.h"
 
 namespace hypsor {
 
 namespace {
 
-SessionMessage Box(Txt text, Txt caption = Txt::ErrorCaption) {
+SessionMessage Box(Txt text, Txt caption) {
   SessionMessage m;
   m.show = true;
   m.text = text;
@@ -21,69 +21,36 @@ SessionMessage Success(Txt text, Txt caption) {
   return m;
 }
 
+SessionMessage FailureBox(FailureKind kind, Txt caption = Txt::ErrorCaption) {
+  SessionMessage m;
+  m.show = true;
+  m.failure = Failure::Of(kind, {});
+  m.caption = caption;
+  return m;
+}
+
 }  // namespace
 
 QString SessionMessage::Text(int languageIndex) const {
-  QString s = ownText.isEmpty() ? hypsor::Text(text, languageIndex) : ownText;
-  if (byteCount >= 0)
-    s = s.arg(CountText(Txt::ByteCount, byteCount, languageIndex));
-  else if (!argument.isEmpty())
-    s = s.arg(argument);
-  s += suffix;
-  QStringList sentences;
-  for (const Detail& d : details) {
-    const QString sentence = hypsor::Text(d.text, languageIndex);
-    sentences << (d.argument.isEmpty() ? sentence : sentence.arg(d.argument));
+  QString s;
+  if (text) {
+    s = hypsor::Text(*text, languageIndex);
+    if (byteCount) s = s.arg(CountText(Txt::ByteCount, *byteCount, languageIndex));
+    s += suffix;
   }
-  if (!sentences.isEmpty()) s += QStringLiteral("\n\n") + sentences.join(QLatin1Char(' '));
-  return s;
+  const QString why = FailureText(failure, languageIndex);
+  if (why.isEmpty()) return s;
+  return s.isEmpty() ? why : s + QStringLiteral("\n\n") + why;
 }
 
 QString SessionMessage::Caption(int languageIndex) const {
   return hypsor::Text(caption, languageIndex);
 }
 
-SessionMessage PortOpenMessage(const PortFailure& failure) {
-  SessionMessage m = Box(Txt::PortOpenFailed);
-  m.suffix = failure.portName;
-  switch (failure.error) {
-    case PortOpenError::NotFound: {
-      QString where = failure.portName;
-      if (!failure.location.isEmpty() && failure.location != failure.portName)
-        where += QStringLiteral(" (%1)").arg(failure.location);
-      m.details.append({Txt::PortNotFound, where});
-      if (failure.devicesPresent.isEmpty())
-        m.details.append({Txt::NoSerialDevice, {}});
-      else
-        m.details.append(
-            {Txt::SerialDevicesPresent, failure.devicesPresent.join(QStringLiteral(", "))});
-      break;
-    }
-    case PortOpenError::Busy:
-      m.details.append({Txt::PortBusy, {}});
-      // ModemManager probes new CDC-ACM devices for a few seconds after they appear.
-      if (failure.location.contains(QLatin1String("ttyACM")))
-        m.details.append({Txt::ModemManagerHint, {}});
-      break;
-    case PortOpenError::Permission:
-      if (PortAccessByGroup())
-        m.details.append({Txt::PortPermissionHint,
-                          failure.group.isEmpty() ? QStringLiteral("dialout") : failure.group});
-      else
-        m.details.append({Txt::PortPermissionNoGroup, {}});
-      break;
-    case PortOpenError::NotASerialPort:
-      m.details.append({Txt::NotASerialPort, failure.location});
-      break;
-    case PortOpenError::BadName:
-      m.details.append({Txt::PortNameRefused, {}});
-      break;
-    case PortOpenError::Other:
-      if (!failure.systemText.isEmpty()) m.details.append({Txt::SystemReason, failure.systemText});
-      break;
-    case PortOpenError::None:
-      break;
-  }
+SessionMessage PortOpenMessage(const Failure& failure) {
+  SessionMessage m = Box(Txt::PortOpenFailed, Txt::ErrorCaption);
+  m.suffix = failure.path;
+  m.failure = failure;
   return m;
 }
 
@@ -91,11 +58,11 @@ SessionMessage IncompleteFlightMessage(const DownloadResult& result) {
   if (result.outcome != DownloadOutcome::Ok) return {};
   if (result.endMarkerSeen) {
     if (result.bytesAfterEndMarker <= 0) return {};
-    SessionMessage m = Box(Txt::DataAfterEndMarker);
+    SessionMessage m = Box(Txt::DataAfterEndMarker, Txt::ErrorCaption);
     m.byteCount = result.bytesAfterEndMarker;
     return m;
   }
-  SessionMessage m = Box(Txt::IncompleteFlight);
+  SessionMessage m = Box(Txt::IncompleteFlight, Txt::ErrorCaption);
   m.byteCount = result.DownloadByteCount;
   return m;
 }
@@ -105,13 +72,13 @@ SessionMessage MessageFor(const ZeroingResult& result) {
     case ZeroingOutcome::Ok:
       return Success(Txt::ResetOk, Txt::ResetOkCaption);
     case ZeroingOutcome::Refused:
-      return Box(Txt::ResetError);
+      return FailureBox(FailureKind::ZeroingRefused);
     case ZeroingOutcome::NoAnswer:
       return {};
     case ZeroingOutcome::PortOpenFailed:
       return PortOpenMessage(result.port);
     case ZeroingOutcome::CommunicationError:
-      return Box(Txt::CommunicationError);
+      return FailureBox(FailureKind::CommunicationError);
     case ZeroingOutcome::Cancelled:  // the user knows
       return {};
   }
@@ -125,7 +92,7 @@ SessionMessage MessageFor(const DownloadResult& result) {
     case DownloadOutcome::PortOpenFailed:
       return PortOpenMessage(result.port);
     case DownloadOutcome::CommunicationError:
-      return Box(Txt::CommunicationError);
+      return FailureBox(FailureKind::CommunicationError);
     case DownloadOutcome::Cancelled:
       return {};
   }
@@ -134,20 +101,20 @@ SessionMessage MessageFor(const DownloadResult& result) {
 
 SessionMessage MessageFor(const SettingsReadResult& result) {
   if (result.outcome == SettingsReadOutcome::CommunicationError)
-    return Box(Txt::CommunicationError);
+    return FailureBox(FailureKind::CommunicationError);
   return {};
 }
 
 SessionMessage TooLargeMessage() {
-  return Box(Txt::TooLargeValue);
+  return FailureBox(FailureKind::ValueTooLarge);
 }
 SessionMessage FieldEmptyMessage() {
-  return Box(Txt::FieldEmpty);
+  return FailureBox(FailureKind::FieldEmpty);
 }
 
 SessionMessage NotANumberMessage(const QString& text) {
-  SessionMessage m = Box(Txt::NotAnInteger);
-  m.argument = text;
+  SessionMessage m = FailureBox(FailureKind::NotAnInteger);
+  m.failure.found = text;
   return m;
 }
 
@@ -156,7 +123,7 @@ SessionMessage MessageFor(const UploadResult& result) {
     case UploadOutcome::Accepted:
       return Success(Txt::SetupOk, Txt::SetupCaption);
     case UploadOutcome::Refused:
-      return Box(Txt::SetupFailed, Txt::SetupCaption);
+      return FailureBox(FailureKind::SettingsRefused, Txt::SetupCaption);
     case UploadOutcome::FieldEmpty:
       return FieldEmptyMessage();
     case UploadOutcome::TooLarge:
@@ -166,7 +133,7 @@ SessionMessage MessageFor(const UploadResult& result) {
     case UploadOutcome::PortClosed:
       return {};
     case UploadOutcome::CommunicationError:
-      return Box(Txt::CommunicationError);
+      return FailureBox(FailureKind::CommunicationError);
   }
   return {};
 }

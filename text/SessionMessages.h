@@ -1,30 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <QList>
+#include <optional>
+
 #include <QString>
 
 #include "device/DeviceChannel.h"
 #include "device/ParameterExchange.h"
 #include "device/Sessions.h"
+#include "platform/Failure.h"
 #include "text/Texts.h"
 
 namespace hypsor {
 
 // The box that reports an outcome, so that the window and the command-line tool say the same.
+// A failure is worded by FailureText; the box adds only its heading (a port that did not open)
+// or, for a box that reports no failure, its own text.
 struct SessionMessage {
   bool show = false;  // false: the outcome is reported by nothing (success, or a silent case)
-  Txt text = Txt::CommunicationError;
+  std::optional<Txt> text;  // the box's own words: a heading above the failure, or all it says
+  QString suffix;           // appended to those words (the port's name)
+  std::optional<qint64> byteCount;  // put into them as a count of bytes in the language
+  Failure failure;          // what failed, as a paragraph under the heading or alone
   Txt caption = Txt::ErrorCaption;
-  QString argument;  // put into the text's %1
-  qint64 byteCount = -1;  // when not negative: put into %1 as a count of bytes in the language
-  QString suffix;    // appended to the text (the port name)
-  QString ownText;   // a text not in the table, used instead of `text`
-  // A second paragraph of sentences from the table, each with its %1: why a port did not open.
-  struct Detail {
-    Txt text;
-    QString argument;
-  };
-  QList<Detail> details;
   bool success = false;  // reports something done (an information box, not a warning)
 
   QString Text(int languageIndex) const;
@@ -34,7 +31,7 @@ struct SessionMessage {
 // "Communication Error: " and the port name, then a paragraph on why: not found (and which
 // serial devices are present), busy, no permission (and which group gives it), not a serial port,
 // a name outside /dev, or the system's own text.
-SessionMessage PortOpenMessage(const PortFailure& failure);
+SessionMessage PortOpenMessage(const Failure& failure);
 
 // The warning for a flight taken without its end marker, or for one whose marker came with
 // more data after it (nothing for a whole flight). Not a box: the window shows it as a line, the

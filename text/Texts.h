@@ -47,12 +47,8 @@ enum class Txt {
   FileExists,
   FileExistsCaption,
   WrongTemperature,
-  // Messages we add: a flight file too short to hold a header, a refused port name, missing
-  // permission on a serial device (%1: the group that owns it).
+  // Messages we add: a flight file too short to hold a header.
   FileTooShort,
-  PortNameTooLong,
-  PortPermissionHint,
-  PortPermissionNoGroup,
   // Views we add to the main window: the View and Export menus, the chart size question, the
   // statistics panel (the rows in the order of StatisticFields, then landing recorded) and the
   // markers on the curves.
@@ -123,15 +119,6 @@ enum class Txt {
   SimulationAltitudeColumn,
   SimulationFeet,
   SimulationNoLaunch,
-  SimErrorOpen,
-  SimErrorEmpty,
-  SimErrorNoHeader,
-  SimErrorFields,
-  SimErrorNumber,
-  SimErrorTime,
-  SimErrorRows,
-  SimErrorUnit,
-  SimErrorColumns,
   // Device settings window.
   DeviceSettingsCaption,
   PortLabel,
@@ -156,19 +143,10 @@ enum class Txt {
   FilterFinalWindow,
   FilterSave,
   FilterDefault,
-  // Messages we add: why a port did not open (a second paragraph under PortOpenFailed), a port
-  // name that leaves /dev, a flight without its end marker, the communication log.
-  PortNotFound,
-  SerialDevicesPresent,
-  NoSerialDevice,
-  PortBusy,
-  ModemManagerHint,
-  NotASerialPort,
-  SystemReason,
-  PortNameRefused,
+  // Messages we add: a flight without its end marker, the communication log. (Why a port did
+  // not open is worded with the other failures, text/FailureText.cpp.)
   IncompleteFlight,
   SaveCommunicationLogAction,
-  NoCommunicationLog,
   // Texts we add to the windows: tooltips, help, file and settings messages.
   ReadTip,
   ZeroTip,
@@ -179,8 +157,6 @@ enum class Txt {
   ComparisonFilterTip,
   TemperatureTip,
   NotAnInteger,
-  HelpMissing,
-  SettingsUnreadable,
   CloseWithoutSaving,
   // Flight report, contest session and ranking.
   ReportTitle,
@@ -238,7 +214,6 @@ enum class Txt {
   StatisticsSha256,
   ByteCount,             // a count of bytes: Polish forms one|few|many, English one|other
   DataAfterEndMarker,    // %1: the bytes after the marker, as ByteCount
-  HelpOpenFailed,
   OpenFlightAction,
   SaveFlightAction,
   QuitAction,
@@ -250,6 +225,7 @@ enum class Txt {
   VerifyCaption,
   VerifySummary,
   VerifyFailed,
+  VerifyReportSummary,  // the last line of the folder check's report
   RankingStatus,
   StatusValid,
   StatusChanged,  // the reasons in FlightReason order

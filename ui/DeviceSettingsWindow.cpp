@@ -22,6 +22,7 @@
 #include "platform/MessageBox.h"
 #include "platform/SerialDevices.h"
 #include "platform/SerialPort.h"
+#include "text/FailureText.h"
 #include "text/Texts.h"
 #include "ui/DesignFont.h"
 
@@ -340,9 +341,11 @@ void DeviceSettingsWindow::onPortChosen() {
   SettingsRecord changed = settings_;
   if (name.isEmpty() || !SerialPort::RelativeNameAllowed(name) || !SetPortName(changed, name)) {
     if (!name.isEmpty()) {
-      const Txt why =
-          SerialPort::RelativeNameAllowed(name) ? Txt::PortNameTooLong : Txt::PortNameRefused;
-      boxes_.Show(Text(why, languageIndex_), Text(Txt::ErrorCaption, languageIndex_),
+      const Failure why = Failure::Of(SerialPort::RelativeNameAllowed(name)
+                                          ? FailureKind::PortNameTooLong
+                                          : FailureKind::PortNameRefused,
+                                      name);
+      boxes_.Show(FailureText(why, languageIndex_), Text(Txt::ErrorCaption, languageIndex_),
                   BoxButtons::Ok);
     }
     ShowPortName();

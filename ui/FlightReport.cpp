@@ -15,7 +15,7 @@
 #include "platform/Version.h"
 #include "flight/Decode.h"
 #include "session/FlightWorkspace.h"
-#include "session/QualityText.h"
+#include "text/QualityText.h"
 #include "text/Texts.h"
 #include "ui/ChartExport.h"
 

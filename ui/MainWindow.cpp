@@ -49,8 +49,8 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
   // The window retells itself first, then the windows and views that connect after it.
   connect(&workspace_, &FlightWorkspace::languageChanged, this, &MainWindow::onLanguageChanged);
   // 2. Settings.
-  QString error;
-  if (!workspace_.LoadSettingsFile(settings, &error)) ShowError(error);
+  Failure error;
+  if (!workspace_.LoadSettingsFile(settings, &error)) ShowFailure(error);
   // 3. The acceleration tick.
   accelerationAction_->setChecked(workspace_.Settings().ShowAcceleration != 0);
   // 4-5. The language and its tick.
@@ -237,9 +237,9 @@ void MainWindow::onHelp() {
   const int language = workspace_.LanguageIndex();
   const QString guide = FindUserGuide(language);
   if (guide.isEmpty())
-    ShowError(T(Txt::HelpMissing).arg(UserGuideFileName(language)));
+    ShowFailure(Failure::Of(FailureKind::GuideMissing, UserGuideFileName(language)));
   else if (!platform_.documents.Open(guide))
-    ShowError(T(Txt::HelpOpenFailed).arg(QDir::toNativeSeparators(guide)));
+    ShowFailure(Failure::Of(FailureKind::GuideNotOpened, QDir::toNativeSeparators(guide)));
 }
 
 }  // namespace hypsor

@@ -31,6 +31,7 @@
 #include "ui/FlightReport.h"
 #include "ui/ResultsBoard.h"
 #include "text/FailureText.h"
+#include "text/VerifyReport.h"
 #include "ui/WindowHost.h"
 
 namespace hypsor {
@@ -227,7 +228,7 @@ void ContestControls::onVerify() {
                     .arg(counts[1])
                     .arg(counts[2]));
   window->findChild<QPlainTextEdit*>(QStringLiteral("verifyReport"))
-      ->setPlainText(VerifyReport(check));
+      ->setPlainText(VerifyReport(check, language_));
   window->show();
   window->raise();
 }
@@ -291,7 +292,7 @@ QString ContestControls::AskTarget() {
 
 void ContestControls::onFlightReport() {
   if (!host_.Workspace().HasMainFlight()) {
-    ShowError(T(Txt::NoData));
+    host_.ShowFailure(Failure::Of(FailureKind::NoData, {}));
     return;
   }
   const QString path = AskTarget();
@@ -307,7 +308,7 @@ void ContestControls::onPrintReport() {
   PrintService* printer = host_.Platform().printer;
   if (!printer) return;
   if (!host_.Workspace().HasMainFlight()) {
-    ShowError(T(Txt::NoData));
+    host_.ShowFailure(Failure::Of(FailureKind::NoData, {}));
     return;
   }
   const ReportContent report =

@@ -17,6 +17,8 @@
 
 #include "device/CommunicationLog.h"
 #include "device/DeviceChannel.h"
+#include "text/CommunicationLogText.h"
+#include "text/FailureText.h"
 #include "text/SessionMessages.h"
 #include "device/Sessions.h"
 #include "session/DeviceController.h"
@@ -60,13 +62,15 @@ void MainWindow::onSaveCommunicationLog() {
   if (exchangeRunning_) return;
   const CommunicationLog& log = ExchangeLog();
   if (log.IsEmpty()) {
-    platform_.boxes.Show(T(Txt::NoCommunicationLog), T(Txt::ErrorCaption), BoxButtons::Ok);
+    platform_.boxes.Show(
+        FailureText(Failure::Of(FailureKind::NoCommunicationLog, {}), workspace_.LanguageIndex()),
+        T(Txt::ErrorCaption), BoxButtons::Ok);
     return;
   }
   const QString path = platform_.dialogs.SaveFileName();
   if (path.isEmpty()) return;
   Failure error;
-  if (!WriteFileAtomically(path, log.Text(), &error)) ShowFailure(error);
+  if (!WriteFileAtomically(path, CommunicationLogText(log), &error)) ShowFailure(error);
 }
 
 void MainWindow::ShowDownloadWarning() {

@@ -85,7 +85,7 @@ bool MainWindow::OpenInWorkspace(const QString& path, FlightSlot slot) {
 
 void MainWindow::onSave() {
   if (!workspace_.HasDownload()) {
-    ShowError(T(Txt::NoData));
+    ShowFailure(Failure::Of(FailureKind::NoData, {}));
     return;
   }
   const QString path = platform_.dialogs.SaveFileName();
@@ -180,7 +180,7 @@ void MainWindow::onTemperatureEntered(FlightSlot slot) {
   const QLineEdit* field =
       slot == FlightSlot::Main ? main_.temperatureField : comparison_.temperatureField;
   if (!workspace_.EnterTemperature(slot, field->text())) {
-    ShowError(T(Txt::WrongTemperature));
+    ShowFailure(Failure::Of(FailureKind::WrongTemperature, {}));
     // The curve stays computed at the last temperature taken: the field says which.
     DrawPanel(slot);
     return;

@@ -73,7 +73,7 @@ void SimulationControls::onOpen() {
 
 bool SimulationControls::OpenSimulationFile(const QString& path) {
   FlightWorkspace& ws = host_.Workspace();
-  QString error;
+  Failure error;
   SimulationRead read;
   auto status = ws.OpenSimulation(path, std::nullopt, &error, &read);
   if (status == FlightWorkspace::SimulationStatus::NeedColumns) {
@@ -91,7 +91,7 @@ bool SimulationControls::OpenSimulationFile(const QString& path) {
       RememberSimulationColumns(preferences, read.layoutKey, *columns);
   }
   if (status != FlightWorkspace::SimulationStatus::Opened) {
-    host_.ShowError(error);
+    host_.ShowFailure(error);
     return false;
   }
   host_.Redraw();

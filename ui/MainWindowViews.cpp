@@ -212,8 +212,9 @@ void FlightViews::onExportChart() {
       dialogs.ExportFileName({T(Txt::ExportChartAction), ChartFileFilters(), SuggestedPath("png")});
   if (!WithSuffix(path, "png")) return;
   if (!ChartFormatOf(path)) {
-    host_.ShowError(
-        T(SvgDrawingAvailable() ? Txt::ChartFormatUnknown : Txt::ChartFormatUnknownNoSvg));
+    host_.ShowFailure(Failure::Of(SvgDrawingAvailable() ? FailureKind::ChartFormatUnknown
+                                                        : FailureKind::ChartFormatUnknownNoSvg,
+                                  path));
     return;
   }
   const std::optional<QSize> size =

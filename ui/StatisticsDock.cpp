@@ -11,7 +11,7 @@
 #include "files/FlightFile.h"
 #include "flight/Decode.h"
 #include "session/FlightWorkspace.h"
-#include "session/QualityText.h"
+#include "text/QualityText.h"
 #include "ui/FlightReport.h"
 
 namespace hypsor {

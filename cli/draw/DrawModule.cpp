@@ -2,8 +2,9 @@
 // hypsor-draw: the half of hypsor-cli that draws (plot, report), loaded by the tool only for those
 // commands. It carries the widgets, the window's chart and report, and their QApplication.
 #include <QApplication>
-
-#include <cstdio>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "cli/DrawModule.h"
 
@@ -11,21 +12,18 @@ namespace hypsor::cli {
 
 namespace {
 
-// The offscreen platform's notes about what it cannot do are no news to a command-line user.
-void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-  if (type == QtWarningMsg &&
-      (text.startsWith(QLatin1String("This plugin does not support")) ||
-       text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))))
-    return;
-  std::fputs(qPrintable(qFormatLogMessage(type, context, text) + QLatin1Char('\n')), stderr);
-}
-
 QCoreApplication* CreateApplication(int& argc, char** argv) {
   // Drawing a chart needs the widgets; without a display they run on the offscreen platform.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
-  qInstallMessageHandler(QuietOffscreenNotes);
+  // Without a session (a script, a service) there is no runtime folder, and Qt notes on standard
+  // error that it makes one; a private folder of our own, gone at exit, leaves nothing to note.
+  // (Qt 6.4 gives that note no logging category of its own to filter it by.)
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+    static QTemporaryDir runtime(QDir::tempPath() + QStringLiteral("/hypsor-runtime-XXXXXX"));
+    if (runtime.isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+  }
   return new QApplication(argc, argv);
 }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "session/QualityText.h"
+#include "text/QualityText.h"
 
 #include "flight/Decode.h"
 #include "text/Texts.h"
@@ -75,26 +75,6 @@ QString ApogeeExplanation(const FlightQuality& q, int language, QChar point) {
                                              : Txt::ApogeeSupportsRaw,
               language)
       .arg(raw, filtered);
-}
-
-QString SimulationProblemText(const SimulationRead& r, const QString& file, int language) {
-  auto T = [language](Txt id) { return Text(id, language); };
-  const QString line = QString::number(r.line);
-  switch (r.problem) {
-    case SimulationProblem::None:
-    case SimulationProblem::NeedColumns: return {};
-    case SimulationProblem::Empty: return T(Txt::SimErrorEmpty).arg(file);
-    case SimulationProblem::NoHeader: return T(Txt::SimErrorNoHeader).arg(file, line);
-    case SimulationProblem::Fields:
-      return T(Txt::SimErrorFields)
-          .arg(file, line, QString::number(r.expectedFields), QString::number(r.foundFields));
-    case SimulationProblem::Number: return T(Txt::SimErrorNumber).arg(file, line, r.field, r.found);
-    case SimulationProblem::Time: return T(Txt::SimErrorTime).arg(file, line, r.found);
-    case SimulationProblem::Rows: return T(Txt::SimErrorRows).arg(file);
-    case SimulationProblem::Unit: return T(Txt::SimErrorUnit).arg(file, line, r.found);
-    case SimulationProblem::Columns: return T(Txt::SimErrorColumns).arg(file, line, r.field);
-  }
-  return {};
 }
 
 }  // namespace hypsor

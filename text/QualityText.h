@@ -5,7 +5,6 @@
 #include <QStringList>
 
 #include "flight/FlightQuality.h"
-#include "flight/Simulation.h"
 
 namespace hypsor {
 
@@ -18,9 +17,5 @@ QStringList QualityTexts(const FlightQuality& quality, int timeLabelStep, int la
 QString ApogeeAtText(float metres, double seconds, int sample, int language, QChar point);
 // Which apogee the data support, and why; empty without an apogee.
 QString ApogeeExplanation(const FlightQuality& quality, int language, QChar point);
-
-// A simulation file's reading problem as a sentence naming the file, the line and what was
-// expected.
-QString SimulationProblemText(const SimulationRead& read, const QString& fileName, int language);
 
 }  // namespace hypsor
