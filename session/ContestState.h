@@ -63,8 +63,6 @@ class ContestState : public QObject {
       std::function<void(std::optional<KeepOutcome> outcome, const Failure& error)> done);
   // The folder's path of the download kept last; empty without one.
   QString LastKeptPath() const;
-  // A call waits for another station's lock.
-  bool Waiting() const { return waiting_; }
 
  signals:
   void changed();
