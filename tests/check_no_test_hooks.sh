@@ -16,11 +16,13 @@ if grep -Eq "$hooks" <<<"$help"; then
   failed=1
 fi
 for file in "$@"; do
-  found=$(strings -a "$file")
+  # The loaded data (not the debugging information): bytes and Qt's UTF-16 literals
+  # (QStringLiteral) alike.
+  found=$(strings -d "$file"; strings -d -e l "$file")
   # The strings were read: every file names the program somewhere.
   grep -q hypsor <<<"$found" || { echo "no strings read from $file"; exit 1; }
   if grep -Eq "$hooks" <<<"$found"; then
-    echo "$file holds a test hook: $(grep -E "$hooks" <<<"$found" | head -3 | tr '\n' ' ')"
+    echo "$file holds a test hook: $(grep -E "$hooks" <<<"$found" | sed -n 1,3p | tr '\n' ' ')"
     failed=1
   fi
 done
