@@ -17,7 +17,7 @@ namespace {
 struct Command {
   const char* name;
   CommandFunction run;
-  const char* summary;  // nullptr: hidden from --help
+  const char* summary;  // its line in --help
 };
 
 constexpr Command kCommands[] = {
@@ -37,21 +37,16 @@ constexpr Command kCommands[] = {
     {"reset", RunDeviceReset, "zero the altimeter"},
     {"settings", RunDeviceSettings, "show or change the altimeter's settings"},
     {"compare", RunCompare, "a flight against its simulation exported as CSV"},
-    {"make-example", RunMakeExample, nullptr},
-    {"keep-file", RunKeepFile, nullptr},
 };
 
 // The commands, their summaries in one column.
 QString CommandList() {
   qsizetype width = 0;
-  for (const Command& c : kCommands)
-    if (c.summary) width = std::max(width, qsizetype(std::strlen(c.name)));
+  for (const Command& c : kCommands) width = std::max(width, qsizetype(std::strlen(c.name)));
   QString text = QStringLiteral("\nCommands:\n");
-  for (const Command& c : kCommands) {
-    if (c.summary)
-      text += QStringLiteral("  %1  %2\n")
-                  .arg(QString::fromLatin1(c.name).leftJustified(width), QLatin1String(c.summary));
-  }
+  for (const Command& c : kCommands)
+    text += QStringLiteral("  %1  %2\n")
+                .arg(QString::fromLatin1(c.name).leftJustified(width), QLatin1String(c.summary));
   return text;
 }
 

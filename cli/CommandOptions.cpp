@@ -63,13 +63,6 @@ void CommandOptions::AddValue(const QString& name, const QString& valueName,
   parser_.addOption({name, description, valueName});
 }
 
-void CommandOptions::AddHiddenValue(const QString& name, const QString& valueName,
-                                    const QString& description) {
-  QCommandLineOption option(name, description, valueName);
-  option.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser_.addOption(option);
-}
-
 void CommandOptions::AddPositional(const QString& name, const QString& description, bool required) {
   const QString syntax = required ? name : QLatin1Char('[') + name + QLatin1Char(']');
   parser_.addPositionalArgument(name, description, syntax);

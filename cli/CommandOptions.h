@@ -29,8 +29,6 @@ class CommandOptions {
   void AddFlag(const QString& name, const QString& description);
   // Declares --name VALUE; it may be given more than once (Values()).
   void AddValue(const QString& name, const QString& valueName, const QString& description);
-  // The same, left out of --help: for the test suite, not for users.
-  void AddHiddenValue(const QString& name, const QString& valueName, const QString& description);
   // Declares the next positional argument; the optional ones come last.
   void AddPositional(const QString& name, const QString& description, bool required = true);
   // Positional arguments past the declared ones are accepted (the top level's command and its

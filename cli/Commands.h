@@ -101,11 +101,10 @@ int RunDeviceSettings(const QStringList& args, QTextStream& out, QTextStream& er
 // nullptr: the port PORT names, on the system clock. Both must outlive the commands run on them.
 void UseLine(SerialLine* line, Clock* clock);
 
-// ContestCommands.cpp: results DIR [--csv] [--flights] [--all] [--html OUT], verify DIR, the
-// session part of download and the hidden keep-file DIR FILE (a file kept as a download is).
+// ContestCommands.cpp: results DIR [--csv] [--flights] [--all] [--html OUT], verify DIR and the
+// session part of download.
 int RunResults(const QStringList& args, QTextStream& out, QTextStream& err);
 int RunVerify(const QStringList& args, QTextStream& out, QTextStream& err);
-int RunKeepFile(const QStringList& args, QTextStream& out, QTextStream& err);
 // Opens a contest folder for a keep and checks it takes one (writable, its lock free), before the
 // altimeter is asked: ExitOk, or the status after one line on err.
 int OpenSessionForKeep(const QString& folder, ContestSession& session, QTextStream& err);
@@ -125,8 +124,5 @@ int RunReport(const QStringList& args, QTextStream& out, QTextStream& err);
 std::unique_ptr<QCoreApplication> MakeDrawingApplication(int& argc, char** argv, Failure* error);
 int DrawPlot(const QStringList& args, QTextStream& out, QTextStream& err);
 int DrawReport(const QStringList& args, QTextStream& out, QTextStream& err);
-
-// ExampleCommands.cpp (hidden): writes the sample flights of examples/ into a folder.
-int RunMakeExample(const QStringList& args, QTextStream& out, QTextStream& err);
 
 }  // namespace hypsor::cli

@@ -2,7 +2,6 @@
 // results, verify and download --session: a contest folder from the command line, with the same
 // core as the window's contest session.
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -170,28 +169,6 @@ int KeepIntoSession(ContestSession& session, std::span<const std::uint8_t> bytes
   if (!kept.complete)
     err << "hypsor-cli: kept without its end marker, marked incomplete in results.csv\n";
   return ExitOk;
-}
-
-int RunKeepFile(const QStringList& args, QTextStream& out, QTextStream& err) {
-  CommandOptions options(QStringLiteral("keep-file"), QStringLiteral("DIR FILE"),
-                         QStringLiteral("Keep a flight file in a contest folder as a download "
-                                        "would be kept."));
-  options.AddPositional(QStringLiteral("DIR"), QStringLiteral("The contest folder."));
-  options.AddPositional(QStringLiteral("FILE"), QStringLiteral("The flight file."));
-  if (const auto status = options.Parse(args, out, err)) return *status;
-  QFile file(options.Positional().value(1));
-  if (!file.open(QIODevice::ReadOnly)) {
-    err << "hypsor-cli: cannot read " << file.fileName() << ": " << file.errorString() << '\n';
-    return ExitFile;
-  }
-  const QByteArray bytes = file.readAll();
-  ContestSession session;
-  if (const int status = OpenSessionForKeep(options.Positional().value(0), session, err))
-    return status;
-  return KeepIntoSession(session,
-                         {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                          static_cast<std::size_t>(bytes.size())},
-                         out, err);
 }
 
 }  // namespace hypsor::cli

@@ -178,16 +178,7 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
              QStringLiteral("Keep the flight in the contest folder DIR as "
                             "C<competitor>_S<serial>_<time>.hyp, recorded in its contest.log and "
                             "results.csv. Exit status 6: kept, but not recorded yet."));
-  // A simulator without pacing sends at once: the suite polls it faster than an altimeter.
-  o.AddHiddenValue(QStringLiteral("poll-ms"), QStringLiteral("MS"),
-                   QStringLiteral("Milliseconds between the polls for the flight."));
   if (const auto status = o.Parse(args, out, err)) return *status;
-  DownloadPolling polling;
-  std::int32_t pollMs = polling.intervalMs;
-  if (!o.ReadInteger(QStringLiteral("poll-ms"), pollMs, err)) return ExitUsage;
-  if (pollMs < 1 || pollMs > DownloadPollMs)
-    return o.Fail(err, QStringLiteral("--poll-ms takes 1 to %1").arg(DownloadPollMs));
-  polling.intervalMs = pollMs;
   const QString path = o.Value(QStringLiteral("out"));
   const QString session = o.Value(QStringLiteral("session"));
   if (path.isEmpty() == session.isEmpty())
@@ -229,7 +220,7 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   Link link(o.Value(QStringLiteral("log")));
   const DownloadResult r = RunToEnd<DownloadResult>(
       link.device, &DeviceController::downloadFinished,
-      [&] { return link.device.StartDownload(port, polling); });
+      [&] { return link.device.StartDownload(port); });
   link.SaveLog(err);
   if (r.outcome == DownloadOutcome::Cancelled) {
     err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::DownloadCancelled, port), kEnglish)

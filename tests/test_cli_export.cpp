@@ -215,7 +215,6 @@ TEST(CliErrors, Help) {
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out.contains(QStringLiteral("\n  info ")));
   EXPECT_TRUE(r.out.contains(QStringLiteral("\n  export ")));
-  EXPECT_FALSE(r.out.contains(QStringLiteral("make-example")));
   const CliRun sub = RunCliHere({QStringLiteral("export"), QStringLiteral("--help")});
   EXPECT_EQ(sub.status, 0);
   EXPECT_TRUE(sub.out.startsWith(QStringLiteral("Usage: hypsor-cli export")));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli with hostile files and outputs: a full standard output, a FIFO to read, special
-// files and links to write, and typed numbers in every spelling the one integer rule accepts.
+// files and links to write (through the sample flights' writer), and typed numbers in every
+// spelling the one integer rule accepts.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -78,12 +79,17 @@ TEST(CliInput, AFifoIsRefusedAtOnceAndALinkIsFollowed) {
   EXPECT_EQ(viaLink.out, RunCli({QStringLiteral("info"), Example("sample-flight.hyp")}).out);
 }
 
-TEST(CliWrite, SpecialTargetsAreRefusedAndLinksKept) {
+// The sample flights' writer (the test tool hypsor-make-examples) saves through the program's one
+// flight-file writer: a special file in its way is refused, a link is followed and stays, and
+// what it writes is examples/ byte for byte.
+TEST(CliWrite, SpecialTargetsAreRefusedLinksKeptAndTheExamplesRemade) {
+  const QString tool = hypsor::test::MakeExamplesPath();
+  ASSERT_FALSE(tool.isEmpty()) << "HYPSOR_MAKE_EXAMPLES is not set (run the test through CTest)";
   QTemporaryDir dir;
-  // make-example writes sample-flight.hyp first: a FIFO there stops it before anything.
+  // sample-flight.hyp is written first: a FIFO there stops the tool before anything.
   const QString fifo = dir.filePath(QStringLiteral("sample-flight.hyp"));
   ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
-  CliRun r = RunCli({QStringLiteral("make-example"), dir.path()});
+  CliRun r = hypsor::test::RunProgram(tool, {dir.path()});
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.err.contains(QStringLiteral("not a regular file"))) << r.err.toStdString();
   struct stat st {};
@@ -95,11 +101,17 @@ TEST(CliWrite, SpecialTargetsAreRefusedAndLinksKept) {
   ASSERT_TRUE(QFile::remove(fifo));
   const QString real = other.filePath(QStringLiteral("real.hyp"));
   ASSERT_TRUE(QFile::link(real, fifo));
-  r = RunCli({QStringLiteral("make-example"), dir.path()});
+  r = hypsor::test::RunProgram(tool, {dir.path()});
   EXPECT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(QFileInfo(fifo).isSymLink());
+  const QStringList examples =
+      QDir(hypsor::test::ExamplesDir()).entryList({QStringLiteral("*.hyp")}, QDir::Files);
+  ASSERT_EQ(examples.size(), 5);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files), examples);
+  for (const QString& name : examples)
+    EXPECT_EQ(ReadFile(dir.filePath(name)), ReadFile(hypsor::test::ExamplePath(name)))
+        << name.toStdString();
   EXPECT_EQ(ReadFile(real), ReadFile(Example("sample-flight.hyp")));
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files).size(), 5);
 }
 
 TEST(CliNumbers, OneIntegerRuleForEveryOption) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // hypsor-cli loads the GUI libraries only for the commands that draw, from its drawing module
-// (beside the tool, or in the library folder of an installed program). The loader's own report
-// (LD_DEBUG=files) says which libraries a run loaded.
+// (beside the tool, or in the private library folder of an installed program). The loader's own
+// report (LD_DEBUG=files) says which libraries a run loaded.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -36,12 +36,6 @@ CliRun RunReportingLibraries(const QStringList& args) {
 bool LoadedGui(const CliRun& r) {
   return r.err.contains(QLatin1String("libQt6Gui.so")) ||
          r.err.contains(QLatin1String("libQt6Widgets.so"));
-}
-
-// Copies a file into folder (made as needed), keeping it executable.
-bool CopyInto(const QString& file, const QString& folder) {
-  return QDir().mkpath(folder) &&
-         QFile::copy(file, QDir(folder).filePath(QFileInfo(file).fileName()));
 }
 
 }  // namespace
@@ -91,15 +85,24 @@ TEST(CliLight, DrawingCommandsLoadTheModuleOnDemand) {
   EXPECT_TRUE(QFile(pdf).size() > 0);
 }
 
-// An installed tool finds the module in the program's folder under the library folder; without it
-// the drawing commands fail with a message and the others still work.
-TEST(CliLight, ModuleBesideTheToolOrInTheLibraryFolder) {
-  const QString module = qEnvironmentVariable("HYPSOR_DRAW");
-  ASSERT_FALSE(module.isEmpty()) << "HYPSOR_DRAW is not set (run the test through CTest)";
+// An installed tool finds its libraries and its drawing module in the program's private folder
+// under the library folder (this build installed into a folder of its own); without the module the
+// drawing commands fail with a message and the others still work.
+TEST(CliLight, InstalledToolFindsItsLibrariesAndModule) {
+  const QString cmake = qEnvironmentVariable("HYPSOR_CMAKE");
+  const QString built = qEnvironmentVariable("HYPSOR_DRAW");
+  ASSERT_FALSE(cmake.isEmpty() || built.isEmpty()) << "run the test through CTest";
   QTemporaryDir prefix;
-  const QString bin = prefix.filePath(QStringLiteral("bin"));
-  ASSERT_TRUE(CopyInto(hypsor::test::CliPath(), bin));
-  const QString cli = QDir(bin).filePath(QFileInfo(hypsor::test::CliPath()).fileName());
+  QProcess install;
+  install.start(cmake, {QStringLiteral("--install"), QStringLiteral(HYPSOR_BINARY_DIR),
+                        QStringLiteral("--prefix"), prefix.path()});
+  ASSERT_TRUE(install.waitForFinished(60000));
+  ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+  const QDir bin(prefix.filePath(QStringLiteral("bin")));
+  const QString cli = bin.filePath(QFileInfo(hypsor::test::CliPath()).fileName());
+  const QString module = QDir::cleanPath(bin.filePath(QStringLiteral(HYPSOR_DRAW_FROM_BINDIR "/") +
+                                                      QFileInfo(built).fileName()));
+  ASSERT_TRUE(QFileInfo::exists(module)) << module.toStdString();
   auto run = [&](const QStringList& args) {
     QProcess p;
     p.start(cli, args);
@@ -110,14 +113,15 @@ TEST(CliLight, ModuleBesideTheToolOrInTheLibraryFolder) {
   const QString png = prefix.filePath(QStringLiteral("c.png"));
   const QStringList plot = {QStringLiteral("plot"), flight, QStringLiteral("--out"), png};
 
+  const QString away = module + QStringLiteral(".away");
+  ASSERT_TRUE(QFile::rename(module, away));
   auto [status, err] = run(plot);
   EXPECT_EQ(status, 2);
   EXPECT_TRUE(err.startsWith(QLatin1String("hypsor-cli: cannot load the drawing module: ")))
       << err.toStdString();
   EXPECT_EQ(run({QStringLiteral("info"), flight}).first, 0);
 
-  ASSERT_TRUE(CopyInto(
-      module, QDir::cleanPath(QDir(bin).filePath(QStringLiteral(HYPSOR_DRAW_FROM_BINDIR)))));
+  ASSERT_TRUE(QFile::rename(away, module));
   std::tie(status, err) = run(plot);
   EXPECT_EQ(status, 0) << err.toStdString();
   EXPECT_EQ(QImage(png).size(), QSize(1280, 720));

@@ -17,6 +17,7 @@
 #include "tests/support/CliInProcess.h"
 #include "tests/support/CliProcess.h"
 #include "tests/support/Failures.h"
+#include "tests/support/KeepFile.h"
 #include "tests/support/ScriptedCli.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
@@ -206,8 +207,13 @@ TEST(CliVerify, ExitStatusAndReportForEachKindOfFolderAndTheHtmlPage) {
   const QDir d(dir.path());
   const QString high = test::ExamplePath("flight-1hz.hyp");
   const QString mid = test::ExamplePath("sample-flight.hyp");
-  ASSERT_EQ(test::RunCliHere({"keep-file", dir.path(), high}).status, 0);
-  const test::CliRun kept = test::RunCliHere({"keep-file", dir.path(), mid});
+  auto keep = [&dir](const QString& file) {
+    return test::RunCapturing([&](QTextStream& out, QTextStream& err) {
+      return test::KeepFile(dir.path(), file, out, err);
+    });
+  };
+  ASSERT_EQ(keep(high).status, 0);
+  const test::CliRun kept = keep(mid);
   ASSERT_EQ(kept.status, 0) << kept.err.toStdString();
   const QString midFile = kept.out.trimmed();
   test::CliRun v = test::RunCliHere({"verify", dir.path()});

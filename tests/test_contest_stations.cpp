@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Several stations keeping downloads into one contest folder at the same moment: four hypsor-cli
-// processes per round, each keeping a flight through the download's own path (keep-file); after
-// every round each flight file is listed once in results.csv and recorded once in the log.
+// Several stations keeping downloads into one contest folder at the same moment: four processes
+// per round, each keeping a flight through the download's own path (the test tool
+// hypsor-keep-file); after every round each flight file is listed once in results.csv and
+// recorded once in the log.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -26,7 +27,7 @@ namespace {
 using test::ReadFile;
 
 TEST(ContestStations, FourProcessesKeepingAtOnceLoseAndDoubleNoFlight) {
-  ASSERT_FALSE(test::CliPath().isEmpty());
+  ASSERT_FALSE(test::KeepFilePath().isEmpty());
   QTemporaryDir dir;
   const QString folder = QDir(dir.path()).filePath("cup");
   // Four flights under four competitors, one per station.
@@ -50,7 +51,7 @@ TEST(ContestStations, FourProcessesKeepingAtOnceLoseAndDoubleNoFlight) {
     std::vector<std::unique_ptr<QProcess>> stations;
     for (int s = 0; s < 4; ++s) {
       stations.push_back(std::make_unique<QProcess>());
-      stations.back()->start(test::CliPath(), {"keep-file", folder, inputs[s]});
+      stations.back()->start(test::KeepFilePath(), {folder, inputs[s]});
     }
     for (auto& p : stations) {
       ASSERT_TRUE(p->waitForFinished(30000));

@@ -182,7 +182,7 @@ TEST(CliDownloadSafety, FlightsWithoutEndMarkerAreSavedAndExitFive) {
       cli.altimeter.flight = WithoutEndMarker(sample) + test::Noise(30000);
       cli.altimeter.chunk = 512;
     }
-    const CliRun r = cli.Run({"download", "--port", "ttyS0", "--out", out, "--poll-ms", "30"});
+    const CliRun r = cli.Run({"download", "--port", "ttyS0", "--out", out});
     EXPECT_EQ(r.status, 5) << r.err.toStdString();
     const qint64 saved = QFileInfo(out).size();
     EXPECT_GE(saved, 32);

@@ -362,7 +362,7 @@ TEST(ContestWindow, TheResultsBoardFollowsAnyStationAndTellsWhenTheResultsAreFin
   bytes[2] = 33;
   const QString input = QDir(f.dir.path()).filePath("in.hyp");
   ASSERT_TRUE(test::WriteFile(input, bytes));
-  const test::CliRun kept = test::RunCli({"keep-file", f.folder.path(), input});
+  const test::CliRun kept = test::RunProgram(test::KeepFilePath(), {f.folder.path(), input});
   ASSERT_EQ(kept.status, 0) << kept.err.toStdString();
   ASSERT_TRUE(QTest::qWaitFor([&] { return table->rowCount() == 1; }, 10000));
   EXPECT_EQ(BoardColumn(table, 1), QStringList({"33"}));
@@ -399,8 +399,11 @@ TEST(ContestWindow, VerifyShowsTheFolderReportInTheLanguageInUse) {
   f.Trigger("verifyFolderAction");
   EXPECT_FALSE(f.Window().findChild<QDialog*>("verifyWindow"));
   const QDir folder(f.folder.path());
-  for (const char* name : {"flight-1hz.hyp", "sample-flight.hyp"})
-    ASSERT_EQ(test::RunCli({"keep-file", folder.path(), test::ExamplePath(name)}).status, 0);
+  for (const char* name : {"flight-1hz.hyp", "sample-flight.hyp"}) {
+    const test::CliRun kept =
+        test::RunProgram(test::KeepFilePath(), {folder.path(), test::ExamplePath(name)});
+    ASSERT_EQ(kept.status, 0) << kept.err.toStdString();
+  }
   QString changedFile;
   for (const QString& name : f.FlightFiles()) changedFile = name;
   QByteArray bytes = ReadFile(folder.filePath(changedFile));

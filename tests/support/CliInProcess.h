@@ -9,10 +9,9 @@
 
 namespace hypsor::test {
 
-// `hypsor-cli ARGUMENTS...` run in this process through the tool's own dispatch: the same exit
-// status and texts as the program for every command that draws nothing (plot and report need the
-// drawing module the program loads).
-inline CliRun RunCliInProcess(const QStringList& args) {
+// run(out, err) in this process: its exit status and both outputs.
+template <class Run>
+CliRun RunCapturing(Run&& run) {
   QBuffer outBuffer, errBuffer;
   outBuffer.open(QIODevice::WriteOnly);
   errBuffer.open(QIODevice::WriteOnly);
@@ -20,11 +19,19 @@ inline CliRun RunCliInProcess(const QStringList& args) {
   {
     QTextStream out(&outBuffer);
     QTextStream err(&errBuffer);
-    r.status = cli::RunCommandLine(args, out, err);
+    r.status = run(out, err);
   }
   r.out = QString::fromUtf8(outBuffer.data());
   r.err = QString::fromUtf8(errBuffer.data());
   return r;
+}
+
+// `hypsor-cli ARGUMENTS...` run in this process through the tool's own dispatch: the same exit
+// status and texts as the program for every command that draws nothing (plot and report need the
+// drawing module the program loads).
+inline CliRun RunCliInProcess(const QStringList& args) {
+  return RunCapturing(
+      [&args](QTextStream& out, QTextStream& err) { return cli::RunCommandLine(args, out, err); });
 }
 
 // hypsor-cli with these arguments: in this process, but as the program for plot and report.

@@ -18,6 +18,14 @@ inline QString SimulatorPath() {
 inline QString CliPath() {
   return qEnvironmentVariable("HYPSOR_CLI");
 }
+// The test build's own tools (tests/tools/): a flight file kept as a download is, and the writer
+// of the sample flights.
+inline QString KeepFilePath() {
+  return qEnvironmentVariable("HYPSOR_KEEP_FILE");
+}
+inline QString MakeExamplesPath() {
+  return qEnvironmentVariable("HYPSOR_MAKE_EXAMPLES");
+}
 // How many rounds a stress test runs: HYPSOR_STRESS_ROUNDS when set to a positive number, else
 // the test's own default, kept small so that the suite stays quick.
 inline int StressRounds(int byDefault) {

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// make-example (hidden): writes the sample flights of examples/ from a simple flight model and the
-// standard atmosphere. Deterministic: the same build writes the same bytes.
-//   hypsor-cli make-example DIR
+// hypsor-make-examples: writes the sample flights of examples/ from a simple flight model and the
+// standard atmosphere. Deterministic: the same build writes the same bytes. A tool of the test
+// build only (HYPSOR_TESTS), not shipped. From the source tree, after scripts/test has built it:
+//   build-test/tests/tools/hypsor-make-examples examples
+// Exit status 0, 1 for wrong arguments, 2 when a file cannot be written.
+#include <QCoreApplication>
 #include <QDir>
+#include <QTextStream>
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +17,7 @@
 #include "files/FlightFile.h"
 #include "text/FailureText.h"
 
-namespace hypsor::cli {
+namespace hypsor {
 
 namespace {
 
@@ -142,30 +146,37 @@ std::vector<std::uint8_t> BuildFlight(const ExampleFlight& e) {
   return b;
 }
 
-}  // namespace
-
-int RunMakeExample(const QStringList& args, QTextStream& out, QTextStream& err) {
-  CommandOptions options(QStringLiteral("make-example"), QString(),
-                         QStringLiteral("Write the sample flights into a folder."));
-  options.AddPositional(QStringLiteral("DIR"), QStringLiteral("The folder."));
-  if (const auto status = options.Parse(args, out, err)) return *status;
-  const QString folder = options.Positional().value(0);
+int WriteExamples(const QString& folder, QTextStream& out, QTextStream& err) {
   const QDir dir(folder);
   if (!dir.exists()) {
-    err << "hypsor-cli: no such folder: " << folder << '\n';
-    return ExitFile;
+    err << "hypsor-make-examples: no such folder: " << folder << '\n';
+    return cli::ExitFile;
   }
   for (const ExampleFlight& e : kExamples) {
     const std::vector<std::uint8_t> bytes = BuildFlight(e);
     const QString path = dir.filePath(QString::fromLatin1(e.file));
     Failure error;
     if (!SaveFlightFile(path, bytes, &error)) {
-      err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
-      return ExitFile;
+      err << "hypsor-make-examples: " << FailureText(error, kEnglish) << '\n';
+      return cli::ExitFile;
     }
     out << path << ": " << bytes.size() << " bytes\n";
   }
-  return ExitOk;
+  return cli::ExitOk;
 }
 
-}  // namespace hypsor::cli
+}  // namespace
+
+}  // namespace hypsor
+
+int main(int argc, char** argv) {
+  const QCoreApplication app(argc, argv);
+  QTextStream out(stdout);
+  QTextStream err(stderr);
+  const QStringList args = app.arguments();
+  if (args.size() != 2) {
+    err << "usage: hypsor-make-examples DIR\n";
+    return hypsor::cli::ExitUsage;
+  }
+  return hypsor::WriteExamples(args[1], out, err);
+}
