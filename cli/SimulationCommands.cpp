@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "flight/Decode.h"
+#include "flight/FlightStatistics.h"
 #include "flight/Simulation.h"
 #include "text/Texts.h"
 #include "text/FailureText.h"

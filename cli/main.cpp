@@ -13,6 +13,7 @@
 #include "cli/Commands.h"
 #include "text/FailureText.h"
 
+using namespace hypsor;
 using namespace hypsor::cli;
 
 namespace {
