@@ -44,9 +44,8 @@ QualityInput LargestFlight(AltitudeTableArray& table) {
 void BM_FlagsAndStatisticsLargestFlight(benchmark::State& state) {
   auto table = std::make_unique<AltitudeTableArray>();
   const QualityInput in = LargestFlight(*table);
-  auto work = std::make_unique<FilterTables>();
   for (auto _ : state) {
-    FlightQuality q = AssessQuality(in, FilterParams{}, *work);
+    FlightQuality q = AssessQuality(in);
     FlightStatistics s = ComputeStatistics(*table, in.count, in.timeLabelStep, std::nullopt);
     benchmark::DoNotOptimize(q);
     benchmark::DoNotOptimize(s);

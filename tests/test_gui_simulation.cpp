@@ -110,8 +110,8 @@ TEST(SimulationWindow, PanelAndReportNameTheSpikeAndBothApogees) {
   QStringList lines;
   for (const ReportLine& l : ReportDataLines(report)) lines << l.text;
   const QString all = lines.join('\n');
-  EXPECT_TRUE(all.contains("spike: the filter's first cut replaced the samples at 24" + Point() +
-                           "00, 25" + Point() + "40 s"))
+  EXPECT_TRUE(all.contains("spike: the samples at 24" + Point() + "00, 25" + Point() +
+                           "40 s stand off the curve"))
       << all.toStdString();
   EXPECT_TRUE(all.contains(QStringLiteral("Apogee before the filter ") +
                            FormatAltitude(q.apogee.rawM, Point().at(0)) + " m at"));
