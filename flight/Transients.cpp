@@ -101,7 +101,7 @@ class Detector {
         Transient& into = merged.back();
         into.last = std::max(into.last, tr.last);
         for (int i : tr.samples)
-          if (i > into.samples.back()) into.samples.push_back(i);
+          if (into.samples.empty() || i > into.samples.back()) into.samples.push_back(i);
       } else {
         merged.push_back(std::move(tr));
       }
