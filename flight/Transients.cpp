@@ -2,6 +2,7 @@
 #include "flight/Transients.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -16,28 +17,95 @@ using namespace transient;
 constexpr double kGravityDm = 98.1;  // dm/s²
 
 // The running median of every k-th sample over hw of them each side, narrowed at the ends: for
-// each residue class its own sliding window, kept sorted (at most 2 * kMedianHalfPoints + 1
-// values, so an insertion is one short move).
-std::vector<std::int32_t> RunningMedian(const std::int32_t* a, int n, int k, int hw) {
+// each residue class its own sliding window, kept sorted in a fixed array (at most
+// 2 * kMedianHalfPoints + 1 values). In the middle one value leaves as one comes: only the
+// values between the two move. Where the window spans less than `calm` the sample itself
+// stands in for the median (it is within that of it): quiet stretches cost no sorting.
+std::vector<std::int32_t> RunningMedian(const std::int32_t* a, int n, int k, int hw,
+                                        std::int32_t calm) {
   std::vector<std::int32_t> m(static_cast<std::size_t>(n));
-  std::vector<std::int32_t> window;
-  window.reserve(static_cast<std::size_t>(2 * hw + 1));
-  auto insert = [&window](std::int32_t v) {
-    window.insert(std::upper_bound(window.begin(), window.end(), v), v);
+  hw = std::clamp(hw, 0, kMedianHalfPoints);
+  std::array<std::int32_t, 2 * kMedianHalfPoints + 1> window{};
+  int size = 0;
+  auto insert = [&](std::int32_t v) {
+    const auto at = std::upper_bound(window.begin(), window.begin() + size, v);
+    std::copy_backward(at, window.begin() + size, window.begin() + size + 1);
+    *at = v;
+    ++size;
   };
-  auto erase = [&window](std::int32_t v) {
-    window.erase(std::lower_bound(window.begin(), window.end(), v));
+  auto erase = [&](std::int32_t v) {
+    const auto at = std::lower_bound(window.begin(), window.begin() + size, v);
+    std::copy(at + 1, window.begin() + size, at);
+    --size;
+  };
+  auto replace = [&](std::int32_t out, std::int32_t in) {
+    const auto begin = window.begin(), end = window.begin() + size;
+    const auto at = std::lower_bound(begin, end, out);
+    if (in >= out) {
+      const auto to = std::upper_bound(at + 1, end, in);
+      std::copy(at + 1, to, at);
+      *(to - 1) = in;
+    } else {
+      const auto to = std::upper_bound(begin, at, in);
+      std::copy_backward(to, at, at + 1);
+      *to = in;
+    }
+  };
+  // Each window's span, bounded by the lowest and highest value of the samples from its first
+  // to its last (every one, not only every k-th): within blocks of a whole window's length the
+  // running extremes from each block's start and from its end, so that a window, which meets
+  // at most two blocks, takes one of each.
+  const int whole = 2 * hw * k + 1;
+  std::vector<std::int32_t> fromStart(static_cast<std::size_t>(n) * 2);
+  std::vector<std::int32_t> fromEnd(static_cast<std::size_t>(n) * 2);
+  for (int start = 0; start < n; start += whole) {
+    const int end = std::min(n, start + whole) - 1;
+    fromStart[2 * start] = fromStart[2 * start + 1] = a[start];
+    for (int i = start + 1; i <= end; ++i) {
+      fromStart[2 * i] = std::min(fromStart[2 * i - 2], a[i]);
+      fromStart[2 * i + 1] = std::max(fromStart[2 * i - 1], a[i]);
+    }
+    fromEnd[2 * end] = fromEnd[2 * end + 1] = a[end];
+    for (int i = end - 1; i >= start; --i) {
+      fromEnd[2 * i] = std::min(fromEnd[2 * i + 2], a[i]);
+      fromEnd[2 * i + 1] = std::max(fromEnd[2 * i + 3], a[i]);
+    }
+  }
+  auto span = [&](int from, int to) {
+    return std::max(fromEnd[2 * from + 1], fromStart[2 * to + 1]) -
+           std::min(fromEnd[2 * from], fromStart[2 * to]);
   };
   for (int c = 0; c < k && c < n; ++c) {
     const int length = (n - 1 - c) / k + 1;  // samples c, c + k, ...
     auto at = [&](int j) { return a[c + j * k]; };
-    window.clear();
-    int lo = 0, hi = -1;  // the window holds at(lo..hi)
+    bool sorted = false;  // window holds at(lo..hi) sorted
+    size = 0;
+    int lo = 0, hi = -1;
     for (int j = 0; j < length; ++j) {
       const int half = std::min({hw, j, length - 1 - j});
-      while (hi < j + half) insert(at(++hi));
-      while (lo < j - half) erase(at(lo++));
-      m[static_cast<std::size_t>(c + j * k)] = window[(window.size() - 1) / 2];
+      const int newLo = j - half, newHi = j + half;
+      const bool slides = sorted && hi + 1 == newHi && lo + 1 == newLo;
+      const std::int32_t leaving = lo < newLo ? at(lo) : 0;
+      const std::int32_t range = span(c + newLo * k, c + newHi * k);
+      if (range < calm) {
+        m[static_cast<std::size_t>(c + j * k)] = at(j);
+        sorted = false;
+      } else {
+        if (slides) {
+          replace(leaving, at(newHi));
+        } else if (sorted) {
+          while (hi < newHi) insert(at(++hi));
+          while (lo < newLo) erase(at(lo++));
+        } else {
+          size = newHi - newLo + 1;
+          for (int i = 0; i < size; ++i) window[static_cast<std::size_t>(i)] = at(newLo + i);
+          std::sort(window.begin(), window.begin() + size);
+          sorted = true;
+        }
+        m[static_cast<std::size_t>(c + j * k)] = window[static_cast<std::size_t>((size - 1) / 2)];
+      }
+      lo = newLo;
+      hi = newHi;
     }
   }
   return m;
@@ -69,7 +137,7 @@ class Detector {
         h_(std::max(1, static_cast<int>(std::lround(kHalfWindowS * r_)))),
         every_((h_ + kMedianHalfPoints - 1) / kMedianHalfPoints),
         gap_(std::max(1, static_cast<int>(std::lround(kMergeGapS * r_)))) {
-    m_ = RunningMedian(a.data(), n, every_, h_ / every_);
+    m_ = RunningMedian(a.data(), n, every_, h_ / every_, kFloorDm);
     block_ = std::max(10, static_cast<int>(std::lround(kRoughnessBlockS * r_)));
     reach_ = std::max(block_, static_cast<int>(std::lround(kRoughnessWindowS * r_)));
     roughness_.assign(static_cast<std::size_t>((n + block_ - 1) / block_), -1);
@@ -89,7 +157,7 @@ class Detector {
           b[static_cast<std::size_t>(i)] =
               static_cast<std::int32_t>(from + (to - from) * (i - tr.first + 1) / span);
       }
-      m_ = RunningMedian(b.data(), n_, every_, h_ / every_);
+      m_ = RunningMedian(b.data(), n_, every_, h_ / every_, kFloorDm);
       std::fill(roughness_.begin(), roughness_.end(), -1);
       found = Groups();
     }
@@ -120,6 +188,7 @@ class Detector {
   std::vector<Transient> Groups() {
     std::vector<Transient> found;
     for (int i = 1; i + 1 < n_; ++i) {
+      if (std::llabs(Off(i)) < kFloorDm) continue;  // most samples: no threshold to work out
       const std::int64_t t = Threshold(i);
       if (std::llabs(Off(i)) < t) continue;
       Transient tr = Span(i, i, TransientShape::Spike);
