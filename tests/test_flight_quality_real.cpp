@@ -13,7 +13,7 @@
 #include "files/FlightFile.h"
 #include "flight/Decode.h"
 #include "flight/FlightQuality.h"
-#include "session/QualityText.h"
+#include "text/QualityText.h"
 
 using namespace hypsor;
 

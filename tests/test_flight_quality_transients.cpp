@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "flight/FlightQuality.h"
-#include "session/QualityText.h"
+#include "text/QualityText.h"
 #include "tests/support/MadeFlights.h"
 
 using namespace hypsor;
