@@ -11,6 +11,8 @@
 #include "contest/FolderCheck.h"
 #include "contest/Ranking.h"
 #include "contest/ResultsTable.h"
+#include "flight/Decode.h"
+#include "flight/FlightStatistics.h"
 #include "platform/AtomicFile.h"
 #include "text/FailureText.h"
 #include "text/VerifyReport.h"
@@ -40,12 +42,22 @@ void PrintAligned(const QByteArray& csv, QTextStream& out) {
   }
 }
 
-// The table of flights as results.csv holds it, and each flight's data-quality flags last.
+// The table of flights as results.csv holds it, then each flight's data-quality flags and the
+// apogee its data support (empty without one).
 QByteArray TableWithFlags(const std::vector<FlightRecord>& flights) {
-  QString text = FlightTableHeader() + QStringLiteral(",flags\n");
-  for (const FlightRecord& f : flights)
-    text += CsvLine(FlightTableFields(f) << f.qualityFlags.join(QLatin1Char(' '))) +
-            QLatin1Char('\n');
+  QString text = FlightTableHeader() + QStringLiteral(
+                                           ",flags,supported_apogee_m,supported_apogee_s,"
+                                           "supported_apogee_sample\n");
+  for (const FlightRecord& f : flights) {
+    QStringList fields = FlightTableFields(f) << f.qualityFlags.join(QLatin1Char(' '));
+    if (f.supportedApogeeM)
+      fields << FormatAltitude(*f.supportedApogeeM, QLatin1Char('.'))
+             << FormatFixed(f.supportedApogeeS, 2, QLatin1Char('.'))
+             << QString::number(f.supportedApogeeSample);
+    else
+      fields << QString() << QString() << QString();
+    text += CsvLine(fields) + QLatin1Char('\n');
+  }
   return text.toUtf8();
 }
 
@@ -60,8 +72,11 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
                                         "others follow without a rank, with their status."));
   options.AddPositional(QStringLiteral("DIR"), QStringLiteral("The contest folder."));
   options.AddFlag(QStringLiteral("csv"), QStringLiteral("Print CSV instead of aligned columns."));
-  options.AddFlag(QStringLiteral("flights"),
-                  QStringLiteral("Print the table of flights, each with its data-quality flags last, instead of the ranking."));
+  options.AddFlag(
+      QStringLiteral("flights"),
+      QStringLiteral("Print the table of flights, each with its data-quality flags and the "
+                     "apogee its data support after the table's columns, instead of "
+                     "the ranking."));
   options.AddFlag(QStringLiteral("all"),
                   QStringLiteral("Rank every flight that has a file, its status marking it."));
   options.AddValue(QStringLiteral("html"), QStringLiteral("OUT"),

@@ -46,6 +46,18 @@ std::vector<std::pair<QString, QString>> QualityFields(const FlightQuality& q) {
   };
 }
 
+// The apogee the data support, after every older key.
+std::vector<std::pair<QString, QString>> SupportedFields(const FlightQuality& q) {
+  const QChar point = QLatin1Char('.');
+  const ExplainedApogee& a = q.apogee;
+  auto when = [&a](const QString& v) { return a.valid ? v : QString(); };
+  return {
+      {QStringLiteral("supported_apogee_m"), when(FormatAltitude(a.supportedM, point))},
+      {QStringLiteral("supported_apogee_s"), when(FormatFixed(a.supportedS, 2, point))},
+      {QStringLiteral("supported_apogee_sample"), when(QString::number(a.supportedIndex))},
+  };
+}
+
 void PrintText(const FlightStatistics& s, const FlightQuality& q, int step, QTextStream& out) {
   for (const StatisticField& f : StatisticFields(s, QLatin1Char('.')))
     out << f.key << ": " << (f.value.isEmpty() ? QStringLiteral("-") : f.value) << '\n';
@@ -62,6 +74,8 @@ void PrintText(const FlightStatistics& s, const FlightQuality& q, int step, QTex
         << QualityFlagText(f, step, 1, QLatin1Char('.')) << '\n';
   const QString why = ApogeeExplanation(q, 1, QLatin1Char('.'));
   if (!why.isEmpty()) out << "apogee_explained: " << why << '\n';
+  for (const auto& [key, value] : SupportedFields(q))
+    out << key << ": " << (value.isEmpty() ? QStringLiteral("-") : value) << '\n';
 }
 
 QString JsonString(const QString& text) {
@@ -86,6 +100,11 @@ QString JsonFlag(const QualityFlag& f, int step) {
   if (f.code == QualityCode::Spike)
     members << QStringLiteral("\"apogee_replaced\": %1")
                    .arg(QLatin1String(f.apogeeReplaced ? "true" : "false"));
+  if (f.code == QualityCode::Transient || f.code == QualityCode::EndOfRecord)
+    members << QStringLiteral("\"kind\": %1")
+                   .arg(f.kind == TransientKind::None
+                            ? QStringLiteral("null")
+                            : JsonString(QLatin1String(TransientKindName(f.kind))));
   return QLatin1Char('{') + members.join(QStringLiteral(", ")) + QLatin1Char('}');
 }
 
@@ -109,6 +128,9 @@ void PrintJson(const FlightStatistics& s, const FlightQuality& q, int step, QTex
   const QString why = ApogeeExplanation(q, 1, QLatin1Char('.'));
   members << QStringLiteral("\"apogee_explained\": %1")
                  .arg(why.isEmpty() ? QStringLiteral("null") : JsonString(why));
+  for (const auto& [key, value] : SupportedFields(q))
+    members
+        << QStringLiteral("\"%1\": %2").arg(key, value.isEmpty() ? QStringLiteral("null") : value);
   out << '{' << members.join(QStringLiteral(", ")) << "}\n";
 }
 

@@ -94,8 +94,15 @@ bool RecordFromBytes(std::span<const std::uint8_t> head, bool tailHasEndMarker,
     if (f.ran) record.filteredApogeeM = static_cast<float>(f.maxDm * 0.1);
   }
   record.qualityFlags.clear();
-  for (const QualityFlag& q : AssessFlight(flight, d, FilterParams{}, work).flags)
+  const FlightQuality quality = AssessFlight(flight, d, FilterParams{}, work);
+  for (const QualityFlag& q : quality.flags)
     record.qualityFlags << QLatin1String(QualityCodeName(q.code));
+  record.supportedApogeeM.reset();
+  if (quality.apogee.valid) {
+    record.supportedApogeeM = quality.apogee.supportedM;
+    record.supportedApogeeS = quality.apogee.supportedS;
+    record.supportedApogeeSample = quality.apogee.supportedIndex;
+  }
   return true;
 }
 

@@ -58,6 +58,10 @@ struct FlightRecord {
   // The codes of the flight's data-quality flags with the default filter ("spike"). Derived
   // from the bytes for reports; results.csv does not hold them.
   QStringList qualityFlags;
+  // The apogee the data support, with its time and sample (FlightQuality); for reports too.
+  std::optional<float> supportedApogeeM;
+  double supportedApogeeS = 0.0;
+  int supportedApogeeSample = 0;
 };
 
 // The record of a flight from its stored bytes: head is what a flight file read takes (at most

@@ -27,6 +27,10 @@ const char* QualityCodeName(QualityCode code) {
     case QualityCode::NoLanding: return "no-landing";
     case QualityCode::LateLaunch: return "late-launch";
     case QualityCode::Short: return "short";
+    case QualityCode::Transient: return "transient";
+    case QualityCode::EndOfRecord: return "end-of-record";
+    case QualityCode::ApogeeDisputed: return "apogee-disputed";
+    case QualityCode::NearSonic: return "near-sonic";
   }
   return "";
 }
@@ -65,6 +69,9 @@ void ExplainFilteredApogee(FlightQuality& q, const AltitudeTableArray& a, int co
       top = i;
   q.apogee.filtered = true;
   q.apogee.filteredIndex = top;
+  const int nextTo = NextToSamples(step);
+  for (const Transient& tr : q.transients)
+    if (tr.Covers(top, nextTo)) q.apogee.filteredSetAside = true;
   q.apogee.filteredM = static_cast<float>(work.FilterResult[static_cast<std::size_t>(top)] / 10.0);
   q.apogee.filteredS = SampleTime(top, step);
   q.apogee.differenceM = q.apogee.rawM - q.apogee.filteredM;
@@ -84,70 +91,55 @@ FlightQuality AssessFlight(const Flight& flight, const DecodedFlight& decoded,
   // bytes, so samples that end there filled it.
   const int samplesEnd = in.endMarker ? decoded.ReadPosition : flight.FlightByteCount;
   in.filledFile = samplesEnd >= FileReadCap;
-  FlightQuality q = AssessQuality(in, params, work);
+  FlightQuality q = AssessQuality(in);
   ExplainFilteredApogee(q, decoded.AltitudeTable, decoded.tableCount, flight.TimeLabelStep,
                         params, work);
   return q;
 }
 
-FlightQuality AssessQuality(const QualityInput& in, const FilterParams& params,
-                            FilterTables& work) {
+FlightQuality AssessQuality(const QualityInput& in) {
   FlightQuality q;
   const AltitudeTableArray& a = *in.table;
   const int n = std::clamp(in.count, 0, AltitudeTableSize - 1);
   const int step = std::max(1, in.timeLabelStep);
-  const FlightStatistics s = ComputeStatistics(a, n, step, in.rawMaximum);
+  FlightStatistics s = ComputeStatistics(a, n, step, in.rawMaximum);
 
-  // The apogee before the filter; after it, ExplainFilteredApogee.
-  std::vector<int> replaced;
+  // The apogee before the filter, and the one the data support; after the filter,
+  // ExplainFilteredApogee.
   if (s.enoughSamples) {
-    q.apogee.valid = true;
-    q.apogee.rawIndex = s.apogeeIndex;
-    q.apogee.rawM = s.apogeeM;
-    q.apogee.rawS = SampleTime(s.apogeeIndex, step);
+    ExplainedApogee& e = q.apogee;
+    e.valid = true;
+    e.rawIndex = s.apogeeIndex;
+    e.rawM = s.apogeeM;
+    e.rawS = SampleTime(s.apogeeIndex, step);
+    e.supportedIndex = s.supportedApogeeIndex;
+    e.supportedM = s.supportedApogeeM;
+    e.supportedS = s.supportedApogeeS;
+    const int nextTo = NextToSamples(step);
+    for (const Transient& tr : s.transients)
+      if (tr.Covers(s.apogeeIndex, nextTo)) e.rawSetAside = true;
   }
-  // The first cut on its own, for the samples it replaces and the lines it puts in their place.
-  if (n >= quality::kShortSamples) SlopeCut(a, n, params, work.ReferenceCurve, &replaced);
 
-  // spike: what the first cut replaced, where the sample stood far from the line put in its
-  // place and, in a run of at most a few such samples, beyond both samples around the run. At
-  // low rates the cut also puts stretches of the climb on lines far from the curve; those lie
-  // between their neighbours (or, at the top, within g dt² / 2 of them).
-  if (!replaced.empty()) {
-    QualityFlag f{QualityCode::Spike, {}, 0.0, false};
-    auto jump = [&](int i) {
-      return std::llabs(std::int64_t{a[static_cast<std::size_t>(i)]} -
-                        work.ReferenceCurve[static_cast<std::size_t>(i)]);
-    };
-    std::size_t k = 0;
-    while (k < replaced.size()) {
-      if (jump(replaced[k]) < quality::kSpikeMinimumJumpDm) {
-        ++k;
-        continue;
-      }
-      std::size_t e = k;
-      while (e + 1 < replaced.size() && replaced[e + 1] == replaced[e] + 1 &&
-             jump(replaced[e + 1]) >= quality::kSpikeMinimumJumpDm)
-        ++e;
-      const int first = replaced[k], last = replaced[e];
-      if (last - first + 1 <= quality::kSpikeLongestRun) {
-        // Replaced samples are never the first or the last of the flight.
-        const std::int64_t before = a[static_cast<std::size_t>(first - 1)];
-        const std::int64_t after = a[static_cast<std::size_t>(last + 1)];
-        for (int i = first; i <= last; ++i) {
-          const std::int64_t v = a[static_cast<std::size_t>(i)];
-          if (v < std::max(before, after) + quality::kSpikeMinimumJumpDm &&
-              v > std::min(before, after) - quality::kSpikeMinimumJumpDm)
-            continue;
-          f.samples.push_back(i);
-          f.value = std::max(f.value, jump(i) / 10.0);
-          if (i == s.apogeeIndex) f.apogeeReplaced = true;
-        }
-      }
-      k = e + 1;
+  // spike: every short transient in one flag; transient and end-of-record: one flag each.
+  QualityFlag spikes{QualityCode::Spike, {}, 0.0, false};
+  std::vector<QualityFlag> longer, ends;
+  for (const Transient& tr : s.transients) {
+    if (tr.shape == TransientShape::Spike) {
+      spikes.samples.insert(spikes.samples.end(), tr.samples.begin(), tr.samples.end());
+      spikes.value = std::max(spikes.value, std::abs(tr.depthM));
+      if (tr.Covers(s.apogeeIndex)) spikes.apogeeReplaced = true;
+      continue;
     }
-    if (!f.samples.empty()) q.flags.push_back(f);
+    QualityFlag f{
+        tr.shape == TransientShape::EndOfRecord ? QualityCode::EndOfRecord : QualityCode::Transient,
+        {tr.first, tr.last},
+        tr.depthM,
+        false,
+        tr.kind};
+    (f.code == QualityCode::EndOfRecord ? ends : longer).push_back(f);
   }
+  if (!spikes.samples.empty()) q.flags.push_back(spikes);
+  q.transients = s.transients;
 
   // pad-drift: the ground in the first second against the ground in the second that ends a
   // second before the flight first reached 3 m (the climb to 3 m takes less than that).
@@ -193,6 +185,30 @@ FlightQuality AssessQuality(const QualityInput& in, const FilterParams& params,
     q.flags.push_back(
         {QualityCode::LateLaunch, {s.launchIndex}, 100.0 * s.launchIndex / n});
   if (n < quality::kShortSamples) q.flags.push_back({QualityCode::Short, {}, static_cast<double>(n)});
+  q.flags.insert(q.flags.end(), longer.begin(), longer.end());
+  q.flags.insert(q.flags.end(), ends.begin(), ends.end());
+
+  // apogee-disputed: the unfiltered apogee stands clearly above what the data support.
+  const ExplainedApogee& e = q.apogee;
+  const double over = static_cast<double>(e.rawM) - e.supportedM;
+  if (e.valid && over * 10 > std::max<double>(quality::kDisputedDm,
+                                              e.supportedM * 10.0 / quality::kDisputedShare))
+    q.flags.push_back({QualityCode::ApogeeDisputed,
+                       {e.rawIndex, e.supportedIndex},
+                       over,
+                       false,
+                       TransientKind::None,
+                       e.supportedM});
+
+  // near-sonic: the fastest climb or sink, read with the transients set aside.
+  if (s.launched) {
+    const bool sinkFaster = s.maxSinkMps > s.maxClimbMps;
+    const double rate = sinkFaster ? s.maxSinkMps : s.maxClimbMps;
+    if (rate > quality::kNearSonicMps)
+      q.flags.push_back({QualityCode::NearSonic,
+                         {sinkFaster ? s.maxSinkIndex : s.maxClimbIndex},
+                         sinkFaster ? -rate : rate});
+  }
   return q;
 }
 

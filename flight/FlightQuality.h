@@ -7,6 +7,7 @@
 #include "flight/Filters.h"
 #include "flight/FlightData.h"
 #include "flight/FlightStatistics.h"
+#include "flight/Transients.h"
 
 namespace hypsor {
 
@@ -15,15 +16,17 @@ namespace hypsor {
 
 // The thresholds of the flags, with why they are where they are.
 namespace quality {
-// spike: the filter's first cut also puts stretches of a fast climb on straight lines (at 5
-// samples a second a climb of 17.5 m/s is already 3.5 m a sample), far from the curve at low
-// rates. A transient is a short run of samples (at most 3: a gust or an ejection charge lasts
-// well under a second at the fast rates) that the cut replaced, 10 m or more from its line and
-// 10 m or more beyond both samples around the run. A smooth curve never does that: a climbing
-// or falling sample lies between its neighbours, and the top stands at most g dt² / 2 above
-// them (4.9 m at 1 sample a second).
-inline constexpr int kSpikeMinimumJumpDm = 100;
-inline constexpr int kSpikeLongestRun = 3;
+// spike, transient, end-of-record: the transients of flight/Transients.h, by their shape: a
+// spike of at most transient::kSpikeLongestRun samples, a longer transient, a jump the
+// recording ends in.
+// apogee-disputed: the unfiltered apogee stands more than max(2 m, 0.5 %) above the apogee the
+// data support: two metres are the sensor's noise at the top, half a per cent its error there.
+inline constexpr int kDisputedDm = 20;
+inline constexpr int kDisputedShare = 200;  // 1 / 200 = 0.5 %
+// near-sonic: a climb or sink above 300 m/s; near the speed of sound the pressure around the
+// rocket no longer follows the height it flies at, so the barometric height and its rates
+// are unreliable there.
+inline constexpr double kNearSonicMps = 300.0;
 // pad-drift: the ground is the mean of the first second and of the last second before the launch;
 // one second of samples averages the sensor's noise (about a metre) away. A move of 2 m, two
 // thirds of the 3 m that count as a launch, shifts the launch time and every height measured
@@ -43,25 +46,47 @@ inline constexpr double kLateLaunchShare = 0.5;
 inline constexpr int kShortSamples = FilterMinimumSamples;
 }  // namespace quality
 
-enum class QualityCode { Spike, PadDrift, Stuck, Incomplete, NoLaunch, NoLanding, LateLaunch, Short };
+enum class QualityCode {
+  Spike,
+  PadDrift,
+  Stuck,
+  Incomplete,
+  NoLaunch,
+  NoLanding,
+  LateLaunch,
+  Short,
+  Transient,
+  EndOfRecord,
+  ApogeeDisputed,
+  NearSonic,
+};
 
-// The stable code of a flag, as files, hypsor-cli and scripts spell it ("spike", "pad-drift").
+// The stable code of a flag, as files, hypsor-cli and scripts spell it ("spike", "pad-drift",
+// "end-of-record").
 const char* QualityCodeName(QualityCode code);
 
 // One flag and what it concerns.
 struct QualityFlag {
   QualityCode code;
-  // The samples concerned: spike, the replaced samples; stuck, the first and last sample of the
-  // longest run; pad-drift, the first sample and the launch; late-launch, the launch; the
+  // The samples concerned: spike, the samples off the curve; transient and end-of-record, the
+  // first and last sample set aside; stuck, the first and last sample of the longest run;
+  // pad-drift, the first sample and the launch; late-launch, the launch; apogee-disputed, the
+  // unfiltered and the supported apogee; near-sonic, where the fastest second starts; the
   // others none.
   std::vector<int> samples;
-  // spike: the largest jump (metres from the line that replaced it); pad-drift: the ground's
-  // move in metres; stuck: the run's length in seconds; late-launch: the launch's share of the
-  // recording in percent; incomplete: 1 when the end marker is missing, 2 when the recording
-  // filled the file before landing.
+  // spike: the largest jump (metres off the curve); transient and end-of-record: the depth
+  // (metres off the curve, negative below it); pad-drift: the ground's move in metres; stuck:
+  // the run's length in seconds; late-launch: the launch's share of the recording in percent;
+  // incomplete: 1 when the end marker is missing, 2 when the recording filled the file before
+  // landing; apogee-disputed: the unfiltered apogee minus the supported one in metres;
+  // near-sonic: the rate in m/s (negative: a sink).
   double value = 0.0;
-  // spike only: the unfiltered apogee is one of the replaced samples.
+  // spike only: the unfiltered apogee is one of the samples.
   bool apogeeReplaced = false;
+  // transient and end-of-record: what the shape and the place say it was.
+  TransientKind kind = TransientKind::None;
+  // apogee-disputed: the apogee the data support, in metres (value above it is the unfiltered).
+  double supportedM = 0.0;
 };
 
 // The apogee before and after the filter, each with its sample and time.
@@ -75,11 +100,21 @@ struct ExplainedApogee {
   int filteredIndex = 0;
   double filteredS = 0.0;
   float differenceM = 0.0f;  // raw - filtered
+  // The apogee the data support: the highest sample outside every flagged transient and the
+  // samples next to them (flight/Transients.h), on the unfiltered curve.
+  float supportedM = 0.0f;
+  int supportedIndex = 0;
+  double supportedS = 0.0;
+  bool rawSetAside = false;       // the unfiltered apogee is in or next to a transient
+  bool filteredSetAside = false;  // the filtered one is
 };
 
 struct FlightQuality {
   std::vector<QualityFlag> flags;  // in the order of QualityCode
   ExplainedApogee apogee;
+  // The transients of the unfiltered curve, each flagged as spike, transient or end-of-record;
+  // what a chart shades.
+  std::vector<Transient> transients;
   const QualityFlag* Find(QualityCode code) const;
 };
 
@@ -103,9 +138,8 @@ struct QualityInput {
   bool endMarker = true;
   bool filledFile = false;
 };
-// The flags and the apogee before the filter (the filter's first cut only; work is scratch).
-FlightQuality AssessQuality(const QualityInput& input, const FilterParams& params,
-                            FilterTables& work);
+// The flags, the apogee before the filter and the supported apogee.
+FlightQuality AssessQuality(const QualityInput& input);
 // The apogee after the filter: runs the whole filter on the flight's table (count entries,
 // decimetres) when it is long enough, and sets quality.apogee's filtered values.
 void ExplainFilteredApogee(FlightQuality& quality, const AltitudeTableArray& table, int count,

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "flight/FlightData.h"
+#include "flight/Transients.h"
 
 namespace hypsor {
 
@@ -22,13 +23,18 @@ namespace hypsor {
 // - launch: F is the first index with a(i) >= 30 (3 m). Without one the flight was never launched
 //   and only the apogee is set. Otherwise the launch L is the last index before F with
 //   a(i) <= 5 (0.5 m), or 0 when there is none: the moment the climb left the ground.
-// - landing D: the first index after A with a(i) <= 30; when there is none the landing was not
-//   recorded and D = n - 1.
-// - rates over a one-second window of k = max(1, TimeLabelStep / 10) samples (integer division):
-//   v(i) = (a(i + k) - a(i)) / 10 * r / k m/s. The largest climb is the largest v(i) for
-//   L <= i <= A - k, the largest sink the largest -v(i) for A <= i <= D - k; when a range is empty
-//   (a climb or descent shorter than the window) the straight line between the range's ends
-//   is used instead. The mean descent is (a(A) - a(D)) / 10 / (t(D) - t(A)), 0 when D = A.
+// - transients (flight/Transients.h) are found on the table; b is the table with them set aside
+//   and S the supported apogee, the highest sample outside them and the samples next to them;
+//   A instead when S comes before the launch (all of the flight above 3 m was set aside).
+//   Without transients b = a and S = A.
+// - landing D: the first index after S with a(i) <= 30 outside every transient; when there is
+//   none the landing was not recorded and D = n - 1.
+// - rates, read on b, over a one-second window of k = max(1, TimeLabelStep / 10) samples
+//   (integer division): v(i) = (b(i + k) - b(i)) / 10 * r / k m/s. The largest climb is the
+//   largest v(i) for L <= i <= S - k, the largest sink the largest -v(i) for S <= i <= D - k; when
+//   a range is empty (a climb or descent shorter than the window) the straight line between the
+//   range's ends is used instead. The mean descent is (b(S) - b(D)) / 10 / (t(D) - t(S)), 0 when
+//   D = S. Without a recorded landing the sink and the descent have no value.
 // - fewer than 2 entries: no statistics at all.
 struct FlightStatistics {
   bool enoughSamples = false;     // false: fewer than 2 entries; nothing below is set
@@ -46,12 +52,18 @@ struct FlightStatistics {
   double maxClimbMps = 0.0;
   double maxSinkMps = 0.0;
   double meanDescentMps = 0.0;
+  int maxClimbIndex = 0;  // where the window of the largest climb starts
+  int maxSinkIndex = 0;   // and of the largest sink
+  std::vector<Transient> transients;
+  int supportedApogeeIndex = 0;   // S
+  float supportedApogeeM = 0.0f;  // b(S) / 10
+  double supportedApogeeS = 0.0;  // t(S)
 };
 
 // The statistics of the first count entries of table (count is held to 0..AltitudeTableSize - 1;
 // entries past it are never read). timeLabelStep is the flight's TimeLabelStep (values below 1
 // are taken as 1). panelMaximum is the maximum the flight's panel shows; pass std::nullopt when
-// the panel shows none, and the table's own maximum is used. Runs in one pass over the flight.
+// the panel shows none, and the table's own maximum is used.
 FlightStatistics ComputeStatistics(const AltitudeTableArray& table, int count, int timeLabelStep,
                                    std::optional<float> panelMaximum);
 
@@ -60,7 +72,8 @@ double SampleTime(int index, int timeLabelStep);
 
 // One statistic as text, in a fixed order shared by hypsor-cli and the window: the key
 // hypsor-cli prints, and the value with the given decimal point (metres with one decimal, seconds
-// and m/s with two), empty when the flight has no such value (no launch).
+// and m/s with two), empty when the flight has no such value (no launch; no landing for the
+// landing time and the descent's rates).
 struct StatisticField {
   const char* key;
   QString value;

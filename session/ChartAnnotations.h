@@ -18,8 +18,9 @@ struct CurvePlacement {
 };
 
 // OtherApogee: the apogee before the filter while it is on, after it while it is off, marked
-// when the two differ.
-enum class MarkerKind { Launch, Apogee, Landing, OtherApogee };
+// when the two differ. EndOfRecord: the last sample of a flight whose landing was not recorded,
+// in place of the landing.
+enum class MarkerKind { Launch, Apogee, Landing, OtherApogee, EndOfRecord };
 
 // A launch, apogee or landing mark on a flight's curve, where the chart draws it.
 struct ChartMarker {
@@ -27,7 +28,26 @@ struct ChartMarker {
   MarkerKind kind;
   int index;      // the curve's sample
   QPointF at;     // x on the chart's axis, y in metres
-  QString label;  // short, in the current language: "L", "A 380.5 m", "D"
+  QString label;  // short, in the current language: "L", "A 380.5 m", "D", "E"
+};
+
+// A flagged transient of a flight (spike, transient, end-of-record), where the chart shades it.
+struct ChartTransient {
+  Curve curve;
+  int first = 0;  // the curve's samples set aside, both included
+  int last = 0;
+  double fromX = 0.0;  // on the chart's x axis
+  double toX = 0.0;
+  const char* code = "";  // the flag's code: "spike", "transient", "end-of-record"
+  QString label;          // the code and what it was, in the current language
+};
+
+// The values a right axis shows for the acceleration curve without the main flight's
+// transients; clipped when a value set aside lies outside them.
+struct ChartRange {
+  double min = 0.0;
+  double max = 0.0;
+  bool clipped = false;
 };
 
 // What the cursor readout says about one curve: its sample nearest to the cursor and, with a

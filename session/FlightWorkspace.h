@@ -187,6 +187,11 @@ class FlightWorkspace : public QObject {
   // when the caller has just assessed them (Qualities), or assessing them here.
   std::vector<ChartMarker> Markers(bool realTime = false) const;
   std::vector<ChartMarker> Markers(bool realTime, const FlightQualities& qualities) const;
+  // The flagged transients of each shown flight's unfiltered data, on its curve.
+  std::vector<ChartTransient> Transients(bool realTime, const FlightQualities& qualities) const;
+  // The acceleration curve's range outside the main flight's transients and the samples next
+  // to them; none without the curve.
+  std::optional<ChartRange> AccelerationRange(const FlightQualities& qualities) const;
   // The samples nearest to chart position x on each shown curve (altitude, comparison,
   // acceleration), with the changes since referenceX when one is set; and as text.
   std::vector<ReadoutLine> ReadoutAt(double x, std::optional<double> referenceX) const;

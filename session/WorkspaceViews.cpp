@@ -114,7 +114,10 @@ std::vector<ChartMarker> FlightWorkspace::Markers(bool realTime,
     add(MarkerKind::Apogee, s.apogeeIndex,
         T(Txt::MarkerApogee) + QLatin1Char(' ') + FormatAltitude(s.apogeeM, point) +
             QStringLiteral(" m"));
-    if (s.launched) add(MarkerKind::Landing, s.landingIndex, T(Txt::MarkerLanding));
+    // A landing only where one was recorded; otherwise the recording's end.
+    if (s.launched && s.landed) add(MarkerKind::Landing, s.landingIndex, T(Txt::MarkerLanding));
+    if (s.launched && !s.landed)
+      add(MarkerKind::EndOfRecord, static_cast<int>(values.size()) - 1, T(Txt::MarkerEndOfRecord));
     // The other apogee, when it differs: before the filter on the dashed unfiltered curve
     // while the filter is on, after it on the curve while it is off.
     const ExplainedApogee& a = qualities.Of(slot).apogee;
@@ -133,6 +136,57 @@ std::vector<ChartMarker> FlightWorkspace::Markers(bool realTime,
     }
   }
   return out;
+}
+
+std::vector<ChartTransient> FlightWorkspace::Transients(bool realTime,
+                                                        const FlightQualities& qualities) const {
+  std::vector<ChartTransient> out;
+  for (FlightSlot slot : {FlightSlot::Main, FlightSlot::Comparison}) {
+    const Curve curve = slot == FlightSlot::Main ? Curve::Altitude : Curve::Comparison;
+    const int size = static_cast<int>(chart_[curve].size());
+    const CurvePlacement place = realTime ? RealTimePlacement(curve) : Placement(curve);
+    for (const Transient& tr : qualities.Of(slot).transients) {
+      if (tr.first < 0 || tr.last >= size) continue;
+      const QualityCode code = tr.shape == TransientShape::Spike       ? QualityCode::Spike
+                               : tr.shape == TransientShape::Transient ? QualityCode::Transient
+                                                                       : QualityCode::EndOfRecord;
+      QString label = QLatin1String(QualityCodeName(code));
+      if (tr.kind != TransientKind::None)
+        label += QLatin1Char(' ') + T(tr.kind == TransientKind::Ejection ? Txt::TransientEjection
+                                      : tr.kind == TransientKind::Deploy ? Txt::TransientDeploy
+                                                                         : Txt::TransientTransonic);
+      out.push_back({curve, tr.first, tr.last, place.X(tr.first), place.X(tr.last),
+                     QualityCodeName(code), label});
+    }
+  }
+  return out;
+}
+
+std::optional<ChartRange> FlightWorkspace::AccelerationRange(
+    const FlightQualities& qualities) const {
+  const std::vector<float>& values = chart_[Curve::Acceleration];
+  if (values.empty()) return std::nullopt;
+  const std::vector<Transient>& aside = qualities.main.transients;
+  const int nextTo = NextToSamples(mainFlight_.TimeLabelStep);
+  std::optional<ChartRange> range;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const bool setAside = std::any_of(aside.begin(), aside.end(), [&](const Transient& tr) {
+      return tr.Covers(static_cast<int>(i), nextTo);
+    });
+    if (setAside) continue;
+    const double v = values[i];
+    if (!range) range = ChartRange{v, v, false};
+    range->min = std::min(range->min, v);
+    range->max = std::max(range->max, v);
+  }
+  // A flight that is all transient keeps its whole range.
+  if (!range) {
+    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+    return ChartRange{*lo, *hi, false};
+  }
+  for (float v : values)
+    if (v < range->min || v > range->max) range->clipped = true;
+  return range;
 }
 
 std::vector<ReadoutLine> FlightWorkspace::ReadoutAt(double x,

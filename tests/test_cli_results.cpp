@@ -77,14 +77,15 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
   EXPECT_EQ(text.status, 0);
   EXPECT_TRUE(text.out.startsWith("rank  competitor  best_apogee_m")) << text.out.toStdString();
   EXPECT_EQ(text.out.count('\n'), 5);
-  // It is results.csv's table with each flight's data-quality flags last: the spike of the
-  // low flight.
+  // It is results.csv's table with each flight's data-quality flags after it (the spike of
+  // the low flight), then the apogee its data support.
   const test::CliRun flights = test::RunCliHere({"results", dir.path(), "--flights", "--csv"});
   EXPECT_EQ(flights.status, 0);
-  QStringList table, flags;
+  QStringList table, flags, supported;
   for (const QString& line : flights.out.split('\n', Qt::SkipEmptyParts)) {
-    table << line.section(',', 0, -2);
-    flags << line.section(',', -1);
+    table << line.section(',', 0, -5);
+    flags << line.section(',', -4, -4);
+    supported << line.section(',', -3);
   }
   std::vector<FlightRecord> rows;
   ASSERT_TRUE(ParseFlightTable((table.join('\n') + '\n').toUtf8(), rows))
@@ -93,6 +94,10 @@ TEST(CliResults, RanksTheFolderFilesSkipsWhatCannotBeReadAndFailsWhenNothingCan)
   for (const FlightRecord& f : rows) files << f.file;
   EXPECT_EQ(files, QStringList({"a.hyp", "b.hyp", "c.hyp", "d.HYP", "e.hyp"}));
   EXPECT_EQ(flags, QStringList({"flags", "", "", "spike", "", "spike"}));
+  // The data of the clean flights support their apogee.
+  EXPECT_EQ(supported[0], "supported_apogee_m,supported_apogee_s,supported_apogee_sample");
+  EXPECT_TRUE(supported[1].startsWith("380.5,")) << supported[1].toStdString();
+  EXPECT_TRUE(supported[4].startsWith("690.4,")) << supported[4].toStdString();
 
   QTemporaryDir empty;
   ASSERT_TRUE(test::WriteFile(QDir(empty.path()).filePath("x.hyp"), "no"));

@@ -11,28 +11,12 @@
 #include "flight/Decode.h"
 #include "flight/FlightQuality.h"
 #include "text/QualityText.h"
+#include "tests/support/MadeFlights.h"
 
 using namespace hypsor;
+using namespace hypsor::test;
 
 namespace {
-
-constexpr float kFullScale = 32767.0f;
-constexpr unsigned kGroundRaw = 8800;
-
-// The raw word whose altitude over a ground word of kGroundRaw is closest to metres (the
-// conversion rises with the word).
-unsigned RawFor(double metres) {
-  const float ref = SamplePressure(kGroundRaw, kFullScale);
-  unsigned lo = 1000, hi = 30000;
-  while (lo < hi) {
-    const unsigned mid = (lo + hi) / 2;
-    if (SampleAltitude(mid, kFullScale, ref, 20.0f, 10000) < metres)
-      lo = mid + 1;
-    else
-      hi = mid;
-  }
-  return lo;
-}
 
 // A model flight in metres at time t: padS on the ground, a boost of 50 m/s² for 1.5 s, a coast
 // to the apogee (about 290 m after 9.1 s), a descent at 6 m/s and the ground again.
@@ -48,12 +32,6 @@ double ModelAltitude(double t, double padS) {
   return std::max(0.0, hTop - 6.0 * (tc - tTop));
 }
 
-struct MadeFlight {
-  std::vector<unsigned> words;
-  bool endMarker = true;
-  int samplingCode = 3;  // 10 samples a second
-};
-
 // Words of the model flight at 10 samples a second for seconds, with a small, fixed wobble of
 // the sensor so that no two neighbours repeat by chance in the air. change may edit each
 // sample's altitude.
@@ -68,36 +46,6 @@ MadeFlight Model(double seconds, double padS,
     f.words.push_back(RawFor(h));
   }
   return f;
-}
-
-Flight ToFlight(const MadeFlight& m) {
-  std::vector<std::uint8_t> b(32, 0);
-  b[5] = 20;
-  b[7] = static_cast<std::uint8_t>(m.samplingCode);
-  b[8] = 10000 & 0xFF;
-  b[9] = 10000 >> 8;
-  for (unsigned w : m.words) {
-    b.push_back(static_cast<std::uint8_t>(w & 0xFF));
-    b.push_back(static_cast<std::uint8_t>(w >> 8));
-  }
-  if (m.endMarker) b.insert(b.end(), {0xFF, 0xFF});
-  Flight flight;
-  EXPECT_TRUE(SetFlightBytes(flight, b));
-  ApplyFlightHeader(flight);
-  return flight;
-}
-
-FlightQuality Assess(const MadeFlight& m, const FilterParams& params = {}) {
-  const Flight flight = ToFlight(m);
-  const DecodedFlight d = DecodeFlight(flight, flight.SampleCount, {true, false});
-  auto work = std::make_unique<FilterTables>();
-  return AssessFlight(flight, d, params, *work);
-}
-
-std::vector<QualityCode> Codes(const FlightQuality& q) {
-  std::vector<QualityCode> codes;
-  for (const QualityFlag& f : q.flags) codes.push_back(f.code);
-  return codes;
 }
 
 }  // namespace
@@ -148,7 +96,7 @@ TEST(FlightQuality, SpikeInTheDescentIsNamedWithItsTimeAndJump) {
   EXPECT_EQ(small.Find(QualityCode::Spike), nullptr);
 }
 
-TEST(FlightQuality, SpikeAtTheApogeeMakesTheFilteredApogeeTheOneThatStands) {
+TEST(FlightQuality, SpikeAtTheApogeeIsSetAsideForTheApogeeTheDataSupport) {
   const int top = Assess(Model(80, 5)).apogee.rawIndex;
   const FlightQuality q =
       Assess(Model(80, 5, [top](int i, double h) { return i == top + 3 ? h + 80 : h; }));
@@ -162,15 +110,25 @@ TEST(FlightQuality, SpikeAtTheApogeeMakesTheFilteredApogeeTheOneThatStands) {
   EXPECT_NEAR(q.apogee.filteredS, 14.1, 0.6);
   EXPECT_TRUE(QualityFlagText(*spike, 100, 1, QLatin1Char('.'))
                   .contains(QStringLiteral("the unfiltered apogee is one of them")));
+  // The data support the top without the spike; the filter's top, next to the spike, is no
+  // evidence.
+  EXPECT_TRUE(q.apogee.rawSetAside);
+  EXPECT_NEAR(q.apogee.supportedM, 343.0, 1.5);
+  EXPECT_NEAR(q.apogee.supportedS, 14.1, 0.3);
   EXPECT_TRUE(ApogeeExplanation(q, 1, QLatin1Char('.'))
-                  .contains(QStringLiteral("the data support the filtered apogee")));
-  // Filter settings that let the climb through untouched let the spike through too.
+                  .contains(QStringLiteral("the data support ") +
+                            FormatAltitude(q.apogee.supportedM, QLatin1Char('.')) +
+                            QStringLiteral(" m at")));
+  ASSERT_NE(q.Find(QualityCode::ApogeeDisputed), nullptr);
+  EXPECT_NEAR(q.Find(QualityCode::ApogeeDisputed)->value, 80.0, 2.5);
+  // The flags read the data, not the filter: settings that let the spike through the filter
+  // still find it.
   FilterParams loose;
   loose.PreCutCm = 20000;
-  EXPECT_EQ(Assess(Model(80, 5, [top](int i, double h) { return i == top + 3 ? h + 80 : h; }),
-                   loose)
-                .Find(QualityCode::Spike),
-            nullptr);
+  EXPECT_NE(
+      Assess(Model(80, 5, [top](int i, double h) { return i == top + 3 ? h + 80 : h; }), loose)
+          .Find(QualityCode::Spike),
+      nullptr);
 }
 
 TEST(FlightQuality, PadDriftUpAndDownButNotTheSensorsWobble) {
@@ -279,8 +237,11 @@ TEST(FlightQuality, LaunchLandingAndLength) {
 }
 
 TEST(FlightQuality, CodesAreStable) {
-  const char* names[] = {"spike", "pad-drift", "stuck", "incomplete", "no-launch", "no-landing",
-                         "late-launch", "short"};
-  for (int c = 0; c < 8; ++c)
-    EXPECT_STREQ(QualityCodeName(static_cast<QualityCode>(c)), names[c]);
+  const char* names[] = {"spike",     "pad-drift",     "stuck",           "incomplete",
+                         "no-launch", "no-landing",    "late-launch",     "short",
+                         "transient", "end-of-record", "apogee-disputed", "near-sonic"};
+  for (int c = 0; c < 12; ++c) EXPECT_STREQ(QualityCodeName(static_cast<QualityCode>(c)), names[c]);
+  EXPECT_STREQ(TransientKindName(TransientKind::Ejection), "ejection");
+  EXPECT_STREQ(TransientKindName(TransientKind::Deploy), "deploy");
+  EXPECT_STREQ(TransientKindName(TransientKind::Transonic), "transonic");
 }

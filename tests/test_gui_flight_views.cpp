@@ -72,6 +72,10 @@ struct Shown : MainWindowFixture {
 
 }  // namespace
 
+double SinkRate(StatisticsDock* dock) {
+  return dock->Value(6, 0).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+}
+
 TEST(FlightViews, StatisticsPanelShowsWhatTheWorkspaceComputes) {
   Shown f;
   StatisticsDock* dock = f.Dock();
@@ -84,9 +88,13 @@ TEST(FlightViews, StatisticsPanelShowsWhatTheWorkspaceComputes) {
   // The apogee is the panel's maximum, character for character.
   EXPECT_EQ(dock->Value(0, 0), f.Control<QLineEdit>("mainMaximumField")->text());
   EXPECT_EQ(dock->Value(8, 0), "tak");
-  const QString rawSink = dock->Value(6, 0);
+  // The spike is set aside from the rates: the unfiltered sink rate is the flight's own
+  // (57.9 m/s with the spike counted), and the filter leaves it about where it was.
+  const double rawSink = SinkRate(dock);
+  EXPECT_GT(rawSink, 0.0);
+  EXPECT_LT(rawSink, 10.0);
   f.Click("mainFilterButton");
-  EXPECT_NE(dock->Value(6, 0), rawSink);
+  EXPECT_NEAR(SinkRate(dock), rawSink, 1.0);
   EXPECT_EQ(dock->Value(0, 0), f.Control<QLineEdit>("mainMaximumField")->text());
 
   f.Compare("flight-1hz.hyp");

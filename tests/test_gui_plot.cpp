@@ -78,13 +78,15 @@ double Agreement(const QImage& a, const QImage& b) {
 
 }  // namespace
 
-// The command line draws what the window draws: same curves, colours, labels and markers.
+// The command line draws what the window draws: same curves, colours, labels and markers, in
+// the window's language (a new window's, Polish).
 TEST(CliPlot, SameChartAsTheWindowWithoutADisplay) {
   hypsor::test::MainWindowFixture f;
   const QString png = f.dir.filePath(QStringLiteral("cli.png"));
   const CliRun r =
       Plot({ExamplePath(QStringLiteral("sample-flight.hyp")), QStringLiteral("--compare"),
-            ExamplePath(QStringLiteral("flight-25hz-plateaus.hyp")), QStringLiteral("--out"), png});
+            ExamplePath(QStringLiteral("flight-25hz-plateaus.hyp")), QStringLiteral("--language"),
+            QStringLiteral("pl"), QStringLiteral("--out"), png});
   ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
   EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
   const QImage cli(png);
@@ -126,6 +128,26 @@ TEST(CliPlot, FormatsSizesAndErrors) {
   const QString pdf = dir.filePath(QStringLiteral("c.pdf"));
   ASSERT_EQ(PlotHere({flight, QStringLiteral("--out"), pdf}).exitCode, 0);
   EXPECT_TRUE(ReadFile(pdf).startsWith("%PDF"));
+
+  // English unless Polish is asked for: the texts' pixels differ, the rest not.
+  const QString en = dir.filePath(QStringLiteral("en.png"));
+  const QString pl = dir.filePath(QStringLiteral("pl.png"));
+  ASSERT_EQ(PlotHere({flight, QStringLiteral("--out"), en}).exitCode, 0);
+  ASSERT_EQ(PlotHere({flight, QStringLiteral("--language"), QStringLiteral("en"),
+                      QStringLiteral("--out"), sized})
+                .exitCode,
+            0);
+  ASSERT_EQ(PlotHere({flight, QStringLiteral("--language"), QStringLiteral("pl"),
+                      QStringLiteral("--out"), pl})
+                .exitCode,
+            0);
+  EXPECT_EQ(Agreement(QImage(en), QImage(sized)), 1.0);
+  EXPECT_LT(Agreement(QImage(en), QImage(pl)), 1.0);
+  EXPECT_GT(Agreement(QImage(en), QImage(pl)), 0.95);
+  EXPECT_EQ(PlotHere({flight, QStringLiteral("--language"), QStringLiteral("de"),
+                      QStringLiteral("--out"), pl})
+                .exitCode,
+            1);
 
   EXPECT_EQ(PlotHere({flight}).exitCode, 1);  // no --out
   EXPECT_EQ(

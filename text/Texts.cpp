@@ -98,8 +98,8 @@ constexpr Entry kEntries[] = {
     {StatApogeeDifference, {"Różnica apogeów [m]", "Difference of the apogees [m]", 0}},
     {ApogeeAt, {"%1 m w %2 s (pomiar %3)", "%1 m at %2 s (sample %3)", 0}},
     {FlagSpike,
-     {"skok: pierwsze cięcie filtra zastąpiło pomiary w %1 s; największy skok %2 m",
-      "spike: the filter's first cut replaced the samples at %1 s; largest jump %2 m", 0}},
+     {"skok: pomiary w %1 s odstają od krzywej; największy skok %2 m",
+      "spike: the samples at %1 s stand off the curve; largest jump %2 m", 0}},
     {FlagSpikeApogee,
      {"apogeum przed filtrem jest jednym z nich", "the unfiltered apogee is one of them", 0}},
     {FlagPadDrift,
@@ -125,15 +125,17 @@ constexpr Entry kEntries[] = {
      {"za krótki: za mało pomiarów do filtra (%1, potrzeba co najmniej %2)",
       "short: too few samples to filter (%1, at least %2 needed)", 0}},
     {ApogeeSupportsRaw,
-     {"Apogeum przed filtrem %1 m nie jest skokiem zastąpionym przez filtr: dane je "
-      "potwierdzają; %2 m po filtrze to tylko wygładzony szum.",
-      "The unfiltered apogee %1 m is not a spike the filter replaced: the data support it; the "
-      "filtered %2 m only smooths the noise.", 0}},
+     {"Apogeum przed filtrem %1 m leży z dala od oznaczonych zaburzeń: dane je potwierdzają; "
+      "%2 m po filtrze to tylko wygładzony szum.",
+      "The unfiltered apogee %1 m stands clear of every flagged transient: the data support it; "
+      "the filtered %2 m only smooths the noise.",
+      0}},
     {ApogeeSupportsFiltered,
-     {"Apogeum przed filtrem %1 m to skok zastąpiony przez pierwsze cięcie filtra: dane "
-      "potwierdzają apogeum po filtrze %2 m.",
-      "The unfiltered apogee %1 m is a spike the filter's first cut replaced: the data support "
-      "the filtered apogee %2 m.", 0}},
+     {"Apogeum przed filtrem %1 m leży w oznaczonym zaburzeniu lub tuż obok: dane potwierdzają "
+      "apogeum po filtrze %2 m (%3 m bez zaburzeń).",
+      "The unfiltered apogee %1 m lies in or next to a flagged transient: the data support the "
+      "filtered apogee %2 m (%3 m without the transients).",
+      0}},
     {ApogeeNotFiltered,
      {"Lot jest za krótki do filtra: jest tylko apogeum przed filtrem %1 m.",
       "The flight is too short to filter: there is only the unfiltered apogee %1 m.", 0}},
@@ -145,8 +147,7 @@ constexpr Entry kEntries[] = {
     {SimulationCurveTitle, {"Symulacja", "Simulation", 0}},
     {StatSimulation, {"Symulacja", "Simulation", 0}},
     {StatSimApogeeError, {"Błąd apogeum [m, %]", "Apogee error [m, %]", 0}},
-    {StatSimTimeToApogeeError,
-     {"Błąd czasu do apogeum [s]", "Time-to-apogee error [s]", 0}},
+    {StatSimTimeToApogeeError, {"Błąd czasu do apogeum [s]", "Time-to-apogee error [s]", 0}},
     {StatSimRmsAscent,
      {"Błąd średniokwadratowy wznoszenia [m]", "RMS altitude error, ascent [m]", 0}},
     {SimulationColumnsCaption, {"Kolumny symulacji", "Simulation columns", 0}},
@@ -308,6 +309,56 @@ constexpr Entry kEntries[] = {
     {CancelExchangeTip,
      {"Przerwij wymianę z wysokościomierzem; poprzedni lot zostaje (Esc)",
       "Stop the exchange with the altimeter; the previous flight stays (Esc)", 0}},
+    {FlagTransient,
+     {"zaburzenie%1: %2 s – %3 s (pomiary %4–%5), %6 m od krzywej",
+      "transient%1: %2 s to %3 s (samples %4 to %5), %6 m off the curve", 0}},
+    {FlagEndOfRecord,
+     {"skok na końcu zapisu%1: ostatnie pomiary odskakują o %2 m od krzywej (%3 s – %4 s, "
+      "pomiary %5–%6)",
+      "end of record%1: the last samples jump %2 m off the curve (%3 s to %4 s, samples %5 to "
+      "%6)",
+      0}},
+    {FlagApogeeDisputed,
+     {"apogeum sporne: apogeum przed filtrem %1 m (%2 s) jest o %3 m wyżej niż %4 m (%5 s), "
+      "które potwierdzają dane",
+      "apogee disputed: the unfiltered apogee %1 m (%2 s) stands %3 m above the %4 m (%5 s) the "
+      "data support",
+      0}},
+    {FlagNearSonic,
+     {"blisko prędkości dźwięku: %1 %2 m/s od %3 s; tak szybko wysokość z ciśnienia jest niepewna",
+      "near-sonic: a %1 of %2 m/s from %3 s; this fast the barometric height is unreliable", 0}},
+    {NearSonicClimb, {"wznoszenie", "climb", 0}},
+    {NearSonicSink, {"opadanie", "sink", 0}},
+    {TransientEjection, {"wyrzut", "ejection", 0}},
+    {TransientDeploy, {"otwarcie spadochronu", "deploy", 0}},
+    {TransientTransonic, {"przejście przez prędkość dźwięku", "transonic", 0}},
+    {ApogeeSupportsRawFilterLower,
+     {"Apogeum przed filtrem %1 m leży z dala od oznaczonych zaburzeń: dane je potwierdzają; "
+      "%2 m po filtrze jest o %3 m niżej, bo filtr ścina wierzchołek krzywej.",
+      "The unfiltered apogee %1 m stands clear of every flagged transient: the data support it; "
+      "the filtered %2 m is %3 m lower because the filter cuts the top of the curve.",
+      0}},
+    {ApogeeSupportsRawFilterTransient,
+     {"Apogeum przed filtrem %1 m leży z dala od oznaczonych zaburzeń: dane je potwierdzają; "
+      "%2 m po filtrze leży w zaburzeniu lub tuż obok i niczego nie dowodzi.",
+      "The unfiltered apogee %1 m stands clear of every flagged transient: the data support it; "
+      "the filtered %2 m lies in or next to a transient and is no evidence.",
+      0}},
+    {ApogeeSupportsSupported,
+     {"Apogeum przed filtrem %1 m leży w oznaczonym zaburzeniu lub tuż obok: dane potwierdzają "
+      "%3 m w %4 s, najwyższy pomiar z dala od zaburzeń; %2 m po filtrze jest o %5 m niżej.",
+      "The unfiltered apogee %1 m lies in or next to a flagged transient: the data support %3 m "
+      "at %4 s, the highest sample clear of every transient; the filtered %2 m is %5 m lower.",
+      0}},
+    {ApogeeSupportsNeither,
+     {"Apogeum przed filtrem %1 m i %2 m po filtrze leżą w oznaczonych zaburzeniach lub tuż "
+      "obok: dane potwierdzają %3 m w %4 s, najwyższy pomiar z dala od zaburzeń.",
+      "The unfiltered apogee %1 m and the filtered %2 m lie in or next to flagged transients: "
+      "the data support %3 m at %4 s, the highest sample clear of every transient.",
+      0}},
+    {StatSupportedApogee, {"Apogeum potwierdzone danymi", "Apogee the data support", 0}},
+    {ReportSupportedApogee, {"Apogeum potwierdzone danymi [m]", "Apogee the data support [m]", 0}},
+    {MarkerEndOfRecord, {"K", "E", 0}},
 };
 
 constexpr auto kCount = static_cast<std::size_t>(Txt::Count);

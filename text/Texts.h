@@ -243,6 +243,23 @@ enum class Txt {
   BoardFullScreen,
   CancelExchange,
   CancelExchangeTip,
+  // Transients, the apogee the data support and rates near the speed of sound.
+  FlagTransient,       // %1 kind, %2 and %3 seconds, %4 and %5 samples, %6 metres
+  FlagEndOfRecord,     // %1 kind, %2 metres, %3 and %4 seconds, %5 and %6 samples
+  FlagApogeeDisputed,  // %1 m at %2 s, %3 m higher than %4 m at %5 s
+  FlagNearSonic,       // %1 climb or sink, %2 m/s, %3 s
+  NearSonicClimb,
+  NearSonicSink,
+  TransientEjection,
+  TransientDeploy,
+  TransientTransonic,
+  ApogeeSupportsRawFilterLower,      // %1 raw, %2 filtered, %3 difference
+  ApogeeSupportsRawFilterTransient,  // %1 raw, %2 filtered
+  ApogeeSupportsSupported,           // %1 raw, %2 filtered, %3 supported, %4 seconds, %5 difference
+  ApogeeSupportsNeither,             // %1 raw, %2 filtered, %3 supported, %4 seconds
+  StatSupportedApogee,
+  ReportSupportedApogee,
+  MarkerEndOfRecord,
   Count
 };
 

@@ -163,6 +163,8 @@ std::vector<ReportLine> ReportDataLines(const ReportContent& c) {
               ApogeeAtText(a.filteredM, a.filteredS, a.filteredIndex, c.language, point) +
               QStringLiteral("; ") + T(Txt::StatApogeeDifference) + QStringLiteral(" ") +
               FormatAltitude(a.differenceM, point);
+    text += QStringLiteral("; ") + T(Txt::StatSupportedApogee) + QStringLiteral(" ") +
+            ApogeeAtText(a.supportedM, a.supportedS, a.supportedIndex, c.language, point);
     lines.push_back({false, text});
     lines.push_back({false, ApogeeExplanation(*f.quality, c.language, point)});
   }
@@ -248,14 +250,22 @@ void PaintReport(QPagedPaintDevice& device, const ReportContent& c) {
     return list;
   };
   const QStringList main = values(c.statistics);
+  // After them the apogee the data support, read with the transients set aside.
+  auto supported = [point](const FlightQuality& q) {
+    return q.apogee.valid ? FormatAltitude(q.apogee.supportedM, point) : QStringLiteral("–");
+  };
   if (c.comparisonStatistics) {
     const QStringList comparison = values(*c.comparisonStatistics);
     for (int k = 0; k < StatisticFieldCount; ++k)
       out.Row({T(labels[k]), main[k], comparison[k]}, cols);
+    out.Row({T(Txt::ReportSupportedApogee), supported(c.quality),
+             c.comparisonQuality ? supported(*c.comparisonQuality) : QStringLiteral("–")},
+            cols);
   } else {
     const std::vector<double> statCols = {0.0, 0.3, 0.5, 0.8};
     for (int k = 0; k < StatisticFieldCount; k += 2)
       out.Row({T(labels[k]), main[k], T(labels[k + 1]), main[k + 1]}, statCols);
+    out.Row({T(Txt::ReportSupportedApogee), supported(c.quality)}, statCols);
   }
   auto notLaunched = [](const std::optional<FlightStatistics>& s) {
     return s && s->enoughSamples && !s->launched;

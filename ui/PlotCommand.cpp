@@ -18,6 +18,7 @@ struct PlotOptions {
   bool filter = false;
   bool align = false;
   QSize size{1280, 720};
+  int language = 1;  // English, as the tool speaks
 };
 
 std::optional<int> ParsePlotOptions(const QStringList& args, PlotOptions& o, QTextStream& out,
@@ -25,7 +26,7 @@ std::optional<int> ParsePlotOptions(const QStringList& args, PlotOptions& o, QTe
   CommandOptions options(
       QStringLiteral("plot"),
       QStringLiteral("FILE [--compare FILE2] [--filter] [--align] [--size WxH] "
-                     "--out CHART.png|.svg|.pdf"),
+                     "[--language en|pl] --out CHART.png|.svg|.pdf"),
       QStringLiteral("Draw the window's chart of a flight (and a comparison) into an image file, "
                      "without a display."));
   options.AddPositional(QStringLiteral("FILE"), QStringLiteral("The flight file to draw."));
@@ -38,7 +39,14 @@ std::optional<int> ParsePlotOptions(const QStringList& args, PlotOptions& o, QTe
                    QStringLiteral("Image size in pixels (default 1280x720)."));
   options.AddValue(QStringLiteral("out"), QStringLiteral("CHART"),
                    QStringLiteral("The image to write: .png, .svg or .pdf."));
+  options.AddValue(QStringLiteral("language"), QStringLiteral("en|pl"),
+                   QStringLiteral("The language of the chart's texts (default en)."));
   if (const auto status = options.Parse(args, out, err)) return status;
+  const QString language = options.Value(QStringLiteral("language"));
+  if (options.IsSet(QStringLiteral("language")) && language != QLatin1String("en") &&
+      language != QLatin1String("pl"))
+    return options.Fail(err, QStringLiteral("wrong language '%1' (en or pl)").arg(language));
+  o.language = language == QLatin1String("pl") ? 0 : 1;
   o.path = options.Positional().value(0);
   o.comparison = options.Value(QStringLiteral("compare"));
   o.out = options.Value(QStringLiteral("out"));
@@ -70,6 +78,7 @@ int RunPlot(const QStringList& args, QTextStream& out, QTextStream& err) {
 
   // The flights go through the workspace as the window's Load, Compare and Filter buttons do.
   FlightWorkspace workspace;
+  workspace.SetLanguage(o.language);
   Failure error;
   if (!workspace.OpenMainFlight(o.path, &error) ||
       (!o.comparison.isEmpty() && !workspace.OpenComparison(o.comparison, &error))) {

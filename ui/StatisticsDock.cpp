@@ -26,9 +26,10 @@ constexpr int kRowCount = static_cast<int>(std::size(kRows));
 static_assert(kRowCount == StatisticFieldCount + 1);
 // The rows after them, in the order of StatisticsDock::ExtraRow.
 constexpr Txt kExtraRows[] = {Txt::StatRawApogee,        Txt::StatFilteredApogee,
-                              Txt::StatApogeeDifference, Txt::StatQuality,
-                              Txt::StatSimulation,       Txt::StatSimApogeeError,
-                              Txt::StatSimTimeToApogeeError, Txt::StatSimRmsAscent};
+                              Txt::StatApogeeDifference, Txt::StatSupportedApogee,
+                              Txt::StatQuality,          Txt::StatSimulation,
+                              Txt::StatSimApogeeError,   Txt::StatSimTimeToApogeeError,
+                              Txt::StatSimRmsAscent};
 constexpr int kExtraCount = static_cast<int>(std::size(kExtraRows));
 static_assert(StatisticsDock::Sha256Row == kRowCount + kExtraCount);
 
@@ -45,6 +46,8 @@ QStringList QualityColumn(const FlightWorkspace& w, const FlightQualities& quali
   cells << (a.filtered ? ApogeeAtText(a.filteredM, a.filteredS, a.filteredIndex, language, point)
                        : QString());
   cells << (a.filtered ? FormatAltitude(a.differenceM, point) : QString());
+  cells << (a.valid ? ApogeeAtText(a.supportedM, a.supportedS, a.supportedIndex, language, point)
+                    : QString());
   const QStringList flags = QualityTexts(q, f.TimeLabelStep, language, point);
   cells << (!shown ? QString()
                    : flags.isEmpty() ? w.T(Txt::StatQualityNone) : flags.join(QLatin1Char('\n')));

@@ -32,6 +32,7 @@ class StatisticsDock : public QDockWidget {
     RawApogeeRow = 9,
     FilteredApogeeRow,
     ApogeeDifferenceRow,
+    SupportedApogeeRow,
     QualityRow,
     SimulationRow,
     SimulationApogeeRow,
