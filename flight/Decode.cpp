@@ -78,6 +78,14 @@ float NextAcceleration(AccelerationState& st, const Flight& flight, const Conver
     t = next;
     ++st.rampCount;
   }
+  if (st.rampCount > 0 && t == st.referenceValue) {
+    // The plateau runs to the end of the record (the altimeter lying still after landing): no
+    // later value to spread a change over, so the altitude no longer changes.
+    st.rate = 0.0f;
+    st.rampTarget = 0.0f;
+    st.rampStep = 0.0f;
+    return st.rate;
+  }
   if (st.rampCount > 0) {
     st.referenceValue = t;
     st.referenceAltitude = conv.Altitude(t);
