@@ -78,6 +78,27 @@ void FlightWorkspace::SetLanguage(int languageIndex) {
   emit languageChanged(languageIndex_);
 }
 
+namespace {
+
+// The whole-second label of each of count points at the sampling's label step.
+std::vector<int> SecondsLabels(int count, int step) {
+  std::vector<int> labels(static_cast<std::size_t>(std::max(0, count)), -1);
+  if (step <= 0) return labels;
+  for (int i = 0; i < count; ++i)
+    if ((10 * i) % step == 0) labels[static_cast<std::size_t>(i)] = 10 * i / step;
+  return labels;
+}
+
+// The altitude change from each point to the next, as the acceleration curve draws it for a
+// curve without the raw samples' plateaus.
+std::vector<float> ChangesPerSample(const std::vector<float>& metres) {
+  std::vector<float> out(metres.size(), 0.0f);
+  for (std::size_t i = 1; i < metres.size(); ++i) out[i] = metres[i] - metres[i - 1];
+  return out;
+}
+
+}  // namespace
+
 FilterParams FlightWorkspace::CurrentFilterParams() const {
   // Read at each filter run, so values saved in the filter window count from the next run on.
   return {settings_.PreCutCm, settings_.FinalCutCm, settings_.PreFilterWindow,
@@ -142,9 +163,13 @@ void FlightWorkspace::DecodeMainFlight() {
   chart_.leftAxis.maximum = d.axisMaximum;
   if (!chart_[Curve::Comparison].empty())
     chart_.leftAxis.maximum = std::max(d.axisMaximum, comparisonAxisMaximum_);
+  mainAxisMaximum_ = d.axisMaximum;
   changes_.leftAxis = true;
   SetLabels(std::move(d.labelSeconds));
   SetCurve(Curve::Altitude, std::move(d.altitude));
+  // A new decoding is unfiltered: the dashed original of an earlier filter run (at another
+  // temperature, perhaps) no longer belongs to what is drawn.
+  ClearCurve(Curve::UnfilteredAltitude);
   if (acceleration) SetCurve(Curve::Acceleration, std::move(d.acceleration));
   // A value this flight does not set is blank, never the previous flight's.
   mainPanel_.maximum = d.MaxAltitude ? FormatMetres(*d.MaxAltitude) : QString();
@@ -156,6 +181,7 @@ void FlightWorkspace::DecodeMainFlight() {
 
 void FlightWorkspace::DecodeComparison() {
   ClearCurve(Curve::Comparison);
+  ClearCurve(Curve::UnfilteredComparison);
   LeftAxisRequest& a = chart_.leftAxis;
   a.automatic = false;
   a.automaticMaximum = false;
@@ -230,8 +256,7 @@ bool FlightWorkspace::OpenComparison(const QString& path, Failure* error) {
 void FlightWorkspace::ToggleComparison() {
   comparisonEnabled_ = !comparisonEnabled_;
   if (comparisonEnabled_) return;
-  ClearPanel(FlightSlot::Comparison);
-  ClearCurve(Curve::Comparison);
+  RemoveCurve(Curve::Comparison);
 }
 
 // ---------------------------------------------------------------- downloads
@@ -302,13 +327,13 @@ void FlightWorkspace::FilterMain() {
   if (!out.ran) return;
   ClearCurve(Curve::Altitude);
   ClearCurve(Curve::UnfilteredAltitude);
-  std::vector<int> labels(static_cast<std::size_t>(out.count), -1);
-  const int step = mainFlight_.TimeLabelStep;
-  for (int i = 0; i < out.count; ++i)
-    if ((10 * i) % step == 0) labels[static_cast<std::size_t>(i)] = 10 * i / step;
-  SetLabels(std::move(labels));
+  SetLabels(SecondsLabels(out.count, mainFlight_.TimeLabelStep));
   SetCurve(Curve::Altitude, Metres(out.filtered));
   SetCurve(Curve::UnfilteredAltitude, Metres(out.unfiltered));
+  // The acceleration curve shows the change of the curve drawn, so it loses the spikes the
+  // filter took out.
+  if (!chart_[Curve::Acceleration].empty())
+    SetCurve(Curve::Acceleration, ChangesPerSample(chart_[Curve::Altitude]));
   mainPanel_.maximum = FormatMetres(static_cast<float>(out.maxDm * 0.1));
   mainTables_.Filtered(out.filtered, static_cast<float>(out.maxDm * 0.1));
   mainPanel_.minimum = FormatMetres(static_cast<float>(out.minDm * 0.1));
@@ -347,8 +372,25 @@ bool FlightWorkspace::ToggleAcceleration() {
 
 void FlightWorkspace::RemoveCurve(Curve curve) {
   ClearCurve(curve);
-  if (curve == Curve::Comparison) ClearPanel(FlightSlot::Comparison);
-  if (curve == Curve::Altitude) ClearPanel(FlightSlot::Main);
+  // A flight's curve takes with it its dashed original, its panel and what it asked of the
+  // left axis; the time labels pass to the comparison when it is the flight left.
+  LeftAxisRequest& a = chart_.leftAxis;
+  if (curve == Curve::Comparison) {
+    ClearCurve(Curve::UnfilteredComparison);
+    ClearPanel(FlightSlot::Comparison);
+    if (!chart_[Curve::Altitude].empty()) a.maximum = mainAxisMaximum_;
+    changes_.leftAxis = true;
+  }
+  if (curve == Curve::Altitude) {
+    ClearCurve(Curve::UnfilteredAltitude);
+    ClearPanel(FlightSlot::Main);
+    if (!chart_[Curve::Comparison].empty()) {
+      a.maximum = comparisonAxisMaximum_;
+      SetLabels(SecondsLabels(static_cast<int>(chart_[Curve::Comparison].size()),
+                              comparisonFlight_.TimeLabelStep));
+    }
+    changes_.leftAxis = true;
+  }
 }
 
 }  // namespace hypsor

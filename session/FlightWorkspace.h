@@ -171,6 +171,8 @@ class FlightWorkspace : public QObject {
     return slot == FlightSlot::Main ? mainPath_ : comparisonPath_;
   }
   void SetMainFlightPath(const QString& path) { mainPath_ = path; }
+  // The file of a flight whose curve is on the chart; none once its curve is removed.
+  QString ShownFlightPath(FlightSlot slot) const;
 
   // --- Views beyond the panels (WorkspaceViews.cpp).
   // A flight's statistics, from its filtered table while its filter is on; empty (enoughSamples
@@ -267,6 +269,7 @@ class FlightWorkspace : public QObject {
   AltitudeTableArray comparisonTable_{};
   int comparisonCount_ = 0;
   int comparisonAxisMaximum_ = 0;  // the left axis the comparison asks for
+  int mainAxisMaximum_ = 0;        // and the main flight
   std::unique_ptr<FilterTables> filterTables_;
 
   SlotTables mainTables_;

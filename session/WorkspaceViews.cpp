@@ -55,6 +55,11 @@ FlightStatistics FlightWorkspace::Statistics(FlightSlot slot) const {
                            t.maximum);
 }
 
+QString FlightWorkspace::ShownFlightPath(FlightSlot slot) const {
+  const Curve curve = slot == FlightSlot::Main ? Curve::Altitude : Curve::Comparison;
+  return chart_[curve].empty() ? QString() : FlightPath(slot);
+}
+
 void FlightWorkspace::SetComparisonAligned(bool aligned) {
   comparisonAligned_ = aligned;
   changes_.curves.set(static_cast<int>(Curve::Comparison));
@@ -201,6 +206,9 @@ std::vector<ReadoutLine> FlightWorkspace::ReadoutAt(double x,
       return static_cast<int>(
           std::clamp(std::lround(place.Index(at)), 0L, static_cast<long>(last)));
     };
+    // Before its first sample or past its last a curve has nothing to say.
+    const double at = place.Index(x);
+    if (at < -0.5 || at > last + 0.5) continue;
     const double secondsPerSample = SecondsPerSample(curve);
     ReadoutLine line{curve};
     line.index = nearest(x);

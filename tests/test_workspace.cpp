@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "device/Sessions.h"
 #include "files/FlightFile.h"
@@ -237,6 +238,63 @@ TEST_F(Workspace, RemovingACurveEmptiesItsPanelButKeepsTheFlight) {
   // The flight itself stays: a temperature draws it again.
   ASSERT_TRUE(ws.EnterTemperature(FlightSlot::Main, "20"));
   EXPECT_FALSE(Curve(Curve::Altitude).empty());
+}
+
+TEST_F(Workspace, NothingDrawnOutlivesTheFlightStateItBelongsTo) {
+  auto largest = [](const std::vector<float>& v) {
+    float m = 0;
+    for (float x : v) m = std::max(m, std::abs(x));
+    return m;
+  };
+  auto ownAxis = [](const char* example, std::optional<float> temperature = std::nullopt) {
+    Flight f = Load(ExamplePath(example));
+    if (temperature) f.GroundTemperature = *temperature;
+    return static_cast<double>(DecodeFlight(f, f.SampleCount, {true, false}).axisMaximum);
+  };
+  Open(ExamplePath("flight-spike.hyp"));
+  Compare(ExamplePath("flight-1hz.hyp"));
+  const float spikyAcceleration = largest(Curve(Curve::Acceleration));
+
+  // The filter's curve is what the acceleration curve follows: the spike's steps go with it.
+  ws.FilterMain();
+  ASSERT_FALSE(Curve(Curve::UnfilteredAltitude).empty());
+  ASSERT_EQ(Curve(Curve::Acceleration).size(), Curve(Curve::Altitude).size());
+  EXPECT_LT(largest(Curve(Curve::Acceleration)), spikyAcceleration / 3);
+
+  // A new temperature decodes the flight again, unfiltered: the dashed original of the old
+  // temperature goes, for each flight on its own.
+  ws.FilterComparison();
+  ASSERT_TRUE(ws.EnterTemperature(FlightSlot::Main, "30"));
+  EXPECT_TRUE(Curve(Curve::UnfilteredAltitude).empty());
+  EXPECT_FALSE(Curve(Curve::UnfilteredComparison).empty());
+  EXPECT_EQ(largest(Curve(Curve::Acceleration)) > spikyAcceleration / 2, true)
+      << "unfiltered again, with the spike";
+  ASSERT_TRUE(ws.EnterTemperature(FlightSlot::Comparison, "30"));
+  EXPECT_TRUE(Curve(Curve::UnfilteredComparison).empty());
+
+  // Removing the main curve takes its dashed original, its name and its axis; the time labels
+  // then count the comparison's seconds.
+  ws.FilterMain();
+  ws.RemoveCurve(hypsor::Curve::Altitude);
+  EXPECT_TRUE(Curve(Curve::UnfilteredAltitude).empty());
+  EXPECT_TRUE(ws.ShownFlightPath(FlightSlot::Main).isEmpty());
+  EXPECT_FALSE(ws.FlightPath(FlightSlot::Main).isEmpty()) << "the flight itself stays";
+  EXPECT_EQ(ws.ShownFlightPath(FlightSlot::Comparison), ExamplePath("flight-1hz.hyp"));
+  const std::vector<int>& labels = ws.Chart().labelSeconds;
+  ASSERT_EQ(labels.size(), Curve(Curve::Comparison).size());
+  EXPECT_EQ(labels[0], 0);
+  EXPECT_EQ(labels[1], 1) << "one sample a second";
+  EXPECT_EQ(ws.Chart().leftAxis.maximum, ownAxis("flight-1hz.hyp", 30.0f)) << "typed above";
+
+  // And the comparison's removal gives the main flight its own axis back.
+  Open(ExamplePath("flight-spike.hyp"));
+  Compare(ExamplePath("sample-flight.hyp"));
+  ASSERT_GT(ws.Chart().leftAxis.maximum, ownAxis("flight-spike.hyp")) << "the comparison flew higher";
+  ws.FilterComparison();
+  ws.RemoveCurve(hypsor::Curve::Comparison);
+  EXPECT_EQ(ws.Chart().leftAxis.maximum, ownAxis("flight-spike.hyp"));
+  EXPECT_TRUE(Curve(Curve::UnfilteredComparison).empty());
+  EXPECT_TRUE(ws.ShownFlightPath(FlightSlot::Comparison).isEmpty());
 }
 
 TEST_F(Workspace, AccelerationSwitchStoresTheChoiceAndRedrawsOnlyWithAFlight) {

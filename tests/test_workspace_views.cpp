@@ -203,10 +203,20 @@ TEST_F(WorkspaceViews, ReadoutNearestSamplesAndChanges) {
   EXPECT_NEAR(lines[1].deltaValue, comparison[150] - comparison[50], 1e-4);
   EXPECT_DOUBLE_EQ(lines[1].deltaTimeS, 4.0);
 
-  // Beyond the ends: the first and the last sample; the same sample twice has no rate.
-  lines = ws.ReadoutAt(1e9, -5.0);
-  EXPECT_EQ(lines[0].index, static_cast<int>(main.size()) - 1);
-  EXPECT_EQ(ws.ReadoutAt(-3.0, -3.0)[0].rate, 0.0);
+  // Before a curve's first sample or past its last the readout says nothing of it; a reference
+  // point out there counts from the nearest sample, and the same sample twice has no rate.
+  EXPECT_TRUE(ws.ReadoutAt(1e9, std::nullopt).empty());
+  EXPECT_TRUE(ws.ReadoutAt(-3.0, std::nullopt).empty());
+  const int last = static_cast<int>(main.size()) - 1;
+  lines = ws.ReadoutAt(last, 1e9);
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines[0].index, last);
+  EXPECT_EQ(lines[0].rate, 0.0);
+  // Past the main flight's end the longer comparison alone.
+  ASSERT_GT(comparison.size(), main.size() + 10);
+  lines = ws.ReadoutAt(static_cast<double>(main.size()) + 5, std::nullopt);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].curve, Curve::Comparison);
 
   ws.SetLanguage(1);
   const QString text = ws.ReadoutText(ws.ReadoutAt(150.0, 50.0));

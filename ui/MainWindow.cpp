@@ -113,6 +113,7 @@ void MainWindow::ApplyLanguage() {
   chart_->SetCurveTitle(Curve::Altitude, T(Txt::AltitudeCurveTitle));
   chart_->SetCurveTitle(Curve::Acceleration, T(Txt::AccelerationCurveTitle));
   chart_->SetCurveTitle(Curve::Comparison, T(Txt::ComparisonCurveTitle));
+  chart_->SetCurveTitle(Curve::Simulation, T(Txt::SimulationCurveTitle));
   for (auto [w, tip] : std::initializer_list<std::pair<QWidget*, Txt>>{
            {readButton_, Txt::ReadTip},
            {zeroButton_, Txt::ZeroTip},
@@ -147,7 +148,7 @@ void MainWindow::onLanguageChanged(int languageIndex) {
 
 void MainWindow::ShowWindowTitle() {
   // The main flight's file first, as desktop programs name their document.
-  const QString file = FlightFileCaption(workspace_.FlightPath(FlightSlot::Main));
+  const QString file = FlightFileCaption(workspace_.ShownFlightPath(FlightSlot::Main));
   setWindowTitle(file.isEmpty() ? T(Txt::WindowCaption)
                                 : file + QStringLiteral(" \u2014 ") + T(Txt::WindowCaption));
 }
