@@ -78,7 +78,10 @@ ChartPrint WorkspacePrint(const FlightWorkspace& w, bool markers, bool realTime)
   }
   s.labelSeconds = content.labelSeconds;
   s.axis = content.leftAxis;
-  if (markers) s.markers = w.Markers(realTime);
+  const FlightQualities qualities = w.Qualities();
+  if (markers) s.markers = w.Markers(realTime, qualities);
+  s.transients = w.Transients(realTime, qualities);
+  s.accelerationRange = w.AccelerationRange(qualities);
   print.title = ChartTitle(w);
   return print;
 }

@@ -26,9 +26,15 @@ struct MarkerPlace {
   QRectF label;
 };
 
-// Every marker's place, in the order given; nothing for a marker outside the plot area. A label
-// never covers another label or another marker's dot: it tries the places beside its dot (right
-// and left, above and below), then the same farther up and down, one line at a time.
+// How many lines up and down a label looks for a place clear of the curves before it settles
+// for one clear of labels and dots alone.
+constexpr int kCurveFreeSteps = 8;
+
+// Every marker's place, in the order given; nothing for a marker outside the plot area or on a
+// hidden curve. A label never covers another label or another marker's dot and, where the chart
+// leaves room, no curve: it tries the places beside its dot (right and left, above and below),
+// then the same farther up and down, one line at a time. A marker on the same spot as an earlier
+// one with the same text (two flights launched together) shows its dot under that label.
 std::vector<std::optional<MarkerPlace>> PlaceMarkers(const ChartPlot& plot,
                                                      const std::vector<ChartMarker>& markers,
                                                      const QFontMetricsF& metrics) {
@@ -36,8 +42,9 @@ std::vector<std::optional<MarkerPlace>> PlaceMarkers(const ChartPlot& plot,
   std::vector<std::optional<QPointF>> dots;
   for (const ChartMarker& m : markers) {
     const QPointF dot(plot.xAxis->coordToPixel(m.at.x()), plot.yAxis->coordToPixel(m.at.y()));
-    dots.push_back(area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(dot) ? std::optional(dot)
-                                                                      : std::nullopt);
+    const bool shown =
+        !plot.Hidden(m.curve) && area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(dot);
+    dots.push_back(shown ? std::optional(dot) : std::nullopt);
   }
   std::vector<QRectF> taken;
   for (const auto& dot : dots)
@@ -51,28 +58,42 @@ std::vector<std::optional<MarkerPlace>> PlaceMarkers(const ChartPlot& plot,
       continue;
     }
     const QPointF dot = *dots[i];
+    const auto same = std::find_if(out.begin(), out.end(), [&](const auto& earlier) {
+      const std::size_t j = static_cast<std::size_t>(&earlier - out.data());
+      return earlier && markers[j].label == markers[i].label &&
+             QLineF(earlier->dot, dot).length() < 2 * kSymbolRadius;
+    });
+    if (same != out.end()) {
+      out.push_back(MarkerPlace{dot, QRectF()});
+      continue;
+    }
     const QSizeF text(metrics.horizontalAdvance(markers[i].label) + 2, metrics.height());
     const double right = dot.x() + kSymbolRadius + 2;
     const double left = dot.x() - kSymbolRadius - 2 - text.width();
     const double above = dot.y() - kSymbolRadius - text.height();
     const double below = dot.y() + kSymbolRadius;
-    auto fits = [&](const QRectF& r) {
+    auto fits = [&](const QRectF& r, bool clearOfCurves) {
       if (r.left() < area.left() || r.right() > area.right() || r.top() < area.top() ||
           r.bottom() > area.bottom())
         return false;
-      return std::none_of(taken.begin(), taken.end(),
-                          [&r](const QRectF& t) { return t.intersects(r); });
+      if (std::any_of(taken.begin(), taken.end(),
+                      [&r](const QRectF& t) { return t.intersects(r); }))
+        return false;
+      return !clearOfCurves || !plot.CurveCrosses(r);
     };
     std::optional<QRectF> chosen;
     const int lines = static_cast<int>(area.height() / std::max(1.0, text.height()));
-    for (int step = 0; step <= lines && !chosen; ++step) {
-      const double shift = step * (text.height() + 1);
-      for (double x : {right, left})
-        for (double y : {above - shift, below + shift}) {
-          const QRectF r(QPointF(x, y), text);
-          if (!chosen && fits(r)) chosen = r;
-        }
-    }
+    for (bool clearOfCurves : {true, false})
+      for (int step = 0; step <= (clearOfCurves ? std::min(lines, kCurveFreeSteps) : lines) &&
+                         !chosen;
+           ++step) {
+        const double shift = step * (text.height() + 1);
+        for (double x : {right, left})
+          for (double y : {above - shift, below + shift}) {
+            const QRectF r(QPointF(x, y), text);
+            if (!chosen && fits(r, clearOfCurves)) chosen = r;
+          }
+      }
     // No free place at all (a crowded, tiny chart): beside the dot, as room allows.
     if (!chosen)
       chosen = QRectF(QPointF(right + text.width() > area.right() ? left : right,
@@ -111,7 +132,8 @@ std::vector<std::pair<QString, QRect>> MarkerLayer::VisibleLabels() const {
   std::vector<std::pair<QString, QRect>> out;
   const auto places = PlaceMarkers(*plot_, markers_, QFontMetricsF(SmallFont(true)));
   for (std::size_t i = 0; i < markers_.size(); ++i)
-    if (places[i]) out.emplace_back(markers_[i].label, places[i]->label.toAlignedRect());
+    if (places[i] && !places[i]->label.isEmpty())
+      out.emplace_back(markers_[i].label, places[i]->label.toAlignedRect());
   return out;
 }
 
@@ -127,6 +149,11 @@ void MarkerLayer::draw(QCPPainter* painter) {
     painter->setPen(QPen(Qt::black, 1));
     painter->setBrush(plot_->GraphOf(m.curve)->pen().color());
     painter->drawEllipse(place->dot, kSymbolRadius, kSymbolRadius);
+    if (place->label.isEmpty()) continue;
+    // On a light ground, so a curve the label had to cover does not cross its letters.
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(QColor(255, 255, 255, 170));
+    painter->drawRect(place->label);
     painter->setPen(Qt::black);
     painter->drawText(place->label, Qt::AlignLeft | Qt::AlignVCenter, m.label);
   }

@@ -2,6 +2,7 @@
 #pragma once
 // The plotting library's side of the flight chart; only the chart's own units include this.
 #include <array>
+#include <bitset>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -26,6 +27,11 @@ struct ChartState {
   std::vector<int> labelSeconds;  // whole second of each main-flight point, -1 where none
   LeftAxisRequest axis;
   std::vector<ChartMarker> markers;
+  std::vector<ChartTransient> transients;  // shaded behind the curves
+  // The right axis for the acceleration curve without the main flight's transients; none: the
+  // whole curve.
+  std::optional<ChartRange> accelerationRange;
+  std::bitset<CurveCount> hidden;  // switched off with a click on their legend entry
 };
 
 // The part of the chart on view: time, left and right axis.
@@ -56,16 +62,26 @@ class ChartPlot : public QCustomPlot {
   void SetTimeLabels(const std::vector<int>& seconds);
   void SetLeftAxis(const LeftAxisRequest& request);
   void SetMarkers(const std::vector<ChartMarker>& markers);
+  void SetTransients(const std::vector<ChartTransient>& transients);
+  void SetAccelerationRange(std::optional<ChartRange> range);
+  // Shows or hides a drawn curve; its data stay.
+  void SetHidden(Curve curve, bool hidden);
   // A print plot: everything at once, with a title and the units, laid out for size.
   void Load(const ChartPrint& print, QSize size);
 
   ChartRanges Ranges() const;
   void UndoZoom();  // back to the whole flight
+  void UndoZoomStep();
+  // One zoom step to the given time span, the altitude axis fitted to the curves in it.
+  void ZoomTo(double x0, double x1);
   int ZoomDepth() const { return static_cast<int>(zoomStack_.size()); }
 
   QCPGraph* GraphOf(Curve curve) const { return graphs_[static_cast<std::size_t>(curve)]; }
   QCPAxis* AxisOf(Curve curve) const { return curve == Curve::Acceleration ? yAxis2 : yAxis; }
   QPoint PixelOf(Curve curve, QPointF value) const;
+  // Whether a drawn curve passes through a rectangle of the plot widget.
+  bool CurveCrosses(const QRectF& pixels) const;
+  bool Hidden(Curve curve) const { return state_.hidden.test(static_cast<std::size_t>(curve)); }
   double KeyAt(QPoint at) const { return xAxis->pixelToCoord(at.x()); }
   const SecondsTicker& TimeTicker() const { return *secondsTicker_; }
   const StepTicker& LeftTicker() const { return *leftTicker_; }
@@ -96,10 +112,15 @@ class ChartPlot : public QCustomPlot {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
 
  private:
   void ApplyRanges(const ChartRanges& r);
+  void FitRightAxis();
+  void ShowAxisLabels();
+  void PlaceTransients();
+  void MarkClippedAcceleration();
   void DropCursor();
   void RescaleToData();
   void ApplyTitles();
@@ -115,6 +136,10 @@ class ChartPlot : public QCustomPlot {
   QSharedPointer<StepTicker> leftTicker_;
   QSharedPointer<StepTicker> rightTicker_;
   MarkerLayer* markerLayer_ = nullptr;
+  std::vector<QCPAbstractItem*> transientItems_;
+  // Where the acceleration curve leaves the right axis: marks at its top and bottom.
+  QCPGraph* clippedAbove_ = nullptr;
+  QCPGraph* clippedBelow_ = nullptr;
   CursorLayer* cursorLayer_ = nullptr;
   std::vector<ChartRanges> zoomStack_;  // the ranges before each zoom step
   std::optional<QPoint> leftPressAt_;

@@ -25,6 +25,8 @@ FlightChart::FlightChart(QWidget* parent)
 FlightChart::~FlightChart() = default;
 
 void FlightChart::SetCurve(Curve curve, const std::vector<float>& values) {
+  // New points are a new curve: shown, whatever was switched off before.
+  plot_->SetHidden(curve, false);
   plot_->SetCurve(curve, values);
 }
 
@@ -142,6 +144,18 @@ void FlightChart::SetMarkers(const std::vector<ChartMarker>& markers) {
 
 std::vector<ChartMarker> FlightChart::Markers() const {
   return plot_->State().markers;
+}
+
+void FlightChart::SetTransients(const std::vector<ChartTransient>& transients) {
+  plot_->SetTransients(transients);
+}
+
+void FlightChart::SetAccelerationRange(std::optional<ChartRange> range) {
+  plot_->SetAccelerationRange(range);
+}
+
+bool FlightChart::CurveHidden(Curve curve) const {
+  return plot_->Hidden(curve);
 }
 
 std::vector<std::pair<QString, QPoint>> FlightChart::VisibleMarkerPositions() const {

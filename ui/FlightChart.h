@@ -67,6 +67,11 @@ class FlightChart : public QWidget {
   CurvePlacement Placement(Curve curve) const;
   void SetMarkers(const std::vector<ChartMarker>& markers);
   std::vector<ChartMarker> Markers() const;
+  // Flagged transients, shaded with their codes; the right axis without them.
+  void SetTransients(const std::vector<ChartTransient>& transients);
+  void SetAccelerationRange(std::optional<ChartRange> range);
+  // Whether a click on its legend entry switched a curve off.
+  bool CurveHidden(Curve curve) const;
   // Where the markers are drawn now, in PlotWidget coordinates; hidden ones (zoomed away) are
   // left out.
   std::vector<std::pair<QString, QPoint>> VisibleMarkerPositions() const;

@@ -123,7 +123,7 @@ void MainWindow::onComparisonToggled() {
 // ---------------------------------------------------------------- chart
 
 void MainWindow::onLegendClicked() {
-  // A legend click only redraws.
+  // The chart switched the entry's curve off or on; it is drawn at once.
   chart_->Repaint();
 }
 

@@ -137,6 +137,8 @@ void FlightViews::Update() {
   const FlightQualities qualities = w.Qualities();
   chart.SetMarkers(preferences_.Get().markers ? w.Markers(false, qualities)
                                               : std::vector<ChartMarker>{});
+  chart.SetTransients(w.Transients(false, qualities));
+  chart.SetAccelerationRange(w.AccelerationRange(qualities));
   dock_->Show(w, qualities);
   RefreshReadout();
 }
