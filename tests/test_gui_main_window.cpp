@@ -41,12 +41,16 @@ T* C(MainWindow& w, const char* name) {
 namespace {
 
 // Resizes the window so that its client area (below the menu) is exactly w x h.
+// The statistics dock takes a share of each change of the window's width, so this may take a
+// few steps.
 void SetClientSize(MainWindow& win, int w, int h) {
   win.resize(w, h + win.menuBar()->sizeHint().height());
   QApplication::processEvents();
-  const QSize extra = win.size() - C<QWidget>(win, "client")->size();
-  win.resize(w + extra.width(), h + extra.height());
-  QApplication::processEvents();
+  for (int step = 0; step < 4 && C<QWidget>(win, "client")->size() != QSize(w, h); ++step) {
+    const QSize miss = QSize(w, h) - C<QWidget>(win, "client")->size();
+    win.resize(win.size() + miss);
+    QApplication::processEvents();
+  }
   ASSERT_EQ(C<QWidget>(win, "client")->size(), QSize(w, h));
 }
 

@@ -16,6 +16,7 @@
 #include <QtTest/QTest>
 
 #include "session/Preferences.h"
+#include "text/QualityText.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/TestPaths.h"
 #include "ui/ChartExport.h"
@@ -90,9 +91,15 @@ TEST(SimulationWindow, PanelAndReportNameTheSpikeAndBothApogees) {
   f.OpenExample("flight-spike.hyp");
   StatisticsDock* dock = f.Dock();
   ASSERT_NE(dock, nullptr);
-  const QString flags = dock->Value(StatisticsDock::QualityRow, 0);
-  EXPECT_TRUE(flags.contains("24" + Point() + "00, 25" + Point() + "40 s")) << flags.toStdString();
-  EXPECT_TRUE(flags.startsWith(QStringLiteral("skok"))) << flags.toStdString();
+  // The flags by name in the cell, each with its whole sentence and the apogee's story in the
+  // cell's tooltip.
+  EXPECT_EQ(dock->Value(StatisticsDock::QualityRow, 0), QStringLiteral("skok"));
+  const QString story = dock->ToolTip(StatisticsDock::QualityRow, 0);
+  EXPECT_TRUE(story.contains("24" + Point() + "00, 25" + Point() + "40 s")) << story.toStdString();
+  EXPECT_TRUE(story.startsWith(QStringLiteral("skok:"))) << story.toStdString();
+  EXPECT_TRUE(story.contains(ApogeeExplanation(f.Workspace().Quality(FlightSlot::Main), 0,
+                                               Point().at(0))));
+  EXPECT_EQ(dock->ToolTip(StatisticsDock::SupportedApogeeRow, 0), story);
   const FlightQuality q = f.Workspace().Quality(FlightSlot::Main);
   ASSERT_TRUE(q.apogee.filtered);
   EXPECT_TRUE(dock->Value(StatisticsDock::RawApogeeRow, 0)
@@ -108,7 +115,8 @@ TEST(SimulationWindow, PanelAndReportNameTheSpikeAndBothApogees) {
 
   // English, and the report's lines: the spike with its times, both apogees and the verdict.
   f.Trigger("englishAction");
-  EXPECT_TRUE(dock->Value(StatisticsDock::QualityRow, 0).startsWith(QStringLiteral("spike:")));
+  EXPECT_EQ(dock->Value(StatisticsDock::QualityRow, 0), QStringLiteral("spike"));
+  EXPECT_TRUE(dock->ToolTip(StatisticsDock::QualityRow, 0).startsWith(QStringLiteral("spike:")));
   const ReportContent report = GatherReport(f.Workspace(), QString());
   QStringList lines;
   for (const ReportLine& l : ReportDataLines(report)) lines << l.text;

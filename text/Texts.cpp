@@ -97,6 +97,7 @@ constexpr Entry kEntries[] = {
     {StatFilteredApogee, {"Apogeum po filtrze", "Apogee after the filter", 0}},
     {StatApogeeDifference, {"Różnica apogeów [m]", "Difference of the apogees [m]", 0}},
     {ApogeeAt, {"%1 m w %2 s (pomiar %3)", "%1 m at %2 s (sample %3)", 0}},
+    {ApogeeAtShort, {"%1 m (%2 s)", "%1 m (%2 s)", 0}},
     {FlagSpike,
      {"skok: pomiary w %1 s odstają od krzywej; największy skok %2 m",
       "spike: the samples at %1 s stand off the curve; largest jump %2 m", 0}},

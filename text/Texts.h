@@ -90,7 +90,8 @@ enum class Txt {
   StatRawApogee,
   StatFilteredApogee,
   StatApogeeDifference,
-  ApogeeAt,  // %1 metres, %2 seconds, %3 sample
+  ApogeeAt,       // %1 metres, %2 seconds, %3 sample
+  ApogeeAtShort,  // %1 metres, %2 seconds: the panel's cell, ApogeeAt its tooltip
   FlagSpike,
   FlagSpikeApogee,
   FlagPadDrift,

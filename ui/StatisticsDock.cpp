@@ -42,16 +42,48 @@ QStringList QualityColumn(const FlightWorkspace& w, const FlightQualities& quali
   const QChar point = QLocale().decimalPoint().at(0);
   const int language = w.LanguageIndex();
   const Flight& f = slot == FlightSlot::Main ? w.MainFlight() : w.ComparisonFlight();
-  cells << (a.valid ? ApogeeAtText(a.rawM, a.rawS, a.rawIndex, language, point) : QString());
-  cells << (a.filtered ? ApogeeAtText(a.filteredM, a.filteredS, a.filteredIndex, language, point)
-                       : QString());
+  auto at = [&](float metres, double seconds) {
+    return Text(Txt::ApogeeAtShort, language)
+        .arg(FormatAltitude(metres, point), FormatFixed(seconds, 2, point));
+  };
+  cells << (a.valid ? at(a.rawM, a.rawS) : QString());
+  cells << (a.filtered ? at(a.filteredM, a.filteredS) : QString());
   cells << (a.filtered ? FormatAltitude(a.differenceM, point) : QString());
-  cells << (a.valid ? ApogeeAtText(a.supportedM, a.supportedS, a.supportedIndex, language, point)
-                    : QString());
-  const QStringList flags = QualityTexts(q, f.TimeLabelStep, language, point);
+  cells << (a.valid ? at(a.supportedM, a.supportedS) : QString());
+  // The flags by name, one line for all; each flag's sentence is the cell's tooltip.
+  QStringList names;
+  for (const QString& text : QualityTexts(q, f.TimeLabelStep, language, point))
+    names << text.left(text.indexOf(QStringLiteral(": ")));
   cells << (!shown ? QString()
-                   : flags.isEmpty() ? w.T(Txt::StatQualityNone) : flags.join(QLatin1Char('\n')));
+                   : names.isEmpty() ? w.T(Txt::StatQualityNone) : names.join(QStringLiteral(", ")));
   return cells;
+}
+
+// The tooltips of the apogee and quality cells: the apogees with their samples, the flags'
+// sentences and which apogee the data support: the whole story the cells give in short.
+QString QualityStory(const FlightWorkspace& w, const FlightQualities& qualities, FlightSlot slot) {
+  const FlightQuality& q = qualities.Of(slot);
+  const ExplainedApogee& a = q.apogee;
+  const QChar point = QLocale().decimalPoint().at(0);
+  const int language = w.LanguageIndex();
+  const Flight& f = slot == FlightSlot::Main ? w.MainFlight() : w.ComparisonFlight();
+  QStringList parts = QualityTexts(q, f.TimeLabelStep, language, point);
+  const QString why = ApogeeExplanation(q, language, point);
+  if (!why.isEmpty()) parts << why;
+  if (a.valid) {
+    parts << Text(Txt::StatRawApogee, language) + QStringLiteral(": ") +
+                 ApogeeAtText(a.rawM, a.rawS, a.rawIndex, language, point);
+    if (a.filtered)
+      parts << Text(Txt::StatFilteredApogee, language) + QStringLiteral(": ") +
+                   ApogeeAtText(a.filteredM, a.filteredS, a.filteredIndex, language, point);
+    parts << Text(Txt::StatSupportedApogee, language) + QStringLiteral(": ") +
+                 ApogeeAtText(a.supportedM, a.supportedS, a.supportedIndex, language, point);
+  }
+  return parts.join(QLatin1Char('\n'));
+}
+
+FlightSlot FlightOfColumn(int column) {
+  return column == 0 ? FlightSlot::Main : FlightSlot::Comparison;
 }
 
 // The main flight against its simulation (the comparison's column stays empty).
@@ -131,7 +163,7 @@ void StatisticsDock::Show(const FlightWorkspace& w, const FlightQualities& quali
   // The file's name, whatever the language: the panels' captions go back to their own words
   // when it changes.
   auto caption = [&w](FlightSlot slot, Txt own) {
-    const QString name = FlightFileCaption(w.FlightPath(slot));
+    const QString name = FlightFileCaption(w.ShownFlightPath(slot));
     return name.isEmpty() ? w.T(own) : name;
   };
   table_->setHorizontalHeaderLabels({caption(FlightSlot::Main, Txt::MainFlightGroup),
@@ -148,26 +180,35 @@ void StatisticsDock::Show(const FlightWorkspace& w, const FlightQualities& quali
       QualityColumn(w, qualities, FlightSlot::Main, mainShown) + SimulationColumn(w),
       QualityColumn(w, qualities, FlightSlot::Comparison, comparisonShown) +
           QStringList{QString(), QString(), QString(), QString()}};
-  for (int c = 0; c < 2; ++c)
+  const bool shownIn[2] = {mainShown, comparisonShown};
+  for (int c = 0; c < 2; ++c) {
+    const QString story = shownIn[c] ? QualityStory(w, qualities, FlightOfColumn(c)) : QString();
     for (int r = 0; r < kExtraCount; ++r) {
       QTableWidgetItem* item = table_->item(kRowCount + r, c);
       item->setText(extra[c][r]);
-      item->setToolTip(extra[c][r]);
+      const int row = kRowCount + r;
+      const bool toldInFull = row == RawApogeeRow || row == FilteredApogeeRow ||
+                              row == SupportedApogeeRow || row == QualityRow;
+      item->setToolTip(toldInFull && !extra[c][r].isEmpty() ? story : extra[c][r]);
     }
+  }
   // The SHA-256 the report and `hypsor-cli info` give: of the file as stored.
-  const FlightSlot flightOf[2] = {FlightSlot::Main, FlightSlot::Comparison};
-  const bool shown[2] = {mainShown, comparisonShown};
   for (int c = 0; c < 2; ++c) {
     QTableWidgetItem* item = table_->item(Sha256Row, c);
-    item->setText(shown[c] ? FlightSha256(w, flightOf[c]) : QString());
+    item->setText(shownIn[c] ? FlightSha256(w, FlightOfColumn(c)) : QString());
     item->setToolTip(item->text());
   }
+  language_ = w.LanguageIndex();
 }
 
 QSize StatisticsDock::sizeHint() const {
-  // The row titles as they need, and for each flight's column a number with its decimals on
-  // one line, so values do not start out squeezed to "3…".
-  const int value = table_->fontMetrics().horizontalAdvance(QStringLiteral("00000.00")) + 16;
+  // The row titles as they need, and for each flight's column the widest value a flight gives
+  // (an apogee with its time) on one line, so values do not start out cut to "9.30 s …". The
+  // panel is laid out before any flight is open, so the value is a model one; the user may
+  // narrow the panel or widen it.
+  const QString widest = Text(Txt::ApogeeAtShort, language_)
+                             .arg(QStringLiteral("8888.8"), QStringLiteral("88.88"));
+  const int value = table_->fontMetrics().horizontalAdvance(widest) + 16;
   const int width = table_->verticalHeader()->sizeHint().width() + 2 * value +
                     table_->verticalScrollBar()->sizeHint().width() + 2 * table_->frameWidth();
   return {std::max(width, QDockWidget::sizeHint().width()), QDockWidget::sizeHint().height()};
@@ -176,6 +217,11 @@ QSize StatisticsDock::sizeHint() const {
 QString StatisticsDock::Value(int row, int column) const {
   const QTableWidgetItem* item = table_->item(row, column);
   return item ? item->text() : QString();
+}
+
+QString StatisticsDock::ToolTip(int row, int column) const {
+  const QTableWidgetItem* item = table_->item(row, column);
+  return item ? item->toolTip() : QString();
 }
 
 }  // namespace hypsor

@@ -23,6 +23,7 @@ class StatisticsDock : public QDockWidget {
   // The text in a row (0 apogee ... 8 landing recorded, then the rows below, then the file's
   // SHA-256) of a flight's column.
   QString Value(int row, int column) const;
+  QString ToolTip(int row, int column) const;
   // The panel starts wide enough for its titles and both flights' numbers; the user may
   // narrow it.
   QSize sizeHint() const override;
@@ -43,6 +44,7 @@ class StatisticsDock : public QDockWidget {
 
  private:
   QTableWidget* table_;
+  int language_ = 0;  // of the texts shown, for the width they need
 };
 
 }  // namespace hypsor
