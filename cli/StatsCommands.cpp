@@ -69,9 +69,13 @@ void PrintText(const FlightStatistics& s, const FlightQuality& q, int step, QTex
   for (const QualityFlag& f : q.flags) codes << QLatin1String(QualityCodeName(f.code));
   out << "flags: " << (codes.isEmpty() ? QStringLiteral("-") : codes.join(QLatin1Char(' ')))
       << '\n';
-  for (const QualityFlag& f : q.flags)
-    out << "flag " << QualityCodeName(f.code) << ": "
-        << QualityFlagText(f, step, 1, QLatin1Char('.')) << '\n';
+  // The key names the flag; the sentence's own name for it would say it twice.
+  for (const QualityFlag& f : q.flags) {
+    const QString text = QualityFlagText(f, step, 1, QLatin1Char('.'));
+    const qsizetype named = text.indexOf(QStringLiteral(": "));
+    out << "flag " << QualityCodeName(f.code) << ": " << (named < 0 ? text : text.mid(named + 2))
+        << '\n';
+  }
   const QString why = ApogeeExplanation(q, 1, QLatin1Char('.'));
   if (!why.isEmpty()) out << "apogee_explained: " << why << '\n';
   for (const auto& [key, value] : SupportedFields(q))

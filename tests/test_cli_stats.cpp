@@ -172,6 +172,7 @@ TEST(CliStats, SpikeAndBothApogeesAfterTheOldLines) {
   // 5 samples a second: the spike at 24 s (sample 120) and its smaller twin 7 samples later.
   EXPECT_EQ(v["flags"], "spike");
   EXPECT_TRUE(v["flag spike"].contains(QStringLiteral("24.00, 25.40 s"))) << text.out.toStdString();
+  EXPECT_TRUE(v["flag spike"].startsWith(QStringLiteral("the samples at"))) << "named once, by the key";
   EXPECT_EQ(v["raw_apogee_m"], v["apogee_m"]);
   EXPECT_FALSE(v["filtered_apogee_m"].isEmpty());
   EXPECT_NE(v["filtered_apogee_m"], "-");
