@@ -200,6 +200,7 @@ bool FlightWorkspace::OpenMainFlight(const QString& path, Failure* error) {
   if (!LoadFlight(path, loaded, error)) return false;
   mainPanel_.caption = FlightFileCaption(path);
   mainPath_ = path;
+  DropSimulation();
   changes_.resetZoom = true;
   for (Curve c : {Curve::Altitude, Curve::Acceleration, Curve::Spare, Curve::UnfilteredAltitude})
     ClearCurve(c);
@@ -256,6 +257,7 @@ bool FlightWorkspace::ApplyDownload(const DownloadResult& result) {
   downloadedFlight_ = *result.flight;
   downloadByteCount_ = result.DownloadByteCount;
   mainPath_.clear();
+  DropSimulation();
   ShowMainFlight(*result.flight);
   return true;
 }

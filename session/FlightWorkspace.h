@@ -231,6 +231,9 @@ class FlightWorkspace : public QObject {
   // Draws the simulation on the main flight's samples, aligned on the launches (after every
   // change of the main flight's curve).
   void PlaceSimulation();
+  // A simulation was opened for one flight: another main flight (opened or downloaded) takes
+  // its curve, its errors and its place in the report with it.
+  void DropSimulation();
 
   void ShowMainFlight(const Flight& flight);
   void DecodeMainFlight();
