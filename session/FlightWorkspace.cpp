@@ -72,9 +72,7 @@ bool FlightWorkspace::SaveSettingsFile(Failure* error) const {
 void FlightWorkspace::SetLanguage(int languageIndex) {
   languageIndex_ = languageIndex != 0 ? 1 : 0;
   settings_.Language = languageIndex_;
-  mainPanel_.caption.clear();
-  comparisonPanel_.caption.clear();
-  changes_.mainPanel = changes_.comparisonPanel = true;
+  // The panels keep naming their files: a caption is a file's name in any language.
   emit languageChanged(languageIndex_);
 }
 

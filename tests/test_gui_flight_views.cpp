@@ -365,12 +365,22 @@ TEST(FlightViews, FileNamesTheWindowTitleAndTheStatisticsHeadersKeepThem) {
                        table->horizontalHeaderItem(1)->text()};
   };
   EXPECT_EQ(headers(), QStringList({"sample-flight.hyp", "flight-1hz.hyp"}));
-  // The panels go back to their own captions with the language; our views keep the names.
+  // Every view, the panels too, keeps naming the files in the other language.
+  auto* mainPanel = f.Control<QGroupBox>("mainPanel");
+  auto* comparisonPanel = f.Control<QGroupBox>("comparisonPanel");
   for (const char* language : {"englishAction", "polishAction"}) {
     f.Trigger(language);
     EXPECT_EQ(headers(), QStringList({"sample-flight.hyp", "flight-1hz.hyp"})) << language;
     EXPECT_EQ(f.Window().windowTitle(), QStringLiteral("sample-flight.hyp \u2014 Hypsor"));
+    EXPECT_EQ(mainPanel->title(), "sample-flight.hyp") << language;
+    EXPECT_EQ(comparisonPanel->title(), "flight-1hz.hyp") << language;
+    EXPECT_EQ(comparisonPanel->toolTip(), "flight-1hz.hyp") << language;
   }
+  // A panel without a file takes its own caption in the language.
+  f.Trigger("comparisonAction");
+  f.Trigger("englishAction");
+  EXPECT_EQ(comparisonPanel->title(), "File");
+  EXPECT_EQ(mainPanel->title(), "sample-flight.hyp");
 }
 
 TEST(FlightViews, AWrongTemperatureLeavesTheFieldAtTheOneTheCurveUses) {

@@ -35,10 +35,9 @@ void MainWindow::Redraw() {
   if (views_) views_->Update();
 }
 
-void MainWindow::DrawPanel(FlightSlot slot) {
+void MainWindow::ShowPanelTitle(FlightSlot slot) {
   const PanelTexts& p = workspace_.Panel(slot);
   const bool isMain = slot == FlightSlot::Main;
-  PanelControls& c = isMain ? main_ : comparison_;
   QGroupBox* box = isMain ? mainPanel_ : comparisonPanel_;
   // A file name longer than the panel shows its start and end around an ellipsis; the whole
   // name is the panel's tooltip.
@@ -46,6 +45,13 @@ void MainWindow::DrawPanel(FlightSlot slot) {
       !p.caption.isEmpty() ? p.caption : T(isMain ? Txt::MainFlightGroup : Txt::ComparisonGroup);
   box->setTitle(box->fontMetrics().elidedText(title, Qt::ElideMiddle, box->width() - 16));
   box->setToolTip(p.caption);
+}
+
+void MainWindow::DrawPanel(FlightSlot slot) {
+  const PanelTexts& p = workspace_.Panel(slot);
+  const bool isMain = slot == FlightSlot::Main;
+  PanelControls& c = isMain ? main_ : comparison_;
+  ShowPanelTitle(slot);
   c.maximumField->setText(p.maximum);
   c.minimumField->setText(p.minimum);
   c.competitorField->setText(p.competitor);
