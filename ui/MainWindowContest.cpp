@@ -25,9 +25,11 @@
 #include "platform/ContestDialogs.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
+#include "session/ContestResults.h"
 #include "session/ContestState.h"
 #include "ui/ContestResultsView.h"
 #include "ui/ElidedLabel.h"
+#include "ui/RankingPdf.h"
 #include "ui/FlightReport.h"
 #include "ui/ResultsBoard.h"
 #include "text/FailureText.h"
@@ -145,19 +147,25 @@ void ContestControls::Refresh() {
   resultsAction_->setEnabled(on);
   boardAction_->setEnabled(on);
   bar_->setVisible(on);
+  if (board_) {
+    if (on) board_->SetContest(session.Name());
+    board_->SetOpen(on);
+  }
   if (!on) {
     dock_->hide();
     if (results_) results_->ShowRanking({});
     return;
   }
+  // The count and the ranking are the folder's as the board shows them.
+  const ContestResults& results = state_.Results();
   QString text = T(Txt::ContestLine)
                      .arg(session.Name(), QDir::toNativeSeparators(session.Folder()))
-                     .arg(session.FlightCount());
+                     .arg(results.Flights().size());
   if (const std::optional<ContestState::Kept>& kept = state_.LastKept())
     text += QStringLiteral(" · ") +
             T(kept->complete ? Txt::ContestKept : Txt::ContestKeptIncomplete).arg(kept->file);
   line_->SetFullText(text);
-  Results().ShowRanking(RankCompetitors(state_.Flights()));
+  Results().ShowRanking(results.Ranking());
 }
 
 void ContestControls::ShowError(const QString& text) {
@@ -193,6 +201,8 @@ void ContestControls::onVerify() {
   if (folder.isEmpty()) return;
   FilterTables work;
   const ContestCheck check = CheckContestFolder(folder, work, true);
+  // Whatever shows the session's results shows what was just checked.
+  if (state_.Active() && folder == state_.Session().Folder()) state_.ReloadResults();
   if (!check.readable) {
     ShowError(T(Txt::VerifyFailed).arg(Worded(check.failure)));
     return;
@@ -228,16 +238,20 @@ void ContestControls::onVerify() {
                     .arg(counts[1])
                     .arg(counts[2]));
   window->findChild<QPlainTextEdit*>(QStringLiteral("verifyReport"))
-      ->setPlainText(VerifyReport(check, language_));
+      ->setPlainText(VerifyReport(check, language_, VerifyWording::Words));
   window->show();
   window->raise();
 }
 
 void ContestControls::onBoard() {
   if (!state_.Active()) return;
-  if (!board_) board_ = new ResultsBoard(&window_);
+  if (!board_) {
+    board_ = new ResultsBoard(state_.Results(), &window_);
+    board_->PlaceOnScreen();
+  }
   board_->ApplyLanguage(language_);
-  board_->ShowFolder(state_.Session().Folder(), state_.Session().Name());
+  board_->SetContest(state_.Session().Name());
+  board_->SetOpen(true);
   board_->show();
   board_->raise();
 }
@@ -257,7 +271,6 @@ void ContestControls::onStart() {
 
 void ContestControls::onEnd() {
   state_.End();
-  if (board_) board_->SetProvisional(false);
 }
 
 void ContestControls::onRebuild() {
@@ -317,19 +330,28 @@ void ContestControls::onPrintReport() {
                   [&report](QPagedPaintDevice& device) { PaintReport(device, report); });
 }
 
+// An export writes the folder's ranking as it is now, not as the dock last showed it.
 void ContestControls::onExportCsv() {
   const QString path = AskTarget();
   if (path.isEmpty()) return;
+  state_.ReloadResults();
   Failure error;
-  if (!WriteFileAtomically(path, RankingCsv(Results().Rows()), &error)) ShowError(Worded(error));
+  if (!WriteFileAtomically(path, RankingCsv(state_.Results().Ranking()), &error))
+    ShowError(Worded(error));
 }
 
 void ContestControls::onExportPdf() {
   const QString path = AskTarget();
   if (path.isEmpty()) return;
+  state_.ReloadResults();
+  RankingDocument document;
+  document.rows = state_.Results().Ranking();
+  document.contest = state_.Session().Name();
+  document.made = QDateTime::currentDateTime();
+  document.provisional = RankingProvisional(document.rows, state_.Active());
+  document.language = language_;
   Failure error;
-  if (!WriteRankingPdf(Results().Rows(), state_.Session().Name(), language_, path, &error))
-    ShowError(Worded(error));
+  if (!WriteRankingPdf(document, path, &error)) ShowError(Worded(error));
 }
 
 }  // namespace hypsor
