@@ -736,6 +736,48 @@ TEST(ContestWindow, TheDockTheLineAndTheExportsShowTheFolderAsTheBoardDoes) {
   board->close();
 }
 
+// In a contest the flight report names the contest for the flights kept in its folder only,
+// never for a comparison (or a main flight) opened from elsewhere.
+TEST(ContestWindow, TheFlightReportGivesTheContestOnlyToItsFlights) {
+  ContestFixture f;
+  f.Create();
+  f.contest.answers.append({f.folder.path(), "Puchar Zimy"});
+  f.Trigger("contestSessionAction");
+  f.Trigger("englishAction");
+  f.Read(ReadFile(test::ExamplePath("sample-flight.hyp")));
+  ASSERT_EQ(f.FlightFiles().size(), 1);
+  const QString keptPath = QDir(f.folder.path()).filePath(f.FlightFiles()[0]);
+  f.Compare(test::ExamplePath("flight-1hz.hyp"));
+  const QString pdf = QDir(f.dir.path()).filePath("report.pdf");
+  auto reportLines = [&] {
+    f.dialogs.saveNames = {pdf};
+    f.Trigger("flightReportAction");
+    const test::CliRun read = test::PdfText(pdf);
+    EXPECT_EQ(read.status, 0) << read.err.toStdString();
+    QStringList lines;
+    for (const QString& l : read.out.split('\n')) lines << l.simplified();
+    return lines;
+  };
+  QStringList lines = reportLines();
+  EXPECT_TRUE(lines.contains(QStringLiteral("Flight report — Puchar Zimy"))) << lines.join('\n').toStdString();
+  EXPECT_TRUE(lines.contains(QStringLiteral("Contest Puchar Zimy –"))) << lines.join('\n').toStdString();
+  const ReportContent c = GatherReport(f.Workspace(), "Puchar Zimy", f.folder.path());
+  EXPECT_EQ(c.main.contest, "Puchar Zimy");
+  ASSERT_TRUE(c.comparison);
+  EXPECT_TRUE(c.comparison->contest.isEmpty());
+
+  // An example as the main flight, the kept one as its comparison: the title names no contest.
+  f.Open(test::ExamplePath("flight-spike.hyp"));
+  f.Compare(keptPath);
+  lines = reportLines();
+  EXPECT_TRUE(lines.contains(QStringLiteral("Flight report"))) << lines.join('\n').toStdString();
+  EXPECT_TRUE(lines.contains(QStringLiteral("Contest – Puchar Zimy"))) << lines.join('\n').toStdString();
+  // Nothing of the contest's when neither flight is.
+  f.Compare(test::ExamplePath("flight-1hz.hyp"));
+  lines = reportLines();
+  EXPECT_FALSE(lines.join('\n').contains(QStringLiteral("Puchar Zimy"))) << lines.join('\n').toStdString();
+}
+
 // Whether every text of the board is shown whole at its size: the title on at most two lines,
 // each heading and cell in its column, the marks in their row, and the board on the screen.
 void ExpectBoardFits(QWidget* board, const std::string& where) {

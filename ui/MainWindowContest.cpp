@@ -293,6 +293,14 @@ void ContestControls::onOpenFlight(const QString& fileName) {
   host_.Redraw();
 }
 
+QString ContestControls::ContestName() const {
+  return state_.Active() ? state_.Session().Name() : QString();
+}
+
+QString ContestControls::ContestFolder() const {
+  return state_.Active() ? state_.Session().Folder() : QString();
+}
+
 QString ContestControls::AskTarget() {
   const QString path = host_.Platform().dialogs.SaveFileName();
   if (path.isEmpty()) return {};
@@ -310,8 +318,7 @@ void ContestControls::onFlightReport() {
   }
   const QString path = AskTarget();
   if (path.isEmpty()) return;
-  const ReportContent report =
-      GatherReport(host_.Workspace(), state_.Active() ? state_.Session().Name() : QString());
+  const ReportContent report = GatherReport(host_.Workspace(), ContestName(), ContestFolder());
   Failure error;
   if (!WriteReportPdf(report, path, &error))
     ShowError(T(Txt::ReportWriteFailed).arg(Worded(error)));
@@ -324,8 +331,7 @@ void ContestControls::onPrintReport() {
     host_.ShowFailure(Failure::Of(FailureKind::NoData, {}));
     return;
   }
-  const ReportContent report =
-      GatherReport(host_.Workspace(), state_.Active() ? state_.Session().Name() : QString());
+  const ReportContent report = GatherReport(host_.Workspace(), ContestName(), ContestFolder());
   printer->Print(T(Txt::ReportTitle),
                   [&report](QPagedPaintDevice& device) { PaintReport(device, report); });
 }

@@ -52,6 +52,9 @@ class ContestControls : public QObject {
   void ShowError(const QString& text);
   QString Worded(const Failure& failure) const;
   QString AskTarget();  // a file to write, confirmed when it exists; empty to stop
+  // The session's contest and folder; empty without a session.
+  QString ContestName() const;
+  QString ContestFolder() const;
 
   void onStart();
   void onEnd();
