@@ -691,8 +691,20 @@ TEST(ContestWindow, TheDockTheLineAndTheExportsShowTheFolderAsTheBoardDoes) {
   const QString csv = QDir(f.dir.path()).filePath("ranking.csv");
   const QString pdf = QDir(f.dir.path()).filePath("ranking.pdf");
   f.dialogs.saveNames = {csv, pdf};
+  f.dialogs.saveRequests.clear();
   f.Click("exportRankingCsvButton");
   f.Click("exportRankingPdfButton");
+  // Offered as tables and documents, named after the contest, beside its folder.
+  ASSERT_EQ(f.dialogs.saveRequests.size(), 2);
+  const QDir beside = QFileInfo(folder.path()).absoluteDir();
+  EXPECT_EQ(f.dialogs.saveRequests[0].filters,
+            QStringList({"Pliki CSV (*.csv)", "Wszystkie pliki (*)"}));
+  EXPECT_EQ(f.dialogs.saveRequests[0].suggestedPath,
+            beside.filePath(QStringLiteral("Puchar Jesieni – Klasyfikacja.csv")));
+  EXPECT_EQ(f.dialogs.saveRequests[1].filters,
+            QStringList({"Dokumenty PDF (*.pdf)", "Wszystkie pliki (*)"}));
+  EXPECT_EQ(f.dialogs.saveRequests[1].suggestedPath,
+            beside.filePath(QStringLiteral("Puchar Jesieni – Klasyfikacja.pdf")));
   const std::vector<RankingRow> now =
       RankCompetitors(CheckContestFolder(folder.path(), work, false).flights);
   EXPECT_EQ(ReadFile(csv), RankingCsv(now));

@@ -265,7 +265,9 @@ TEST(FlightViews, ExportsAndClipboard) {
   QImage image(png);
   EXPECT_EQ(image.size(), f.Chart().size());
   ASSERT_EQ(f.dialogs.exportRequests.size(), 1);
-  EXPECT_EQ(f.dialogs.exportRequests[0].filters.size(), 3);
+  // The three formats, then every file.
+  EXPECT_EQ(f.dialogs.exportRequests[0].filters.size(), 4);
+  EXPECT_EQ(f.dialogs.exportRequests[0].filters.last(), QStringLiteral("Wszystkie pliki (*)"));
 
   // A typed size, and a name without a suffix becomes a PNG.
   f.dialogs.saveNames << f.dir.filePath(QStringLiteral("sized"));

@@ -248,6 +248,12 @@ enum class Txt {
   StateLateLaunch,
   StateShort,
   RankingProvisionalNote,
+  // The file dialogs' filters.
+  FilterFlightFiles,
+  FilterCsvFiles,
+  FilterPdfFiles,
+  FilterTextFiles,
+  FilterAllFiles,
   ResultsBoardAction,
   BoardProvisional,
   BoardLastFlight,

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
@@ -27,6 +28,8 @@
 #include "platform/MessageBox.h"
 #include "session/ContestResults.h"
 #include "session/ContestState.h"
+#include "session/SuggestedNames.h"
+#include "text/FileFilters.h"
 #include "ui/ContestResultsView.h"
 #include "ui/ElidedLabel.h"
 #include "ui/RankingPdf.h"
@@ -301,9 +304,11 @@ QString ContestControls::ContestFolder() const {
   return state_.Active() ? state_.Session().Folder() : QString();
 }
 
-QString ContestControls::AskTarget() {
-  const QString path = host_.Platform().dialogs.SaveFileName();
+QString ContestControls::AskTarget(FileKind kind, const QString& suggested, const char* suffix) {
+  QString path =
+      host_.Platform().dialogs.SaveFileName({{}, FileFilters(kind, language_), suggested});
   if (path.isEmpty()) return {};
+  if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + QLatin1String(suffix);
   if (QFileInfo::exists(path) &&
       host_.Platform().boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
                                BoxButtons::OkCancel) != BoxResult::Ok)
@@ -316,7 +321,12 @@ void ContestControls::onFlightReport() {
     host_.ShowFailure(Failure::Of(FailureKind::NoData, {}));
     return;
   }
-  const QString path = AskTarget();
+  // Named after the flight, beside nothing of the contest's folder.
+  const QString path =
+      AskTarget(FileKind::Pdf,
+                QDir::home().filePath(FlightBaseName(host_.Workspace(), QDateTime::currentDateTime()) +
+                                      QStringLiteral(".pdf")),
+                "pdf");
   if (path.isEmpty()) return;
   const ReportContent report = GatherReport(host_.Workspace(), ContestName(), ContestFolder());
   Failure error;
@@ -336,9 +346,19 @@ void ContestControls::onPrintReport() {
                   [&report](QPagedPaintDevice& device) { PaintReport(device, report); });
 }
 
+QString ContestControls::RankingFilePath(const char* suffix) const {
+  // "<contest> – Ranking.csv" beside the contest's folder.
+  const QString folder = state_.Session().Folder();
+  QString name = state_.Session().Name();
+  name = FileNameFrom((name.isEmpty() ? QString() : name + QStringLiteral(" – ")) +
+                      T(Txt::RankingTitle));
+  return QDir(QFileInfo(folder).absolutePath())
+      .filePath(name + QLatin1Char('.') + QLatin1String(suffix));
+}
+
 // An export writes the folder's ranking as it is now, not as the dock last showed it.
 void ContestControls::onExportCsv() {
-  const QString path = AskTarget();
+  const QString path = AskTarget(FileKind::Csv, RankingFilePath("csv"), "csv");
   if (path.isEmpty()) return;
   state_.ReloadResults();
   Failure error;
@@ -347,7 +367,7 @@ void ContestControls::onExportCsv() {
 }
 
 void ContestControls::onExportPdf() {
-  const QString path = AskTarget();
+  const QString path = AskTarget(FileKind::Pdf, RankingFilePath("pdf"), "pdf");
   if (path.isEmpty()) return;
   state_.ReloadResults();
   RankingDocument document;
