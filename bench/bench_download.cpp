@@ -130,8 +130,8 @@ struct QuietBoxes : hypsor::MessageBoxService {
   int shown = 0;
 };
 struct NoDialogs : hypsor::FileDialogService {
-  QString OpenFileName() override { return {}; }
-  QString SaveFileName() override { return {}; }
+  QString OpenFileName(const FileRequest&) override { return {}; }
+  QString SaveFileName(const FileRequest&) override { return {}; }
 };
 struct NoDocuments : hypsor::DocumentOpener {
   bool Open(const QString&) override { return false; }

@@ -210,10 +210,13 @@ QStringList VerifyFlags(const FlightRecord& f) {
   return flags;
 }
 
-FlightLevel VerifyLevel(const FlightRecord& f) {
+FlightLevel StateLevel(unsigned reasons, const QStringList& flags) {
   // The data-quality flags are warnings: the record is sound, the data asks for a look.
-  return std::max(LevelOf(f.reasons),
-                  VerifyFlags(f).isEmpty() ? FlightLevel::Valid : FlightLevel::Warning);
+  return std::max(LevelOf(reasons), flags.isEmpty() ? FlightLevel::Valid : FlightLevel::Warning);
+}
+
+FlightLevel VerifyLevel(const FlightRecord& f) {
+  return StateLevel(f.reasons, VerifyFlags(f));
 }
 
 FlightLevel VerifyWorst(const ContestCheck& check) {

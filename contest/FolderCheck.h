@@ -50,6 +50,8 @@ void SortByFlight(std::vector<FlightRecord>& flights);
 // and the flags it names.
 FlightLevel VerifyLevel(const FlightRecord& f);
 QStringList VerifyFlags(const FlightRecord& f);
+// The level of a flight with these reasons and these flags (as VerifyFlags gives them).
+FlightLevel StateLevel(unsigned reasons, const QStringList& flags);
 
 // The worst level of the check's flights and notes (text/VerifyReport.h words the check).
 FlightLevel VerifyWorst(const ContestCheck& check);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "contest/FolderCheck.h"
 #include "contest/ResultsTable.h"
 #include "flight/Decode.h"
 
@@ -32,7 +33,8 @@ std::vector<RankingRow> RankCompetitors(const std::vector<FlightRecord>& flights
   std::vector<RankingRow> unranked;
   for (const FlightRecord* f : byName) {
     if (all ? (f->reasons & ReasonMissing) != 0 : !Rankable(f->reasons)) {
-      unranked.push_back({0, f->competitor, f->apogeeM, 1, f->file, f->sha256, f->reasons});
+      unranked.push_back(
+          {0, f->competitor, f->apogeeM, 1, f->file, f->sha256, f->reasons, VerifyFlags(*f)});
       continue;
     }
     RankingRow& row = best[f->competitor];
@@ -44,6 +46,7 @@ std::vector<RankingRow> RankCompetitors(const std::vector<FlightRecord>& flights
       row.file = f->file;
       row.sha256 = f->sha256;
       row.reasons = f->reasons;
+      row.flags = VerifyFlags(*f);
     }
   }
   std::vector<RankingRow> rows;
@@ -63,6 +66,12 @@ std::vector<RankingRow> RankCompetitors(const std::vector<FlightRecord>& flights
   });
   rows.insert(rows.end(), unranked.begin(), unranked.end());
   return rows;
+}
+
+bool RankingProvisional(const std::vector<RankingRow>& rows, bool contestOpen) {
+  return contestOpen || std::any_of(rows.begin(), rows.end(), [](const RankingRow& r) {
+           return r.rank == 0 || StateLevel(r.reasons, r.flags) != FlightLevel::Valid;
+         });
 }
 
 QByteArray RankingCsv(const std::vector<RankingRow>& rows) {

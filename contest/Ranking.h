@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include "contest/FlightRecord.h"
 
@@ -20,6 +21,7 @@ struct RankingRow {
   QString file;  // the best flight's file (the first by name among equal ones)
   QString sha256;
   unsigned reasons = 0;  // the best flight's (FlightReason)
+  QStringList flags;     // the best flight's data-quality flags, as VerifyFlags gives them
 };
 
 // The ranking of a folder's flights: one row per competitor with their best apogee, sorted by
@@ -30,6 +32,11 @@ struct RankingRow {
 // all, every flight that has a file takes part, its status marking it.
 std::vector<RankingRow> RankCompetitors(const std::vector<FlightRecord>& flights,
                                         bool all = false);
+
+// Whether a ranking may still change: while the contest is open (its session on here, so more
+// flights may come) or while a row is not valid (a flight not ranked, or a best flight with a
+// warning the jury has still to look at). Only a closed contest whose rows are all valid is final.
+bool RankingProvisional(const std::vector<RankingRow>& rows, bool contestOpen);
 
 // The ranking as CSV: rank,competitor,best_apogee_m,flights,file,sha256,status and one line per
 // row; the rank is empty for a row without one.

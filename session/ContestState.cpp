@@ -17,9 +17,22 @@ ContestState::ContestState() {
   retry_.setSingleShot(true);
   retry_.setTimerType(Qt::PreciseTimer);  // turns of a few milliseconds
   connect(&retry_, &QTimer::timeout, this, &ContestState::Try);
+  connect(&results_, &ContestResults::changed, this, &ContestState::changed);
 }
 
 ContestState::~ContestState() = default;
+
+void ContestState::Changed() {
+  // After its session the results stay with its folder: the board shows them, final now.
+  if (!session_.Active()) {
+    emit changed();
+    return;
+  }
+  if (results_.Folder() == session_.Folder())
+    results_.Reload();
+  else
+    results_.Follow(session_.Folder());
+}
 
 void ContestState::Queue(std::function<bool(Failure*)> attempt, Done finish) {
   calls_.push_back({std::move(attempt), std::move(finish)});
@@ -62,7 +75,7 @@ void ContestState::Start(const ContestChoice& choice, Done done) {
       },
       [this, done = std::move(done)](bool ok, const Failure& error) {
         if (ok) suggestion_ = {session_.Folder(), session_.Name()};
-        emit changed();
+        Changed();
         done(ok, error);
       });
 }
@@ -71,7 +84,7 @@ void ContestState::End() {
   if (!calls_.empty()) return;
   session_.End();
   lastKept_.reset();
-  emit changed();
+  Changed();
 }
 
 void ContestState::RebuildResults(
@@ -83,7 +96,7 @@ void ContestState::RebuildResults(
         return !session_.Active() || session_.RebuildResults(error, problems.get());
       },
       [this, problems, done = std::move(done)](bool ok, const Failure& error) {
-        emit changed();
+        Changed();
         done(ok, error, *problems);
       });
 }
@@ -108,7 +121,7 @@ void ContestState::KeepDownload(
   if (session_.KeepFile(bytes, QDateTime::currentDateTime(), file.get(), &error) ==
       KeepOutcome::Failed) {
     lastKept_.reset();
-    emit changed();
+    Changed();
     done(KeepOutcome::Failed, error);
     return;
   }
@@ -117,7 +130,7 @@ void ContestState::KeepDownload(
           lastKept_ = Kept{file->record.file, file->record.complete};
           // The flight on screen is now that file: the report and digest name it.
           workspace.SetMainFlightPath(LastKeptPath());
-          emit changed();
+          Changed();
           done(ok ? KeepOutcome::Kept : KeepOutcome::KeptUnrecorded, why);
         });
 }

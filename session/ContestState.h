@@ -13,6 +13,7 @@
 
 #include "contest/ContestSession.h"
 #include "platform/ContestDialogs.h"
+#include "session/ContestResults.h"
 
 namespace hypsor {
 
@@ -20,7 +21,8 @@ class FlightWorkspace;
 struct DownloadResult;
 
 // The contest session the window runs, without widgets: the session, what the start dialog
-// suggests next and the download kept last. Whoever shows it listens to `changed`.
+// suggests next, the download kept last and the folder's results, followed while the session is
+// on. Whoever shows any of it listens to `changed`, which the results' own changes emit too.
 //
 // The calls that take the folder's lock never sleep, as they run on the window's thread: while
 // another station holds the lock they try again every few milliseconds on a timer, for as long
@@ -43,7 +45,11 @@ class ContestState : public QObject {
   bool Active() const { return session_.Active(); }
   const ContestChoice& Suggestion() const { return suggestion_; }
   const std::optional<Kept>& LastKept() const { return lastKept_; }
-  std::vector<FlightRecord> Flights() { return session_.Flights(); }
+  // The session folder's flights and ranking, kept current; after the session, still its
+  // folder's (empty before the first session).
+  const ContestResults& Results() const { return results_; }
+  // Reads the folder's results again now (a check or an export is about to show them).
+  void ReloadResults() { results_.Reload(); }
 
   // Not ok with the error: no session then.
   void Start(const ContestChoice& choice, Done done);
@@ -80,7 +86,12 @@ class ContestState : public QObject {
   void Try();
   void SetWaiting(bool on);
 
+  // After the session or the download kept changed: the results read again (which tells
+  // `changed`), or without a session just `changed`.
+  void Changed();
+
   ContestSession session_;
+  ContestResults results_;
   ContestChoice suggestion_;
   std::optional<Kept> lastKept_;
   std::deque<Call> calls_;   // the first is being tried

@@ -72,9 +72,7 @@ bool FlightWorkspace::SaveSettingsFile(Failure* error) const {
 void FlightWorkspace::SetLanguage(int languageIndex) {
   languageIndex_ = languageIndex != 0 ? 1 : 0;
   settings_.Language = languageIndex_;
-  mainPanel_.caption.clear();
-  comparisonPanel_.caption.clear();
-  changes_.mainPanel = changes_.comparisonPanel = true;
+  // The panels keep naming their files: a caption is a file's name in any language.
   emit languageChanged(languageIndex_);
 }
 
@@ -226,6 +224,7 @@ bool FlightWorkspace::OpenMainFlight(const QString& path, Failure* error) {
   if (!LoadFlight(path, loaded, error)) return false;
   mainPanel_.caption = FlightFileCaption(path);
   mainPath_ = path;
+  DropSimulation();
   changes_.resetZoom = true;
   for (Curve c : {Curve::Altitude, Curve::Acceleration, Curve::Spare, Curve::UnfilteredAltitude})
     ClearCurve(c);
@@ -281,6 +280,7 @@ bool FlightWorkspace::ApplyDownload(const DownloadResult& result) {
   downloadedFlight_ = *result.flight;
   downloadByteCount_ = result.DownloadByteCount;
   mainPath_.clear();
+  DropSimulation();
   ShowMainFlight(*result.flight);
   return true;
 }

@@ -113,7 +113,7 @@ class FlightWorkspace : public QObject {
   const SettingsRecord& Settings() const { return settings_; }
   // The language in use (0 Polish, 1 English).
   int LanguageIndex() const { return languageIndex_; }
-  // Switches the language; both panels go back to their own captions. Emits languageChanged
+  // Switches the language; a panel showing a file keeps its name. Emits languageChanged
   // also when the language stays, as choosing it again retells every text.
   void SetLanguage(int languageIndex);
   QString T(Txt id) const { return Text(id, languageIndex_); }
@@ -238,6 +238,9 @@ class FlightWorkspace : public QObject {
   // Draws the simulation on the main flight's samples, aligned on the launches (after every
   // change of the main flight's curve).
   void PlaceSimulation();
+  // A simulation was opened for one flight: another main flight (opened or downloaded) takes
+  // its curve, its errors and its place in the report with it.
+  void DropSimulation();
 
   void ShowMainFlight(const Flight& flight);
   void DecodeMainFlight();

@@ -61,6 +61,14 @@ void FlightWorkspace::PlaceSimulation() {
   SetCurve(Curve::Simulation, std::move(samples.metres));
 }
 
+void FlightWorkspace::DropSimulation() {
+  if (!simulation_) return;
+  simulation_.reset();
+  simulationPath_.clear();
+  simulationPlacement_ = {};
+  ClearCurve(Curve::Simulation);
+}
+
 std::optional<SimulationComparison> FlightWorkspace::CompareSimulation() const {
   if (!simulation_ || chart_[Curve::Altitude].empty()) return std::nullopt;
   const SlotTables& t = mainTables_;

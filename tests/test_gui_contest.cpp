@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QDialog>
 #include <QDockWidget>
+#include <QApplication>
+#include <QHeaderView>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -31,6 +33,7 @@
 #include "flight/Filters.h"
 #include "session/DeviceController.h"
 #include "tests/support/CliProcess.h"
+#include "tests/support/PdfText.h"
 #include "text/VerifyReport.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/GateClock.h"
@@ -40,6 +43,10 @@
 #include "ui/FlightChart.h"
 #include "ui/FlightReport.h"
 #include "ui/ContestResultsView.h"
+#include "ui/RankingPdf.h"
+#include "text/FlightStateText.h"
+#include "text/Texts.h"
+#include "contest/ContestSession.h"
 #include "ui/MainWindowContest.h"
 #include "tests/support/Failures.h"
 
@@ -368,6 +375,9 @@ TEST(ContestWindow, TheResultsBoardFollowsAnyStationAndTellsWhenTheResultsAreFin
   EXPECT_EQ(BoardColumn(table, 1), QStringList({"33"}));
   EXPECT_EQ(BoardColumn(table, 0), QStringList({"1"}));
   EXPECT_EQ(BoardColumn(table, 3), QStringList({"valid"}));
+  FilterTables work;
+  EXPECT_EQ(VerifyLevel(CheckContestFolder(f.folder.path(), work, false).flights.at(0)),
+            FlightLevel::Valid);
   auto* last = test::Child<QLabel>(board, "boardLastFlight");
   EXPECT_TRUE(last->text().contains("competitor 33")) << last->text().toStdString();
   // Read across a tent: every row at least 1/20 of the screen's height.
@@ -376,18 +386,23 @@ TEST(ContestWindow, TheResultsBoardFollowsAnyStationAndTellsWhenTheResultsAreFin
 
   // One byte of the kept flight changed in place: the board marks it and no longer ranks it.
   const QString path = kept.out.trimmed();
-  QByteArray changed = ReadFile(path);
+  const QByteArray original = ReadFile(path);
+  QByteArray changed = original;
   changed[232] = static_cast<char>(changed[232] ^ 0x10);
-  {
+  auto overwrite = [&](const QByteArray& content) {
     QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.write(changed) == changed.size());
-  }
+    return file.open(QIODevice::ReadWrite) && file.write(content) == content.size();
+  };
+  ASSERT_TRUE(overwrite(changed));
   EXPECT_TRUE(QTest::qWaitFor([&] { return BoardColumn(table, 0) == QStringList({""}); }, 10000));
-  EXPECT_EQ(BoardColumn(table, 3), QStringList({"changed since download"}));
+  EXPECT_EQ(BoardColumn(table, 3), QStringList({"invalid: changed since download"}));
 
-  // The session ends: the results are final.
+  // The session ends, but a flight is not valid: the results may still change.
   f.Trigger("endContestAction");
+  EXPECT_EQ(provisional->text(), "PROVISIONAL");
+  // Its bytes back as kept: every flight valid and the session over, the results are final.
+  ASSERT_TRUE(overwrite(original));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return BoardColumn(table, 0) == QStringList({"1"}); }, 10000));
   EXPECT_TRUE(provisional->text().isEmpty());
   board->close();
 }
@@ -416,13 +431,21 @@ TEST(ContestWindow, VerifyShowsTheFolderReportInTheLanguageInUse) {
   auto* window = f.Window().findChild<QDialog*>("verifyWindow");
   ASSERT_TRUE(window);
   EXPECT_TRUE(window->isVisible());
-  const QString report = test::Child<QPlainTextEdit>(window, "verifyReport")->toPlainText();
-  EXPECT_TRUE(report.contains("invalid  " + changedFile + "  changed\n")) << report.toStdString();
-  // The copied flight's spike is named too.
-  EXPECT_TRUE(report.contains("invalid  extra.hyp  not-in-log  flags: spike\n"))
+  auto* reportView = test::Child<QPlainTextEdit>(window, "verifyReport");
+  const QString report = reportView->toPlainText();
+  // In Polish from end to end: levels, reasons and flags in words, no code of the scripts'.
+  const QString invalid = QStringLiteral("nieważny").leftJustified(13);
+  EXPECT_TRUE(report.contains(invalid + changedFile + QStringLiteral("  zmieniony po zapisie\n")))
       << report.toStdString();
+  // The copied flight's spike is named too.
+  EXPECT_TRUE(report.contains(invalid + QStringLiteral("extra.hyp  brak w dzienniku, skok\n")))
+      << report.toStdString();
+  for (const char* code : {"invalid", "valid ", "changed", "not-in-log", "flags:", "spike"})
+    EXPECT_FALSE(report.contains(QLatin1String(code))) << code << "\n" << report.toStdString();
+  EXPECT_TRUE(report.endsWith(QStringLiteral("problemy folderu: 0\n"))) << report.toStdString();
   FilterTables work;
-  EXPECT_EQ(report, VerifyReport(CheckContestFolder(folder.path(), work, true), 0));
+  EXPECT_EQ(report, VerifyReport(CheckContestFolder(folder.path(), work, true), 0,
+                                 VerifyWording::Words));
   EXPECT_EQ(test::Child<QLabel>(window, "verifySummary")->text(),
             QStringLiteral("Loty: 3 · ważne: 1 · z ostrzeżeniami: 0 · nieważne: 2"));
 
@@ -433,12 +456,16 @@ TEST(ContestWindow, VerifyShowsTheFolderReportInTheLanguageInUse) {
   f.Trigger("verifyFolderAction");
   EXPECT_EQ(test::Child<QLabel>(window, "verifySummary")->text(),
             QStringLiteral("Flights: 3 · valid: 1 · with warnings: 0 · invalid: 2"));
+  EXPECT_TRUE(reportView->toPlainText().contains(
+      QStringLiteral("invalid  extra.hyp  not in the log, spike\n")))
+      << reportView->toPlainText().toStdString();
   EXPECT_TRUE(f.dialogs.folderNames.isEmpty());
-  // The dock shows the status too, the changed flight without a rank.
+  // The dock names each state as the check does, the changed flight without a rank.
   auto* ranking = f.Control<QTableWidget>("rankingTable");
   ASSERT_EQ(ranking->rowCount(), 3);
   EXPECT_EQ(BoardColumn(ranking, 0), QStringList({"1", "", ""}));
-  EXPECT_TRUE(BoardColumn(ranking, 4).contains("changed since download"));
+  EXPECT_TRUE(BoardColumn(ranking, 4).contains("invalid: changed since download"));
+  EXPECT_TRUE(BoardColumn(ranking, 4).contains("invalid: not in the log, spike"));
 }
 
 TEST(ContestWindow, AFolderThatCannotKeepTheFlightStopsTheDownloadBeforeTheAltimeter) {
@@ -511,53 +538,344 @@ TEST(ContestWindow, AFolderLockedForAMomentIsWaitedForWhileTheWindowAnswers) {
   EXPECT_EQ(f.Table().size(), 2u) << "recorded, not kept unrecorded";
 }
 
-TEST(ContestWindow, TheRankingPdfPrintsTheContestNameAndRankingInFullAboveTheTable) {
+// The ranking PDF as a reader sees it: every heading whole, the contest's name, when it was made,
+// and a provisional mark exactly while the ranking may still change.
+TEST(ContestWindow, TheRankingPdfPrintsItsHeadingsWholeWithTheTimeAndWhetherItIsFinal) {
+  QTemporaryDir dir;
   RankingRow row;
   row.rank = 1;
   row.competitor = 7;
   row.bestApogeeM = 380.5f;
   row.flights = 1;
   row.file = "C7_S1_20260517-140309.hyp";
-  const QSize page(1000, 1400);
-  auto draw = [&](const QString& contest) {
-    QImage image(page, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter p(&image);
-    PaintRankingPages(p, QSizeF(page), [] {}, {row}, contest, 1);
-    return image;
-  };
-  // Rows of the page that hold ink, and how far right the ink of a band of rows reaches.
-  auto inked = [](const QImage& image, int y) {
-    for (int x = 0; x < image.width(); ++x)
-      if (qGray(image.pixel(x, y)) < 128) return true;
-    return false;
-  };
-  auto rightmost = [](const QImage& image, int top, int bottom) {
-    int right = -1;
-    for (int y = top; y < bottom; ++y)
-      for (int x = 0; x < image.width(); ++x)
-        if (qGray(image.pixel(x, y)) < 128) right = std::max(right, x);
-    return right;
-  };
-  // Bands of ink from the top: the contest's name, "Ranking", the column heads, the row.
-  auto bandsOf = [&](const QImage& image) {
-    std::vector<std::pair<int, int>> bands;
-    for (int y = 0; y < page.height(); ++y) {
-      if (!inked(image, y)) continue;
-      if (bands.empty() || y > bands.back().second + 1)
-        bands.push_back({y, y});
-      else
-        bands.back().second = y;
+  RankingRow unranked = row;
+  unranked.rank = 0;
+  unranked.competitor = 12;
+  unranked.file = "C12_S3_20260517-141502-2.hyp";
+  unranked.reasons = ReasonChanged | ReasonNotInLog;
+  unranked.flags = {"spike"};
+  RankingDocument document;
+  document.contest = "Puchar Polski Modeli Rakiet 2026 – runda finałowa";
+  document.made = QDateTime(QDate(2026, 5, 17), QTime(15, 42));
+  for (int language : {0, 1}) {
+    for (bool final : {true, false}) {
+      document.rows = final ? std::vector<RankingRow>{row} : std::vector<RankingRow>{row, unranked};
+      document.provisional = RankingProvisional(document.rows, false);
+      EXPECT_EQ(document.provisional, !final);
+      document.language = language;
+      const QString path = dir.filePath(QStringLiteral("ranking.pdf"));
+      Failure error;
+      ASSERT_TRUE(WriteRankingPdf(document, path, &error)) << Said(error);
+      const test::CliRun read = test::PdfText(path);
+      ASSERT_EQ(read.status, 0) << read.err.toStdString();
+      // Words as on the page, whatever lines a heading was wrapped over.
+      const QStringList words = read.out.simplified().split(' ');
+      auto has = [&words](const QString& text) {
+        const QStringList want = text.split(' ');
+        for (qsizetype k = 0; k + want.size() <= words.size(); ++k)
+          if (words.mid(k, want.size()) == want) return true;
+        return false;
+      };
+      auto hasWords = [&words](const QString& text) {
+        for (const QString& w : text.split(' '))
+          if (!words.contains(w)) return false;
+        return true;
+      };
+      const std::string seen = read.out.toStdString();
+      EXPECT_TRUE(has(document.contest)) << seen;
+      EXPECT_TRUE(has(Text(Txt::RankingTitle, language))) << seen;
+      for (const QString& heading : RankingHeadings(language))
+        EXPECT_TRUE(hasWords(heading)) << heading.toStdString() << "\n" << seen;
+      EXPECT_FALSE(read.out.contains(QStringLiteral("…")) || read.out.contains("...")) << seen;
+      EXPECT_TRUE(has(Text(Txt::ReportCreated, language).arg("2026-05-17 15:42"))) << seen;
+      EXPECT_EQ(has(Text(Txt::RankingProvisionalNote, language)), !final) << seen;
+      EXPECT_TRUE(has(row.file) && has("380.5")) << seen;
+      if (!final) {
+        EXPECT_TRUE(has(unranked.file)) << seen;
+        EXPECT_TRUE(hasWords(FlightStateText(unranked.reasons, unranked.flags, language))) << seen;
+      }
     }
-    return bands;
+  }
+  // A closed contest whose best flight carries a warning is not final either.
+  row.flags = {"spike"};
+  EXPECT_TRUE(RankingProvisional({row}, false));
+  row.flags.clear();
+  EXPECT_FALSE(RankingProvisional({row}, false));
+  EXPECT_TRUE(RankingProvisional({row}, true));
+}
+
+// The folder's results as a second station and a changed file leave them: the dock, the session
+// line and the ranking exports show what the board shows, at once on Verify, Rebuild and before
+// an export, and within moments of a change by themselves.
+TEST(ContestWindow, TheDockTheLineAndTheExportsShowTheFolderAsTheBoardDoes) {
+  ContestFixture f;
+  f.Create();
+  f.contest.answers.append({f.folder.path(), "Puchar Jesieni"});
+  f.Trigger("contestSessionAction");
+  f.Trigger("resultsBoardAction");
+  auto* line = f.Control<QLabel>("contestLine");
+  auto* dock = f.Control<QTableWidget>("rankingTable");
+  auto* board = f.Window().findChild<QWidget*>("resultsBoard");
+  ASSERT_TRUE(line && dock && board);
+  auto* boardTable = test::Child<QTableWidget>(board, "boardTable");
+  const QDir folder(f.folder.path());
+  auto flightOf = [](const char* example, int competitor) {
+    QByteArray bytes = ReadFile(test::ExamplePath(QLatin1String(example)));
+    bytes[2] = static_cast<char>(competitor);
+    return bytes;
   };
-  const QImage image = draw("Puchar Polski Modeli Rakiet 2026");
-  const auto bands = bandsOf(image);
-  ASSERT_EQ(bands.size(), 4u);
-  // The name runs well past the rank column (8% of the width): it is there whole.
-  EXPECT_GT(rightmost(image, bands[0].first, bands[0].second + 1), page.width() / 3);
-  // Without a name: "Ranking", the heads, the row.
-  EXPECT_EQ(bandsOf(draw(QString())).size(), 3u);
+  // What the dock shows: competitor and state of each row, as the board's columns.
+  auto dockRows = [&] { return BoardColumn(dock, 1); };
+  auto dockStates = [&] { return BoardColumn(dock, 4); };
+  auto lineCount = [&] {
+    const QString text = line->toolTip();
+    const QString key = QStringLiteral("lotów: ");
+    const qsizetype at = text.indexOf(key);
+    return at < 0 ? QString() : text.mid(at + key.size()).section(QLatin1Char(' '), 0, 0);
+  };
+
+  // Three flights read here.
+  f.Read(flightOf("flight-1hz.hyp", 11));
+  f.Read(flightOf("sample-flight.hyp", 12));
+  f.Read(flightOf("flight-25hz-plateaus.hyp", 13));
+  ASSERT_TRUE(f.boxes.boxes.isEmpty()) << f.boxes.boxes[0].text.toStdString();
+  EXPECT_EQ(lineCount(), "3");
+  ASSERT_EQ(dock->rowCount(), 3);
+  const QString best = dockRows().at(0);
+  EXPECT_EQ(BoardColumn(dock, 0).at(0), "1");
+
+  // A fourth from a second station, kept as `download --session` keeps it: shown by itself.
+  const QString input = QDir(f.dir.path()).filePath("station2.hyp");
+  ASSERT_TRUE(test::WriteFile(input, flightOf("sample-flight.hyp", 14)));
+  const test::CliRun kept = test::RunProgram(test::KeepFilePath(), {folder.path(), input});
+  ASSERT_EQ(kept.status, 0) << kept.err.toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return lineCount() == "4"; }, 10000)) << lineCount().toStdString();
+  EXPECT_TRUE(dockRows().contains("14"));
+  EXPECT_EQ(BoardColumn(boardTable, 1), dockRows());
+
+  // One byte of the best flight's file flipped, then File → Verify at once: the dock and the
+  // line show the check's state before any watch has told them.
+  QString bestFile;
+  for (const RankingRow& r : RankCompetitors(f.Table()))
+    if (QString::number(r.competitor) == best) bestFile = r.file;
+  ASSERT_FALSE(bestFile.isEmpty());
+  QByteArray bytes = ReadFile(folder.filePath(bestFile));
+  bytes[100] = static_cast<char>(bytes[100] ^ 1);
+  ASSERT_TRUE(test::WriteFile(folder.filePath(bestFile), bytes));
+  f.Trigger("verifyFolderAction");
+  EXPECT_EQ(lineCount(), "4");
+  ASSERT_EQ(dock->rowCount(), 4);
+  EXPECT_NE(dockRows().at(0), best);
+  const qsizetype changedRow = dockRows().lastIndexOf(best);
+  EXPECT_EQ(BoardColumn(dock, 0).at(changedRow), "");
+  EXPECT_EQ(dockStates().at(changedRow), "nieważny: zmieniony po zapisie");
+  FilterTables work;
+  const std::vector<RankingRow> expected =
+      RankCompetitors(CheckContestFolder(folder.path(), work, false).flights);
+  EXPECT_EQ(static_cast<std::size_t>(dock->rowCount()), expected.size());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return BoardColumn(boardTable, 1) == dockRows(); }, 10000));
+
+  // A fifth competitor kept through the session's own calls, and the ranking exported at once:
+  // both exports hold it.
+  {
+    ContestSession station;
+    Failure error;
+    ASSERT_TRUE(station.Start(folder.path(), QString(), &error)) << Said(error);
+    const QByteArray fifth = flightOf("flight-1hz.hyp", 15);
+    ASSERT_EQ(station.KeepDownload({reinterpret_cast<const std::uint8_t*>(fifth.constData()),
+                                    static_cast<std::size_t>(fifth.size())},
+                                   QDateTime::currentDateTime().addSecs(60), nullptr, &error),
+              KeepOutcome::Kept)
+        << Said(error);
+  }
+  const QString csv = QDir(f.dir.path()).filePath("ranking.csv");
+  const QString pdf = QDir(f.dir.path()).filePath("ranking.pdf");
+  f.dialogs.saveNames = {csv, pdf};
+  f.dialogs.saveRequests.clear();
+  f.Click("exportRankingCsvButton");
+  f.Click("exportRankingPdfButton");
+  // Offered as tables and documents, named after the contest, beside its folder.
+  ASSERT_EQ(f.dialogs.saveRequests.size(), 2);
+  const QDir beside = QFileInfo(folder.path()).absoluteDir();
+  EXPECT_EQ(f.dialogs.saveRequests[0].filters,
+            QStringList({"Pliki CSV (*.csv)", "Wszystkie pliki (*)"}));
+  EXPECT_EQ(f.dialogs.saveRequests[0].suggestedPath,
+            beside.filePath(QStringLiteral("Puchar Jesieni – Klasyfikacja.csv")));
+  EXPECT_EQ(f.dialogs.saveRequests[1].filters,
+            QStringList({"Dokumenty PDF (*.pdf)", "Wszystkie pliki (*)"}));
+  EXPECT_EQ(f.dialogs.saveRequests[1].suggestedPath,
+            beside.filePath(QStringLiteral("Puchar Jesieni – Klasyfikacja.pdf")));
+  const std::vector<RankingRow> now =
+      RankCompetitors(CheckContestFolder(folder.path(), work, false).flights);
+  EXPECT_EQ(ReadFile(csv), RankingCsv(now));
+  EXPECT_EQ(lineCount(), "5");
+  EXPECT_TRUE(dockRows().contains("15"));
+  const test::CliRun read = test::PdfText(pdf);
+  ASSERT_EQ(read.status, 0) << read.err.toStdString();
+  // A row a line (its state may wrap onto the next lines): rank, competitor, apogee, flights,
+  // state, file, as the dock has them, in the ranking's order.
+  QStringList lines;
+  for (const QString& l : read.out.split('\n'))
+    if (!l.simplified().isEmpty()) lines << l.simplified();
+  std::vector<qsizetype> at;
+  for (const RankingRow& r : now)
+    for (qsizetype i = 0; i < lines.size(); ++i)
+      if (lines[i].contains(r.file)) at.push_back(i);
+  ASSERT_EQ(at.size(), now.size()) << read.out.toStdString();
+  for (std::size_t k = 0; k < now.size(); ++k) {
+    const QStringList cells = RankingCells(now[k], 0);
+    EXPECT_TRUE(lines[at[k]].startsWith(cells.mid(0, 4).join(' ').simplified() + ' '))
+        << lines[at[k]].toStdString();
+    if (k > 0) {
+      EXPECT_LT(at[k - 1], at[k]) << "in the ranking's order";
+    }
+    const qsizetype end = k + 1 < now.size() ? at[k + 1] : lines.size();
+    const QStringList block = lines.mid(at[k], end - at[k]).join(' ').split(' ');
+    for (const QString& word : cells[4].split(' '))
+      EXPECT_TRUE(block.contains(word)) << word.toStdString() << " of row " << k;
+  }
+  EXPECT_TRUE(read.out.contains(QStringLiteral("Puchar Jesieni")));
+  EXPECT_TRUE(read.out.contains(Text(Txt::RankingProvisionalNote, 0).left(17)));
+
+  // Rebuild reads the folder again as well: another flipped byte shows at once.
+  const QString other = now.front().file;
+  bytes = ReadFile(folder.filePath(other));
+  bytes[100] = static_cast<char>(bytes[100] ^ 1);
+  ASSERT_TRUE(test::WriteFile(folder.filePath(other), bytes));
+  f.Trigger("rebuildResultsAction");
+  EXPECT_EQ(BoardColumn(dock, 0).count(""), 2);
+  EXPECT_TRUE(dockStates().contains("nieważny: zmieniony po zapisie"));
+  board->close();
+}
+
+// In a contest the flight report names the contest for the flights kept in its folder only,
+// never for a comparison (or a main flight) opened from elsewhere.
+TEST(ContestWindow, TheFlightReportGivesTheContestOnlyToItsFlights) {
+  ContestFixture f;
+  f.Create();
+  f.contest.answers.append({f.folder.path(), "Puchar Zimy"});
+  f.Trigger("contestSessionAction");
+  f.Trigger("englishAction");
+  f.Read(ReadFile(test::ExamplePath("sample-flight.hyp")));
+  ASSERT_EQ(f.FlightFiles().size(), 1);
+  const QString keptPath = QDir(f.folder.path()).filePath(f.FlightFiles()[0]);
+  f.Compare(test::ExamplePath("flight-1hz.hyp"));
+  const QString pdf = QDir(f.dir.path()).filePath("report.pdf");
+  auto reportLines = [&] {
+    f.dialogs.saveNames = {pdf};
+    f.Trigger("flightReportAction");
+    const test::CliRun read = test::PdfText(pdf);
+    EXPECT_EQ(read.status, 0) << read.err.toStdString();
+    QStringList lines;
+    for (const QString& l : read.out.split('\n')) lines << l.simplified();
+    return lines;
+  };
+  QStringList lines = reportLines();
+  EXPECT_TRUE(lines.contains(QStringLiteral("Flight report — Puchar Zimy"))) << lines.join('\n').toStdString();
+  EXPECT_TRUE(lines.contains(QStringLiteral("Contest Puchar Zimy –"))) << lines.join('\n').toStdString();
+  const ReportContent c = GatherReport(f.Workspace(), "Puchar Zimy", f.folder.path());
+  EXPECT_EQ(c.main.contest, "Puchar Zimy");
+  ASSERT_TRUE(c.comparison);
+  EXPECT_TRUE(c.comparison->contest.isEmpty());
+
+  // An example as the main flight, the kept one as its comparison: the title names no contest.
+  f.Open(test::ExamplePath("flight-spike.hyp"));
+  f.Compare(keptPath);
+  lines = reportLines();
+  EXPECT_TRUE(lines.contains(QStringLiteral("Flight report"))) << lines.join('\n').toStdString();
+  EXPECT_TRUE(lines.contains(QStringLiteral("Contest – Puchar Zimy"))) << lines.join('\n').toStdString();
+  // Nothing of the contest's when neither flight is.
+  f.Compare(test::ExamplePath("flight-1hz.hyp"));
+  lines = reportLines();
+  EXPECT_FALSE(lines.join('\n').contains(QStringLiteral("Puchar Zimy"))) << lines.join('\n').toStdString();
+}
+
+// Whether every text of the board is shown whole at its size: the title on at most two lines,
+// each heading and cell in its column, the marks in their row, and the board on the screen.
+void ExpectBoardFits(QWidget* board, const std::string& where) {
+  const QRect screen = board->screen()->availableGeometry();
+  EXPECT_TRUE(screen.contains(board->frameGeometry()))
+      << where << ": board " << board->frameGeometry().width() << "x"
+      << board->frameGeometry().height() << " on " << screen.width() << "x" << screen.height();
+  auto* title = test::Child<QLabel>(board, "boardTitle");
+  const int titleNeeds = title->heightForWidth(title->width());
+  EXPECT_LE(titleNeeds, title->height()) << where << ": title clipped";
+  EXPECT_LE(titleNeeds, 2 * title->fontMetrics().lineSpacing() + 2 * title->margin() + 4)
+      << where << ": title on more than two lines";
+  for (const char* name : {"boardProvisional"}) {
+    auto* label = test::Child<QLabel>(board, name);
+    EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+        << where << ": " << name;
+  }
+  auto* last = test::Child<QLabel>(board, "boardLastFlight");
+  EXPECT_LE(last->heightForWidth(last->width()), last->height()) << where << ": last flight";
+  auto* button = test::Child<QPushButton>(board, "boardFullScreenButton");
+  EXPECT_GE(button->width(), button->sizeHint().width()) << where << ": button";
+  auto* table = test::Child<QTableWidget>(board, "boardTable");
+  QHeaderView* header = table->horizontalHeader();
+  EXPECT_LE(header->length(), table->viewport()->width()) << where << ": wider than the board";
+  for (int c = 0; c < table->columnCount(); ++c) {
+    EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c))
+        << where << ": heading " << c << " clipped";
+    EXPECT_GE(table->columnWidth(c),
+              static_cast<QAbstractItemView*>(table)->sizeHintForColumn(c))
+        << where << ": cells of column " << c << " clipped";
+  }
+  for (QWidget* w : {static_cast<QWidget*>(title), static_cast<QWidget*>(table),
+                     static_cast<QWidget*>(last), static_cast<QWidget*>(button)})
+    EXPECT_TRUE(board->rect().contains(w->geometry())) << where << ": " << w->objectName().toStdString();
+}
+
+// The board in a window, maximised and full screen, in both languages, on the screen the test
+// runs on (800x600, and 1280x800 in a run of its own): nothing cut, nothing off the screen.
+TEST(ContestBoard, FitsItsScreenInEitherLanguageWindowedMaximisedAndFullScreen) {
+  ContestFixture f;
+  f.Create();
+  f.contest.answers.append(
+      {f.folder.path(), QStringLiteral("Mistrzostwa Polski Modeli Rakiet 2026 – runda finałowa")});
+  f.Trigger("contestSessionAction");
+  // Flights with the longest states: a changed one and one the log lacks.
+  for (int competitor : {101, 102, 103}) {
+    QByteArray bytes = ReadFile(test::ExamplePath("flight-spike.hyp"));
+    bytes[2] = static_cast<char>(competitor);
+    f.Read(bytes);
+  }
+  const QStringList files = f.FlightFiles();
+  ASSERT_EQ(files.size(), 3);
+  const QDir folder(f.folder.path());
+  QByteArray bytes = ReadFile(folder.filePath(files[0]));
+  bytes[100] = static_cast<char>(bytes[100] ^ 1);
+  ASSERT_TRUE(test::WriteFile(folder.filePath(files[0]), bytes));
+  ASSERT_TRUE(test::WriteFile(folder.filePath("extra.hyp"), ReadFile(test::ExamplePath("flight-spike.hyp"))));
+  f.Trigger("rebuildResultsAction");
+  f.boxes.boxes.clear();
+  f.Trigger("resultsBoardAction");
+  auto* board = f.Window().findChild<QWidget*>("resultsBoard");
+  ASSERT_TRUE(board);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(board));
+  const QString size = QStringLiteral("%1x%2").arg(board->screen()->geometry().width())
+                           .arg(board->screen()->geometry().height());
+  for (const char* language : {"polishAction", "englishAction"}) {
+    f.Trigger(language);
+    const std::string at = size.toStdString() + " " + language;
+    board->showNormal();
+    QApplication::processEvents();
+    ExpectBoardFits(board, at + " windowed");
+    board->showMaximized();
+    QTest::qWait(50);
+    ExpectBoardFits(board, at + " maximised");
+    test::Child<QPushButton>(board, "boardFullScreenButton")->click();
+    QTest::qWait(50);
+    EXPECT_TRUE(board->isFullScreen());
+    ExpectBoardFits(board, at + " full screen");
+    test::Child<QPushButton>(board, "boardFullScreenButton")->click();
+    QTest::qWait(50);
+  }
+  // The rows stay read across a tent: at least 1/20 of the screen's height.
+  auto* table = test::Child<QTableWidget>(board, "boardTable");
+  ASSERT_GT(table->rowCount(), 0);
+  EXPECT_GE(table->rowHeight(0) * 20, board->screen()->geometry().height());
+  board->close();
 }
 
 }  // namespace

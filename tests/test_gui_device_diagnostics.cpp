@@ -101,7 +101,8 @@ TEST(DeviceWindowChecks, APortThatDoesNotOpenSaysWhy) {
   for (int language : {1, 0}) {
     DeviceWindow w(QStringLiteral("ttyQQ9"), language, DeviceWindow::On::SerialPort);
     EXPECT_FALSE(w.Read());
-    ASSERT_EQ(w.boxes.boxes.size(), 2);
+    // One box, which says it all.
+    ASSERT_EQ(w.boxes.boxes.size(), 1);
     const QStringList paragraphs = w.boxes.boxes[0].text.split("\n\n");
     ASSERT_EQ(paragraphs.size(), 2);
     EXPECT_EQ(paragraphs[0], language ? QStringLiteral("Communication Error: ttyQQ9")
@@ -110,8 +111,6 @@ TEST(DeviceWindowChecks, APortThatDoesNotOpenSaysWhy) {
         paragraphs[1].startsWith(language ? QStringLiteral("Port ttyQQ9 (/dev/ttyQQ9) not found.")
                                           : QStringLiteral("Nie znaleziono portu ttyQQ9")))
         << paragraphs[1].toStdString();
-    EXPECT_EQ(w.boxes.boxes[1].text, language ? QStringLiteral("Communication Error")
-                                              : QStringLiteral("Błąd komunikacji"));
   }
   // A typed name that would leave /dev is refused with its own box and not stored.
   DeviceWindow w(QStringLiteral("COM5"), 1, DeviceWindow::On::SerialPort);

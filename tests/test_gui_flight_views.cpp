@@ -275,7 +275,9 @@ TEST(FlightViews, ExportsAndClipboard) {
   QImage image(png);
   EXPECT_EQ(image.size(), f.Chart().size());
   ASSERT_EQ(f.dialogs.exportRequests.size(), 1);
-  EXPECT_EQ(f.dialogs.exportRequests[0].filters.size(), 3);
+  // The three formats, then every file.
+  EXPECT_EQ(f.dialogs.exportRequests[0].filters.size(), 4);
+  EXPECT_EQ(f.dialogs.exportRequests[0].filters.last(), QStringLiteral("Wszystkie pliki (*)"));
 
   // A typed size, and a name without a suffix becomes a PNG.
   f.dialogs.saveNames << f.dir.filePath(QStringLiteral("sized"));
@@ -375,12 +377,22 @@ TEST(FlightViews, FileNamesTheWindowTitleAndTheStatisticsHeadersKeepThem) {
                        table->horizontalHeaderItem(1)->text()};
   };
   EXPECT_EQ(headers(), QStringList({"sample-flight.hyp", "flight-1hz.hyp"}));
-  // The panels go back to their own captions with the language; our views keep the names.
+  // Every view, the panels too, keeps naming the files in the other language.
+  auto* mainPanel = f.Control<QGroupBox>("mainPanel");
+  auto* comparisonPanel = f.Control<QGroupBox>("comparisonPanel");
   for (const char* language : {"englishAction", "polishAction"}) {
     f.Trigger(language);
     EXPECT_EQ(headers(), QStringList({"sample-flight.hyp", "flight-1hz.hyp"})) << language;
     EXPECT_EQ(f.Window().windowTitle(), QStringLiteral("sample-flight.hyp \u2014 Hypsor"));
+    EXPECT_EQ(mainPanel->title(), "sample-flight.hyp") << language;
+    EXPECT_EQ(comparisonPanel->title(), "flight-1hz.hyp") << language;
+    EXPECT_EQ(comparisonPanel->toolTip(), "flight-1hz.hyp") << language;
   }
+  // A panel without a file takes its own caption in the language.
+  f.Trigger("comparisonAction");
+  f.Trigger("englishAction");
+  EXPECT_EQ(comparisonPanel->title(), "File");
+  EXPECT_EQ(mainPanel->title(), "sample-flight.hyp");
 }
 
 TEST(FlightViews, AWrongTemperatureLeavesTheFieldAtTheOneTheCurveUses) {

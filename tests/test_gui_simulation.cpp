@@ -18,6 +18,7 @@
 #include "session/Preferences.h"
 #include "text/QualityText.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/ScriptedWindowFixture.h"
 #include "tests/support/TestPaths.h"
 #include "ui/ChartExport.h"
 #include "ui/FlightReport.h"
@@ -240,4 +241,54 @@ TEST(SimulationWindow, ColumnsOfAnotherCsvAreAskedOnceAndRemembered) {
   canceller.stop();
   EXPECT_TRUE(f.boxes.boxes.isEmpty());
   EXPECT_EQ(f.Workspace().SimulationPath(), again);
+}
+
+// A simulation belongs to the flight it was opened for: another main flight, opened or
+// downloaded, takes its curve, its errors and its place in the report with it.
+TEST(SimulationWindow, AnotherMainFlightDropsTheSimulation) {
+  auto expectGone = [](FlightWorkspace& w, StatisticsDock* dock, const char* after) {
+    EXPECT_FALSE(w.HasSimulation()) << after;
+    EXPECT_TRUE(w.Chart()[Curve::Simulation].empty()) << after;
+    EXPECT_EQ(SimulationPixels(w), 0) << after;
+    EXPECT_FALSE(w.CompareSimulation()) << after;
+    EXPECT_TRUE(dock->Value(StatisticsDock::SimulationRow, 0).isEmpty()) << after;
+    EXPECT_TRUE(dock->Value(StatisticsDock::SimulationApogeeRow, 0).isEmpty()) << after;
+    const ReportContent report = GatherReport(w, QString());
+    EXPECT_TRUE(report.simulationFile.isEmpty()) << after;
+    for (const ReportLine& l : ReportDataLines(report))
+      EXPECT_FALSE(l.text.contains(QStringLiteral("sim.csv"))) << after;
+  };
+  {
+    Window f;
+    f.OpenExample("flight-spike.hyp");
+    f.OpenSimulation(f.WriteSimulation("sim.csv", "# Time (s),Altitude (m)\n", 0, 1.0));
+    ASSERT_TRUE(f.Workspace().HasSimulation());
+    ASSERT_GT(SimulationPixels(f.Workspace()), 200);
+    ASSERT_EQ(f.Dock()->Value(StatisticsDock::SimulationRow, 0), "sim.csv");
+    // A file that cannot be opened changes nothing: the flight and its simulation stay.
+    f.Open(f.dir.filePath(QStringLiteral("none.hyp")));
+    EXPECT_TRUE(f.Workspace().HasSimulation());
+    f.OpenExample("sample-flight.hyp");
+    expectGone(f.Workspace(), f.Dock(), "open");
+  }
+  // The same after a download from the altimeter.
+  test::ScriptedWindowFixture f;
+  f.Open(ExamplePath(QStringLiteral("flight-spike.hyp")));
+  const std::vector<float>& curve = f.Workspace().Chart()[Curve::Altitude];
+  QByteArray csv = "# Time (s),Altitude (m)\n";
+  for (std::size_t i = 0; i < curve.size(); ++i)
+    csv += QByteArray::number(i * 0.1, 'f', 3) + ',' + QByteArray::number(curve[i], 'f', 3) + '\n';
+  QFile file(f.dir.filePath(QStringLiteral("sim.csv")));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(csv);
+  file.close();
+  f.dialogs.openNames << file.fileName();
+  f.Trigger("openSimulationAction");
+  ASSERT_TRUE(f.Workspace().HasSimulation());
+  QFile sample(ExamplePath(QStringLiteral("sample-flight.hyp")));
+  ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+  f.altimeter.flight = sample.readAll();
+  f.Click("readButton");
+  ASSERT_TRUE(f.Workspace().HasDownload());
+  expectGone(f.Workspace(), f.Control<StatisticsDock>("statisticsDock"), "download");
 }

@@ -91,8 +91,8 @@ TEST_F(Workspace, OpeningAFlightFillsThePanelAndCurvesAndRefusalsChangeNothing) 
   EXPECT_EQ(Curve(Curve::Altitude), d.altitude);
   EXPECT_TRUE(Curve(Curve::Comparison).empty());
   EXPECT_FALSE(ws.TakeChanges().Any());
-  // The language switch gives both panels their own captions back.
-  EXPECT_TRUE(ws.Panel(FlightSlot::Main).caption.isEmpty());
+  // The language switch leaves the panel naming its file.
+  EXPECT_EQ(ws.Panel(FlightSlot::Main).caption, "sample-flight.hyp");
 
   // A flight that never sets its extremes (a bare header) blanks them, in both panels.
   Compare(path);

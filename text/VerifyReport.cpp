@@ -1,32 +1,47 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "text/VerifyReport.h"
 
+#include <algorithm>
+
 #include "text/FailureText.h"
+#include "text/FlightStateText.h"
 #include "text/Texts.h"
 
 namespace hypsor {
 
-QString VerifyReport(const ContestCheck& check, int languageIndex) {
+QString VerifyReport(const ContestCheck& check, int languageIndex, VerifyWording wording) {
+  const bool words = wording == VerifyWording::Words;
+  auto level = [&](FlightLevel l) {
+    return words ? LevelWord(l, languageIndex) : LevelCode(l);
+  };
+  // The levels in a column as wide as the longest of them, and two blanks.
+  qsizetype column = 0;
+  for (FlightLevel l : {FlightLevel::Valid, FlightLevel::Warning, FlightLevel::Invalid})
+    column = std::max(column, level(l).size() + 2);
   QString text;
   int counts[3] = {};
-  auto line = [&](FlightLevel level, const QString& what, const QString& why) {
-    text += LevelCode(level).leftJustified(9) + what;
+  auto line = [&](FlightLevel l, const QString& what, const QString& why) {
+    text += level(l).leftJustified(column) + what;
     if (!why.isEmpty()) text += QStringLiteral("  ") + why;
     text += QLatin1Char('\n');
   };
   for (const FlightRecord& f : check.flights) {
     const QStringList flags = VerifyFlags(f);
-    const FlightLevel level = VerifyLevel(f);
-    ++counts[static_cast<int>(level)];
+    const FlightLevel l = VerifyLevel(f);
+    ++counts[static_cast<int>(l)];
     QStringList why;
-    if (f.reasons) why << StatusText(f.reasons);
-    if (!flags.isEmpty()) why << QStringLiteral("flags: ") + flags.join(QLatin1Char(' '));
-    line(level, f.file, why.join(QStringLiteral("  ")));
+    if (words) {
+      why << FlightStateWhy(f.reasons, flags, languageIndex);
+    } else {
+      if (f.reasons) why << StatusText(f.reasons);
+      if (!flags.isEmpty()) why << QStringLiteral("flags: ") + flags.join(QLatin1Char(' '));
+    }
+    line(l, f.file, why.join(QStringLiteral("  ")));
   }
   for (const FolderNote& n : check.notes)
     line(LevelOf(n.reasons), n.what,
-         StatusText(n.reasons) + QStringLiteral(" (") + FailureText(n.problem, languageIndex) +
-             QLatin1Char(')'));
+         (words ? FlightStateWhy(n.reasons, {}, languageIndex) : StatusText(n.reasons)) +
+             QStringLiteral(" (") + FailureText(n.problem, languageIndex) + QLatin1Char(')'));
   text += Text(Txt::VerifyReportSummary, languageIndex)
               .arg(check.flights.size())
               .arg(counts[0])

@@ -261,16 +261,15 @@ void DeviceSettingsWindow::TellRead(Pending what, const SettingsReadReport& repo
   const SettingsReadResult& r = report.result;
   const bool ok = report.opened && r.outcome == SettingsReadOutcome::Ok;
   if (!report.opened) {
-    const SessionMessage m = PortOpenMessage(report.openFailure);
-    Show(m);
-    // A port change has always been reported twice: by the open and by the change.
-    if (what == Pending::PortChange) Show(m);
+    // One box says it all: the port, and why it did not open. A second box after it would only
+    // repeat it.
+    Show(PortOpenMessage(report.openFailure));
   } else if (r.reportRead) {
     FillFields(r.settings);
   }
   if (ok && what == Pending::PortChange) manualZeroCombo_->setCurrentIndex(r.settings.manualZeroing);
-  // A port change that could not open says so only by the open's box.
-  if (!ok && (report.opened || what == Pending::Opening)) Show(ReadFailedMessage());
+  // An open port whose altimeter did not answer.
+  if (!ok && report.opened) Show(ReadFailedMessage());
   if (!ok) {
     if (what == Pending::Opening) ClearFields();
     else ForgetPreviousAltimeter();

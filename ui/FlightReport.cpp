@@ -107,13 +107,23 @@ QString FlightSha256(const FlightWorkspace& w, FlightSlot slot) {
                               std::clamp<qsizetype>(f.FlightByteCount, 0, RxBufferSize)));
 }
 
-ReportContent GatherReport(const FlightWorkspace& w, const QString& contest) {
+ReportContent GatherReport(const FlightWorkspace& w, const QString& contest,
+                           const QString& contestFolder) {
   ReportContent c;
-  c.contest = contest;
   c.language = w.LanguageIndex();
   c.main = Describe(w, FlightSlot::Main);
+  auto kept = [&](FlightSlot slot) {
+    const QString& path = w.FlightPath(slot);
+    if (contestFolder.isEmpty()) return slot == FlightSlot::Main;
+    if (path.isEmpty()) return false;
+    const QString folder = QFileInfo(contestFolder).canonicalFilePath();
+    return !folder.isEmpty() && QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath() == folder;
+  };
+  if (kept(FlightSlot::Main)) c.main.contest = contest;
+  c.contest = c.main.contest;
   if (w.ComparisonEnabled() && !w.Chart()[Curve::Comparison].empty()) {
     c.comparison = Describe(w, FlightSlot::Comparison);
+    if (kept(FlightSlot::Comparison)) c.comparison->contest = contest;
     c.comparisonStatistics = w.Statistics(FlightSlot::Comparison);
   }
   c.statistics = w.Statistics(FlightSlot::Main);
@@ -220,7 +230,11 @@ void PaintReport(QPagedPaintDevice& device, const ReportContent& c) {
     if (c.comparison) cells << field(*c.comparison);
     out.Row(cells, cols);
   };
-  if (!c.contest.isEmpty()) row(Txt::ReportContest, [&](const ReportFlight&) { return c.contest; });
+  // Each flight's own contest: a comparison from elsewhere is no flight of it.
+  if (!c.main.contest.isEmpty() || (c.comparison && !c.comparison->contest.isEmpty()))
+    row(Txt::ReportContest, [](const ReportFlight& f) {
+      return f.contest.isEmpty() ? QStringLiteral("–") : f.contest;
+    });
   row(Txt::ReportFile, [&](const ReportFlight& f) {
     return f.file.isEmpty() ? T(Txt::ReportUnsavedDownload) : f.file;
   });

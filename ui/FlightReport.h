@@ -27,11 +27,12 @@ struct ReportFlight {
   std::uint32_t headerTemperature = 20;
   float usedTemperature = 20.0f;
   QString maximum;  // as the flight's panel shows it
+  QString contest;  // the contest this flight was kept for; empty when it is none's
 };
 
 // Everything on the one-page flight report, gathered before painting.
 struct ReportContent {
-  QString contest;  // empty when no contest session is on
+  QString contest;  // the main flight's contest, in the title; empty when it has none
   ReportFlight main;
   std::optional<ReportFlight> comparison;
   FlightStatistics statistics;  // of the main flight, as the statistics panel shows them
@@ -55,7 +56,10 @@ struct ReportContent {
 QString FlightSha256(const FlightWorkspace& workspace, FlightSlot slot);
 
 // Gathers the report of the workspace's main flight (and its comparison, when one is shown).
-ReportContent GatherReport(const FlightWorkspace& workspace, const QString& contest);
+// A flight is the contest's when its file is kept in contestFolder; without a folder (a report
+// of files, hypsor-cli report --contest) the main flight is the one the name is given for.
+ReportContent GatherReport(const FlightWorkspace& workspace, const QString& contest,
+                           const QString& contestFolder = {});
 
 // The report's lines about the data: the apogee explained, the flags of each flight and the
 // simulation's errors, in the report's language. PaintReport writes them under the statistics.

@@ -99,8 +99,8 @@ void MainWindow::ApplyLanguage() {
       l->adjustSize();
   }
   compareButton_->setText(T(Txt::CompareButton));
-  mainPanel_->setTitle(T(Txt::MainFlightGroup));
-  comparisonPanel_->setTitle(T(Txt::ComparisonGroup));
+  ShowPanelTitle(FlightSlot::Main);
+  ShowPanelTitle(FlightSlot::Comparison);
   ShowWindowTitle();
   setupMenu_->setTitle(T(Txt::SetupMenu));
   openAction_->setText(T(Txt::OpenFlightAction));
@@ -142,7 +142,6 @@ void MainWindow::onEnglishChosen() {
 void MainWindow::onLanguageChanged(int languageIndex) {
   polishAction_->setChecked(languageIndex == 0);
   englishAction_->setChecked(languageIndex != 0);
-  workspace_.TakeChanges();  // the panels' captions are the language's own: ApplyLanguage sets them
   ApplyLanguage();
 }
 

@@ -90,6 +90,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   void ShowWindowTitle();
   void LayOut();
   void DrawPanel(FlightSlot slot);
+  void ShowPanelTitle(FlightSlot slot);  // the file shown, or the panel's own caption
   void ShowSessionMessage(const SessionMessage& message);
   bool TemperatureKey(QLineEdit* field, QKeyEvent* event);
   bool CloseAndSave();  // false when the settings could not be written (window stays)

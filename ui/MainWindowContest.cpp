@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDockWidget>
 #include <QFileInfo>
@@ -25,9 +26,13 @@
 #include "platform/ContestDialogs.h"
 #include "platform/FileDialogs.h"
 #include "platform/MessageBox.h"
+#include "session/ContestResults.h"
 #include "session/ContestState.h"
+#include "session/SuggestedNames.h"
+#include "text/FileFilters.h"
 #include "ui/ContestResultsView.h"
 #include "ui/ElidedLabel.h"
+#include "ui/RankingPdf.h"
 #include "ui/FlightReport.h"
 #include "ui/ResultsBoard.h"
 #include "text/FailureText.h"
@@ -145,19 +150,25 @@ void ContestControls::Refresh() {
   resultsAction_->setEnabled(on);
   boardAction_->setEnabled(on);
   bar_->setVisible(on);
+  if (board_) {
+    if (on) board_->SetContest(session.Name());
+    board_->SetOpen(on);
+  }
   if (!on) {
     dock_->hide();
     if (results_) results_->ShowRanking({});
     return;
   }
+  // The count and the ranking are the folder's as the board shows them.
+  const ContestResults& results = state_.Results();
   QString text = T(Txt::ContestLine)
                      .arg(session.Name(), QDir::toNativeSeparators(session.Folder()))
-                     .arg(session.FlightCount());
+                     .arg(results.Flights().size());
   if (const std::optional<ContestState::Kept>& kept = state_.LastKept())
     text += QStringLiteral(" · ") +
             T(kept->complete ? Txt::ContestKept : Txt::ContestKeptIncomplete).arg(kept->file);
   line_->SetFullText(text);
-  Results().ShowRanking(RankCompetitors(state_.Flights()));
+  Results().ShowRanking(results.Ranking());
 }
 
 void ContestControls::ShowError(const QString& text) {
@@ -193,6 +204,8 @@ void ContestControls::onVerify() {
   if (folder.isEmpty()) return;
   FilterTables work;
   const ContestCheck check = CheckContestFolder(folder, work, true);
+  // Whatever shows the session's results shows what was just checked.
+  if (state_.Active() && folder == state_.Session().Folder()) state_.ReloadResults();
   if (!check.readable) {
     ShowError(T(Txt::VerifyFailed).arg(Worded(check.failure)));
     return;
@@ -228,16 +241,20 @@ void ContestControls::onVerify() {
                     .arg(counts[1])
                     .arg(counts[2]));
   window->findChild<QPlainTextEdit*>(QStringLiteral("verifyReport"))
-      ->setPlainText(VerifyReport(check, language_));
+      ->setPlainText(VerifyReport(check, language_, VerifyWording::Words));
   window->show();
   window->raise();
 }
 
 void ContestControls::onBoard() {
   if (!state_.Active()) return;
-  if (!board_) board_ = new ResultsBoard(&window_);
+  if (!board_) {
+    board_ = new ResultsBoard(state_.Results(), &window_);
+    board_->PlaceOnScreen();
+  }
   board_->ApplyLanguage(language_);
-  board_->ShowFolder(state_.Session().Folder(), state_.Session().Name());
+  board_->SetContest(state_.Session().Name());
+  board_->SetOpen(true);
   board_->show();
   board_->raise();
 }
@@ -257,7 +274,6 @@ void ContestControls::onStart() {
 
 void ContestControls::onEnd() {
   state_.End();
-  if (board_) board_->SetProvisional(false);
 }
 
 void ContestControls::onRebuild() {
@@ -280,9 +296,19 @@ void ContestControls::onOpenFlight(const QString& fileName) {
   host_.Redraw();
 }
 
-QString ContestControls::AskTarget() {
-  const QString path = host_.Platform().dialogs.SaveFileName();
+QString ContestControls::ContestName() const {
+  return state_.Active() ? state_.Session().Name() : QString();
+}
+
+QString ContestControls::ContestFolder() const {
+  return state_.Active() ? state_.Session().Folder() : QString();
+}
+
+QString ContestControls::AskTarget(FileKind kind, const QString& suggested, const char* suffix) {
+  QString path =
+      host_.Platform().dialogs.SaveFileName({{}, FileFilters(kind, language_), suggested});
   if (path.isEmpty()) return {};
+  if (QFileInfo(path).suffix().isEmpty()) path += QLatin1Char('.') + QLatin1String(suffix);
   if (QFileInfo::exists(path) &&
       host_.Platform().boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
                                BoxButtons::OkCancel) != BoxResult::Ok)
@@ -295,10 +321,14 @@ void ContestControls::onFlightReport() {
     host_.ShowFailure(Failure::Of(FailureKind::NoData, {}));
     return;
   }
-  const QString path = AskTarget();
+  // Named after the flight, beside nothing of the contest's folder.
+  const QString path =
+      AskTarget(FileKind::Pdf,
+                QDir::home().filePath(FlightBaseName(host_.Workspace(), QDateTime::currentDateTime()) +
+                                      QStringLiteral(".pdf")),
+                "pdf");
   if (path.isEmpty()) return;
-  const ReportContent report =
-      GatherReport(host_.Workspace(), state_.Active() ? state_.Session().Name() : QString());
+  const ReportContent report = GatherReport(host_.Workspace(), ContestName(), ContestFolder());
   Failure error;
   if (!WriteReportPdf(report, path, &error))
     ShowError(T(Txt::ReportWriteFailed).arg(Worded(error)));
@@ -311,25 +341,43 @@ void ContestControls::onPrintReport() {
     host_.ShowFailure(Failure::Of(FailureKind::NoData, {}));
     return;
   }
-  const ReportContent report =
-      GatherReport(host_.Workspace(), state_.Active() ? state_.Session().Name() : QString());
+  const ReportContent report = GatherReport(host_.Workspace(), ContestName(), ContestFolder());
   printer->Print(T(Txt::ReportTitle),
                   [&report](QPagedPaintDevice& device) { PaintReport(device, report); });
 }
 
+QString ContestControls::RankingFilePath(const char* suffix) const {
+  // "<contest> – Ranking.csv" beside the contest's folder.
+  const QString folder = state_.Session().Folder();
+  QString name = state_.Session().Name();
+  name = FileNameFrom((name.isEmpty() ? QString() : name + QStringLiteral(" – ")) +
+                      T(Txt::RankingTitle));
+  return QDir(QFileInfo(folder).absolutePath())
+      .filePath(name + QLatin1Char('.') + QLatin1String(suffix));
+}
+
+// An export writes the folder's ranking as it is now, not as the dock last showed it.
 void ContestControls::onExportCsv() {
-  const QString path = AskTarget();
+  const QString path = AskTarget(FileKind::Csv, RankingFilePath("csv"), "csv");
   if (path.isEmpty()) return;
+  state_.ReloadResults();
   Failure error;
-  if (!WriteFileAtomically(path, RankingCsv(Results().Rows()), &error)) ShowError(Worded(error));
+  if (!WriteFileAtomically(path, RankingCsv(state_.Results().Ranking()), &error))
+    ShowError(Worded(error));
 }
 
 void ContestControls::onExportPdf() {
-  const QString path = AskTarget();
+  const QString path = AskTarget(FileKind::Pdf, RankingFilePath("pdf"), "pdf");
   if (path.isEmpty()) return;
+  state_.ReloadResults();
+  RankingDocument document;
+  document.rows = state_.Results().Ranking();
+  document.contest = state_.Session().Name();
+  document.made = QDateTime::currentDateTime();
+  document.provisional = RankingProvisional(document.rows, state_.Active());
+  document.language = language_;
   Failure error;
-  if (!WriteRankingPdf(Results().Rows(), state_.Session().Name(), language_, path, &error))
-    ShowError(Worded(error));
+  if (!WriteRankingPdf(document, path, &error)) ShowError(Worded(error));
 }
 
 }  // namespace hypsor

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "platform/Failure.h"
+#include "text/FileFilters.h"
 #include "text/Texts.h"
 
 class QAction;
@@ -51,7 +52,13 @@ class ContestControls : public QObject {
   void Refresh();
   void ShowError(const QString& text);
   QString Worded(const Failure& failure) const;
-  QString AskTarget();  // a file to write, confirmed when it exists; empty to stop
+  // A file to write, suggested as given; with the suffix when typed without one; confirmed
+  // when it exists. Empty to stop.
+  QString AskTarget(FileKind kind, const QString& suggested, const char* suffix);
+  QString RankingFilePath(const char* suffix) const;  // the ranking's suggested file
+  // The session's contest and folder; empty without a session.
+  QString ContestName() const;
+  QString ContestFolder() const;
 
   void onStart();
   void onEnd();

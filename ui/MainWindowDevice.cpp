@@ -24,10 +24,13 @@
 #include "session/DeviceController.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileDialogs.h"
+#include "text/FileFilters.h"
 #include "platform/MessageBox.h"
 #include "ui/DeviceSettingsWindow.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
+
+#include <QDateTime>
 #include "ui/MainWindowContest.h"
 #include "ui/MainWindowViews.h"
 #include "ui/OtherWindows.h"
@@ -67,7 +70,10 @@ void MainWindow::onSaveCommunicationLog() {
         T(Txt::ErrorCaption), BoxButtons::Ok);
     return;
   }
-  const QString path = platform_.dialogs.SaveFileName();
+  const QString path = platform_.dialogs.SaveFileName(
+      {{}, FileFilters(FileKind::Text, workspace_.LanguageIndex()),
+       QStringLiteral("hypsor-log-%1.txt")
+           .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")))});
   if (path.isEmpty()) return;
   Failure error;
   if (!WriteFileAtomically(path, CommunicationLogText(log), &error)) ShowFailure(error);

@@ -3,16 +3,23 @@
 // temperature entries, the filters, the acceleration switch and the chart clicks. Each asks the
 // workspace and then draws what changed.
 #include <QAction>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 
 #include "platform/FileDialogs.h"
+#include "session/SuggestedNames.h"
+#include "text/FileFilters.h"
 #include "platform/MessageBox.h"
 #include "ui/FilterSettingsWindow.h"
 #include "ui/FlightChart.h"
 #include "ui/MainWindow.h"
+
+#include <QDateTime>
+#include <QDir>
 #include "ui/MainWindowViews.h"
 #include "ui/OtherWindows.h"
 
@@ -35,10 +42,9 @@ void MainWindow::Redraw() {
   if (views_) views_->Update();
 }
 
-void MainWindow::DrawPanel(FlightSlot slot) {
+void MainWindow::ShowPanelTitle(FlightSlot slot) {
   const PanelTexts& p = workspace_.Panel(slot);
   const bool isMain = slot == FlightSlot::Main;
-  PanelControls& c = isMain ? main_ : comparison_;
   QGroupBox* box = isMain ? mainPanel_ : comparisonPanel_;
   // A file name longer than the panel shows its start and end around an ellipsis; the whole
   // name is the panel's tooltip.
@@ -46,6 +52,13 @@ void MainWindow::DrawPanel(FlightSlot slot) {
       !p.caption.isEmpty() ? p.caption : T(isMain ? Txt::MainFlightGroup : Txt::ComparisonGroup);
   box->setTitle(box->fontMetrics().elidedText(title, Qt::ElideMiddle, box->width() - 16));
   box->setToolTip(p.caption);
+}
+
+void MainWindow::DrawPanel(FlightSlot slot) {
+  const PanelTexts& p = workspace_.Panel(slot);
+  const bool isMain = slot == FlightSlot::Main;
+  PanelControls& c = isMain ? main_ : comparison_;
+  ShowPanelTitle(slot);
   c.maximumField->setText(p.maximum);
   c.minimumField->setText(p.minimum);
   c.competitorField->setText(p.competitor);
@@ -88,7 +101,13 @@ void MainWindow::onSave() {
     ShowFailure(Failure::Of(FailureKind::NoData, {}));
     return;
   }
-  const QString path = platform_.dialogs.SaveFileName();
+  // Named as a contest keeps a download: competitor, serial and time.
+  const QString name =
+      FlightBaseName(workspace_, QDateTime::currentDateTime()) + QStringLiteral(".hyp");
+  const QString folder = FolderOf(workspace_.FlightPath(FlightSlot::Main));
+  const QString path = platform_.dialogs.SaveFileName(
+      {{}, FileFilters(FileKind::Flight, workspace_.LanguageIndex()),
+       folder.isEmpty() ? name : QDir(folder).filePath(name)});
   if (path.isEmpty()) return;
   if (QFileInfo::exists(path) && platform_.boxes.Show(T(Txt::FileExists), T(Txt::FileExistsCaption),
                                                       BoxButtons::OkCancel) != BoxResult::Ok)
@@ -98,7 +117,10 @@ void MainWindow::onSave() {
 }
 
 void MainWindow::onLoad() {
-  const QString path = platform_.dialogs.OpenFileName();
+  // Where the flight shown came from: the next one is likely beside it.
+  const QString path = platform_.dialogs.OpenFileName(
+      {{}, FileFilters(FileKind::Flight, workspace_.LanguageIndex()),
+       FolderOf(workspace_.FlightPath(FlightSlot::Main))});
   if (path.isEmpty()) return;
   Failure error;
   if (!workspace_.OpenMainFlight(path, &error)) ShowFailure(error);
@@ -106,7 +128,10 @@ void MainWindow::onLoad() {
 }
 
 void MainWindow::onCompare() {
-  const QString path = platform_.dialogs.OpenFileName();
+  QString folder = FolderOf(workspace_.FlightPath(FlightSlot::Comparison));
+  if (folder.isEmpty()) folder = FolderOf(workspace_.FlightPath(FlightSlot::Main));
+  const QString path = platform_.dialogs.OpenFileName(
+      {{}, FileFilters(FileKind::Flight, workspace_.LanguageIndex()), folder});
   if (path.isEmpty()) return;
   Failure error;
   if (!workspace_.OpenComparison(path, &error)) ShowFailure(error);

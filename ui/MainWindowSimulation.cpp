@@ -11,6 +11,8 @@
 
 #include "platform/FileDialogs.h"
 #include "session/Preferences.h"
+#include "session/SuggestedNames.h"
+#include "text/FileFilters.h"
 #include "ui/WindowHost.h"
 
 namespace hypsor {
@@ -67,7 +69,9 @@ void SimulationControls::ApplyLanguage(int language) {
 }
 
 void SimulationControls::onOpen() {
-  const QString path = host_.Platform().dialogs.OpenFileName();
+  const QString path = host_.Platform().dialogs.OpenFileName(
+      {{}, FileFilters(FileKind::Csv, language_),
+       FolderOf(host_.Workspace().FlightPath(FlightSlot::Main))});
   if (!path.isEmpty()) OpenSimulationFile(path);
 }
 

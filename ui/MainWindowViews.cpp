@@ -13,6 +13,7 @@
 #include <QMimeData>
 
 #include "platform/FileDialogs.h"
+#include "text/FileFilters.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/SvgDrawing.h"
 #include "session/Preferences.h"
@@ -211,7 +212,9 @@ bool FlightViews::WithSuffix(QString& path, const char* suffix) const {
 void FlightViews::onExportChart() {
   FileDialogService& dialogs = host_.Platform().dialogs;
   QString path =
-      dialogs.ExportFileName({T(Txt::ExportChartAction), ChartFileFilters(), SuggestedPath("png")});
+      dialogs.ExportFileName({T(Txt::ExportChartAction),
+                              ChartFileFilters() << AllFilesFilter(host_.Workspace().LanguageIndex()),
+                              SuggestedPath("png")});
   if (!WithSuffix(path, "png")) return;
   if (!ChartFormatOf(path)) {
     host_.ShowFailure(Failure::Of(SvgDrawingAvailable() ? FailureKind::ChartFormatUnknown
@@ -234,7 +237,8 @@ void FlightViews::onExportChart() {
 
 void FlightViews::onExportData() {
   QString path = host_.Platform().dialogs.ExportFileName(
-      {T(Txt::ExportDataAction), {QStringLiteral("CSV (*.csv)")}, SuggestedPath("csv")});
+      {T(Txt::ExportDataAction), FileFilters(FileKind::Csv, host_.Workspace().LanguageIndex()),
+       SuggestedPath("csv")});
   if (!WithSuffix(path, "csv")) return;
   Failure error;
   if (!host_.Workspace().ExportData(path, &error)) {

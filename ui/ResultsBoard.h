@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <memory>
 #include <vector>
 
-#include <QFileSystemWatcher>
-#include <QTimer>
 #include <QWidget>
 
 #include "contest/Ranking.h"
@@ -15,40 +12,40 @@ class QTableWidget;
 
 namespace hypsor {
 
-struct FilterTables;
+class ContestResults;
 
 // The results board: a window for a projector or a second screen with the contest's name, the
-// ranking and the last flight kept, in letters read across a tent. It watches the folder, so a
-// flight kept by any station shows within a second or two; "provisional" until the session ends.
+// ranking and the last flight kept, in letters read across a tent. It shows the folder's results
+// as they change (a flight kept by any station shows within a second or two), "provisional"
+// while RankingProvisional says so. Everything fits the board at any size: the letters get
+// smaller where the board is too narrow for them.
 class ResultsBoard : public QWidget {
   Q_OBJECT
  public:
-  explicit ResultsBoard(QWidget* parent = nullptr);
+  explicit ResultsBoard(const ContestResults& results, QWidget* parent = nullptr);
   ~ResultsBoard() override;
 
-  void ShowFolder(const QString& folder, const QString& contest);
-  void SetProvisional(bool provisional);
+  // The contest the board names, and whether its session is still on.
+  void SetContest(const QString& contest);
+  void SetOpen(bool open);
   void ApplyLanguage(int language);
-  // Reads the folder again (what the watcher does after a change).
-  void Reload();
-  const std::vector<RankingRow>& Rows() const { return rows_; }
+  // A size that fits the screen's free area, in its middle (before the board is first shown).
+  void PlaceOnScreen();
+  const std::vector<RankingRow>& Rows() const;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void Scale();
-  void Watch();
+  void ShowResults();
+  void Fit();
 
-  QString folder_;
+  const ContestResults& results_;
   QString contest_;
+  bool open_ = true;
   int language_ = 0;
-  bool provisional_ = true;
-  std::vector<RankingRow> rows_;
-  std::unique_ptr<FilterTables> work_;
-  QFileSystemWatcher watcher_;
-  QTimer settle_;  // a keep writes a few files: read once they are written
   QLabel* title_;
   QLabel* provisionalLabel_;
   QTableWidget* table_;

@@ -30,13 +30,17 @@ BoxResult QtMessageBox::Show(const QString& text, const QString& caption, BoxBut
                                                                  : BoxResult::Cancel;
 }
 
-QString QtFileDialogs::OpenFileName() {
-  // Flight files carry no fixed extension: no filter. The program asks about overwriting itself.
-  return QFileDialog::getOpenFileName(nullptr, {}, {}, {}, nullptr);
+QString QtFileDialogs::OpenFileName(const FileRequest& request) {
+  QString selected = request.filters.value(0);
+  return QFileDialog::getOpenFileName(nullptr, request.caption, request.suggestedPath,
+                                      request.filters.join(QStringLiteral(";;")), &selected);
 }
 
-QString QtFileDialogs::SaveFileName() {
-  return QFileDialog::getSaveFileName(nullptr, {}, {}, {}, nullptr,
+QString QtFileDialogs::SaveFileName(const FileRequest& request) {
+  // The program asks about overwriting itself.
+  QString selected = request.filters.value(0);
+  return QFileDialog::getSaveFileName(nullptr, request.caption, request.suggestedPath,
+                                      request.filters.join(QStringLiteral(";;")), &selected,
                                       QFileDialog::DontConfirmOverwrite);
 }
 

@@ -15,8 +15,8 @@ class QtMessageBox : public MessageBoxService {
 
 class QtFileDialogs : public FileDialogService {
  public:
-  QString OpenFileName() override;
-  QString SaveFileName() override;
+  QString OpenFileName(const FileRequest& request) override;
+  QString SaveFileName(const FileRequest& request) override;
   QString FolderName() override;
   QString ExportFileName(const ExportRequest& request) override;
   std::optional<QSize> ChartSize(const SizeRequest& request) override;

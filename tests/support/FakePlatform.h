@@ -11,12 +11,14 @@ namespace hypsor::test {
 // File dialogs that answer with scripted names (empty: the user cancelled) and count the asks.
 class FakeFileDialogs : public FileDialogService {
  public:
-  QString OpenFileName() override {
+  QString OpenFileName(const FileRequest& request) override {
     ++openAsked;
+    openRequests.append(request);
     return openNames.isEmpty() ? QString() : openNames.takeFirst();
   }
-  QString SaveFileName() override {
+  QString SaveFileName(const FileRequest& request) override {
     ++saveAsked;
+    saveRequests.append(request);
     return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
   }
   QString FolderName() override {
@@ -26,7 +28,8 @@ class FakeFileDialogs : public FileDialogService {
   // Exports answer from saveNames too; the chart size is the window's unless scripted.
   QString ExportFileName(const ExportRequest& request) override {
     exportRequests.append(request);
-    return SaveFileName();
+    ++saveAsked;
+    return saveNames.isEmpty() ? QString() : saveNames.takeFirst();
   }
   std::optional<QSize> ChartSize(const SizeRequest& request) override {
     ++sizeAsked;
@@ -36,6 +39,7 @@ class FakeFileDialogs : public FileDialogService {
   QStringList openNames, saveNames;
   int openAsked = 0, saveAsked = 0;
   QList<ExportRequest> exportRequests;
+  QList<FileRequest> openRequests, saveRequests;  // what the other dialogs showed
   QList<std::optional<QSize>> chartSizes;  // std::nullopt: cancelled
   int sizeAsked = 0;
 };
