@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "text/FlightStateText.h"
 
+#include <iterator>
+
 #include "contest/FolderCheck.h"
 #include "flight/FlightQuality.h"
 #include "text/Texts.h"
@@ -18,7 +20,12 @@ constexpr FlagName kFlagNames[] = {
     {QualityCode::Stuck, Txt::StateStuck},           {QualityCode::Incomplete, Txt::StatusIncomplete},
     {QualityCode::NoLaunch, Txt::StateNoLaunch},     {QualityCode::NoLanding, Txt::StateNoLanding},
     {QualityCode::LateLaunch, Txt::StateLateLaunch}, {QualityCode::Short, Txt::StateShort},
+    {QualityCode::Transient, Txt::StateTransient},   {QualityCode::EndOfRecord, Txt::StateEndOfRecord},
+    {QualityCode::ApogeeDisputed, Txt::StateApogeeDisputed},
+    {QualityCode::NearSonic, Txt::StateNearSonic},
 };
+// Every flag has words of its own.
+static_assert(std::size(kFlagNames) == static_cast<std::size_t>(QualityCode::NearSonic) + 1);
 
 QString FlagWords(const QString& code, int language) {
   for (const FlagName& f : kFlagNames)

@@ -248,6 +248,10 @@ enum class Txt {
   StateNoLanding,
   StateLateLaunch,
   StateShort,
+  StateTransient,
+  StateEndOfRecord,
+  StateApogeeDisputed,
+  StateNearSonic,
   RankingProvisionalNote,
   // The file dialogs' filters.
   FilterFlightFiles,
