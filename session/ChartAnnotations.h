@@ -39,7 +39,7 @@ struct ChartTransient {
   double fromX = 0.0;  // on the chart's x axis
   double toX = 0.0;
   const char* code = "";  // the flag's code: "spike", "transient", "end-of-record"
-  QString label;          // the code and what it was, in the current language
+  QString label;          // the flag's name and what it was, in the current language
 };
 
 // The values a right axis shows for the acceleration curve without the main flight's

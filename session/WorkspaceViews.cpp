@@ -155,11 +155,15 @@ std::vector<ChartTransient> FlightWorkspace::Transients(bool realTime,
       const QualityCode code = tr.shape == TransientShape::Spike       ? QualityCode::Spike
                                : tr.shape == TransientShape::Transient ? QualityCode::Transient
                                                                        : QualityCode::EndOfRecord;
-      QString label = QLatin1String(QualityCodeName(code));
+      QString label = T(code == QualityCode::Spike       ? Txt::StateSpike
+                        : code == QualityCode::Transient ? Txt::StateTransient
+                                                         : Txt::StateEndOfRecord);
       if (tr.kind != TransientKind::None)
-        label += QLatin1Char(' ') + T(tr.kind == TransientKind::Ejection ? Txt::TransientEjection
-                                      : tr.kind == TransientKind::Deploy ? Txt::TransientDeploy
-                                                                         : Txt::TransientTransonic);
+        label += QStringLiteral(" (") +
+                 T(tr.kind == TransientKind::Ejection ? Txt::TransientEjection
+                   : tr.kind == TransientKind::Deploy ? Txt::TransientDeploy
+                                                      : Txt::TransientTransonic) +
+                 QLatin1Char(')');
       out.push_back({curve, tr.first, tr.last, place.X(tr.first), place.X(tr.last),
                      QualityCodeName(code), label});
     }

@@ -154,6 +154,29 @@ TEST(ChartState, TransientsAreShadedAndTheLegendSwitchesCurves) {
   f.Open(ExamplePath("flight-spike.hyp"));
   EXPECT_GT(Count(f.Grab(), f.Area(), Shade), cleanShade + 50) << "the spike is shaded";
 
+  // A real flight with five flagged transients around its top: each name in the interface's
+  // language, drawn where it says, none over another.
+  f.Open(QStringLiteral(HYPSOR_SOURCE_DIR "/tests/real-flights/juno3-2023.hyp"));
+  const auto names = f.Chart().VisibleTransientNames();
+  ASSERT_GE(names.size(), 2u);
+  const QImage named = f.Grab();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    EXPECT_FALSE(names[i].first.contains(QStringLiteral("spike"))) << "the code, not the word";
+    EXPECT_TRUE(f.Area().contains(names[i].second));
+    EXPECT_GT(Count(named, names[i].second, [](QRgb c) { return qRed(c) < 190 && qRed(c) > qBlue(c) + 40; }), 5)
+        << names[i].first.toStdString();
+    for (std::size_t j = i + 1; j < names.size(); ++j)
+      EXPECT_FALSE(names[i].second.intersects(names[j].second));
+  }
+  // The markers' labels keep clear of the names (the apogees stand right under them).
+  if (f.Chart().Markers().empty()) f.Trigger("markersAction");
+  const auto labels = f.Chart().VisibleMarkerLabels();
+  ASSERT_FALSE(labels.empty());
+  for (const auto& [label, rect] : labels)
+    for (const auto& [name, where] : f.Chart().VisibleTransientNames())
+      EXPECT_FALSE(rect.intersects(where)) << label.toStdString() << " over " << name.toStdString();
+  f.Open(ExamplePath("flight-spike.hyp"));
+
   // The red legend entry: a click switches the curve off, another on again; its data stay.
   const QImage image = f.Grab();
   int x = -1;

@@ -154,7 +154,7 @@ TEST_F(WorkspaceViews, RecordEndTransientsAndTheirRangeForTheChart) {
   ASSERT_GE(spans.size(), 2u);
   EXPECT_STREQ(spans.back().code, "end-of-record");
   EXPECT_EQ(spans.back().last, last);
-  EXPECT_EQ(spans.back().label, "end-of-record ejection");
+  EXPECT_EQ(spans.back().label, "end of record (ejection)");
   for (const ChartTransient& t : spans) {
     EXPECT_EQ(t.curve, Curve::Altitude);
     EXPECT_DOUBLE_EQ(t.fromX, t.first);

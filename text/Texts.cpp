@@ -311,7 +311,7 @@ constexpr Entry kEntries[] = {
     {StateLateLaunch, {"późny start", "late launch", 0}},
     {StateShort, {"za krótki", "too short", 0}},
     {StateTransient, {"zaburzenie", "transient", 0}},
-    {StateEndOfRecord, {"skok na końcu zapisu", "jump at the end of the record", 0}},
+    {StateEndOfRecord, {"koniec zapisu", "end of record", 0}},
     {StateApogeeDisputed, {"apogeum sporne", "apogee disputed", 0}},
     {StateNearSonic, {"blisko prędkości dźwięku", "near the speed of sound", 0}},
     {RankingProvisionalNote,

@@ -11,6 +11,12 @@ namespace hypsor {
 namespace {
 
 constexpr double kSymbolRadius = 4;
+// Flagged transients: a light shade, at least a few pixels wide, and names in a darker tone in
+// up to five rows along the plot's top.
+const QColor kTransientShade(255, 150, 0, 55);
+const QColor kTransientName(150, 80, 0);
+constexpr double kLeastShadeWidth = 3;
+constexpr int kNameRows = 5;
 
 QFont SmallFont(bool bold) {
   QFont f(QStringLiteral("Arial"));
@@ -46,7 +52,9 @@ std::vector<std::optional<MarkerPlace>> PlaceMarkers(const ChartPlot& plot,
         !plot.Hidden(m.curve) && area.adjusted(-0.5, -0.5, 0.5, 0.5).contains(dot);
     dots.push_back(shown ? std::optional(dot) : std::nullopt);
   }
+  // The transients' names along the top are taken too.
   std::vector<QRectF> taken;
+  for (const auto& [name, rect] : plot.Transients().VisibleNames()) taken.emplace_back(rect);
   for (const auto& dot : dots)
     if (dot)
       taken.emplace_back(*dot - QPointF(kSymbolRadius, kSymbolRadius),
@@ -138,6 +146,15 @@ std::vector<std::pair<QString, QRect>> MarkerLayer::VisibleLabels() const {
 }
 
 void MarkerLayer::draw(QCPPainter* painter) {
+  // The transients' names first, on a light ground like the labels.
+  painter->setFont(SmallFont(false));
+  for (const auto& [name, rect] : plot_->Transients().VisibleNames()) {
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(QColor(255, 255, 255, 170));
+    painter->drawRect(rect);
+    painter->setPen(kTransientName);
+    painter->drawText(rect, Qt::AlignCenter, name);
+  }
   const QFont font = SmallFont(true);
   const QFontMetricsF metrics(font);
   painter->setFont(font);
@@ -157,6 +174,83 @@ void MarkerLayer::draw(QCPPainter* painter) {
     painter->setPen(Qt::black);
     painter->drawText(place->label, Qt::AlignLeft | Qt::AlignVCenter, m.label);
   }
+}
+
+// ---------------------------------------------------------------- transients
+
+TransientLayer::TransientLayer(ChartPlot* plot, const QString& layer)
+    : QCPLayerable(plot, layer), plot_(plot) {}
+
+void TransientLayer::applyDefaultAntialiasingHint(QCPPainter* painter) const {
+  applyAntialiasingHint(painter, false, QCP::aeItems);
+}
+
+QRect TransientLayer::clipRect() const {
+  return plot_->axisRect()->rect();
+}
+
+std::vector<std::optional<TransientLayer::Place>> TransientLayer::Places(
+    const QFontMetricsF& metrics) const {
+  const QRectF area = plot_->axisRect()->rect();
+  std::vector<std::optional<Place>> out;
+  // A name covers no marker's dot (the dots stand where the data put them; the markers' labels
+  // then keep clear of the names).
+  std::vector<QRectF> names;
+  for (const ChartMarker& m : plot_->State().markers) {
+    const QPointF dot(plot_->xAxis->coordToPixel(m.at.x()), plot_->yAxis->coordToPixel(m.at.y()));
+    names.emplace_back(dot - QPointF(kSymbolRadius, kSymbolRadius),
+                       QSizeF(2 * kSymbolRadius, 2 * kSymbolRadius));
+  }
+  for (const ChartTransient& t : transients_) {
+    if (plot_->Hidden(t.curve) || plot_->GraphOf(t.curve)->data()->isEmpty()) {
+      out.emplace_back();
+      continue;
+    }
+    // Half a sample beyond the samples set aside on each side.
+    double left = plot_->xAxis->coordToPixel(t.fromX - 0.5);
+    double right = plot_->xAxis->coordToPixel(t.toX + 0.5);
+    if (right - left < kLeastShadeWidth) {
+      const double middle = (left + right) / 2;
+      left = middle - kLeastShadeWidth / 2;
+      right = middle + kLeastShadeWidth / 2;
+    }
+    const QRectF shade = QRectF(QPointF(left, area.top()), QPointF(right, area.bottom())) & area;
+    if (shade.isEmpty()) {
+      out.emplace_back();
+      continue;
+    }
+    Place place{shade, std::nullopt};
+    const QSizeF size(metrics.horizontalAdvance(t.label) + 4, metrics.height());
+    for (int row = 0; row < kNameRows && !place.name; ++row) {
+      QRectF name(
+          QPointF(shade.center().x() - size.width() / 2, area.top() + 2 + row * (size.height() + 2)),
+          size);
+      name.moveLeft(std::clamp(name.left(), area.left(), area.right() - size.width()));
+      if (std::none_of(names.begin(), names.end(), [&](const QRectF& n) { return n.intersects(name); }))
+        place.name = name;
+    }
+    if (place.name) names.push_back(*place.name);
+    out.push_back(place);
+  }
+  return out;
+}
+
+std::vector<std::pair<QString, QRect>> TransientLayer::VisibleNames() const {
+  std::vector<std::pair<QString, QRect>> out;
+  const auto places = Places(QFontMetricsF(SmallFont(false)));
+  for (std::size_t i = 0; i < transients_.size(); ++i)
+    if (places[i] && places[i]->name)
+      out.emplace_back(transients_[i].label, places[i]->name->toRect());
+  return out;
+}
+
+void TransientLayer::draw(QCPPainter* painter) {
+  // The shades alone: the names stand over the curves, drawn with the markers.
+  const auto places = Places(QFontMetricsF(SmallFont(false)));
+  painter->setPen(Qt::NoPen);
+  painter->setBrush(kTransientShade);
+  for (const auto& place : places)
+    if (place) painter->drawRect(place->shade);
 }
 
 // ---------------------------------------------------------------- cursor and reference

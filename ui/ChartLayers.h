@@ -37,6 +37,33 @@ class MarkerLayer : public QCPLayerable {
   std::vector<ChartMarker> markers_;
 };
 
+// Flagged transients: a light shade across the plot's height behind the curves, at least a few
+// pixels wide so a one-sample spike shows, and the flag's name along the plot's top where it
+// covers no other name nor a marker's dot (one of several close together may go unnamed: its
+// shade stays). The names are drawn over the curves by the marker layer.
+class TransientLayer : public QCPLayerable {
+ public:
+  TransientLayer(ChartPlot* plot, const QString& layer);
+  void SetTransients(std::vector<ChartTransient> transients) { transients_ = std::move(transients); }
+  // Where each named transient's name stands now, in the plot widget's pixels.
+  std::vector<std::pair<QString, QRect>> VisibleNames() const;
+
+ protected:
+  void applyDefaultAntialiasingHint(QCPPainter* painter) const override;
+  void draw(QCPPainter* painter) override;
+  QRect clipRect() const override;
+
+ private:
+  struct Place {
+    QRectF shade;
+    std::optional<QRectF> name;
+  };
+  std::vector<std::optional<Place>> Places(const QFontMetricsF& metrics) const;
+
+  ChartPlot* plot_;
+  std::vector<ChartTransient> transients_;
+};
+
 // The cursor line with its readout box, and the reference line. They stand on a layer with a
 // picture of its own, so a move of the cursor redraws that layer alone.
 class CursorLayer : public QCPLayerable {

@@ -40,9 +40,6 @@ const std::array<CurveStyle, CurveCount> kStyles = {{
     {QColor(255, 255, 128), 1, Qt::DashLine, false},
     {QColor(0, 110, 160), 2, Qt::DashLine, true},
 }};
-// Flagged transients: a light shade behind the curves, their code in a darker tone.
-const QColor kTransientShade(255, 150, 0, 55);
-const QColor kTransientText(150, 80, 0);
 // A legend entry of a curve switched off.
 const QColor kHiddenEntry(140, 140, 140);
 
@@ -132,7 +129,8 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
     QCPGraph* g = addGraph(xAxis, i == static_cast<int>(Curve::Acceleration) ? yAxis2 : yAxis);
     g->setPen(QPen(s.colour, s.width, s.style));
     g->setSelectable(QCP::stNone);
-    if (!s.inLegend) g->removeFromLegend();
+    // The simulation is listed while one is drawn.
+    if (!s.inLegend || i == static_cast<int>(Curve::Simulation)) g->removeFromLegend();
     graphs_[static_cast<std::size_t>(i)] = g;
   }
 
@@ -148,6 +146,7 @@ ChartPlot::ChartPlot(Use use, QWidget* parent) : QCustomPlot(parent), use_(use) 
   }
 
   addLayer(QStringLiteral("transients"), layer(QStringLiteral("main")), limBelow);
+  transientLayer_ = new TransientLayer(this, QStringLiteral("transients"));
   addLayer(QStringLiteral("markers"), layer(QStringLiteral("main")), limAbove);
   markerLayer_ = new MarkerLayer(this, QStringLiteral("markers"));
   if (use_ == Use::Screen) {
@@ -228,40 +227,8 @@ void ChartPlot::SetMarkers(const std::vector<ChartMarker>& markers) {
 
 void ChartPlot::SetTransients(const std::vector<ChartTransient>& transients) {
   state_.transients = transients;
-  PlaceTransients();
+  transientLayer_->SetTransients(transients);
   Invalidate();
-}
-
-void ChartPlot::PlaceTransients() {
-  for (QCPAbstractItem* item : transientItems_) removeItem(item);
-  transientItems_.clear();
-  QFont font = UnitFont(10);
-  for (const ChartTransient& t : state_.transients) {
-    if (state_.curves[static_cast<std::size_t>(t.curve)].empty() ||
-        state_.hidden.test(static_cast<std::size_t>(t.curve)))
-      continue;
-    // Across the whole height of the plot, half a sample wider than the samples set aside.
-    auto* shade = new QCPItemRect(this);
-    shade->setLayer(QStringLiteral("transients"));
-    for (QCPItemPosition* p : {shade->topLeft, shade->bottomRight}) {
-      p->setTypeX(QCPItemPosition::ptPlotCoords);
-      p->setTypeY(QCPItemPosition::ptAxisRectRatio);
-    }
-    shade->topLeft->setCoords(t.fromX - 0.5, 0);
-    shade->bottomRight->setCoords(t.toX + 0.5, 1);
-    shade->setPen(Qt::NoPen);
-    shade->setBrush(kTransientShade);
-    auto* code = new QCPItemText(this);
-    code->setLayer(QStringLiteral("transients"));
-    code->position->setTypeX(QCPItemPosition::ptPlotCoords);
-    code->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
-    code->position->setCoords((t.fromX + t.toX) / 2, 1);
-    code->setPositionAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-    code->setFont(font);
-    code->setColor(kTransientText);
-    code->setText(t.label);
-    transientItems_.insert(transientItems_.end(), {shade, code});
-  }
 }
 
 void ChartPlot::SetAccelerationRange(std::optional<ChartRange> range) {
@@ -301,7 +268,6 @@ void ChartPlot::SetHidden(Curve curve, bool hidden) {
   if (auto* entry = legend->itemWithPlottable(graphs_[i]))
     entry->setTextColor(hidden ? kHiddenEntry : Qt::black);
   if (curve == Curve::Acceleration) MarkClippedAcceleration();
-  PlaceTransients();
   Invalidate();
 }
 

@@ -17,6 +17,7 @@ class CursorLayer;
 class MarkerLayer;
 class SecondsTicker;
 class StepTicker;
+class TransientLayer;
 
 // Everything the chart shows. The chart on screen and every drawing of it for a file, the
 // clipboard or a report are made from this alone.
@@ -87,6 +88,7 @@ class ChartPlot : public QCustomPlot {
   const StepTicker& LeftTicker() const { return *leftTicker_; }
   const StepTicker& RightTicker() const { return *rightTicker_; }
   MarkerLayer& Markers() const { return *markerLayer_; }
+  TransientLayer& Transients() const { return *transientLayer_; }
   CursorLayer* Cursor() const { return cursorLayer_; }  // none on a print plot
 
   // Changes mark the screen's drawing out of date and queue one full drawing, so an action that
@@ -119,7 +121,6 @@ class ChartPlot : public QCustomPlot {
   void ApplyRanges(const ChartRanges& r);
   void FitRightAxis();
   void ShowAxisLabels();
-  void PlaceTransients();
   void MarkClippedAcceleration();
   void DropCursor();
   void RescaleToData();
@@ -136,7 +137,7 @@ class ChartPlot : public QCustomPlot {
   QSharedPointer<StepTicker> leftTicker_;
   QSharedPointer<StepTicker> rightTicker_;
   MarkerLayer* markerLayer_ = nullptr;
-  std::vector<QCPAbstractItem*> transientItems_;
+  TransientLayer* transientLayer_ = nullptr;
   // Where the acceleration curve leaves the right axis: marks at its top and bottom.
   QCPGraph* clippedAbove_ = nullptr;
   QCPGraph* clippedBelow_ = nullptr;

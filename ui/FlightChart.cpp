@@ -154,6 +154,11 @@ void FlightChart::SetAccelerationRange(std::optional<ChartRange> range) {
   plot_->SetAccelerationRange(range);
 }
 
+std::vector<std::pair<QString, QRect>> FlightChart::VisibleTransientNames() const {
+  plot_->EnsureDrawn();
+  return plot_->Transients().VisibleNames();
+}
+
 bool FlightChart::CurveHidden(Curve curve) const {
   return plot_->Hidden(curve);
 }

@@ -70,6 +70,8 @@ class FlightChart : public QWidget {
   // Flagged transients, shaded with their codes; the right axis without them.
   void SetTransients(const std::vector<ChartTransient>& transients);
   void SetAccelerationRange(std::optional<ChartRange> range);
+  // The transients' names as drawn now, in PlotWidget coordinates.
+  std::vector<std::pair<QString, QRect>> VisibleTransientNames() const;
   // Whether a click on its legend entry switched a curve off.
   bool CurveHidden(Curve curve) const;
   // Where the markers are drawn now, in PlotWidget coordinates; hidden ones (zoomed away) are

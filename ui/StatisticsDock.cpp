@@ -134,6 +134,8 @@ StatisticsDock::StatisticsDock(QWidget* parent) : QDockWidget(parent), table_(ne
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   // One Tab stop: the arrow keys move inside, Tab moves on.
   table_->setTabKeyNavigation(false);
+  // One line a cell: a longer value ends in "…" and its tooltip gives it whole.
+  table_->setWordWrap(false);
   table_->setSelectionMode(QAbstractItemView::ContiguousSelection);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   // A long file name shows its start; the whole name is the header's tooltip.
