@@ -38,7 +38,9 @@ TEST(FailureTexts, EveryKindIsWordedInBothLanguages) {
     SCOPED_TRACE(testing::Message() << "kind " << k << ": " << english.toStdString());
     EXPECT_FALSE(polish.trimmed().isEmpty());
     EXPECT_FALSE(english.trimmed().isEmpty());
-    if (!SameInBothLanguages(kind)) EXPECT_NE(polish, english) << "Polish left in English";
+    if (!SameInBothLanguages(kind)) {
+      EXPECT_NE(polish, english) << "Polish left in English";
+    }
     EXPECT_FALSE(placeholder.match(polish).hasMatch()) << polish.toStdString();
     EXPECT_FALSE(placeholder.match(english).hasMatch());
   }

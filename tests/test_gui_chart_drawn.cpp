@@ -334,8 +334,12 @@ TEST(ChartDrawn, MarkersOfFlightsThatLaunchTogetherStayReadable) {
       EXPECT_TRUE(f.Area().adjusted(-1, -1, 1, 1).contains(r)) << name;
       // Its text is painted where it says, and no other label, dot or curve is there.
       EXPECT_GT(Count(image, r, Dark), 2) << name;
-      for (std::size_t j = 0; j < labels.size(); ++j)
-        if (j != i) EXPECT_FALSE(r.intersects(labels[j].second)) << name << " and " << labels[j].first.toStdString();
+      for (std::size_t j = 0; j < labels.size(); ++j) {
+        if (j != i) {
+          EXPECT_FALSE(r.intersects(labels[j].second))
+              << name << " and " << labels[j].first.toStdString();
+        }
+      }
       for (const auto& dot : dots) EXPECT_FALSE(r.contains(dot.second)) << name;
       EXPECT_TRUE(std::none_of(curve.begin(), curve.end(), [&r](QPoint p) { return r.contains(p); }))
           << name << " covers the curve";
