@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/FlightReport.h"
 
-#include <QBuffer>
 #include <QFileInfo>
 #include <QLocale>
 #include <QPageSize>
@@ -11,13 +10,13 @@
 #include <cmath>
 
 #include "files/FileDigest.h"
-#include "platform/AtomicFile.h"
 #include "platform/Version.h"
 #include "flight/Decode.h"
 #include "session/FlightWorkspace.h"
 #include "text/QualityText.h"
 #include "text/Texts.h"
 #include "ui/ChartExport.h"
+#include "ui/PdfFile.h"
 
 namespace hypsor {
 
@@ -318,20 +317,9 @@ void PaintReport(QPagedPaintDevice& device, const ReportContent& c) {
 }
 
 bool WriteReportPdf(const ReportContent& content, const QString& path, Failure* error) {
-  if (!CheckSaveTarget(path, error)) return false;
-  QBuffer buffer;
-  buffer.open(QIODevice::WriteOnly);
-  {
-    QPdfWriter writer(&buffer);
-    writer.setResolution(300);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    writer.setTitle(Text(Txt::ReportTitle, content.language));
-    writer.setCreator(QStringLiteral("Hypsor %1").arg(content.version));
-    PaintReport(writer, content);
-  }
-  buffer.close();
-  return WriteFileAtomically(path, buffer.data(), error);
+  return WriteA4Pdf(
+      path, Text(Txt::ReportTitle, content.language), QStringLiteral("Hypsor %1").arg(content.version),
+      [&content](QPdfWriter& writer) { PaintReport(writer, content); }, error);
 }
 
 std::optional<ReportContent> FileReport(const QString& mainPath, const QString& comparisonPath,

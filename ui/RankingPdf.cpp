@@ -3,15 +3,14 @@
 
 #include <algorithm>
 
-#include <QBuffer>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 
 #include "flight/Decode.h"
-#include "platform/AtomicFile.h"
 #include "text/FlightStateText.h"
 #include "text/Texts.h"
+#include "ui/PdfFile.h"
 
 namespace hypsor {
 
@@ -139,18 +138,9 @@ void PaintRankingPages(QPainter& p, const QSizeF& size, const std::function<void
 }
 
 bool WriteRankingPdf(const RankingDocument& document, const QString& path, Failure* error) {
-  if (!CheckSaveTarget(path, error)) return false;
-  QBuffer buffer;
-  buffer.open(QIODevice::WriteOnly);
-  {
-    QPdfWriter writer(&buffer);
-    writer.setResolution(300);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-    writer.setTitle(Text(Txt::RankingTitle, document.language));
-    PaintRanking(writer, document);
-  }
-  return WriteFileAtomically(path, buffer.data(), error);
+  return WriteA4Pdf(
+      path, Text(Txt::RankingTitle, document.language), QString(),
+      [&document](QPdfWriter& writer) { PaintRanking(writer, document); }, error);
 }
 
 }  // namespace hypsor
