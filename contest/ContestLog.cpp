@@ -7,6 +7,8 @@
 #include <QSysInfo>
 #include <QUrl>
 
+#include <algorithm>
+
 #include "contest/ContestNames.h"
 #include "platform/AtomicFile.h"
 #include "platform/Version.h"
@@ -76,7 +78,71 @@ bool ParseLine(const QByteArray& line, LogRecord& r) {
   return LogLine(r).toLatin1() == line;
 }
 
+bool IsKey(const QString& key) {
+  if (key.isEmpty()) return false;
+  for (QChar c : key)
+    if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'_')) return false;
+  return true;
+}
+
+// An entry from its line; false for anything that is not exactly what LogLine writes.
+bool ParseEntryLine(const QByteArray& line, LogEntry& e) {
+  const QStringList fields = QString::fromLatin1(line).split(QLatin1Char(' '));
+  if (fields.size() < 2) return false;
+  for (qsizetype k = 0; k < fields.size(); ++k) {
+    const qsizetype eq = fields[k].indexOf(QLatin1Char('='));
+    if (eq <= 0) return false;
+    const QString key = fields[k].left(eq);
+    const QString value = Decode(fields[k].mid(eq + 1));
+    if (k == 0) {
+      if (key != QLatin1String("kind") || !LogEntryKinds().contains(value)) return false;
+      e.kind = value;
+    } else if (k + 1 == fields.size()) {
+      if (key != QLatin1String("prev") || !IsSha256(value)) return false;
+      e.prev = value;
+    } else {
+      if (!IsKey(key) || key == QLatin1String("kind") || key == QLatin1String("prev")) return false;
+      e.fields.emplace_back(key, value);
+    }
+  }
+  return LogLine(e).toLatin1() == line;
+}
+
 }  // namespace
+
+const QStringList& LogEntryKinds() {
+  static const QStringList kKinds = {QStringLiteral("contest"),    QStringLiteral("event"),
+                                     QStringLiteral("competitor"), QStringLiteral("entry"),
+                                     QStringLiteral("assign"),     QStringLiteral("decision")};
+  return kKinds;
+}
+
+QString LogEntry::Value(const QString& key) const {
+  for (const auto& [k, v] : fields)
+    if (k == key) return v;
+  return {};
+}
+
+bool LogEntry::Has(const QString& key) const {
+  return std::any_of(fields.begin(), fields.end(), [&](const auto& f) { return f.first == key; });
+}
+
+LogEntry& LogEntry::Set(const QString& key, const QString& value) {
+  for (auto& [k, v] : fields)
+    if (k == key) {
+      v = value;
+      return *this;
+    }
+  fields.emplace_back(key, value);
+  return *this;
+}
+
+QString LogLine(const LogEntry& e) {
+  QStringList parts{QStringLiteral("kind=") + Encode(e.kind)};
+  for (const auto& [key, value] : e.fields) parts << key + QLatin1Char('=') + Encode(value);
+  parts << QStringLiteral("prev=") + Encode(e.prev);
+  return parts.join(QLatin1Char(' '));
+}
 
 QString ChainStart() {
   return QString(64, QLatin1Char('0'));
@@ -125,7 +191,14 @@ bool ReadContestLog(const QString& folder, ContestLog& log, Failure* error) {
     const QByteArray& line = lines[k];
     const QString sha = Sha256Of(line);
     LogRecord r;
-    if (ParseLine(line, r)) {
+    LogEntry e;
+    if (line.startsWith("kind=") && ParseEntryLine(line, e)) {
+      e.line = static_cast<int>(k) + 1;
+      e.lineSha256 = sha;
+      e.chained = e.prev == prev;
+      if (!e.chained) damaged(FailureKind::LogLineNotChained, k);
+      log.entries.push_back(std::move(e));
+    } else if (ParseLine(line, r)) {
       r.line = static_cast<int>(k) + 1;
       r.lineSha256 = sha;
       r.chained = r.prev == prev;
@@ -143,7 +216,12 @@ bool ReadContestLog(const QString& folder, ContestLog& log, Failure* error) {
 
 bool AppendLogRecords(const QString& folder, ContestLog& log, std::vector<LogRecord> records,
                       Failure* error) {
-  if (records.empty()) return true;
+  return AppendLogLines(folder, log, std::move(records), {}, error);
+}
+
+bool AppendLogLines(const QString& folder, ContestLog& log, std::vector<LogRecord> records,
+                    std::vector<LogEntry> entries, Failure* error) {
+  if (records.empty() && entries.empty()) return true;
   QFile file(LogPath(folder));
   auto fail = [&] {
     return Fail(error, Failure::System(FailureKind::WriteFile,
@@ -165,6 +243,21 @@ bool AppendLogRecords(const QString& folder, ContestLog& log, std::vector<LogRec
     prev = r.lineSha256;
     text += line + '\n';
   }
+  // Line numbers of what is appended, after the lines read (a damaged line after the last one
+  // read shifts them; the next read numbers every line as it is).
+  int next = 0;
+  for (const Failure& d : log.damage) next = std::max(next, d.line);
+  for (const LogRecord& r : log.records) next = std::max(next, r.line);
+  for (const LogEntry& e : log.entries) next = std::max(next, e.line);
+  for (LogRecord& r : records) r.line = ++next;
+  for (LogEntry& e : entries) {
+    e.prev = prev;
+    const QByteArray line = LogLine(e).toLatin1();
+    e.lineSha256 = Sha256Of(line);
+    e.line = ++next;
+    prev = e.lineSha256;
+    text += line + '\n';
+  }
   // One write, so stations that share the folder over a file system without our lock still
   // never see half a record; flushed to the disk before the table names the flights.
   if (file.write(text) != text.size() || !file.flush() || !SyncFile(file)) return fail();
@@ -172,6 +265,7 @@ bool AppendLogRecords(const QString& folder, ContestLog& log, std::vector<LogRec
   log.exists = true;
   log.lastLineSha256 = prev;
   for (LogRecord& r : records) log.records.push_back(std::move(r));
+  for (LogEntry& e : entries) log.entries.push_back(std::move(e));
   return true;
 }
 

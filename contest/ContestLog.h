@@ -30,9 +30,31 @@ struct LogRecord {
   bool chained = true;  // prev is the SHA-256 of the line before
 };
 
+// Any other line of contest.log: what the contest's rulebook needs (the contest, its events,
+// competitors, entries, each flight's event and round, the jury's decisions). kind=<kind> first,
+// then the fields in the order they were written, then prev; values percent-encoded as in a
+// record. A correction is a later line of the same kind: nothing is rewritten.
+struct LogEntry {
+  QString kind;  // one of LogEntryKinds()
+  std::vector<std::pair<QString, QString>> fields;
+  QString prev;
+  // Set when read back, as for a record:
+  int line = 0;
+  QString lineSha256;
+  bool chained = true;
+
+  QString Value(const QString& key) const;
+  bool Has(const QString& key) const;
+  LogEntry& Set(const QString& key, const QString& value);  // appends, or replaces in place
+};
+
+// contest, event, competitor, entry, assign, decision.
+const QStringList& LogEntryKinds();
+
 struct ContestLog {
   bool exists = false;
   std::vector<LogRecord> records;  // in the order of the log
+  std::vector<LogEntry> entries;   // in the order of the log
   // Lines that are no record or do not follow the line before, and a torn last line: LogLine...
   // failures, with the line.
   std::vector<Failure> damage;
@@ -41,6 +63,7 @@ struct ContestLog {
 
 // The line of a record, without a line break.
 QString LogLine(const LogRecord& r);
+QString LogLine(const LogEntry& e);
 // The SHA-256 a chain starts from.
 QString ChainStart();
 
@@ -53,6 +76,9 @@ bool ReadContestLog(const QString& folder, ContestLog& log, Failure* error);
 // The caller holds the folder's lock. False with *error.
 bool AppendLogRecords(const QString& folder, ContestLog& log, std::vector<LogRecord> records,
                       Failure* error);
+// The same with entries after the records, all in one write (a flight and its event and round).
+bool AppendLogLines(const QString& folder, ContestLog& log, std::vector<LogRecord> records,
+                    std::vector<LogEntry> entries, Failure* error);
 
 // This station: host name and program version.
 QString StationName();

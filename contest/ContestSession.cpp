@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "contest/ContestBook.h"
 #include "contest/ContestNames.h"
 #include "contest/FolderCheck.h"
 #include "contest/FolderLock.h"
@@ -137,7 +138,17 @@ bool ContestSession::CheckReady(Failure* error) {
                                        QDir::toNativeSeparators(folder_), probe.errorString()));
   }
   FolderLock lock(folder_);
-  return TakeLock(lock, error);
+  if (!TakeLock(lock, error)) return false;
+  if (event_.isEmpty()) return true;
+  ContestLog log;
+  return ReadContestLog(folder_, log, error) &&
+         CheckAssignment(ReadContestBook(log), packs_, event_, round_, error);
+}
+
+void ContestSession::SetRound(const QString& event, int round, std::map<QString, RulePack> packs) {
+  event_ = event;
+  round_ = round;
+  packs_ = std::move(packs);
 }
 
 bool ContestSession::LoadTable(std::vector<FlightRecord>& rows) const {
@@ -313,7 +324,9 @@ KeepOutcome ContestSession::RecordKept(FileKept& kept, Failure* error) {
     LogRecord own = RecordOf(record, kept.size, false);
     own.flight = static_cast<int>(log.records.size()) + 1;
     own.time = LocalIso(kept.when);
-    if (!AppendLogRecords(folder_, log, {own}, &why)) return unrecorded(why);
+    std::vector<LogEntry> assign;
+    if (!event_.isEmpty()) assign.push_back(AssignmentLine(record.file, event_, round_));
+    if (!AppendLogLines(folder_, log, {own}, std::move(assign), &why)) return unrecorded(why);
     record.recordSha256 = log.records.back().lineSha256;
   }
 

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "contest/ContestLog.h"
+#include "contest/RulePack.h"
 #include "contest/FlightRecord.h"
 #include "contest/FolderLock.h"
 
@@ -71,7 +72,14 @@ class ContestSession {
   // must not sleep, on a timer).
   void SetWaitForLock(bool wait) { waitForLock_ = wait; }
 
-  // Whether a download could be kept now: the folder takes a new file and its lock can be had.
+  // The event and round the next downloads are kept for, recorded with each flight; an empty
+  // event keeps them without (contest assign gives them later). packs are the known rule packs.
+  void SetRound(const QString& event, int round, std::map<QString, RulePack> packs);
+  const QString& Event() const { return event_; }
+  int Round() const { return round_; }
+
+  // Whether a download could be kept now: the folder takes a new file and its lock can be had,
+  // and the event and round exist in the contest.
   // Asked before the altimeter is, so a flight is never fetched into a folder that refuses it.
   bool CheckReady(Failure* error);
 
@@ -128,6 +136,9 @@ class ContestSession {
   int lockTimeoutMs_ = FolderLockTimeoutMs;
   Clock* clock_ = nullptr;
   bool waitForLock_ = true;
+  QString event_;
+  int round_ = 0;
+  std::map<QString, RulePack> packs_;
   std::unique_ptr<FilterTables> work_;
 };
 

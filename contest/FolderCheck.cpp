@@ -199,6 +199,20 @@ ContestCheck CheckContestFolder(const QString& folder, FilterTables& work, bool 
   SortByFlight(check.flights);
   for (const Failure& damage : check.log.damage)
     check.notes.push_back({QLatin1String(ContestLogFileName), ReasonBrokenChain, damage});
+  check.book = ReadContestBook(check.log);
+  for (const Failure& problem : check.book.problems)
+    check.notes.push_back({QLatin1String(ContestLogFileName), ReasonBrokenChain, problem});
+  std::map<QString, unsigned> competitors;
+  for (const LogRecord& r : check.log.records) competitors[r.file] = r.competitor;
+  check.entryOrders = EntryOrders(check.book, competitors);
+  for (const EntryOrder& o : check.entryOrders) {
+    if (o.Before()) continue;
+    Failure late = Failure::Of(FailureKind::EntryAfterFlight, o.file);
+    late.number = o.competitor;
+    late.detail = o.event;
+    late.found = o.key;
+    check.notes.push_back({o.file, ReasonLate, late});
+  }
   if (compareResults) CompareResults(folder, check);
   return check;
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "contest/ContestBook.h"
 #include "contest/ContestLog.h"
 #include "contest/FlightRecord.h"
 
@@ -31,6 +32,10 @@ struct ContestCheck {
   std::vector<FlightRecord> flights;  // in flight-number order
   std::vector<FolderNote> notes;
   std::vector<Failure> unreadable;  // flight files that cannot be read
+  // The rulebook's record: the contest as the log says and where each entry value stands
+  // against its flights (a value recorded after a flight is also a note).
+  ContestBook book;
+  std::vector<EntryOrder> entryOrders;
   // What results.csv is when it is derived from the files and the log.
   QByteArray Table() const;
 };

@@ -96,6 +96,33 @@ enum class FailureKind {
   ZeroingCancelled,        // the user cancelled a zeroing: it is not confirmed
   SettingsCancelled,       // the user cancelled a settings exchange: nothing more sent
   WriteStandardOutput,     // standard output could not be written: the system's words
+  // The contest's rulebook: rule packs, events, competitors, entries and the jury's decisions.
+  // Their words name the fields in braces ({path}, {line}, {detail}, {found}, {number}, {limit},
+  // {names}).
+  RulePackUnreadable,   // `path` is no JSON object: `found` the parser's words, `number` the offset
+  RulePackField,        // `path`'s field `detail` is missing or wrong; `found` what it holds
+  RulePackUnknown,      // no pack `found`; `names` the packs there are
+  EventUnknown,         // no event `found` in the contest; `names` its events
+  EventPackDiffers,     // event `found` exists with the pack `detail`
+  EventParameter,       // `found` is no parameter `detail` of the pack; `names` its parameters
+  BadEventSpec,         // `found` is not ID=PACK[:key=value,...]
+  CsvHeader,            // `path`'s header lacks the column `detail`
+  CsvEncoding,          // `path` `line` is not UTF-8
+  CsvField,             // `path` `line`, column `detail`: `found` is not allowed there
+  CsvDuplicate,         // `path` `line`: number `number` is on line `limit` already
+  CsvEvent,             // `path` `line`, column events: no event `found`; `names` the events
+  CompetitorUnknown,    // competitor `number` is not registered
+  CompetitorNotEntered,  // competitor `number` is not entered in event `detail`
+  EntryValueMissing,    // event `detail` needs `found` from competitor `number` before the flight
+  EntryAfterFlight,     // `found` for competitor `number` in `detail` after their first flight
+  RoundOutOfRange,      // round `number` of event `detail`, which has `limit` rounds
+  FlightNotInLog,       // `path` is no flight the contest log records
+  FlightNotAssigned,    // `path` has no event and round yet
+  DecisionNoJudge,      // a decision without the name of who made it
+  DecisionNoReason,     // the status `found` needs a reason
+  StatusNotAllowed,     // `found` is not a status of event `detail`; `names` the statuses
+  LogLineReference,     // log `line` (a `detail` line) names `found`, which the log does not hold
+  WorkbookWrite,        // the spreadsheet `path` could not be written: `found` the library's words
   Count              // not a kind: the number of kinds
 };
 

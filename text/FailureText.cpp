@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <iterator>
+#include <utility>
 
 #include "text/Texts.h"
 
@@ -156,6 +157,61 @@ constexpr Wording kWordings[] = {
     {SettingsCancelled, "przerwano; nic więcej nie wysłano", "cancelled; nothing more sent"},
     {WriteStandardOutput, "nie można zapisać standardowego wyjścia: %1",
      "cannot write standard output: %1"},
+    // The contest's rulebook: fields in braces, filled by Fill.
+    {RulePackUnreadable, "Pakiet reguł {path} nie jest poprawnym JSON-em (bajt {number}: {found})",
+     "Rule pack {path} is no valid JSON (byte {number}: {found})"},
+    {RulePackField, "Pakiet reguł {path}: pole \"{detail}\" jest błędne lub go brak ({found})",
+     "Rule pack {path}: field \"{detail}\" is wrong or missing ({found})"},
+    {RulePackUnknown, "Nie ma pakietu reguł \"{found}\"; są: {names}",
+     "No rule pack \"{found}\"; known packs: {names}"},
+    {EventUnknown, "Zawody nie mają konkurencji \"{found}\"; są: {names}",
+     "The contest has no event \"{found}\"; its events: {names}"},
+    {EventPackDiffers, "Konkurencja \"{found}\" już istnieje z pakietem {detail}",
+     "Event \"{found}\" exists already with the pack {detail}"},
+    {EventParameter, "\"{found}\" nie jest parametrem pakietu {detail}; są: {names}",
+     "\"{found}\" is no parameter of the pack {detail}; its parameters: {names}"},
+    {BadEventSpec, "\"{found}\" nie ma postaci ID=PAKIET[:klucz=wartość,...]",
+     "\"{found}\" is not of the form ID=PACK[:key=value,...]"},
+    {CsvHeader, "{path}: w nagłówku brak kolumny \"{detail}\"; nic nie zaimportowano",
+     "{path}: the header has no column \"{detail}\"; nothing imported"},
+    {CsvEncoding, "{path}, wiersz {line}: to nie jest UTF-8; nic nie zaimportowano",
+     "{path}, line {line}: not UTF-8; nothing imported"},
+    {CsvField, "{path}, wiersz {line}, kolumna {detail}: niedozwolona wartość \"{found}\"; "
+     "nic nie zaimportowano",
+     "{path}, line {line}, column {detail}: \"{found}\" is not allowed; nothing imported"},
+    {CsvDuplicate, "{path}, wiersz {line}: numer {number} jest już w wierszu {limit}; "
+     "nic nie zaimportowano",
+     "{path}, line {line}: number {number} is on line {limit} already; nothing imported"},
+    {CsvEvent, "{path}, wiersz {line}, kolumna events: nie ma konkurencji \"{found}\" "
+     "(są: {names}); nic nie zaimportowano",
+     "{path}, line {line}, column events: no event \"{found}\" (events: {names}); "
+     "nothing imported"},
+    {CompetitorUnknown, "Zawodnik {number} nie jest zarejestrowany",
+     "Competitor {number} is not registered"},
+    {CompetitorNotEntered, "Zawodnik {number} nie jest zgłoszony do konkurencji {detail}",
+     "Competitor {number} is not entered in event {detail}"},
+    {EntryValueMissing, "Konkurencja {detail} wymaga przed lotem wartości {found} zawodnika {number}",
+     "Event {detail} needs {found} from competitor {number} before the flight"},
+    {EntryAfterFlight, "Wartość {found} zawodnika {number} w konkurencji {detail} musi być "
+     "zapisana przed jego pierwszym lotem; odrzucono",
+     "{found} of competitor {number} in event {detail} must be recorded before their first "
+     "flight; refused"},
+    {RoundOutOfRange, "Konkurencja {detail} ma {limit} kolejek, nie {number}",
+     "Event {detail} has {limit} rounds, not {number}"},
+    {FlightNotInLog, "{path} nie jest lotem zapisanym w dzienniku zawodów",
+     "{path} is no flight the contest log records"},
+    {FlightNotAssigned, "Lot {path} nie ma jeszcze konkurencji i kolejki (contest assign)",
+     "Flight {path} has no event and round yet (contest assign)"},
+    {DecisionNoJudge, "Decyzja wymaga nazwiska tego, kto ją podjął (--by)",
+     "A decision needs the name of who made it (--by)"},
+    {DecisionNoReason, "Status {found} wymaga powodu (--reason)",
+     "The status {found} needs a reason (--reason)"},
+    {StatusNotAllowed, "Status \"{found}\" nie istnieje w konkurencji {detail}; są: {names}",
+     "\"{found}\" is no status of event {detail}; its statuses: {names}"},
+    {LogLineReference, "wiersz {line} ({detail}): wskazuje {found}, którego dziennik nie zawiera",
+     "line {line} ({detail}): names {found}, which the log does not hold"},
+    {WorkbookWrite, "Nie można zapisać arkusza {path}: {found}",
+     "Cannot write the spreadsheet {path}: {found}"},
 };
 
 // The table is indexed by kind; this checks at compile time that every kind has its words, in
@@ -216,6 +272,20 @@ QString ReasonText(const Failure& f, int languageIndex) {
                   languageIndex);
   }
   return {};
+}
+
+// The words with the failure's fields put in where they name them in braces.
+QString Fill(QString words, const Failure& f) {
+  const std::pair<const char*, QString> fields[] = {
+      {"{path}", f.path},
+      {"{line}", QString::number(f.line)},
+      {"{detail}", f.detail},
+      {"{found}", f.found},
+      {"{number}", QString::number(f.number)},
+      {"{limit}", QString::number(f.limit)},
+      {"{names}", f.names.join(QStringLiteral(", "))}};
+  for (const auto& [key, value] : fields) words.replace(QLatin1String(key), value);
+  return words;
 }
 
 // The kind's words with its values put in.
@@ -341,6 +411,30 @@ QString Sentence(const Failure& f, int languageIndex) {
       if (!reason.isEmpty()) text += QStringLiteral(": ") + reason;
       return text;
     }
+    case RulePackUnreadable:
+    case RulePackField:
+    case RulePackUnknown:
+    case EventUnknown:
+    case EventPackDiffers:
+    case EventParameter:
+    case BadEventSpec:
+    case CsvHeader:
+    case CsvEncoding:
+    case CsvField:
+    case CsvDuplicate:
+    case CsvEvent:
+    case CompetitorUnknown:
+    case CompetitorNotEntered:
+    case EntryValueMissing:
+    case EntryAfterFlight:
+    case RoundOutOfRange:
+    case FlightNotInLog:
+    case FlightNotAssigned:
+    case DecisionNoJudge:
+    case DecisionNoReason:
+    case StatusNotAllowed:
+    case LogLineReference:
+    case WorkbookWrite: return Fill(words, f);
     case None:
     case Count: break;
   }

@@ -42,6 +42,28 @@ QString VerifyReport(const ContestCheck& check, int languageIndex, VerifyWording
     line(LevelOf(n.reasons), n.what,
          (words ? FlightStateWhy(n.reasons, {}, languageIndex) : StatusText(n.reasons)) +
              QStringLiteral(" (") + FailureText(n.problem, languageIndex) + QLatin1Char(')'));
+  // The rulebook's record: its events, and each entry value against the flight it is for.
+  if (!check.book.events.empty()) {
+    QStringList events;
+    for (const ContestEvent& e : check.book.events) events << e.id + QLatin1Char('=') + e.pack;
+    text += (languageIndex ? QStringLiteral("Events: %1; competitors: %2; decisions: %3\n")
+                           : QStringLiteral("Konkurencje: %1; zawodnicy: %2; decyzje: %3\n"))
+                .arg(events.join(QStringLiteral(", ")))
+                .arg(check.book.competitors.size())
+                .arg(check.book.decisions.size());
+  }
+  for (const EntryOrder& o : check.entryOrders) {
+    text += (languageIndex
+                 ? (o.Before() ? QStringLiteral("%1  %2 round %3: %4 recorded on line %5, before the flight (line %6)\n")
+                               : QStringLiteral("%1  %2 round %3: %4 recorded on line %5, AFTER the flight (line %6)\n"))
+                 : (o.Before() ? QStringLiteral("%1  %2 kolejka %3: %4 zapisano w wierszu %5, przed lotem (wiersz %6)\n")
+                               : QStringLiteral("%1  %2 kolejka %3: %4 zapisano w wierszu %5, PO locie (wiersz %6)\n")))
+                .arg(o.file, o.event)
+                .arg(o.round)
+                .arg(o.key)
+                .arg(o.valueLine)
+                .arg(o.flightLine);
+  }
   text += Text(Txt::VerifyReportSummary, languageIndex)
               .arg(check.flights.size())
               .arg(counts[0])
