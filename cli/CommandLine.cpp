@@ -31,6 +31,8 @@ constexpr Command kCommands[] = {
 #endif
     {"results", RunResults, "ranking of a contest folder's competitors by best apogee"},
     {"verify", RunVerify, "check a contest folder's flights, log and results.csv"},
+    {"rules", RunRules, "the rule packs contests are scored by"},
+    {"contest", RunContest, "events, competitors, entries and the jury's decisions of a contest"},
     {"report", DrawReport, "the one-page flight report as PDF, without a display"},
     {"download", RunDeviceDownload,
      "fetch the altimeter's last flight into a file or a contest folder"},

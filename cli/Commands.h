@@ -113,6 +113,13 @@ int OpenSessionForKeep(const QString& folder, ContestSession& session, QTextStre
 int KeepIntoSession(ContestSession& session, std::span<const std::uint8_t> bytes,
                     QTextStream& out, QTextStream& err);
 
+// RulebookCommands.cpp: rules [--json]; contest init|import|enter|assign|decide; and the
+// rulebook's part of results (--event, --xlsx): format csv, json, html (to target) or xlsx.
+int RunRules(const QStringList& args, QTextStream& out, QTextStream& err);
+int RunContest(const QStringList& args, QTextStream& out, QTextStream& err);
+int RulebookResults(const QString& folder, const QString& event, const QString& format,
+                    const QString& target, bool official, QTextStream& out, QTextStream& err);
+
 // ui/ReportCommand.cpp: report FILE [--compare FILE2] --out PDF [--contest NAME] [--language L].
 // Needs a QApplication; runs in the drawing module, reached through DrawReport.
 int RunReport(const QStringList& args, QTextStream& out, QTextStream& err);

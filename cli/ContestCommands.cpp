@@ -65,7 +65,9 @@ QByteArray TableWithFlags(const std::vector<FlightRecord>& flights) {
 
 int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   CommandOptions options(QStringLiteral("results"),
-                         QStringLiteral("DIR [--csv] [--flights] [--all] [--html OUT]"),
+                         QStringLiteral("DIR [--csv] [--flights] [--all] [--html OUT] | "
+                                        "DIR --event ID [--json|--csv|--html OUT [--official]] | "
+                                        "DIR --xlsx OUT"),
                          QStringLiteral("Rank the competitors by best apogee from the flight "
                                         "files and the log of a contest folder. Only whole "
                                         "flights that are as they were kept are ranked; the "
@@ -81,9 +83,44 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
                   QStringLiteral("Rank every flight that has a file, its status marking it."));
   options.AddValue(QStringLiteral("html"), QStringLiteral("OUT"),
                    QStringLiteral("Write the ranking as one self-contained HTML page to OUT."));
+  options.AddValue(QStringLiteral("event"), QStringLiteral("ID"),
+                   QStringLiteral("The results of one event by its rule pack (a folder without "
+                                  "events is the one event \"open\")."));
+  options.AddFlag(QStringLiteral("json"),
+                  QStringLiteral("With --event: an object with event, pack and rows (place, "
+                                 "number, name, nation, rounds, score, tie)."));
+  options.AddFlag(QStringLiteral("official"),
+                  QStringLiteral("With --event and --html: mark the page official (it stays "
+                                 "provisional while anything waits for the jury)."));
+  options.AddValue(QStringLiteral("xlsx"), QStringLiteral("OUT"),
+                   QStringLiteral("Every event's results as one spreadsheet: a sheet per event, "
+                                  "names in Latin letters, and the jury's decisions."));
   if (const auto status = options.Parse(args, out, err)) return *status;
   const QString folder = options.Positional().value(0);
   const bool csv = options.IsSet(QStringLiteral("csv"));
+  const QString event = options.Value(QStringLiteral("event"));
+  const QString xlsx = options.Value(QStringLiteral("xlsx"));
+  if (!event.isEmpty() || !xlsx.isEmpty()) {
+    if (!QFileInfo(folder).isDir()) {
+      err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::NotAFolder, folder), kEnglish)
+          << '\n';
+      return ExitFile;
+    }
+    if (!xlsx.isEmpty()) return RulebookResults(folder, event, QStringLiteral("xlsx"), xlsx, false, out, err);
+    const QString htmlOut = options.Value(QStringLiteral("html"));
+    if (!htmlOut.isEmpty())
+      return RulebookResults(folder, event, QStringLiteral("html"), htmlOut,
+                             options.IsSet(QStringLiteral("official")), out, err);
+    if (options.IsSet(QStringLiteral("json")))
+      return RulebookResults(folder, event, QStringLiteral("json"), {}, false, out, err);
+    if (csv) return RulebookResults(folder, event, QStringLiteral("csv"), {}, false, out, err);
+    QString text;
+    QTextStream table(&text);
+    const int status = RulebookResults(folder, event, QStringLiteral("csv"), {}, false, table, err);
+    table.flush();
+    if (status == ExitOk) PrintAligned(text.toUtf8(), out);
+    return status;
+  }
   const bool flights = options.IsSet(QStringLiteral("flights"));
   const QString html = options.Value(QStringLiteral("html"));
   if (!QFileInfo(folder).isDir()) {

@@ -23,6 +23,7 @@
 #include "files/FlightFile.h"
 #include "files/SettingsFile.h"
 #include "platform/AtomicFile.h"
+#include "contest/RulePack.h"
 #include "session/DeviceController.h"
 #include "text/CommunicationLogText.h"
 #include "text/FailureText.h"
@@ -166,8 +167,8 @@ void UseLine(SerialLine* line, Clock* clock) {
 
 int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& err) {
   CommandOptions o(QStringLiteral("download"),
-                   QStringLiteral("--port PORT (--out FILE|- [--force] | --session DIR) "
-                                  "[--log LOG]"),
+                   QStringLiteral("--port PORT (--out FILE|- [--force] | --session DIR "
+                                  "[--event ID --round N]) [--log LOG]"),
                    QStringLiteral("Fetch the altimeter's last flight into a flight file, or keep "
                                   "it in a contest folder."));
   AddPortOptions(o);
@@ -178,9 +179,18 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
              QStringLiteral("Keep the flight in the contest folder DIR as "
                             "C<competitor>_S<serial>_<time>.hyp, recorded in its contest.log and "
                             "results.csv. Exit status 6: kept, but not recorded yet."));
+  o.AddValue(QStringLiteral("event"), QStringLiteral("ID"),
+             QStringLiteral("With --session: the event the flight is for (see contest init)."));
+  o.AddValue(QStringLiteral("round"), QStringLiteral("N"),
+             QStringLiteral("With --event: the round the flight is for, from 1."));
   if (const auto status = o.Parse(args, out, err)) return *status;
   const QString path = o.Value(QStringLiteral("out"));
   const QString session = o.Value(QStringLiteral("session"));
+  const QString event = o.Value(QStringLiteral("event"));
+  std::int32_t round = 0;
+  if (event.isEmpty() != !o.IsSet(QStringLiteral("round")) || (!event.isEmpty() && session.isEmpty()))
+    return o.Fail(err, QStringLiteral("give --event and --round together, with --session"));
+  if (!event.isEmpty() && !o.ReadInteger(QStringLiteral("round"), round, err)) return ExitUsage;
   if (path.isEmpty() == session.isEmpty())
     return o.Fail(err, QStringLiteral("give either --out FILE or --session DIR"));
   const std::optional<QString> portName = PortOf(o, err);
@@ -213,6 +223,14 @@ int RunDeviceDownload(const QStringList& args, QTextStream& out, QTextStream& er
   // A contest folder that could not keep the flight is found before the altimeter is asked.
   ContestSession contest;
   contest.SetClock(givenClock);  // the line's clock times the wait for the folder's lock too
+  if (!event.isEmpty()) {
+    std::map<QString, RulePack> packs;
+    if (!LoadRulePacks(RulePackFolder(), packs, &error)) {
+      err << "hypsor-cli: " << FailureText(error, kEnglish) << '\n';
+      return ExitFile;
+    }
+    contest.SetRound(event, round, std::move(packs));
+  }
   if (!session.isEmpty()) {
     if (const int status = OpenSessionForKeep(session, contest, err)) return status;
   }
