@@ -100,6 +100,9 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   const bool csv = options.IsSet(QStringLiteral("csv"));
   const QString event = options.Value(QStringLiteral("event"));
   const QString xlsx = options.Value(QStringLiteral("xlsx"));
+  if ((options.IsSet(QStringLiteral("json")) || options.IsSet(QStringLiteral("official"))) &&
+      event.isEmpty())
+    return options.Fail(err, QStringLiteral("--json and --official go with --event"));
   if (!event.isEmpty() || !xlsx.isEmpty()) {
     if (!QFileInfo(folder).isDir()) {
       err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::NotAFolder, folder), kEnglish)

@@ -401,11 +401,12 @@ bool EnterCompetitor(const ContestEdit& edit, const QString& event, unsigned com
         }
         RulePack pack;
         if (!EventPack(*ev, edit.packs, pack, e)) return false;
+        std::set<QString> theirs;
+        for (const LogRecord& r : log.records)
+          if (r.competitor == competitor) theirs.insert(r.file);
         bool flown = false;
-        for (const auto& [file, a] : book.assignments) {
-          const LogRecord* r = RecordOf(log, file);
-          if (a.event == event && r && r->competitor == competitor) flown = true;
-        }
+        for (const auto& [file, a] : book.assignments)
+          if (a.event == event && theirs.count(file)) flown = true;
         LogEntry line = Line(QStringLiteral("entry"));
         line.Set(QStringLiteral("event"), event).Set(QStringLiteral("competitor"), QString::number(competitor));
         for (const auto& [key, value] : values) {

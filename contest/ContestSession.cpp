@@ -320,6 +320,10 @@ KeepOutcome ContestSession::RecordKept(FileKept& kept, Failure* error) {
   if (earlier != log.records.end()) {
     record.recordSha256 = earlier->lineSha256;
     if (earlier->late) record.reasons |= ReasonLate;
+    // Recorded without its event and round: they follow as a line of their own.
+    if (!event_.isEmpty() && !ReadContestBook(log).assignments.count(record.file) &&
+        !AppendLogLines(folder_, log, {}, {AssignmentLine(record.file, event_, round_)}, &why))
+      return unrecorded(why);
   } else {
     LogRecord own = RecordOf(record, kept.size, false);
     own.flight = static_cast<int>(log.records.size()) + 1;

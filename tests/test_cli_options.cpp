@@ -248,8 +248,8 @@ TEST_F(CliManners, TheCommandListIsOneAlignedColumnAndVersionSaysTheLicence) {
     if (column < 0) column = m.capturedStart(2);
     EXPECT_EQ(m.capturedStart(2), column) << line.toStdString();
   }
-  EXPECT_EQ(names, (QStringList{"info", "export", "stats", "plot", "results", "verify", "report",
-                                "download", "reset", "settings", "compare"}));
+  EXPECT_EQ(names, (QStringList{"info", "export", "stats", "plot", "results", "verify", "rules",
+                                "contest", "report", "download", "reset", "settings", "compare"}));
 
   const CliRun none = RunCliHere({});
   EXPECT_EQ(none.status, 1);
