@@ -12,6 +12,7 @@
 #include "contest/ContestSession.h"
 #include "contest/EventScoring.h"
 #include "contest/FolderCheck.h"
+#include "contest/ResultsTable.h"
 #include "contest/RulePack.h"
 #include "flight/Filters.h"
 #include "platform/AtomicFile.h"
@@ -170,6 +171,34 @@ int RunDecide(const QStringList& args, QTextStream& out, QTextStream& err) {
   return ExitOk;
 }
 
+// The competitors' table, as the log says it now.
+int RunCompetitors(const QStringList& args, QTextStream& out, QTextStream& err) {
+  CommandOptions o(QStringLiteral("contest competitors"), QStringLiteral("DIR"),
+                   QStringLiteral("Print the competitors as CSV (the header of contest import, "
+                                  "then the events each is entered in), derived from the log."));
+  o.AddPositional(QStringLiteral("DIR"), QStringLiteral("The contest folder."));
+  if (const auto status = o.Parse(args, out, err)) return *status;
+  const QString folder = o.Positional().value(0);
+  if (!ContestFolder(folder, err)) return ExitFile;
+  ContestLog log;
+  Failure error;
+  if (!ReadContestLog(folder, log, &error)) return Report(err, error);
+  const ContestBook book = ReadContestBook(log);
+  out << CsvLine({QStringLiteral("number"), QStringLiteral("name"), QStringLiteral("nation"),
+                  QStringLiteral("club"), QStringLiteral("licence"), QStringLiteral("category"),
+                  QStringLiteral("events")})
+      << '\n';
+  for (const auto& [number, c] : book.competitors) {
+    QStringList events;
+    for (const EventEntry& e : book.entries)
+      if (e.competitor == number) events << e.event;
+    out << CsvLine({QString::number(number), c.name, c.nation, c.club, c.licence, c.category,
+                    events.join(QLatin1Char(';'))})
+        << '\n';
+  }
+  return ExitOk;
+}
+
 }  // namespace
 
 int RunRules(const QStringList& args, QTextStream& out, QTextStream& err) {
@@ -206,13 +235,15 @@ int RunContest(const QStringList& args, QTextStream& out, QTextStream& err) {
   if (what == QLatin1String("enter")) return RunEnter(rest, out, err);
   if (what == QLatin1String("assign")) return RunAssign(rest, out, err);
   if (what == QLatin1String("decide")) return RunDecide(rest, out, err);
+  if (what == QLatin1String("competitors")) return RunCompetitors(rest, out, err);
   const QString usage = QStringLiteral(
-      "usage: hypsor-cli contest init|import|enter|assign|decide ...\n"
+      "usage: hypsor-cli contest init|import|enter|assign|decide|competitors ...\n"
       "  init    make a contest folder or add events to it\n"
       "  import  register competitors from a CSV\n"
       "  enter   enter a competitor in an event, with a prediction or points\n"
       "  assign  give a kept flight its event and round\n"
       "  decide  record the jury's decision on a flight\n"
+      "  competitors  print the competitors as the log has them\n"
       "'hypsor-cli contest SUBCOMMAND --help' shows its options.\n");
   if (what == QLatin1String("--help") || what == QLatin1String("-h")) {
     out << usage;

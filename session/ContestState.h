@@ -53,6 +53,10 @@ class ContestState : public QObject {
 
   // Not ok with the error: no session then.
   void Start(const ContestChoice& choice, Done done);
+  // The event and round the window's downloads are kept for (an empty event: none).
+  void SetRound(const QString& event, int round, std::map<QString, RulePack> packs) {
+    session_.SetRound(event, round, std::move(packs));
+  }
   // Not while a call waits for the lock.
   void End();
   // problems: the files that could not be read.

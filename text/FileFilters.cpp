@@ -16,6 +16,13 @@ QStringList FileFilters(FileKind kind, int language) {
     case FileKind::Csv: own = Txt::FilterCsvFiles; break;
     case FileKind::Pdf: own = Txt::FilterPdfFiles; break;
     case FileKind::Text: own = Txt::FilterTextFiles; break;
+    // Kinds that came after the text table: their words are here.
+    case FileKind::Spreadsheet:
+      return {language ? QStringLiteral("Spreadsheets (*.xlsx)") : QStringLiteral("Arkusze (*.xlsx)"),
+              AllFilesFilter(language)};
+    case FileKind::Page:
+      return {language ? QStringLiteral("Web pages (*.html)") : QStringLiteral("Strony WWW (*.html)"),
+              AllFilesFilter(language)};
   }
   return {Text(own, language), AllFilesFilter(language)};
 }

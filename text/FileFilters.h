@@ -11,6 +11,8 @@ enum class FileKind {
   Csv,     // a table: exported data, a simulation, the ranking
   Pdf,     // a report or the ranking
   Text,    // the communication log
+  Spreadsheet,  // a contest's results for a federation (*.xlsx)
+  Page,         // results to publish (*.html)
 };
 
 // A file dialog's filters for a kind, in the language (0 Polish, 1 English): the kind's own

@@ -23,6 +23,10 @@ QString ValueWord(const QString& key, int language) {
 
 }  // namespace
 
+QString EntryValueWord(const QString& key, int language) {
+  return ValueWord(key, language);
+}
+
 QString StatusWord(const QString& status, int language) {
   if (status == QLatin1String("official")) return Pick("oficjalny", "official", language);
   if (status == QLatin1String("no-data")) return Pick("brak danych", "no data", language);
@@ -138,6 +142,9 @@ constexpr Caption kCaptions[] = {
     {RulebookTxt::SourceColumn, "Źródło", "Source"},
     {RulebookTxt::CategoryColumn, "Kategoria", "Category"},
     {RulebookTxt::ForJury, "Do decyzji jury: %1", "For the jury: %1"},
+    {RulebookTxt::EnterButton, "Zgłoś", "Enter"},
+    {RulebookTxt::NoValue, "(bez wartości)", "(no value)"},
+    {RulebookTxt::SavePdfButton, "Zapisz PDF na tablicę…", "Save notice-board PDF…"},
 };
 
 constexpr bool CaptionsInOrder() {

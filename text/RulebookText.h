@@ -51,8 +51,13 @@ enum class RulebookTxt {
   SourceColumn,
   CategoryColumn,
   ForJury,
+  EnterButton,
+  NoValue,
+  SavePdfButton,
   Count
 };
 QString RulebookText(RulebookTxt id, int language);
+// An entry value's name (target, static_points, ...) in words.
+QString EntryValueWord(const QString& key, int language);
 
 }  // namespace hypsor

@@ -27,6 +27,7 @@
 #include "ui/InfoWindow.h"
 #include "ui/MainLayout.h"
 #include "ui/MainWindowContest.h"
+#include "ui/RulebookControls.h"
 #include "ui/MainWindowSimulation.h"
 #include "ui/MainWindowViews.h"
 #include "ui/OtherWindows.h"
@@ -65,6 +66,7 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
   views_ = new FlightViews(*this, viewPreferences_);
   new WindowRoom(*this);
   contest_ = new ContestControls(*this, contestState_, views_->ViewMenu());
+  new RulebookControls(*this, contestState_, contest_->SessionLine());
   simulation_ = new SimulationControls(*this, contest_->FileMenu());  // under its Open
 }
 

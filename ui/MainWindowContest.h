@@ -45,6 +45,8 @@ class ContestControls : public QObject {
   void ReadyForDownload(std::function<void()> start);
   // The File menu, which others add their entries to.
   QMenu& FileMenu() { return *fileMenu_; }
+  // The session line, which others add their controls to.
+  QToolBar& SessionLine() { return *bar_; }
 
  private:
   QString T(Txt id) const { return Text(id, language_); }
