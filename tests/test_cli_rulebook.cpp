@@ -123,6 +123,11 @@ TEST_F(RulebookContest, AnOrganisersContestFromImportToTheSpreadsheet) {
   test::CliRun r = Cli({"contest", "import", folder_, list});
   ASSERT_EQ(r.status, 0) << r.err.toStdString();
   EXPECT_TRUE(r.out.startsWith(QStringLiteral("3 competitors")));
+  // The competitors' table comes from the log, names as given.
+  r = Cli({"contest", "competitors", folder_});
+  EXPECT_TRUE(r.out.contains(QStringLiteral("1,Łukasz Żółć,POL,Orzeł,PL-1,senior,PA;S1B\n")))
+      << r.out.toStdString();
+  EXPECT_TRUE(r.out.contains(QStringLiteral("3,\"Petr Novák, jr.\",CZE")));
   // Importing the same list again changes nothing.
   const QByteArray imported = Log();
   ASSERT_EQ(Cli({"contest", "import", folder_, list}).status, 0);
