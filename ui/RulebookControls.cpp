@@ -59,6 +59,10 @@ QDialog* MakeDialog(QWidget* parent, const char* name, QTableWidget*& table, QHB
 void SetRow(QTableWidget& table, int row, const QStringList& cells) {
   for (int c = 0; c < cells.size(); ++c) {
     auto* item = new QTableWidgetItem(cells[c]);
+    // Numbers (places with their "=" of a tie too) right-aligned, so their digits line up.
+    bool number = false;
+    QString(cells[c]).remove(QLatin1Char('=')).toDouble(&number);
+    if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     table.setItem(row, c, item);
   }
 }
@@ -115,6 +119,17 @@ RulebookControls::~RulebookControls() = default;
 
 void RulebookControls::ApplyLanguage(int language) {
   language_ = language;
+  // The dialogs are made in a language: an open one is made again in the new one.
+  auto remake = [this](QPointer<QDialog>& dialog, void (RulebookControls::*open)()) {
+    if (!dialog) return;
+    const bool shown = dialog->isVisible();
+    delete dialog.data();
+    if (shown) (this->*open)();
+  };
+  remake(competitors_, &RulebookControls::onCompetitors);
+  remake(events_, &RulebookControls::onEvents);
+  remake(decide_, &RulebookControls::onDecide);
+  remake(results_, &RulebookControls::onResults);
   auto t = [this](RulebookTxt id) { return RulebookText(id, language_); };
   menu_->setTitle(t(RulebookTxt::ContestMenu));
   competitorsAction_->setText(t(RulebookTxt::CompetitorsAction));
@@ -225,7 +240,10 @@ void RulebookControls::onCompetitors() {
     value->setDecimals(1);
     auto* enter = new QPushButton(RulebookText(RulebookTxt::EnterButton, language_), competitors_);
     enter->setObjectName(QStringLiteral("enterButton"));
-    for (QWidget* w : std::initializer_list<QWidget*>{event, number, key, value, enter}) row->addWidget(w);
+    auto* eventLabel = new QLabel(RulebookText(RulebookTxt::EventLabel, language_), competitors_);
+    auto* numberLabel = new QLabel(ColumnName(ResultsColumn::Competitor, language_) + QLatin1Char(':'), competitors_);
+    for (QWidget* w : std::initializer_list<QWidget*>{eventLabel, event, numberLabel, number, key, value, enter})
+      row->addWidget(w);
     connect(enter, &QPushButton::clicked, this, [this, event, number, key, value] {
       std::map<QString, double> values;
       if (!key->currentData().toString().isEmpty()) values[key->currentData().toString()] = value->value();
