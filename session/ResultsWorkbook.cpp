@@ -98,7 +98,10 @@ bool WriteResultsWorkbook(const QString& path, const QString& contest,
       int c = 5;
       for (const auto& score : e.roundScores) s.Number(row, c++, score);
       s.Number(row, c++, e.score);
-      s.Text(row, c, (e.tie ? QStringLiteral("tie; ") : QString()) + RemarksText(e.remarks, language));
+      QStringList remarks;
+      if (e.tie) remarks << RulebookText(RulebookTxt::Tie, language);
+      if (!e.remarks.empty()) remarks << RemarksText(e.remarks, language);
+      s.Text(row, c, remarks.join(QStringLiteral("; ")));
       ++row;
     }
     if (!r.teams.empty()) {

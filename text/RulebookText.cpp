@@ -145,6 +145,7 @@ constexpr Caption kCaptions[] = {
     {RulebookTxt::EnterButton, "Zgłoś", "Enter"},
     {RulebookTxt::NoValue, "(bez wartości)", "(no value)"},
     {RulebookTxt::SavePdfButton, "Zapisz PDF na tablicę…", "Save notice-board PDF…"},
+    {RulebookTxt::Tie, "ex aequo: rozstrzyga dogrywka", "tie: a fly-off decides"},
 };
 
 constexpr bool CaptionsInOrder() {

@@ -54,6 +54,7 @@ enum class RulebookTxt {
   EnterButton,
   NoValue,
   SavePdfButton,
+  Tie,
   Count
 };
 QString RulebookText(RulebookTxt id, int language);
