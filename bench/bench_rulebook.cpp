@@ -13,6 +13,9 @@
 #include "contest/EventScoring.h"
 #include "contest/RulePack.h"
 #include "session/ResultsExports.h"
+#include "text/FailureText.h"
+
+#include <cstdio>
 
 using namespace hypsor;
 
@@ -36,8 +39,15 @@ Championship& Contest() {
   static bool made = false;
   if (made) return c;
   made = true;
-  if (!LoadRulePacks(QStringLiteral(HYPSOR_EXAMPLES_DIR "/../rules"), c.packs, nullptr)) std::abort();
+  Failure error;
+  auto check = [&error](bool ok) {
+    if (ok) return;
+    std::fprintf(stderr, "%s\n", qPrintable(FailureText(error, kEnglish)));
+    std::abort();
+  };
+  check(LoadRulePacks(QStringLiteral(HYPSOR_EXAMPLES_DIR "/../rules"), c.packs, &error));
   ContestLog log;
+  log.lastLineSha256 = ChainStart();
   std::vector<LogEntry> lines;
   auto line = [&](const char* kind, std::initializer_list<std::pair<const char*, QString>> fields) {
     LogEntry e;
@@ -57,7 +67,7 @@ Championship& Contest() {
     line("entry", {{"event", kEvents[1]}, {"competitor", QString::number(n)}});
     line("entry", {{"event", kEvents[2]}, {"competitor", QString::number(n)}, {"static_points", QString::number(300 + n % 200)}});
   }
-  if (!AppendLogLines(c.dir.path(), log, {}, std::move(lines), nullptr)) std::abort();
+  check(AppendLogLines(c.dir.path(), log, {}, std::move(lines), &error));
   // The flights, each recorded and assigned; every 50th is ruled no-data and flown again.
   std::vector<LogRecord> records;
   lines.clear();
@@ -82,7 +92,7 @@ Championship& Contest() {
         if (k % 50 == 0)
           line("decision", {{"file", f.file}, {"status", QStringLiteral("no-data")}, {"by", QStringLiteral("Jury")}});
       }
-  if (!AppendLogLines(c.dir.path(), log, std::move(records), std::move(lines), nullptr)) std::abort();
+  check(AppendLogLines(c.dir.path(), log, std::move(records), std::move(lines), &error));
   return c;
 }
 
@@ -90,7 +100,11 @@ std::vector<EventResults> ScoreAll(const Championship& c, const ContestBook& boo
   std::vector<EventResults> all;
   for (const ContestEvent& e : book.events) {
     RulePack pack;
-    if (!EventPack(e, c.packs, pack, nullptr)) std::abort();
+    Failure error;
+    if (!EventPack(e, c.packs, pack, &error)) {
+      std::fprintf(stderr, "%s\n", qPrintable(FailureText(error, kEnglish)));
+      std::abort();
+    }
     all.push_back(ScoreEvent(book, e, pack, c.flights));
   }
   return all;

@@ -82,7 +82,7 @@ class Fields {
   Failure failure;
 
  private:
-  const QJsonObject& o_;
+  const QJsonObject o_;  // a copy: callers pass temporaries (cheap, shared)
   QString path_;
 };
 
