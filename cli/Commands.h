@@ -131,5 +131,8 @@ int RunReport(const QStringList& args, QTextStream& out, QTextStream& err);
 std::unique_ptr<QCoreApplication> MakeDrawingApplication(int& argc, char** argv, Failure* error);
 int DrawPlot(const QStringList& args, QTextStream& out, QTextStream& err);
 int DrawReport(const QStringList& args, QTextStream& out, QTextStream& err);
+// results --pdf through the module: false with *error without it.
+bool DrawEventPdf(const QString& path, const QString& title, const QByteArray& html,
+                  Failure* error);
 
 }  // namespace hypsor::cli

@@ -66,7 +66,8 @@ QByteArray TableWithFlags(const std::vector<FlightRecord>& flights) {
 int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   CommandOptions options(QStringLiteral("results"),
                          QStringLiteral("DIR [--csv] [--flights] [--all] [--html OUT] | "
-                                        "DIR --event ID [--json|--csv|--html OUT [--official]] | "
+                                        "DIR --event ID [--json|--csv|--html OUT|--pdf OUT "
+                                        "[--official]] | "
                                         "DIR --xlsx OUT"),
                          QStringLiteral("Rank the competitors by best apogee from the flight "
                                         "files and the log of a contest folder. Only whole "
@@ -92,6 +93,9 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   options.AddFlag(QStringLiteral("official"),
                   QStringLiteral("With --event and --html: mark the page official (it stays "
                                  "provisional while anything waits for the jury)."));
+  options.AddValue(QStringLiteral("pdf"), QStringLiteral("OUT"),
+                   QStringLiteral("With --event: the results as a notice-board PDF, provisional "
+                                  "or official as with --html."));
   options.AddValue(QStringLiteral("xlsx"), QStringLiteral("OUT"),
                    QStringLiteral("Every event's results as one spreadsheet: a sheet per event, "
                                   "names in Latin letters, and the jury's decisions."));
@@ -100,9 +104,10 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
   const bool csv = options.IsSet(QStringLiteral("csv"));
   const QString event = options.Value(QStringLiteral("event"));
   const QString xlsx = options.Value(QStringLiteral("xlsx"));
-  if ((options.IsSet(QStringLiteral("json")) || options.IsSet(QStringLiteral("official"))) &&
+  if ((options.IsSet(QStringLiteral("json")) || options.IsSet(QStringLiteral("official")) ||
+       options.IsSet(QStringLiteral("pdf"))) &&
       event.isEmpty())
-    return options.Fail(err, QStringLiteral("--json and --official go with --event"));
+    return options.Fail(err, QStringLiteral("--json, --pdf and --official go with --event"));
   if (!event.isEmpty() || !xlsx.isEmpty()) {
     if (!QFileInfo(folder).isDir()) {
       err << "hypsor-cli: " << FailureText(Failure::Of(FailureKind::NotAFolder, folder), kEnglish)
@@ -113,6 +118,10 @@ int RunResults(const QStringList& args, QTextStream& out, QTextStream& err) {
     const QString htmlOut = options.Value(QStringLiteral("html"));
     if (!htmlOut.isEmpty())
       return RulebookResults(folder, event, QStringLiteral("html"), htmlOut,
+                             options.IsSet(QStringLiteral("official")), out, err);
+    const QString pdfOut = options.Value(QStringLiteral("pdf"));
+    if (!pdfOut.isEmpty())
+      return RulebookResults(folder, event, QStringLiteral("pdf"), pdfOut,
                              options.IsSet(QStringLiteral("official")), out, err);
     if (options.IsSet(QStringLiteral("json")))
       return RulebookResults(folder, event, QStringLiteral("json"), {}, false, out, err);

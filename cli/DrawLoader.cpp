@@ -74,4 +74,10 @@ int DrawReport(const QStringList& args, QTextStream& out, QTextStream& err) {
   return g_module ? g_module->report(args, out, err) : NoModule(err);
 }
 
+bool DrawEventPdf(const QString& path, const QString& title, const QByteArray& html,
+                  Failure* error) {
+  if (g_module) return g_module->eventPdf(path, title, html, error);
+  return Fail(error, Failure::Of(FailureKind::DrawModuleMissing, {}));
+}
+
 }  // namespace hypsor::cli

@@ -15,6 +15,9 @@ struct DrawModule {
   QCoreApplication* (*createApplication)(int& argc, char** argv);
   CommandFunction plot;
   CommandFunction report;
+  // results --pdf: an event's results page as a notice-board PDF.
+  bool (*eventPdf)(const QString& path, const QString& title, const QByteArray& html,
+                   Failure* error);
 };
 
 }  // namespace hypsor::cli

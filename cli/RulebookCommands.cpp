@@ -288,11 +288,12 @@ int RulebookResults(const QString& folder, const QString& event, const QString& 
   const EventResults& r = all.front();
   if (format == QLatin1String("json")) {
     out << QString::fromUtf8(EventResultsJson(r));
-  } else if (format == QLatin1String("html")) {
+  } else if (format == QLatin1String("html") || format == QLatin1String("pdf")) {
     const bool provisional = !official || ResultsUnsettled(r);
-    if (!WriteFileAtomically(target, EventResultsHtml(r, contest, provisional,
-                                                      QDateTime::currentDateTime(), kEnglish),
-                             &error))
+    const QByteArray page =
+        EventResultsHtml(r, contest, provisional, QDateTime::currentDateTime(), kEnglish);
+    if (format == QLatin1String("html") ? !WriteFileAtomically(target, page, &error)
+                                        : !DrawEventPdf(target, r.event, page, &error))
       return Report(err, error);
   } else {
     out << QString::fromUtf8(EventResultsCsv(r));

@@ -32,7 +32,11 @@ int main(int argc, char** argv) {
   // Drawing a chart needs the widgets: the drawing module brings them and their application.
   const char* command = CommandName(argc, argv);
   std::unique_ptr<QCoreApplication> application;
-  if (std::strcmp(command, "plot") == 0 || std::strcmp(command, "report") == 0) {
+  // results --pdf lays its page out with the same module.
+  bool pdf = false;
+  for (int k = 1; k < argc; ++k) pdf = pdf || std::strcmp(argv[k], "--pdf") == 0;
+  if (std::strcmp(command, "plot") == 0 || std::strcmp(command, "report") == 0 ||
+      (std::strcmp(command, "results") == 0 && pdf)) {
     Failure error;
     application = MakeDrawingApplication(argc, argv, &error);
     if (!application) {

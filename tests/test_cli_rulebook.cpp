@@ -16,6 +16,7 @@
 #include "contest/ContestSession.h"
 #include "contest/RulePack.h"
 #include "tests/support/CliInProcess.h"
+#include "tests/support/PdfText.h"
 #include "tests/support/ScriptedCli.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestPaths.h"
@@ -245,6 +246,14 @@ TEST_F(RulebookContest, AnOrganisersContestFromImportToTheSpreadsheet) {
   const QString html = dir_.filePath(QStringLiteral("pa.html"));
   ASSERT_EQ(Cli({"results", folder_, "--event", "PA", "--html", html, "--official"}).status, 0);
   EXPECT_TRUE(QString::fromUtf8(ReadFile(html)).contains(QStringLiteral("Official results")));
+
+  // The notice-board PDF, through the program (it lays the page out with its drawing module).
+  const QString pdf = dir_.filePath(QStringLiteral("pa.pdf"));
+  r = test::RunCli({"results", folder_, "--event", "PA", "--pdf", pdf});
+  ASSERT_EQ(r.status, 0) << r.err.toStdString();
+  const QString board = test::PdfText(pdf).out;
+  EXPECT_TRUE(board.contains(QStringLiteral("Provisional results"))) << board.toStdString();
+  EXPECT_TRUE(board.contains(QStringLiteral("Łukasz"))) << board.toStdString();
 
   // verify reads every line and shows each prediction came before its flight.
   r = Cli({"verify", folder_});

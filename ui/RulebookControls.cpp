@@ -17,9 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QPdfWriter>
 #include <QTableWidget>
-#include <QTextDocument>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -31,7 +29,7 @@
 #include "text/FailureText.h"
 #include "text/FileFilters.h"
 #include "text/RulebookText.h"
-#include "ui/PdfFile.h"
+#include "ui/EventResultsPdf.h"
 #include "ui/WindowHost.h"
 
 namespace hypsor {
@@ -478,11 +476,7 @@ void RulebookControls::onResults() {
         if (kind == FileKind::Page) {
           ok = WriteFileAtomically(path, html, &error);
         } else {
-          ok = WriteA4Pdf(path, one->event, {}, [&html](QPdfWriter& writer) {
-            QTextDocument document;
-            document.setHtml(QString::fromUtf8(html));
-            document.print(&writer);
-          }, &error);
+          ok = WriteEventResultsPdf(path, one->event, html, &error);
         }
       }
       if (!ok) host_.ShowFailure(error);

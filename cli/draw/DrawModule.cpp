@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "cli/DrawModule.h"
+#include "ui/EventResultsPdf.h"
 
 namespace hypsor::cli {
 
@@ -27,7 +28,7 @@ QCoreApplication* CreateApplication(int& argc, char** argv) {
   return new QApplication(argc, argv);
 }
 
-constexpr DrawModule kModule{CreateApplication, RunPlot, RunReport};
+constexpr DrawModule kModule{CreateApplication, RunPlot, RunReport, WriteEventResultsPdf};
 
 }  // namespace
 
