@@ -113,6 +113,9 @@ int OpenSessionForKeep(const QString& folder, ContestSession& session, QTextStre
 int KeepIntoSession(ContestSession& session, std::span<const std::uint8_t> bytes,
                     QTextStream& out, QTextStream& err);
 
+// LogbookCommands.cpp: logbook add|tag|list|stats|rebuild|export, each with --logbook FILE.
+int RunLogbook(const QStringList& args, QTextStream& out, QTextStream& err);
+
 // ui/ReportCommand.cpp: report FILE [--compare FILE2] --out PDF [--contest NAME] [--language L].
 // Needs a QApplication; runs in the drawing module, reached through DrawReport.
 int RunReport(const QStringList& args, QTextStream& out, QTextStream& err);

@@ -249,7 +249,7 @@ TEST_F(CliManners, TheCommandListIsOneAlignedColumnAndVersionSaysTheLicence) {
     EXPECT_EQ(m.capturedStart(2), column) << line.toStdString();
   }
   EXPECT_EQ(names, (QStringList{"info", "export", "stats", "plot", "results", "verify", "report",
-                                "download", "reset", "settings", "compare"}));
+                                "download", "reset", "settings", "compare", "logbook"}));
 
   const CliRun none = RunCliHere({});
   EXPECT_EQ(none.status, 1);
