@@ -233,9 +233,8 @@ bool Logbook::Open(const QString& path, Failure* error) {
 
 bool Logbook::CheckSchema(Failure* error) {
   QSqlQuery q(QSqlDatabase::database(connection_, false));
-  // The first read of the file: a damaged one or one that is no database shows here.
-  if (!Prepare(q, QStringLiteral("PRAGMA journal_mode=WAL"), error) || !Exec(q, error))
-    return false;
+  // The first read of the file shows a damaged one or one that is no database; nothing is
+  // written to a file before it is known to be a logbook of a version this program knows.
   auto version = [&](int& v) {
     v = 0;
     if (!Prepare(q, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), error) ||
@@ -259,29 +258,32 @@ bool Logbook::CheckSchema(Failure* error) {
     }
     return true;
   };
+  auto newer = [&](int v) {
+    Failure f = Failure::Of(FailureKind::LogbookNewer, path_);
+    f.number = v;
+    f.limit = kSchemaVersion;
+    return hypsor::Fail(error, std::move(f));
+  };
   int v = 0;
   if (!version(v)) return false;
+  q.finish();
+  if (v > kSchemaVersion) return newer(v);
+  // Readers and a writer at once (the setting stays with the file).
+  if (!Prepare(q, QStringLiteral("PRAGMA journal_mode=WAL"), error) || !Exec(q, error))
+    return false;
+  q.finish();
   if (v == kSchemaVersion) return true;
   // Made or migrated under the write lock, the version read again there: two programs opening a
   // new logbook at once make it once.
-  q.finish();
   if (!Begin(error)) return false;
   if (!version(v)) {
     Rollback();
     return false;
   }
   q.finish();
-  if (v > kSchemaVersion) {
+  if (v > kSchemaVersion || !Migrate(v, error)) {
     Rollback();
-    Failure f = Failure::Of(FailureKind::LogbookNewer, path_);
-    f.number = v;
-    f.limit = kSchemaVersion;
-    hypsor::Fail(error, std::move(f));
-    return false;
-  }
-  if (!Migrate(v, error)) {
-    Rollback();
-    return false;
+    return v > kSchemaVersion ? newer(v) : false;
   }
   if (!Commit(error)) return false;
   return true;
