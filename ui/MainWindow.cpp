@@ -27,6 +27,7 @@
 #include "ui/InfoWindow.h"
 #include "ui/MainLayout.h"
 #include "ui/MainWindowContest.h"
+#include "ui/LogbookControls.h"
 #include "ui/MainWindowSimulation.h"
 #include "ui/MainWindowViews.h"
 #include "ui/OtherWindows.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
   new WindowRoom(*this);
   contest_ = new ContestControls(*this, contestState_, views_->ViewMenu());
   simulation_ = new SimulationControls(*this, contest_->FileMenu());  // under its Open
+  logbook_ = new LogbookControls(*this, contest_->FileMenu());
 }
 
 MainWindow::~MainWindow() = default;
