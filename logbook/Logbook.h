@@ -71,6 +71,7 @@ class Logbook {
   // *error saying so.
   bool Open(const QString& path, Failure* error);
   bool IsOpen() const { return !connection_.isEmpty(); }
+  void Close();
   const QString& Path() const { return path_; }
   // The Qt SQL connection's name, for a model over a query in the window (on this thread).
   const QString& ConnectionName() const { return connection_; }
@@ -113,7 +114,6 @@ class Logbook {
   void Rollback();
   bool CheckSchema(Failure* error);
   bool Migrate(int from, Failure* error);
-  void Close();
 
   QString path_;
   QString connection_;
