@@ -29,7 +29,7 @@ constexpr Pair kTexts[] = {
     {Date, "Data", "Date"},
     {Apogee, "Pułap [m]", "Apogee [m]"},
     {Competitor, "Zawodnik", "Competitor"},
-    {Flags, "Uwagi o danych", "Flags"},
+    {Flags, "Jakość danych", "Flags"},
     {File, "Plik", "File"},
     {State, "Stan pliku", "File state"},
     {Missing, "brak pliku", "missing"},

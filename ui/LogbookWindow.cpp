@@ -175,6 +175,7 @@ LogbookWindow::LogbookWindow(FileDialogService& dialogs, std::function<void(cons
   table_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
   table_->verticalHeader()->hide();
+  table_->setWordWrap(false);
   table_->horizontalHeader()->setStretchLastSection(true);
   autoAdd_ = new QCheckBox(flights);
   autoAdd_->setObjectName(QStringLiteral("logbookAutoAdd"));
@@ -339,6 +340,7 @@ void LogbookWindow::ApplyFilter() {
   if (toOn_->isChecked()) f.to = to_->date();
   model_->SetFilter(f);
   table_->setColumnHidden(LogbookModel::Sha256, true);
+  table_->resizeColumnToContents(LogbookModel::Date);
 }
 
 void LogbookWindow::AddPaths(const QStringList& paths) {
@@ -449,7 +451,8 @@ void LogbookWindow::DrawStatistics() {
   season_->xAxis->setRange(first - 86400, last + 86400);
   season_->yAxis->setRange(0, top * 1.1);
   season_->yAxis->setLabel(T(LogbookTxt::Apogee));
-  season_->xAxis->setLabel(T(LogbookTxt::SeasonChart));
+  season_->xAxis->setLabel(T(LogbookTxt::Date));
+  season_->setToolTip(T(LogbookTxt::SeasonChart));
   season_->replot();
 }
 
