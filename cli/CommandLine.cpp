@@ -39,6 +39,7 @@ constexpr Command kCommands[] = {
     {"reset", RunDeviceReset, "zero the altimeter"},
     {"settings", RunDeviceSettings, "show or change the altimeter's settings"},
     {"compare", RunCompare, "a flight against its simulation exported as CSV"},
+    {"logbook", RunLogbook, "every flight added: tags, lists, statistics, exports"},
 };
 
 // The commands, their summaries in one column.

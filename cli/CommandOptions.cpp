@@ -63,8 +63,11 @@ void CommandOptions::AddValue(const QString& name, const QString& valueName,
   parser_.addOption({name, description, valueName});
 }
 
-void CommandOptions::AddPositional(const QString& name, const QString& description, bool required) {
-  const QString syntax = required ? name : QLatin1Char('[') + name + QLatin1Char(']');
+void CommandOptions::AddPositional(const QString& name, const QString& description, bool required,
+                                   bool repeated) {
+  QString syntax = required ? name : QLatin1Char('[') + name + QLatin1Char(']');
+  if (repeated) syntax += QStringLiteral("...");
+  repeated_ = repeated;
   parser_.addPositionalArgument(name, description, syntax);
   positionalNames_.append(name);
   defaultSynopsis_ += QLatin1Char(' ') + syntax;
@@ -96,7 +99,7 @@ std::optional<int> CommandOptions::Parse(const QStringList& args, QTextStream& o
   const QStringList given = parser_.positionalArguments();
   if (given.size() < requiredPositionals_)
     return Fail(err, QStringLiteral("%1 missing").arg(positionalNames_[given.size()]));
-  if (!open_ && given.size() > positionalNames_.size())
+  if (!open_ && !repeated_ && given.size() > positionalNames_.size())
     return Fail(err,
                 QStringLiteral("unexpected argument '%1'").arg(given[positionalNames_.size()]));
   return std::nullopt;

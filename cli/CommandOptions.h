@@ -29,8 +29,10 @@ class CommandOptions {
   void AddFlag(const QString& name, const QString& description);
   // Declares --name VALUE; it may be given more than once (Values()).
   void AddValue(const QString& name, const QString& valueName, const QString& description);
-  // Declares the next positional argument; the optional ones come last.
-  void AddPositional(const QString& name, const QString& description, bool required = true);
+  // Declares the next positional argument; the optional ones come last. A repeated one (the
+  // last) takes every further argument, while options may still follow it.
+  void AddPositional(const QString& name, const QString& description, bool required = true,
+                     bool repeated = false);
   // Positional arguments past the declared ones are accepted (the top level's command and its
   // arguments); options after the first positional argument are left to it.
   void StopAtFirstPositional();
@@ -63,7 +65,8 @@ class CommandOptions {
   QCommandLineParser parser_;
   QStringList positionalNames_;
   int requiredPositionals_ = 0;
-  bool open_ = false;  // StopAtFirstPositional
+  bool open_ = false;      // StopAtFirstPositional
+  bool repeated_ = false;  // the last positional argument takes the rest
 };
 
 }  // namespace hypsor::cli

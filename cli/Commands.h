@@ -119,6 +119,8 @@ int RunRules(const QStringList& args, QTextStream& out, QTextStream& err);
 int RunContest(const QStringList& args, QTextStream& out, QTextStream& err);
 int RulebookResults(const QString& folder, const QString& event, const QString& format,
                     const QString& target, bool official, QTextStream& out, QTextStream& err);
+// LogbookCommands.cpp: logbook add|tag|list|stats|rebuild|export, each with --logbook FILE.
+int RunLogbook(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // ui/ReportCommand.cpp: report FILE [--compare FILE2] --out PDF [--contest NAME] [--language L].
 // Needs a QApplication; runs in the drawing module, reached through DrawReport.

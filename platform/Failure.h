@@ -123,6 +123,16 @@ enum class FailureKind {
   StatusNotAllowed,     // `found` is not a status of event `detail`; `names` the statuses
   LogLineReference,     // log `line` (a `detail` line) names `found`, which the log does not hold
   WorkbookWrite,        // the spreadsheet `path` could not be written: `found` the library's words
+  // The logbook.
+  LogbookUnreadable,  // the logbook `path` is no database or is damaged: the driver's words in
+                      // `systemText`; it is left as it is
+  LogbookNewer,       // the logbook `path` has schema version `number`, newer than this program's
+                      // `limit`: left as it is
+  LogbookFailed,      // the logbook `path` refused a read or a change: the driver's words
+  LogbookNoSamples,   // the file `path` has a header but not one altitude sample
+  LogbookSampling,    // the file `path` names sampling code `number`, which no altimeter uses
+  LogbookUnknown,     // `detail` (a file or a SHA-256) is no flight of the logbook `path`
+  LogbookExport,      // the spreadsheet `path` could not be made: the library's words
   Count              // not a kind: the number of kinds
 };
 

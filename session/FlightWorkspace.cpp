@@ -231,6 +231,7 @@ bool FlightWorkspace::OpenMainFlight(const QString& path, Failure* error) {
   PrepareLeftAxis();
   chart_.leftAxis.increment = 0;
   ShowMainFlight(loaded);
+  emit flightFileStored(path);
   return true;
 }
 
@@ -249,6 +250,7 @@ bool FlightWorkspace::OpenComparison(const QString& path, Failure* error) {
   comparisonSampleCount_ = loaded.SampleCount;
   changes_.comparisonPanel = true;
   DecodeComparison();
+  emit flightFileStored(path);
   return true;
 }
 
@@ -291,12 +293,14 @@ void FlightWorkspace::RestoreMainFlight() {
   if (hasMainFlight_) DecodeMainFlight();
 }
 
-bool FlightWorkspace::SaveDownload(const QString& path, Failure* error) const {
+bool FlightWorkspace::SaveDownload(const QString& path, Failure* error) {
   if (downloadByteCount_ == 0) {
     return Fail(error, Failure::Of(FailureKind::NoData, path));
   }
   const auto count = static_cast<std::size_t>(downloadByteCount_);
-  return SaveFlightFile(path, std::span(downloadedFlight_.bytes.data(), count), error);
+  if (!SaveFlightFile(path, std::span(downloadedFlight_.bytes.data(), count), error)) return false;
+  emit flightFileStored(path);
+  return true;
 }
 
 // ---------------------------------------------------------------- curve actions

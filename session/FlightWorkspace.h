@@ -137,7 +137,7 @@ class FlightWorkspace : public QObject {
   bool HasDownload() const { return downloadByteCount_ != 0; }
   std::int32_t DownloadByteCount() const { return downloadByteCount_; }
   // Writes the bytes of the last download (never those of a file opened since).
-  bool SaveDownload(const QString& path, Failure* error) const;
+  bool SaveDownload(const QString& path, Failure* error);
 
   // --- Actions on the curves.
   // The text typed into a flight's temperature field, confirmed with Enter. False when it is
@@ -170,7 +170,10 @@ class FlightWorkspace : public QObject {
   const QString& FlightPath(FlightSlot slot) const {
     return slot == FlightSlot::Main ? mainPath_ : comparisonPath_;
   }
-  void SetMainFlightPath(const QString& path) { mainPath_ = path; }
+  void SetMainFlightPath(const QString& path) {
+    mainPath_ = path;
+    emit flightFileStored(path);
+  }
   // The file of a flight whose curve is on the chart; none once its curve is removed.
   QString ShownFlightPath(FlightSlot slot) const;
 
@@ -223,6 +226,8 @@ class FlightWorkspace : public QObject {
 
  signals:
   void languageChanged(int languageIndex);
+  // A flight file opened, saved or kept from a download, for the logbook.
+  void flightFileStored(const QString& path);
 
  private:
   // What a flight's statistics are computed from besides its altitude table.

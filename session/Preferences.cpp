@@ -110,4 +110,15 @@ bool RememberSimulationColumns(const QString& path, const QString& layoutKey,
   return s.status() == QSettings::NoError;
 }
 
+bool LogbookAutoAdd(const QString& path) {
+  return QSettings(path, QSettings::IniFormat).value(QStringLiteral("logbook/autoAdd"), true).toBool();
+}
+
+bool SetLogbookAutoAdd(const QString& path, bool on) {
+  QSettings s(path, QSettings::IniFormat);
+  s.setValue(QStringLiteral("logbook/autoAdd"), on);
+  s.sync();
+  return s.status() == QSettings::NoError;
+}
+
 }  // namespace hypsor

@@ -48,6 +48,11 @@ class ViewPreferencesStore {
   ViewPreferences preferences_;
 };
 
+// Whether every flight file opened, saved or kept from a download goes into the logbook on its
+// own (on unless the user turned it off). Kept under its own key beside the view preferences.
+bool LogbookAutoAdd(const QString& path);
+bool SetLogbookAutoAdd(const QString& path, bool on);
+
 // The columns chosen once for a simulation CSV of no known layout, by its header line; nothing
 // when none was chosen for it.
 std::optional<SimulationColumns> RememberedSimulationColumns(const QString& path,

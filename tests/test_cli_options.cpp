@@ -249,7 +249,8 @@ TEST_F(CliManners, TheCommandListIsOneAlignedColumnAndVersionSaysTheLicence) {
     EXPECT_EQ(m.capturedStart(2), column) << line.toStdString();
   }
   EXPECT_EQ(names, (QStringList{"info", "export", "stats", "plot", "results", "verify", "rules",
-                                "contest", "report", "download", "reset", "settings", "compare"}));
+                                "contest", "report", "download", "reset", "settings", "compare",
+                                "logbook"}));
 
   const CliRun none = RunCliHere({});
   EXPECT_EQ(none.status, 1);

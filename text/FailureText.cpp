@@ -212,6 +212,23 @@ constexpr Wording kWordings[] = {
      "line {line} ({detail}): names {found}, which the log does not hold"},
     {WorkbookWrite, "Nie można zapisać arkusza {path}: {found}",
      "Cannot write the spreadsheet {path}: {found}"},
+    // The logbook. A damaged one is never replaced: the way out is a new one built from the
+    // flight files, which are the truth.
+    {LogbookUnreadable,
+     "Nie można odczytać dziennika lotów %1 (%2). Pozostawiono go bez zmian; nowy dziennik "
+     "można zbudować z plików lotów: hypsor-cli logbook rebuild --logbook NOWY_PLIK FOLDER...",
+     "Cannot read the logbook %1 (%2). It is left as it is; a new logbook can be built from the "
+     "flight files: hypsor-cli logbook rebuild --logbook NEW_FILE FOLDER..."},
+    {LogbookNewer,
+     "Dziennik lotów %1 ma wersję %2, nowszą niż ten program (%3); pozostawiono go bez zmian",
+     "The logbook %1 has version %2, newer than this program's %3; it is left as it is"},
+    {LogbookFailed, "Dziennik lotów %1: %2", "Logbook %1: %2"},
+    {LogbookNoSamples, "Plik %1 nie zawiera ani jednej próbki wysokości: to nie jest lot",
+     "File %1 holds not one altitude sample: it is not a flight"},
+    {LogbookSampling, "Plik %1 podaje kod próbkowania %2, którego nie używa żaden wysokościomierz",
+     "File %1 names sampling code %2, which no altimeter uses"},
+    {LogbookUnknown, "%2 nie jest lotem z dziennika %1", "%2 is no flight of the logbook %1"},
+    {LogbookExport, "Nie można utworzyć arkusza %1: %2", "Cannot make the spreadsheet %1: %2"},
 };
 
 // The table is indexed by kind; this checks at compile time that every kind has its words, in
@@ -380,6 +397,14 @@ QString Sentence(const Failure& f, int languageIndex) {
     case NoFlightInFolder: return words.arg(f.path);
     case TooFewToFilter: return words.arg(QString::number(f.number), QString::number(f.limit));
     case WriteStandardOutput: return words.arg(f.systemText);
+    case LogbookUnreadable:
+    case LogbookFailed:
+    case LogbookExport: return words.arg(f.path, f.systemText);
+    case LogbookNewer:
+      return words.arg(f.path, QString::number(f.number), QString::number(f.limit));
+    case LogbookNoSamples: return words.arg(f.path);
+    case LogbookSampling: return words.arg(f.path, QString::number(f.number));
+    case LogbookUnknown: return words.arg(f.path, f.detail);
     case LogLineNotChained:
     case LogLineNotARecord:
     case LogLineNoBreak: return words.arg(f.line);

@@ -28,6 +28,7 @@
 #include "ui/MainLayout.h"
 #include "ui/MainWindowContest.h"
 #include "ui/RulebookControls.h"
+#include "ui/LogbookControls.h"
 #include "ui/MainWindowSimulation.h"
 #include "ui/MainWindowViews.h"
 #include "ui/OtherWindows.h"
@@ -68,6 +69,7 @@ MainWindow::MainWindow(const PlatformServices& platform, const SettingsPaths& se
   contest_ = new ContestControls(*this, contestState_, views_->ViewMenu());
   new RulebookControls(*this, contestState_, contest_->SessionLine());
   simulation_ = new SimulationControls(*this, contest_->FileMenu());  // under its Open
+  logbook_ = new LogbookControls(*this, contest_->FileMenu());
 }
 
 MainWindow::~MainWindow() = default;

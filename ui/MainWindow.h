@@ -35,6 +35,7 @@ class DeviceSettingsWindow;
 class FlightViews;
 class FlightChart;
 class OtherWindows;
+class LogbookControls;
 class SimulationControls;
 
 // The main window: the chart, the action buttons, the panels of the main and the comparison
@@ -66,6 +67,8 @@ class MainWindow : public QMainWindow, public WindowHost {
   void OpenFlightFiles(const QString& mainPath, const QString& comparisonPath);
   // File → Open simulation… (command line).
   SimulationControls& Simulation() { return *simulation_; }
+  // File → Logbook…
+  LogbookControls& Logbooks() { return *logbook_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -146,6 +149,7 @@ class MainWindow : public QMainWindow, public WindowHost {
   ContestState contestState_;
   ContestControls* contest_ = nullptr;  // keeps downloads while a contest session is on
   SimulationControls* simulation_ = nullptr;
+  LogbookControls* logbook_ = nullptr;
   std::unique_ptr<DeviceController> device_;
   OtherWindows* others_ = nullptr;
   bool exchangeRunning_ = false;  // an exchange, or the contest's wait: the window takes no command
