@@ -153,6 +153,15 @@ TEST(RulebookWindow, AnOrganiserRunsAnEventFromTheContestMenu) {
   EXPECT_EQ(results->item(0, 5)->text(), QStringLiteral("0.1"));
   EXPECT_TRUE(results->item(1, 0)->text().isEmpty());
   EXPECT_TRUE(results->item(1, 6)->text().contains(QStringLiteral("no data")));
+  EXPECT_TRUE(w.Control<QLabel>("eventResultsHeading")->text().startsWith(QStringLiteral("PA — NAR Precision Altitude — Provisional results")));
+  // The board for a projector: full screen, letters twice the size.
+  auto* board = w.Control<QPushButton>("eventBoardButton");
+  const qreal normalSize = results->font().pointSizeF();
+  QTest::mouseClick(board, Qt::LeftButton);
+  EXPECT_TRUE(w.Control<QDialog>("eventResultsWindow")->isFullScreen());
+  EXPECT_DOUBLE_EQ(results->font().pointSizeF(), normalSize * 2);
+  QTest::mouseClick(board, Qt::LeftButton);
+  EXPECT_FALSE(w.Control<QDialog>("eventResultsWindow")->isFullScreen());
   // The re-flight updates the open results.
   w.Read(ReadFile(test::ExamplePath("flight-1hz.hyp")), 2);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !results->item(1, 0)->text().isEmpty(); }, 5000));

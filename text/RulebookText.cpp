@@ -146,6 +146,7 @@ constexpr Caption kCaptions[] = {
     {RulebookTxt::NoValue, "(bez wartości)", "(no value)"},
     {RulebookTxt::SavePdfButton, "Zapisz PDF na tablicę…", "Save notice-board PDF…"},
     {RulebookTxt::Tie, "ex aequo: rozstrzyga dogrywka", "tie: a fly-off decides"},
+    {RulebookTxt::BoardButton, "Tablica (F11)", "Board (F11)"},
 };
 
 constexpr bool CaptionsInOrder() {

@@ -55,6 +55,7 @@ enum class RulebookTxt {
   NoValue,
   SavePdfButton,
   Tie,
+  BoardButton,
   Count
 };
 QString RulebookText(RulebookTxt id, int language);

@@ -435,9 +435,28 @@ void RulebookControls::onResults() {
     row->addWidget(jury, 1);
     auto* pdf = new QPushButton(RulebookText(RulebookTxt::SavePdfButton, language_), results_);
     pdf->setObjectName(QStringLiteral("savePdfButton"));
+    // The event's board for a projector: the same window full screen in large letters, with
+    // the event, its rule and whether the results are provisional above the table.
+    auto* heading = new QLabel(results_);
+    heading->setObjectName(QStringLiteral("eventResultsHeading"));
+    static_cast<QVBoxLayout*>(results_->layout())->insertWidget(0, heading);
+    auto* board = new QPushButton(RulebookText(RulebookTxt::BoardButton, language_), results_);
+    board->setObjectName(QStringLiteral("eventBoardButton"));
+    board->setCheckable(true);
+    board->setShortcut(QKeySequence(Qt::Key_F11));
+    connect(board, &QPushButton::toggled, this, [this, table](bool on) {
+      QFont font = results_->font();
+      font.setPointSizeF(font.pointSizeF() * (on ? 2.0 : 1.0));
+      table->setFont(font);
+      results_->findChild<QLabel*>(QStringLiteral("eventResultsHeading"))->setFont(font);
+      table->resizeColumnsToContents();
+      table->resizeRowsToContents();
+      on ? results_->showFullScreen() : results_->showNormal();
+    });
     row->addWidget(workbook);
     row->addWidget(page);
     row->addWidget(pdf);
+    row->addWidget(board);
     connect(event, &QComboBox::currentIndexChanged, this, [this] { FillResults(); });
     // kind: the spreadsheet of every event, or the page or notice-board PDF of the one shown.
     auto save = [this](FileKind kind) {
@@ -533,6 +552,13 @@ void RulebookControls::FillResults() {
     SetRow(*table, row++, cells);
   }
   table->resizeColumnsToContents();
+  table->resizeRowsToContents();
+  results_->findChild<QLabel*>(QStringLiteral("eventResultsHeading"))
+      ->setText(QStringLiteral("%1 — %2 — %3")
+                    .arg(r.event, r.pack.title,
+                         ResultsStamp(ResultsUnsettled(r) || state_.Active(),
+                                      QDateTime::currentDateTime().toString(QStringLiteral("HH:mm")),
+                                      language_)));
   QStringList waiting;
   for (const Remark& m : r.forJury) waiting << RemarkText(m, language_) + QStringLiteral(" (") + m.detail + QLatin1Char(')');
   jury->setText(waiting.isEmpty() ? QString()
