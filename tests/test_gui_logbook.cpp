@@ -45,7 +45,9 @@ struct LogbookWindowTest : ::testing::Test, test::MainWindowFixture {
     Trigger("logbookAction");
     auto* w = Window().findChild<LogbookWindow*>(QStringLiteral("logbookWindow"));
     EXPECT_NE(w, nullptr);
-    if (w) EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
+    if (w) {
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
+    }
     return w;
   }
   // Folders dropped on the window as a file manager drops them.
@@ -60,8 +62,9 @@ struct LogbookWindowTest : ::testing::Test, test::MainWindowFixture {
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(on, &drop);
     // The add runs a batch at a time from the event loop.
-    if (auto* window = qobject_cast<LogbookWindow*>(on))
+    if (auto* window = qobject_cast<LogbookWindow*>(on)) {
       ASSERT_TRUE(QTest::qWaitFor([window] { return !window->Adding(); }, 30000));
+    }
   }
   std::vector<LogbookEntry> Stored() {
     Logbook book;
